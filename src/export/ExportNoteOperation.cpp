@@ -1,0 +1,166 @@
+#include "export/ExportNoteOperation.h"
+
+#include "export/ExportNames.h"
+#include "export/OperationQueueExtensions.h"
+#include "platform/FileManager.h"
+#include "platform/FileURL.h"
+#include "platform/LocalizedString.h"
+
+#include <QCoreApplication>
+
+using platform::localizedString;
+
+namespace {
+
+// The progress object belongs to the main thread, so it is deleted there too.
+std::shared_ptr<platform::Progress> makeProgress()
+{
+    return std::shared_ptr<platform::Progress>(new platform::Progress(-1), [](platform::Progress* progress) {
+        if (platform::isMainThread() || !QCoreApplication::instance())
+            delete progress;
+        else
+            progress->deleteLater();
+    });
+}
+
+platform::Error exportError(const QString& description)
+{
+    return platform::Error(QStringLiteral("ExportNoteOperationErrorDomain"), 1, description);
+}
+
+} // namespace
+
+std::shared_ptr<ExportNoteOperation> ExportNoteOperation::exportOperationForApp(std::shared_ptr<NotesApplication> notesApp,
+                                                                                const QUrl& destinationFolderURL)
+{
+    auto operation = std::make_shared<ExportNoteOperation>();
+    std::lock_guard lock(operation->m_mutex);
+    operation->m_notesApp = std::move(notesApp);
+    operation->m_destinationFolderURL = destinationFolderURL;
+    return operation;
+}
+
+ExportNoteOperation::ExportNoteOperation() : m_progress(makeProgress())
+{
+    // Made on the main thread, before the operation is queued.
+    m_progress->setLocalizedDescription(localizedString("Preparing to export…"));
+}
+
+ExportNoteOperation::~ExportNoteOperation() = default;
+
+std::shared_ptr<NotesApplication> ExportNoteOperation::notesApp() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_notesApp;
+}
+
+QUrl ExportNoteOperation::destinationFolderURL() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_destinationFolderURL;
+}
+
+std::optional<QUrl> ExportNoteOperation::plistURL() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_plistURL;
+}
+
+std::optional<platform::Error> ExportNoteOperation::operationError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_operationError;
+}
+
+std::vector<AccountDict> ExportNoteOperation::accountDicts() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_accountDicts;
+}
+
+QSet<QString> ExportNoteOperation::nestedFolderIdentifiers() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nestedFolderIdentifiers;
+}
+
+quint64 ExportNoteOperation::totalNoteCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_totalNoteCount;
+}
+
+QSet<QUrl> ExportNoteOperation::passwordProtectedFileURLs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_passwordProtectedFileURLs;
+}
+
+void ExportNoteOperation::setOperationError(platform::Error error)
+{
+    std::lock_guard lock(m_mutex);
+    m_operationError = std::move(error);
+}
+
+void ExportNoteOperation::setPlistURL(const QUrl& url)
+{
+    std::lock_guard lock(m_mutex);
+    m_plistURL = url;
+}
+
+void ExportNoteOperation::changeProgress(const std::function<void(platform::Progress&)>& change)
+{
+    const auto progress = m_progress;
+    fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(),
+                                                  [progress, change] { change(*progress); });
+}
+
+void ExportNoteOperation::main()
+{
+    if (!getAccounts())
+        return;
+    const auto total = qint64(totalNoteCount());
+    changeProgress([total](platform::Progress& progress) { progress.setTotalUnitCount(total); });
+
+    const QUrl destination = destinationFolderURL();
+    auto* fileManager = platform::FileManager::defaultManager();
+    for (const AccountDict& accountDict : accountDicts()) {
+        if (isCancelled())
+            return;
+        const auto account = accountWithIdentifier(accountDict.identifier);
+        if (!account) {
+            // Gone from Notes since the outline was made: stop rather than
+            // hand over an import that silently lacks a whole account.
+            setOperationError(exportError(platform::stringWithFormat(
+                localizedString("The account “%@” could not be found in Notes any more."), {accountDict.name})));
+            return;
+        }
+        const QString folderName = fw::makeFilenameUniqueInDirectoryAtURL(
+            exportFileName(account->name(), localizedString("Untitled Account")), destination);
+        const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
+        platform::Error error;
+        if (!fileManager->createDirectory(accountFolderURL, true, &error)) {
+            setOperationError(error);
+            return;
+        }
+        for (const FolderDict& folderDict : accountDict.folders) {
+            if (isCancelled())
+                return;
+            const auto folder = folderWithIdentifier(folderDict.identifier, *account);
+            if (!folder) {
+                setOperationError(exportError(platform::stringWithFormat(
+                    localizedString("The folder “%@” could not be found in Notes any more."), {folderDict.name})));
+                return;
+            }
+            if (!exportFolder(*folder, accountFolderURL))
+                return;
+        }
+    }
+    createImportDict();
+}
+
+QString ExportNoteOperation::manifestFileName(const QUrl& destinationFolderURL)
+{
+    return platform::pathutil::appendingPathExtension(platform::fileurl::lastPathComponent(destinationFolderURL),
+                                                      QStringLiteral("plist"));
+}

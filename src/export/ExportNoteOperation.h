@@ -1,0 +1,97 @@
+#pragma once
+
+#include "export/NotesScripting.h"
+#include "platform/Error.h"
+#include "platform/Operation.h"
+#include "platform/Progress.h"
+
+#include <QSet>
+#include <QVariantMap>
+#include <QString>
+#include <QUrl>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+// The library outline: each folder once, under its parent.
+struct FolderDict {
+    QString name;
+    QString identifier;
+    std::vector<FolderDict> folders;
+    quint64 totalItemCount = 0; // notes with a non-empty body here and below
+};
+
+struct AccountDict {
+    QString name;
+    QString identifier;
+    std::vector<FolderDict> folders; // top-level folders only
+};
+
+// One import: walks the Notes library on a worker thread, writes one folder
+// per account into the destination folder with every Notes folder and note
+// beneath it, and ends with the import manifest. The outcome is left in
+// plistURL() (success) or operationError() (failure); a cancelled export
+// leaves both empty unless an error came first.
+class ExportNoteOperation final : public platform::Operation {
+public:
+    static std::shared_ptr<ExportNoteOperation> exportOperationForApp(std::shared_ptr<NotesApplication> notesApp,
+                                                                      const QUrl& destinationFolderURL);
+    ExportNoteOperation();
+    ~ExportNoteOperation() override;
+
+    std::shared_ptr<NotesApplication> notesApp() const;
+    QUrl destinationFolderURL() const;
+    std::shared_ptr<platform::Progress> progress() const { return m_progress; }
+    std::optional<QUrl> plistURL() const;
+    std::optional<platform::Error> operationError() const;
+
+    std::vector<AccountDict> accountDicts() const;
+    QSet<QString> nestedFolderIdentifiers() const;
+    quint64 totalNoteCount() const;
+    QSet<QUrl> passwordProtectedFileURLs() const;
+
+    // Library enumeration.
+    bool getAccounts();
+    FolderDict getFolderInfo(NotesFolder& folder);
+    std::shared_ptr<NotesAccount> accountWithIdentifier(const QString& identifier);
+    std::shared_ptr<NotesFolder> folderWithIdentifier(const QString& identifier, NotesAccount& account);
+
+    // Folder and note export.
+    bool exportFolder(NotesFolder& folder, const QUrl& parentFolderURL);
+    bool exportNote(NotesNote& note, const QUrl& folderURL);
+
+    // Rich-text documents, for notes with a file attachment.
+    bool createRichTextFileForNote(NotesNote& note, const QUrl& fileURL, platform::Error* error);
+
+    // Import manifest.
+    bool createImportDict();
+
+    // The manifest's file name for a destination folder: its own name plus ".plist".
+    static QString manifestFileName(const QUrl& destinationFolderURL);
+
+protected:
+    void main() override;
+
+private:
+    // Runs `change` on the main thread and waits for it.
+    void changeProgress(const std::function<void(platform::Progress&)>& change);
+    void setOperationError(platform::Error error);
+    void setPlistURL(const QUrl& url);
+    // The same, with the body the caller has already read from Notes.
+    bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
+    bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
+    std::optional<QVariantMap> folderDictFromURL(const QUrl& folderURL);
+    QVariantMap itemDictFromURL(const QUrl& fileURL) const;
+
+    mutable std::mutex m_mutex; // guards everything below that the main thread may read
+    std::shared_ptr<NotesApplication> m_notesApp;
+    QUrl m_destinationFolderURL;
+    const std::shared_ptr<platform::Progress> m_progress;
+    std::vector<AccountDict> m_accountDicts;
+    QSet<QString> m_nestedFolderIdentifiers;
+    quint64 m_totalNoteCount = 0;
+    QSet<QUrl> m_passwordProtectedFileURLs;
+    std::optional<QUrl> m_plistURL;
+    std::optional<platform::Error> m_operationError;
+};

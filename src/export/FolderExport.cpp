@@ -1,0 +1,88 @@
+#include "export/ExportNames.h"
+#include "export/ExportNoteOperation.h"
+#include "export/FileAttachments.h"
+#include "platform/FileDates.h"
+#include "platform/FileManager.h"
+#include "platform/FileURL.h"
+#include "platform/LocalizedString.h"
+
+using platform::localizedString;
+
+bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFolderURL)
+{
+    const QString name = fw::makeFilenameUniqueInDirectoryAtURL(
+        exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
+    const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
+    platform::Error error;
+    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, true, &error)) {
+        setOperationError(error);
+        return false;
+    }
+    for (const auto& subfolder : folder.folders()) {
+        if (isCancelled())
+            return false;
+        if (!exportFolder(*subfolder, folderURL))
+            return false;
+    }
+    for (const auto& note : folder.notes()) {
+        if (isCancelled())
+            return false;
+        const QString body = note->body();
+        if (body.isEmpty())
+            continue;
+        if (!exportNote(*note, folderURL, body))
+            return false;
+    }
+    return true;
+}
+
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
+{
+    return exportNote(note, folderURL, note.body());
+}
+
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QString& body)
+{
+    // The name is read on the main thread, while this thread waits.
+    NotesNote* noteForName = &note;
+    changeProgress([noteForName](platform::Progress& progress) {
+        progress.setLocalizedDescription(
+            platform::stringWithFormat(localizedString("Exporting “%@”…"), {noteForName->name()}));
+    });
+
+    bool richText = false;
+    for (const auto& attachment : note.attachments()) {
+        if (isFileAttachment(*attachment)) {
+            richText = true;
+            break;
+        }
+    }
+
+    const QString baseName = exportFileName(note.name(), localizedString("Untitled Note"));
+    const QString extension = richText ? QStringLiteral("rtfd") : QStringLiteral("html");
+    const QString fileName = fw::makeFilenameUniqueInDirectoryAtURL(
+        platform::pathutil::appendingPathExtension(baseName, extension), folderURL);
+    // An ".rtfd" document is a package directory, and its URL says so.
+    const QUrl fileURL = platform::fileurl::appendingPathComponent(folderURL, fileName, richText);
+
+    platform::Error error;
+    if (richText) {
+        if (!createRichTextFileForNote(note, body, fileURL, &error)) {
+            setOperationError(error);
+            return false;
+        }
+    } else if (!platform::FileManager::defaultManager()->writeData(body.toUtf8(), fileURL, &error)) {
+        setOperationError(error);
+        return false;
+    }
+
+    if (note.passwordProtected()) {
+        std::lock_guard lock(m_mutex);
+        m_passwordProtectedFileURLs.insert(fileURL);
+    }
+    // Dates are a courtesy: a file system that cannot keep them still gets the note.
+    platform::filedates::setDates(fileURL, note.creationDate(), note.modificationDate(), nullptr);
+
+    changeProgress([](platform::Progress& progress) { progress.setCompletedUnitCount(progress.completedUnitCount() + 1); });
+    return true;
+}

@@ -1,0 +1,77 @@
+#include "export/ExportNoteOperation.h"
+
+FolderDict ExportNoteOperation::getFolderInfo(NotesFolder& folder)
+{
+    FolderDict dict;
+    dict.name = folder.name();
+    dict.identifier = folder.id();
+    for (const auto& subfolder : folder.folders()) {
+        FolderDict subDict = getFolderInfo(*subfolder);
+        dict.totalItemCount += subDict.totalItemCount;
+        {
+            std::lock_guard lock(m_mutex);
+            m_nestedFolderIdentifiers.insert(subDict.identifier);
+        }
+        dict.folders.push_back(std::move(subDict));
+    }
+    for (const auto& note : folder.notes()) {
+        if (!note->body().isEmpty())
+            ++dict.totalItemCount;
+    }
+    return dict;
+}
+
+bool ExportNoteOperation::getAccounts()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_nestedFolderIdentifiers.clear();
+    }
+    std::vector<AccountDict> accounts;
+    quint64 total = totalNoteCount();
+    const auto app = notesApp();
+    const auto accountObjects = app ? app->accounts() : QList<std::shared_ptr<NotesAccount>>();
+    for (const auto& account : accountObjects) {
+        std::vector<FolderDict> folders;
+        for (const auto& folder : account->folders()) {
+            FolderDict dict = getFolderInfo(*folder);
+            total += dict.totalItemCount;
+            folders.push_back(std::move(dict));
+        }
+        // Only now, with the whole account walked, are all nested folders
+        // known, whatever order Notes listed them in.
+        const QSet<QString> nested = nestedFolderIdentifiers();
+        std::erase_if(folders, [&](const FolderDict& dict) {
+            if (!nested.contains(dict.identifier))
+                return false;
+            total -= dict.totalItemCount;
+            return true;
+        });
+        accounts.push_back(AccountDict{account->name(), account->id(), std::move(folders)});
+    }
+    std::lock_guard lock(m_mutex);
+    m_accountDicts = std::move(accounts);
+    m_totalNoteCount = total;
+    return true;
+}
+
+std::shared_ptr<NotesAccount> ExportNoteOperation::accountWithIdentifier(const QString& identifier)
+{
+    const auto app = notesApp();
+    if (!app)
+        return nullptr;
+    for (const auto& account : app->accounts()) {
+        if (account->id() == identifier)
+            return account;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<NotesFolder> ExportNoteOperation::folderWithIdentifier(const QString& identifier, NotesAccount& account)
+{
+    for (const auto& folder : account.folders()) {
+        if (folder->id() == identifier)
+            return folder;
+    }
+    return nullptr;
+}

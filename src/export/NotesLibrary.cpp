@@ -1,0 +1,528 @@
+#include "export/NotesLibrary.h"
+
+#include "platform/FileManager.h"
+#include "platform/FileURL.h"
+#include "platform/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+platform::Error libraryError(int code, const QString& description)
+{
+    return platform::Error(QString::fromLatin1(NotesLibrary::kErrorDomain), code, description);
+}
+
+} // namespace
+
+// Reads library.json into a NotesLibrary, stopping at the first fault with
+// an error that names the file and the place in it.
+class NotesLibrary::Parser {
+public:
+    Parser(NotesLibrary& library, QString fileName) : m_library(library), m_fileName(std::move(fileName)) {}
+
+    bool parse(const QByteArray& json)
+    {
+        QJsonParseError parseError{};
+        const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            const auto [line, column] = lineAndColumn(json, parseError.offset);
+            return fail(QStringLiteral("%1 at line %2, column %3").arg(parseError.errorString()).arg(line).arg(column));
+        }
+        if (!document.isObject())
+            return fail(QStringLiteral("the top level must be an object"));
+        const QJsonObject top = document.object();
+
+        QJsonArray accounts, folders, notes, attachments;
+        if (!array(top, "accounts", QString(), accounts) || !array(top, "folders", QString(), folders) ||
+            !array(top, "notes", QString(), notes) || !array(top, "attachments", QString(), attachments))
+            return false;
+
+        // Objects first, so references may point forwards.
+        return readAttachments(attachments) && readNotes(notes) && readFolders(folders) && readAccounts(accounts) &&
+               checkFolderCycles();
+    }
+
+    QString failure;
+
+private:
+    struct Pending {
+        QString place;
+        QStringList ids;
+    };
+
+    static std::pair<int, int> lineAndColumn(const QByteArray& text, int offset)
+    {
+        int line = 1, column = 1;
+        for (int i = 0; i < offset && i < text.size(); ++i) {
+            if (text.at(i) == '\n') {
+                ++line;
+                column = 1;
+            } else if ((text.at(i) & 0xC0) != 0x80) {
+                ++column;
+            }
+        }
+        return {line, column};
+    }
+
+    bool fail(const QString& what)
+    {
+        failure = QStringLiteral("The Notes library description “%1” is malformed: %2.").arg(m_fileName, what);
+        return false;
+    }
+
+    static QString placeOf(const QString& owner, const char* key)
+    {
+        return owner.isEmpty() ? QString::fromLatin1(key) : owner + u'.' + QLatin1String(key);
+    }
+
+    // A missing key or null reads as missing; any other wrong type is a fault.
+    bool array(const QJsonObject& object, const char* key, const QString& owner, QJsonArray& out)
+    {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (value.isUndefined() || value.isNull())
+            return true;
+        if (!value.isArray())
+            return fail(QStringLiteral("“%1” must be a list").arg(placeOf(owner, key)));
+        out = value.toArray();
+        return true;
+    }
+
+    bool string(const QJsonObject& object, const char* key, const QString& owner, QString& out,
+                bool* present = nullptr)
+    {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (present)
+            *present = false;
+        if (value.isUndefined() || value.isNull())
+            return true;
+        if (!value.isString())
+            return fail(QStringLiteral("“%1” must be a string").arg(placeOf(owner, key)));
+        out = value.toString();
+        if (present)
+            *present = true;
+        return true;
+    }
+
+    bool boolean(const QJsonObject& object, const char* key, const QString& owner, bool& out)
+    {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (value.isUndefined() || value.isNull())
+            return true;
+        if (!value.isBool())
+            return fail(QStringLiteral("“%1” must be true or false").arg(placeOf(owner, key)));
+        out = value.toBool();
+        return true;
+    }
+
+    bool date(const QJsonObject& object, const char* key, const QString& owner, std::optional<QDateTime>& out)
+    {
+        QString text;
+        bool present = false;
+        if (!string(object, key, owner, text, &present))
+            return false;
+        if (!present)
+            return true;
+        QDateTime value = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (!value.isValid())
+            return fail(QStringLiteral("“%1” must be a date such as 2024-03-01T09:30:00Z").arg(placeOf(owner, key)));
+        out = value;
+        return true;
+    }
+
+    bool idList(const QJsonObject& object, const char* key, const QString& owner, QStringList& out)
+    {
+        QJsonArray list;
+        if (!array(object, key, owner, list))
+            return false;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            if (!list.at(i).isString())
+                return fail(QStringLiteral("“%1[%2]” must be an id string").arg(placeOf(owner, key)).arg(i));
+            out.append(list.at(i).toString());
+        }
+        return true;
+    }
+
+    bool object(const QJsonArray& list, qsizetype index, const char* listName, QJsonObject& out, QString& place)
+    {
+        place = QStringLiteral("%1[%2]").arg(QLatin1String(listName)).arg(index);
+        if (!list.at(index).isObject())
+            return fail(QStringLiteral("“%1” must be an object").arg(place));
+        out = list.at(index).toObject();
+        return true;
+    }
+
+    bool registerID(QHash<QString, int>& ids, const QString& id, int index, const QString& place, bool emptyCounts)
+    {
+        if (id.isEmpty() && !emptyCounts)
+            return true;
+        if (ids.contains(id))
+            return fail(QStringLiteral("“%1” repeats the id “%2”").arg(place, id));
+        ids.insert(id, index);
+        return true;
+    }
+
+    bool resolve(const QHash<QString, int>& ids, const QStringList& references, const QString& place,
+                 const char* kind, std::vector<int>& out)
+    {
+        out.reserve(size_t(references.size()));
+        for (qsizetype i = 0; i < references.size(); ++i) {
+            const auto found = ids.constFind(references.at(i));
+            if (found == ids.constEnd())
+                return fail(QStringLiteral("“%1[%2]” names no %3 with the id “%4”")
+                                .arg(place)
+                                .arg(i)
+                                .arg(QLatin1String(kind), references.at(i)));
+            out.push_back(found.value());
+        }
+        return true;
+    }
+
+    bool readAttachments(const QJsonArray& list)
+    {
+        const QString root = QDir::cleanPath(m_library.m_folderPath);
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QJsonObject json;
+            QString place;
+            if (!object(list, i, "attachments", json, place))
+                return false;
+            Attachment attachment;
+            QString url, file;
+            bool hasURL = false, hasFile = false;
+            if (!string(json, "id", place, attachment.id) || !string(json, "name", place, attachment.name) ||
+                !string(json, "URL", place, url, &hasURL) || !string(json, "file", place, file, &hasFile) ||
+                !date(json, "creationDate", place, attachment.creationDate) ||
+                !date(json, "modificationDate", place, attachment.modificationDate))
+                return false;
+            if (hasURL)
+                attachment.url = url;
+            if (hasFile && !file.isEmpty()) {
+                // Attachments are read from inside the library folder only.
+                const QString path = QDir::cleanPath(root + u'/' + file);
+                if (QDir::isAbsolutePath(file) || !path.startsWith(root + u'/'))
+                    return fail(QStringLiteral("“%1.file” must be a path inside the library folder").arg(place));
+                attachment.filePath = path;
+            }
+            if (!registerID(m_attachmentIDs, attachment.id, int(i), place, false))
+                return false;
+            m_library.m_attachments.push_back(std::move(attachment));
+        }
+        return true;
+    }
+
+    bool readNotes(const QJsonArray& list)
+    {
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QJsonObject json;
+            QString place;
+            if (!object(list, i, "notes", json, place))
+                return false;
+            Note note;
+            QStringList attachments;
+            if (!string(json, "id", place, note.id) || !string(json, "name", place, note.name) ||
+                !string(json, "body", place, note.body) ||
+                !boolean(json, "passwordProtected", place, note.passwordProtected) ||
+                !date(json, "creationDate", place, note.creationDate) ||
+                !date(json, "modificationDate", place, note.modificationDate) ||
+                !idList(json, "attachments", place, attachments) ||
+                !resolve(m_attachmentIDs, attachments, placeOf(place, "attachments"), "attachment", note.attachments) ||
+                !registerID(m_noteIDs, note.id, int(i), place, false))
+                return false;
+            m_library.m_notes.push_back(std::move(note));
+        }
+        return true;
+    }
+
+    bool readFolders(const QJsonArray& list)
+    {
+        std::vector<Pending> subfolders;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QJsonObject json;
+            QString place;
+            if (!object(list, i, "folders", json, place))
+                return false;
+            Folder folder;
+            QStringList notes;
+            Pending pending{placeOf(place, "folders"), {}};
+            if (!string(json, "id", place, folder.id) || !string(json, "name", place, folder.name) ||
+                !idList(json, "folders", place, pending.ids) || !idList(json, "notes", place, notes) ||
+                !resolve(m_noteIDs, notes, placeOf(place, "notes"), "note", folder.notes) ||
+                !registerID(m_folderIDs, folder.id, int(i), place, true))
+                return false;
+            m_library.m_folders.push_back(std::move(folder));
+            subfolders.push_back(std::move(pending));
+        }
+        for (size_t i = 0; i < subfolders.size(); ++i) {
+            if (!resolve(m_folderIDs, subfolders[i].ids, subfolders[i].place, "folder", m_library.m_folders[i].folders))
+                return false;
+        }
+        return true;
+    }
+
+    bool readAccounts(const QJsonArray& list)
+    {
+        QHash<QString, int> accountIDs;
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            QJsonObject json;
+            QString place;
+            if (!object(list, i, "accounts", json, place))
+                return false;
+            Account account;
+            QStringList folders;
+            if (!string(json, "id", place, account.id) || !string(json, "name", place, account.name) ||
+                !idList(json, "folders", place, folders) ||
+                !resolve(m_folderIDs, folders, placeOf(place, "folders"), "folder", account.folders) ||
+                !registerID(accountIDs, account.id, int(i), place, true))
+                return false;
+            m_library.m_accounts.push_back(std::move(account));
+        }
+        return true;
+    }
+
+    // A folder inside itself would send the export round for ever.
+    bool checkFolderCycles()
+    {
+        const auto& folders = m_library.m_folders;
+        enum Mark : char { Unseen, OnPath, Done };
+        std::vector<Mark> marks(folders.size(), Unseen);
+        for (size_t start = 0; start < folders.size(); ++start) {
+            if (marks[start] != Unseen)
+                continue;
+            // Iterative depth-first walk: deep trees must not exhaust the stack here.
+            std::vector<std::pair<int, size_t>> stack{{int(start), 0}};
+            marks[start] = OnPath;
+            while (!stack.empty()) {
+                auto& [folder, next] = stack.back();
+                const auto& children = folders[size_t(folder)].folders;
+                if (next == children.size()) {
+                    marks[size_t(folder)] = Done;
+                    stack.pop_back();
+                    continue;
+                }
+                const int child = children[next++];
+                if (marks[size_t(child)] == OnPath)
+                    return fail(QStringLiteral("the folder with the id “%1” lies inside itself")
+                                    .arg(folders[size_t(child)].id));
+                if (marks[size_t(child)] == Unseen) {
+                    marks[size_t(child)] = OnPath;
+                    stack.emplace_back(child, 0);
+                }
+            }
+        }
+        return true;
+    }
+
+    NotesLibrary& m_library;
+    QString m_fileName;
+    QHash<QString, int> m_attachmentIDs, m_noteIDs, m_folderIDs;
+};
+
+std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath, platform::Error* error)
+{
+    const QString fileName = QDir(folderPath).filePath(QLatin1String(kDescriptionFileName));
+    QFile file(fileName);
+    if (!QFileInfo(folderPath).isDir()) {
+        platform::setError(error, libraryError(ErrorUnreadable,
+                                               QStringLiteral("The Notes library folder “%1” does not exist.").arg(folderPath)));
+        return nullptr;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The Notes library description “%1” could not be read: %2.")
+                                                                    .arg(fileName, file.errorString())));
+        return nullptr;
+    }
+    return fromJSON(file.readAll(), folderPath, error);
+}
+
+std::shared_ptr<const NotesLibrary> NotesLibrary::fromJSON(const QByteArray& json, const QString& folderPath,
+                                                           platform::Error* error)
+{
+    auto library = std::make_shared<NotesLibrary>();
+    library->m_folderPath = QDir(folderPath).absolutePath();
+    Parser parser(*library, QDir(library->m_folderPath).filePath(QLatin1String(kDescriptionFileName)));
+    if (!parser.parse(json)) {
+        platform::setError(error, libraryError(ErrorMalformed, parser.failure));
+        return nullptr;
+    }
+    return library;
+}
+
+// ---- The scripting objects over a loaded library ----
+
+namespace {
+
+class LibraryObject {
+protected:
+    LibraryObject(std::shared_ptr<LibraryNotesApplication> app, int index) : m_app(std::move(app)), m_index(index) {}
+    const NotesLibrary& library() const { return m_app->library(); }
+    bool ask(const char* what, const QString& id) const { return m_app->request(QString::fromLatin1(what), id); }
+
+    template <typename Object>
+    QList<std::shared_ptr<Object>> elements(const std::vector<int>& indices) const;
+
+    std::shared_ptr<LibraryNotesApplication> m_app;
+    int m_index;
+};
+
+class LibraryAttachment final : public NotesAttachment, LibraryObject {
+public:
+    LibraryAttachment(std::shared_ptr<LibraryNotesApplication> app, int index) : LibraryObject(std::move(app), index) {}
+    const NotesLibrary::Attachment& data() const { return library().attachments()[size_t(m_index)]; }
+
+    QString name() override { return ask("attachment.name", data().id) ? data().name : QString(); }
+    std::optional<QString> URL() override
+    {
+        return ask("attachment.URL", data().id) ? data().url : std::nullopt;
+    }
+    std::optional<QDateTime> creationDate() override
+    {
+        return ask("attachment.creationDate", data().id) ? data().creationDate : std::nullopt;
+    }
+    std::optional<QDateTime> modificationDate() override
+    {
+        return ask("attachment.modificationDate", data().id) ? data().modificationDate : std::nullopt;
+    }
+    void saveIn(const QUrl& fileURL, FourCharCode) override
+    {
+        if (!ask("attachment.saveIn", data().id) || data().filePath.isEmpty())
+            return;
+        platform::Error error;
+        auto* fileManager = platform::FileManager::defaultManager();
+        const QUrl source = platform::fileurl::fromPath(data().filePath, false);
+        if (!fileManager->isReachable(source))
+            return; // a missing file saves nothing, like Notes
+        if (!fileManager->copyItem(source, fileURL, &error))
+            platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
+    }
+};
+
+class LibraryNote final : public NotesNote, LibraryObject {
+public:
+    LibraryNote(std::shared_ptr<LibraryNotesApplication> app, int index) : LibraryObject(std::move(app), index) {}
+    const NotesLibrary::Note& data() const { return library().notes()[size_t(m_index)]; }
+
+    QString name() override { return ask("note.name", data().id) ? data().name : QString(); }
+    QString body() override { return ask("note.body", data().id) ? data().body : QString(); }
+    bool passwordProtected() override { return ask("note.passwordProtected", data().id) && data().passwordProtected; }
+    std::optional<QDateTime> creationDate() override
+    {
+        return ask("note.creationDate", data().id) ? data().creationDate : std::nullopt;
+    }
+    std::optional<QDateTime> modificationDate() override
+    {
+        return ask("note.modificationDate", data().id) ? data().modificationDate : std::nullopt;
+    }
+    QList<std::shared_ptr<NotesAttachment>> attachments() override
+    {
+        if (!ask("note.attachments", data().id))
+            return {};
+        return elements<NotesAttachment>(data().attachments);
+    }
+};
+
+class LibraryFolder final : public NotesFolder, LibraryObject {
+public:
+    LibraryFolder(std::shared_ptr<LibraryNotesApplication> app, int index) : LibraryObject(std::move(app), index) {}
+    const NotesLibrary::Folder& data() const { return library().folders()[size_t(m_index)]; }
+
+    QString id() override { return ask("folder.id", data().id) ? data().id : QString(); }
+    QString name() override { return ask("folder.name", data().id) ? data().name : QString(); }
+    QList<std::shared_ptr<NotesFolder>> folders() override
+    {
+        return ask("folder.folders", data().id) ? elements<NotesFolder>(data().folders) : QList<std::shared_ptr<NotesFolder>>();
+    }
+    QList<std::shared_ptr<NotesNote>> notes() override
+    {
+        return ask("folder.notes", data().id) ? elements<NotesNote>(data().notes) : QList<std::shared_ptr<NotesNote>>();
+    }
+};
+
+class LibraryAccount final : public NotesAccount, LibraryObject {
+public:
+    LibraryAccount(std::shared_ptr<LibraryNotesApplication> app, int index) : LibraryObject(std::move(app), index) {}
+    const NotesLibrary::Account& data() const { return library().accounts()[size_t(m_index)]; }
+
+    QString id() override { return ask("account.id", data().id) ? data().id : QString(); }
+    QString name() override { return ask("account.name", data().id) ? data().name : QString(); }
+    QList<std::shared_ptr<NotesFolder>> folders() override
+    {
+        return ask("account.folders", data().id) ? elements<NotesFolder>(data().folders) : QList<std::shared_ptr<NotesFolder>>();
+    }
+};
+
+template <typename Object>
+QList<std::shared_ptr<Object>> LibraryObject::elements(const std::vector<int>& indices) const
+{
+    QList<std::shared_ptr<Object>> result;
+    result.reserve(qsizetype(indices.size()));
+    for (int index : indices) {
+        if constexpr (std::is_same_v<Object, NotesFolder>)
+            result.append(std::make_shared<LibraryFolder>(m_app, index));
+        else if constexpr (std::is_same_v<Object, NotesNote>)
+            result.append(std::make_shared<LibraryNote>(m_app, index));
+        else
+            result.append(std::make_shared<LibraryAttachment>(m_app, index));
+    }
+    return result;
+}
+
+} // namespace
+
+LibraryNotesApplication::LibraryNotesApplication(std::shared_ptr<const NotesLibrary> library)
+    : m_library(std::move(library))
+{
+}
+
+std::shared_ptr<LibraryNotesApplication> LibraryNotesApplication::make(std::shared_ptr<const NotesLibrary> library)
+{
+    return std::shared_ptr<LibraryNotesApplication>(new LibraryNotesApplication(std::move(library)));
+}
+
+QList<std::shared_ptr<NotesAccount>> LibraryNotesApplication::accounts()
+{
+    QList<std::shared_ptr<NotesAccount>> result;
+    if (!request(QStringLiteral("application.accounts"), QString()))
+        return result;
+    const auto self = shared_from_this();
+    for (size_t i = 0; i < m_library->accounts().size(); ++i)
+        result.append(std::make_shared<LibraryAccount>(self, int(i)));
+    return result;
+}
+
+void LibraryNotesApplication::setFailingRequests(RequestFilter filter)
+{
+    std::lock_guard lock(m_mutex);
+    m_failing = std::move(filter);
+}
+
+void LibraryNotesApplication::setRequestObserver(std::function<void(const Request&)> observer)
+{
+    std::lock_guard lock(m_mutex);
+    m_observer = std::move(observer);
+}
+
+int LibraryNotesApplication::requestCount(const QString& what) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_counts.value(what);
+}
+
+bool LibraryNotesApplication::request(const QString& what, const QString& objectID)
+{
+    const Request request{what, objectID};
+    RequestFilter failing;
+    std::function<void(const Request&)> observer;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_counts[what];
+        failing = m_failing;
+        observer = m_observer;
+    }
+    if (observer)
+        observer(request);
+    return !(failing && failing(request));
+}

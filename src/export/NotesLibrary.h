@@ -1,0 +1,111 @@
+#pragma once
+
+#include "export/NotesScripting.h"
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// A Notes library kept in a folder: "library.json" plus the attachment
+// files it names. The whole description is checked when it is loaded, so
+// the export never meets a dangling reference or a folder inside itself.
+class NotesLibrary {
+public:
+    struct Attachment {
+        QString id;
+        QString name;
+        std::optional<QString> url;
+        std::optional<QDateTime> creationDate;
+        std::optional<QDateTime> modificationDate;
+        QString filePath; // absolute, inside the library folder; empty when there is none
+    };
+    struct Note {
+        QString id;
+        QString name;
+        QString body;
+        bool passwordProtected = false;
+        std::optional<QDateTime> creationDate;
+        std::optional<QDateTime> modificationDate;
+        std::vector<int> attachments;
+    };
+    struct Folder {
+        QString id;
+        QString name;
+        std::vector<int> folders;
+        std::vector<int> notes;
+    };
+    struct Account {
+        QString id;
+        QString name;
+        std::vector<int> folders;
+    };
+
+    static constexpr const char* kDescriptionFileName = "library.json";
+    static constexpr const char* kErrorDomain = "NotesLibraryErrorDomain";
+    enum ErrorCode { ErrorUnreadable = 1, ErrorMalformed = 2 };
+
+    // Loads `folderPath`/library.json; nothing at all is written.
+    static std::shared_ptr<const NotesLibrary> load(const QString& folderPath, platform::Error* error);
+    // Reads a description given as JSON text; attachment files are looked
+    // up relative to `folderPath`.
+    static std::shared_ptr<const NotesLibrary> fromJSON(const QByteArray& json, const QString& folderPath,
+                                                        platform::Error* error);
+
+    const QString& folderPath() const { return m_folderPath; }
+    const std::vector<Account>& accounts() const { return m_accounts; }
+    const std::vector<Folder>& folders() const { return m_folders; }
+    const std::vector<Note>& notes() const { return m_notes; }
+    const std::vector<Attachment>& attachments() const { return m_attachments; }
+
+private:
+    class Parser;
+    QString m_folderPath;
+    std::vector<Account> m_accounts;
+    std::vector<Folder> m_folders;
+    std::vector<Note> m_notes;
+    std::vector<Attachment> m_attachments;
+};
+
+// Serves a NotesLibrary through the scripting interface. Every request can
+// be counted and made to fail, which tests use to play a flaky Notes.
+class LibraryNotesApplication final : public NotesApplication,
+                                      public std::enable_shared_from_this<LibraryNotesApplication> {
+public:
+    // A request: what is asked ("note.body", "folder.notes", ...) and the
+    // id of the object asked (empty for the application).
+    struct Request {
+        QString what;
+        QString objectID;
+    };
+    using RequestFilter = std::function<bool(const Request&)>;
+
+    static std::shared_ptr<LibraryNotesApplication> make(std::shared_ptr<const NotesLibrary> library);
+
+    QList<std::shared_ptr<NotesAccount>> accounts() override;
+
+    const NotesLibrary& library() const { return *m_library; }
+
+    // Requests for which `filter` answers true fail (read as empty).
+    void setFailingRequests(RequestFilter filter);
+    // Called for every request, before it is answered; may run on any thread.
+    void setRequestObserver(std::function<void(const Request&)> observer);
+    // How many requests of the kind `what` were made.
+    int requestCount(const QString& what) const;
+
+    // Answers whether the request succeeds, counting it.
+    bool request(const QString& what, const QString& objectID);
+
+private:
+    explicit LibraryNotesApplication(std::shared_ptr<const NotesLibrary> library);
+
+    std::shared_ptr<const NotesLibrary> m_library;
+    mutable std::mutex m_mutex;
+    QHash<QString, int> m_counts;
+    RequestFilter m_failing;
+    std::function<void(const Request&)> m_observer;
+};

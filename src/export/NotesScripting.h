@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+// The Notes library as the export sees it. Every property read is one
+// request to Notes; a failed request reads as an empty value (empty
+// string, empty list, false, no date), never as an error.
+
+using FourCharCode = quint32;
+// The file format code 'item' given to saveIn(): save the item as it is.
+inline constexpr FourCharCode kNotesSaveFormatItem = 0x6974656D;
+
+class NotesAttachment {
+public:
+    virtual ~NotesAttachment() = default;
+    virtual QString name() = 0;
+    // Present only for link attachments.
+    virtual std::optional<QString> URL() = 0;
+    virtual std::optional<QDateTime> creationDate() = 0;
+    virtual std::optional<QDateTime> modificationDate() = 0;
+    // Saves the attachment's file at `fileURL`. Nothing reports failure:
+    // the caller checks whether a file exists there afterwards.
+    virtual void saveIn(const QUrl& fileURL, FourCharCode format) = 0;
+};
+
+class NotesNote {
+public:
+    virtual ~NotesNote() = default;
+    virtual QString name() = 0;
+    // An HTML fragment; empty for a note with nothing to export.
+    virtual QString body() = 0;
+    virtual bool passwordProtected() = 0;
+    virtual std::optional<QDateTime> creationDate() = 0;
+    virtual std::optional<QDateTime> modificationDate() = 0;
+    // All attachments in one request.
+    virtual QList<std::shared_ptr<NotesAttachment>> attachments() = 0;
+};
+
+class NotesFolder {
+public:
+    virtual ~NotesFolder() = default;
+    virtual QString id() = 0;
+    virtual QString name() = 0;
+    // Direct subfolders only.
+    virtual QList<std::shared_ptr<NotesFolder>> folders() = 0;
+    virtual QList<std::shared_ptr<NotesNote>> notes() = 0;
+};
+
+class NotesAccount {
+public:
+    virtual ~NotesAccount() = default;
+    virtual QString id() = 0;
+    virtual QString name() = 0;
+    // Every folder of the account; nested folders may be listed beside
+    // top-level ones, in any order.
+    virtual QList<std::shared_ptr<NotesFolder>> folders() = 0;
+};
+
+class NotesApplication {
+public:
+    virtual ~NotesApplication() = default;
+    virtual QList<std::shared_ptr<NotesAccount>> accounts() = 0;
+};

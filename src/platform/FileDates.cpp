@@ -1,0 +1,90 @@
+#include "platform/FileDates.h"
+
+#include "platform/FileURL.h"
+
+#include <QFile>
+#include <QTimeZone>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace platform::filedates {
+
+namespace {
+
+QByteArray nativePath(const QUrl& url)
+{
+    return QFile::encodeName(fileurl::path(url));
+}
+
+QDateTime fromTimespec(const struct statx_timestamp& t)
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, QTimeZone::utc());
+}
+
+std::optional<struct statx> statItem(const QByteArray& path, unsigned mask)
+{
+    struct statx info {};
+    if (statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, mask, &info) != 0)
+        return std::nullopt;
+    return info;
+}
+
+} // namespace
+
+bool setDates(const QUrl& fileURL, const std::optional<QDateTime>& creationDate,
+              const std::optional<QDateTime>& modificationDate, Error* error)
+{
+    const QByteArray path = nativePath(fileURL);
+    const QString what = QStringLiteral("The dates of “%1” couldn’t be set").arg(fileurl::lastPathComponent(fileURL));
+    bool ok = true;
+    if (creationDate && creationDate->isValid()) {
+        const QByteArray text = creationDate->toUTC().toString(Qt::ISODateWithMs).toUtf8();
+        if (setxattr(path.constData(), kCreationDateAttribute, text.constData(), size_t(text.size()), 0) != 0) {
+            setError(error, Error::fromErrno(errno, what));
+            ok = false;
+        }
+    }
+    if (modificationDate && modificationDate->isValid()) {
+        const qint64 ms = modificationDate->toMSecsSinceEpoch();
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+        times[1].tv_nsec = long((ms - qint64(times[1].tv_sec) * 1000) * 1000000);
+        if (utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+            setError(error, Error::fromErrno(errno, what));
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+std::optional<QDateTime> creationDate(const QUrl& fileURL)
+{
+    const QByteArray path = nativePath(fileURL);
+    char buffer[64];
+    const ssize_t length = getxattr(path.constData(), kCreationDateAttribute, buffer, sizeof buffer);
+    if (length > 0) {
+        const QDateTime date = QDateTime::fromString(QString::fromUtf8(buffer, qsizetype(length)), Qt::ISODateWithMs);
+        if (date.isValid())
+            return date;
+    }
+    const auto info = statItem(path, STATX_BTIME | STATX_MTIME);
+    if (!info)
+        return std::nullopt;
+    if (info->stx_mask & STATX_BTIME)
+        return fromTimespec(info->stx_btime);
+    return fromTimespec(info->stx_mtime);
+}
+
+std::optional<QDateTime> modificationDate(const QUrl& fileURL)
+{
+    const auto info = statItem(nativePath(fileURL), STATX_MTIME);
+    if (!info)
+        return std::nullopt;
+    return fromTimespec(info->stx_mtime);
+}
+
+} // namespace platform::filedates

@@ -1,0 +1,233 @@
+#include "platform/FileManager.h"
+
+#include "platform/FileURL.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QByteArray nativePath(const QUrl& url)
+{
+    return QFile::encodeName(fileurl::path(url));
+}
+
+QString quoted(const QUrl& url)
+{
+    return QStringLiteral("“%1”").arg(fileurl::lastPathComponent(url));
+}
+
+bool removeRecursively(const QByteArray& path, int* failedErrno)
+{
+    struct stat info {};
+    if (lstat(path.constData(), &info) != 0) {
+        *failedErrno = errno;
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        DIR* dir = opendir(path.constData());
+        if (!dir) {
+            *failedErrno = errno;
+            return false;
+        }
+        bool ok = true;
+        while (dirent* entry = readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            if (!removeRecursively(path + '/' + name, failedErrno))
+                ok = false;
+        }
+        closedir(dir);
+        if (!ok)
+            return false;
+        if (rmdir(path.constData()) != 0) {
+            *failedErrno = errno;
+            return false;
+        }
+        return true;
+    }
+    if (unlink(path.constData()) != 0) {
+        *failedErrno = errno;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileManager* FileManager::defaultManager()
+{
+    static FileManager manager;
+    return &manager;
+}
+
+bool FileManager::createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error)
+{
+    const QByteArray path = nativePath(url);
+    auto fail = [&](int code) {
+        setError(error, Error::fromErrno(code, QStringLiteral("The folder %1 couldn’t be created").arg(quoted(url))));
+        return false;
+    };
+    if (!withIntermediateDirectories) {
+        if (mkdir(path.constData(), 0777) != 0)
+            return fail(errno);
+        return true;
+    }
+    // Make each missing level in turn, so the error names the real cause.
+    qsizetype from = 1;
+    for (;;) {
+        const qsizetype slash = path.indexOf('/', from);
+        const QByteArray prefix = slash < 0 ? path : path.left(slash);
+        if (!prefix.isEmpty() && mkdir(prefix.constData(), 0777) != 0) {
+            const int code = errno;
+            struct stat info {};
+            if (code != EEXIST)
+                return fail(code);
+            if (stat(prefix.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+                return fail(slash < 0 ? EEXIST : ENOTDIR);
+        }
+        if (slash < 0)
+            return true;
+        from = slash + 1;
+    }
+}
+
+std::optional<QList<QUrl>> FileManager::contentsOfDirectory(const QUrl& url, bool skipsHiddenFiles, Error* error)
+{
+    const QByteArray path = nativePath(url);
+    DIR* dir = opendir(path.constData());
+    if (!dir) {
+        setError(error, Error::fromErrno(errno, QStringLiteral("The folder %1 couldn’t be listed").arg(quoted(url))));
+        return std::nullopt;
+    }
+    QList<QUrl> entries;
+    errno = 0;
+    while (dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == ".." || (skipsHiddenFiles && name.startsWith('.')))
+            continue;
+        const QByteArray full = path + '/' + name;
+        struct stat info {};
+        const bool isDir = lstat(full.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        entries.append(fileurl::fromPath(QFile::decodeName(full), isDir));
+    }
+    closedir(dir);
+    return entries;
+}
+
+bool FileManager::removeItem(const QUrl& url, Error* error)
+{
+    int code = 0;
+    if (removeRecursively(nativePath(url), &code))
+        return true;
+    setError(error, Error::fromErrno(code, QStringLiteral("%1 couldn’t be removed").arg(quoted(url))));
+    return false;
+}
+
+bool FileManager::isReachable(const QUrl& url)
+{
+    struct stat info {};
+    return lstat(nativePath(url).constData(), &info) == 0;
+}
+
+bool FileManager::isDirectory(const QUrl& url)
+{
+    struct stat info {};
+    return lstat(nativePath(url).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error)
+{
+    const QByteArray path = nativePath(url);
+    auto fail = [&](int code) {
+        setError(error, Error::fromErrno(code, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(url))));
+        return false;
+    };
+    // O_NOFOLLOW: never write through a link planted at the name.
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(errno);
+    const char* bytes = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, bytes, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            const int code = errno;
+            ::close(fd);
+            return fail(code);
+        }
+        bytes += written;
+        left -= written;
+    }
+    if (::close(fd) != 0)
+        return fail(errno);
+    return true;
+}
+
+bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
+{
+    const int in = ::open(nativePath(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        setError(error, Error::fromErrno(errno, QStringLiteral("The file %1 couldn’t be opened").arg(quoted(from))));
+        return false;
+    }
+    const int out = ::open(nativePath(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (out < 0) {
+        const int code = errno;
+        ::close(in);
+        setError(error, Error::fromErrno(code, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(to))));
+        return false;
+    }
+    // Copied in pieces: attachments may be far larger than memory wants to hold.
+    char buffer[1 << 16];
+    int failure = 0;
+    bool readFailed = false;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            failure = errno;
+            readFailed = true;
+            break;
+        }
+        for (ssize_t done = 0; done < got && !failure;) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                failure = errno;
+            else if (put > 0)
+                done += put;
+        }
+        if (failure)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && !failure)
+        failure = errno;
+    if (!failure)
+        return true;
+    const QUrl& culprit = readFailed ? from : to;
+    const QString what = readFailed ? QStringLiteral("The file %1 couldn’t be read") : QStringLiteral("The file %1 couldn’t be saved");
+    setError(error, Error::fromErrno(failure, what.arg(quoted(culprit))));
+    return false;
+}
+
+QUrl FileManager::temporaryDirectory()
+{
+    return fileurl::fromPath(QDir::tempPath(), true);
+}
+
+} // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QUrl>
+#include <optional>
+
+namespace platform {
+
+// The file operations the product code needs, each reporting failure
+// through an Error. Paths are taken from file URLs.
+class FileManager {
+public:
+    virtual ~FileManager() = default;
+
+    static FileManager* defaultManager();
+
+    virtual bool createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error);
+    // Entries of a directory in the order the file system lists them;
+    // directories come back as directory URLs. Names starting with "." are
+    // left out when `skipsHiddenFiles`.
+    virtual std::optional<QList<QUrl>> contentsOfDirectory(const QUrl& url, bool skipsHiddenFiles, Error* error);
+    // Removes a file, or a directory with everything in it; links are removed, not followed.
+    virtual bool removeItem(const QUrl& url, Error* error);
+    // True when anything, a dangling link included, is at the URL.
+    virtual bool isReachable(const QUrl& url);
+    virtual bool writeData(const QByteArray& data, const QUrl& url, Error* error);
+    virtual bool copyItem(const QUrl& from, const QUrl& to, Error* error);
+    bool isDirectory(const QUrl& url);
+
+    // Temporary directory of this user, as a directory URL.
+    QUrl temporaryDirectory();
+};
+
+} // namespace platform

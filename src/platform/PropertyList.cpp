@@ -1,0 +1,201 @@
+#include "platform/PropertyList.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <cmath>
+#include <memory>
+#include <plist/plist.h>
+
+namespace platform::plist {
+
+namespace {
+
+// Property-list dates count from 2001-01-01 UTC.
+const QDateTime& referenceDate()
+{
+    static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
+    return date;
+}
+
+struct NodeDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+Error plistError(const QString& description)
+{
+    return Error(QString::fromLatin1(kErrorDomain), 1, description);
+}
+
+plist_t toNode(const QVariant& value, QString* failure)
+{
+    switch (value.metaType().id()) {
+    case QMetaType::QVariantMap: {
+        plist_t dict = plist_new_dict();
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            plist_t item = toNode(it.value(), failure);
+            if (!item) {
+                plist_free(dict);
+                return nullptr;
+            }
+            plist_dict_set_item(dict, it.key().toUtf8().constData(), item);
+        }
+        return dict;
+    }
+    case QMetaType::QVariantList:
+    case QMetaType::QStringList: {
+        plist_t array = plist_new_array();
+        for (const QVariant& element : value.toList()) {
+            plist_t item = toNode(element, failure);
+            if (!item) {
+                plist_free(array);
+                return nullptr;
+            }
+            plist_array_append_item(array, item);
+        }
+        return array;
+    }
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Long:
+    case QMetaType::Short:
+        // Negative integers travel as their 64-bit two's complement, as in the binary format.
+        return plist_new_uint(quint64(value.toLongLong()));
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+    case QMetaType::UShort:
+        return plist_new_uint(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), quint64(bytes.size()));
+    }
+    case QMetaType::QDateTime: {
+        const qint64 ms = referenceDate().msecsTo(value.toDateTime());
+        const qint64 seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+        return plist_new_date(int32_t(seconds), int32_t((ms - seconds * 1000) * 1000));
+    }
+    default:
+        if (value.metaType() == QMetaType::fromType<PropertyListUID>())
+            return plist_new_uid(value.value<PropertyListUID>().value);
+        *failure = QStringLiteral("a value of type “%1” has no property-list form")
+                       .arg(QLatin1String(value.metaType().name() ? value.metaType().name() : "invalid"));
+        return nullptr;
+    }
+}
+
+QVariant fromNode(plist_t node)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iter, &key, &item);
+            if (!key)
+                break;
+            map.insert(QString::fromUtf8(key), fromNode(item));
+            free(key);
+        }
+        free(iter);
+        return map;
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t count = plist_array_get_size(node);
+        for (uint32_t i = 0; i < count; ++i)
+            list.append(fromNode(plist_array_get_item(node, i)));
+        return list;
+    }
+    case PLIST_STRING: {
+        char* text = nullptr;
+        plist_get_string_val(node, &text);
+        QString result = QString::fromUtf8(text);
+        free(text);
+        return result;
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t flag = 0;
+        plist_get_bool_val(node, &flag);
+        return bool(flag);
+    }
+    case PLIST_UINT: {
+        uint64_t number = 0;
+        plist_get_uint_val(node, &number);
+        return qint64(number);
+    }
+    case PLIST_REAL: {
+        double number = 0;
+        plist_get_real_val(node, &number);
+        return number;
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return QByteArray(bytes, qsizetype(length));
+    }
+    case PLIST_DATE: {
+        int32_t seconds = 0, micro = 0;
+        plist_get_date_val(node, &seconds, &micro);
+        return referenceDate().addMSecs(qint64(seconds) * 1000 + micro / 1000);
+    }
+    case PLIST_UID: {
+        uint64_t uid = 0;
+        plist_get_uid_val(node, &uid);
+        return QVariant::fromValue(PropertyListUID{uid});
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format format, Error* error)
+{
+    QString failure;
+    Node node(toNode(value, &failure));
+    if (!node) {
+        setError(error, plistError(QStringLiteral("The property list couldn’t be written: %1.").arg(failure)));
+        return std::nullopt;
+    }
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    if (format == Format::Binary)
+        plist_to_bin(static_cast<plist_t>(node.get()), &bytes, &length);
+    else
+        plist_to_xml(static_cast<plist_t>(node.get()), &bytes, &length);
+    if (!bytes) {
+        setError(error, plistError(QStringLiteral("The property list couldn’t be written.")));
+        return std::nullopt;
+    }
+    QByteArray result(bytes, qsizetype(length));
+    free(bytes);
+    return result;
+}
+
+std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error)
+{
+    plist_t root = nullptr;
+    if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX))
+        plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+    if (!root) {
+        setError(error, plistError(QStringLiteral("The data isn’t a property list in a known format.")));
+        return std::nullopt;
+    }
+    Node node(root);
+    return fromNode(root);
+}
+
+} // namespace platform::plist

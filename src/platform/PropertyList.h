@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <QMetaType>
+#include <QVariant>
+#include <optional>
+
+// Property lists as QVariant values: QVariantMap (dictionary), QVariantList
+// (array), QString, bool, qint64 / quint64 (integer), double (real),
+// QDateTime (date), QByteArray (data) and PropertyListUID (keyed archives).
+namespace platform::plist {
+
+struct PropertyListUID {
+    quint64 value = 0;
+    bool operator==(const PropertyListUID&) const = default;
+};
+
+enum class Format { Binary, XML };
+
+inline constexpr const char* kErrorDomain = "PropertyListErrorDomain";
+
+// Serializes `value`; fails for a value of a type that has no property-list form.
+std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format format, Error* error);
+
+// Reads binary or XML property-list data.
+std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error);
+
+} // namespace platform::plist
+
+Q_DECLARE_METATYPE(platform::plist::PropertyListUID)

@@ -1,0 +1,68 @@
+#include "support/TestSupport.h"
+
+#include "platform/FileURL.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+bool spinUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+TempDir::TempDir()
+{
+    EXPECT_TRUE(m_dir.isValid());
+}
+
+QUrl TempDir::url() const
+{
+    return platform::fileurl::fromPath(m_dir.path(), true);
+}
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(contents);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QStringList tree(const QString& root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        QString relative = QDir(root).relativeFilePath(it.filePath());
+        if (it.fileInfo().isDir())
+            relative += u'/';
+        entries.append(relative);
+    }
+    entries.sort();
+    return entries;
+}
+
+} // namespace testsupport
