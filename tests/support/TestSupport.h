@@ -31,3 +31,11 @@ QByteArray readFile(const QString& path);
 QStringList tree(const QString& root);
 
 } // namespace testsupport
+
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& string, std::ostream* os)
+{
+    *os << '"' << string.toStdString() << '"';
+}

@@ -1,0 +1,81 @@
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Result runCommand(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
+{
+    testsupport::TempDir root;
+    const QString destination = root.filePath(QStringLiteral("Notes Import"));
+    const Result result = runCommand({QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out.trimmed(), destination + QStringLiteral("/Notes Import.plist"));
+    const QStringList entries = testsupport::tree(destination);
+    // Two accounts share a name; every folder appears once, nested as in Notes.
+    EXPECT_TRUE(entries.contains(QStringLiteral("Personal/")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Personal 1/")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Personal/Travel/Japan- 2025/")));
+    EXPECT_FALSE(entries.contains(QStringLiteral("Personal/Japan- 2025/")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Work/Projects/Launch/Press/")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("Work/Archive/")));
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Exporting “Tomato soup”…")));
+}
+
+TEST(NotesExportCommand, ReplacesAnEarlierExportButNoOtherFolder)
+{
+    testsupport::TempDir root;
+    const QString destination = root.filePath(QStringLiteral("Export"));
+    ASSERT_EQ(runCommand({QStringLiteral("--destination"), destination}).exitCode, 0);
+    testsupport::writeFile(destination + QStringLiteral("/stale.txt"), "old");
+    ASSERT_EQ(runCommand({QStringLiteral("--destination"), destination}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/stale.txt")));
+
+    const QString precious = root.filePath(QStringLiteral("Documents"));
+    testsupport::writeFile(precious + QStringLiteral("/thesis.txt"), "keep me");
+    const Result refused = runCommand({QStringLiteral("--destination"), precious});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("not empty"))) << refused.err.toStdString();
+    EXPECT_EQ(testsupport::readFile(precious + QStringLiteral("/thesis.txt")), QByteArray("keep me"));
+}
+
+TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsInsideTheLibrary)
+{
+    testsupport::TempDir root;
+    const QString library = root.filePath(QStringLiteral("Library"));
+    testsupport::writeFile(library + QStringLiteral("/library.json"), "{\"notes\": [");
+    const Result malformed = runCommand({QStringLiteral("--library"), library, QStringLiteral("--destination"),
+                                         root.filePath(QStringLiteral("out"))});
+    EXPECT_EQ(malformed.exitCode, 1);
+    EXPECT_TRUE(malformed.err.contains(QStringLiteral("library.json"))) << malformed.err.toStdString();
+    EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("out"))));
+
+    testsupport::writeFile(library + QStringLiteral("/library.json"), "{}");
+    const Result inside = runCommand({QStringLiteral("--library"), library, QStringLiteral("--destination"),
+                                      library + QStringLiteral("/export")});
+    EXPECT_NE(inside.exitCode, 0);
+    EXPECT_TRUE(inside.err.contains(QStringLiteral("overlaps"))) << inside.err.toStdString();
+    EXPECT_EQ(testsupport::tree(library), QStringList{QStringLiteral("library.json")});
+
+    EXPECT_EQ(runCommand({QStringLiteral("--bogus")}).exitCode, 2);
+}

@@ -1,0 +1,89 @@
+#include "export/ExportTestSupport.h"
+
+using testsupport::libraryApp;
+
+namespace {
+
+std::shared_ptr<ExportNoteOperation> enumerated(const std::shared_ptr<NotesApplication>& app)
+{
+    auto operation = ExportNoteOperation::exportOperationForApp(app, QUrl());
+    EXPECT_TRUE(operation->getAccounts());
+    return operation;
+}
+
+// A folder "A" (two notes, one empty) with subfolder "C" (three notes),
+// a folder "B" with one note, and the account listing `order`.
+QByteArray nestedLibrary(const char* order)
+{
+    return QByteArray(R"({"accounts": [{"id": "acc", "name": "Mine", "folders": )") + order + R"(}],
+        "folders": [{"id": "A", "name": "A", "folders": ["C"], "notes": ["a1", "a2"]},
+                    {"id": "B", "name": "B", "notes": ["b1"]},
+                    {"id": "C", "name": "C", "notes": ["c1", "c2", "c3"]}],
+        "notes": [{"id": "a1", "body": "x"}, {"id": "a2", "body": ""}, {"id": "b1", "body": "x"},
+                  {"id": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
+}
+
+} // namespace
+
+TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
+{
+    for (const char* order : {R"(["A", "B", "C"])", R"(["C", "A", "B"])"}) {
+        SCOPED_TRACE(order);
+        auto operation = enumerated(libraryApp(nestedLibrary(order)));
+        const auto accounts = operation->accountDicts();
+        ASSERT_EQ(accounts.size(), 1u);
+        ASSERT_EQ(accounts[0].folders.size(), 2u);
+        const FolderDict& a = accounts[0].folders[0].identifier == QLatin1String("A") ? accounts[0].folders[0] : accounts[0].folders[1];
+        EXPECT_EQ(a.totalItemCount, 4u); // one of A's notes is empty
+        ASSERT_EQ(a.folders.size(), 1u);
+        EXPECT_EQ(a.folders[0].identifier, QStringLiteral("C"));
+        EXPECT_EQ(a.folders[0].totalItemCount, 3u);
+        EXPECT_EQ(operation->totalNoteCount(), 5u);
+        EXPECT_EQ(operation->nestedFolderIdentifiers(), QSet<QString>{QStringLiteral("C")});
+    }
+}
+
+TEST(Enumeration, AnEmptyFolderAndAnEmptyLibrary)
+{
+    auto operation = enumerated(libraryApp(R"({"accounts": [{"id": "a", "folders": ["f"]}], "folders": [{"id": "f"}]})"));
+    ASSERT_EQ(operation->accountDicts().size(), 1u);
+    ASSERT_EQ(operation->accountDicts()[0].folders.size(), 1u);
+    EXPECT_EQ(operation->accountDicts()[0].folders[0].totalItemCount, 0u);
+
+    auto empty = enumerated(libraryApp("{}"));
+    EXPECT_TRUE(empty->accountDicts().empty());
+    EXPECT_EQ(empty->totalNoteCount(), 0u);
+}
+
+TEST(Enumeration, FailedRequestsCountAsEmpty)
+{
+    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
+    app->setFailingRequests([](const LibraryNotesApplication::Request& request) {
+        return (request.what == QLatin1String("folder.notes") && request.objectID == QLatin1String("B")) ||
+               (request.what == QLatin1String("note.body") && request.objectID == QLatin1String("c1"));
+    });
+    auto operation = enumerated(app);
+    EXPECT_EQ(operation->totalNoteCount(), 3u); // a1, c2, c3
+}
+
+TEST(Enumeration, EveryBodyIsAskedOncePerPlaceItIsListed)
+{
+    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
+    enumerated(app);
+    // C is walked under A and again as a listed folder of the account.
+    EXPECT_EQ(app->requestCount(QStringLiteral("note.body")), 6 + 3);
+}
+
+TEST(Enumeration, LookupsByIdentifier)
+{
+    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
+    auto operation = ExportNoteOperation::exportOperationForApp(app, QUrl());
+    EXPECT_FALSE(operation->accountWithIdentifier(QStringLiteral("nobody")));
+    auto account = operation->accountWithIdentifier(QStringLiteral("acc"));
+    ASSERT_TRUE(account);
+    // The account's list holds nested folders too, so they are found.
+    auto nested = operation->folderWithIdentifier(QStringLiteral("C"), *account);
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(nested->name(), QStringLiteral("C"));
+    EXPECT_FALSE(operation->folderWithIdentifier(QStringLiteral("c"), *account)); // exact comparison
+}

@@ -1,0 +1,237 @@
+#include "export/ExportTestSupport.h"
+#include "platform/FileDates.h"
+#include "platform/FileURL.h"
+#include "platform/PropertyList.h"
+
+#include <QDir>
+#include <QFile>
+
+using testsupport::libraryApp;
+using testsupport::runToEnd;
+using testsupport::tree;
+
+namespace {
+
+struct Export {
+    testsupport::TempDir root;
+    QString destination = root.filePath(QStringLiteral("Notes Import"));
+    std::shared_ptr<ExportNoteOperation> operation;
+
+    explicit Export(std::shared_ptr<NotesApplication> app)
+    {
+        QDir().mkpath(destination);
+        operation = ExportNoteOperation::exportOperationForApp(std::move(app), platform::fileurl::fromPath(destination, true));
+    }
+    QVariantMap manifest() const
+    {
+        const auto value = platform::plist::propertyListFromData(
+            testsupport::readFile(destination + QStringLiteral("/Notes Import.plist")), nullptr);
+        return value ? value->toMap() : QVariantMap();
+    }
+};
+
+QVariantList manifestFolders(const QVariantMap& manifest)
+{
+    return manifest.value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList();
+}
+
+const QByteArray kTwoAccounts = R"({
+  "accounts": [{"id": "a1", "name": "Work", "folders": ["f1"]}, {"id": "a2", "name": "Work", "folders": ["f2"]}],
+  "folders": [{"id": "f1", "name": "Notes", "folders": ["f3"], "notes": ["n1", "n2", "n3", "empty"]},
+              {"id": "f2", "name": "Notes", "notes": ["locked"]},
+              {"id": "f3", "name": "Sub/folder"}],
+  "notes": [{"id": "n1", "name": "Same", "body": "<div>one — 1</div>", "creationDate": "2020-01-02T03:04:05Z",
+             "modificationDate": "2021-01-02T03:04:05Z"},
+            {"id": "n2", "name": "Same", "body": "<div>two</div>", "attachments": ["img", "link", "noext"]},
+            {"id": "n3", "name": "Same", "body": "<div>three</div>", "attachments": ["pdf"]},
+            {"id": "empty", "name": "Empty", "body": ""},
+            {"id": "locked", "name": "Secret", "body": "<div>s</div>", "passwordProtected": true}],
+  "attachments": [{"id": "img", "name": "photo.JPG"}, {"id": "link", "name": "site.pdf", "URL": "https://example.org"},
+                  {"id": "noext", "name": "README"}, {"id": "pdf", "name": "report.pdf"}]
+})";
+
+} // namespace
+
+TEST(Export, WritesTheTreeTheFilesAndTheManifest)
+{
+    Export run(libraryApp(kTwoAccounts));
+    runToEnd(run.operation);
+    ASSERT_FALSE(run.operation->operationError()) << run.operation->operationError()->localizedDescription().toStdString();
+    ASSERT_TRUE(run.operation->plistURL());
+
+    EXPECT_EQ(tree(run.destination), (QStringList{
+                                         QStringLiteral("Notes Import.plist"),
+                                         QStringLiteral("Work 1/"),
+                                         QStringLiteral("Work 1/Notes/"),
+                                         QStringLiteral("Work 1/Notes/Secret.html"),
+                                         QStringLiteral("Work/"),
+                                         QStringLiteral("Work/Notes/"),
+                                         QStringLiteral("Work/Notes/Same 1.html"),
+                                         QStringLiteral("Work/Notes/Same.html"),
+                                         QStringLiteral("Work/Notes/Same.rtfd/"),
+                                         QStringLiteral("Work/Notes/Same.rtfd/TXT.rtf"),
+                                         QStringLiteral("Work/Notes/Sub-folder/"),
+                                     }));
+    const QString same = run.destination + QStringLiteral("/Work/Notes/Same.html");
+    EXPECT_EQ(testsupport::readFile(same), QStringLiteral("<div>one — 1</div>").toUtf8());
+    const QUrl sameURL = platform::fileurl::fromPath(same, false);
+    EXPECT_EQ(platform::filedates::modificationDate(sameURL),
+              QDateTime::fromString(QStringLiteral("2021-01-02T03:04:05Z"), Qt::ISODate));
+
+    const auto progress = run.operation->progress();
+    EXPECT_EQ(progress->totalUnitCount(), 4);
+    EXPECT_EQ(progress->completedUnitCount(), 4);
+    EXPECT_EQ(progress->localizedDescription(), QStringLiteral("Finishing…"));
+
+    const QVariantMap manifest = run.manifest();
+    EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
+              (QVariantMap{{QStringLiteral("convertHTMLFragments"), true}}));
+    const QVariantList accounts = manifestFolders(manifest);
+    ASSERT_EQ(accounts.size(), 2);
+    int encrypted = 0, items = 0;
+    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
+        EXPECT_TRUE(folder.value(QStringLiteral("identifier")).toString().startsWith(QStringLiteral("file:///")));
+        for (const QVariant& value : folder.value(QStringLiteral("items")).toList()) {
+            const QVariantMap item = value.toMap();
+            ++items;
+            EXPECT_EQ(item.value(QStringLiteral("identifier")), item.value(QStringLiteral("fileURL")));
+            if (item.contains(QStringLiteral("wasEncrypted"))) {
+                EXPECT_TRUE(item.value(QStringLiteral("wasEncrypted")).toBool());
+                EXPECT_TRUE(item.value(QStringLiteral("fileURL")).toString().endsWith(QStringLiteral("Secret.html")));
+                ++encrypted;
+            }
+        }
+        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
+            walk(sub.toMap());
+    };
+    for (const QVariant& account : accounts) {
+        EXPECT_TRUE(account.toMap().value(QStringLiteral("items")).toList().isEmpty());
+        walk(account.toMap());
+    }
+    EXPECT_EQ(items, 4); // the ".rtfd" package is an item, not a folder
+    EXPECT_EQ(encrypted, 1);
+}
+
+TEST(Export, AnEmptyLibraryStillGetsAManifest)
+{
+    Export run(libraryApp("{}"));
+    QFile::copy(QStringLiteral("/dev/null"), run.destination + QStringLiteral("/.DS_Store"));
+    testsupport::writeFile(run.destination + QStringLiteral("/.hidden"), "x");
+    runToEnd(run.operation);
+    ASSERT_TRUE(run.operation->plistURL());
+    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 0);
+    EXPECT_TRUE(manifestFolders(run.manifest()).isEmpty());
+    EXPECT_TRUE(run.manifest().contains(QStringLiteral("Options")));
+}
+
+TEST(Export, CancellingDuringEnumerationWritesNothing)
+{
+    auto app = libraryApp(kTwoAccounts);
+    Export run(app);
+    std::weak_ptr<ExportNoteOperation> weak = run.operation;
+    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.body"))
+            if (auto operation = weak.lock())
+                operation->cancel();
+    });
+    runToEnd(run.operation);
+    EXPECT_TRUE(tree(run.destination).isEmpty());
+    EXPECT_FALSE(run.operation->plistURL());
+    EXPECT_FALSE(run.operation->operationError());
+}
+
+TEST(Export, CancellingBetweenNotesStopsBeforeTheNextOne)
+{
+    auto app = libraryApp(kTwoAccounts);
+    Export run(app);
+    std::weak_ptr<ExportNoteOperation> weak = run.operation;
+    // The first note's dates are read after its file is written.
+    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.creationDate") && request.objectID == QLatin1String("n1"))
+            if (auto operation = weak.lock())
+                operation->cancel();
+    });
+    runToEnd(run.operation);
+    EXPECT_TRUE(QFile::exists(run.destination + QStringLiteral("/Work/Notes/Same.html")));
+    EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Work/Notes/Same 1.html")));
+    EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Work 1")));
+    EXPECT_FALSE(run.operation->plistURL());
+    EXPECT_FALSE(run.operation->operationError());
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 1);
+}
+
+TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
+{
+    testsupport::TempDir root;
+    testsupport::writeFile(root.filePath(QStringLiteral("file")), "x");
+    // The destination runs through a regular file: not even root can write there.
+    auto operation = ExportNoteOperation::exportOperationForApp(
+        libraryApp(kTwoAccounts), platform::fileurl::fromPath(root.filePath(QStringLiteral("file/dest")), true));
+    runToEnd(operation);
+    ASSERT_TRUE(operation->operationError());
+    EXPECT_TRUE(operation->operationError()->localizedDescription().contains(QStringLiteral("Work")));
+    EXPECT_FALSE(operation->plistURL());
+}
+
+TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
+{
+    auto app = libraryApp(kTwoAccounts);
+    Export run(app);
+    const QString folder = run.destination + QStringLiteral("/Work/Notes");
+    // Before the second note is written, its folder turns into a plain file.
+    app->setRequestObserver([folder](const LibraryNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.attachments") && request.objectID == QLatin1String("n2") &&
+            QFileInfo(folder).isDir()) {
+            QDir(folder).removeRecursively();
+            QFile file(folder);
+            file.open(QIODevice::WriteOnly);
+        }
+    });
+    runToEnd(run.operation);
+    ASSERT_TRUE(run.operation->operationError());
+    EXPECT_TRUE(run.operation->operationError()->localizedDescription().contains(QStringLiteral("couldn’t be saved")));
+    EXPECT_FALSE(run.operation->plistURL());
+    EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Notes Import.plist")));
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 1);
+}
+
+TEST(Export, ProgressIsOnlyChangedOnTheMainThreadAndNamesEachNote)
+{
+    std::atomic<int> violations{0};
+    auto previous = platform::Progress::setThreadViolationHandler([&](const char*) { ++violations; });
+    auto app = libraryApp(kTwoAccounts);
+    Export run(app);
+    QStringList descriptions;
+    std::atomic<int> namesReadOnMain{0};
+    app->setRequestObserver([&](const LibraryNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.name") && platform::isMainThread())
+            ++namesReadOnMain;
+    });
+    QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
+        const QString text = run.operation->progress()->localizedDescription();
+        if (descriptions.isEmpty() || descriptions.last() != text)
+            descriptions.append(text);
+    });
+    runToEnd(run.operation);
+    platform::Progress::setThreadViolationHandler(previous);
+    EXPECT_EQ(violations, 0);
+    EXPECT_EQ(namesReadOnMain, 4); // the progress text's name, once per written note
+    EXPECT_EQ(descriptions, (QStringList{QStringLiteral("Preparing to export…"), QStringLiteral("Exporting “Same”…"), QStringLiteral("Exporting “Secret”…"),
+                                         QStringLiteral("Finishing…")}));
+}
+
+TEST(Export, NamesThatSanitizeToNothingGetAFallback)
+{
+    Export run(libraryApp(R"({"accounts": [{"id": "a", "name": " … ", "folders": ["f"]}],
+        "folders": [{"id": "f", "name": "\n", "notes": ["n", "m"]}],
+        "notes": [{"id": "n", "name": "   ", "body": "x"}, {"id": "m", "body": "y"}]})"));
+    runToEnd(run.operation);
+    ASSERT_TRUE(run.operation->plistURL());
+    EXPECT_EQ(tree(run.destination), (QStringList{
+                                         QStringLiteral("Notes Import.plist"),
+                                         QStringLiteral("Untitled Account/"),
+                                         QStringLiteral("Untitled Account/Untitled Folder/"),
+                                         QStringLiteral("Untitled Account/Untitled Folder/Untitled Note 1.html"),
+                                         QStringLiteral("Untitled Account/Untitled Folder/Untitled Note.html"),
+                                     }));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "export/ExportNoteOperation.h"
+#include "export/NotesLibrary.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline std::shared_ptr<LibraryNotesApplication> libraryApp(const QByteArray& json, const QString& folder = QString())
+{
+    platform::Error error;
+    auto library = NotesLibrary::fromJSON(json, folder.isEmpty() ? QDir::tempPath() : folder, &error);
+    EXPECT_TRUE(library) << error.localizedDescription().toStdString();
+    return library ? LibraryNotesApplication::make(library) : nullptr;
+}
+
+// Runs `operation` on a private queue while this thread runs the event loop.
+inline void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
+{
+    platform::OperationQueue queue;
+    std::atomic<bool> finished{false};
+    operation->setCompletionBlock([&finished] { finished = true; });
+    queue.addOperation(operation);
+    ASSERT_TRUE(spinUntil([&] { return finished.load(); }, 60000));
+    queue.waitUntilAllOperationsAreFinished();
+}
+
+} // namespace testsupport

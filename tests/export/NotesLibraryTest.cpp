@@ -1,0 +1,110 @@
+#include "export/ExportTestSupport.h"
+#include "platform/FileURL.h"
+#include "platform/Resources.h"
+
+using testsupport::libraryApp;
+
+namespace {
+
+QString loadError(const QByteArray& json)
+{
+    platform::Error error;
+    EXPECT_FALSE(NotesLibrary::fromJSON(json, QStringLiteral("/lib"), &error));
+    return error.localizedDescription();
+}
+
+} // namespace
+
+TEST(NotesLibrary, MalformedDescriptionsNameTheFileAndThePlace)
+{
+    const QString syntax = loadError("{\n  \"accounts\": [\n    {\"name\": }\n]}");
+    EXPECT_TRUE(syntax.contains(QStringLiteral("/lib/library.json"))) << syntax.toStdString();
+    EXPECT_TRUE(syntax.contains(QStringLiteral("line 3"))) << syntax.toStdString();
+
+    EXPECT_TRUE(loadError(R"({"notes": [{"id": "n", "name": 7}]})").contains(QStringLiteral("notes[0].name")));
+    EXPECT_TRUE(loadError(R"({"folders": {"id": "f"}})").contains(QStringLiteral("“folders” must be a list")));
+    EXPECT_TRUE(loadError(R"({"notes": [{"id": "n", "passwordProtected": "yes"}]})").contains(QStringLiteral("passwordProtected")));
+    EXPECT_TRUE(loadError(R"({"notes": [{"id": "n", "creationDate": "yesterday"}]})").contains(QStringLiteral("creationDate")));
+    EXPECT_TRUE(loadError(R"([1, 2])").contains(QStringLiteral("top level")));
+}
+
+TEST(NotesLibrary, ReferencesMustResolveAndFoldersMayNotContainThemselves)
+{
+    EXPECT_TRUE(loadError(R"({"accounts": [{"id": "a", "folders": ["nope"]}]})").contains(QStringLiteral("“nope”")));
+    EXPECT_TRUE(loadError(R"({"folders": [{"id": "f", "notes": ["n"]}]})").contains(QStringLiteral("folders[0].notes[0]")));
+    EXPECT_TRUE(loadError(R"({"folders": [{"id": "f"}, {"id": "f"}]})").contains(QStringLiteral("repeats")));
+    const QString cycle = loadError(R"({"folders": [{"id": "a", "folders": ["b"]}, {"id": "b", "folders": ["a"]}]})");
+    EXPECT_TRUE(cycle.contains(QStringLiteral("inside itself"))) << cycle.toStdString();
+}
+
+TEST(NotesLibrary, AttachmentFilesMustLieInsideTheLibrary)
+{
+    EXPECT_TRUE(loadError(R"({"attachments": [{"id": "x", "file": "../../etc/passwd"}]})").contains(QStringLiteral("inside the library")));
+    EXPECT_TRUE(loadError(R"({"attachments": [{"id": "x", "file": "/etc/passwd"}]})").contains(QStringLiteral("inside the library")));
+}
+
+TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
+{
+    auto app = libraryApp(R"({"accounts": [{}], "folders": [{"id": "f", "notes": ["n"]}],
+                              "notes": [{"id": "n", "attachments": ["a"]}], "attachments": [{"id": "a", "URL": null}]})");
+    ASSERT_TRUE(app);
+    const auto accounts = app->accounts();
+    ASSERT_EQ(accounts.size(), 1);
+    EXPECT_EQ(accounts[0]->name(), QString());
+    EXPECT_TRUE(accounts[0]->folders().isEmpty());
+
+    platform::Error error;
+    auto library = NotesLibrary::fromJSON(R"({"folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "attachments": ["a"]}],
+                                              "attachments": [{"id": "a"}], "accounts": [{"id": "acc", "folders": ["f"]}]})",
+                                          QDir::tempPath(), &error);
+    ASSERT_TRUE(library);
+    auto note = LibraryNotesApplication::make(library)->accounts()[0]->folders()[0]->notes()[0];
+    EXPECT_EQ(note->body(), QString());
+    EXPECT_FALSE(note->passwordProtected());
+    EXPECT_FALSE(note->creationDate());
+    const auto attachment = note->attachments().value(0);
+    ASSERT_TRUE(attachment);
+    EXPECT_FALSE(attachment->URL());
+}
+
+TEST(NotesLibrary, SavingAnAttachmentCopiesItsFileOrSavesNothing)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.filePath(QStringLiteral("files/report.pdf")), "%PDF-1.4 report");
+    testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), R"({
+        "accounts": [{"id": "acc", "folders": ["f"]}], "folders": [{"id": "f", "notes": ["n"]}],
+        "notes": [{"id": "n", "body": "x", "attachments": ["a", "gone"]}],
+        "attachments": [{"id": "a", "name": "report.pdf", "file": "files/report.pdf"},
+                        {"id": "gone", "name": "gone.pdf", "file": "files/gone.pdf"}]})");
+    platform::Error error;
+    auto library = NotesLibrary::load(dir.path(), &error);
+    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
+    auto note = LibraryNotesApplication::make(library)->accounts()[0]->folders()[0]->notes()[0];
+    const auto attachments = note->attachments();
+    ASSERT_EQ(attachments.size(), 2);
+
+    testsupport::TempDir out;
+    const QUrl saved = platform::fileurl::fromPath(out.filePath(QStringLiteral("report.pdf")), false);
+    attachments[0]->saveIn(saved, kNotesSaveFormatItem);
+    EXPECT_EQ(testsupport::readFile(out.filePath(QStringLiteral("report.pdf"))), QByteArray("%PDF-1.4 report"));
+    attachments[1]->saveIn(platform::fileurl::fromPath(out.filePath(QStringLiteral("gone.pdf")), false), kNotesSaveFormatItem);
+    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("gone.pdf"))));
+}
+
+TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
+{
+    platform::Error error;
+    EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
+    testsupport::TempDir empty;
+    EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
+}
+
+TEST(NotesLibrary, BundledSampleLoads)
+{
+    platform::Error error;
+    auto library = NotesLibrary::load(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"), &error);
+    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
+    EXPECT_GE(library->accounts().size(), 2u);
+}

@@ -1,0 +1,137 @@
+#include "platform/FileDates.h"
+#include "platform/FileManager.h"
+#include "platform/FileURL.h"
+#include "platform/UniformTypes.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace platform;
+using testsupport::TempDir;
+
+TEST(FileURL, DirectoriesEndWithSlashAndStringsArePercentEncoded)
+{
+    const QUrl dir = fileurl::fromPath(QStringLiteral("/tmp/Notes Import"), true);
+    EXPECT_EQ(fileurl::absoluteString(dir), QStringLiteral("file:///tmp/Notes%20Import/"));
+    const QUrl file = fileurl::appendingPathComponent(dir, QStringLiteral("Kyoto — 50%.html"));
+    EXPECT_EQ(fileurl::absoluteString(file), QStringLiteral("file:///tmp/Notes%20Import/Kyoto%20%E2%80%94%2050%25.html"));
+    EXPECT_EQ(fileurl::lastPathComponent(dir), QStringLiteral("Notes Import"));
+    EXPECT_EQ(fileurl::path(dir), QStringLiteral("/tmp/Notes Import"));
+}
+
+TEST(PathExtension, FollowsTheLastPeriod)
+{
+    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("Version 1.5")), QStringLiteral("5"));
+    EXPECT_EQ(pathutil::deletingPathExtension(QStringLiteral("Version 1.5")), QStringLiteral("Version 1"));
+    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("archive.tar.gz")), QStringLiteral("gz"));
+    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("Work")), QString());
+    EXPECT_EQ(pathutil::pathExtension(QStringLiteral(".profile")), QString());
+    EXPECT_EQ(pathutil::appendingPathExtension(QStringLiteral("Note"), QString()), QStringLiteral("Note"));
+}
+
+TEST(FileManager, CreatingThroughARegularFileFailsWithAClearError)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x");
+    Error error;
+    EXPECT_FALSE(FileManager::defaultManager()->createDirectory(
+        fileurl::fromPath(dir.filePath(QStringLiteral("file/sub/deeper")), true), true, &error));
+    EXPECT_EQ(error.code(), ENOTDIR);
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("couldn’t be created"))) << error.localizedDescription().toStdString();
+
+    EXPECT_TRUE(FileManager::defaultManager()->createDirectory(
+        fileurl::fromPath(dir.filePath(QStringLiteral("a/b/c")), true), true, &error));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("a/b/c"))).isDir());
+}
+
+TEST(FileManager, ListingSkipsHiddenEntriesAndMarksDirectories)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.filePath(QStringLiteral(".hidden")), "x");
+    testsupport::writeFile(dir.filePath(QStringLiteral("note.html")), "x");
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    const auto entries = FileManager::defaultManager()->contentsOfDirectory(dir.url(), true, nullptr);
+    ASSERT_TRUE(entries);
+    QStringList strings;
+    for (const QUrl& url : *entries)
+        strings.append(fileurl::lastPathComponent(url) + (fileurl::hasDirectoryPath(url) ? QStringLiteral("/") : QString()));
+    strings.sort();
+    EXPECT_EQ(strings, (QStringList{QStringLiteral("folder/"), QStringLiteral("note.html")}));
+
+    Error error;
+    EXPECT_FALSE(FileManager::defaultManager()->contentsOfDirectory(
+        fileurl::fromPath(dir.filePath(QStringLiteral("missing")), true), true, &error));
+    EXPECT_EQ(error.code(), ENOENT);
+}
+
+TEST(FileManager, NeverWritesThroughALinkAndSeesDanglingLinks)
+{
+    TempDir dir;
+    const QString outside = dir.filePath(QStringLiteral("outside.txt"));
+    testsupport::writeFile(outside, "keep");
+    const QString link = dir.filePath(QStringLiteral("link.html"));
+    ASSERT_TRUE(QFile::link(outside, link));
+    Error error;
+    EXPECT_FALSE(FileManager::defaultManager()->writeData("new", fileurl::fromPath(link, false), &error));
+    EXPECT_EQ(testsupport::readFile(outside), QByteArray("keep"));
+
+    const QString dangling = dir.filePath(QStringLiteral("dangling"));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dangling));
+    EXPECT_TRUE(FileManager::defaultManager()->isReachable(fileurl::fromPath(dangling, false)));
+
+    // Removing a link removes the link only.
+    EXPECT_TRUE(FileManager::defaultManager()->removeItem(fileurl::fromPath(link, false), nullptr));
+    EXPECT_TRUE(QFile::exists(outside));
+}
+
+TEST(UniformTypes, ConformanceAndItemsOnDisk)
+{
+    using namespace platform::uti;
+    EXPECT_EQ(preferredIdentifierForFilenameExtension(QStringLiteral("JPG")), QStringLiteral("public.jpeg"));
+    EXPECT_TRUE(typeConformsTo(QStringLiteral("public.jpeg"), kUTTypeImage));
+    EXPECT_TRUE(typeConformsTo(preferredIdentifierForFilenameExtension(QStringLiteral("heic")), kUTTypeImage));
+    EXPECT_FALSE(typeConformsTo(preferredIdentifierForFilenameExtension(QStringLiteral("pdf")), kUTTypeImage));
+    EXPECT_FALSE(typeConformsTo(preferredIdentifierForFilenameExtension(QStringLiteral("mp4")), kUTTypeImage));
+
+    const QString unknown = preferredIdentifierForFilenameExtension(QStringLiteral("zzq"));
+    EXPECT_TRUE(unknown.startsWith(QStringLiteral("dyn.")));
+    EXPECT_TRUE(typeConformsTo(unknown, kUTTypeData));
+    EXPECT_FALSE(typeConformsTo(unknown, kUTTypeImage));
+    EXPECT_FALSE(typeConformsTo(unknown, kUTTypeFolder));
+
+    TempDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("Doc.rtfd"));
+    QDir(dir.path()).mkdir(QStringLiteral("Version 1.5"));
+    testsupport::writeFile(dir.filePath(QStringLiteral("photo.png")), "x");
+    auto typeOf = [&](const char* name) {
+        return typeIdentifierOfItem(fileurl::fromPath(dir.filePath(QLatin1String(name)), false)).value_or(QString());
+    };
+    EXPECT_FALSE(typeConformsTo(typeOf("Doc.rtfd"), kUTTypeFolder));
+    EXPECT_TRUE(typeConformsTo(typeOf("Version 1.5"), kUTTypeFolder));
+    EXPECT_EQ(typeOf("photo.png"), QStringLiteral("public.png"));
+    EXPECT_FALSE(typeIdentifierOfItem(fileurl::fromPath(dir.filePath(QStringLiteral("missing")), false)));
+}
+
+TEST(FileDates, SetBothAndLeaveAMissingOneAlone)
+{
+    TempDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.html"));
+    testsupport::writeFile(path, "x");
+    const QUrl url = fileurl::fromPath(path, false);
+    const QDateTime created = QDateTime::fromString(QStringLiteral("2020-05-01T10:00:00.250Z"), Qt::ISODateWithMs);
+    const QDateTime modified = QDateTime::fromString(QStringLiteral("2021-06-02T11:30:00Z"), Qt::ISODate);
+
+    Error error;
+    if (!filedates::setDates(url, created, modified, &error) && error.code() == ENOTSUP)
+        GTEST_SKIP() << "no extended attributes on this file system";
+    EXPECT_EQ(filedates::creationDate(url), created);
+    EXPECT_EQ(filedates::modificationDate(url), modified);
+
+    const QDateTime later = modified.addDays(3);
+    filedates::setDates(url, std::nullopt, later, nullptr);
+    EXPECT_EQ(filedates::creationDate(url), created);
+    EXPECT_EQ(filedates::modificationDate(url), later);
+}

@@ -1,0 +1,105 @@
+#include "export/OperationQueueExtensions.h"
+#include "platform/Operation.h"
+#include "platform/Progress.h"
+#include "support/TestSupport.h"
+
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class RecordingOperation final : public Operation {
+public:
+    std::atomic<bool> ran{false};
+
+protected:
+    void main() override { ran = true; }
+};
+
+} // namespace
+
+TEST(Operation, CompletionRunsAfterMainAndAlsoWhenCancelledBeforeStart)
+{
+    OperationQueue queue;
+    auto normal = std::make_shared<RecordingOperation>();
+    auto cancelled = std::make_shared<RecordingOperation>();
+    std::atomic<bool> normalMainSeenByCompletion{false};
+    std::atomic<bool> cancelledCompleted{false};
+    normal->setCompletionBlock([&] { normalMainSeenByCompletion = normal->ran.load(); });
+    cancelled->setCompletionBlock([&] { cancelledCompleted = true; });
+    cancelled->cancel();
+
+    queue.addOperation(normal);
+    queue.addOperation(cancelled);
+    queue.waitUntilAllOperationsAreFinished();
+
+    EXPECT_TRUE(normalMainSeenByCompletion);
+    EXPECT_TRUE(cancelledCompleted);
+    EXPECT_FALSE(cancelled->ran);
+    EXPECT_TRUE(cancelled->isFinished());
+}
+
+TEST(Operation, CancelAllReachesQueuedOperations)
+{
+    OperationQueue queue;
+    std::atomic<bool> release{false};
+    queue.addOperationWithBlock([&] {
+        while (!release)
+            QThread::usleep(100);
+    });
+    auto waiting = std::make_shared<RecordingOperation>();
+    queue.addOperation(waiting);
+    queue.cancelAllOperations();
+    release = true;
+    waiting->waitUntilFinished();
+    EXPECT_TRUE(waiting->isCancelled());
+    EXPECT_FALSE(waiting->ran);
+}
+
+TEST(OperationQueueExtensions, MainQueueBlockRunsInlineOnTheMainThread)
+{
+    bool ran = false;
+    // Without the inline case this would wait for itself for ever.
+    fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] { ran = true; });
+    EXPECT_TRUE(ran);
+}
+
+TEST(OperationQueueExtensions, WorkerWaitsUntilTheMainThreadHasRunTheBlock)
+{
+    OperationQueue queue;
+    std::atomic<bool> blockOnMain{false};
+    std::atomic<bool> seenAfterReturn{false};
+    std::atomic<bool> done{false};
+    queue.addOperationWithBlock([&] {
+        fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] { blockOnMain = isMainThread(); });
+        seenAfterReturn = blockOnMain.load();
+        done = true;
+    });
+    ASSERT_TRUE(testsupport::spinUntil([&] { return done.load(); }));
+    EXPECT_TRUE(seenAfterReturn);
+}
+
+TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)
+{
+    std::atomic<int> violations{0};
+    auto previous = Progress::setThreadViolationHandler([&](const char*) { ++violations; });
+    Progress progress(-1);
+    EXPECT_TRUE(progress.isIndeterminate());
+    progress.setTotalUnitCount(4);
+    progress.setCompletedUnitCount(1);
+    EXPECT_FALSE(progress.isIndeterminate());
+    EXPECT_DOUBLE_EQ(progress.fractionCompleted(), 0.25);
+    EXPECT_EQ(violations, 0);
+
+    Progress empty(0);
+    EXPECT_FALSE(empty.isIndeterminate());
+    EXPECT_DOUBLE_EQ(empty.fractionCompleted(), 0.0);
+
+    std::thread other([&] { progress.setCompletedUnitCount(2); });
+    other.join();
+    EXPECT_EQ(violations, 1);
+    Progress::setThreadViolationHandler(previous);
+}
