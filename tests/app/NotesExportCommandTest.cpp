@@ -1,8 +1,12 @@
 #include "support/TestSupport.h"
 
+#include "platform/PropertyList.h"
+
 #include <QCoreApplication>
+#include <QUrl>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -41,6 +45,31 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
     EXPECT_TRUE(entries.contains(QStringLiteral("Work/Projects/Launch/Press/")));
     EXPECT_TRUE(entries.contains(QStringLiteral("Work/Archive/")));
     EXPECT_TRUE(result.err.contains(QStringLiteral("Exporting “Tomato soup”…")));
+
+    // The manifest lists exactly what is on disk, the manifest itself aside.
+    const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(result.out.trimmed()), nullptr);
+    ASSERT_TRUE(manifest);
+    QStringList listed;
+    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
+        listed.append(QDir(destination).relativeFilePath(QUrl(folder.value(QStringLiteral("identifier")).toString()).toLocalFile()) + u'/');
+        for (const QVariant& item : folder.value(QStringLiteral("items")).toList()) {
+            QString path = QDir(destination).relativeFilePath(QUrl(item.toMap().value(QStringLiteral("fileURL")).toString()).toLocalFile());
+            listed.append(path.endsWith(QStringLiteral(".rtfd")) ? path + u'/' : path);
+        }
+        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
+            walk(sub.toMap());
+    };
+    for (const QVariant& account : manifest->toMap().value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList())
+        walk(account.toMap());
+    listed.sort();
+    QStringList onDisk;
+    for (const QString& entry : entries) {
+        if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist"))
+            onDisk.append(entry);
+    }
+    EXPECT_EQ(listed, onDisk);
+    // Seventeen notes, one with an empty body.
+    EXPECT_EQ(onDisk.filter(QRegularExpression(QStringLiteral("\\.(html|rtfd/)$"))).size(), 16);
 }
 
 TEST(NotesExportCommand, ReplacesAnEarlierExportButNoOtherFolder)

@@ -43,7 +43,7 @@ const QByteArray kTwoAccounts = R"({
   "notes": [{"id": "n1", "name": "Same", "body": "<div>one — 1</div>", "creationDate": "2020-01-02T03:04:05Z",
              "modificationDate": "2021-01-02T03:04:05Z"},
             {"id": "n2", "name": "Same", "body": "<div>two</div>", "attachments": ["img", "link", "noext"]},
-            {"id": "n3", "name": "Same", "body": "<div>three</div>", "attachments": ["pdf"]},
+            {"id": "n3", "name": "Same", "body": "<div>three</div>", "attachments": ["pdf"], "passwordProtected": true},
             {"id": "empty", "name": "Empty", "body": ""},
             {"id": "locked", "name": "Secret", "body": "<div>s</div>", "passwordProtected": true}],
   "attachments": [{"id": "img", "name": "photo.JPG"}, {"id": "link", "name": "site.pdf", "URL": "https://example.org"},
@@ -97,7 +97,9 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
             EXPECT_EQ(item.value(QStringLiteral("identifier")), item.value(QStringLiteral("fileURL")));
             if (item.contains(QStringLiteral("wasEncrypted"))) {
                 EXPECT_TRUE(item.value(QStringLiteral("wasEncrypted")).toBool());
-                EXPECT_TRUE(item.value(QStringLiteral("fileURL")).toString().endsWith(QStringLiteral("Secret.html")));
+                const QString url = item.value(QStringLiteral("fileURL")).toString();
+                EXPECT_TRUE(url.endsWith(QStringLiteral("Secret.html")) || url.endsWith(QStringLiteral("Same.rtfd/")))
+                    << url.toStdString();
                 ++encrypted;
             }
         }
@@ -109,7 +111,8 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
         walk(account.toMap());
     }
     EXPECT_EQ(items, 4); // the ".rtfd" package is an item, not a folder
-    EXPECT_EQ(encrypted, 1);
+    EXPECT_EQ(encrypted, 2); // a file and a package
+    EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
 }
 
 TEST(Export, AnEmptyLibraryStillGetsAManifest)
