@@ -10,6 +10,7 @@ packages=(
   libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  python3
 )
 
 missing=()

@@ -238,3 +238,22 @@ TEST(Export, NamesThatSanitizeToNothingGetAFallback)
                                          QStringLiteral("Untitled Account/Untitled Folder/Untitled Note.html"),
                                      }));
 }
+
+TEST(Export, CancellingBetweenAccountsStopsBeforeTheNextAccountFolder)
+{
+    auto app = libraryApp(R"({"accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
+        "folders": [{"id": "f1", "name": "F", "notes": ["n1"]}, {"id": "f2", "name": "G", "notes": ["n2"]}],
+        "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n2", "name": "M", "body": "y"}]})");
+    Export run(app);
+    std::weak_ptr<ExportNoteOperation> weak = run.operation;
+    // The last request of the first account's export.
+    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.modificationDate") && request.objectID == QLatin1String("n1"))
+            if (auto operation = weak.lock())
+                operation->cancel();
+    });
+    runToEnd(run.operation);
+    EXPECT_EQ(tree(run.destination), (QStringList{QStringLiteral("One/"), QStringLiteral("One/F/"), QStringLiteral("One/F/N.html")}));
+    EXPECT_FALSE(run.operation->plistURL());
+    EXPECT_FALSE(run.operation->operationError());
+}
