@@ -99,7 +99,11 @@ void OperationQueue::addOperation(std::shared_ptr<Operation> operation)
         return;
     if (m_isMain) {
         QCoreApplication* app = QCoreApplication::instance();
-        Q_ASSERT_X(app, "OperationQueue::mainQueue", "needs an application object");
+        if (!app) {
+            // No event loop will ever run it; running it now keeps a waiting caller from hanging.
+            operation->start();
+            return;
+        }
         QMetaObject::invokeMethod(app, [operation] { operation->start(); }, Qt::QueuedConnection);
         return;
     }
