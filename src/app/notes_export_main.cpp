@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -58,6 +59,10 @@ public:
             fflush(stderr);
             return;
         }
+        // Redrawn at most every 50 ms: a large library changes it thousands of times a second.
+        if (m_redrawn.isValid() && !m_redrawn.hasExpired(50) && done != total)
+            return;
+        m_redrawn.start();
         constexpr int barWidth = 24;
         const int filled = total > 0 ? int(barWidth * m_progress.fractionCompleted()) : 0;
         QString bar = total < 0 ? QStringLiteral("[%1]").arg(QString(barWidth, u'.'))
@@ -91,6 +96,7 @@ private:
     const bool m_terminal;
     QString m_lastDescription;
     bool m_lineOpen = false;
+    QElapsedTimer m_redrawn;
 };
 
 } // namespace
