@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <unicode/uchar.h>
+
 // The standard character sets, tested one UTF-16 unit at a time.
 namespace platform::charset {
 
@@ -30,6 +32,28 @@ inline bool isWhitespaceAndNewline(char16_t c)
 inline bool isWhitespace(char16_t c)
 {
     return c == 0x0009 || QChar::category(char32_t(c)) == QChar::Separator_Space;
+}
+
+// The sets below take whole code points; a lone surrogate is passed as its
+// unit value.
+
+// General categories Cc and Cf.
+inline bool isControl(char32_t c)
+{
+    const auto type = u_charType(UChar32(c));
+    return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
+}
+
+// Code points unassigned (Cn) in the Unicode version ICU provides,
+// noncharacters included.
+inline bool isIllegal(char32_t c)
+{
+    return c > 0x10FFFF || u_charType(UChar32(c)) == U_UNASSIGNED;
+}
+
+inline bool isSurrogate(char32_t c)
+{
+    return c >= 0xD800 && c <= 0xDFFF;
 }
 
 } // namespace platform::charset
