@@ -3,6 +3,7 @@
 #include "platform/CharacterSet.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
+#include "text/Trimming.h"
 
 namespace fw {
 
@@ -11,20 +12,14 @@ namespace {
 using platform::pathutil::deletingPathExtension;
 using platform::pathutil::pathExtension;
 
-bool isTrimmed(char16_t c)
+bool isTrimmed(char32_t c)
 {
-    return platform::charset::isWhitespaceAndNewline(c) || c == u'…';
+    return c == U'…' || (c <= 0xFFFF && platform::charset::isWhitespaceAndNewline(char16_t(c)));
 }
 
 QString trimmed(const QString& s)
 {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && isTrimmed(s.at(begin).unicode()))
-        ++begin;
-    while (end > begin && isTrimmed(s.at(end - 1).unicode()))
-        --end;
-    return s.mid(begin, end - begin);
+    return trimmedOf(s, isTrimmed);
 }
 
 qsizetype utf8Length(const QString& s)
