@@ -1,4 +1,5 @@
 #include "platform/FileManager.h"
+#include "platform/Xdg.h"
 
 #include "platform/FileURL.h"
 
@@ -228,6 +229,16 @@ bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
 QUrl FileManager::temporaryDirectory()
 {
     return fileurl::fromPath(QDir::tempPath(), true);
+}
+
+QUrl FileManager::containerURL(const QString& applicationGroupIdentifier)
+{
+    if (applicationGroupIdentifier.isEmpty() || applicationGroupIdentifier.contains(u'/'))
+        return {};
+    const QUrl url = fileurl::fromPath(xdg::dataHome() + u'/' + applicationGroupIdentifier, true);
+    if (!isDirectory(url) && !createDirectory(url, true, nullptr))
+        return {};
+    return url;
 }
 
 } // namespace platform

@@ -32,6 +32,10 @@ public:
 
     // Temporary directory of this user, as a directory URL.
     QUrl temporaryDirectory();
+
+    // The container an application group shares ($XDG_DATA_HOME/<group>/),
+    // created on demand; an empty URL when it cannot be created.
+    QUrl containerURL(const QString& applicationGroupIdentifier);
 };
 
 } // namespace platform

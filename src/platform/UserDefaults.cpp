@@ -1,0 +1,211 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/Log.h"
+#include "platform/PropertyList.h"
+#include "platform/Xdg.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+#include <sys/stat.h>
+
+namespace platform {
+
+const char* const UserDefaults::kApplicationDomain = "app.ostrel.notes-import";
+
+namespace {
+
+struct FileStamp {
+    bool exists = false;
+    qint64 size = -1;
+    qint64 mtimeNs = -1;
+};
+
+FileStamp stampOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {true, static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// A broken file is reported once per process and path, not on every read.
+void logUnreadableOnce(const QString& path, const QString& reason)
+{
+    static QMutex mutex;
+    static QSet<QString> reported;
+    QMutexLocker lock(&mutex);
+    if (reported.contains(path))
+        return;
+    reported.insert(path);
+    logLine(QStringLiteral("Ignoring unreadable user defaults %1: %2").arg(path, reason));
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(QString domain)
+    : m_domain(std::move(domain))
+{
+}
+
+UserDefaults& UserDefaults::standard()
+{
+    static UserDefaults defaults(QString::fromLatin1(kApplicationDomain));
+    return defaults;
+}
+
+QString UserDefaults::pathForDomain(const QString& domain)
+{
+    return xdg::configHome() + QStringLiteral("/preferences/") + domain + QStringLiteral(".plist");
+}
+
+void UserDefaults::addSuite(const QString& suiteName)
+{
+    QMutexLocker lock(&m_mutex);
+    // The own domain is always searched first; adding it again changes nothing.
+    if (suiteName == m_domain || m_suites.contains(suiteName) || suiteName.isEmpty())
+        return;
+    m_suites.append(suiteName);
+}
+
+void UserDefaults::removeSuite(const QString& suiteName)
+{
+    QMutexLocker lock(&m_mutex);
+    m_suites.removeAll(suiteName);
+}
+
+QStringList UserDefaults::suites() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_suites;
+}
+
+// Called with m_mutex held.
+QVariantMap UserDefaults::domainContents(const QString& domain) const
+{
+    const QString path = pathForDomain(domain);
+    const FileStamp stamp = stampOf(path);
+    CachedDomain& cached = m_cache[domain];
+    if (cached.path == path && cached.exists == stamp.exists && cached.size == stamp.size
+        && cached.mtimeNs == stamp.mtimeNs)
+        return cached.contents;
+
+    cached = CachedDomain{path, stamp.size, stamp.mtimeNs, stamp.exists, {}};
+    if (!stamp.exists)
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        logUnreadableOnce(path, file.errorString());
+        return {};
+    }
+    Error error;
+    const std::optional<QVariant> value = plist::propertyListFromData(file.readAll(), &error);
+    if (!value) {
+        logUnreadableOnce(path, error.localizedDescription());
+        return {};
+    }
+    if (value->typeId() != QMetaType::QVariantMap) {
+        logUnreadableOnce(path, QStringLiteral("the top level is not a dictionary"));
+        return {};
+    }
+    cached.contents = value->toMap();
+    return cached.contents;
+}
+
+QVariant UserDefaults::object(const QString& key) const
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList domains{m_domain};
+    domains.append(m_suites);
+    for (const QString& domain : domains) {
+        const QVariantMap contents = domainContents(domain);
+        const auto found = contents.constFind(key);
+        if (found != contents.constEnd())
+            return *found;
+    }
+    return {};
+}
+
+QString UserDefaults::string(const QString& key) const
+{
+    const QVariant value = object(key);
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+QByteArray UserDefaults::data(const QString& key) const
+{
+    const QVariant value = object(key);
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
+}
+
+bool UserDefaults::boolValue(const QString& key) const
+{
+    const QVariant value = object(key);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        return value.toLongLong() != 0;
+    case QMetaType::Double:
+        return value.toDouble() != 0.0;
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        return text.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
+            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+            || text.toLongLong() != 0;
+    }
+    default:
+        return false;
+    }
+}
+
+bool UserDefaults::setObject(const QVariant& value, const QString& key, Error* error)
+{
+    if (!value.isValid())
+        return removeObject(key, error);
+    QMutexLocker lock(&m_mutex);
+    QVariantMap contents = domainContents(m_domain);
+    contents.insert(key, value);
+    return writeDomain(contents, error);
+}
+
+bool UserDefaults::removeObject(const QString& key, Error* error)
+{
+    QMutexLocker lock(&m_mutex);
+    QVariantMap contents = domainContents(m_domain);
+    if (!contents.contains(key))
+        return true;
+    contents.remove(key);
+    return writeDomain(contents, error);
+}
+
+// Called with m_mutex held.
+bool UserDefaults::writeDomain(const QVariantMap& contents, Error* error)
+{
+    const std::optional<QByteArray> bytes = plist::dataFromPropertyList(contents, plist::Format::Binary, error);
+    if (!bytes)
+        return false;
+    const QString path = pathForDomain(m_domain);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        setError(error, Error(QStringLiteral("NSCocoaErrorDomain"), 513,
+                              QStringLiteral("Could not create the folder for %1.").arg(path)));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+        setError(error, Error(QStringLiteral("NSCocoaErrorDomain"), 512,
+                              QStringLiteral("Could not write %1: %2").arg(path, file.errorString())));
+        return false;
+    }
+    m_cache.remove(m_domain);
+    return true;
+}
+
+} // namespace platform

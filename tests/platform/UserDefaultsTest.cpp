@@ -1,0 +1,138 @@
+#include "platform/FileManager.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "platform/Xdg.h"
+#include "support/TestSupport.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        m_oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+        qputenv("XDG_DATA_HOME", m_oldData);
+    }
+
+    // Writes a domain file the way another program would.
+    void writeDomain(const QString& domain, const QVariantMap& values, plist::Format format)
+    {
+        const auto bytes = plist::dataFromPropertyList(values, format, nullptr);
+        ASSERT_TRUE(bytes);
+        QDir().mkpath(m_dir.filePath("config/preferences"));
+        testsupport::writeFile(UserDefaults::pathForDomain(domain), *bytes);
+    }
+
+    testsupport::TempDir m_dir;
+    QByteArray m_oldConfig;
+    QByteArray m_oldData;
+};
+
+TEST_F(UserDefaultsTest, OwnDomainWinsOverSuitesInOrder)
+{
+    writeDomain("own", {{"A", "own"}}, plist::Format::Binary);
+    writeDomain("first", {{"A", "first"}, {"B", "first"}}, plist::Format::XML);
+    writeDomain("second", {{"B", "second"}, {"C", true}}, plist::Format::Binary);
+
+    UserDefaults defaults("own");
+    EXPECT_FALSE(defaults.object("B").isValid());
+    defaults.addSuite("first");
+    defaults.addSuite("second");
+    defaults.addSuite("first"); // no second entry
+    EXPECT_EQ(defaults.suites(), (QStringList{"first", "second"}));
+    EXPECT_EQ(defaults.string("A"), "own");
+    EXPECT_EQ(defaults.string("B"), "first");
+    EXPECT_TRUE(defaults.boolValue("C"));
+    EXPECT_FALSE(defaults.boolValue("missing"));
+}
+
+TEST_F(UserDefaultsTest, ValuesKeepTheirPropertyListTypes)
+{
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+    writeDomain("own",
+                {{"data", QByteArray("\x00\x01", 2)},
+                 {"number", 3.5},
+                 {"date", date},
+                 {"list", QVariantList{1, "two"}},
+                 {"flag", QString("YES")}},
+                plist::Format::Binary);
+    UserDefaults defaults("own");
+    EXPECT_EQ(defaults.data("data"), QByteArray("\x00\x01", 2));
+    EXPECT_TRUE(defaults.string("data").isEmpty());
+    EXPECT_DOUBLE_EQ(defaults.object("number").toDouble(), 3.5);
+    EXPECT_EQ(defaults.object("date").toDateTime(), date);
+    EXPECT_EQ(defaults.object("list").toList().size(), 2);
+    EXPECT_TRUE(defaults.boolValue("flag"));
+}
+
+TEST_F(UserDefaultsTest, BrokenOrMissingFilesReadAsEmpty)
+{
+    UserDefaults defaults("own");
+    defaults.addSuite("broken");
+    defaults.addSuite("array");
+    QDir().mkpath(m_dir.filePath("config/preferences"));
+    testsupport::writeFile(UserDefaults::pathForDomain("broken"), "not a property list");
+    writeDomain("array", {}, plist::Format::Binary);
+    testsupport::writeFile(UserDefaults::pathForDomain("array"),
+                           *plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr));
+    EXPECT_FALSE(defaults.object("anything").isValid());
+}
+
+TEST_F(UserDefaultsTest, ChangesByAnotherProgramAreSeen)
+{
+    UserDefaults defaults("own");
+    defaults.addSuite("shared");
+    EXPECT_FALSE(defaults.object("K").isValid());
+    writeDomain("shared", {{"K", "one"}}, plist::Format::Binary);
+    EXPECT_EQ(defaults.string("K"), "one");
+    // Same size, different content and time stamp.
+    writeDomain("shared", {{"K", "two"}}, plist::Format::XML);
+    EXPECT_EQ(defaults.string("K"), "two");
+    QFile::remove(UserDefaults::pathForDomain("shared"));
+    EXPECT_FALSE(defaults.object("K").isValid());
+}
+
+TEST_F(UserDefaultsTest, WritesGoToTheOwnDomainAsBinary)
+{
+    writeDomain("shared", {{"K", "shared"}}, plist::Format::Binary);
+    UserDefaults defaults("own");
+    defaults.addSuite("shared");
+    ASSERT_TRUE(defaults.setObject("mine", "K"));
+    EXPECT_EQ(defaults.string("K"), "mine");
+    const QByteArray written = testsupport::readFile(UserDefaults::pathForDomain("own"));
+    EXPECT_TRUE(written.startsWith("bplist00"));
+    EXPECT_EQ(UserDefaults("shared").string("K"), "shared");
+
+    ASSERT_TRUE(defaults.removeObject("K"));
+    EXPECT_EQ(defaults.string("K"), "shared");
+}
+
+TEST_F(UserDefaultsTest, GroupContainerIsMadeOnDemand)
+{
+    const QUrl url = FileManager::defaultManager()->containerURL("group.example");
+    ASSERT_FALSE(url.isEmpty());
+    EXPECT_EQ(url.toLocalFile(), m_dir.filePath("data/group.example/"));
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("data/group.example")).isDir());
+    EXPECT_TRUE(FileManager::defaultManager()->containerURL("../escape").isEmpty());
+}
+
+TEST_F(UserDefaultsTest, RelativeBaseDirectoriesFallBackToHome)
+{
+    qputenv("XDG_CONFIG_HOME", "relative/path");
+    EXPECT_EQ(xdg::configHome(), QDir::homePath() + "/.config");
+}
+
+} // namespace
