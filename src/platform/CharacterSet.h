@@ -57,3 +57,13 @@ inline bool isSurrogate(char32_t c)
 }
 
 } // namespace platform::charset
+
+namespace platform::charset {
+
+// Letters, marks and numbers (general categories L*, M*, N*).
+inline bool isAlphanumeric(char32_t c)
+{
+    return c <= 0x10FFFF && (U_GET_GC_MASK(UChar32(c)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+}
+
+} // namespace platform::charset
