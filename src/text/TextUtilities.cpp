@@ -22,10 +22,11 @@ constexpr char16_t kHash = u'#';
 constexpr char16_t kTagExtra = u'_';
 constexpr char16_t kAttachment = 0xFFFC;
 
-// What a regular expression's \s matches: tab, LF, FF, CR and the Z* separators.
+// What a regular expression's \s matches: U+0009 to U+000D, NEL and the Z*
+// separators (the White_Space property).
 bool isPatternSpace(char16_t c)
 {
-    if (c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r')
+    if ((c >= 0x0009 && c <= 0x000D) || c == 0x0085)
         return true;
     return (U_GET_GC_MASK(UChar32(c)) & U_GC_Z_MASK) != 0;
 }
