@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   python3
+  # only for the optional libFuzzer build (NI_BUILD_FUZZERS)
+  clang libclang-rt-14-dev
 )
 
 missing=()

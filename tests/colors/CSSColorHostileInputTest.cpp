@@ -1,0 +1,87 @@
+#include "colors/CSSColorParsing.h"
+#include "colors/HTMLColorsScanner.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <cmath>
+#include <random>
+
+using platform::ColorRef;
+
+namespace {
+
+// A colour answered for any input must have usable components.
+void expectSane(const QString& text)
+{
+    const ColorRef color = otl::colorWithCSS(text);
+    for (const ColorRef& other : {otl::colorWithHexString(text), otl::colorWithRGBString(text),
+                                  otl::colorWithHSLString(text), otl::colorWithW3CNamedColor(text)})
+        if (other) {
+            EXPECT_TRUE(color) << text.left(200).toStdString();
+        }
+    if (!color)
+        return;
+    if (const auto rgba = color->rgba()) {
+        EXPECT_TRUE(std::isfinite(rgba->red) && std::isfinite(rgba->green) && std::isfinite(rgba->blue)
+                    && std::isfinite(rgba->alpha))
+            << text.left(200).toStdString();
+    } else {
+        const auto white = color->whiteAlpha();
+        ASSERT_TRUE(white);
+        EXPECT_TRUE(std::isfinite(white->white) && std::isfinite(white->alpha)) << text.left(200).toStdString();
+    }
+}
+
+TEST(CSSColorHostileInput, CorpusReplay)
+{
+    const QDir dir(QStringLiteral(NI_CSS_COLOR_CORPUS));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        const QByteArray bytes = testsupport::readFile(dir.filePath(name));
+        expectSane(QString::fromUtf8(bytes));
+        expectSane(QString(reinterpret_cast<const QChar*>(bytes.constData()), bytes.size() / 2));
+    }
+}
+
+TEST(CSSColorHostileInput, GeneratedStrings)
+{
+    static const char16_t* const kPieces[] = {
+        u"rgb", u"rgba", u"hsl", u"hsla", u"gray", u"#", u"(", u")", u",", u"%", u".", u"-", u"+", u"e", u"E",
+        u"1e39", u"-1e39", u"1e-50", u"nan", u"inf", u"0x", u"0", u"9", u"255", u"360", u"50%", u"-100%",
+        u"fF", u"abc", u"12345678", u" ", u"\n", u"\u2028", u"\u00a0", u"\xd800", u"\xdc00", u"\xfeff",
+        u"red", u"Gray", u"transparent", u"LightGoldenRodYellow", u"\u212a", u"\0",
+    };
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> pieceCount(0, 12);
+    std::uniform_int_distribution<std::size_t> pieceIndex(0, std::size(kPieces));
+    std::uniform_int_distribution<int> unit(0, 0xFFFF);
+    for (int i = 0; i < 100000; ++i) {
+        QString text;
+        for (int n = pieceCount(random); n > 0; --n) {
+            const std::size_t index = pieceIndex(random);
+            if (index == std::size(kPieces))
+                text += QChar(char16_t(unit(random)));
+            else
+                text += QString::fromUtf16(kPieces[index]);
+        }
+        expectSane(text);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(CSSColorHostileInput, LongInputs)
+{
+    expectSane(QString(1 << 20, u'9'));
+    expectSane("rgb(" + QString(1 << 20, u'1') + ",0,0)");
+    expectSane("#" + QString(1 << 20, u'f'));
+    expectSane(QString("rgb(").repeated(1 << 16));
+    expectSane(QString(1 << 20, QChar(0xD800)));
+    expectSane(QString(" ").repeated(1 << 20) + "red");
+    EXPECT_TRUE(otl::colorWithCSS(QString("\n").repeated(1 << 16) + "red" + QString(" ").repeated(1 << 16)));
+}
+
+} // namespace
