@@ -48,9 +48,4 @@ private:
     QHash<QString, QString> m_values;
 };
 
-// The version of the newest <release> in an AppStream metainfo file: the
-// latest by date, or the first listed when none has a date; empty when the
-// file is missing, malformed or lists no release.
-QString newestReleaseVersion(const QString& metainfoPath);
-
 } // namespace platform
