@@ -254,3 +254,16 @@ TEST(NotesExportCommand, AFailedHandoffIsReported)
     // The export itself is kept.
     EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
 }
+
+TEST(NotesExportCommand, NeverWipesALibraryKeptInTheSharedImportFolder)
+{
+    const TestHome home;
+    const QString library = home.importFolder() + QStringLiteral("/My Library");
+    testsupport::writeFile(library + QStringLiteral("/library.json"), "{}");
+    const Result result =
+        runProgram(QStringLiteral("notes-export"), {QStringLiteral("--library"), library, QStringLiteral("--no-handoff")},
+                   home.environment());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("overlaps"))) << result.err.toStdString();
+    EXPECT_TRUE(QFile::exists(library + QStringLiteral("/library.json")));
+}
