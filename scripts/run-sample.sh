@@ -1,8 +1,33 @@
 #!/usr/bin/env bash
-# Sets up, builds and exports the bundled sample Notes library.
+# Sets up, builds, installs the Ostrel stand-in into a private data directory
+# and runs the whole import of the bundled sample Notes library: export into
+# the shared container, then the hand-off to the stand-in, which checks it.
+# With an argument, exports into that folder instead of the shared container.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-destination="${1:-${TMPDIR:-/tmp}/Notes Import}"
-echo "Exporting the sample library into: $destination"
-build/bin/notes-export --destination "$destination" --no-handoff
+
+home="$PWD/build/sample-home"
+export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+export OSTREL_STANDIN_LOG="$home/received.log"
+rm -f "$OSTREL_STANDIN_LOG"
+build/bin/ostrel-standin --install "$XDG_DATA_HOME" --version 1.10.4
+
+arguments=()
+if [ $# -gt 0 ]; then arguments=(--destination "$1"); fi
+echo "Importing the sample library"
+build/bin/notes-export "${arguments[@]}"
+
+# The stand-in runs on its own; it records the URL once it has checked it.
+for _ in $(seq 1 100); do
+  [ -s "$OSTREL_STANDIN_LOG" ] && break
+  sleep 0.1
+done
+if [ ! -s "$OSTREL_STANDIN_LOG" ]; then
+  echo "The Ostrel stand-in did not receive the hand-off." >&2
+  exit 1
+fi
+received="$(tail -n 1 "$OSTREL_STANDIN_LOG")"
+echo "Ostrel received: $received"
+OSTREL_STANDIN_LOG= build/bin/ostrel-standin "$received" >/dev/null
+echo "The hand-off checks out."

@@ -35,7 +35,7 @@ QString resolved(const QString& path)
 
 } // namespace
 
-bool prepareDestinationFolder(const QString& destinationPath, const QString& libraryPath, platform::Error* error)
+bool checkOutsideLibrary(const QString& destinationPath, const QString& libraryPath, platform::Error* error)
 {
     const QString destination = resolved(destinationPath);
     const QString library = resolved(libraryPath);
@@ -45,6 +45,14 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
                                                        .arg(destinationPath, libraryPath)));
         return false;
     }
+    return true;
+}
+
+bool prepareDestinationFolder(const QString& destinationPath, const QString& libraryPath, platform::Error* error)
+{
+    if (!checkOutsideLibrary(destinationPath, libraryPath, error))
+        return false;
+    const QString destination = resolved(destinationPath);
     auto* fileManager = platform::FileManager::defaultManager();
     const QUrl url = platform::fileurl::fromPath(destination, true);
     const QFileInfo info(destination);

@@ -1,11 +1,17 @@
 // notes-export: runs one export of a Notes library from the command line.
 
 #include "app/DestinationFolder.h"
+#include "app/ImportFlow.h"
+#include "app/NotesAccess.h"
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
+#include "platform/FileManager.h"
 #include "platform/FileURL.h"
+#include "platform/LocalizedString.h"
 #include "platform/Operation.h"
 #include "platform/Resources.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -36,6 +42,11 @@ void printError(const QString& text)
 {
     fprintf(stderr, "notes-export: %s\n", text.toLocal8Bit().constData());
     fflush(stderr);
+}
+
+void printAlert(const app::AlertText& alert)
+{
+    printError(alert.informative.isEmpty() ? alert.message : alert.message + u'\n' + alert.informative);
 }
 
 // Shows the export's progress on standard error: a bar that redraws itself
@@ -106,17 +117,22 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("notes-export"));
 
+    // Settings Ostrel keeps in the shared suite (note styles among them) apply here too.
+    platform::UserDefaults::standard().addSuite(QString::fromLatin1(app::kApplicationGroupIdentifier));
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Exports a Notes library as a folder tree and an import manifest."));
+    parser.setApplicationDescription(QStringLiteral("Exports a Notes library and hands it to Ostrel for import."));
     parser.addHelpOption();
     const QCommandLineOption libraryOption(QStringLiteral("library"),
                                            QStringLiteral("The Notes library folder (default: the bundled sample)."),
                                            QStringLiteral("DIR"));
     const QCommandLineOption destinationOption(QStringLiteral("destination"),
-                                               QStringLiteral("The folder to export into; it is emptied first."),
+                                               QStringLiteral("The folder to export into; it is emptied first "
+                                                              "(default: \"Notes Import\" in the shared container)."),
                                                QStringLiteral("DIR"));
     const QCommandLineOption noHandoffOption(QStringLiteral("no-handoff"),
-                                             QStringLiteral("Do not hand the export to Ostrel."));
+                                             QStringLiteral("Do not check for Ostrel or hand the export to it; "
+                                                            "print the hand-off URL instead."));
     parser.addOptions({libraryOption, destinationOption, noHandoffOption});
     if (!parser.parse(app.arguments())) {
         printError(parser.errorText());
@@ -128,24 +144,46 @@ int main(int argc, char* argv[])
         printError(QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
         return ExitUsage;
     }
-    if (!parser.isSet(destinationOption)) {
-        printError(QStringLiteral("--destination DIR is required"));
-        return ExitUsage;
-    }
+    const bool handsOff = !parser.isSet(noHandoffOption);
     const QString libraryPath = parser.isSet(libraryOption)
                                     ? parser.value(libraryOption)
                                     : platform::resourceDirectory() + QStringLiteral("/SampleLibrary");
-    const QString destinationPath = QDir(parser.value(destinationOption)).absolutePath();
 
     platform::Error error;
-    const auto library = NotesLibrary::load(libraryPath, &error);
+    const auto library = app::openNotesLibrary(libraryPath, &error);
     if (!library) {
         printError(error.localizedDescription());
         return ExitFailure;
     }
-    if (!prepareDestinationFolder(destinationPath, libraryPath, &error)) {
-        printError(error.localizedDescription());
-        return ExitFailure;
+    if (handsOff) {
+        if (const auto problem = app::ostrelVersionProblem(*platform::Workspace::sharedWorkspace())) {
+            printAlert(*problem);
+            return ExitFailure;
+        }
+    }
+
+    QString destinationPath;
+    if (parser.isSet(destinationOption)) {
+        destinationPath = QDir(parser.value(destinationOption)).absolutePath();
+        if (!prepareDestinationFolder(destinationPath, libraryPath, &error)) {
+            printError(error.localizedDescription());
+            return ExitFailure;
+        }
+    } else {
+        // The shared folder is wiped without asking, so it must not hold the library.
+        const QString container = platform::fileurl::path(platform::FileManager::defaultManager()->containerURL(
+            QString::fromLatin1(app::kApplicationGroupIdentifier)));
+        if (!container.isEmpty() && !checkOutsideLibrary(container + u'/' + QLatin1String(app::kImportFolderName),
+                                                         libraryPath, &error)) {
+            printError(error.localizedDescription());
+            return ExitFailure;
+        }
+        const auto folder = app::prepareImportFolder(&error);
+        if (!folder) {
+            printAlert({platform::localizedString("Cannot start the import."), error.localizedDescription()});
+            return ExitFailure;
+        }
+        destinationPath = platform::fileurl::path(*folder);
     }
 
     auto operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(library),
@@ -185,10 +223,26 @@ int main(int argc, char* argv[])
         printError(QStringLiteral("export cancelled"));
         return ExitCancelled;
     }
-    if (const auto manifest = operation->plistURL()) {
-        printf("%s\n", platform::fileurl::path(*manifest).toLocal8Bit().constData());
+    const auto manifest = operation->plistURL();
+    if (!manifest) {
+        printError(QStringLiteral("the export ended without a manifest"));
+        return ExitFailure;
+    }
+    printf("%s\n", platform::fileurl::path(*manifest).toLocal8Bit().constData());
+    if (!handsOff) {
+        printf("%s\n", app::handoffURL(*manifest).toString(QUrl::FullyEncoded).toLocal8Bit().constData());
         return ExitSuccess;
     }
-    printError(QStringLiteral("the export ended without a manifest"));
-    return ExitFailure;
+    fflush(stdout);
+
+    int handoffResult = ExitFailure;
+    app::openOstrel(*platform::Workspace::sharedWorkspace(), *manifest,
+                    [&handoffResult](const std::optional<app::AlertText>& failure) {
+                        if (failure)
+                            printAlert(*failure);
+                        handoffResult = failure ? ExitFailure : ExitSuccess;
+                        QCoreApplication::exit(handoffResult);
+                    });
+    app.exec();
+    return handoffResult;
 }

@@ -36,4 +36,9 @@ public:
                           OpenCompletion completion);
 };
 
+// The version of the newest <release> in an AppStream metainfo file: the
+// latest by date, or the first listed when none has a date; empty when the
+// file is missing, malformed or lists no release.
+QString newestReleaseVersion(const QString& metainfoPath);
+
 } // namespace platform

@@ -1,0 +1,143 @@
+#include "platform/DesktopEntry.h"
+#include "platform/FileURL.h"
+#include "platform/Workspace.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class WorkspaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            m_saved.append({name, qgetenv(name)});
+        qputenv("XDG_DATA_HOME", m_dir.filePath("home").toUtf8());
+        qputenv("XDG_DATA_DIRS", (m_dir.filePath("first") + u':' + m_dir.filePath("second")).toUtf8());
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value] : m_saved)
+            qputenv(name, value);
+    }
+
+    void writeEntry(const QString& dataDir, const QString& id, const QByteArray& body)
+    {
+        testsupport::writeFile(m_dir.filePath(dataDir + "/applications/" + id + ".desktop"), "[Desktop Entry]\n" + body);
+    }
+    void writeReleases(const QString& dataDir, const QString& id, const QByteArray& releases)
+    {
+        testsupport::writeFile(m_dir.filePath(dataDir + "/metainfo/" + id + ".metainfo.xml"),
+                               "<?xml version=\"1.0\"?><component><id>x</id><releases>" + releases +
+                                   "</releases></component>");
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    static QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    {
+        testsupport::TempDir dir;
+        testsupport::writeFile(dir.filePath("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
+        const auto entry = DesktopEntry::load(dir.filePath("e.desktop"));
+        EXPECT_TRUE(entry);
+        return entry ? entry->commandLines(urls).value_or(QList<QStringList>{{"<none>"}}) : QList<QStringList>{};
+    }
+
+    testsupport::TempDir m_dir;
+    QList<std::pair<const char*, QByteArray>> m_saved;
+};
+
+TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)
+{
+    Workspace workspace;
+    EXPECT_TRUE(workspace.urlForApplication("app.test").isEmpty());
+
+    writeEntry("second", "app.test", "Name=Second\nExec=true\n");
+    writeReleases("second", "app.test", R"(<release version="2.0" date="2024-01-01"/>)");
+    EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("second/applications/app.test.desktop"), false));
+
+    writeEntry("first", "app.test", "Name=First\nExec=true\n");
+    EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("first/applications/app.test.desktop"), false));
+    // The version comes from beside the entry found, not from another data directory.
+    QVariantMap info = workspace.bundleInfo(workspace.urlForApplication("app.test"));
+    EXPECT_EQ(info.value("CFBundleName"), QVariant("First"));
+    EXPECT_EQ(info.value("CFBundleIdentifier"), QVariant("app.test"));
+    EXPECT_FALSE(info.contains("CFBundleShortVersionString"));
+
+    writeEntry("home", "app.test", "Name=Home\nExec=true\n");
+    EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("home/applications/app.test.desktop"), false));
+
+    // An entry marked hidden in the user's data directory removes the application.
+    writeEntry("home", "app.test", "Name=Home\nHidden=true\nExec=true\n");
+    EXPECT_TRUE(workspace.urlForApplication("app.test").isEmpty());
+    EXPECT_TRUE(workspace.urlForApplication("../home/applications/app.test").isEmpty());
+}
+
+TEST_F(WorkspaceTest, VersionIsTheNewestReleaseByDateElseTheFirstListed)
+{
+    writeReleases("home", "a", R"(<release version="1.2" date="2023-05-01"/>
+                                  <release version="1.10.4" date="2024-02-01T10:00:00Z"/>
+                                  <release version="1.9" timestamp="1690000000"/>)");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), "1.10.4");
+    writeReleases("home", "b", R"(<release version="3.1"/><release version="3.0"/>)");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/b.metainfo.xml")), "3.1");
+    writeReleases("home", "c", R"(<release version="1.0" timestamp="1500000000"/><release version="1.1" timestamp="1600000000"/>)");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/c.metainfo.xml")), "1.1");
+    testsupport::writeFile(path("home/metainfo/d.metainfo.xml"), "<component><releases><release version=\"1\"");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/d.metainfo.xml")), "");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/missing.metainfo.xml")), "");
+
+    writeEntry("home", "a", "Name=A\nExec=true\n");
+    Workspace workspace;
+    EXPECT_EQ(workspace.bundleInfo(workspace.urlForApplication("a")).value("CFBundleShortVersionString"), QVariant("1.10.4"));
+}
+
+TEST_F(WorkspaceTest, ExecLinesExpandFieldCodesAndHonourQuoting)
+{
+    const QUrl file = QUrl::fromLocalFile("/tmp/Notes Import/a b.plist");
+    const QUrl web("ostrel://library?location=file:///x%2520y&supportsHashtags=0");
+
+    EXPECT_EQ(lines("prog %u --name=%c", {web}),
+              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded), "--name=App"}}));
+    // Quoted parts keep blanks and escaped characters; a doubled backslash in
+    // the value is one backslash in the line.
+    EXPECT_EQ(lines(R"("/opt/my app/run" "say \"hi\" \$HOME \`x\` \\\\" 100%% %F)", {file, web}),
+              (QList<QStringList>{{"/opt/my app/run", R"(say "hi" $HOME `x` \)", "100%", "/tmp/Notes Import/a b.plist"}}));
+    // Deprecated codes vanish; %i gives the icon option.
+    EXPECT_EQ(lines("prog %d %D %n %N %v %m %i %U", {web}),
+              (QList<QStringList>{{"prog", "--icon", "app-icon", web.toString(QUrl::FullyEncoded)}}));
+    // One URL per start for %u; a %f without a local file drops out.
+    EXPECT_EQ(lines("prog %u", {web, file}),
+              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded)}, {"prog", file.toString(QUrl::FullyEncoded)}}));
+    EXPECT_EQ(lines("prog %f", {web}), (QList<QStringList>{{"prog"}}));
+    EXPECT_EQ(lines("prog\\s%U", {}), (QList<QStringList>{{"prog"}}));
+    EXPECT_EQ(lines(R"("prog %u)", {web}), (QList<QStringList>{{"<none>"}}));
+    EXPECT_EQ(lines("", {web}), (QList<QStringList>{{"<none>"}}));
+}
+
+TEST_F(WorkspaceTest, OpeningRunsTheProgramWithoutAShellOrReportsWhyNot)
+{
+    Workspace workspace;
+    const QString target = path("made by touch; rm -rf x");
+    writeEntry("home", "app.touch", "Name=Toucher\nExec=touch %F\n");
+    writeEntry("home", "app.gone", "Name=Gone\nExec=\"" + path("no such program").toUtf8() + "\" %u\n");
+
+    std::atomic<int> calls{0};
+    std::optional<Error> touchResult, goneResult;
+    workspace.openURLs({QUrl::fromLocalFile(target)}, workspace.urlForApplication("app.touch"), true,
+                       [&](const std::optional<Error>& error) { touchResult = error; ++calls; });
+    workspace.openURLs({QUrl("ostrel://library")}, workspace.urlForApplication("app.gone"), true,
+                       [&](const std::optional<Error>& error) { goneResult = error; ++calls; });
+    ASSERT_TRUE(testsupport::spinUntil([&] { return calls == 2; }));
+    EXPECT_FALSE(touchResult);
+    ASSERT_TRUE(goneResult);
+    EXPECT_TRUE(goneResult->localizedDescription().contains("“Gone”")) << goneResult->localizedDescription().toStdString();
+    EXPECT_TRUE(goneResult->localizedDescription().contains("not found"));
+    EXPECT_TRUE(testsupport::spinUntil([&] { return QFile::exists(target); }));
+}
+
+} // namespace
