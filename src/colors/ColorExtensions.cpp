@@ -1,6 +1,8 @@
 #include "colors/ColorExtensions.h"
 
+#include "colors/SecureUnarchiveColorFromDataTransformer.h"
 #include "platform/LocalizedString.h"
+#include "platform/UserDefaults.h"
 
 #include <QPainter>
 #include <QPen>
@@ -136,6 +138,17 @@ ColorPtr appleWhiteColor() { return listColor("Apple", "White", Color::white());
 ColorPtr appleBlackColor() { return listColor("Apple", "Black", Color::black()); }
 ColorPtr crayonsWhiteColor() { return listColor("Crayons", "Snow", Color::white()); }
 ColorPtr crayonsBlackColor() { return listColor("Crayons", "Licorice", Color::black()); }
+
+ColorPtr defaultNoteBackgroundColor()
+{
+    const OTLSecureUnarchiveColorFromDataTransformer transformer;
+    const QVariant stored = platform::UserDefaults::standard().object(QStringLiteral("OTLNoteDefaultBackgroundColor"));
+    const QVariant value = transformer.transformedValue(stored);
+    ColorPtr color = value.canConvert<ColorPtr>() ? value.value<ColorPtr>() : ColorPtr{};
+    if (!color || isWhiteColor(color) || isBlackColor(color))
+        return Color::textBackgroundColor();
+    return color;
+}
 
 QImage menuImageForColor(const ColorPtr& color, double width, double height)
 {

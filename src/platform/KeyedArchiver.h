@@ -41,6 +41,8 @@ struct ArchivableClass {
     // Reads the fields back; answers an invalid QVariant (and may call
     // coder.failWithError) when the object cannot be made.
     std::function<QVariant(KeyedUnarchiver& coder)> decode;
+    // Whether a value stands for no object (a null pointer); written as "$null".
+    std::function<bool(const QVariant& object)> isNull;
 };
 
 // Registers (or replaces) a class for both directions. Thread-safe.
