@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -204,13 +205,27 @@ QVariantMap propertyListRepresentation(const ColorPtr& color)
 
 ColorPtr colorFromPropertyListRepresentation(const QVariantMap& dictionary)
 {
+    // Single precision, as the stored form is read back elsewhere; values
+    // beyond its range become infinite rather than undefined.
+    const auto narrowed = [](double value) -> double {
+        if (std::isnan(value))
+            return value;
+        if (std::fabs(value) > std::numeric_limits<float>::max())
+            return std::copysign(std::numeric_limits<double>::infinity(), value);
+        return static_cast<double>(static_cast<float>(value));
+    };
     const auto component = [&](const char* key) -> double {
         const QVariant value = dictionary.value(QLatin1String(key));
-        if (value.typeId() == QMetaType::QString)
-            return static_cast<double>(value.toString().trimmed().toFloat());
+        if (value.typeId() == QMetaType::QString) {
+            // Like a string's float value: the leading number, 0 when there is none.
+            static const QRegularExpression leadingNumber(
+                QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+            const auto match = leadingNumber.match(value.toString());
+            return match.hasMatch() ? narrowed(match.captured(1).toDouble()) : 0.0;
+        }
         bool ok = false;
-        const float f = value.toFloat(&ok);
-        return ok ? static_cast<double>(f) : 0.0;
+        const double number = value.toDouble(&ok);
+        return ok ? narrowed(number) : 0.0;
     };
     return Color::withRGBA(component("red"), component("green"), component("blue"), component("alpha"));
 }

@@ -70,9 +70,13 @@ TEST(ColorPropertyList, WritesDeviceRGBAndReadsBackAtSinglePrecision)
     // Missing entries read as 0; numeric strings are numbers too.
     const auto empty = rgbaOf(otl::colorFromPropertyListRepresentation({}));
     EXPECT_EQ(empty.red + empty.green + empty.blue + empty.alpha, 0.0);
-    const auto text = rgbaOf(otl::colorFromPropertyListRepresentation({{"green", "0.5"}, {"alpha", "1"}}));
+    const auto text = rgbaOf(otl::colorFromPropertyListRepresentation(
+        {{"red", " 0.1xyz"}, {"green", ".5"}, {"blue", "none"}, {"alpha", true}}));
+    EXPECT_EQ(text.red, 0.10000000149011612);
     EXPECT_EQ(text.green, 0.5);
+    EXPECT_EQ(text.blue, 0.0);
     EXPECT_EQ(text.alpha, 1.0);
+    EXPECT_TRUE(std::isinf(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 1e300}})).red));
     // Out-of-range values come back as written.
     EXPECT_EQ(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 2.0}})).red, 2.0);
 
