@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace otl {
@@ -304,34 +303,34 @@ QString hexadecimalString(const ColorPtr& color)
 
 Decimal decimalNumberForColorComponent(double component)
 {
-    char text[512];
-    std::snprintf(text, sizeof text, "%lf", component);
+    // Qt's formatting ignores the C locale, so the decimal point is a dot.
+    const QByteArray text = QString::asprintf("%lf", component).toLatin1();
     Decimal result;
-    const char* p = text;
+    const char* p = text.constData();
     const bool negative = *p == '-';
     if (negative)
         ++p;
-    // The text has six decimals; read it exactly as an integer of millionths.
-    std::int64_t millionths = 0;
+    // The text has six decimals; read it exactly as a count of millionths.
+    // Up to 38 digits fit; the rounded result must fit the mantissa.
+    unsigned __int128 millionths = 0;
     int digits = 0;
-    bool sawDigit = false;
     for (; *p; ++p) {
         if (*p == '.')
             continue;
-        if (*p < '0' || *p > '9' || ++digits > 18) {
+        if (*p < '0' || *p > '9' || ++digits > 38) {
             result.notANumber = true;
             return result;
         }
-        sawDigit = true;
-        millionths = millionths * 10 + (*p - '0');
+        millionths = millionths * 10 + unsigned(*p - '0');
     }
-    if (!sawDigit) {
+    unsigned __int128 rounded = millionths / 1000;
+    if (millionths % 1000 >= 500)
+        ++rounded;
+    if (digits == 0 || rounded > static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max())) {
         result.notANumber = true;
         return result;
     }
-    std::int64_t thousandths = millionths / 1000;
-    if (millionths % 1000 >= 500)
-        ++thousandths;
+    const auto thousandths = static_cast<std::int64_t>(rounded);
     result.mantissa = negative ? -thousandths : thousandths;
     result.scale = 3;
     return result;

@@ -199,6 +199,7 @@ TEST(ColorTests, DecimalComponentRoundsTheSixDecimalText)
     EXPECT_EQ(otl::decimalNumberForColorComponent(0.9996).toString(), "1");
     EXPECT_EQ(otl::decimalNumberForColorComponent(0.5), (otl::Decimal{5, 1}));
     EXPECT_TRUE(otl::decimalNumberForColorComponent(NAN).notANumber);
+    EXPECT_EQ(otl::decimalNumberForColorComponent(123456789012.0005).toString(), "123456789012.001");
     EXPECT_TRUE(otl::decimalNumberForColorComponent(1e300).notANumber);
 }
 
