@@ -150,8 +150,10 @@ ColorPtr defaultNoteBackgroundColor()
     return color;
 }
 
-QImage menuImageForColor(const ColorPtr& color, double width, double height)
+QImage menuImageForColor(const ColorPtr& color, const QSizeF& size)
 {
+    const double width = size.width();
+    const double height = size.height();
     const auto toPixels = [](double points) {
         if (!std::isfinite(points) || points <= 0)
             return 0;

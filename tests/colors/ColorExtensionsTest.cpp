@@ -205,7 +205,7 @@ TEST(ColorTests, DecimalComponentRoundsTheSixDecimalText)
 
 TEST(ColorMenuImage, DiscWithRing)
 {
-    const QImage image = otl::menuImageForColor(Color::withRGBA(1, 0, 0, 1), 16, 16);
+    const QImage image = otl::menuImageForColor(Color::withRGBA(1, 0, 0, 1), QSizeF(16, 16));
     ASSERT_EQ(image.size(), QSize(16, 16));
     EXPECT_EQ(image.pixelColor(8, 8), QColor(255, 0, 0));
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
@@ -217,10 +217,10 @@ TEST(ColorMenuImage, DiscWithRing)
     EXPECT_EQ(ring.green(), 0);
     EXPECT_GT(ring.alpha(), 200);
 
-    const QImage white = otl::menuImageForColor(nullptr, 16, 16);
+    const QImage white = otl::menuImageForColor(nullptr, QSizeF(16, 16));
     EXPECT_EQ(white.pixelColor(8, 8), QColor(255, 255, 255));
     EXPECT_NEAR(white.pixelColor(8, 2).red(), 230, 2);
-    EXPECT_TRUE(otl::menuImageForColor(nullptr, 0, -3).isNull());
+    EXPECT_TRUE(otl::menuImageForColor(nullptr, QSizeF(0, -3)).isNull());
 }
 
 TEST(ColorResources, HighlightAndLinkColours)
