@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -99,3 +100,6 @@ private:
 };
 
 } // namespace platform
+
+// Colours travel in QVariant values (keyed archives, property lists).
+Q_DECLARE_METATYPE(platform::ColorRef)

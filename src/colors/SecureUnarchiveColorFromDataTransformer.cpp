@@ -1,0 +1,6 @@
+#include "colors/SecureUnarchiveColorFromDataTransformer.h"
+
+QStringList OTLSecureUnarchiveColorFromDataTransformer::allowedTopLevelClasses() const
+{
+    return {QStringLiteral("NSColor")};
+}

@@ -1,0 +1,240 @@
+#include "colors/ColorExtensions.h"
+#include "colors/SecureUnarchiveColorFromDataTransformer.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+#include <QColor>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using otl::ColorPtr;
+using platform::Color;
+using Space = platform::Color::Space;
+
+namespace {
+
+const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
+
+// Standard user defaults in a fresh config folder for one test.
+class DefaultsFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+        platform::setAppearance(platform::Appearance::Light);
+    }
+
+    void store(const QVariant& value)
+    {
+        platform::Error error;
+        ASSERT_TRUE(platform::UserDefaults::standard().setObject(value, kBackgroundKey, &error))
+            << error.localizedDescription().toStdString();
+    }
+    void storeColor(const ColorPtr& color)
+    {
+        const auto data = platform::KeyedArchiver::archivedData(QVariant::fromValue(color), true, nullptr);
+        ASSERT_TRUE(data);
+        store(*data);
+    }
+
+    testsupport::TempDir m_dir;
+    QByteArray m_oldConfig;
+};
+
+Color::RGBA rgbaOf(const ColorPtr& color)
+{
+    const ColorPtr rgb = color ? color->usingColorSpace(Space::DeviceRGB) : ColorPtr{};
+    return rgb ? *rgb->rgba() : Color::RGBA{-1, -1, -1, -1};
+}
+
+} // namespace
+
+TEST(ColorPropertyList, WritesDeviceRGBAndReadsBackAtSinglePrecision)
+{
+    const QVariantMap white = otl::propertyListRepresentation(Color::white());
+    EXPECT_EQ(white, (QVariantMap{{"red", 1.0}, {"green", 1.0}, {"blue", 1.0}, {"alpha", 1.0}}));
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(otl::colorFromPropertyListRepresentation(white), Color::white()));
+
+    const QVariantMap written = otl::propertyListRepresentation(Color::withRGBA(0.1, 0.2, 0.3, 0.4));
+    EXPECT_EQ(written.value("red").toDouble(), 0.1); // written at full precision
+    const auto back = rgbaOf(otl::colorFromPropertyListRepresentation(written));
+    EXPECT_EQ(back.red, 0.10000000149011612);
+    EXPECT_EQ(back.alpha, static_cast<double>(0.4f));
+
+    // Missing entries read as 0; numeric strings are numbers too.
+    const auto empty = rgbaOf(otl::colorFromPropertyListRepresentation({}));
+    EXPECT_EQ(empty.red + empty.green + empty.blue + empty.alpha, 0.0);
+    const auto text = rgbaOf(otl::colorFromPropertyListRepresentation(
+        {{"red", " 0.1xyz"}, {"green", ".5"}, {"blue", "none"}, {"alpha", true}}));
+    EXPECT_EQ(text.red, 0.10000000149011612);
+    EXPECT_EQ(text.green, 0.5);
+    EXPECT_EQ(text.blue, 0.0);
+    EXPECT_EQ(text.alpha, 1.0);
+    EXPECT_TRUE(std::isinf(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 1e300}})).red));
+    // Out-of-range values come back as written.
+    EXPECT_EQ(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 2.0}})).red, 2.0);
+
+    EXPECT_TRUE(otl::propertyListRepresentation(Color::pattern("Stripes")).isEmpty());
+    EXPECT_TRUE(otl::propertyListRepresentation(nullptr).isEmpty());
+}
+
+TEST(ColorEquality, InclusiveEpsilonAcrossRepresentations)
+{
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(Color::withWhite(1.0, 1.0), Color::withRGBA(1, 1, 1, 1)));
+    const double eps = std::ldexp(1.0, -52);
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(Color::withRGBA(0.5, 0.25, 0, 1), Color::withRGBA(0.5 + eps, 0.25, 0, 1)));
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(Color::withRGBA(0.5, 0.25, 0, 1),
+                                               Color::withRGBA(0.5 + 2 * eps, 0.25, 0, 1)));
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(Color::withRGBA(0.3, 0.3, 0.3, 1),
+                                               Color::withRGBA(0.3, 0.3, 0.3 + 1e-10, 1)));
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(Color::withRGBA(0, 0, 0, 1), Color::withRGBA(0, 0, 0, 0.5)));
+
+    // Same catalogue key is enough; different keys compare by components.
+    const auto apple = platform::ColorList::named("Apple");
+    const auto crayons = platform::ColorList::named("Crayons");
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(apple->colorWithKey("White"), crayons->colorWithKey("Snow")));
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(Color::textBackgroundColor(), Color::textBackgroundColor()));
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(apple->colorWithKey("Red"), apple->colorWithKey("Blue")));
+
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(Color::pattern("Stripes"), Color::pattern("Stripes")));
+    EXPECT_FALSE(otl::isEqualToColorOTLVersion(nullptr, Color::white()));
+}
+
+TEST(ColorEquality, WhiteAndBlackAcrossTheLists)
+{
+    const auto apple = platform::ColorList::named("Apple");
+    const auto crayons = platform::ColorList::named("Crayons");
+    for (const ColorPtr& white : {Color::white(), apple->colorWithKey("White"), crayons->colorWithKey("Snow"),
+                                  Color::withRGBA(1, 1, 1, 1, Space::GenericRGB)}) {
+        EXPECT_TRUE(otl::isWhiteColor(white));
+        EXPECT_FALSE(otl::isBlackColor(white));
+    }
+    for (const ColorPtr& black : {Color::black(), apple->colorWithKey("Black"), crayons->colorWithKey("Licorice")}) {
+        EXPECT_TRUE(otl::isBlackColor(black));
+        EXPECT_FALSE(otl::isWhiteColor(black));
+    }
+    EXPECT_FALSE(otl::isWhiteColor(Color::withWhite(1, 0.5)));
+    EXPECT_FALSE(otl::isBlackColor(crayons->colorWithKey("Lead")));
+    EXPECT_FALSE(otl::isWhiteColor(nullptr));
+    EXPECT_FALSE(otl::isBlackColor(nullptr));
+    EXPECT_EQ(otl::appleWhiteColor()->catalogNameComponent(), "White");
+    EXPECT_EQ(otl::crayonsBlackColor()->catalogNameComponent(), "Licorice");
+}
+
+TEST_F(DefaultsFixture, NoteBackgroundFallsBackToTextBackground)
+{
+    const auto isTextBackground = [](const ColorPtr& color) {
+        return color && color->type() == Color::Type::Catalog && color->catalogNameComponent() == "textBackgroundColor";
+    };
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+
+    storeColor(Color::white());
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+    storeColor(platform::ColorList::named("Crayons")->colorWithKey("Licorice"));
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+
+    const ColorPtr yellow = Color::withRGBA(1, 1, 0.8, 1);
+    storeColor(yellow);
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(otl::defaultNoteBackgroundColor(), yellow));
+
+    // Not data, not an archive, an archive of something else: all unusable.
+    store(QStringLiteral("yellow"));
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+    store(QByteArray("not an archive"));
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+    store(*platform::KeyedArchiver::archivedData(QStringLiteral("yellow"), true, nullptr));
+    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
+}
+
+TEST(ColorTransformer, AcceptsOnlyAColourAtTheRoot)
+{
+    const OTLSecureUnarchiveColorFromDataTransformer transformer;
+    EXPECT_EQ(transformer.allowedTopLevelClasses(), QStringList{"NSColor"});
+    const ColorPtr red = Color::withRGBA(1, 0, 0, 0.75);
+    const QVariant data = transformer.reverseTransformedValue(QVariant::fromValue(red));
+    ASSERT_EQ(data.typeId(), QMetaType::QByteArray);
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(transformer.transformedValue(data).value<ColorPtr>(), red));
+
+    const QVariant colourInArray = transformer.reverseTransformedValue(QVariantList{QVariant::fromValue(red)});
+    ASSERT_EQ(colourInArray.typeId(), QMetaType::QByteArray);
+    EXPECT_FALSE(transformer.transformedValue(colourInArray).isValid());
+    EXPECT_FALSE(transformer.transformedValue(QVariant()).isValid());
+}
+
+TEST(ColorTests, DarknessAndHexadecimal)
+{
+    EXPECT_TRUE(otl::isDarkColorOstrel(Color::black()));
+    EXPECT_FALSE(otl::isDarkColorOstrel(Color::withWhite(0, 0.5)));
+    EXPECT_TRUE(otl::isDarkColorOstrel(Color::withWhite(0, 0.51)));
+    EXPECT_FALSE(otl::isDarkColorOstrel(Color::withRGBA(0.65, 0.65, 0.65, 1)));
+    EXPECT_TRUE(otl::isDarkColorOstrel(Color::withRGBA(0.649, 0.649, 0.649, 1)));
+    EXPECT_FALSE(otl::isDarkColorOstrel(Color::pattern("Stripes")));
+
+    EXPECT_EQ(otl::hexadecimalString(Color::withRGBA(0.5, 0.5, 0.5, 1)), "#7f7f7f");
+    EXPECT_EQ(otl::hexadecimalString(Color::white()), "#ffffff");
+    EXPECT_EQ(otl::hexadecimalString(Color::withRGBA(1, 0, 0, 0.5)), "#ff0000");
+    // Truncation, not rounding: 0.0625 scales to just under 16.
+    EXPECT_EQ(otl::hexadecimalString(Color::withRGBA(0.0625, 0, 0.999, 1)), "#0f00ff");
+    EXPECT_TRUE(otl::hexadecimalString(Color::pattern("Stripes")).isNull());
+    EXPECT_TRUE(otl::hexadecimalString(nullptr).isNull());
+}
+
+TEST(ColorTests, DecimalComponentRoundsTheSixDecimalText)
+{
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.12345).toString(), "0.123");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(1.0 / 3).toString(), "0.333");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.0005).toString(), "0.001");
+    // 0.1235 is 0.12349999... as a double, but its six-decimal text ends in 500.
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.1235).toString(), "0.124");
+    // The text is rounded twice: 0.0004996 prints as 0.000500.
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.0004996).toString(), "0.001");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.000499).toString(), "0");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(-0.0005).toString(), "-0.001");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.9996).toString(), "1");
+    EXPECT_EQ(otl::decimalNumberForColorComponent(0.5), (otl::Decimal{5, 1}));
+    EXPECT_TRUE(otl::decimalNumberForColorComponent(NAN).notANumber);
+    EXPECT_EQ(otl::decimalNumberForColorComponent(123456789012.0005).toString(), "123456789012.001");
+    EXPECT_TRUE(otl::decimalNumberForColorComponent(1e300).notANumber);
+}
+
+TEST(ColorMenuImage, DiscWithRing)
+{
+    const QImage image = otl::menuImageForColor(Color::withRGBA(1, 0, 0, 1), QSizeF(16, 16));
+    ASSERT_EQ(image.size(), QSize(16, 16));
+    EXPECT_EQ(image.pixelColor(8, 8), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(15, 15).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(1, 8).alpha(), 0); // outside the disc
+    // The ring pixel just inside the left edge of the disc is the shadowed red.
+    const QColor ring = image.pixelColor(2, 8);
+    EXPECT_NEAR(ring.red(), 230, 2);
+    EXPECT_EQ(ring.green(), 0);
+    EXPECT_GT(ring.alpha(), 200);
+
+    const QImage white = otl::menuImageForColor(nullptr, QSizeF(16, 16));
+    EXPECT_EQ(white.pixelColor(8, 8), QColor(255, 255, 255));
+    EXPECT_NEAR(white.pixelColor(8, 2).red(), 230, 2);
+    EXPECT_TRUE(otl::menuImageForColor(nullptr, QSizeF(0, -3)).isNull());
+}
+
+TEST(ColorResources, HighlightAndLinkColours)
+{
+    const auto highlights = otl::allHighlightColors();
+    ASSERT_EQ(highlights.size(), 5);
+    for (const ColorPtr& color : highlights)
+        EXPECT_TRUE(color);
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(highlights[0], otl::yellowHighlightColor()));
+    EXPECT_EQ(otl::allHighlightColorNames(), (QStringList{"Yellow", "Green", "Blue", "Pink", "Purple"}));
+
+    const auto power = rgbaOf(otl::powerColor());
+    const auto link = rgbaOf(otl::linkTextColor());
+    EXPECT_DOUBLE_EQ(link.red, power.red * 0.9);
+    EXPECT_DOUBLE_EQ(link.blue, power.blue * 0.9);
+    EXPECT_EQ(link.alpha, power.alpha);
+}

@@ -1,0 +1,372 @@
+#include "platform/Color.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/PropertyList.h"
+#include "support/TestSupport.h"
+
+#include <QSize>
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+using platform::Color;
+using platform::ColorRef;
+using platform::Error;
+using platform::KeyedArchiver;
+using platform::KeyedUnarchiver;
+using platform::plist::PropertyListUID;
+
+namespace {
+
+QVariant uid(quint64 value) { return QVariant::fromValue(PropertyListUID{value}); }
+
+QByteArray archive(const QVariant& root)
+{
+    Error error;
+    const auto data = KeyedArchiver::archivedData(root, true, &error);
+    EXPECT_TRUE(data) << error.localizedDescription().toStdString();
+    return data.value_or(QByteArray());
+}
+
+// A keyed archive written by hand, for archives our archiver never makes.
+QByteArray handMade(const QVariantList& objects, quint64 root = 1)
+{
+    const QVariantMap archive{{"$archiver", "NSKeyedArchiver"},
+                              {"$version", qint64(100000)},
+                              {"$top", QVariantMap{{"root", uid(root)}}},
+                              {"$objects", objects}};
+    return *platform::plist::dataFromPropertyList(archive, platform::plist::Format::Binary, nullptr);
+}
+
+QVariantMap classInfo(const QString& name, const QStringList& chain)
+{
+    return {{"$classname", name}, {"$classes", chain}};
+}
+
+// Decodes and expects a read-corrupt error.
+void expectRefused(const QByteArray& data, const QStringList& allowed, const char* what)
+{
+    Error error;
+    const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(allowed, data, &error);
+    EXPECT_FALSE(value.isValid()) << what;
+    EXPECT_EQ(error.domain(), "NSCocoaErrorDomain") << what;
+    EXPECT_EQ(error.code(), 4864) << what;
+    EXPECT_FALSE(error.localizedDescription().isEmpty()) << what;
+}
+
+const QStringList kAll{"NSArray", "NSDictionary", "NSString", "NSNumber", "NSData", "NSColor"};
+
+// Walks a libplist node and checks every UID it holds is below `count`.
+bool uidsInRange(plist_t node, uint64_t count)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_UID: {
+        uint64_t value = 0;
+        plist_get_uid_val(node, &value);
+        return value < count;
+    }
+    case PLIST_ARRAY:
+        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
+            if (!uidsInRange(plist_array_get_item(node, i), count))
+                return false;
+        return true;
+    case PLIST_DICT: {
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        bool ok = true;
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iter, &key, &item);
+            if (!key)
+                break;
+            ok = ok && uidsInRange(item, count);
+            free(key);
+        }
+        free(iter);
+        return ok;
+    }
+    default:
+        return true;
+    }
+}
+
+std::string stringOf(plist_t node)
+{
+    if (!node || plist_get_node_type(node) != PLIST_STRING)
+        return "<not a string>";
+    char* text = nullptr;
+    plist_get_string_val(node, &text);
+    std::string result(text);
+    free(text);
+    return result;
+}
+
+uint64_t uidOf(plist_t node)
+{
+    uint64_t value = UINT64_MAX;
+    if (node && plist_get_node_type(node) == PLIST_UID)
+        plist_get_uid_val(node, &value);
+    return value;
+}
+
+} // namespace
+
+TEST(KeyedArchiver, WritesAWellFormedKeyedArchive)
+{
+    const QByteArray data = archive(QVariantMap{{"name", "Snow"}, {"colour", QVariant::fromValue(Color::white())}});
+    ASSERT_TRUE(data.startsWith("bplist00"));
+
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(stringOf(plist_dict_get_item(root, "$archiver")), "NSKeyedArchiver");
+    uint64_t version = 0;
+    plist_get_uint_val(plist_dict_get_item(root, "$version"), &version);
+    EXPECT_EQ(version, 100000u);
+
+    plist_t objects = plist_dict_get_item(root, "$objects");
+    ASSERT_EQ(plist_get_node_type(objects), PLIST_ARRAY);
+    const uint32_t count = plist_array_get_size(objects);
+    EXPECT_EQ(stringOf(plist_array_get_item(objects, 0)), "$null");
+    EXPECT_TRUE(uidsInRange(objects, count));
+
+    const uint64_t top = uidOf(plist_dict_get_item(plist_dict_get_item(root, "$top"), "root"));
+    ASSERT_LT(top, count);
+    plist_t dictionary = plist_array_get_item(objects, uint32_t(top));
+    plist_t dictionaryClass = plist_array_get_item(objects, uint32_t(uidOf(plist_dict_get_item(dictionary, "$class"))));
+    EXPECT_EQ(stringOf(plist_dict_get_item(dictionaryClass, "$classname")), "NSDictionary");
+    plist_t chain = plist_dict_get_item(dictionaryClass, "$classes");
+    ASSERT_EQ(plist_array_get_size(chain), 2u);
+    EXPECT_EQ(stringOf(plist_array_get_item(chain, 1)), "NSObject");
+
+    // Keys and values pair up; the colour is an object of class NSColor.
+    plist_t keys = plist_dict_get_item(dictionary, "NS.keys");
+    plist_t values = plist_dict_get_item(dictionary, "NS.objects");
+    ASSERT_EQ(plist_array_get_size(keys), 2u);
+    ASSERT_EQ(plist_array_get_size(values), 2u);
+    bool sawColour = false;
+    for (uint32_t i = 0; i < 2; ++i) {
+        const std::string key = stringOf(plist_array_get_item(objects, uint32_t(uidOf(plist_array_get_item(keys, i)))));
+        plist_t value = plist_array_get_item(objects, uint32_t(uidOf(plist_array_get_item(values, i))));
+        if (key == "name") {
+            EXPECT_EQ(stringOf(value), "Snow");
+        } else {
+            ASSERT_EQ(key, "colour");
+            plist_t colourClass = plist_array_get_item(objects, uint32_t(uidOf(plist_dict_get_item(value, "$class"))));
+            EXPECT_EQ(stringOf(plist_dict_get_item(colourClass, "$classname")), "NSColor");
+            EXPECT_TRUE(plist_dict_get_item(value, "NSColorSpace"));
+            sawColour = true;
+        }
+    }
+    EXPECT_TRUE(sawColour);
+    plist_free(root);
+}
+
+TEST(KeyedArchiver, RoundTripsValuesAndColours)
+{
+    const QVariantList values{QStringLiteral("text"), QString(), qint64(-7), 0.1, true, QByteArray("\0\1", 2),
+                              QVariantMap{{"nested", QVariantList{qint64(1), qint64(2)}}}, QVariantList{}};
+    Error error;
+    const QVariant back = KeyedUnarchiver::unarchivedObjectOfClasses(kAll, archive(values), &error);
+    EXPECT_EQ(back.toList(), values);
+
+    const auto apple = platform::ColorList::named("Apple");
+    const QList<ColorRef> colours{Color::withRGBA(0.1, 0.2, 0.3, 0.4),
+                                  Color::withRGBA(1.0 / 3, 0, 1, 1, Color::Space::GenericRGB),
+                                  Color::withWhite(0.7, 0.5), apple->colorWithKey("White"),
+                                  Color::named("PowerColor"), Color::pattern("Stripes")};
+    for (const ColorRef& colour : colours) {
+        const QVariant decoded =
+            KeyedUnarchiver::unarchivedObjectOfClasses({"NSColor"}, archive(QVariant::fromValue(colour)), &error);
+        const ColorRef copy = decoded.value<ColorRef>();
+        ASSERT_TRUE(copy) << error.localizedDescription().toStdString();
+        EXPECT_EQ(copy->type(), colour->type());
+        EXPECT_EQ(copy->colorSpace(), colour->colorSpace());
+        EXPECT_EQ(copy->catalogNameComponent(), colour->catalogNameComponent());
+        EXPECT_EQ(copy->colorListName(), colour->colorListName());
+        const auto a = colour->usingColorSpace(Color::Space::DeviceRGB);
+        const auto b = copy->usingColorSpace(Color::Space::DeviceRGB);
+        ASSERT_EQ(bool(a), bool(b));
+        if (a) {
+            EXPECT_EQ(a->rgba()->red, b->rgba()->red); // bit for bit
+            EXPECT_EQ(a->rgba()->alpha, b->rgba()->alpha);
+        }
+    }
+    // A null colour is the null object.
+    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses({"NSColor"}, archive(QVariant::fromValue(ColorRef{})),
+                                                            &error)
+                     .isValid());
+    EXPECT_EQ(error.code(), 4865);
+}
+
+TEST(KeyedArchiver, RefusesClassesOutsideTheAllowedSet)
+{
+    const QByteArray colourInArray = archive(QVariantList{QVariant::fromValue(Color::black())});
+    expectRefused(colourInArray, {"NSArray"}, "element class not allowed");
+    expectRefused(colourInArray, {"NSColor"}, "root class not allowed");
+    Error error;
+    EXPECT_EQ(KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "NSColor"}, colourInArray, &error).toList().size(), 1);
+    expectRefused(archive(QStringLiteral("text")), {"NSColor"}, "string where a colour is wanted");
+    // A class nobody registered is refused even when named as allowed.
+    expectRefused(handMade({"$null", QVariantMap{{"$class", uid(2)}}, classInfo("OTLUnknown", {"OTLUnknown", "NSObject"})}),
+                  {"OTLUnknown"}, "unknown class");
+}
+
+TEST(KeyedArchiver, RefusesMalformedArchives)
+{
+    const QVariant arrayClass = classInfo("NSArray", {"NSArray", "NSObject"});
+    expectRefused(handMade({"$null", "x"}, 5), kAll, "root UID out of range");
+    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(9)}}, {"$class", uid(2)}}, arrayClass}),
+                  kAll, "member UID out of range");
+    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}, arrayClass}),
+                  kAll, "array holding itself");
+    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(3)}}, {"$class", uid(2)}}, arrayClass,
+                            QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}}),
+                  kAll, "two arrays holding each other");
+    expectRefused(handMade({"$null", QVariantMap{{"$class", uid(1)}}}), kAll, "object that is its own class");
+    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", "no"}, {"$class", uid(2)}}, arrayClass}), kAll,
+                  "members not an array");
+    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{qint64(1)}}, {"$class", uid(2)}}, arrayClass}),
+                  kAll, "member not a UID");
+    expectRefused(handMade({"$null", QVariantMap{{"NSColorSpace", qint64(2)}, {"NSRGB", uid(3)}, {"$class", uid(2)}},
+                            classInfo("NSColor", {"NSColor", "NSObject"}), QByteArray("1 zero 0")}),
+                  kAll, "colour with unreadable components");
+    expectRefused(handMade({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}},
+                            classInfo("NSColor", {"NSColor", "NSObject"})}),
+                  kAll, "colour space of the wrong type");
+
+    // Not a keyed archive at all.
+    for (const QByteArray& data : {QByteArray(), QByteArray("garbage"),
+                                   *platform::plist::dataFromPropertyList(QVariantList{}, platform::plist::Format::Binary, nullptr),
+                                   *platform::plist::dataFromPropertyList(QVariantMap{{"$archiver", "Other"}},
+                                                                          platform::plist::Format::Binary, nullptr)}) {
+        Error error;
+        EXPECT_FALSE(KeyedUnarchiver::forReadingFromData(data, &error));
+        EXPECT_EQ(error.code(), 4864);
+    }
+}
+
+TEST(KeyedArchiver, SharedReferencesDecodeOnce)
+{
+    // Each array holds the previous one twice: 2^40 leaves if read naively.
+    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
+    for (int level = 0; level < 40; ++level) {
+        const quint64 previous = quint64(objects.size() - 1);
+        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(previous), uid(previous)}}, {"$class", uid(1)}});
+    }
+    Error error;
+    const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(
+        {"NSArray", "NSNumber"}, handMade(objects, quint64(objects.size() - 1)), &error);
+    EXPECT_EQ(value.toList().size(), 2);
+}
+
+TEST(KeyedArchiver, DeepNestingFailsCleanly)
+{
+    QVariant nested = qint64(1);
+    for (int i = 0; i < 300; ++i)
+        nested = QVariantList{nested};
+    Error error;
+    EXPECT_FALSE(KeyedArchiver::archivedData(nested, true, &error));
+    EXPECT_EQ(error.code(), 4866);
+
+    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
+    for (int i = 0; i < 300; ++i)
+        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(quint64(objects.size() - 1))}}, {"$class", uid(1)}});
+    expectRefused(handMade(objects, quint64(objects.size() - 1)), kAll, "too deep");
+}
+
+namespace {
+
+struct Swatch {
+    QString name;
+    qint64 count = 0;
+    double weight = 0;
+    float size = 0;
+    bool shiny = false;
+    ColorRef colour;
+};
+using SwatchRef = std::shared_ptr<const Swatch>;
+
+void registerSwatch()
+{
+    platform::ArchivableClass archivable;
+    archivable.className = "OTLSwatch";
+    archivable.metaType = QMetaType::fromType<SwatchRef>();
+    archivable.encode = [](const QVariant& object, KeyedArchiver& coder) {
+        const SwatchRef swatch = object.value<SwatchRef>();
+        coder.encodeObject(swatch->name, "name");
+        coder.encodeInteger(swatch->count, "count");
+        coder.encodeDouble(swatch->weight, "weight");
+        coder.encodeFloat(swatch->size, "size");
+        coder.encodeBool(swatch->shiny, "shiny");
+        coder.encodeObject(QVariant::fromValue(swatch->colour), "colour");
+        coder.encodeInteger(99, "$class"); // must not clobber the class reference
+    };
+    archivable.decode = [](KeyedUnarchiver& coder) -> QVariant {
+        auto swatch = std::make_shared<Swatch>();
+        swatch->name = coder.decodeObjectOfClass("NSString", "name").toString();
+        swatch->count = coder.decodeInteger("count");
+        swatch->weight = coder.decodeDouble("weight");
+        swatch->size = coder.decodeFloat("size");
+        swatch->shiny = coder.decodeBool("shiny");
+        swatch->colour = coder.decodeObjectOfClass("NSColor", "colour").value<ColorRef>();
+        EXPECT_EQ(coder.decodeInteger("$class"), 99);
+        EXPECT_FALSE(coder.containsValueForKey("absent"));
+        EXPECT_EQ(coder.decodeInteger("absent"), 0);
+        return QVariant::fromValue(SwatchRef(swatch));
+    };
+    platform::registerArchivableClass(archivable);
+}
+
+} // namespace
+
+TEST(KeyedArchiver, RegisteredClassesCodeTheirFields)
+{
+    registerSwatch();
+    auto swatch = std::make_shared<Swatch>();
+    *swatch = Swatch{"Sea", -3, 0.1, 13.3f, true, Color::withRGBA(0, 0.5, 1, 1)};
+    const QByteArray data = archive(QVariantList{QVariant::fromValue(SwatchRef(swatch))});
+
+    Error error;
+    const QVariantList back =
+        KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "OTLSwatch"}, data, &error).toList();
+    ASSERT_EQ(back.size(), 1) << error.localizedDescription().toStdString();
+    const SwatchRef copy = back[0].value<SwatchRef>();
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->name, "Sea");
+    EXPECT_EQ(copy->count, -3);
+    EXPECT_EQ(copy->weight, 0.1);
+    EXPECT_EQ(copy->size, 13.3f);
+    EXPECT_TRUE(copy->shiny);
+    ASSERT_TRUE(copy->colour);
+    EXPECT_EQ(copy->colour->rgba()->green, 0.5);
+
+    // The nested decodes name their own classes; the style class must be allowed at the top.
+    expectRefused(data, {"NSArray"}, "registered class not allowed");
+}
+
+TEST(KeyedArchiver, UnarchivableValuesFailToEncode)
+{
+    Error error;
+    EXPECT_FALSE(KeyedArchiver::archivedData(QVariant::fromValue(QSize(1, 2)), true, &error));
+    EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
+    EXPECT_EQ(error.code(), 4866);
+}
+
+TEST(KeyedArchiver, CorruptedBytesNeverCrash)
+{
+    // Every single-byte change of a small archive either reads or fails cleanly.
+    const QByteArray data = archive(QVariantMap{{"colours", QVariantList{QVariant::fromValue(Color::withWhite(0.5, 1)),
+                                                                         QVariant::fromValue(Color::named("PowerColor"))}},
+                                                {"n", qint64(3)}});
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        for (const char replacement : {'\0', '\x01', '\x7f', '\xff'}) {
+            QByteArray corrupted = data;
+            corrupted[i] = replacement;
+            Error error;
+            const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(kAll, corrupted, &error);
+            if (!value.isValid()) {
+                EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
+            }
+        }
+    }
+}
