@@ -365,6 +365,16 @@ private:
                                        : word == "qc" ? Qt::AlignHCenter
                                        : word == "qj" ? Qt::AlignJustify
                                                       : Qt::AlignLeft);
+        } else if (word == "li" || word == "ri" || word == "fi") {
+            // Twips; 15 of them make a pixel at the usual 96 dots per inch.
+            flush();
+            const qreal pixels = token.parameter.value_or(0) / 15.0;
+            if (word == "li")
+                m_blockFormat.setLeftMargin(std::max<qreal>(0, pixels));
+            else if (word == "ri")
+                m_blockFormat.setRightMargin(std::max<qreal>(0, pixels));
+            else
+                m_blockFormat.setTextIndent(pixels);
         } else if (word == "plain") {
             flush();
             s.bold = s.italic = s.underline = false;

@@ -34,7 +34,7 @@ private:
 };
 
 // Reads the RTF subset our resources use into `document`, replacing its
-// contents: paragraphs and alignment, bold, italic, underline, font sizes,
+// contents: paragraphs with alignment and indents, bold, italic, underline, font sizes,
 // the colour table with \cf and \cb, HYPERLINK fields, \uN (with \ucN) and
 // \'hh (Windows-1252) escapes. Font tables, style sheets and every
 // destination marked \* that we do not know are skipped. Unbalanced braces

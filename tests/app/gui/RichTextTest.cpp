@@ -74,11 +74,14 @@ TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
 TEST(RichText, ParagraphsAlignmentAndLineBreaks)
 {
     QTextDocument document;
-    ASSERT_TRUE(platform::readRichText("{\\rtf1 one\\par\\qc two\\line three\\par\\pard four}", document));
+    ASSERT_TRUE(platform::readRichText("{\\rtf1 one\\par\\qc\\li300\\fi-150 two\\line three\\par\\pard four}", document));
     ASSERT_EQ(document.blockCount(), 3);
     EXPECT_EQ(document.begin().text(), QStringLiteral("one"));
     EXPECT_EQ(document.findBlockByNumber(1).text(), QStringLiteral("two\u2028three"));
     EXPECT_EQ(document.findBlockByNumber(1).blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().leftMargin(), 20);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().textIndent(), -10);
+    EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
     EXPECT_NE(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignHCenter);
 }
 
