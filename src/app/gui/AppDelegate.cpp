@@ -213,6 +213,9 @@ bool AppDelegate::checkOstrelVersion()
 
 void AppDelegate::startImport()
 {
+    // One import at a time: a second one would empty the folder the first is writing.
+    if (m_progressWindow && m_progressWindow->isRunning())
+        return;
     if (!checkOstrelVersion())
         return;
     platform::Error error;

@@ -55,6 +55,8 @@ public:
     QProgressBar* progressIndicator() const { return m_progressIndicator; }
     std::optional<QUrl> metadataFileURL() const;
     bool isCancelled() const;
+    // True from showing the sheet until it has ended.
+    bool isRunning() const { return static_cast<bool>(m_completionHandler); }
 
 private:
     class Sheet;

@@ -171,6 +171,8 @@ TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQ
     ProgressWindowController* first = delegate.progressWindow();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->window()->parentWidget(), delegate.window());
+    delegate.startImport(); // ignored while the first one runs
+    EXPECT_EQ(delegate.progressWindow(), first);
     first->cancelOperation();
     ASSERT_TRUE(sheetEnded());
     EXPECT_EQ(workspace.openCount, 0); // a cancelled import hands nothing over
