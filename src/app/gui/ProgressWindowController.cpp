@@ -136,7 +136,8 @@ void ProgressWindowController::showSheetOnWindow(QWidget* parentWindow, std::sha
     });
 
     QDialog* sheet = window();
-    sheet->setParent(parentWindow, Qt::Sheet);
+    // Where the platform has no sheets, a window-modal dialog stands in.
+    sheet->setParent(parentWindow, Qt::Dialog);
     sheet->setWindowModality(parentWindow ? Qt::WindowModal : Qt::ApplicationModal);
     m_cancelButton->setEnabled(true);
     connect(m_progress.get(), &platform::Progress::changed, this, &ProgressWindowController::updateFromProgress);

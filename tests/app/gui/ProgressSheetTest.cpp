@@ -155,16 +155,6 @@ TEST_F(ProgressSheet, EscapeAndClosingTheSheetCancelWithoutClosingIt)
     EXPECT_EQ(endCount, 1);
 }
 
-TEST_F(ProgressSheet, EscapeAloneCancels)
-{
-    start(libraryApp(kLibrary));
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(controller.window(), &escape);
-    EXPECT_TRUE(controller.isCancelled());
-    ASSERT_TRUE(ended());
-    EXPECT_EQ(endCode, 0);
-}
-
 TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
 {
     testsupport::TempDir root;
