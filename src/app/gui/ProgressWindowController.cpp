@@ -154,7 +154,12 @@ void ProgressWindowController::updateFromProgress()
         return;
     if (!progress->localizedDescription().isEmpty())
         m_descriptionLabel->setText(progress->localizedDescription());
-    m_additionalLabel->setText(progress->localizedAdditionalDescription());
+    QString additional = progress->localizedAdditionalDescription();
+    if (additional.isEmpty() && !progress->isIndeterminate() && progress->totalUnitCount() > 0)
+        additional = platform::stringWithFormat(platform::localizedString("%@ of %@"),
+                                                {QString::number(progress->completedUnitCount()),
+                                                 QString::number(progress->totalUnitCount())});
+    m_additionalLabel->setText(additional);
     if (progress->isIndeterminate()) {
         m_progressIndicator->setRange(0, 0);
     } else {
