@@ -1,0 +1,263 @@
+#include "app/gui/AppDelegate.h"
+
+#include "app/ImportFlow.h"
+#include "app/NotesAccess.h"
+#include "export/NotesLibrary.h"
+#include "platform/Alert.h"
+#include "platform/FileURL.h"
+#include "platform/LocalizedString.h"
+#include "platform/Resources.h"
+#include "platform/RichText.h"
+#include "platform/UserDefaults.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+using platform::localizedString;
+
+AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
+    : QObject(parent),
+      m_workspace(workspace ? workspace : platform::Workspace::sharedWorkspace()),
+      m_openQueue(std::make_unique<platform::OperationQueue>())
+{
+    m_window = new QMainWindow;
+    m_window->setObjectName(QStringLiteral("MainWindow"));
+    m_window->setWindowTitle(localizedString("Notes Import"));
+    m_window->resize(560, 460);
+
+    auto* central = new QWidget(m_window);
+    m_textView = new QTextEdit(central);
+    m_textView->setReadOnly(true);
+    m_textView->setFrameShape(QFrame::NoFrame);
+
+    m_libraryLabel = new QLabel(central);
+    m_libraryLabel->setTextFormat(Qt::PlainText);
+    m_libraryLabel->setWordWrap(true);
+    m_chooseButton = new QPushButton(localizedString("Choose…"), central);
+    m_startButton = new QPushButton(localizedString("Start Import"), central);
+    m_startButton->setDefault(true);
+    connect(m_chooseButton, &QPushButton::clicked, this, &AppDelegate::chooseNotesLibrary);
+    connect(m_startButton, &QPushButton::clicked, this, &AppDelegate::startImport);
+
+    auto* libraryRow = new QHBoxLayout;
+    libraryRow->addWidget(m_libraryLabel, 1);
+    libraryRow->addWidget(m_chooseButton);
+    auto* startRow = new QHBoxLayout;
+    startRow->addStretch();
+    startRow->addWidget(m_startButton);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 12);
+    layout->addWidget(m_textView, 1);
+    auto* controls = new QVBoxLayout;
+    controls->setContentsMargins(12, 0, 12, 0);
+    controls->addLayout(libraryRow);
+    controls->addLayout(startRow);
+    layout->addLayout(controls);
+    m_window->setCentralWidget(central);
+}
+
+AppDelegate::~AppDelegate()
+{
+    m_progressWindow.reset();
+    m_openQueue.reset(); // waits for an opening still under way
+    delete m_window;
+}
+
+std::shared_ptr<NotesApplication> AppDelegate::notesApp() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_notesApp;
+}
+
+QString AppDelegate::sampleLibraryPath()
+{
+    return QDir(platform::resourceDirectory()).filePath(QStringLiteral("SampleLibrary"));
+}
+
+QString AppDelegate::notesLibraryPath() const
+{
+    const QString remembered = platform::UserDefaults::standard().string(QString::fromLatin1(kNotesLibraryPathKey));
+    return remembered.isEmpty() ? sampleLibraryPath() : remembered;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // Settings Ostrel keeps in the shared suite (its note styles among them) apply here too.
+    platform::UserDefaults::standard().addSuite(QString::fromLatin1(app::kApplicationGroupIdentifier));
+
+    QTextDocument* document = m_textView->document();
+    document->setDocumentMargin(10);
+    QFile info(platform::urlForResource(QStringLiteral("Info"), QStringLiteral("rtf")).toLocalFile());
+    if (info.open(QIODevice::ReadOnly))
+        platform::readRichText(info.readAll(), *document);
+    // The system font at its size, keeping the text's bold and italic.
+    const QFont systemFont = QApplication::font();
+    QTextCursor all(document);
+    all.select(QTextCursor::Document);
+    QTextCharFormat font;
+    font.setFontFamilies(systemFont.families());
+    font.setFontPointSize(systemFont.pointSizeF() > 0 ? systemFont.pointSizeF() : 10);
+    all.mergeCharFormat(font);
+
+    updateLibraryLabel();
+    openNotesLibrary(notesLibraryPath(), OpenPurpose::Launch);
+}
+
+void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
+{
+    m_chooseButton->setEnabled(false);
+    QPointer<AppDelegate> self = this;
+    // Reading a large library takes a while; the window stays responsive.
+    m_openQueue->addOperationWithBlock([self, this, path, purpose] {
+        platform::Error error;
+        auto library = app::openNotesLibrary(path, &error);
+        if (!library) {
+            const QString failure = error.localizedDescription();
+            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure] {
+                if (self)
+                    self->notesLibraryDidOpen(path, purpose, false, failure);
+            });
+            return;
+        }
+        // Without permission no Notes object is made, and nothing is reported.
+        if (app::determinePermissionToAutomate(path)) {
+            auto notesApp = LibraryNotesApplication::make(library);
+            std::lock_guard lock(m_mutex);
+            m_notesApp = notesApp;
+            m_openLibraryPath = path;
+        }
+        platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose] {
+            if (self)
+                self->notesLibraryDidOpen(path, purpose, true, QString());
+        });
+    });
+}
+
+void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure)
+{
+    m_chooseButton->setEnabled(true);
+    const QString key = QString::fromLatin1(kNotesLibraryPathKey);
+    if (success) {
+        if (purpose == OpenPurpose::Switch) {
+            if (QDir::cleanPath(path) == QDir::cleanPath(sampleLibraryPath()))
+                platform::UserDefaults::standard().removeObject(key);
+            else
+                platform::UserDefaults::standard().setObject(path, key);
+        }
+        updateLibraryLabel();
+        emit notesLibraryOpened(true);
+        return;
+    }
+    if (purpose == OpenPurpose::Switch) {
+        // Another library was asked for; the one in use stays.
+        showAlertSheet(localizedString("Could not open Notes"), failure);
+        emit notesLibraryOpened(false);
+        return;
+    }
+    // A remembered folder that has gone away would stop every later
+    // launch too; forget it so the next one starts with the sample.
+    if (!platform::UserDefaults::standard().string(key).isEmpty())
+        platform::UserDefaults::standard().removeObject(key);
+    emit notesLibraryOpened(false);
+    platform::runModalAlert({localizedString("Could not open Notes"), failure, {localizedString("Quit")}});
+    terminate();
+}
+
+void AppDelegate::updateLibraryLabel()
+{
+    QString path;
+    {
+        std::lock_guard lock(m_mutex);
+        path = m_openLibraryPath;
+    }
+    if (path.isEmpty())
+        path = notesLibraryPath();
+    const QString shown = QDir::cleanPath(path) == QDir::cleanPath(sampleLibraryPath())
+                              ? localizedString("the bundled sample library")
+                              : QDir::toNativeSeparators(path);
+    m_libraryLabel->setText(platform::stringWithFormat(localizedString("Notes library: %@"), {shown}));
+}
+
+void AppDelegate::chooseNotesLibrary()
+{
+    const QString path = QFileDialog::getExistingDirectory(m_window, localizedString("Choose a Notes Library"),
+                                                           notesLibraryPath());
+    if (!path.isEmpty())
+        useNotesLibrary(path);
+}
+
+void AppDelegate::useNotesLibrary(const QString& path)
+{
+    openNotesLibrary(path, OpenPurpose::Switch);
+}
+
+bool AppDelegate::checkOstrelVersion()
+{
+    if (const auto problem = app::ostrelVersionProblem(*m_workspace)) {
+        showAlertSheet(problem->message, problem->informative);
+        return false;
+    }
+    return true;
+}
+
+void AppDelegate::startImport()
+{
+    // One import at a time: a second one would empty the folder the first is writing.
+    if (m_progressWindow && m_progressWindow->isRunning())
+        return;
+    if (!checkOstrelVersion())
+        return;
+    platform::Error error;
+    const auto folder = app::prepareImportFolder(&error);
+    if (!folder) {
+        showAlertSheet(localizedString("Cannot start the import."), error.localizedDescription());
+        return;
+    }
+    m_progressWindow = std::make_unique<ProgressWindowController>();
+    ProgressWindowController* controller = m_progressWindow.get();
+    QPointer<AppDelegate> self = this;
+    controller->showSheetOnWindow(m_window, notesApp(), *folder, [self, controller](int code) {
+        if (!self || code != ProgressWindowController::kResponseOK)
+            return;
+        if (const auto manifest = controller->metadataFileURL())
+            self->openOstrelToImportMetadataFileAtURL(*manifest);
+    });
+}
+
+void AppDelegate::openOstrelToImportMetadataFileAtURL(const QUrl& metadataFileURL)
+{
+    QPointer<AppDelegate> self = this;
+    app::openOstrel(*m_workspace, metadataFileURL, [self](const std::optional<app::AlertText>& failure) {
+        if (!self)
+            return;
+        if (failure)
+            self->showAlertSheet(failure->message, failure->informative);
+        else
+            self->terminate();
+    });
+}
+
+void AppDelegate::showAlertSheet(const QString& message, const QString& informative)
+{
+    platform::beginAlertSheet({message, informative, {}}, m_window);
+}
+
+void AppDelegate::terminate()
+{
+    if (m_terminate) {
+        m_terminate();
+        return;
+    }
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}

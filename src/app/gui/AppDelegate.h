@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/gui/ProgressWindowController.h"
+#include "export/NotesScripting.h"
+#include "platform/Operation.h"
+#include "platform/Workspace.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QLabel;
+#include <QMainWindow>
+class QPushButton;
+#include <QTextEdit>
+
+// The window program: shows what it does, opens the Notes library in the
+// background and, on request, exports it under a progress sheet and hands
+// the result to Ostrel.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+public:
+    // Key under which the chosen Notes library folder is remembered.
+    static constexpr const char* kNotesLibraryPathKey = "NotesLibraryPath";
+
+    // `workspace` defaults to the shared one and must outlive the delegate.
+    explicit AppDelegate(platform::Workspace* workspace = nullptr, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    QMainWindow* window() const { return m_window; }
+    QTextEdit* textView() const { return m_textView; }
+    QPushButton* startButton() const { return m_startButton; }
+    std::shared_ptr<NotesApplication> notesApp() const;
+    ProgressWindowController* progressWindow() const { return m_progressWindow.get(); }
+
+    void applicationDidFinishLaunching();
+    void startImport();
+    bool checkOstrelVersion();
+    void openOstrelToImportMetadataFileAtURL(const QUrl& metadataFileURL);
+
+    // The Notes library in use: the remembered folder, else the bundled sample.
+    QString notesLibraryPath() const;
+    static QString sampleLibraryPath();
+    // Asks for another library folder.
+    void chooseNotesLibrary();
+    // Opens `path` in the background and remembers it once it has opened;
+    // a folder that cannot be opened is reported and the current one kept.
+    void useNotesLibrary(const QString& path);
+
+    // What ends the program; tests replace it.
+    void setTerminateHandler(std::function<void()> handler) { m_terminate = std::move(handler); }
+
+signals:
+    // The background opening of a Notes library has ended (on the main thread).
+    void notesLibraryOpened(bool success);
+
+private:
+    enum class OpenPurpose { Launch, Switch };
+    void openNotesLibrary(const QString& path, OpenPurpose purpose);
+    void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure);
+    void showAlertSheet(const QString& message, const QString& informative);
+    void updateLibraryLabel();
+    void terminate();
+
+    platform::Workspace* m_workspace;
+    QPointer<QMainWindow> m_window;
+    QPointer<QTextEdit> m_textView;
+    QLabel* m_libraryLabel = nullptr;
+    QPushButton* m_chooseButton = nullptr;
+    QPushButton* m_startButton = nullptr;
+
+    mutable std::mutex m_mutex;
+    std::shared_ptr<NotesApplication> m_notesApp;
+    QString m_openLibraryPath;
+    std::unique_ptr<ProgressWindowController> m_progressWindow;
+    std::function<void()> m_terminate;
+    std::unique_ptr<platform::OperationQueue> m_openQueue;
+};

@@ -1,0 +1,16 @@
+#include "app/gui/AppDelegate.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QTimer>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("notes-import"));
+    AppDelegate delegate;
+    delegate.window()->show();
+    // Launch work starts once the event loop runs, as it does for the platform's delegates.
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    return application.exec();
+}

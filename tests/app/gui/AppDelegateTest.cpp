@@ -1,0 +1,238 @@
+#include "app/gui/AppDelegate.h"
+#include "app/gui/GuiTestSupport.h"
+#include "app/ImportFlow.h"
+#include "platform/FileURL.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QUrlQuery>
+#include <thread>
+#include <gtest/gtest.h>
+
+using testsupport::spinUntil;
+
+namespace {
+
+class FakeWorkspace final : public platform::Workspace {
+public:
+    QUrl installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
+    QString version = QStringLiteral("1.10.4");
+    std::optional<platform::Error> openResult;
+    std::atomic<int> openCount{0};
+    QList<QUrl> openedURLs;
+
+    QUrl urlForApplication(const QString& bundleIdentifier) override
+    {
+        return bundleIdentifier == QLatin1String(app::kOstrelBundleIdentifier) ? installed : QUrl();
+    }
+    QVariantMap bundleInfo(const QUrl& applicationURL) override
+    {
+        if (applicationURL != installed)
+            return {};
+        return {{QStringLiteral("CFBundleShortVersionString"), version}};
+    }
+    void openURLs(const QList<QUrl>& urls, const QUrl&, bool, OpenCompletion completion) override
+    {
+        openedURLs = urls;
+        // The answer comes from another thread, as it does from the real one.
+        ++openCount;
+        std::thread([completion, result = openResult] { completion(result); }).detach();
+    }
+};
+
+class AppDelegateTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
+        m_oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+        delegate.setTerminateHandler([this] { ++terminated; });
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+        qputenv("XDG_DATA_HOME", m_oldData);
+    }
+
+    // Launches and waits until the library has been opened (or not).
+    bool launch()
+    {
+        bool done = false, success = false;
+        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
+            done = true;
+            success = ok;
+        });
+        delegate.applicationDidFinishLaunching();
+        EXPECT_TRUE(spinUntil([&] { return done; }));
+        QObject::disconnect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, nullptr);
+        return success;
+    }
+    QString importFolder() const
+    {
+        return home.filePath(QStringLiteral("data/%1/Notes Import").arg(QLatin1String(app::kApplicationGroupIdentifier)));
+    }
+    bool sheetEnded()
+    {
+        return spinUntil([this] { return !delegate.progressWindow()->window()->isVisible(); }, 60000);
+    }
+    void expectOnlyAlert(const char* message, const QString& informative)
+    {
+        ASSERT_EQ(alerts.shown.size(), 1u);
+        EXPECT_EQ(alerts.shown[0].alert.messageText, QString::fromUtf8(message));
+        EXPECT_EQ(alerts.shown[0].alert.informativeText, informative);
+        EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Sheet);
+        EXPECT_EQ(alerts.shown[0].window, delegate.window());
+    }
+
+    testsupport::TempDir home;
+    testsupport::AlertRecorder alerts;
+    FakeWorkspace workspace;
+    AppDelegate delegate{&workspace};
+    int terminated = 0;
+
+private:
+    QByteArray m_oldConfig, m_oldData;
+};
+
+const QString kLibraryKey = QString::fromLatin1(AppDelegate::kNotesLibraryPathKey);
+
+} // namespace
+
+TEST_F(AppDelegateTest, LaunchJoinsTheSharedSuiteShowsTheTextAndOpensTheSampleLibrary)
+{
+    ASSERT_TRUE(launch());
+    EXPECT_TRUE(platform::UserDefaults::standard().suites().contains(QLatin1String(app::kApplicationGroupIdentifier)));
+    const QTextDocument* text = delegate.textView()->document();
+    EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Import your notes into Ostrel")));
+    EXPECT_EQ(text->documentMargin(), 10);
+    EXPECT_TRUE(delegate.textView()->isReadOnly());
+    ASSERT_TRUE(delegate.notesApp());
+    EXPECT_FALSE(delegate.notesApp()->accounts().isEmpty());
+    EXPECT_EQ(delegate.notesLibraryPath(), AppDelegate::sampleLibraryPath());
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(terminated, 0);
+}
+
+TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
+{
+    platform::UserDefaults::standard().setObject(home.filePath(QStringLiteral("gone")), kLibraryKey);
+    EXPECT_FALSE(launch());
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Modal);
+    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Could not open Notes"));
+    EXPECT_TRUE(alerts.shown[0].alert.informativeText.contains(QStringLiteral("gone")));
+    EXPECT_EQ(alerts.shown[0].alert.buttons, QStringList{QStringLiteral("Quit")});
+    EXPECT_EQ(terminated, 1);
+    EXPECT_FALSE(delegate.notesApp());
+    // Otherwise every later launch would end the same way.
+    EXPECT_TRUE(platform::UserDefaults::standard().string(kLibraryKey).isEmpty());
+}
+
+TEST_F(AppDelegateTest, AMissingOrOldOstrelStopsTheImportBeforeItStarts)
+{
+    ASSERT_TRUE(launch());
+    workspace.installed = QUrl();
+    delegate.startImport();
+    expectOnlyAlert("Unable to locate the Ostrel application.", QStringLiteral("Make sure Ostrel is installed and try again."));
+
+    alerts.shown.clear();
+    workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
+    workspace.version = QStringLiteral("1.10");
+    delegate.startImport();
+    expectOnlyAlert("This version of Ostrel is too old. Version 1.10.4 or later is required.",
+                    QStringLiteral("Update to the latest version of Ostrel and try again."));
+
+    EXPECT_FALSE(delegate.progressWindow());
+    EXPECT_FALSE(QFileInfo::exists(importFolder()));
+}
+
+TEST_F(AppDelegateTest, AFolderThatCannotBeMadeStopsTheImport)
+{
+    ASSERT_TRUE(launch());
+    // The shared container's place is taken by a plain file.
+    testsupport::writeFile(home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier))), "x");
+    delegate.startImport();
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Cannot start the import."));
+    EXPECT_FALSE(alerts.shown[0].alert.informativeText.isEmpty());
+    EXPECT_FALSE(delegate.progressWindow());
+}
+
+TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQuits)
+{
+    ASSERT_TRUE(launch());
+    delegate.startImport();
+    ProgressWindowController* first = delegate.progressWindow();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->window()->parentWidget(), delegate.window());
+    delegate.startImport(); // ignored while the first one runs
+    EXPECT_EQ(delegate.progressWindow(), first);
+    first->cancelOperation();
+    ASSERT_TRUE(sheetEnded());
+    EXPECT_EQ(workspace.openCount, 0); // a cancelled import hands nothing over
+    testsupport::writeFile(importFolder() + QStringLiteral("/left over.txt"), "x");
+
+    delegate.startImport();
+    EXPECT_FALSE(QFileInfo::exists(importFolder() + QStringLiteral("/left over.txt")));
+    EXPECT_TRUE(QFileInfo(importFolder()).isDir());
+    ASSERT_TRUE(sheetEnded());
+    ASSERT_TRUE(spinUntil([&] { return terminated > 0; }));
+    EXPECT_EQ(terminated, 1);
+    EXPECT_TRUE(alerts.shown.empty());
+
+    ASSERT_EQ(workspace.openedURLs.size(), 1);
+    const QUrl handoff = workspace.openedURLs[0];
+    EXPECT_EQ(handoff.scheme(), QStringLiteral("ostrel"));
+    const QString location = QUrlQuery(handoff).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
+    EXPECT_EQ(QUrl(location).toLocalFile(), importFolder() + QStringLiteral("/Notes Import.plist"));
+    EXPECT_TRUE(QFile::exists(importFolder() + QStringLiteral("/Notes Import.plist")));
+}
+
+TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
+{
+    ASSERT_TRUE(launch());
+    workspace.openResult = platform::Error(QStringLiteral("Test"), 1, QStringLiteral("Ostrel crashed."));
+    delegate.startImport();
+    ASSERT_TRUE(sheetEnded());
+    ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
+    expectOnlyAlert("Cannot open Ostrel", QStringLiteral("Ostrel crashed."));
+    EXPECT_EQ(terminated, 0);
+    EXPECT_TRUE(delegate.startButton()->isEnabled());
+}
+
+TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
+{
+    ASSERT_TRUE(launch());
+    const auto sample = delegate.notesApp();
+
+    bool done = false, success = true;
+    QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
+        done = true;
+        success = ok;
+    });
+    delegate.useNotesLibrary(home.filePath(QStringLiteral("nothing here")));
+    ASSERT_TRUE(spinUntil([&] { return done; }));
+    EXPECT_FALSE(success);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Could not open Notes"));
+    EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Sheet);
+    EXPECT_EQ(terminated, 0);
+    EXPECT_EQ(delegate.notesApp(), sample);
+    EXPECT_TRUE(platform::UserDefaults::standard().string(kLibraryKey).isEmpty());
+
+    const QString other = home.filePath(QStringLiteral("Other Library"));
+    testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
+    done = false;
+    delegate.useNotesLibrary(other);
+    ASSERT_TRUE(spinUntil([&] { return done; }));
+    EXPECT_TRUE(success);
+    EXPECT_NE(delegate.notesApp(), sample);
+    EXPECT_EQ(platform::UserDefaults::standard().string(kLibraryKey), other);
+    EXPECT_EQ(delegate.notesLibraryPath(), other);
+}

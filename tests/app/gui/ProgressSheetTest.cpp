@@ -1,0 +1,174 @@
+#include "app/gui/ProgressWindowController.h"
+#include "app/gui/GuiTestSupport.h"
+#include "export/ExportTestSupport.h"
+#include "export/OperationQueueExtensions.h"
+#include "platform/FileURL.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <gtest/gtest.h>
+
+using testsupport::libraryApp;
+using testsupport::spinUntil;
+
+namespace {
+
+const QByteArray kLibrary = R"({
+  "accounts": [{"id": "a1", "name": "Work", "folders": ["f1"]}],
+  "folders": [{"id": "f1", "name": "Notes", "notes": ["n1", "n2", "n3"]}],
+  "notes": [{"id": "n1", "name": "One", "body": "<div>1</div>"},
+            {"id": "n2", "name": "Two", "body": "<div>2</div>"},
+            {"id": "n3", "name": "Three", "body": "<div>3</div>"}]
+})";
+
+class ProgressSheet : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        parent.resize(400, 300);
+        parent.show();
+        QDir().mkpath(destination);
+    }
+
+    // Starts the export; the handler records the end code.
+    void start(std::shared_ptr<NotesApplication> app, const QString& folder)
+    {
+        controller.showSheetOnWindow(&parent, std::move(app), platform::fileurl::fromPath(folder, true),
+                                     [this](int code) {
+                                         ++endCount;
+                                         endCode = code;
+                                     });
+    }
+    void start(std::shared_ptr<NotesApplication> app) { start(std::move(app), destination); }
+    bool ended() { return spinUntil([this] { return endCount > 0; }, 60000); }
+    QString manifestPath() const { return destination + QStringLiteral("/Notes Import.plist"); }
+
+    testsupport::AlertRecorder alerts;
+    testsupport::TempDir root;
+    QString destination = root.filePath(QStringLiteral("Notes Import"));
+    QWidget parent;
+    ProgressWindowController controller;
+    int endCount = 0;
+    int endCode = -1;
+};
+
+} // namespace
+
+TEST_F(ProgressSheet, ASuccessfulExportEndsWithOneAndTheManifest)
+{
+    start(libraryApp(kLibrary));
+    // The end always comes through the main queue, never from inside the call.
+    EXPECT_EQ(endCount, 0);
+    EXPECT_TRUE(controller.window()->isVisible());
+    EXPECT_EQ(controller.window()->parentWidget(), &parent);
+    EXPECT_EQ(controller.window()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(controller.progressIndicator()->maximum(), 0); // indeterminate until the total is known
+
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(endCount, 1);
+    EXPECT_EQ(endCode, 1);
+    ASSERT_TRUE(controller.metadataFileURL());
+    EXPECT_EQ(platform::fileurl::path(*controller.metadataFileURL()), manifestPath());
+    EXPECT_TRUE(QFile::exists(manifestPath()));
+    EXPECT_FALSE(controller.window()->isVisible());
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(controller.progress()->completedUnitCount(), 3);
+    EXPECT_EQ(controller.progressIndicator()->maximum(), 1000);
+    EXPECT_EQ(controller.progressIndicator()->value(), 1000);
+}
+
+TEST_F(ProgressSheet, AFailedExportShowsItsErrorThenEndsWithZero)
+{
+    testsupport::writeFile(root.filePath(QStringLiteral("file")), "x");
+    start(libraryApp(kLibrary), root.filePath(QStringLiteral("file/dest")));
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(endCode, 0);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    const auto& shown = alerts.shown[0];
+    EXPECT_EQ(shown.style, platform::AlertStyle::Modal);
+    EXPECT_EQ(shown.alert.messageText, QStringLiteral("The import could not be completed."));
+    EXPECT_TRUE(shown.alert.informativeText.contains(QStringLiteral("Work"))) << shown.alert.informativeText.toStdString();
+    EXPECT_FALSE(controller.metadataFileURL());
+}
+
+TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
+{
+    auto app = libraryApp(kLibrary);
+    std::atomic<bool> cancelled{false};
+    bool endedBeforeCancelReturned = true;
+    app->setRequestObserver([&](const LibraryNotesApplication::Request&) {
+        if (cancelled.exchange(true))
+            return;
+        fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(), [&] {
+            controller.cancelOperation();
+            endedBeforeCancelReturned = endCount > 0;
+        });
+    });
+    start(app);
+    ASSERT_TRUE(ended());
+    EXPECT_FALSE(endedBeforeCancelReturned); // the sheet stayed up after the cancel
+    EXPECT_TRUE(controller.isCancelled());
+    EXPECT_EQ(endCode, 0);
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_FALSE(QFile::exists(manifestPath()));
+    EXPECT_FALSE(controller.window()->isVisible());
+}
+
+TEST_F(ProgressSheet, ACancelAfterTheExportFinishedButBeforeItsResultArrivedStillEndsWithZero)
+{
+    start(libraryApp(kLibrary));
+    // The last progress change comes just before the manifest is written.
+    // A main-queue block queued from it runs ahead of the result: it waits
+    // for the worker to finish completely, then cancels.
+    bool finishedBeforeCancel = false;
+    QObject::connect(controller.progress().get(), &platform::Progress::changed, &parent, [&] {
+        if (controller.progress()->localizedDescription() != QStringLiteral("Finishing…"))
+            return;
+        platform::OperationQueue::mainQueue()->addOperationWithBlock([&] {
+            controller.operationQueue()->waitUntilAllOperationsAreFinished();
+            finishedBeforeCancel = QFile::exists(manifestPath()) && endCount == 0;
+            controller.cancelOperation();
+        });
+    });
+    ASSERT_TRUE(ended());
+    EXPECT_TRUE(finishedBeforeCancel);
+    EXPECT_EQ(endCode, 0);
+    EXPECT_TRUE(alerts.shown.empty());
+}
+
+TEST_F(ProgressSheet, EscapeAndClosingTheSheetCancelWithoutClosingIt)
+{
+    start(libraryApp(kLibrary));
+    QDialog* sheet = controller.window();
+    sheet->close();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(controller.isCancelled());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(sheet, &escape);
+    EXPECT_TRUE(sheet->isVisible()); // up until the export has stopped
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(endCode, 0);
+    EXPECT_EQ(endCount, 1);
+}
+
+TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
+{
+    testsupport::TempDir root;
+    auto app = libraryApp(kLibrary);
+    std::atomic<bool> requested{false};
+    app->setRequestObserver([&](const LibraryNotesApplication::Request&) { requested = true; });
+    bool handlerCalled = false;
+    {
+        ProgressWindowController controller;
+        controller.showSheetOnWindow(nullptr, app, root.url(), [&](int) { handlerCalled = true; });
+        ASSERT_TRUE(spinUntil([&] { return requested.load(); }));
+    }
+    // The export still needs the main thread for its progress; it stops and
+    // lets go of the Notes object without anyone waiting on the main thread.
+    EXPECT_TRUE(spinUntil([&] { return app.use_count() == 1; }));
+    EXPECT_FALSE(handlerCalled);
+}

@@ -1,0 +1,173 @@
+#include "platform/RichText.h"
+#include "support/TestSupport.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextRun {
+    QTextCharFormat format;
+};
+
+// The format of the first character of the first occurrence of `text`.
+TextRun runWithText(const QTextDocument& document, const QString& text)
+{
+    const qsizetype index = document.toPlainText().indexOf(text);
+    if (index < 0) {
+        ADD_FAILURE() << "no text " << text.toStdString();
+        return {};
+    }
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(int(index) + 1);
+    return {cursor.charFormat()};
+}
+
+QString plain(const QByteArray& rtf)
+{
+    QTextDocument document;
+    EXPECT_TRUE(platform::readRichText(rtf, document));
+    // The raw text keeps no-break spaces, which toPlainText() turns into blanks.
+    return document.toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+} // namespace
+
+TEST(RichText, TokenizesWordsParametersSymbolsAndText)
+{
+    platform::RichTextTokenizer tokenizer("{\\fs-24 ab\\'e9\\\\\\b0}");
+    std::vector<platform::RichTextToken> tokens;
+    while (!tokenizer.atEnd())
+        tokens.push_back(tokenizer.next());
+    ASSERT_EQ(tokens.size(), 7u);
+    EXPECT_EQ(tokens[1].word, "fs");
+    EXPECT_EQ(tokens[1].parameter, -24);
+    EXPECT_EQ(tokens[2].text, "ab"); // the blank after a control word is its delimiter
+    EXPECT_EQ(tokens[3].text, QByteArray("\xE9"));
+    EXPECT_EQ(tokens[4].word, "\\");
+    EXPECT_EQ(tokens[5].parameter, 0);
+    EXPECT_EQ(tokens[6].type, platform::RichTextToken::GroupEnd);
+}
+
+TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
+{
+    QTextDocument document;
+    ASSERT_TRUE(platform::readRichText("{\\rtf1\\ansi\\fs20 plain {\\b bold {\\i both}} \\ul under\\ulnone  "
+                                       "{\\fs36 big}\\b on\\b0 off}",
+                                       document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("plain bold both under bigonoff"));
+    EXPECT_EQ(runWithText(document, QStringLiteral("plain ")).format.fontPointSize(), 10);
+    EXPECT_EQ(runWithText(document, QStringLiteral("bold ")).format.fontWeight(), QFont::Bold);
+    EXPECT_FALSE(runWithText(document, QStringLiteral("bold ")).format.fontItalic());
+    const TextRun both = runWithText(document, QStringLiteral("both"));
+    EXPECT_EQ(both.format.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(both.format.fontItalic());
+    EXPECT_EQ(runWithText(document, QStringLiteral(" ")).format.fontWeight(), QFont::Normal);
+    EXPECT_TRUE(runWithText(document, QStringLiteral("under")).format.fontUnderline());
+    EXPECT_EQ(runWithText(document, QStringLiteral("big")).format.fontPointSize(), 18);
+    EXPECT_EQ(runWithText(document, QStringLiteral("on")).format.fontWeight(), QFont::Bold);
+    EXPECT_EQ(runWithText(document, QStringLiteral("off")).format.fontWeight(), QFont::Normal);
+}
+
+TEST(RichText, ParagraphsAlignmentAndLineBreaks)
+{
+    QTextDocument document;
+    ASSERT_TRUE(platform::readRichText("{\\rtf1 one\\par\\qc\\li300\\fi-150 two\\line three\\par\\pard four}", document));
+    ASSERT_EQ(document.blockCount(), 3);
+    EXPECT_EQ(document.begin().text(), QStringLiteral("one"));
+    EXPECT_EQ(document.findBlockByNumber(1).text(), QStringLiteral("two\u2028three"));
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().leftMargin(), 20);
+    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().textIndent(), -10);
+    EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
+    EXPECT_NE(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignHCenter);
+}
+
+TEST(RichText, ColourTableEntriesAndTheAutomaticColour)
+{
+    QTextDocument document;
+    ASSERT_TRUE(platform::readRichText("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                                       "\\cf1 red\\cf2 blue\\cf0 auto\\cf9\\i missing\\i0{\\cb1 marked}}",
+                                       document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("redblueautomissingmarked"));
+    EXPECT_EQ(runWithText(document, QStringLiteral("red")).format.foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(runWithText(document, QStringLiteral("blue")).format.foreground().color(), QColor(0, 0, 255));
+    EXPECT_FALSE(runWithText(document, QStringLiteral("auto")).format.hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_FALSE(runWithText(document, QStringLiteral("missing")).format.hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(runWithText(document, QStringLiteral("marked")).format.background().color(), QColor(255, 0, 0));
+}
+
+TEST(RichText, HyperlinkFieldsBecomeAnchorsOverTheirResult)
+{
+    QTextDocument document;
+    ASSERT_TRUE(platform::readRichText("{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a b\"}}"
+                                       "{\\fldrslt{\\ul the site}}} and {\\field{\\*\\fldinst PAGE}{\\fldrslt 3}} "
+                                       "{\\field{\\*\\fldinst{HYPERLINK \\\\l \"top\"}}{\\fldrslt up}}}",
+                                       document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("see the site and 3 up"));
+    const TextRun anchor = runWithText(document, QStringLiteral("the site"));
+    EXPECT_TRUE(anchor.format.isAnchor());
+    EXPECT_EQ(anchor.format.anchorHref(), QStringLiteral("https://example.org/a b"));
+    EXPECT_TRUE(anchor.format.fontUnderline());
+    EXPECT_FALSE(runWithText(document, QStringLiteral("3")).format.isAnchor());
+    EXPECT_FALSE(runWithText(document, QStringLiteral(" and ")).format.isAnchor());
+    EXPECT_EQ(runWithText(document, QStringLiteral("up")).format.anchorHref(), QStringLiteral("top"));
+}
+
+TEST(RichText, UnicodeAndCodePageEscapes)
+{
+    // \uN skips one fallback character by default, \uc changes the count,
+    // and a negative N is the UTF-16 unit N + 65536.
+    EXPECT_EQ(plain("{\\rtf1 a\\u8212-b}"), QStringLiteral("a\u2014b"));
+    EXPECT_EQ(plain("{\\rtf1\\uc2 \\u8364EUR}"), QStringLiteral("\u20ACR"));
+    EXPECT_EQ(plain("{\\rtf1\\uc0 \\u233 x}"), QStringLiteral("\u00E9x"));
+    EXPECT_EQ(plain("{\\rtf1 \\u-10179\\'3f\\u-8704\\'3f!}"), QStringLiteral("\U0001F600!"));
+    EXPECT_EQ(plain("{\\rtf1 {\\uc3 \\u233 ab}cd}"), QStringLiteral("\u00E9cd")); // the group end ends skipping
+    EXPECT_EQ(plain("{\\rtf1 \\'e9\\'80\\'93\\'95 x\\~y\\{\\}\\\\}"), QStringLiteral("\u00E9\u20AC\u201C\u2022 x\u00A0y{}\\"));
+}
+
+TEST(RichText, SkipsFontTablesStyleSheetsAndUnknownDestinations)
+{
+    EXPECT_EQ(plain("{\\rtf1{\\fonttbl{\\f0 Helvetica;}}{\\stylesheet{\\s0 Normal;}}{\\*\\expandedcolortbl;;}"
+                    "{\\*\\unknown {\\b nested} text}{\\info{\\title T}}shown{\\*\\bkmkstart x}\\par}"),
+              QStringLiteral("shown\n"));
+    // A group that is not marked ignorable is read even when its word is unknown.
+    EXPECT_EQ(plain("{\\rtf1{\\madeup kept}}"), QStringLiteral("kept"));
+    // Binary data never shows as text.
+    EXPECT_EQ(plain("{\\rtf1 a{\\*\\pict\\bin4 }{}}}b}"), QStringLiteral("ab"));
+}
+
+TEST(RichText, MalformedInputNeverCrashesAndKeepsWhatItCan)
+{
+    EXPECT_EQ(plain("{\\rtf1 a}}}} b}"), QStringLiteral("a b"));
+    EXPECT_EQ(plain("{\\rtf1 {\\b open"), QStringLiteral("open"));
+    EXPECT_EQ(plain("{\\rtf1 x\\"), QStringLiteral("x"));
+    EXPECT_EQ(plain("{\\rtf1 x\\'4"), QStringLiteral("x4"));
+    EXPECT_EQ(plain("{\\rtf1 \\fs99999999999999 big \\u99999999 ?ok}"), QStringLiteral("big ok"));
+    EXPECT_EQ(plain("{\\rtf1{\\field{\\fldrslt dangling}"), QStringLiteral("dangling"));
+    const QByteArray deep = "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "}";
+    EXPECT_EQ(plain(deep), QStringLiteral("deep"));
+
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old"));
+    platform::Error error;
+    EXPECT_FALSE(platform::readRichText("plain text", document, &error));
+    EXPECT_EQ(error.domain(), QLatin1String(platform::kRichTextErrorDomain));
+    EXPECT_TRUE(document.isEmpty());
+}
+
+TEST(RichText, TheInformationTextReads)
+{
+    QTextDocument document;
+    const QByteArray info = testsupport::readFile(QStringLiteral(NI_SOURCE_DIR "/resources/Info.rtf"));
+    ASSERT_TRUE(platform::readRichText(info, document));
+    const QString text = document.toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Import your notes into Ostrel\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("“Notes Import” in the storage")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Your Notes library is not changed")));
+    EXPECT_FALSE(text.contains(u'\\'));
+    EXPECT_FALSE(text.contains(QStringLiteral("Helvetica")));
+    EXPECT_TRUE(runWithText(document, QStringLiteral("the Ostrel website")).format.isAnchor());
+}
