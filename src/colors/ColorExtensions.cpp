@@ -6,9 +6,9 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace otl {
@@ -150,8 +150,10 @@ ColorPtr defaultNoteBackgroundColor()
     return color;
 }
 
-QImage menuImageForColor(const ColorPtr& color, double width, double height)
+QImage menuImageForColor(const ColorPtr& color, const QSizeF& size)
 {
+    const double width = size.width();
+    const double height = size.height();
     const auto toPixels = [](double points) {
         if (!std::isfinite(points) || points <= 0)
             return 0;
@@ -204,13 +206,27 @@ QVariantMap propertyListRepresentation(const ColorPtr& color)
 
 ColorPtr colorFromPropertyListRepresentation(const QVariantMap& dictionary)
 {
+    // Single precision, as the stored form is read back elsewhere; values
+    // beyond its range become infinite rather than undefined.
+    const auto narrowed = [](double value) -> double {
+        if (std::isnan(value))
+            return value;
+        if (std::fabs(value) > std::numeric_limits<float>::max())
+            return std::copysign(std::numeric_limits<double>::infinity(), value);
+        return static_cast<double>(static_cast<float>(value));
+    };
     const auto component = [&](const char* key) -> double {
         const QVariant value = dictionary.value(QLatin1String(key));
-        if (value.typeId() == QMetaType::QString)
-            return static_cast<double>(value.toString().trimmed().toFloat());
+        if (value.typeId() == QMetaType::QString) {
+            // Like a string's float value: the leading number, 0 when there is none.
+            static const QRegularExpression leadingNumber(
+                QStringLiteral("^\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+            const auto match = leadingNumber.match(value.toString());
+            return match.hasMatch() ? narrowed(match.captured(1).toDouble()) : 0.0;
+        }
         bool ok = false;
-        const float f = value.toFloat(&ok);
-        return ok ? static_cast<double>(f) : 0.0;
+        const double number = value.toDouble(&ok);
+        return ok ? narrowed(number) : 0.0;
     };
     return Color::withRGBA(component("red"), component("green"), component("blue"), component("alpha"));
 }
@@ -289,34 +305,34 @@ QString hexadecimalString(const ColorPtr& color)
 
 Decimal decimalNumberForColorComponent(double component)
 {
-    char text[512];
-    std::snprintf(text, sizeof text, "%lf", component);
+    // Qt's formatting ignores the C locale, so the decimal point is a dot.
+    const QByteArray text = QString::asprintf("%lf", component).toLatin1();
     Decimal result;
-    const char* p = text;
+    const char* p = text.constData();
     const bool negative = *p == '-';
     if (negative)
         ++p;
-    // The text has six decimals; read it exactly as an integer of millionths.
-    std::int64_t millionths = 0;
+    // The text has six decimals; read it exactly as a count of millionths.
+    // Up to 38 digits fit; the rounded result must fit the mantissa.
+    unsigned __int128 millionths = 0;
     int digits = 0;
-    bool sawDigit = false;
     for (; *p; ++p) {
         if (*p == '.')
             continue;
-        if (*p < '0' || *p > '9' || ++digits > 18) {
+        if (*p < '0' || *p > '9' || ++digits > 38) {
             result.notANumber = true;
             return result;
         }
-        sawDigit = true;
-        millionths = millionths * 10 + (*p - '0');
+        millionths = millionths * 10 + unsigned(*p - '0');
     }
-    if (!sawDigit) {
+    unsigned __int128 rounded = millionths / 1000;
+    if (millionths % 1000 >= 500)
+        ++rounded;
+    if (digits == 0 || rounded > static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max())) {
         result.notANumber = true;
         return result;
     }
-    std::int64_t thousandths = millionths / 1000;
-    if (millionths % 1000 >= 500)
-        ++thousandths;
+    const auto thousandths = static_cast<std::int64_t>(rounded);
     result.mantissa = negative ? -thousandths : thousandths;
     result.scale = 3;
     return result;

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -52,8 +53,8 @@ ColorPtr crayonsBlackColor();
 // nothing usable, white or black is stored. Never null.
 ColorPtr defaultNoteBackgroundColor();
 
-// A disc swatch of `width` x `height` points for colour menus; white for null.
-QImage menuImageForColor(const ColorPtr& color, double width, double height);
+// A disc swatch of `size` points for colour menus; white for null.
+QImage menuImageForColor(const ColorPtr& color, const QSizeF& size);
 
 // ---- Property-list form
 

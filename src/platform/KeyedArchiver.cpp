@@ -640,9 +640,8 @@ const std::optional<Error>& KeyedUnarchiver::error() const { return d->error; }
 
 QStringList SecureUnarchiveFromDataTransformer::allowedTopLevelClasses() const
 {
-    return {QStringLiteral("NSArray"), QStringLiteral("NSDictionary"), QStringLiteral("NSSet"),
-            QStringLiteral("NSString"), QStringLiteral("NSNumber"), QStringLiteral("NSDate"),
-            QStringLiteral("NSData"), QStringLiteral("NSURL"), QStringLiteral("NSUUID"), QStringLiteral("NSNull")};
+    return {QStringLiteral("NSArray"), QStringLiteral("NSDictionary"), QStringLiteral("NSString"),
+            QStringLiteral("NSNumber"), QStringLiteral("NSData")};
 }
 
 QVariant SecureUnarchiveFromDataTransformer::transformedValue(const QVariant& value) const

@@ -70,9 +70,13 @@ TEST(ColorPropertyList, WritesDeviceRGBAndReadsBackAtSinglePrecision)
     // Missing entries read as 0; numeric strings are numbers too.
     const auto empty = rgbaOf(otl::colorFromPropertyListRepresentation({}));
     EXPECT_EQ(empty.red + empty.green + empty.blue + empty.alpha, 0.0);
-    const auto text = rgbaOf(otl::colorFromPropertyListRepresentation({{"green", "0.5"}, {"alpha", "1"}}));
+    const auto text = rgbaOf(otl::colorFromPropertyListRepresentation(
+        {{"red", " 0.1xyz"}, {"green", ".5"}, {"blue", "none"}, {"alpha", true}}));
+    EXPECT_EQ(text.red, 0.10000000149011612);
     EXPECT_EQ(text.green, 0.5);
+    EXPECT_EQ(text.blue, 0.0);
     EXPECT_EQ(text.alpha, 1.0);
+    EXPECT_TRUE(std::isinf(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 1e300}})).red));
     // Out-of-range values come back as written.
     EXPECT_EQ(rgbaOf(otl::colorFromPropertyListRepresentation({{"red", 2.0}})).red, 2.0);
 
@@ -195,12 +199,13 @@ TEST(ColorTests, DecimalComponentRoundsTheSixDecimalText)
     EXPECT_EQ(otl::decimalNumberForColorComponent(0.9996).toString(), "1");
     EXPECT_EQ(otl::decimalNumberForColorComponent(0.5), (otl::Decimal{5, 1}));
     EXPECT_TRUE(otl::decimalNumberForColorComponent(NAN).notANumber);
+    EXPECT_EQ(otl::decimalNumberForColorComponent(123456789012.0005).toString(), "123456789012.001");
     EXPECT_TRUE(otl::decimalNumberForColorComponent(1e300).notANumber);
 }
 
 TEST(ColorMenuImage, DiscWithRing)
 {
-    const QImage image = otl::menuImageForColor(Color::withRGBA(1, 0, 0, 1), 16, 16);
+    const QImage image = otl::menuImageForColor(Color::withRGBA(1, 0, 0, 1), QSizeF(16, 16));
     ASSERT_EQ(image.size(), QSize(16, 16));
     EXPECT_EQ(image.pixelColor(8, 8), QColor(255, 0, 0));
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
@@ -212,10 +217,10 @@ TEST(ColorMenuImage, DiscWithRing)
     EXPECT_EQ(ring.green(), 0);
     EXPECT_GT(ring.alpha(), 200);
 
-    const QImage white = otl::menuImageForColor(nullptr, 16, 16);
+    const QImage white = otl::menuImageForColor(nullptr, QSizeF(16, 16));
     EXPECT_EQ(white.pixelColor(8, 8), QColor(255, 255, 255));
     EXPECT_NEAR(white.pixelColor(8, 2).red(), 230, 2);
-    EXPECT_TRUE(otl::menuImageForColor(nullptr, 0, -3).isNull());
+    EXPECT_TRUE(otl::menuImageForColor(nullptr, QSizeF(0, -3)).isNull());
 }
 
 TEST(ColorResources, HighlightAndLinkColours)

@@ -351,3 +351,22 @@ TEST(KeyedArchiver, UnarchivableValuesFailToEncode)
     EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
     EXPECT_EQ(error.code(), 4866);
 }
+
+TEST(KeyedArchiver, CorruptedBytesNeverCrash)
+{
+    // Every single-byte change of a small archive either reads or fails cleanly.
+    const QByteArray data = archive(QVariantMap{{"colours", QVariantList{QVariant::fromValue(Color::withWhite(0.5, 1)),
+                                                                         QVariant::fromValue(Color::named("PowerColor"))}},
+                                                {"n", qint64(3)}});
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        for (const char replacement : {'\0', '\x01', '\x7f', '\xff'}) {
+            QByteArray corrupted = data;
+            corrupted[i] = replacement;
+            Error error;
+            const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(kAll, corrupted, &error);
+            if (!value.isValid()) {
+                EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
+            }
+        }
+    }
+}
