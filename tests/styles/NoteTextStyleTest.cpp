@@ -299,7 +299,10 @@ TEST_F(NoteTextStyleTest, DefaultStyleAndLookupByIdentifier)
     ASSERT_TRUE(UserDefaults::standard().setObject(QString("OTLNoteStyleIdentifierMonospace"),
                                                    OTLNoteTextStyleDefaultIdentifierKey));
     EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::monospacedNoteTextStyle());
+    // An identifier no style has, or a value that is not text, falls back to the body.
     ASSERT_TRUE(UserDefaults::standard().setObject(QString("gone"), OTLNoteTextStyleDefaultIdentifierKey));
+    EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::bodyNoteTextStyle());
+    ASSERT_TRUE(UserDefaults::standard().setObject(7, OTLNoteTextStyleDefaultIdentifierKey));
     EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::bodyNoteTextStyle());
 
     EXPECT_FALSE(OTLNoteTextStyle::styleWithIdentifier({}));
