@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -57,8 +58,9 @@ public:
     AttributeValue(FontRef font) : m_value(std::move(font)) {}
     AttributeValue(ParagraphStyle style) : m_value(std::move(style)) {}
     AttributeValue(ColorRef color) : m_value(std::move(color)) {}
-    AttributeValue(std::int64_t number) : m_value(number) {}
-    AttributeValue(int number) : m_value(std::int64_t(number)) {}
+    template <std::integral Integer>
+        requires(!std::same_as<Integer, bool>)
+    AttributeValue(Integer number) : m_value(std::int64_t(number)) {}
     AttributeValue(double number) : m_value(number) {}
     AttributeValue(QString string) : m_value(std::move(string)) {}
     AttributeValue(QUrl link) : m_value(std::move(link)) {}
