@@ -5,6 +5,7 @@
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
+#include "styles/OTLNoteTextStyle.h"
 
 #include <QCoreApplication>
 
@@ -47,6 +48,13 @@ ExportNoteOperation::ExportNoteOperation() : m_progress(makeProgress())
 }
 
 ExportNoteOperation::~ExportNoteOperation() = default;
+
+QString ExportNoteOperation::noteStylesCSSString()
+{
+    if (!m_noteStylesCSSString)
+        m_noteStylesCSSString = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
+    return *m_noteStylesCSSString;
+}
 
 std::shared_ptr<NotesApplication> ExportNoteOperation::notesApp() const
 {

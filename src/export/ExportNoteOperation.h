@@ -67,6 +67,11 @@ public:
     // Import manifest.
     bool createImportDict();
 
+    // The style sheet for rich-text pages: made from the note text styles on
+    // first use and kept for the rest of the export, so every page of one
+    // export looks the same. Export thread only.
+    QString noteStylesCSSString();
+
     // The manifest's file name for a destination folder: its own name plus ".plist".
     static QString manifestFileName(const QUrl& destinationFolderURL);
 
@@ -94,4 +99,5 @@ private:
     QSet<QUrl> m_passwordProtectedFileURLs;
     std::optional<QUrl> m_plistURL;
     std::optional<platform::Error> m_operationError;
+    std::optional<QString> m_noteStylesCSSString; // export thread only, so unguarded
 };

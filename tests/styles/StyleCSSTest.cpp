@@ -1,0 +1,171 @@
+#include "styles/OTLNoteTextStyle.h"
+
+#include "platform/KeyedArchiver.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class StyleCSSTest : public testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override
+    {
+        reset();
+        UserDefaults::standard().removeObject(kBackgroundKey);
+    }
+    static inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
+    static void storeBackgroundColor(const ColorRef& color)
+    {
+        Error error;
+        const auto data = KeyedArchiver::archivedData(QVariant::fromValue(color), true, &error);
+        ASSERT_TRUE(data) << error.localizedDescription().toStdString();
+        ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
+    }
+    static void reset()
+    {
+        OTLNoteTextStyle::setSavedStylesReaderForTesting({});
+        OTLNoteTextStyle::reloadStylesFromDefaults();
+        setAppearance(Appearance::Light);
+    }
+    static void saveStyles(QList<OTLNoteTextStyleRef> styles)
+    {
+        OTLNoteTextStyle::setSavedStylesReaderForTesting([styles] { return styles; });
+        OTLNoteTextStyle::reloadStylesFromDefaults();
+    }
+};
+
+QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
+             const char* extra = "")
+{
+    return QString::asprintf("%s {margin: 0.0px 0.0px %s 0.0px; font-family: %s; font-size: %s; color: %s; "
+                             "text-align: inherit; text-decoration: none%s}\n",
+                             element, margin, family, size, color, extra);
+}
+
+} // namespace
+
+TEST_F(StyleCSSTest, DefaultSheetInTheLightAppearance)
+{
+    const char* text = "rgb(0, 0, 0)";
+    EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
+    EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
+              rule("h1", "0.0px", "Helvetica Neue", "17.0px", text) +
+                  rule("h2", "2.0px", "Helvetica Neue", "14.0px", text) +
+                  rule("h3", "2.0px", "Helvetica Neue", "13.0px", text) +
+                  rule("body", "0.0px", "Helvetica Neue", "12.0px", text, "; background: rgb(255, 255, 255)") +
+                  rule("tt", "0.0px", "Menlo", "12.0px", text));
+}
+
+TEST_F(StyleCSSTest, DefaultSheetInTheDarkAppearance)
+{
+    setAppearance(Appearance::Dark);
+    const char* text = "rgba(255, 255, 255, 0.85)";
+    EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
+    EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
+              rule("h1", "0.0px", "Helvetica Neue", "17.0px", text) +
+                  rule("h2", "2.0px", "Helvetica Neue", "14.0px", text) +
+                  rule("h3", "2.0px", "Helvetica Neue", "13.0px", text) +
+                  rule("body", "0.0px", "Helvetica Neue", "12.0px", text, "; background: rgb(31, 31, 31)") +
+                  rule("tt", "0.0px", "Menlo", "12.0px", text));
+}
+
+TEST_F(StyleCSSTest, OnlyStandardTypesHaveRules)
+{
+    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->HTMLTagName(), "h3");
+    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(3)->HTMLTagName(), "tt");
+    for (std::int64_t type : {std::int64_t(5), std::int64_t(-1), OTLNoteTextStyleTypeCustom}) {
+        auto style = OTLNoteTextStyle::create();
+        style->setType(type);
+        EXPECT_TRUE(style->CSSDeclaration().isNull());
+    }
+}
+
+TEST_F(StyleCSSTest, SavedCentredMenloTitle)
+{
+    auto title = OTLNoteTextStyle::defaultTitleNoteTextStyle();
+    title->setFont(FontCatalog::shared().fontWithName("Menlo", 20));
+    ParagraphStyle paragraph = title->paragraphStyle();
+    paragraph.alignment = TextAlignment::Center;
+    paragraph.paragraphSpacing = 6;
+    paragraph.lineHeightMultiple = 1.5;
+    title->setParagraphStyle(paragraph);
+    saveStyles({title});
+
+    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
+    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; "
+                               "color: rgb(0, 0, 0); line-height: 1.5; text-align: center; "
+                               "text-decoration: none}\nh2 {"))
+        << css.toStdString();
+    EXPECT_EQ(css.count('\n'), 5);
+}
+
+TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)
+{
+    auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
+    style->setUnderlineStyle(NSUnderlineStyleSingle);
+    style->setStrikethrough(NSUnderlineStyleSingle);
+    EXPECT_TRUE(style->CSSDeclaration().endsWith("text-decoration: underline}"));
+    EXPECT_FALSE(style->CSSDeclaration().contains("line-through"));
+    for (std::int64_t other : {NSUnderlineStyleDouble, NSUnderlineStyleThick, std::int64_t(0x201)}) {
+        style->setUnderlineStyle(other);
+        EXPECT_TRUE(style->CSSDeclaration().endsWith("text-decoration: none}"));
+    }
+
+    const std::pair<TextAlignment, const char*> alignments[] = {
+        {TextAlignment::Left, "left"},        {TextAlignment::Right, "right"},
+        {TextAlignment::Center, "center"},    {TextAlignment::Justified, "justify"},
+        {TextAlignment::Natural, "inherit"},
+    };
+    for (const auto& [alignment, keyword] : alignments) {
+        ParagraphStyle paragraph;
+        paragraph.alignment = alignment;
+        style->setParagraphStyle(paragraph);
+        EXPECT_TRUE(style->CSSDeclaration().contains(QString("; text-align: ") + keyword + ";"));
+    }
+
+    // One rounded decimal; no line height for a multiple of 0 or a plain line spacing.
+    ParagraphStyle paragraph;
+    paragraph.paragraphSpacing = 2.25;
+    paragraph.lineSpacing = 4;
+    style->setParagraphStyle(paragraph);
+    style->setFont(FontCatalog::shared().fontWithName("Menlo", 13.96));
+    const QString css = style->CSSDeclaration();
+    EXPECT_TRUE(css.startsWith("h2 {margin: 0.0px 0.0px 2.2px 0.0px; font-family: Menlo; font-size: 14.0px;"))
+        << css.toStdString();
+    EXPECT_FALSE(css.contains("line-height"));
+}
+
+TEST_F(StyleCSSTest, ChosenNoteBackgroundForcesBlackText)
+{
+    storeBackgroundColor(Color::withRGBA(1, 1, 0.8, 1));
+    setAppearance(Appearance::Dark);
+    ASSERT_TRUE(OTLNoteTextStyle::shouldForceLightAppearance());
+
+    auto heading = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
+    heading->setForegroundColor(Color::withRGBA(0, 0, 1, 1));
+    saveStyles({heading});
+    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
+    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 0.0px 0.0px; font-family: Helvetica Neue; "
+                               "font-size: 17.0px; color: rgb(0, 0, 0);"))
+        << css.toStdString();
+    EXPECT_TRUE(css.contains("h2 {margin: 0.0px 0.0px 2.0px 0.0px; font-family: Helvetica Neue; font-size: 14.0px; "
+                             "color: rgb(0, 0, 255);"));
+    EXPECT_TRUE(css.contains("; background: rgb(255, 255, 204)}\n"));
+    EXPECT_EQ(css.count("color: rgb(0, 0, 0)"), 4);
+}
+
+TEST_F(StyleCSSTest, WhiteOrBlackNoteBackgroundCountsAsNone)
+{
+    for (const ColorRef& color : {Color::white(), Color::black()}) {
+        storeBackgroundColor(color);
+        setAppearance(Appearance::Dark);
+        EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
+        EXPECT_TRUE(OTLNoteTextStyle::bodyNoteTextStyle()->CSSDeclaration().contains(
+            "color: rgba(255, 255, 255, 0.85); text-align: inherit; text-decoration: none; background: rgb(31, 31, 31)}"));
+    }
+}
