@@ -15,8 +15,13 @@ build/bin/ostrel-standin --install "$XDG_DATA_HOME" --version 1.10.4
 
 arguments=()
 if [ $# -gt 0 ]; then arguments=(--destination "$1"); fi
-echo "Importing the sample library"
-build/bin/notes-export "${arguments[@]}"
+if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  echo "Opening the window; press \"Start Import\" to import the sample library"
+  build/bin/notes-import
+else
+  echo "No display (or a destination was given): running notes-export instead of the window"
+  build/bin/notes-export "${arguments[@]}"
+fi
 
 # The stand-in runs on its own; it records the URL once it has checked it.
 for _ in $(seq 1 100); do
