@@ -1,4 +1,5 @@
 #include "styles/OTLNoteTextStyle.h"
+#include "styles/StyleTestSupport.h"
 
 #include "platform/UserDefaults.h"
 #include "support/TestSupport.h"
@@ -18,17 +19,8 @@ protected:
         reset();
         UserDefaults::standard().removeObject(OTLNoteTextStyleDefaultIdentifierKey);
     }
-    static void reset()
-    {
-        OTLNoteTextStyle::setSavedStylesReaderForTesting({});
-        OTLNoteTextStyle::reloadStylesFromDefaults();
-        setAppearance(Appearance::Light);
-    }
-    static void saveStyles(QList<OTLNoteTextStyleRef> styles)
-    {
-        OTLNoteTextStyle::setSavedStylesReaderForTesting([styles] { return styles; });
-        OTLNoteTextStyle::reloadStylesFromDefaults();
-    }
+    static void reset() { stylestest::resetCatalogue(); }
+    static void saveStyles(QList<OTLNoteTextStyleRef> styles) { stylestest::saveStyles(std::move(styles)); }
     static OTLNoteTextStyleRef customStyle(const QString& name)
     {
         auto style = OTLNoteTextStyle::create();

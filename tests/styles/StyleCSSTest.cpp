@@ -1,4 +1,5 @@
 #include "styles/OTLNoteTextStyle.h"
+#include "styles/StyleTestSupport.h"
 
 #include "platform/KeyedArchiver.h"
 #include "platform/UserDefaults.h"
@@ -26,17 +27,8 @@ protected:
         ASSERT_TRUE(data) << error.localizedDescription().toStdString();
         ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
     }
-    static void reset()
-    {
-        OTLNoteTextStyle::setSavedStylesReaderForTesting({});
-        OTLNoteTextStyle::reloadStylesFromDefaults();
-        setAppearance(Appearance::Light);
-    }
-    static void saveStyles(QList<OTLNoteTextStyleRef> styles)
-    {
-        OTLNoteTextStyle::setSavedStylesReaderForTesting([styles] { return styles; });
-        OTLNoteTextStyle::reloadStylesFromDefaults();
-    }
+    static void reset() { stylestest::resetCatalogue(); }
+    static void saveStyles(QList<OTLNoteTextStyleRef> styles) { stylestest::saveStyles(std::move(styles)); }
 };
 
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
