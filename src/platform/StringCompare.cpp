@@ -11,13 +11,9 @@ namespace {
 
 std::unique_ptr<icu::Collator> makeCollator()
 {
-    // The C locale maps to en_US_POSIX, which orders by code point; the
-    // root order is what a user without a language setting expects.
-    icu::Locale locale = icu::Locale::getDefault();
-    if (QLatin1String(locale.getVariant()).compare(QLatin1String("POSIX"), Qt::CaseInsensitive) == 0)
-        locale = icu::Locale::getRoot();
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    std::unique_ptr<icu::Collator> collator(
+        icu::Collator::createInstance(icu::Locale(collationLocaleID().constData()), status));
     if (U_FAILURE(status) || !collator)
         return nullptr;
     collator->setStrength(icu::Collator::SECONDARY);
@@ -31,6 +27,16 @@ icu::UnicodeString unicode(const QString& string)
 }
 
 } // namespace
+
+QByteArray collationLocaleID()
+{
+    // The C locale maps to en_US_POSIX, which orders by code point; the
+    // root order is what a user without a language setting expects.
+    const icu::Locale locale = icu::Locale::getDefault();
+    if (QLatin1String(locale.getVariant()).compare(QLatin1String("POSIX"), Qt::CaseInsensitive) == 0)
+        return QByteArrayLiteral("root");
+    return QByteArray(locale.getName());
+}
 
 int localizedStandardCompare(const QString& string, const QString& other)
 {

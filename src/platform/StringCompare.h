@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace platform {
@@ -8,5 +9,9 @@ namespace platform {
 // runs of digits by their value ("File 2" before "file 10"). Negative,
 // zero or positive.
 int localizedStandardCompare(const QString& string, const QString& other);
+
+// The ICU locale id to collate in: the user's locale, or "root" where that
+// is C/POSIX (whose collation orders by code point).
+QByteArray collationLocaleID();
 
 } // namespace platform

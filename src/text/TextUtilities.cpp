@@ -2,10 +2,10 @@
 
 #include "platform/CharacterSet.h"
 #include "platform/LocalizedString.h"
+#include "platform/StringCompare.h"
 #include "platform/UserDefaults.h"
 #include "text/Trimming.h"
 
-#include <QLocale>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -91,13 +91,6 @@ struct SearchCloser {
     void operator()(UStringSearch* s) const { usearch_close(s); }
 };
 
-QByteArray collationLocale()
-{
-    const QString name = QLocale().name();
-    // The C locale has no collation of its own; the root order stands in.
-    return name == u"C" ? QByteArray() : name.toLatin1();
-}
-
 // Fills the count into a localised "%ld …" phrase.
 QString countPhrase(qint64 count, const char* one, const char* many)
 {
@@ -149,7 +142,7 @@ QList<TextRange> localizedStandardRangesOfString(const QString& text, const QStr
         return {};
 
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, CollatorCloser> collator(ucol_open(collationLocale().constData(), &status));
+    std::unique_ptr<UCollator, CollatorCloser> collator(ucol_open(platform::collationLocaleID().constData(), &status));
     if (U_FAILURE(status))
         return {};
     // Primary strength: base letters only, so case and accents do not count.
