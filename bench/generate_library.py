@@ -37,7 +37,13 @@ def main():
         size = rng.randint(1000, 50000)
         paragraph = "<div>" + " ".join(rng.choice(words) for _ in range(12)) + "</div>"
         body = (paragraph * (size // len(paragraph) + 1))[:size]
-        note = {"id": "n%d" % i, "name": "Note %d" % (i % 300), "body": body,
+        # Bodies live in their own files, as in a real store, so neither the
+        # description nor the exporter has to hold them all at once.
+        body_file = "bodies/%d/n%d.html" % (i // 1000, i)
+        os.makedirs(os.path.join(args.folder, os.path.dirname(body_file)), exist_ok=True)
+        with open(os.path.join(args.folder, body_file), "w") as f:
+            f.write(body)
+        note = {"id": "n%d" % i, "name": "Note %d" % (i % 300), "bodyFile": body_file,
                 "creationDate": "2024-01-01T00:00:00Z", "modificationDate": "2024-06-01T00:00:00Z",
                 "passwordProtected": rng.random() < 0.02}
         if rng.random() < 0.05:

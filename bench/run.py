@@ -15,9 +15,13 @@ def timed(command):
         raise SystemExit("%s failed with status %d" % (command[0], status))
     return seconds, usage.ru_maxrss
 
+def tree_bytes(path):
+    return sum(os.path.getsize(os.path.join(d, f)) for d, _, files in os.walk(path) for f in files)
+
 def main():
-    sizes = [int(s) for s in sys.argv[1:]] or [10000]
-    print("%8s %10s %10s %12s %12s %10s" % ("notes", "export s", "notes/s", "peak RSS MB", "plain copy s", "ratio"))
+    sizes = [int(s) for s in sys.argv[1:]] or [1000, 10000, 50000]
+    print("%8s | %9s %8s %8s | %9s %8s %8s | %5s | %8s %8s" % (
+        "notes", "export s", "notes/s", "peak MB", "copy s", "notes/s", "peak MB", "ratio", "out MB", "json MB"))
     for notes in sizes:
         work = tempfile.mkdtemp(prefix="notes-bench-")
         try:
@@ -26,10 +30,12 @@ def main():
                             "--notes", str(notes), "--folders", str(max(10, notes // 20))], check=True)
             destination = os.path.join(work, "Notes Import")
             seconds, peak = timed([EXPORT, "--library", library, "--destination", destination, "--no-handoff"])
-            copy_seconds, _ = timed(["cp", "-R", destination, os.path.join(work, "copy")])
-            peak_text = "%.0f" % (peak / 1024)
-            print("%8d %10.2f %10.0f %12s %12.2f %10.1f" % (notes, seconds, notes / seconds, peak_text,
-                                                            copy_seconds, seconds / copy_seconds))
+            # The baseline writes the same bytes into the same tree.
+            copy_seconds, copy_peak = timed(["cp", "-R", destination, os.path.join(work, "copy")])
+            print("%8d | %9.2f %8.0f %8.0f | %9.2f %8.0f %8.0f | %5.1f | %8.0f %8.1f" % (
+                notes, seconds, notes / seconds, peak / 1024, copy_seconds, notes / copy_seconds, copy_peak / 1024,
+                seconds / copy_seconds, tree_bytes(destination) / 2**20,
+                os.path.getsize(os.path.join(library, "library.json")) / 2**20), flush=True)
         finally:
             shutil.rmtree(work, ignore_errors=True)
 

@@ -182,9 +182,19 @@ private:
         return true;
     }
 
-    bool readAttachments(const QJsonArray& list)
+    // Files named by the description are read from inside the library folder only.
+    bool pathInsideLibrary(const QString& file, const QString& place, QString& out)
     {
         const QString root = QDir::cleanPath(m_library.m_folderPath);
+        const QString path = QDir::cleanPath(root + u'/' + file);
+        if (QDir::isAbsolutePath(file) || !path.startsWith(root + u'/'))
+            return fail(QStringLiteral("“%1” must be a path inside the library folder").arg(place));
+        out = path;
+        return true;
+    }
+
+    bool readAttachments(const QJsonArray& list)
+    {
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject json;
             QString place;
@@ -200,13 +210,8 @@ private:
                 return false;
             if (hasURL)
                 attachment.url = url;
-            if (hasFile && !file.isEmpty()) {
-                // Attachments are read from inside the library folder only.
-                const QString path = QDir::cleanPath(root + u'/' + file);
-                if (QDir::isAbsolutePath(file) || !path.startsWith(root + u'/'))
-                    return fail(QStringLiteral("“%1.file” must be a path inside the library folder").arg(place));
-                attachment.filePath = path;
-            }
+            if (hasFile && !file.isEmpty() && !pathInsideLibrary(file, placeOf(place, "file"), attachment.filePath))
+                return false;
             if (!registerID(m_attachmentIDs, attachment.id, int(i), place, false))
                 return false;
             m_library.m_attachments.push_back(std::move(attachment));
@@ -223,8 +228,14 @@ private:
                 return false;
             Note note;
             QStringList attachments;
+            QString bodyFile;
+            bool hasBody = false, hasBodyFile = false;
             if (!string(json, "id", place, note.id) || !string(json, "name", place, note.name) ||
-                !string(json, "body", place, note.body) ||
+                !string(json, "body", place, note.body, &hasBody) ||
+                !string(json, "bodyFile", place, bodyFile, &hasBodyFile) ||
+                (hasBodyFile && hasBody && !fail(QStringLiteral("“%1” has both “body” and “bodyFile”").arg(place))) ||
+                (hasBodyFile && !bodyFile.isEmpty() &&
+                 !pathInsideLibrary(bodyFile, placeOf(place, "bodyFile"), note.bodyFilePath)) ||
                 !boolean(json, "passwordProtected", place, note.passwordProtected) ||
                 !date(json, "creationDate", place, note.creationDate) ||
                 !date(json, "modificationDate", place, note.modificationDate) ||
@@ -321,6 +332,22 @@ private:
     QHash<QString, int> m_attachmentIDs, m_noteIDs, m_folderIDs;
 };
 
+bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* error) const
+{
+    if (note.bodyFilePath.isEmpty()) {
+        body = note.body;
+        return true;
+    }
+    QFile file(note.bodyFilePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The body of the note “%1” could not be read from “%2”: %3.")
+                                                                    .arg(note.name, note.bodyFilePath, file.errorString())));
+        return false;
+    }
+    body = QString::fromUtf8(file.readAll());
+    return true;
+}
+
 std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath, platform::Error* error)
 {
     const QString fileName = QDir(folderPath).filePath(QLatin1String(kDescriptionFileName));
@@ -406,7 +433,17 @@ public:
     const NotesLibrary::Note& data() const { return library().notes()[size_t(m_index)]; }
 
     QString name() override { return ask("note.name", data().id) ? data().name : QString(); }
-    QString body() override { return ask("note.body", data().id) ? data().body : QString(); }
+    QString body() override
+    {
+        if (!ask("note.body", data().id))
+            return {};
+        // An unreadable body reads as empty, like a Notes request that fails.
+        QString body;
+        platform::Error error;
+        if (!library().readBody(data(), body, &error))
+            platform::logLine(error.localizedDescription());
+        return body;
+    }
     bool passwordProtected() override { return ask("note.passwordProtected", data().id) && data().passwordProtected; }
     std::optional<QDateTime> creationDate() override
     {

@@ -28,6 +28,7 @@ public:
         QString id;
         QString name;
         QString body;
+        QString bodyFilePath; // absolute, inside the library folder; read on request instead of `body`
         bool passwordProtected = false;
         std::optional<QDateTime> creationDate;
         std::optional<QDateTime> modificationDate;
@@ -61,6 +62,10 @@ public:
     const std::vector<Folder>& folders() const { return m_folders; }
     const std::vector<Note>& notes() const { return m_notes; }
     const std::vector<Attachment>& attachments() const { return m_attachments; }
+
+    // The note's HTML: `body`, or the contents of its body file, read now so
+    // that bodies are not kept in memory. False when the file cannot be read.
+    bool readBody(const Note& note, QString& body, platform::Error* error) const;
 
 private:
     class Parser;

@@ -37,10 +37,27 @@ TEST(NotesLibrary, ReferencesMustResolveAndFoldersMayNotContainThemselves)
     EXPECT_TRUE(cycle.contains(QStringLiteral("inside itself"))) << cycle.toStdString();
 }
 
-TEST(NotesLibrary, AttachmentFilesMustLieInsideTheLibrary)
+TEST(NotesLibrary, FilesMustLieInsideTheLibrary)
 {
     EXPECT_TRUE(loadError(R"({"attachments": [{"id": "x", "file": "../../etc/passwd"}]})").contains(QStringLiteral("inside the library")));
     EXPECT_TRUE(loadError(R"({"attachments": [{"id": "x", "file": "/etc/passwd"}]})").contains(QStringLiteral("inside the library")));
+    EXPECT_TRUE(loadError(R"({"notes": [{"id": "n", "bodyFile": "../secret.html"}]})").contains(QStringLiteral("notes[0].bodyFile")));
+    EXPECT_TRUE(loadError(R"({"notes": [{"id": "n", "body": "x", "bodyFile": "n.html"}]})").contains(QStringLiteral("both")));
+}
+
+TEST(NotesLibrary, BodyFilesAreReadOnRequestAndAMissingOneReadsAsEmpty)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.filePath(QStringLiteral("bodies/n.html")), "<div>caf\xc3\xa9</div>");
+    auto app = libraryApp(R"({"accounts": [{"id": "acc", "folders": ["f"]}], "folders": [{"id": "f", "notes": ["n", "m"]}],
+                              "notes": [{"id": "n", "bodyFile": "bodies/n.html"}, {"id": "m", "bodyFile": "bodies/m.html"}]})",
+                          dir.path());
+    ASSERT_TRUE(app);
+    const auto notes = app->accounts()[0]->folders()[0]->notes();
+    EXPECT_EQ(notes[0]->body(), QStringLiteral("<div>café</div>"));
+    testsupport::writeFile(dir.filePath(QStringLiteral("bodies/n.html")), "<div>changed</div>");
+    EXPECT_EQ(notes[0]->body(), QStringLiteral("<div>changed</div>"));
+    EXPECT_EQ(notes[1]->body(), QString());
 }
 
 TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
