@@ -101,6 +101,16 @@ TEST_F(ExportFaults, AFullDiskEndsTheExportNamingTheFileItCouldNotSave)
     expectFailedCleanly(3);
 }
 
+TEST_F(ExportFaults, ADiskThatFillsWithTheLastNoteLeavesNoManifest)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    platform::FaultyFileManager disk(ENOSPC, 9 * 3000);
+    FileManagerReplacement replacement(&disk);
+    run();
+    EXPECT_EQ(failure(), QStringLiteral("The file “Notes Import.plist” couldn’t be saved: No space left on device."));
+    expectFailedCleanly(9);
+}
+
 TEST_F(ExportFaults, AFullDiskWhenAFolderIsMadeEndsTheExportToo)
 {
     prepare(work.filePath(QStringLiteral("out")));

@@ -130,7 +130,7 @@ bool SmallFileSystem::remountReadOnly()
                  nullptr) == 0;
 }
 
-DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize)
+DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const QString& prefix)
 {
     DiskLibrary library{path, {}};
     QDir().mkpath(path);
@@ -142,7 +142,7 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize)
         notes.append(QJsonObject{{"id", id}, {"name", name}, {"body", QString::fromUtf8(body)}});
     };
     for (int i = 1; i <= count; ++i) {
-        addNote(QStringLiteral("n%1").arg(i), QStringLiteral("Note %1").arg(i));
+        addNote(QStringLiteral("n%1").arg(i), QStringLiteral("%1 %2").arg(prefix).arg(i));
         noteIDs.append(QStringLiteral("n%1").arg(i));
     }
     addNote(QStringLiteral("deep"), QStringLiteral("Deep"));

@@ -63,14 +63,15 @@ public:
 };
 
 // A Notes library on disk: one account "Work" with folder "Notes" (notes
-// "Note 1" to "Note <count>", bodies of `bodySize` bytes, all different)
+// "<prefix> 1" to "<prefix> <count>", bodies of `bodySize` bytes, all different)
 // and its subfolder "Sub" with one note "Deep"; plus an attachment file so
 // the library holds more than its description.
 struct DiskLibrary {
     QString path;
     std::map<QString, QByteArray> bodies; // note name -> body
 };
-DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize);
+DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize,
+                             const QString& prefix = QStringLiteral("Note"));
 
 // Every ".html" file below `root`, by file name, with its bytes.
 std::map<QString, QByteArray> htmlFiles(const QString& root);
