@@ -17,21 +17,9 @@ using namespace testsupport;
 
 namespace {
 
-// notes-export run on a library on disk into "Notes Import" inside
-// `parent`, checked afterwards for a failure that changed nothing but the
-// destination.
-class NotesExportFaults : public testing::Test {
+// notes-export run on a library on disk, with a fault along the way.
+class NotesExportFaults : public testing::Test, protected ExportScene {
 protected:
-    void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000)
-    {
-        parent = parentPath;
-        destination = parent + QStringLiteral("/Notes Import");
-        writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
-        library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize);
-        libraryBefore = snapshotTree(library.path);
-        parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
-    }
-
     QProcessEnvironment environment(const QString& fileFault = QString()) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -63,27 +51,20 @@ protected:
     // The reason is the last line on standard error.
     QString reason() const { return err.trimmed().section(u'\n', -1); }
 
+    // Exit status 1, nothing printed on standard output (no manifest, no
+    // hand-off URL), whole note files only, nothing else changed.
     void expectFailedCleanly(int expectedNotes = -1)
     {
         EXPECT_EQ(exitCode, 1) << err.toStdString();
-        EXPECT_EQ(out, QString()); // no manifest, no hand-off URL
-        EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/Notes Import.plist")));
-        const auto written = htmlFiles(destination);
-        for (const auto& [name, bytes] : written) {
-            ASSERT_TRUE(library.bodies.count(name)) << name.toStdString();
-            EXPECT_EQ(bytes, library.bodies.at(name)) << name.toStdString() << " is not the note's whole body";
-        }
+        EXPECT_EQ(out, QString());
+        EXPECT_FALSE(manifestExists());
+        const int written = expectWholeNoteFiles();
         if (expectedNotes >= 0) {
-            EXPECT_EQ(int(written.size()), expectedNotes);
+            EXPECT_EQ(written, expectedNotes);
         }
-        EXPECT_EQ(treeDifferences(libraryBefore, snapshotTree(library.path)), "");
-        EXPECT_EQ(treeDifferences(parentBefore, snapshotTree(parent, {QStringLiteral("Notes Import")}, false)), "");
+        EXPECT_EQ(changesOutsideDestination(), "");
     }
 
-    TempDir work;
-    QString parent, destination;
-    DiskLibrary library;
-    TreeSnapshot libraryBefore, parentBefore;
     int exitCode = -1;
     QString out, err;
 };
@@ -100,7 +81,7 @@ TEST_F(NotesExportFaults, AFullFileSystemEndsWithTheReasonOnStandardError)
     EXPECT_TRUE(reason().startsWith(QStringLiteral("notes-export: The file “Note "))) << err.toStdString();
     EXPECT_TRUE(reason().endsWith(QStringLiteral("No space left on device."))) << err.toStdString();
     expectFailedCleanly();
-    EXPECT_FALSE(htmlFiles(destination).empty());
+    EXPECT_GT(expectWholeNoteFiles(), 0);
 }
 
 TEST_F(NotesExportFaults, AFullDiskEndsWithTheFileItCouldNotSave)
@@ -197,12 +178,7 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
 {
     // Long names make long progress lines, so the pipe fills after a few notes.
     const QString prefix = QStringLiteral("A note with a name long enough to fill the progress line quickly").repeated(2);
-    parent = work.filePath(QStringLiteral("out"));
-    destination = parent + QStringLiteral("/Notes Import");
-    writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
-    library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), 200, 100, prefix);
-    libraryBefore = snapshotTree(library.path);
-    parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
+    prepare(work.filePath(QStringLiteral("out")), 200, 100, prefix);
     const QString moved = work.filePath(QStringLiteral("Moved Library"));
 
     const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&] {
@@ -212,14 +188,9 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
     EXPECT_EQ(result.err.trimmed().section(u'\n', -1),
               QStringLiteral("notes-export: The Notes library folder “%1” is no longer there: No such file or directory.")
                   .arg(library.path));
-    EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/Notes Import.plist")));
-    const auto written = htmlFiles(destination);
-    EXPECT_FALSE(written.empty());
-    EXPECT_LT(written.size(), library.bodies.size());
-    for (const auto& [name, bytes] : written) {
-        ASSERT_TRUE(library.bodies.count(name)) << name.toStdString();
-        EXPECT_EQ(bytes, library.bodies.at(name));
-    }
-    EXPECT_EQ(treeDifferences(libraryBefore, snapshotTree(moved)), "");
-    EXPECT_EQ(treeDifferences(parentBefore, snapshotTree(parent, {QStringLiteral("Notes Import")}, false)), "");
+    EXPECT_FALSE(manifestExists());
+    const int written = expectWholeNoteFiles();
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, int(library.bodies.size()));
+    EXPECT_EQ(changesOutsideDestination(moved), "");
 }

@@ -12,25 +12,11 @@ using namespace testsupport;
 
 namespace {
 
-// One export of a library on disk into "Notes Import" inside `parent`,
-// with everything around it recorded first so the test can tell that only
-// the destination changed.
-class ExportFaults : public testing::Test {
+// One export of a library on disk, with a fault along the way.
+class ExportFaults : public testing::Test, protected ExportScene {
 protected:
-    void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000)
-    {
-        parent = parentPath;
-        destination = parent + QStringLiteral("/Notes Import");
-        ASSERT_TRUE(QDir().mkpath(destination));
-        writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
-        writeFile(parent + QStringLiteral("/Other/inside.txt"), "not ours either");
-        library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize);
-        libraryBefore = snapshotTree(library.path);
-        parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
-    }
-
     // Runs the export; `afterNote` runs on the main thread, with the export
-    // waiting, once that many notes are written.
+    // waiting, once `afterNotes` notes are written.
     void run(int afterNotes = -1, std::function<void()> afterNote = {})
     {
         platform::Error error;
@@ -38,16 +24,9 @@ protected:
         ASSERT_TRUE(loaded) << error.localizedDescription().toStdString();
         operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(loaded),
                                                                platform::fileurl::fromPath(destination, true));
-        const auto progress = operation->progress();
-        bool fired = false;
-        QObject::connect(progress.get(), &platform::Progress::changed, [&, progress] {
-            if (afterNote && !fired && progress->completedUnitCount() == afterNotes) {
-                fired = true;
-                afterNote();
-            }
-        });
+        QObject context;
+        onNotesWritten(operation->progress(), afterNotes, &context, std::move(afterNote));
         runToEnd(operation);
-        QObject::disconnect(progress.get(), nullptr, nullptr, nullptr);
     }
 
     QString failure() const
@@ -56,35 +35,21 @@ protected:
         return error ? error->localizedDescription() : QString();
     }
 
-    // A failed export: no manifest, every note file it wrote is whole, the
-    // library and everything beside the destination are as they were.
-    void expectFailedCleanly(qint64 expectedNotes = -1)
+    // No manifest, the note files written are whole and were counted, and
+    // nothing outside the destination changed.
+    void expectFailedCleanly(int expectedNotes = -1, const QString& libraryNow = QString())
     {
         EXPECT_TRUE(operation->operationError());
         EXPECT_FALSE(operation->plistURL());
-        EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/Notes Import.plist")));
-        const auto written = htmlFiles(destination);
-        for (const auto& [name, bytes] : written) {
-            ASSERT_TRUE(library.bodies.count(name)) << name.toStdString();
-            EXPECT_EQ(bytes, library.bodies.at(name)) << name.toStdString() << " is not the note's whole body";
-        }
-        EXPECT_EQ(qint64(written.size()), operation->progress()->completedUnitCount());
+        EXPECT_FALSE(manifestExists());
+        const int written = expectWholeNoteFiles();
+        EXPECT_EQ(written, operation->progress()->completedUnitCount());
         if (expectedNotes >= 0) {
-            EXPECT_EQ(qint64(written.size()), expectedNotes);
+            EXPECT_EQ(written, expectedNotes);
         }
-        expectOnlyDestinationChanged();
+        EXPECT_EQ(changesOutsideDestination(libraryNow), "");
     }
 
-    void expectOnlyDestinationChanged(const QString& libraryNow = QString())
-    {
-        EXPECT_EQ(treeDifferences(libraryBefore, snapshotTree(libraryNow.isEmpty() ? library.path : libraryNow)), "");
-        EXPECT_EQ(treeDifferences(parentBefore, snapshotTree(parent, {QStringLiteral("Notes Import")}, false)), "");
-    }
-
-    TempDir work;
-    QString parent, destination;
-    DiskLibrary library;
-    TreeSnapshot libraryBefore, parentBefore;
     std::shared_ptr<ExportNoteOperation> operation;
 };
 
@@ -173,10 +138,8 @@ TEST_F(ExportFaults, ALibraryMovedAwayMidExportEndsWithAnError)
     run(2, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
     EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” is no longer there: No such file or directory.")
                              .arg(library.path));
-    EXPECT_FALSE(operation->plistURL());
-    EXPECT_EQ(htmlFiles(destination).size(), 2u);
     // The library is whole where it went; nothing was written into it.
-    expectOnlyDestinationChanged(moved);
+    expectFailedCleanly(2, moved);
 }
 
 TEST_F(ExportFaults, ALibraryReplacedMidExportEndsWithAnError)
@@ -188,8 +151,7 @@ TEST_F(ExportFaults, ALibraryReplacedMidExportEndsWithAnError)
         ASSERT_TRUE(QDir().mkpath(library.path));
     });
     EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” was replaced during the export.").arg(library.path));
-    EXPECT_EQ(htmlFiles(destination).size(), 2u);
-    expectOnlyDestinationChanged(moved);
+    expectFailedCleanly(2, moved);
 }
 
 TEST_F(ExportFaults, ALibraryThatGoesAfterTheLastNoteGetsNoManifest)
@@ -198,8 +160,7 @@ TEST_F(ExportFaults, ALibraryThatGoesAfterTheLastNoteGetsNoManifest)
     const QString moved = work.filePath(QStringLiteral("Moved Library"));
     run(3, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
     EXPECT_TRUE(failure().contains(QStringLiteral("is no longer there"))) << failure().toStdString();
-    EXPECT_FALSE(operation->plistURL());
-    EXPECT_EQ(htmlFiles(destination).size(), 3u);
+    expectFailedCleanly(3, moved);
 }
 
 namespace {

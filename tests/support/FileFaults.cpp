@@ -178,6 +178,57 @@ std::map<QString, QByteArray> htmlFiles(const QString& root)
     return files;
 }
 
+void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize, const QString& prefix)
+{
+    parent = parentPath;
+    destination = parent + QStringLiteral("/Notes Import");
+    ASSERT_TRUE(QDir().mkpath(destination));
+    writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
+    writeFile(parent + QStringLiteral("/Other/inside.txt"), "not ours either");
+    library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize, prefix);
+    libraryBefore = snapshotTree(library.path);
+    parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
+}
+
+bool ExportScene::manifestExists() const
+{
+    return QFile::exists(destination + QStringLiteral("/Notes Import.plist"));
+}
+
+int ExportScene::expectWholeNoteFiles() const
+{
+    const auto written = htmlFiles(destination);
+    for (const auto& [name, bytes] : written) {
+        const auto body = library.bodies.find(name);
+        if (body == library.bodies.end())
+            ADD_FAILURE() << "unexpected file " << name.toStdString();
+        else
+            EXPECT_EQ(bytes, body->second) << name.toStdString() << " is not the note's whole body";
+    }
+    return int(written.size());
+}
+
+std::string ExportScene::changesOutsideDestination(const QString& libraryNow) const
+{
+    return treeDifferences(libraryBefore, snapshotTree(libraryNow.isEmpty() ? library.path : libraryNow)) +
+           treeDifferences(parentBefore, snapshotTree(parent, {QStringLiteral("Notes Import")}, false));
+}
+
+void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 notes, QObject* context,
+                    std::function<void()> action)
+{
+    if (!action)
+        return;
+    auto fired = std::make_shared<bool>(false);
+    platform::Progress* observed = progress.get();
+    QObject::connect(observed, &platform::Progress::changed, context, [observed, notes, fired, action] {
+        if (!*fired && observed->completedUnitCount() == notes) {
+            *fired = true;
+            action();
+        }
+    });
+}
+
 bool runningAsRoot()
 {
     return geteuid() == 0;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "platform/FileManager.h"
+#include "platform/Progress.h"
+#include "support/TestSupport.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,6 +79,33 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize,
 
 // Every ".html" file below `root`, by file name, with its bytes.
 std::map<QString, QByteArray> htmlFiles(const QString& root);
+
+// A library on disk and a destination "Notes Import" inside `parent`,
+// with everything around the destination recorded, so a test can tell
+// that a failed export changed nothing but the destination.
+class ExportScene {
+public:
+    void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000,
+                 const QString& prefix = QStringLiteral("Note"));
+    bool manifestExists() const;
+    // How many note files the destination holds; each must be a note's
+    // whole body, or the test fails.
+    int expectWholeNoteFiles() const;
+    // "" when the library (now at `libraryNow`, by default where it was)
+    // and everything beside the destination are as they were.
+    std::string changesOutsideDestination(const QString& libraryNow = QString()) const;
+
+    TempDir work;
+    QString parent, destination;
+    DiskLibrary library;
+    TreeSnapshot libraryBefore, parentBefore;
+};
+
+// Runs `action` once, when `progress` has counted `notes` notes written;
+// that is on the main thread, while the export waits. Does nothing
+// without an action. Disconnected when `context` goes.
+void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 notes, QObject* context,
+                    std::function<void()> action);
 
 bool runningAsRoot();
 // Makes every folder from `root` down unwritable (or writable again).

@@ -18,23 +18,12 @@ namespace {
 
 // The window flow over a library on disk: the sheet runs the export into
 // "Notes Import" inside `parent`, a fault strikes, and the user is told.
-class ProgressSheetFaults : public testing::Test {
+class ProgressSheetFaults : public testing::Test, protected ExportScene {
 protected:
     void SetUp() override
     {
         window.resize(400, 300);
         window.show();
-    }
-
-    void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000)
-    {
-        parent = parentPath;
-        destination = parent + QStringLiteral("/Notes Import");
-        ASSERT_TRUE(QDir().mkpath(destination));
-        writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
-        library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize);
-        libraryBefore = snapshotTree(library.path);
-        parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
     }
 
     // Runs the sheet to its end; `afterNote` runs once `afterNotes` notes are written.
@@ -48,16 +37,9 @@ protected:
                                          ++endCount;
                                          endCode = code;
                                      });
-        const auto progress = controller.progress();
-        bool fired = false;
-        QObject::connect(progress.get(), &platform::Progress::changed, &window, [&, progress] {
-            if (afterNote && !fired && progress->completedUnitCount() == afterNotes) {
-                fired = true;
-                afterNote();
-            }
-        });
+        QObject context;
+        onNotesWritten(controller.progress(), afterNotes, &context, std::move(afterNote));
         ASSERT_TRUE(spinUntil([this] { return endCount > 0; }, 60000));
-        QObject::disconnect(progress.get(), nullptr, &window, nullptr);
     }
 
     // The alert came once, with the error's own words; nothing else changed.
@@ -70,26 +52,17 @@ protected:
         EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("The import could not be completed."));
         const QString informative = alerts.shown[0].alert.informativeText;
         EXPECT_TRUE(informative.endsWith(reasonEnd)) << informative.toStdString();
-        EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/Notes Import.plist")));
-        const auto written = htmlFiles(destination);
-        for (const auto& [name, bytes] : written) {
-            ASSERT_TRUE(library.bodies.count(name)) << name.toStdString();
-            EXPECT_EQ(bytes, library.bodies.at(name)) << name.toStdString();
-        }
+        EXPECT_FALSE(manifestExists());
+        const int written = expectWholeNoteFiles();
         if (expectedNotes >= 0) {
-            EXPECT_EQ(int(written.size()), expectedNotes);
+            EXPECT_EQ(written, expectedNotes);
         }
-        EXPECT_EQ(treeDifferences(libraryBefore, snapshotTree(libraryNow.isEmpty() ? library.path : libraryNow)), "");
-        EXPECT_EQ(treeDifferences(parentBefore, snapshotTree(parent, {QStringLiteral("Notes Import")}, false)), "");
+        EXPECT_EQ(changesOutsideDestination(libraryNow), "");
     }
 
     AlertRecorder alerts;
-    TempDir work;
     QWidget window;
     ProgressWindowController controller;
-    QString parent, destination;
-    DiskLibrary library;
-    TreeSnapshot libraryBefore, parentBefore;
     int endCount = 0;
     int endCode = -1;
 };
