@@ -133,7 +133,7 @@ void ExportNoteOperation::main()
     const QUrl destination = destinationFolderURL();
     auto* fileManager = platform::FileManager::defaultManager();
     for (const AccountDict& accountDict : accountDicts()) {
-        if (isCancelled())
+        if (isCancelled() || libraryIsGone())
             return;
         const auto account = accountWithIdentifier(accountDict.identifier);
         if (!account) {
@@ -152,7 +152,7 @@ void ExportNoteOperation::main()
             return;
         }
         for (const FolderDict& folderDict : accountDict.folders) {
-            if (isCancelled())
+            if (isCancelled() || libraryIsGone())
                 return;
             const auto folder = folderWithIdentifier(folderDict.identifier, *account);
             if (!folder) {
@@ -164,7 +164,20 @@ void ExportNoteOperation::main()
                 return;
         }
     }
+    // The last note may have been read from a library that was already going.
+    if (libraryIsGone())
+        return;
     createImportDict();
+}
+
+bool ExportNoteOperation::libraryIsGone()
+{
+    const auto app = notesApp();
+    platform::Error error;
+    if (!app || app->isReachable(&error))
+        return false;
+    setOperationError(error);
+    return true;
 }
 
 QString ExportNoteOperation::manifestFileName(const QUrl& destinationFolderURL)

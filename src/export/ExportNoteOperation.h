@@ -83,6 +83,9 @@ private:
     void changeProgress(const std::function<void(platform::Progress&)>& change);
     void setOperationError(platform::Error error);
     void setPlistURL(const QUrl& url);
+    // True, with operationError() set, once Notes can no longer be reached;
+    // asked wherever the cancel flag is.
+    bool libraryIsGone();
     // The same, with the body the caller has already read from Notes.
     bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
     bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);

@@ -19,13 +19,13 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         return false;
     }
     for (const auto& subfolder : folder.folders()) {
-        if (isCancelled())
+        if (isCancelled() || libraryIsGone())
             return false;
         if (!exportFolder(*subfolder, folderURL))
             return false;
     }
     for (const auto& note : folder.notes()) {
-        if (isCancelled())
+        if (isCancelled() || libraryIsGone())
             return false;
         const QString body = note->body();
         if (body.isEmpty())

@@ -17,10 +17,16 @@ bool ExportNoteOperation::createImportDict()
 
     const QUrl destination = destinationFolderURL();
     auto* fileManager = platform::FileManager::defaultManager();
-    // Listed before the manifest exists, so it never lists itself.
-    const QList<QUrl> entries = fileManager->contentsOfDirectory(destination, true, nullptr).value_or(QList<QUrl>());
+    // Listed before the manifest exists, so it never lists itself. A folder
+    // that cannot be listed must not pass for an empty export.
+    platform::Error listingError;
+    const auto entries = fileManager->contentsOfDirectory(destination, true, &listingError);
+    if (!entries) {
+        setOperationError(listingError);
+        return false;
+    }
     QVariantList folders;
-    for (const QUrl& entry : entries) {
+    for (const QUrl& entry : *entries) {
         const auto folder = folderDictFromURL(entry);
         if (!folder)
             return false;

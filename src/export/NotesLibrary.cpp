@@ -9,6 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -362,11 +365,42 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
                                                                     .arg(fileName, file.errorString())));
         return nullptr;
     }
-    return fromJSON(file.readAll(), folderPath, error);
+    struct stat info {};
+    const bool identified = stat(QFile::encodeName(folderPath).constData(), &info) == 0;
+    auto library = parsed(file.readAll(), folderPath, error);
+    if (library && identified)
+        library->m_folderIdentity = FolderIdentity{quint64(info.st_dev), quint64(info.st_ino)};
+    return library;
+}
+
+bool NotesLibrary::folderIsInPlace(platform::Error* error) const
+{
+    if (!m_folderIdentity)
+        return true;
+    struct stat info {};
+    int code = 0;
+    if (stat(QFile::encodeName(m_folderPath).constData(), &info) != 0)
+        code = errno;
+    else if (quint64(info.st_dev) != m_folderIdentity->device || quint64(info.st_ino) != m_folderIdentity->inode)
+        code = ESTALE;
+    if (!code)
+        return true;
+    const QString what =
+        code == ESTALE ? QStringLiteral("The Notes library folder “%1” was replaced during the export.").arg(m_folderPath)
+                       : QStringLiteral("The Notes library folder “%1” is no longer there: %2.")
+                             .arg(m_folderPath, QString::fromLocal8Bit(std::strerror(code)));
+    platform::setError(error, libraryError(ErrorUnreadable, what));
+    return false;
 }
 
 std::shared_ptr<const NotesLibrary> NotesLibrary::fromJSON(const QByteArray& json, const QString& folderPath,
                                                            platform::Error* error)
+{
+    return parsed(json, folderPath, error);
+}
+
+std::shared_ptr<NotesLibrary> NotesLibrary::parsed(const QByteArray& json, const QString& folderPath,
+                                                   platform::Error* error)
 {
     auto library = std::make_shared<NotesLibrary>();
     library->m_folderPath = QDir(folderPath).absolutePath();
@@ -528,6 +562,11 @@ QList<std::shared_ptr<NotesAccount>> LibraryNotesApplication::accounts()
     for (size_t i = 0; i < m_library->accounts().size(); ++i)
         result.append(std::make_shared<LibraryAccount>(self, int(i)));
     return result;
+}
+
+bool LibraryNotesApplication::isReachable(platform::Error* error)
+{
+    return m_library->folderIsInPlace(error);
 }
 
 void LibraryNotesApplication::setFailingRequests(RequestFilter filter)

@@ -66,9 +66,19 @@ public:
     // The note's HTML: `body`, or the contents of its body file, read now so
     // that bodies are not kept in memory. False when the file cannot be read.
     bool readBody(const Note& note, QString& body, platform::Error* error) const;
+    // False, with an error, when a library loaded from disk no longer has
+    // its folder where it was loaded from (moved, deleted or replaced).
+    bool folderIsInPlace(platform::Error* error) const;
 
 private:
     class Parser;
+    static std::shared_ptr<NotesLibrary> parsed(const QByteArray& json, const QString& folderPath,
+                                                platform::Error* error);
+    struct FolderIdentity {
+        quint64 device;
+        quint64 inode;
+    };
+    std::optional<FolderIdentity> m_folderIdentity; // set by load() only
     QString m_folderPath;
     std::vector<Account> m_accounts;
     std::vector<Folder> m_folders;
@@ -92,6 +102,7 @@ public:
     static std::shared_ptr<LibraryNotesApplication> make(std::shared_ptr<const NotesLibrary> library);
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
+    bool isReachable(platform::Error* error) override;
 
     const NotesLibrary& library() const { return *m_library; }
 

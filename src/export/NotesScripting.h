@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -65,4 +67,12 @@ class NotesApplication {
 public:
     virtual ~NotesApplication() = default;
     virtual QList<std::shared_ptr<NotesAccount>> accounts() = 0;
+    // False, with the reason, once the library cannot be reached any more.
+    // Failed requests read as empty values, so without this question a
+    // library that vanished mid-export would pass for an empty one.
+    virtual bool isReachable(platform::Error* error)
+    {
+        (void)error;
+        return true;
+    }
 };

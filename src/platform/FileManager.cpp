@@ -1,4 +1,5 @@
 #include "platform/FileManager.h"
+#include "platform/FaultyFileManager.h"
 #include "platform/Xdg.h"
 
 #include "platform/FileURL.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -65,17 +67,45 @@ bool removeRecursively(const QByteArray& path, int* failedErrno)
 
 } // namespace
 
+namespace {
+std::atomic<FileManager*> replacementManager{nullptr};
+}
+
 FileManager* FileManager::defaultManager()
 {
-    static FileManager manager;
-    return &manager;
+    if (FileManager* replacement = replacementManager.load())
+        return replacement;
+    static FileManager plain;
+    static const std::unique_ptr<FileManager> faulty = FaultyFileManager::fromEnvironment();
+    return faulty ? faulty.get() : &plain;
+}
+
+FileManager* FileManager::setDefaultManager(FileManager* manager)
+{
+    FileManager* previous = replacementManager.exchange(manager);
+    return previous ? previous : defaultManager();
+}
+
+Error FileManager::folderNotCreated(const QUrl& url, int errnoValue)
+{
+    return Error::fromErrno(errnoValue, QStringLiteral("The folder %1 couldn’t be created").arg(quoted(url)));
+}
+
+Error FileManager::fileNotSaved(const QUrl& url, int errnoValue)
+{
+    return Error::fromErrno(errnoValue, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(url)));
+}
+
+Error FileManager::itemNotRemoved(const QUrl& url, int errnoValue)
+{
+    return Error::fromErrno(errnoValue, QStringLiteral("%1 couldn’t be removed").arg(quoted(url)));
 }
 
 bool FileManager::createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error)
 {
     const QByteArray path = nativePath(url);
     auto fail = [&](int code) {
-        setError(error, Error::fromErrno(code, QStringLiteral("The folder %1 couldn’t be created").arg(quoted(url))));
+        setError(error, folderNotCreated(url, code));
         return false;
     };
     if (!withIntermediateDirectories) {
@@ -130,7 +160,7 @@ bool FileManager::removeItem(const QUrl& url, Error* error)
     int code = 0;
     if (removeRecursively(nativePath(url), &code))
         return true;
-    setError(error, Error::fromErrno(code, QStringLiteral("%1 couldn’t be removed").arg(quoted(url))));
+    setError(error, itemNotRemoved(url, code));
     return false;
 }
 
@@ -150,8 +180,14 @@ bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* erro
 {
     const QByteArray path = nativePath(url);
     auto fail = [&](int code) {
-        setError(error, Error::fromErrno(code, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(url))));
+        setError(error, fileNotSaved(url, code));
         return false;
+    };
+    // A file cut short (a full disk) is removed: left in place it would
+    // pass for the whole of its contents.
+    auto failAndRemove = [&](int code) {
+        ::unlink(path.constData());
+        return fail(code);
     };
     // O_NOFOLLOW: never write through a link planted at the name.
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -166,13 +202,13 @@ bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* erro
                 continue;
             const int code = errno;
             ::close(fd);
-            return fail(code);
+            return failAndRemove(code);
         }
         bytes += written;
         left -= written;
     }
     if (::close(fd) != 0)
-        return fail(errno);
+        return failAndRemove(errno);
     return true;
 }
 
@@ -187,7 +223,7 @@ bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
     if (out < 0) {
         const int code = errno;
         ::close(in);
-        setError(error, Error::fromErrno(code, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(to))));
+        setError(error, fileNotSaved(to, code));
         return false;
     }
     // Copied in pieces: attachments may be far larger than memory wants to hold.
@@ -220,6 +256,8 @@ bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
         failure = errno;
     if (!failure)
         return true;
+    // Half a copy is no copy.
+    ::unlink(nativePath(to).constData());
     const QUrl& culprit = readFailed ? from : to;
     const QString what = readFailed ? QStringLiteral("The file %1 couldn’t be read") : QStringLiteral("The file %1 couldn’t be saved");
     setError(error, Error::fromErrno(failure, what.arg(quoted(culprit))));

@@ -15,7 +15,13 @@ class FileManager {
 public:
     virtual ~FileManager() = default;
 
+    // The manager the program uses. It is the plain one unless a test put
+    // another in place, or $NI_FILE_FAULT asks for a failing disk (see
+    // FaultyFileManager.h).
     static FileManager* defaultManager();
+    // Puts `manager` in place of the default (nullptr restores it) and
+    // returns the one it replaces. Not for use while an export runs.
+    static FileManager* setDefaultManager(FileManager* manager);
 
     virtual bool createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error);
     // Entries of a directory in the order the file system lists them;
@@ -36,6 +42,12 @@ public:
     // The container an application group shares ($XDG_DATA_HOME/<group>/),
     // created on demand; an empty URL when it cannot be created.
     QUrl containerURL(const QString& applicationGroupIdentifier);
+
+protected:
+    // The errors the write operations report, for managers that fail on purpose.
+    static Error folderNotCreated(const QUrl& url, int errnoValue);
+    static Error fileNotSaved(const QUrl& url, int errnoValue);
+    static Error itemNotRemoved(const QUrl& url, int errnoValue);
 };
 
 } // namespace platform

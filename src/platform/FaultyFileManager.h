@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/FileManager.h"
+
+#include <memory>
+#include <mutex>
+
+namespace platform {
+
+// A file manager over a disk that fills up or turns read-only: writes go
+// through until a budget of bytes or of new items (files and folders) is
+// spent, then fail with the chosen errno, as the kernel would report it.
+// Tests put one in place with FileManager::setDefaultManager(); a program
+// started with NI_FILE_FAULT set uses one from the start.
+class FaultyFileManager : public FileManager {
+public:
+    static constexpr qint64 kUnlimited = -1;
+
+    // `errnoValue` is what failing writes report; ENOSPC fails writes and
+    // folder creation only, any other value fails removal too.
+    explicit FaultyFileManager(int errnoValue, qint64 byteBudget = kUnlimited, qint64 itemBudget = kUnlimited);
+
+    // From a description such as "ENOSPC,bytes=4096" or "EROFS,items=3";
+    // nullptr when it cannot be read.
+    static std::unique_ptr<FaultyFileManager> fromDescription(const QString& description);
+    // From $NI_FILE_FAULT; nullptr when it is unset or unreadable.
+    static std::unique_ptr<FileManager> fromEnvironment();
+
+    // Every write from now on fails with `errnoValue`.
+    void failFromNow(int errnoValue);
+
+    bool createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error) override;
+    bool removeItem(const QUrl& url, Error* error) override;
+    bool writeData(const QByteArray& data, const QUrl& url, Error* error) override;
+    bool copyItem(const QUrl& from, const QUrl& to, Error* error) override;
+
+private:
+    // Takes `bytes` and one item from the budgets; false when they do not suffice.
+    bool spend(qint64 bytes, int* errnoValue);
+
+    std::mutex m_mutex;
+    int m_errno;
+    qint64 m_bytesLeft;
+    qint64 m_itemsLeft;
+};
+
+} // namespace platform

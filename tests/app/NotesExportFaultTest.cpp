@@ -1,0 +1,196 @@
+#include "support/FileFaults.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+
+// notes-export run on a library on disk, with a fault along the way.
+class NotesExportFaults : public testing::Test, protected ExportScene {
+protected:
+    QProcessEnvironment environment(const QString& fileFault = QString()) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), work.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_DATA_DIRS"), work.filePath(QStringLiteral("system")));
+        if (!fileFault.isEmpty())
+            environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
+        return environment;
+    }
+    static QString program() { return QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"); }
+    QStringList arguments() const
+    {
+        return {QStringLiteral("--library"), library.path, QStringLiteral("--destination"), destination,
+                QStringLiteral("--no-handoff")};
+    }
+
+    void run(const QString& fileFault = QString())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment(fileFault));
+        process.start(program(), arguments());
+        ASSERT_TRUE(process.waitForFinished(60000));
+        exitCode = process.exitCode();
+        out = QString::fromUtf8(process.readAllStandardOutput());
+        err = QString::fromUtf8(process.readAllStandardError());
+    }
+
+    // The reason is the last line on standard error.
+    QString reason() const { return err.trimmed().section(u'\n', -1); }
+
+    // Exit status 1, nothing printed on standard output (no manifest, no
+    // hand-off URL), whole note files only, nothing else changed.
+    void expectFailedCleanly(int expectedNotes = -1)
+    {
+        EXPECT_EQ(exitCode, 1) << err.toStdString();
+        EXPECT_EQ(out, QString());
+        EXPECT_FALSE(manifestExists());
+        const int written = expectWholeNoteFiles();
+        if (expectedNotes >= 0) {
+            EXPECT_EQ(written, expectedNotes);
+        }
+        EXPECT_EQ(changesOutsideDestination(), "");
+    }
+
+    int exitCode = -1;
+    QString out, err;
+};
+
+} // namespace
+
+TEST_F(NotesExportFaults, AFullFileSystemEndsWithTheReasonOnStandardError)
+{
+    SmallFileSystem small(64 * 1024);
+    if (!small.isMounted())
+        GTEST_SKIP() << small.failure().toStdString();
+    prepare(small.path() + QStringLiteral("/out"), 40, 6000);
+    run();
+    EXPECT_TRUE(reason().startsWith(QStringLiteral("notes-export: The file “Note "))) << err.toStdString();
+    EXPECT_TRUE(reason().endsWith(QStringLiteral("No space left on device."))) << err.toStdString();
+    expectFailedCleanly();
+    EXPECT_GT(expectWholeNoteFiles(), 0);
+}
+
+TEST_F(NotesExportFaults, AFullDiskEndsWithTheFileItCouldNotSave)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    run(QStringLiteral("ENOSPC,bytes=10000"));
+    EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: No space left on device."));
+    expectFailedCleanly(3);
+}
+
+TEST_F(NotesExportFaults, ADiskThatTurnsReadOnlyEndsWithTheFileItCouldNotSave)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    // The destination, "Work", "Notes", "Sub", then three notes.
+    run(QStringLiteral("EROFS,items=7"));
+    EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: Read-only file system."));
+    expectFailedCleanly(3);
+}
+
+namespace {
+
+// Runs notes-export with its standard error into a pipe of one page that
+// nobody reads until `whileStalled` has run: the program prints a line
+// before each note from its main thread, and the export waits for that
+// thread, so once the pipe is full the export stands still mid-way.
+struct StalledRun {
+    int exitCode = -1;
+    QString err;
+};
+
+StalledRun runStalled(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+                      int lineLength, const std::function<void()>& whileStalled)
+{
+    StalledRun result;
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return result;
+    const int capacity = fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
+    // Everything exec needs is made before fork: the child may only exec.
+    std::vector<QByteArray> storage;
+    storage.push_back(QFile::encodeName(program));
+    for (const QString& argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    const size_t argumentCount = storage.size();
+    for (const QString& entry : environment.toStringList())
+        storage.push_back(entry.toLocal8Bit());
+    std::vector<char*> argv, envp;
+    for (size_t i = 0; i < storage.size(); ++i)
+        (i < argumentCount ? argv : envp).push_back(storage[i].data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(pipeEnds[1], STDERR_FILENO);
+        dup2(devNull, STDOUT_FILENO);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    close(devNull);
+    // Full enough that the next line cannot go in, or the program is gone.
+    for (int waited = 0; waited < 60000; ++waited) {
+        int queued = 0;
+        ioctl(pipeEnds[0], FIONREAD, &queued);
+        siginfo_t info{};
+        const bool gone = waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child;
+        if (queued + lineLength > capacity || gone)
+            break;
+        QThread::msleep(1);
+    }
+    whileStalled();
+    QByteArray err;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
+        if (got > 0)
+            err.append(buffer, got);
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = QString::fromUtf8(err);
+    return result;
+}
+
+} // namespace
+
+TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
+{
+    // Long names make long progress lines, so the pipe fills after a few notes.
+    const QString prefix = QStringLiteral("A note with a name long enough to fill the progress line quickly").repeated(2);
+    prepare(work.filePath(QStringLiteral("out")), 200, 100, prefix);
+    const QString moved = work.filePath(QStringLiteral("Moved Library"));
+
+    const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&] {
+        EXPECT_TRUE(QDir().rename(library.path, moved));
+    });
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_EQ(result.err.trimmed().section(u'\n', -1),
+              QStringLiteral("notes-export: The Notes library folder “%1” is no longer there: No such file or directory.")
+                  .arg(library.path));
+    EXPECT_FALSE(manifestExists());
+    const int written = expectWholeNoteFiles();
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, int(library.bodies.size()));
+    EXPECT_EQ(changesOutsideDestination(moved), "");
+}

@@ -1,0 +1,195 @@
+#include "export/ExportTestSupport.h"
+#include "platform/FaultyFileManager.h"
+#include "platform/FileURL.h"
+#include "support/FileFaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// One export of a library on disk, with a fault along the way.
+class ExportFaults : public testing::Test, protected ExportScene {
+protected:
+    // Runs the export; `afterNote` runs on the main thread, with the export
+    // waiting, once `afterNotes` notes are written.
+    void run(int afterNotes = -1, std::function<void()> afterNote = {})
+    {
+        platform::Error error;
+        const auto loaded = NotesLibrary::load(library.path, &error);
+        ASSERT_TRUE(loaded) << error.localizedDescription().toStdString();
+        operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(loaded),
+                                                               platform::fileurl::fromPath(destination, true));
+        QObject context;
+        onNotesWritten(operation->progress(), afterNotes, &context, std::move(afterNote));
+        runToEnd(operation);
+    }
+
+    QString failure() const
+    {
+        const auto error = operation->operationError();
+        return error ? error->localizedDescription() : QString();
+    }
+
+    // No manifest, the note files written are whole and were counted, and
+    // nothing outside the destination changed.
+    void expectFailedCleanly(int expectedNotes = -1, const QString& libraryNow = QString())
+    {
+        EXPECT_TRUE(operation->operationError());
+        EXPECT_FALSE(operation->plistURL());
+        EXPECT_FALSE(manifestExists());
+        const int written = expectWholeNoteFiles();
+        EXPECT_EQ(written, operation->progress()->completedUnitCount());
+        if (expectedNotes >= 0) {
+            EXPECT_EQ(written, expectedNotes);
+        }
+        EXPECT_EQ(changesOutsideDestination(libraryNow), "");
+    }
+
+    std::shared_ptr<ExportNoteOperation> operation;
+};
+
+} // namespace
+
+TEST_F(ExportFaults, AFullDiskEndsTheExportNamingTheFileItCouldNotSave)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    // Room for "Deep" and two more notes, not for the third.
+    platform::FaultyFileManager disk(ENOSPC, 3 * 3000 + 1000);
+    FileManagerReplacement replacement(&disk);
+    run();
+    EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: No space left on device."));
+    expectFailedCleanly(3);
+}
+
+TEST_F(ExportFaults, ADiskThatFillsWithTheLastNoteLeavesNoManifest)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    platform::FaultyFileManager disk(ENOSPC, 9 * 3000);
+    FileManagerReplacement replacement(&disk);
+    run();
+    EXPECT_EQ(failure(), QStringLiteral("The file “Notes Import.plist” couldn’t be saved: No space left on device."));
+    expectFailedCleanly(9);
+}
+
+TEST_F(ExportFaults, AFullDiskWhenAFolderIsMadeEndsTheExportToo)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    // The account folder fits, the folder "Notes" does not.
+    platform::FaultyFileManager disk(ENOSPC, platform::FaultyFileManager::kUnlimited, 1);
+    FileManagerReplacement replacement(&disk);
+    run();
+    EXPECT_EQ(failure(), QStringLiteral("The folder “Notes” couldn’t be created: No space left on device."));
+    expectFailedCleanly(0);
+    EXPECT_EQ(tree(destination), QStringList{QStringLiteral("Work/")});
+}
+
+TEST_F(ExportFaults, ARealFullFileSystemLeavesNoNoteFileCutShort)
+{
+    SmallFileSystem small(64 * 1024);
+    if (!small.isMounted())
+        GTEST_SKIP() << small.failure().toStdString();
+    // Bodies that do not fill whole pages, so the last one is cut mid-file.
+    prepare(small.path() + QStringLiteral("/out"), 40, 6000);
+    run();
+    EXPECT_TRUE(failure().endsWith(QStringLiteral("No space left on device."))) << failure().toStdString();
+    expectFailedCleanly();
+    EXPECT_GT(operation->progress()->completedUnitCount(), 0);
+}
+
+TEST_F(ExportFaults, ADestinationThatTurnsReadOnlyStopsAtTheNextNote)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    platform::FaultyFileManager disk(EROFS);
+    FileManagerReplacement replacement(&disk);
+    run(3, [&] { disk.failFromNow(EROFS); });
+    EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system."));
+    expectFailedCleanly(3);
+}
+
+TEST_F(ExportFaults, ADestinationMadeReadOnlyForRealStopsAtTheNextNote)
+{
+    // Root ignores permissions, so it needs a file system it can remount;
+    // anyone else can take the write permission away.
+    SmallFileSystem small(1024 * 1024);
+    if (runningAsRoot() && !small.isMounted())
+        GTEST_SKIP() << small.failure().toStdString();
+    prepare(small.isMounted() ? small.path() + QStringLiteral("/out") : work.filePath(QStringLiteral("out")));
+    run(3, [&] {
+        if (small.isMounted())
+            ASSERT_TRUE(small.remountReadOnly());
+        else
+            setTreeWritable(destination, false);
+    });
+    if (!small.isMounted())
+        setTreeWritable(destination, true);
+    EXPECT_TRUE(failure().startsWith(QStringLiteral("The file “Note 3.html” couldn’t be saved: "))) << failure().toStdString();
+    expectFailedCleanly(3);
+}
+
+TEST_F(ExportFaults, ALibraryMovedAwayMidExportEndsWithAnError)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    const QString moved = work.filePath(QStringLiteral("Moved Library"));
+    run(2, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
+    EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” is no longer there: No such file or directory.")
+                             .arg(library.path));
+    // The library is whole where it went; nothing was written into it.
+    expectFailedCleanly(2, moved);
+}
+
+TEST_F(ExportFaults, ALibraryReplacedMidExportEndsWithAnError)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    const QString moved = work.filePath(QStringLiteral("Moved Library"));
+    run(2, [&] {
+        ASSERT_TRUE(QDir().rename(library.path, moved));
+        ASSERT_TRUE(QDir().mkpath(library.path));
+    });
+    EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” was replaced during the export.").arg(library.path));
+    expectFailedCleanly(2, moved);
+}
+
+TEST_F(ExportFaults, ALibraryThatGoesAfterTheLastNoteGetsNoManifest)
+{
+    prepare(work.filePath(QStringLiteral("out")), 2);
+    const QString moved = work.filePath(QStringLiteral("Moved Library"));
+    run(3, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
+    EXPECT_TRUE(failure().contains(QStringLiteral("is no longer there"))) << failure().toStdString();
+    expectFailedCleanly(3, moved);
+}
+
+namespace {
+
+// Lists nothing in one folder, as an unreadable folder would.
+class UnlistableFolder final : public platform::FileManager {
+public:
+    explicit UnlistableFolder(QString path) : m_path(std::move(path)) {}
+    std::optional<QList<QUrl>> contentsOfDirectory(const QUrl& url, bool skipsHiddenFiles, platform::Error* error) override
+    {
+        if (platform::fileurl::path(url) == m_path) {
+            platform::setError(error, platform::Error::fromErrno(EACCES, QStringLiteral("The folder couldn’t be listed")));
+            return std::nullopt;
+        }
+        return FileManager::contentsOfDirectory(url, skipsHiddenFiles, error);
+    }
+
+private:
+    QString m_path;
+};
+
+} // namespace
+
+TEST_F(ExportFaults, ADestinationThatCannotBeListedGetsNoEmptyManifest)
+{
+    prepare(work.filePath(QStringLiteral("out")), 2);
+    UnlistableFolder disk(destination);
+    FileManagerReplacement replacement(&disk);
+    run();
+    EXPECT_EQ(failure(), QStringLiteral("The folder couldn’t be listed: Permission denied."));
+    expectFailedCleanly(3);
+}

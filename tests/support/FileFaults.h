@@ -1,0 +1,114 @@
+#pragma once
+
+#include "platform/FileManager.h"
+#include "platform/Progress.h"
+#include "support/TestSupport.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// One entry of a folder tree as the disk has it.
+struct ItemState {
+    char kind = '?'; // 'd', 'f', 'l'
+    unsigned mode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    QByteArray checksum; // of a file's bytes or a link's target
+    bool operator==(const ItemState&) const = default;
+};
+using TreeSnapshot = std::map<QString, ItemState>;
+
+// Everything below `root`, links not followed, keyed by relative path;
+// top-level entries named in `excluding` are left out with all they hold.
+// The root's own entry ("." ) only when `withRoot`.
+TreeSnapshot snapshotTree(const QString& root, const QStringList& excluding = {}, bool withRoot = true);
+// "" when equal; otherwise one line per entry added, removed or changed.
+std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& after);
+
+// A tmpfs of `bytes` mounted on a fresh folder, where this process may
+// mount one (root with the capability); unmounted when it goes.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(qint64 bytes);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    QString path() const { return m_path; }
+    // Why it could not be mounted, for the skip message.
+    QString failure() const { return m_failure; }
+    bool remountReadOnly();
+
+private:
+    QString m_path;
+    bool m_mounted = false;
+    QString m_failure;
+};
+
+// Puts a file manager in place for as long as it lives.
+class FileManagerReplacement {
+public:
+    explicit FileManagerReplacement(platform::FileManager* manager)
+    {
+        platform::FileManager::setDefaultManager(manager);
+    }
+    ~FileManagerReplacement() { platform::FileManager::setDefaultManager(nullptr); }
+    FileManagerReplacement(const FileManagerReplacement&) = delete;
+    FileManagerReplacement& operator=(const FileManagerReplacement&) = delete;
+};
+
+// A Notes library on disk: one account "Work" with folder "Notes" (notes
+// "<prefix> 1" to "<prefix> <count>", bodies of `bodySize` bytes, all different)
+// and its subfolder "Sub" with one note "Deep"; plus an attachment file so
+// the library holds more than its description.
+struct DiskLibrary {
+    QString path;
+    std::map<QString, QByteArray> bodies; // note name -> body
+};
+DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize,
+                             const QString& prefix = QStringLiteral("Note"));
+
+// Every ".html" file below `root`, by file name, with its bytes.
+std::map<QString, QByteArray> htmlFiles(const QString& root);
+
+// A library on disk and a destination "Notes Import" inside `parent`,
+// with everything around the destination recorded, so a test can tell
+// that a failed export changed nothing but the destination.
+class ExportScene {
+public:
+    void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000,
+                 const QString& prefix = QStringLiteral("Note"));
+    bool manifestExists() const;
+    // How many note files the destination holds; each must be a note's
+    // whole body, or the test fails.
+    int expectWholeNoteFiles() const;
+    // "" when the library (now at `libraryNow`, by default where it was)
+    // and everything beside the destination are as they were.
+    std::string changesOutsideDestination(const QString& libraryNow = QString()) const;
+
+    TempDir work;
+    QString parent, destination;
+    DiskLibrary library;
+    TreeSnapshot libraryBefore, parentBefore;
+};
+
+// Runs `action` once, when `progress` has counted `notes` notes written;
+// that is on the main thread, while the export waits. Does nothing
+// without an action. Disconnected when `context` goes.
+void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 notes, QObject* context,
+                    std::function<void()> action);
+
+bool runningAsRoot();
+// Makes every folder from `root` down unwritable (or writable again).
+void setTreeWritable(const QString& root, bool writable);
+
+} // namespace testsupport
