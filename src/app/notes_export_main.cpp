@@ -214,6 +214,9 @@ int main(int argc, char* argv[])
     queue.addOperation(operation);
     app.exec();
     printer.finish();
+    // Also after a failure or a cancel: what was written stays, so say what it is.
+    for (const QString& line : operation->summary().lines())
+        fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 
     if (const auto failure = operation->operationError()) {
         printError(failure->localizedDescription());

@@ -92,6 +92,12 @@ QSet<QString> ExportNoteOperation::nestedFolderIdentifiers() const
     return m_nestedFolderIdentifiers;
 }
 
+ExportSummary ExportNoteOperation::summary() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_summary;
+}
+
 quint64 ExportNoteOperation::totalNoteCount() const
 {
     std::lock_guard lock(m_mutex);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/ExportSummary.h"
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
 #include "platform/Operation.h"
@@ -50,6 +51,8 @@ public:
     QSet<QString> nestedFolderIdentifiers() const;
     quint64 totalNoteCount() const;
     QSet<QUrl> passwordProtectedFileURLs() const;
+    // What has been written so far; complete once the export has ended.
+    ExportSummary summary() const;
 
     // Library enumeration.
     bool getAccounts();
@@ -102,5 +105,6 @@ private:
     QSet<QUrl> m_passwordProtectedFileURLs;
     std::optional<QUrl> m_plistURL;
     std::optional<platform::Error> m_operationError;
+    ExportSummary m_summary;
     std::optional<QString> m_noteStylesCSSString; // export thread only, so unguarded
 };

@@ -28,8 +28,11 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         if (isCancelled() || libraryIsGone())
             return false;
         const QString body = note->body();
-        if (body.isEmpty())
+        if (body.isEmpty()) {
+            std::lock_guard lock(m_mutex);
+            ++m_summary.emptyNoteCount;
             continue;
+        }
         if (!exportNote(*note, folderURL, body))
             return false;
     }
@@ -76,9 +79,12 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         return false;
     }
 
-    if (note.passwordProtected()) {
+    const bool passwordProtected = note.passwordProtected();
+    {
         std::lock_guard lock(m_mutex);
-        m_passwordProtectedFileURLs.insert(fileURL);
+        ++(richText ? m_summary.richTextNoteCount : m_summary.htmlNoteCount);
+        if (passwordProtected)
+            m_passwordProtectedFileURLs.insert(fileURL);
     }
     // Dates are a courtesy: a file system that cannot keep them still gets the note.
     platform::filedates::setDates(fileURL, note.creationDate(), note.modificationDate(), nullptr);

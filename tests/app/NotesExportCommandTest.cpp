@@ -87,6 +87,9 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
     EXPECT_TRUE(entries.contains(QStringLiteral("Work/Projects/Launch/Press/")));
     EXPECT_TRUE(entries.contains(QStringLiteral("Work/Archive/")));
     EXPECT_TRUE(result.err.contains(QStringLiteral("Exporting “Tomato soup”…")));
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n"
+                                                   "Notes skipped for an empty body: 1.\n")))
+        << result.err.toStdString();
 
     // The manifest lists exactly what is on disk, the manifest itself aside.
     const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(lines.at(0)), nullptr);

@@ -113,6 +113,25 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     EXPECT_EQ(items, 4); // the ".rtfd" package is an item, not a folder
     EXPECT_EQ(encrypted, 2); // a file and a package
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
+
+    const ExportSummary summary = run.operation->summary();
+    EXPECT_EQ(summary.htmlNoteCount, 3u);
+    EXPECT_EQ(summary.richTextNoteCount, 1u);
+    EXPECT_EQ(summary.emptyNoteCount, 1u);
+}
+
+TEST(Export, TheSummaryNamesWhatWasLeftOut)
+{
+    ExportSummary summary;
+    summary.htmlNoteCount = 2;
+    EXPECT_EQ(summary.lines(), QStringList{QStringLiteral("Notes written: 2 (2 as “.html”, 0 as “.rtfd”).")});
+    summary.richTextNoteCount = 1;
+    summary.emptyNoteCount = 4;
+    summary.attachmentsLeftOut = {QStringLiteral("Trip: map.pdf")};
+    EXPECT_EQ(summary.lines(), (QStringList{QStringLiteral("Notes written: 3 (2 as “.html”, 1 as “.rtfd”)."),
+                                            QStringLiteral("Notes skipped for an empty body: 4."),
+                                            QStringLiteral("Attachments that could not be saved and were left out: 1."),
+                                            QStringLiteral("  Trip: map.pdf")}));
 }
 
 TEST(Export, AnEmptyLibraryStillGetsAManifest)

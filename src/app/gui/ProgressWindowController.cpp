@@ -3,6 +3,7 @@
 #include "export/ExportNoteOperation.h"
 #include "platform/Alert.h"
 #include "platform/LocalizedString.h"
+#include "platform/Log.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -131,6 +132,8 @@ void ProgressWindowController::showSheetOnWindow(QWidget* parentWindow, std::sha
                 std::lock_guard lock(controller->m_mutex);
                 controller->m_metadataFileURL = finished->plistURL();
             }
+            for (const QString& line : finished->summary().lines())
+                platform::logLine(line);
             controller->endWithError(finished->operationError());
         });
     });

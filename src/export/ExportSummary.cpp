@@ -1,0 +1,23 @@
+#include "export/ExportSummary.h"
+
+#include "platform/LocalizedString.h"
+
+using platform::localizedString;
+using platform::stringWithFormat;
+
+QStringList ExportSummary::lines() const
+{
+    const auto number = [](quint64 n) { return QString::number(n); };
+    QStringList lines{stringWithFormat(localizedString("Notes written: %@ (%@ as “.html”, %@ as “.rtfd”)."),
+                                       {number(htmlNoteCount + richTextNoteCount), number(htmlNoteCount),
+                                        number(richTextNoteCount)})};
+    if (emptyNoteCount > 0)
+        lines << stringWithFormat(localizedString("Notes skipped for an empty body: %@."), {number(emptyNoteCount)});
+    if (!attachmentsLeftOut.isEmpty()) {
+        lines << stringWithFormat(localizedString("Attachments that could not be saved and were left out: %@."),
+                                  {number(quint64(attachmentsLeftOut.size()))});
+        for (const QString& item : attachmentsLeftOut)
+            lines << QStringLiteral("  ") + item;
+    }
+    return lines;
+}
