@@ -69,11 +69,6 @@ TEST_F(StyleMatchingTest, TheCatalogueAnswersInItsOrder)
     EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes({}), OTLNoteTextStyle::titleNoteTextStyle());
     EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(OTLNoteTextStyle::monospacedNoteTextStyle()->attributes()),
               OTLNoteTextStyle::monospacedNoteTextStyle());
-    auto red = OTLNoteTextStyle::create();
-    red->setType(OTLNoteTextStyleTypeCustom);
-    red->setForegroundColor(Color::withRGBA(1, 0, 0, 1));
-    stylestest::saveStyles({red});
-    EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(red->attributes()), red);
     AttributeDictionary kerned;
     kerned.set(NSKernAttributeName, 2);
     EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(kerned), nullptr);
@@ -112,13 +107,11 @@ TEST_F(StyleMatchingTest, CustomStyleFromAttributes)
     attributes.set(NSForegroundColorAttributeName, Color::black());
     attributes.set(NSUnderlineStyleAttributeName, 1);
     const auto style = OTLNoteTextStyle::customStyleFromAttributes(attributes);
-    EXPECT_EQ(style->type(), OTLNoteTextStyleTypeCustom);
     EXPECT_EQ(style->name(), "New Style");
     EXPECT_EQ(style->customStyleIdentifier().size(), 36);
     EXPECT_EQ(style->fontName(), "Menlo-Regular");
     EXPECT_FALSE(style->storedParagraphStyle());
     EXPECT_FALSE(style->storedForegroundColor());
     EXPECT_EQ(style->underlineStyle(), 1);
-    EXPECT_FALSE(style->applyToParagraph());
     EXPECT_TRUE(OTLNoteTextStyle::customStyles().isEmpty());
 }

@@ -195,9 +195,6 @@ TEST_F(StylePersistenceTest, UserDefaultsArchiving)
     EXPECT_FALSE(fw::unarchiveObjectOfClass(defaults, "NSArray", OTLNoteTextStylesKey, &error).isValid());
     EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "Error unarchiving defaults object OTLNoteTextStyles: "), 1);
     EXPECT_EQ(error.code(), kCoderReadCorruptError);
-    // What cannot be archived leaves the stored value alone.
-    EXPECT_FALSE(fw::archiveObject(defaults, QVariant::fromValue(QSize(1, 2)), OTLNoteTextStylesKey, &error));
-    EXPECT_EQ(fw::unarchiveObjectOfClass(defaults, "NSString", OTLNoteTextStylesKey, nullptr), QVariant("hello"));
 }
 
 TEST_F(StylePersistenceTest, BadSavedDataReadsAsNothingSavedAndIsLoggedOncePerRead)
