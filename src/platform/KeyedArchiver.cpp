@@ -12,6 +12,10 @@
 
 namespace platform {
 
+// Paragraph styles and their tab stops (ParagraphStyleCoding.cpp).
+ArchivableClass paragraphStyleArchivableClass();
+ArchivableClass textTabArchivableClass();
+
 using plist::PropertyListUID;
 
 namespace {
@@ -61,6 +65,8 @@ Registry& registry()
     static Registry* instance = [] {
         auto* r = new Registry;
         addToRegistry(*r, colorClass());
+        addToRegistry(*r, paragraphStyleArchivableClass());
+        addToRegistry(*r, textTabArchivableClass());
         return r;
     }();
     return *instance;

@@ -17,7 +17,8 @@
 // Objects travel as QVariant values. Built in: QString ("NSString"), bool,
 // integers and doubles ("NSNumber"), QByteArray ("NSData"), QVariantList
 // ("NSArray"), QVariantMap with string keys ("NSDictionary") and
-// platform::ColorRef ("NSColor"). Other classes register an encoder and a
+// platform::ColorRef ("NSColor"), ParagraphStyle ("NSParagraphStyle") and
+// TextTab ("NSTextTab"). Other classes register an encoder and a
 // decoder under their class name (registerArchivableClass).
 namespace platform {
 

@@ -13,4 +13,18 @@ const ParagraphStyle& ParagraphStyle::defaultParagraphStyle()
     return style;
 }
 
+bool ParagraphStyle::lineSpacingMatchesStyle(const ParagraphStyle& other) const
+{
+    return lineSpacing == other.lineSpacing && lineHeightMultiple == other.lineHeightMultiple
+        && minimumLineHeight == other.minimumLineHeight && maximumLineHeight == other.maximumLineHeight;
+}
+
+void ParagraphStyle::applyLineSpacingFromStyle(const ParagraphStyle& other)
+{
+    lineSpacing = other.lineSpacing;
+    lineHeightMultiple = other.lineHeightMultiple;
+    minimumLineHeight = other.minimumLineHeight;
+    maximumLineHeight = other.maximumLineHeight;
+}
+
 } // namespace platform

@@ -35,6 +35,11 @@ struct ParagraphStyle {
 
     void setHeaderLevel(long level) { headerLevel = level; }
 
+    // Line spacing here is the four values that set the distance between
+    // lines: lineSpacing, lineHeightMultiple, minimum and maximum line height.
+    bool lineSpacingMatchesStyle(const ParagraphStyle& other) const;
+    void applyLineSpacingFromStyle(const ParagraphStyle& other);
+
     bool operator==(const ParagraphStyle&) const = default;
 
     // Natural alignment, no spacing, twelve left tabs every 28 points.

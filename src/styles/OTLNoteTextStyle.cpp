@@ -2,6 +2,7 @@
 
 #include "colors/ColorExtensions.h"
 #include "platform/LocalizedString.h"
+#include "platform/NotificationCenter.h"
 #include "platform/StringCompare.h"
 #include "platform/UserDefaults.h"
 
@@ -69,6 +70,12 @@ OTLNoteTextStyleRef makeDefaultStyle(std::int64_t type, const QString& family, d
 const QString kHelveticaNeue = QStringLiteral("Helvetica Neue");
 
 } // namespace
+
+OTLNoteTextStyleRef OTLNoteTextStyle::create()
+{
+    registerCoding();
+    return std::make_shared<OTLNoteTextStyle>();
+}
 
 // ---- Fields
 
@@ -466,6 +473,7 @@ OTLNoteTextStyleRef OTLNoteTextStyle::savedStyleForType(std::int64_t type)
 void OTLNoteTextStyle::reloadStylesFromDefaults()
 {
     caches() = StyleCaches{};
+    platform::NotificationCenter::defaultCenter().post(OTLNoteTextStyleDefaultsDidChangeNotification);
 }
 
 void OTLNoteTextStyle::setSavedStylesReaderForTesting(SavedStylesReader reader)
@@ -478,12 +486,4 @@ QList<OTLNoteTextStyleRef> OTLNoteTextStyle::savedStyles()
     if (const SavedStylesReader& reader = savedStylesReaderForTesting())
         return reader();
     return readSavedStylesFromDefaults();
-}
-
-// TODO(saved styles): decode the styles archived under "OTLNoteTextStyles" in
-// the standard user defaults. Until styles can be saved there is nothing to
-// read, so every standard style is its default and there are no custom ones.
-QList<OTLNoteTextStyleRef> OTLNoteTextStyle::readSavedStylesFromDefaults()
-{
-    return {};
 }

@@ -6,6 +6,7 @@
 #include "platform/TextAttributes.h"
 
 #include <QList>
+#include <QMetaType>
 #include <QMutex>
 #include <QSet>
 #include <QString>
@@ -20,6 +21,11 @@
 class OTLNoteTextStyle;
 using OTLNoteTextStyleRef = std::shared_ptr<OTLNoteTextStyle>;
 
+namespace platform {
+class KeyedArchiver;
+class KeyedUnarchiver;
+} // namespace platform
+
 // Style types; the numbers are stored in archives shared with Ostrel.
 inline constexpr std::int64_t OTLNoteTextStyleTypeBody = 0;
 inline constexpr std::int64_t OTLNoteTextStyleTypeTitle = 1;
@@ -32,6 +38,14 @@ inline constexpr std::int64_t OTLNoteTextStyleTypeCustom = 9999;
 inline const QString OTLNoteTextStyleIdentifierAttributeName = QStringLiteral("OTLNoteTextStyleIdentifier");
 // User-defaults key of the identifier of the default style.
 inline const QString OTLNoteTextStyleDefaultIdentifierKey = QStringLiteral("OTLNoteTextStyleDefaultIdentifier");
+// User-defaults key of the archive of saved styles.
+inline const QString OTLNoteTextStylesKey = QStringLiteral("OTLNoteTextStyles");
+// Posted on the default notification centre, without object, when the saved
+// styles may have changed.
+inline const QString OTLNoteTextStyleDefaultsDidChangeNotification =
+    QStringLiteral("OTLNoteTextStyleDefaultsDidChangeNotification");
+// The class name styles are archived under; Ostrel reads the same name.
+inline const QString OTLNoteTextStyleClassName = QStringLiteral("OTLNoteTextStyle");
 
 // A named set of character and paragraph attributes for note text. Styles
 // are shared, mutable objects; the class-level functions form the style
@@ -43,7 +57,7 @@ public:
     OTLNoteTextStyle(const OTLNoteTextStyle&) = delete;
     OTLNoteTextStyle& operator=(const OTLNoteTextStyle&) = delete;
 
-    static OTLNoteTextStyleRef create() { return std::make_shared<OTLNoteTextStyle>(); }
+    static OTLNoteTextStyleRef create();
 
     bool applyToParagraph() const { return m_applyToParagraph; }
     void setApplyToParagraph(bool applyToParagraph);
@@ -111,6 +125,39 @@ public:
     // stay behind.
     OTLNoteTextStyleRef copy() const;
 
+    // ---- Matching and merging
+    // Whether text with attributes `attributes` carries this style: every
+    // key it has must agree (an empty dictionary matches), except those in
+    // `otherAllowedAttributeNames`.
+    bool matchesAttributes(const platform::AttributeDictionary& attributes) const;
+    // The same with the names to skip given; nullopt skips none. The base
+    // writing direction of paragraph styles never decides.
+    bool matchesAttributes(const platform::AttributeDictionary& attributes,
+                           const std::optional<QStringList>& ignoringAttributes) const;
+    bool matchesStyle(const OTLNoteTextStyle& style) const;
+    // The style's attributes with the allowed others taken from `attributes`;
+    // a character style keeps the text's paragraph style but with its own
+    // line spacing.
+    platform::AttributeDictionary attributesWithOtherAttributes(const platform::AttributeDictionary& attributes) const;
+
+    // The first style of the catalogue that matches, or null.
+    static OTLNoteTextStyleRef styleThatMatchesAttributes(const platform::AttributeDictionary& attributes);
+    // A new, unsaved custom style named "New Style" from the attributes.
+    static OTLNoteTextStyleRef customStyleFromAttributes(const platform::AttributeDictionary& attributes);
+
+    // ---- Archiving
+    static bool supportsSecureCoding() { return true; }
+    void encodeWithCoder(platform::KeyedArchiver& coder) const;
+    // Null when the coder holds no readable style (the coder has the error).
+    static OTLNoteTextStyleRef initWithCoder(platform::KeyedUnarchiver& coder);
+    // Makes styles known to the keyed archiver; done by create(), and safe
+    // to call again from any thread.
+    static void registerCoding();
+
+    // Custom styles always; standard ones only when they differ from their
+    // default; other types never.
+    bool shouldSaveToDefaults() const;
+
     // ---- Change observation
     // An observer of a key hears every change to it and to the keys it is
     // derived from ("fontName" and "fontSize" follow "font").
@@ -153,6 +200,15 @@ public:
     static OTLNoteTextStyleRef savedStyleForType(std::int64_t type);
     // Empties the six caches; the next access reads the saved styles again.
     static void reloadStylesFromDefaults();
+    // Archives those of `styles` that need saving under "OTLNoteTextStyles"
+    // (removing the key when none do), then reloads and notifies once more.
+    static void saveStylesToDefaults(const QList<OTLNoteTextStyleRef>& styles);
+    // Saves the catalogue with `style` added.
+    static void addCustomStyle(const OTLNoteTextStyleRef& style);
+
+    // The styles of a saved-styles value as the user defaults hold it: none
+    // for no value, and none (with one log line) for anything unreadable.
+    static QList<OTLNoteTextStyleRef> stylesFromSavedValue(const QVariant& stored);
 
     // Replaces where saved styles come from (null restores the user
     // defaults), for tests.
@@ -192,3 +248,5 @@ private:
     std::vector<Registration> m_observers;
     ObserverToken m_nextToken = 1;
 };
+
+Q_DECLARE_METATYPE(OTLNoteTextStyleRef)

@@ -1,0 +1,341 @@
+#include "styles/OTLNoteTextStyle.h"
+#include "styles/StyleTestSupport.h"
+
+#include "app/ImportFlow.h"
+#include "colors/ColorExtensions.h"
+#include "export/ExportNoteOperation.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
+#include "support/TestSupport.h"
+#include "text/UserDefaultsExtensions.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace platform;
+using platform::plist::PropertyListUID;
+
+namespace {
+
+const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
+const std::string kSavedStylesError = "Error unarchiving saved note styles: ";
+
+QVariant uid(quint64 value) { return QVariant::fromValue(PropertyListUID{value}); }
+
+QByteArray plistData(const QVariant& value)
+{
+    const auto data = plist::dataFromPropertyList(value, plist::Format::Binary, nullptr);
+    EXPECT_TRUE(data);
+    return data.value_or(QByteArray());
+}
+
+QByteArray keyedArchive(const QVariantList& objects)
+{
+    return plistData(QVariantMap{{"$archiver", "NSKeyedArchiver"}, {"$version", qint64(100000)},
+                                 {"$top", QVariantMap{{"root", uid(1)}}}, {"$objects", objects}});
+}
+
+QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
+{
+    QVariantList list;
+    for (const auto& style : styles)
+        list.append(QVariant::fromValue(style));
+    const auto data = KeyedArchiver::archivedData(list, true, nullptr);
+    EXPECT_TRUE(data);
+    return data.value_or(QByteArray());
+}
+
+QVariantList objectsOf(const QByteArray& archive)
+{
+    return plist::propertyListFromData(archive, nullptr)->toMap()["$objects"].toList();
+}
+
+// A one-style archive with the style's fields (object 2) rewritten.
+QByteArray editedStyleArchive(const OTLNoteTextStyleRef& style, const std::function<void(QVariantMap&, QVariantList&)>& edit)
+{
+    QVariantList objects = objectsOf(archiveOf({style}));
+    QVariantMap fields = objects[2].toMap();
+    edit(fields, objects);
+    objects[2] = fields;
+    return keyedArchive(objects);
+}
+
+int countOf(const std::string& haystack, const std::string& needle)
+{
+    int count = 0;
+    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+OTLNoteTextStyleRef customStyle(const QString& name)
+{
+    auto style = OTLNoteTextStyle::create();
+    style->setType(OTLNoteTextStyleTypeCustom);
+    style->setName(name);
+    return style;
+}
+
+OTLNoteTextStyleRef centredTitle()
+{
+    auto title = OTLNoteTextStyle::defaultTitleNoteTextStyle();
+    title->setFont(FontCatalog::shared().fontWithName("Menlo", 20));
+    ParagraphStyle paragraph = title->paragraphStyle();
+    paragraph.alignment = TextAlignment::Center;
+    paragraph.paragraphSpacing = 6;
+    paragraph.lineHeightMultiple = 1.5;
+    title->setParagraphStyle(paragraph);
+    return title;
+}
+
+class StylePersistenceTest : public testing::Test {
+protected:
+    void SetUp() override { clean(); }
+    void TearDown() override { clean(); }
+
+    static void clean()
+    {
+        UserDefaults::standard().removeSuite(kSuite);
+        UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
+        UserDefaults(kSuite).removeObject(OTLNoteTextStylesKey);
+        stylestest::resetCatalogue();
+    }
+};
+
+} // namespace
+
+TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
+{
+    auto style = customStyle("Quote");
+    style->setCustomStyleIdentifier("QUOTE-ID");
+    style->setFont(FontCatalog::shared().fontWithName("Menlo-Bold", 13.3));
+    ParagraphStyle paragraph;
+    paragraph.alignment = TextAlignment::Right;
+    paragraph.lineHeightMultiple = 1.2;
+    paragraph.tabStops = {{TextAlignment::Center, 40}};
+    style->setParagraphStyle(paragraph);
+    style->setUnderlineStyle(NSUnderlineStyleDouble);
+    style->setStrikethrough(1);
+    style->setForegroundColor(Color::withRGBA(0.5, 0.25, 0.125, 1));
+    style->setResetOnNewLine(true);
+    style->setApplyToParagraph(true);
+    auto bare = customStyle("Bare");
+    bare->setCustomStyleIdentifier(QString());
+    OTLNoteTextStyle::saveStylesToDefaults({style, bare});
+
+    const QVariantList objects = objectsOf(UserDefaults::standard().data(OTLNoteTextStylesKey));
+    const QVariantMap fields = objects[2].toMap();
+    EXPECT_EQ(objects[fields["$class"].value<PropertyListUID>().value].toMap()["$classname"], "OTLNoteTextStyle");
+    EXPECT_EQ(fields["fontSize"].typeId(), QMetaType::Double);
+
+    const QList<OTLNoteTextStyleRef> custom = OTLNoteTextStyle::customStyles();
+    ASSERT_EQ(custom.size(), 2);
+    const OTLNoteTextStyleRef& read = custom[1];
+    EXPECT_EQ(read->name(), "Quote");
+    EXPECT_EQ(read->customStyleIdentifier(), "QUOTE-ID");
+    EXPECT_EQ(read->fontName(), "Menlo-Bold");
+    EXPECT_EQ(read->fontSize(), 13.300000190734863); // single precision on the way
+    EXPECT_EQ(read->storedParagraphStyle(), paragraph);
+    EXPECT_EQ(read->underlineStyle(), NSUnderlineStyleDouble);
+    EXPECT_EQ(read->strikethrough(), 1);
+    EXPECT_TRUE(otl::isEqualToColorOTLVersion(read->foregroundColor(), Color::withRGBA(0.5, 0.25, 0.125, 1)));
+    EXPECT_TRUE(read->resetOnNewLine());
+    EXPECT_TRUE(read->applyToParagraph());
+
+    // Saved without identifier, font or colour: none, Helvetica Neue at the
+    // default size, and the (black) text colour dropped again.
+    const OTLNoteTextStyleRef& readBare = custom[0];
+    EXPECT_TRUE(readBare->customStyleIdentifier().isNull());
+    EXPECT_EQ(readBare->storedFont()->familyName(), "Helvetica Neue");
+    EXPECT_EQ(readBare->fontSize(), FontCatalog::kDefaultFontSize);
+    EXPECT_FALSE(readBare->storedForegroundColor());
+}
+
+TEST_F(StylePersistenceTest, SavesWhatDiffersNotifyingTwice)
+{
+    int heard = 0;
+    ScopedObserver observer(NotificationCenter::defaultCenter(), OTLNoteTextStyleDefaultsDidChangeNotification,
+                            nullptr, [&](const Notification&) { ++heard; });
+    auto odd = OTLNoteTextStyle::create();
+    odd->setType(5);
+    EXPECT_FALSE(odd->shouldSaveToDefaults());
+
+    auto second = OTLNoteTextStyle::defaultTitleNoteTextStyle();
+    second->setFontSize(30);
+    OTLNoteTextStyle::saveStylesToDefaults({centredTitle(), second, odd});
+    EXPECT_EQ(heard, 2);
+    EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle()->fontSize(), 20);
+    OTLNoteTextStyle::addCustomStyle(customStyle("Alpha"));
+    EXPECT_EQ(OTLNoteTextStyle::customStyles().size(), 1);
+    EXPECT_EQ(OTLNoteTextStyle::savedStyleForType(OTLNoteTextStyleTypeCustom), nullptr);
+    OTLNoteTextStyle::reloadStylesFromDefaults();
+    EXPECT_EQ(heard, 5);
+
+    QList<OTLNoteTextStyleRef> defaults;
+    for (std::int64_t type : {1, 2, 4, 0, 3})
+        defaults << OTLNoteTextStyle::defaultStyleForType(type);
+    OTLNoteTextStyle::saveStylesToDefaults(defaults);
+    EXPECT_FALSE(UserDefaults::standard().object(OTLNoteTextStylesKey).isValid());
+}
+
+TEST_F(StylePersistenceTest, UserDefaultsArchiving)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    Error error;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(fw::unarchiveObjectOfClass(defaults, "NSString", OTLNoteTextStylesKey, &error).isValid());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(error, Error("OTLUserDefaultsArchivingErrorDomain", 10001, "No such value."));
+
+    ASSERT_TRUE(fw::archiveObject(defaults, QString("hello"), OTLNoteTextStylesKey, &error));
+    EXPECT_EQ(fw::unarchiveObjectOfClass(defaults, "NSString", OTLNoteTextStylesKey, nullptr), QVariant("hello"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(fw::unarchiveObjectOfClass(defaults, "NSArray", OTLNoteTextStylesKey, &error).isValid());
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "Error unarchiving defaults object OTLNoteTextStyles: "), 1);
+    EXPECT_EQ(error.code(), kCoderReadCorruptError);
+}
+
+TEST_F(StylePersistenceTest, BadSavedDataReadsAsNothingSavedAndIsLoggedOncePerRead)
+{
+    const QString defaultCSS = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
+    const QByteArray good = archiveOf({centredTitle(), customStyle("K")});
+    const auto edited = [](std::function<void(QVariantMap&, QVariantList&)> edit) {
+        return editedStyleArchive(centredTitle(), std::move(edit));
+    };
+    const auto rootArchive = [](const QVariant& value) {
+        return KeyedArchiver::archivedData(value, true, nullptr).value_or(QByteArray());
+    };
+    QVariantList deep{"$null"};
+    for (quint64 i = 1; i <= 400; ++i)
+        deep.append(QVariantMap{{"NS.objects", QVariantList{uid(i + 1)}}, {"$class", uid(402)}});
+    deep.append(QVariantMap{{"NS.objects", QVariantList{}}, {"$class", uid(402)}});
+    deep.append(QVariantMap{{"$classname", "NSArray"}, {"$classes", QVariantList{"NSArray", "NSObject"}}});
+    QVariantList cycle = objectsOf(good);
+    QVariantMap array = cycle[1].toMap();
+    array["NS.objects"] = QVariantList{uid(1)};
+    cycle[1] = array;
+
+    const std::pair<const char*, QVariant> cases[] = {
+        {"truncated", good.left(good.size() / 2)},
+        {"not data", QString("styles")},
+        {"a lone style", rootArchive(QVariant::fromValue(centredTitle()))},
+        {"strings", rootArchive(QVariantList{"a"})},
+        {"type as a string", edited([](QVariantMap& f, QVariantList&) { f["type"] = "1"; })},
+        {"infinite font size", edited([](QVariantMap& f, QVariantList&) { f["fontSize"] = INFINITY; })},
+        {"name as a number", edited([](QVariantMap& f, QVariantList& o) {
+             o.append(qint64(7));
+             f["name"] = uid(quint64(o.size() - 1));
+         })},
+        {"paragraph style as a colour", edited([](QVariantMap& f, QVariantList&) { f["paragraphStyle"] = f.value("foregroundColor"); })},
+        {"UID out of range", edited([](QVariantMap& f, QVariantList&) { f["paragraphStyle"] = uid(100000); })},
+        {"a cycle", keyedArchive(cycle)},
+        {"deep nesting", keyedArchive(deep)},
+    };
+    for (const auto& [what, value] : cases) {
+        SCOPED_TRACE(what);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(OTLNoteTextStyle::stylesFromSavedValue(value).isEmpty());
+        EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), kSavedStylesError), 1);
+
+        ASSERT_TRUE(UserDefaults::standard().setObject(value, OTLNoteTextStylesKey));
+        OTLNoteTextStyle::reloadStylesFromDefaults();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(), defaultCSS);
+        EXPECT_TRUE(OTLNoteTextStyle::customStyles().isEmpty());
+        testing::internal::GetCapturedStderr();
+    }
+    EXPECT_EQ(OTLNoteTextStyle::stylesFromSavedValue(good).size(), 2);
+
+    // An unknown font name falls back to Helvetica Neue at the saved size.
+    const auto renamed = edited([](QVariantMap& f, QVariantList& o) {
+        o[f.value("fontName").value<PropertyListUID>().value] = "NoSuchFont-Bold";
+    });
+    const OTLNoteTextStyleRef fallback = OTLNoteTextStyle::stylesFromSavedValue(renamed).value(0);
+    ASSERT_TRUE(fallback);
+    EXPECT_EQ(fallback->font()->familyName(), "Helvetica Neue");
+    EXPECT_EQ(fallback->fontSize(), 20);
+}
+
+TEST_F(StylePersistenceTest, MutatedArchivesNeverBreakTheReader)
+{
+    auto monospaced = OTLNoteTextStyle::defaultMonospacedNoteTextStyle();
+    monospaced->setForegroundColor(Color::withRGBA(0.2, 0.4, 0.6, 1));
+    const QByteArray good = archiveOf({centredTitle(), customStyle("K"), monospaced});
+    const QVariantList goodObjects = objectsOf(good);
+    const QVariant replacements[] = {uid(0), uid(1), uid(2), uid(9999), qint64(-1), qint64(1) << 40, 1e308,
+                                     std::nan(""), QString("x"), true, QByteArray("\0\1", 2), QVariantList{},
+                                     QVariantMap{}};
+    std::mt19937 random(20261207);
+    const auto pick = [&](qsizetype n) { return qsizetype(random() % quint32(n)); };
+    int read = 0, refused = 0;
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray data = good;
+        if (round % 3 == 0) {
+            // Bytes flipped, cut or inserted.
+            for (int n = 1 + int(pick(4)); n > 0 && !data.isEmpty(); --n) {
+                const qsizetype at = pick(data.size());
+                switch (pick(3)) {
+                case 0: data[at] = char(data[at] ^ (1 << pick(8))); break;
+                case 1: data.truncate(at); break;
+                default: data.insert(at, char(pick(256))); break;
+                }
+            }
+        } else {
+            // Objects or their fields replaced, dropped or repointed.
+            QVariantList objects = goodObjects;
+            for (int n = 1 + int(pick(3)); n > 0; --n) {
+                QVariant& object = objects[1 + pick(objects.size() - 1)];
+                const QVariant replacement = replacements[pick(std::size(replacements))];
+                if (object.typeId() != QMetaType::QVariantMap || pick(4) == 0) {
+                    object = replacement;
+                    continue;
+                }
+                QVariantMap fields = object.toMap();
+                const QString key = fields.keys().value(pick(fields.size() + 1), "extra");
+                if (pick(5) == 0)
+                    fields.remove(key);
+                else
+                    fields[key] = replacement;
+                object = fields;
+            }
+            data = keyedArchive(objects);
+        }
+        const QList<OTLNoteTextStyleRef> styles = OTLNoteTextStyle::stylesFromSavedValue(data);
+        // An archive of an empty list is readable: nothing saved, nothing logged.
+        const bool emptyList = KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "OTLNoteTextStyle"}, data, nullptr)
+                               == QVariant(QVariantList{});
+        styles.isEmpty() && !emptyList ? ++refused : ++read;
+        for (const OTLNoteTextStyleRef& style : styles) {
+            ASSERT_TRUE(style);
+            (void)style->CSSDeclaration();
+            EXPECT_TRUE(std::isfinite(style->fontSize()));
+        }
+    }
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), kSavedStylesError), refused);
+    EXPECT_GT(read, 0);
+    EXPECT_GT(refused, 0);
+}
+
+TEST_F(StylePersistenceTest, AnExportUsesTheStylesSavedInTheSharedSuite)
+{
+    UserDefaults suite(kSuite);
+    ASSERT_TRUE(fw::archiveObject(suite, QVariantList{QVariant::fromValue(centredTitle())}, OTLNoteTextStylesKey));
+    UserDefaults::standard().addSuite(kSuite);
+    OTLNoteTextStyle::reloadStylesFromDefaults();
+
+    const QString css = std::make_shared<ExportNoteOperation>()->noteStylesCSSString();
+    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; color: "
+                               + otl::rgbStringValue(Color::textColor())
+                               + "; line-height: 1.5; text-align: center; text-decoration: none}\n"))
+        << css.toStdString();
+
+    // A save goes to this application's own domain; the suite keeps Ostrel's.
+    const QByteArray ostrels = suite.data(OTLNoteTextStylesKey);
+    OTLNoteTextStyle::addCustomStyle(customStyle("Mine"));
+    EXPECT_EQ(suite.data(OTLNoteTextStylesKey), ostrels);
+    EXPECT_TRUE(UserDefaults(UserDefaults::standard().domain()).object(OTLNoteTextStylesKey).isValid());
+    EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle()->fontSize(), 20);
+}
