@@ -183,6 +183,8 @@ public:
                 break;
             handle(token);
         }
+        if (m_pendingAttachment)
+            insertAttachment(); // truncated input still keeps the reference
         flush();
     }
 

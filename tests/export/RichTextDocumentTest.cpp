@@ -3,6 +3,7 @@
 #include "platform/FileURL.h"
 #include "platform/Resources.h"
 #include "platform/RichText.h"
+#include "styles/OTLNoteTextStyle.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -168,6 +169,17 @@ TEST_F(RichTextNote, TheStyleSheetGoesInBeforeTheBody)
     ASSERT_GE(css, 0);
     EXPECT_LT(css, html.indexOf(QStringLiteral("</style>")));
     EXPECT_GT(html.indexOf(fragment), html.indexOf(QStringLiteral("<body")));
+}
+
+TEST_F(RichTextNote, EveryPageOfAnExportHasTheFirstPagesStyleSheet)
+{
+    const std::optional<QByteArray> first = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    OTLNoteTextStyle::titleNoteTextStyle()->setFontSize(31);
+    const std::optional<QByteArray> second = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    OTLNoteTextStyle::reloadStylesFromDefaults();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(*first, *second);
+    EXPECT_FALSE(first->contains("31.0px"));
 }
 
 TEST_F(RichTextNote, AMissingTemplateFailsTheNote)

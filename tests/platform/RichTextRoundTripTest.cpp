@@ -148,6 +148,17 @@ TEST(RTFDWriter, AttachmentsBecomeUniquelyNamedFilesOfThePackage)
                                   QStringLiteral("TXT 2.rtf")}));
 }
 
+TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRichText("{\\rtf1 a{{\\NeXTGraphic f.pdf \\width20 \\height40}}b\\par {\\NeXTGraphic g.pdf}", document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("a%1b\n%1").arg(QChar(0xFFFC)));
+    const QTextCharFormat format = formatOf(document, QString(QChar(0xFFFC)));
+    EXPECT_EQ(format.toImageFormat().name(), QStringLiteral("f.pdf"));
+    EXPECT_EQ(format.toImageFormat().width(), 1);
+    EXPECT_EQ(format.toImageFormat().height(), 2);
+}
+
 TEST(FileWrapper, WritesAtomicallyAndRefusesPathsAsNames)
 {
     testsupport::TempDir dir;
