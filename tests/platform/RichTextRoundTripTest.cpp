@@ -180,21 +180,6 @@ TEST(FileWrapper, WritesAtomicallyAndRefusesPathsAsNames)
     }
 }
 
-TEST(HTMLImport, NeverReadsFilesThePageNames)
-{
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral("sheet.css")), "p {font-family: Menlo; font-size: 40pt}");
-    const QByteArray page = "<html><head><link rel=\"stylesheet\" href=\""
-                          + QUrl::fromLocalFile(dir.filePath(QStringLiteral("sheet.css"))).toEncoded()
-                          + "\"></head><body><p>text</p></body></html>";
-    const std::optional<AttributedString> text = attributedStringFromHTML(page);
-    ASSERT_TRUE(text);
-    EXPECT_EQ(text->string(), QStringLiteral("text"));
-    const FontRef font = text->attributesAt(0).value(NSFontAttributeName)->font();
-    EXPECT_NE(font->familyName(), QStringLiteral("Menlo"));
-    EXPECT_NE(font->pointSize(), 40);
-}
-
 TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
 {
     const QByteArray page = R"(<html><head><style>h2 {font-size: 14.5px; font-family: Menlo}</style></head><body>
