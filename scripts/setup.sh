@@ -10,6 +10,8 @@ packages=(
   libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  # read back exported rich-text files in the tests
+  file unrtf
   python3
   # only for the optional libFuzzer build (NI_BUILD_FUZZERS)
   clang libclang-rt-14-dev

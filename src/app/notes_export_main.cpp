@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -114,7 +115,14 @@ private:
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Styled documents need the GUI side of Qt, but never a display.
+    const bool choosePlatform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (choosePlatform)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    // Ostrel, launched from here, must not inherit a display-less platform.
+    if (choosePlatform)
+        qunsetenv("QT_QPA_PLATFORM");
     QCoreApplication::setApplicationName(QStringLiteral("notes-export"));
 
     // Settings Ostrel keeps in the shared suite (note styles among them) apply here too.

@@ -6,7 +6,10 @@
 #include "platform/Operation.h"
 #include "platform/Progress.h"
 
+#include <QByteArray>
 #include <QSet>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QVariantMap>
 #include <QString>
 #include <QUrl>
@@ -66,6 +69,15 @@ public:
 
     // Rich-text documents, for notes with a file attachment.
     bool createRichTextFileForNote(NotesNote& note, const QUrl& fileURL, platform::Error* error);
+    // The page template filled with the style sheet and `fragment`, as
+    // UTF-8; nothing when the template cannot be read.
+    std::optional<QByteArray> completeHTMLForHTMLFragment(const QString& fragment);
+    // The template; the bundle's "NoteHTMLTemplate.html" unless set.
+    QUrl pageTemplateURL() const;
+    void setPageTemplateURL(const QUrl& url);
+    // This export's own folder for staging attachment files; empty until
+    // the first one is staged. Removed with the operation.
+    QUrl attachmentStagingDirectoryURL() const;
 
     // Import manifest.
     bool createImportDict();
@@ -107,4 +119,6 @@ private:
     std::optional<platform::Error> m_operationError;
     ExportSummary m_summary;
     std::optional<QString> m_noteStylesCSSString; // export thread only, so unguarded
+    std::optional<QUrl> m_pageTemplateURL;
+    std::unique_ptr<QTemporaryDir> m_stagingDirectory;
 };

@@ -1,64 +1,141 @@
+#include "export/ExportNames.h"
 #include "export/ExportNoteOperation.h"
-
+#include "export/FileAttachments.h"
+#include "platform/AttributedString.h"
+#include "platform/FileDates.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
+#include "platform/FileWrapper.h"
+#include "platform/HTMLImport.h"
+#include "platform/LocalizedString.h"
+#include "platform/Log.h"
+#include "platform/RTFDWriter.h"
+#include "platform/Resources.h"
 
-#include <QRegularExpression>
+#include <QDir>
+#include <QFile>
 
-// INTERIM: until styled documents are built from the page template, an
-// ".rtfd" package holds the note's text as plain rich text, with no
-// attachment files. It is written, never dropped, so the note is not lost.
+using platform::localizedString;
+
 namespace {
 
-QString plainTextFromHTML(const QString& html)
-{
-    static const QRegularExpression breaks(QStringLiteral("<(br|/p|/div|/h[1-6]|/li)\\b[^>]*>"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
-    QString text = html;
-    text.replace(breaks, QStringLiteral("\n"));
-    text.remove(tags);
-    text.replace(QLatin1String("&nbsp;"), QLatin1String(" "));
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
-}
+const QString kCSSPlaceholder = QStringLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */");
+const QString kBodyPlaceholder = QStringLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->");
 
-QByteArray plainRTF(const QString& text)
+platform::Error richTextError(const QString& description)
 {
-    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\uc0\\deff0{\\fonttbl{\\f0\\fswiss Helvetica;}}\\f0\\fs24 ";
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == '\\' || u == '{' || u == '}') {
-            rtf += '\\';
-            rtf += char(u);
-        } else if (u == '\n') {
-            rtf += "\\par\n";
-        } else if (u >= 0x20 && u < 0x80) {
-            rtf += char(u);
-        } else if (u >= 0x80) {
-            rtf += "\\u" + QByteArray::number(qint16(u)) + ' ';
-        }
-    }
-    rtf += "}";
-    return rtf;
+    return platform::Error(QStringLiteral("ExportNoteOperationErrorDomain"), 2, description);
 }
 
 } // namespace
+
+QUrl ExportNoteOperation::pageTemplateURL() const
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pageTemplateURL)
+            return *m_pageTemplateURL;
+    }
+    return platform::urlForResource(QStringLiteral("NoteHTMLTemplate"), QStringLiteral("html"));
+}
+
+void ExportNoteOperation::setPageTemplateURL(const QUrl& url)
+{
+    std::lock_guard lock(m_mutex);
+    m_pageTemplateURL = url;
+}
+
+QUrl ExportNoteOperation::attachmentStagingDirectoryURL() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stagingDirectory ? platform::fileurl::fromPath(m_stagingDirectory->path(), true) : QUrl();
+}
+
+std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragment(const QString& fragment)
+{
+    // Read afresh for every note, so the template is never stale.
+    const QUrl url = pageTemplateURL();
+    QFile file(url.isEmpty() ? QString() : platform::fileurl::path(url));
+    if (url.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        platform::logLine(platform::stringWithFormat(QStringLiteral("Couldn't get HTML Fragment template: %@"),
+                                                     {url.isEmpty() ? QStringLiteral("NoteHTMLTemplate.html")
+                                                                    : platform::fileurl::path(url)}));
+        return std::nullopt;
+    }
+    QString page = QString::fromUtf8(file.readAll());
+    // The style sheet goes in first, so a marker inside the note's own text
+    // is left as the note has it.
+    page.replace(kCSSPlaceholder, noteStylesCSSString());
+    page.replace(kBodyPlaceholder, fragment);
+    return page.toUtf8();
+}
 
 bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QUrl& fileURL, platform::Error* error)
 {
     return createRichTextFileForNote(note, note.body(), fileURL, error);
 }
 
-bool ExportNoteOperation::createRichTextFileForNote(NotesNote&, const QString& body, const QUrl& fileURL,
+bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL,
                                                     platform::Error* error)
 {
-    auto* fileManager = platform::FileManager::defaultManager();
-    if (!fileManager->createDirectory(fileURL, false, error))
+    const std::optional<QByteArray> page = completeHTMLForHTMLFragment(body);
+    if (!page) {
+        platform::setError(error, richTextError(platform::stringWithFormat(
+                                      localizedString("The note “%@” could not be exported: the page template "
+                                                      "“NoteHTMLTemplate.html” is missing."),
+                                      {note.name()})));
         return false;
-    return fileManager->writeData(plainRTF(plainTextFromHTML(body)),
-                                  platform::fileurl::appendingPathComponent(fileURL, QStringLiteral("TXT.rtf")), error);
+    }
+    std::optional<platform::AttributedString> document = platform::attributedStringFromHTML(*page, error);
+    if (!document)
+        return false;
+
+    auto* fileManager = platform::FileManager::defaultManager();
+    for (const auto& attachment : note.attachments()) {
+        if (!isFileAttachment(*attachment))
+            continue;
+        const QString name = attachment->name();
+        if (!m_stagingDirectory) {
+            // A folder of this export's own: no other program's files of the
+            // same names are touched, and it goes with the operation.
+            auto directory = std::make_unique<QTemporaryDir>(QDir::tempPath()
+                                                             + QStringLiteral("/notes-export-XXXXXX"));
+            if (!directory->isValid()) {
+                platform::setError(error, platform::Error::fromErrno(EACCES, QStringLiteral("Couldn't create a folder for attachments")));
+                return false;
+            }
+            std::lock_guard lock(m_mutex);
+            m_stagingDirectory = std::move(directory);
+        }
+        // Notes names may hold "/" or "..": the staged file is always one
+        // name inside the staging folder.
+        const QString stagedName = exportFileName(name, localizedString("Attachment"));
+        const QUrl stagingURL = platform::fileurl::appendingPathComponent(
+            platform::fileurl::fromPath(m_stagingDirectory->path(), true), stagedName);
+        if (fileManager->isReachable(stagingURL))
+            fileManager->removeItem(stagingURL, nullptr);
+        attachment->saveIn(stagingURL, kNotesSaveFormatItem);
+        if (!fileManager->isReachable(stagingURL)) {
+            const QString noteName = note.name();
+            platform::logLine(platform::stringWithFormat(
+                QStringLiteral("Attachment %@ of note %@ could not be saved and was left out"), {name, noteName}));
+            std::lock_guard lock(m_mutex);
+            m_summary.attachmentsLeftOut.append(noteName + QStringLiteral(": ") + name);
+            continue;
+        }
+        platform::filedates::setDates(stagingURL, attachment->creationDate(), attachment->modificationDate(), nullptr);
+
+        std::optional<platform::FileWrapper> wrapper = platform::FileWrapper::fromURL(stagingURL, nullptr);
+        auto textAttachment = std::make_shared<platform::TextAttachment>();
+        textAttachment->fileName = stagedName;
+        if (wrapper)
+            textAttachment->contents = wrapper->regularFileContents;
+        document->appendString(QStringLiteral("\n"));
+        document->append(platform::AttributedString::withAttachment(std::move(textAttachment)));
+    }
+
+    const std::optional<platform::FileWrapper> package = platform::rtfdFileWrapper(*document, error);
+    if (!package)
+        return false;
+    return package->writeToURL(fileURL, true, error);
 }

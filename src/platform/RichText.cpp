@@ -5,7 +5,9 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <array>
+#include <map>
 #include <vector>
 
 namespace platform {
@@ -139,6 +141,8 @@ enum class Destination {
     Skip,         // fonttbl, stylesheet, unknown \* groups, ...
     ColorTable,
     FieldInstruction,
+    FontTable,
+    Attachment,   // {\NeXTGraphic name \width.. \height..}
 };
 
 struct GroupState {
@@ -146,6 +150,8 @@ struct GroupState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    bool strikethrough = false;
+    int font = -1; // font table index; -1 is the default font
     int fontSizeHalfPoints = 24;
     int foreground = 0; // colour table index; 0 is the automatic colour
     int background = 0;
@@ -177,6 +183,8 @@ public:
                 break;
             handle(token);
         }
+        if (m_pendingAttachment)
+            insertAttachment(); // truncated input still keeps the reference
         flush();
     }
 
@@ -233,6 +241,14 @@ private:
     {
         const GroupState closing = m_states.back();
         m_states.pop_back();
+        if (closing.destination == Destination::Attachment && state().destination != Destination::Attachment) {
+            m_pendingAttachment = m_attachment;
+            m_pendingAttachment->name = m_pendingAttachment->name.trimmed();
+            m_pendingAttachmentDepth = int(m_states.size());
+        } else if (m_pendingAttachment && int(m_states.size()) < m_pendingAttachmentDepth) {
+            // The reference had no character of its own; it still stands.
+            insertAttachment();
+        }
         if (closing.destination == Destination::FieldInstruction && closing.field >= 0
             && state().destination != Destination::FieldInstruction)
             m_fields[closing.field].link = hyperlinkTarget(m_fields[closing.field].instruction);
@@ -308,6 +324,18 @@ private:
             return;
         }
 
+        if (state().destination == Destination::FontTable) {
+            if (word == "f")
+                m_pendingFont = token.parameter.value_or(0);
+            return;
+        }
+        if (state().destination == Destination::Attachment) {
+            if (word == "width")
+                m_attachment.width = std::max(0, token.parameter.value_or(0));
+            else if (word == "height")
+                m_attachment.height = std::max(0, token.parameter.value_or(0));
+            return;
+        }
         if (state().destination == Destination::ColorTable) {
             if (word == "red")
                 m_pendingColor.setRed(std::clamp(parameter, 0, 255)), m_pendingColorSet = true;
@@ -377,7 +405,8 @@ private:
                 m_blockFormat.setTextIndent(pixels);
         } else if (word == "plain") {
             flush();
-            s.bold = s.italic = s.underline = false;
+            s.bold = s.italic = s.underline = s.strikethrough = false;
+            s.font = -1;
             s.fontSizeHalfPoints = 24;
             s.foreground = s.background = 0;
         } else if (word == "b") {
@@ -392,6 +421,14 @@ private:
         } else if (word == "ulnone") {
             flush();
             s.underline = false;
+        } else if (word == "strike" || word == "striked") {
+            flush();
+            s.strikethrough = parameter != 0;
+        } else if (word == "f") {
+            flush();
+            s.font = token.parameter.value_or(0);
+        } else if (word == "deff") {
+            m_defaultFont = token.parameter.value_or(0);
         } else if (word == "fs") {
             flush();
             if (token.parameter && *token.parameter > 0)
@@ -410,7 +447,18 @@ private:
     bool enterDestination(const QByteArray& word, bool ignorable)
     {
         GroupState& s = state();
-        if (word == "fonttbl" || word == "stylesheet" || word == "info" || word == "pict" || word == "header"
+ if (word == "fonttbl") {
+            flush();
+            s.destination = Destination::FontTable;
+            return true;
+        }
+        if (word == "NeXTGraphic") {
+            flush();
+            s.destination = Destination::Attachment;
+            m_attachment = AttachmentReference{};
+            return true;
+        }
+        if (word == "stylesheet" || word == "info" || word == "pict" || word == "header"
             || word == "footer" || word == "headerl" || word == "headerr" || word == "footerl"
             || word == "footerr" || word == "listtable" || word == "listoverridetable" || word == "object"
             || word == "filetbl" || word == "revtbl" || word == "footnote" || word == "themedata"
@@ -453,6 +501,19 @@ private:
     void text(const QByteArray& bytes)
     {
         const Destination destination = state().destination;
+        if (destination == Destination::FontTable) {
+            for (char c : bytes) {
+                if (c == ';') {
+                    if (m_pendingFont >= 0)
+                        m_fonts[m_pendingFont] = m_pendingFontName.trimmed();
+                    m_pendingFont = -1;
+                    m_pendingFontName.clear();
+                } else if (m_pendingFont >= 0) {
+                    m_pendingFontName.append(fromCp1252(static_cast<unsigned char>(c)));
+                }
+            }
+            return;
+        }
         if (destination == Destination::ColorTable) {
             for (char c : bytes) {
                 if (c == ';') {
@@ -481,8 +542,17 @@ private:
                 m_fields[s.field].instruction.append(character);
             return;
         }
+        if (s.destination == Destination::Attachment) {
+            m_attachment.name.append(character);
+            return;
+        }
         if (s.destination != Destination::Text)
             return;
+        if (m_pendingAttachment) {
+            // The character after a reference stands for the attachment.
+            insertAttachment();
+            return;
+        }
         if (m_pending.isEmpty())
             m_pendingFormat = charFormat();
         m_pending.append(character);
@@ -495,6 +565,10 @@ private:
         format.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
         format.setFontItalic(s.italic);
         format.setFontUnderline(s.underline);
+        format.setFontStrikeOut(s.strikethrough);
+        const auto font = m_fonts.find(s.font >= 0 ? s.font : m_defaultFont);
+        if (font != m_fonts.end() && !font->second.isEmpty())
+            format.setFontFamilies(QStringList{font->second});
         format.setFontPointSize(s.fontSizeHalfPoints / 2.0);
         if (const auto color = tableColor(s.foreground))
             format.setForeground(*color);
@@ -514,14 +588,35 @@ private:
         return m_colors[index];
     }
 
-    void flush()
+    void insertAttachment()
     {
-        if (m_pending.isEmpty())
-            return;
+        flush();
+        prepareBlock();
+        QTextImageFormat format;
+        format.merge(charFormat());
+        format.setName(m_pendingAttachment->name);
+        format.setProperty(kRichTextAttachmentFileNameProperty, m_pendingAttachment->name);
+        if (m_pendingAttachment->width > 0)
+            format.setWidth(m_pendingAttachment->width / 20.0);
+        if (m_pendingAttachment->height > 0)
+            format.setHeight(m_pendingAttachment->height / 20.0);
+        m_cursor.insertImage(format);
+        m_pendingAttachment.reset();
+    }
+
+    void prepareBlock()
+    {
         if (m_blockIsFresh) {
             m_cursor.setBlockFormat(m_blockFormat);
             m_blockIsFresh = false;
         }
+    }
+
+    void flush()
+    {
+        if (m_pending.isEmpty())
+            return;
+        prepareBlock();
         m_cursor.insertText(m_pending, m_pendingFormat);
         m_pending.clear();
     }
@@ -530,6 +625,8 @@ private:
     {
         if (state().destination != Destination::Text)
             return;
+        if (m_pendingAttachment)
+            insertAttachment();
         flush();
         if (m_blockIsFresh)
             m_cursor.setBlockFormat(m_blockFormat);
@@ -551,6 +648,18 @@ private:
     QColor m_pendingColor{0, 0, 0};
     bool m_pendingColorSet = false;
     std::vector<Field> m_fields;
+    std::map<int, QString> m_fonts;
+    int m_defaultFont = 0;
+    int m_pendingFont = -1;
+    QString m_pendingFontName;
+    struct AttachmentReference {
+        QString name;
+        int width = 0; // twips
+        int height = 0;
+    };
+    AttachmentReference m_attachment;
+    std::optional<AttachmentReference> m_pendingAttachment;
+    int m_pendingAttachmentDepth = 0;
 };
 
 } // namespace

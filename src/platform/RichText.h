@@ -33,13 +33,21 @@ private:
     qsizetype m_position = 0;
 };
 
-// Reads the RTF subset our resources use into `document`, replacing its
-// contents: paragraphs with alignment and indents, bold, italic, underline, font sizes,
+// Reads the RTF subset our resources and our ".rtfd" writer use into
+// `document`, replacing its contents: paragraphs with alignment and
+// indents, the font table's families with \fN, bold, italic, underline,
+// strikethrough, font sizes,
 // the colour table with \cf and \cb, HYPERLINK fields, \uN (with \ucN) and
-// \'hh (Windows-1252) escapes. Font tables, style sheets and every
+// \'hh (Windows-1252) escapes. An attachment reference
+// {{\NeXTGraphic name \width.. \height..}<char>} becomes one object
+// replacement character with an image format named after the file (also
+// under kRichTextAttachmentFileNameProperty). Style sheets and every
 // destination marked \* that we do not know are skipped. Unbalanced braces
 // are tolerated; false only when the input is not RTF at all.
 bool readRichText(QByteArrayView rtf, QTextDocument& document, Error* error = nullptr);
+
+// Property of an attachment character's format: the file's name in the package.
+inline constexpr int kRichTextAttachmentFileNameProperty = 0x100000 + 1;
 
 inline constexpr const char* kRichTextErrorDomain = "RichTextErrorDomain";
 

@@ -1,0 +1,123 @@
+#include "platform/FileWrapper.h"
+
+#include "platform/FileURL.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
+namespace platform {
+
+namespace {
+
+bool writeItem(const FileWrapper& wrapper, const QString& path, Error* error)
+{
+    if (!wrapper.isDirectory) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(wrapper.regularFileContents) != wrapper.regularFileContents.size() || !file.flush()) {
+            setError(error, Error::fromErrno(errno ? errno : EIO,
+                                             QStringLiteral("Couldn't write “%1”").arg(QFileInfo(path).fileName())));
+            return false;
+        }
+        return true;
+    }
+    if (!QFileInfo(path).isDir() && !QDir().mkdir(path)) {
+        setError(error, Error::fromErrno(errno ? errno : EIO,
+                                         QStringLiteral("Couldn't create “%1”").arg(QFileInfo(path).fileName())));
+        return false;
+    }
+    for (const FileWrapper& child : wrapper.children) {
+        const QString name = child.preferredFilename;
+        // A child is one name inside its directory, never a path.
+        if (name.isEmpty() || name == u'.' || name == QLatin1String("..") || name.contains(u'/')) {
+            setError(error, Error(kCocoaErrorDomain, 642, QStringLiteral("“%1” is not a usable file name.").arg(name)));
+            return false;
+        }
+        if (!writeItem(child, path + u'/' + name, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileWrapper FileWrapper::regularFile(const QString& name, QByteArray contents)
+{
+    FileWrapper wrapper;
+    wrapper.preferredFilename = name;
+    wrapper.regularFileContents = std::move(contents);
+    return wrapper;
+}
+
+FileWrapper FileWrapper::directory(const QString& name, std::vector<FileWrapper> children)
+{
+    FileWrapper wrapper;
+    wrapper.preferredFilename = name;
+    wrapper.isDirectory = true;
+    wrapper.children = std::move(children);
+    return wrapper;
+}
+
+std::optional<FileWrapper> FileWrapper::fromURL(const QUrl& url, Error* error)
+{
+    const QString path = fileurl::path(url);
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        setError(error, Error::fromErrno(QFileInfo::exists(path) ? EACCES : ENOENT,
+                                         QStringLiteral("Couldn't read “%1”").arg(QFileInfo(path).fileName())));
+        return std::nullopt;
+    }
+    return regularFile(QFileInfo(path).fileName(), file.readAll());
+}
+
+bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) const
+{
+    const QString target = QDir::cleanPath(fileurl::path(url));
+    if (!atomically)
+        return writeItem(*this, target, error);
+
+    const QFileInfo targetInfo(target);
+    QTemporaryDir staging(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
+                          + QStringLiteral(".XXXXXX"));
+    if (!staging.isValid()) {
+        setError(error, Error::fromErrno(errno ? errno : EACCES,
+                                         QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
+        return false;
+    }
+    const QString fresh = staging.filePath(QStringLiteral("item"));
+    if (!writeItem(*this, fresh, error))
+        return false; // the staging folder goes with its contents
+
+    const QByteArray freshPath = QFile::encodeName(fresh);
+    const QByteArray targetPath = QFile::encodeName(target);
+    if (targetInfo.exists() || targetInfo.isSymLink()) {
+        // Swap in one step; the old item then lies in the staging folder.
+        if (renameat2(AT_FDCWD, freshPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE) == 0)
+            return true;
+        // Without the swap, move the old item aside first and back on failure.
+        const QString aside = staging.filePath(QStringLiteral("old"));
+        if (std::rename(targetPath.constData(), QFile::encodeName(aside).constData()) != 0) {
+            setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
+            return false;
+        }
+        if (std::rename(freshPath.constData(), targetPath.constData()) != 0) {
+            const int saved = errno;
+            std::rename(QFile::encodeName(aside).constData(), targetPath.constData());
+            setError(error, Error::fromErrno(saved, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
+            return false;
+        }
+        return true;
+    }
+    if (std::rename(freshPath.constData(), targetPath.constData()) != 0) {
+        setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform

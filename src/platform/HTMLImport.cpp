@@ -1,0 +1,183 @@
+#include "platform/HTMLImport.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+
+namespace platform {
+
+namespace {
+
+constexpr double kDefaultSize = 12.0;
+const QString kDefaultFamily = QStringLiteral("Helvetica");
+
+// Pages may name images and style sheets anywhere; none of them is read.
+class IsolatedDocument final : public QTextDocument {
+protected:
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+};
+
+// The importer's relative sizes (small ... xx-large) as factors.
+double sizeAdjustmentFactor(int adjustment)
+{
+    switch (std::clamp(adjustment, -2, 3)) {
+    case -2: return 0.75;
+    case -1: return 0.85;
+    case 1: return 1.2;
+    case 2: return 1.5;
+    case 3: return 2.0;
+    default: return 1.0;
+    }
+}
+
+ColorRef colorFromBrush(const QBrush& brush)
+{
+    const QColor color = brush.color();
+    return Color::withRGBA(color.redF(), color.greenF(), color.blueF(), color.alphaF());
+}
+
+AttributeDictionary characterAttributes(const QTextCharFormat& format, const ParagraphStyle& paragraph)
+{
+    AttributeDictionary attributes;
+    const QStringList families = format.fontFamilies().toStringList();
+    QString family = families.isEmpty() ? kDefaultFamily : families.first().trimmed();
+    if (family.isEmpty())
+        family = kDefaultFamily;
+    double size = format.fontPointSize();
+    if (size <= 0 && format.hasProperty(QTextFormat::FontPixelSize))
+        size = format.intProperty(QTextFormat::FontPixelSize); // CSS pixels count as points
+    if (size <= 0)
+        size = kDefaultSize * sizeAdjustmentFactor(format.intProperty(QTextFormat::FontSizeAdjustment));
+    const bool bold = format.fontWeight() >= QFont::DemiBold;
+    attributes.set(NSFontAttributeName, fontWithTraits(family, size, bold, format.fontItalic()));
+    attributes.set(NSParagraphStyleAttributeName, paragraph);
+    if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
+        attributes.set(NSForegroundColorAttributeName, colorFromBrush(format.foreground()));
+    if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)
+        attributes.set(NSBackgroundColorAttributeName, colorFromBrush(format.background()));
+    if (format.fontUnderline())
+        attributes.set(NSUnderlineStyleAttributeName, NSUnderlineStyleSingle);
+    if (format.fontStrikeOut())
+        attributes.set(NSStrikethroughStyleAttributeName, NSUnderlineStyleSingle);
+    if (format.isAnchor() && !format.anchorHref().isEmpty())
+        attributes.set(NSLinkAttributeName, QUrl(format.anchorHref()));
+    return attributes;
+}
+
+ParagraphStyle paragraphStyle(const QTextBlock& block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    ParagraphStyle style = ParagraphStyle::defaultParagraphStyle();
+    const Qt::Alignment alignment = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (alignment & Qt::AlignRight)
+        style.alignment = TextAlignment::Right;
+    else if (alignment & Qt::AlignHCenter)
+        style.alignment = TextAlignment::Center;
+    else if (alignment & Qt::AlignJustify)
+        style.alignment = TextAlignment::Justified;
+    else if (format.hasProperty(QTextFormat::BlockAlignment) && (alignment & Qt::AlignLeft))
+        style.alignment = TextAlignment::Left;
+    style.headIndent = std::max(0.0, format.leftMargin());
+    style.firstLineHeadIndent = std::max(0.0, format.leftMargin() + format.textIndent());
+    style.tailIndent = -std::max(0.0, format.rightMargin());
+    style.paragraphSpacingBefore = std::max(0.0, format.topMargin());
+    style.paragraphSpacing = std::max(0.0, format.bottomMargin());
+    style.headerLevel = std::clamp(format.headingLevel(), 0, 6);
+    if (const QTextList* list = block.textList()) {
+        // List items hang their text after the marker.
+        const double indent = 36.0 * std::max(1, list->format().indent());
+        style.headIndent = std::max(style.headIndent, indent);
+        style.firstLineHeadIndent = style.headIndent - 36.0;
+    }
+    return style;
+}
+
+QString listMarker(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    if (!list)
+        return {};
+    QString marker;
+    switch (list->format().style()) {
+    case QTextListFormat::ListDisc: marker = QStringLiteral("•"); break;
+    case QTextListFormat::ListCircle: marker = QStringLiteral("◦"); break;
+    case QTextListFormat::ListSquare: marker = QStringLiteral("▪"); break;
+    default: marker = list->itemText(block).trimmed(); break;
+    }
+    return u'\t' + marker + u'\t';
+}
+
+// Qt's style sheet parser drops fractional pixel lengths ("17.0px"). Pixels
+// count as points here, and points may be fractional, so the page's style
+// elements are given points instead.
+QString withPointLengths(const QString& html)
+{
+    static const QRegularExpression styleElement(QStringLiteral("(<style\\b[^>]*>)(.*?)(</style\\s*>)"),
+                                                 QRegularExpression::CaseInsensitiveOption
+                                                     | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression pixels(QStringLiteral("(\\d*\\.\\d+|\\d+)px\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString result;
+    qsizetype last = 0;
+    for (const QRegularExpressionMatch& match : styleElement.globalMatch(html)) {
+        result += QStringView(html).mid(last, match.capturedStart(2) - last);
+        result += match.captured(2).replace(pixels, QStringLiteral("\\1pt"));
+        last = match.capturedEnd(2);
+    }
+    result += QStringView(html).mid(last);
+    return result;
+}
+
+} // namespace
+
+std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error)
+{
+    // The importer measures fonts, which needs the GUI side of Qt.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        setError(error, Error(kHTMLImportErrorDomain, 1,
+                              QStringLiteral("Styled text can only be made by a program with a GUI application object.")));
+        return std::nullopt;
+    }
+    IsolatedDocument document;
+    document.setHtml(withPointLengths(QString::fromUtf8(html)));
+
+    AttributedString result;
+    bool first = true;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const ParagraphStyle paragraph = paragraphStyle(block);
+        if (!first)
+            result.append(QStringLiteral("\n"), result.length() > 0
+                                                     ? result.attributesAt(result.length() - 1)
+                                                     : characterAttributes(block.charFormat(), paragraph));
+        first = false;
+        const QString marker = listMarker(block);
+        if (!marker.isEmpty())
+            result.append(marker, characterAttributes(block.charFormat(), paragraph));
+        std::vector<std::pair<QString, QTextCharFormat>> pieces;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QString text = fragment.text();
+            text.remove(QChar(QChar::ObjectReplacementCharacter));
+            text.replace(QChar(QChar::ParagraphSeparator), QChar(u'\n'));
+            pieces.emplace_back(text, fragment.charFormat());
+        }
+        // The page's own line breaks leave a blank at a paragraph's end,
+        // which HTML never shows.
+        while (!pieces.empty()) {
+            QString& last = pieces.back().first;
+            while (last.endsWith(u' '))
+                last.chop(1);
+            if (!last.isEmpty())
+                break;
+            pieces.pop_back();
+        }
+        for (const auto& [text, format] : pieces)
+            result.append(text, characterAttributes(format, paragraph));
+    }
+    return result;
+}
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/AttributedString.h"
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <optional>
+
+namespace platform {
+
+// A complete HTML page (UTF-8, with its <style> sheet) as styled text:
+// headings, paragraphs, lists (their markers become text), bold, italic,
+// underline, strikethrough, monospaced text, links, colours and the style
+// sheet's fonts and sizes. Paragraphs are separated by line feeds; images
+// and other embedded objects are dropped, and nothing outside the page is
+// ever loaded. Needs a GUI application object; without one the answer is
+// an error, never a crash.
+std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr);
+
+inline constexpr const char* kHTMLImportErrorDomain = "HTMLImportErrorDomain";
+
+} // namespace platform

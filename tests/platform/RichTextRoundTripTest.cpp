@@ -1,0 +1,212 @@
+#include "platform/AttributedString.h"
+#include "platform/FileURL.h"
+#include "platform/FileWrapper.h"
+#include "platform/HTMLImport.h"
+#include "platform/RTFDWriter.h"
+#include "platform/RichText.h"
+#include "support/TestSupport.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+AttributeDictionary attributes(FontRef font)
+{
+    AttributeDictionary dictionary;
+    dictionary.set(NSFontAttributeName, std::move(font));
+    return dictionary;
+}
+
+void readBack(const AttributedString& text, QTextDocument& document, const QStringList& names = {})
+{
+    ASSERT_TRUE(readRichText(rtfFromAttributedString(text, names), document));
+}
+
+QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().text() == text)
+                return it.fragment().charFormat();
+    ADD_FAILURE() << "no fragment " << text.toStdString();
+    return {};
+}
+
+} // namespace
+
+TEST(AttributedString, RunsMergeAndAppendedTextTakesTheLastAttributes)
+{
+    const AttributeDictionary bold = attributes(fontWithTraits(QStringLiteral("Menlo"), 12, true, false));
+    AttributedString text(QStringLiteral("ab"), bold);
+    text.append(QStringLiteral("c"), bold);
+    text.append(QStringLiteral("d"), {});
+    text.appendString(QStringLiteral("\n"));
+    text.append(AttributedString::withAttachment(std::make_shared<TextAttachment>()));
+    EXPECT_EQ(text.string(), QStringLiteral("abcd\n") + QChar(NSAttachmentCharacter));
+    ASSERT_EQ(text.runs().size(), 3u);
+    EXPECT_EQ(text.runs()[0].length, 3);
+    EXPECT_EQ(text.runs()[1].length, 2);
+    EXPECT_TRUE(text.attributesAt(4).isEmpty());
+    EXPECT_TRUE(text.attributesAt(5).contains(NSAttachmentAttributeName));
+    EXPECT_EQ(text.attributesAt(1), bold);
+}
+
+TEST(AttributedString, FontTraitsSurviveTheirNames)
+{
+    const FontRef boldItalic = fontWithTraits(QStringLiteral("Menlo"), 13, true, true);
+    EXPECT_EQ(boldItalic->familyName(), QStringLiteral("Menlo"));
+    EXPECT_TRUE(fontIsBold(*boldItalic));
+    EXPECT_TRUE(fontIsItalic(*boldItalic));
+    const FontRef unknown = fontWithTraits(QStringLiteral("No Such Family"), 0, false, false);
+    EXPECT_EQ(unknown->familyName(), QStringLiteral("No Such Family"));
+    EXPECT_EQ(unknown->pointSize(), FontCatalog::kDefaultFontSize);
+    EXPECT_FALSE(fontIsBold(*unknown) || fontIsItalic(*unknown));
+}
+
+TEST(RTFDWriter, TextComesBackEscapesIncluded)
+{
+    const QString original = QStringLiteral("Braces {} and \\ back\tslash — café 京都 😀\nsecond") + QChar(0x2028)
+                           + QStringLiteral("line");
+    QTextDocument document;
+    readBack(AttributedString(original), document);
+    QString expected = original;
+    expected.replace(QChar(0x2028), u'\n'); // as plain text shows a line break
+    EXPECT_EQ(document.toPlainText(), expected);
+    // Everything outside ASCII is escaped.
+    const QByteArray rtf = rtfFromAttributedString(AttributedString(original));
+    EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) { return uchar(c) < 0x80; }));
+}
+
+TEST(RTFDWriter, CharacterStylesComeBack)
+{
+    AttributedString text;
+    AttributeDictionary styled = attributes(fontWithTraits(QStringLiteral("Helvetica Neue"), 17, true, true));
+    styled.set(NSUnderlineStyleAttributeName, NSUnderlineStyleSingle);
+    styled.set(NSStrikethroughStyleAttributeName, NSUnderlineStyleSingle);
+    styled.set(NSForegroundColorAttributeName, Color::withRGBA(1, 0, 0, 1));
+    styled.set(NSBackgroundColorAttributeName, Color::withRGBA(0, 0, 1, 1));
+    text.append(QStringLiteral("styled"), styled);
+    text.append(QStringLiteral("plain"), attributes(fontWithTraits(QStringLiteral("Menlo"), 12, false, false)));
+    AttributeDictionary link = attributes(fontWithTraits(QStringLiteral("Menlo"), 12, false, false));
+    link.set(NSLinkAttributeName, QUrl(QStringLiteral("https://example.org/a b?q=\"x\"")));
+    text.append(QStringLiteral("link"), link);
+
+    QTextDocument document;
+    readBack(text, document);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("styledplainlink"));
+    const QTextCharFormat first = formatOf(document, QStringLiteral("styled"));
+    EXPECT_EQ(first.fontPointSize(), 17);
+    EXPECT_EQ(first.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(first.fontItalic());
+    EXPECT_TRUE(first.fontUnderline());
+    EXPECT_TRUE(first.fontStrikeOut());
+    EXPECT_EQ(first.foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(first.background().color(), QColor(0, 0, 255));
+    EXPECT_EQ(first.fontFamilies().toStringList(), QStringList{QStringLiteral("Helvetica Neue")});
+
+    const QTextCharFormat plain = formatOf(document, QStringLiteral("plain"));
+    EXPECT_EQ(plain.fontWeight(), QFont::Normal);
+    EXPECT_FALSE(plain.fontItalic() || plain.fontUnderline() || plain.fontStrikeOut());
+    EXPECT_EQ(plain.fontFamilies().toStringList(), QStringList{QStringLiteral("Menlo")});
+    EXPECT_EQ(formatOf(document, QStringLiteral("link")).anchorHref(),
+              QStringLiteral("https://example.org/a%20b?q=%22x%22"));
+}
+
+TEST(RTFDWriter, AttachmentsBecomeUniquelyNamedFilesOfThePackage)
+{
+    auto first = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "one"});
+    auto second = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "two"});
+    auto sneaky = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("TXT.rtf"), "three"});
+    AttributedString text(QStringLiteral("see"));
+    for (const auto& attachment : {first, second, sneaky}) {
+        text.appendString(QStringLiteral("\n"));
+        text.append(AttributedString::withAttachment(attachment));
+    }
+    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
+    ASSERT_TRUE(package && package->isDirectory);
+    ASSERT_EQ(package->children.size(), 4u);
+    EXPECT_EQ(package->children[0].preferredFilename, kRTFDTextFileName);
+    EXPECT_EQ(package->children[1].preferredFilename, QStringLiteral("Plan {v2} é.pdf"));
+    EXPECT_EQ(package->children[2].preferredFilename, QStringLiteral("Plan {v2} é 2.pdf"));
+    EXPECT_EQ(package->children[3].preferredFilename, QStringLiteral("TXT 2.rtf"));
+    EXPECT_EQ(package->children[2].regularFileContents, "two");
+
+    QTextDocument document;
+    ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("see\n%1\n%1\n%1").arg(QChar(0xFFFC)));
+    QStringList names;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                names.append(it.fragment().charFormat().property(kRichTextAttachmentFileNameProperty).toString());
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Plan {v2} é.pdf"), QStringLiteral("Plan {v2} é 2.pdf"),
+                                  QStringLiteral("TXT 2.rtf")}));
+}
+
+TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRichText("{\\rtf1 a{{\\NeXTGraphic f.pdf \\width20 \\height40}}b\\par {\\NeXTGraphic g.pdf}", document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("a%1b\n%1").arg(QChar(0xFFFC)));
+    const QTextCharFormat format = formatOf(document, QString(QChar(0xFFFC)));
+    EXPECT_EQ(format.toImageFormat().name(), QStringLiteral("f.pdf"));
+    EXPECT_EQ(format.toImageFormat().width(), 1);
+    EXPECT_EQ(format.toImageFormat().height(), 2);
+}
+
+TEST(FileWrapper, WritesAtomicallyAndRefusesPathsAsNames)
+{
+    testsupport::TempDir dir;
+    const QUrl target = fileurl::fromPath(dir.filePath(QStringLiteral("doc.rtfd")), true);
+    testsupport::writeFile(dir.filePath(QStringLiteral("doc.rtfd")), "a plain file in the way");
+    ASSERT_TRUE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("TXT.rtf"), "new")})
+                    .writeToURL(target, true, nullptr));
+    EXPECT_EQ(testsupport::tree(dir.path()), (QStringList{QStringLiteral("doc.rtfd/"), QStringLiteral("doc.rtfd/TXT.rtf")}));
+
+    for (const QString& bad : {QStringLiteral("../escape"), QStringLiteral(".."), QString()}) {
+        Error error;
+        EXPECT_FALSE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("ok"), "1"),
+                                                 FileWrapper::regularFile(bad, "2")})
+                         .writeToURL(target, true, &error));
+        EXPECT_FALSE(error.localizedDescription().isEmpty());
+        // The old package stays whole and nothing is left beside it.
+        EXPECT_EQ(testsupport::tree(dir.path()),
+                  (QStringList{QStringLiteral("doc.rtfd/"), QStringLiteral("doc.rtfd/TXT.rtf")}));
+    }
+}
+
+TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
+{
+    const QByteArray page = R"(<html><head><style>h2 {font-size: 14.5px; font-family: Menlo}</style></head><body>
+        <h2>Head</h2><ul><li>one</li><li>two</li></ul><ol><li>first</li></ol>
+        <p><s>gone</s> <u>under</u> <span style="color: #00ff00">green</span> <img src="/etc/passwd">
+        <a href="https://example.org">site</a></p></body></html>)";
+    Error error;
+    const std::optional<AttributedString> text = attributedStringFromHTML(page, &error);
+    ASSERT_TRUE(text) << error.localizedDescription().toStdString();
+    const QStringList lines = text->string().split(u'\n');
+    ASSERT_EQ(lines.size(), 5) << text->string().toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Head"));
+    EXPECT_EQ(lines[1], QStringLiteral("\t•\tone"));
+    EXPECT_EQ(lines[3], QStringLiteral("\t1.\tfirst"));
+    EXPECT_FALSE(text->string().contains(QChar(NSAttachmentCharacter)));
+
+    const AttributeDictionary& head = text->attributesAt(0);
+    EXPECT_EQ(head.value(NSFontAttributeName)->font()->pointSize(), 14.5);
+    EXPECT_EQ(head.value(NSFontAttributeName)->font()->familyName(), QStringLiteral("Menlo"));
+    EXPECT_EQ(head.value(NSParagraphStyleAttributeName)->paragraphStyle()->headerLevel, 2);
+
+    const int last = int(text->string().lastIndexOf(QStringLiteral("gone")));
+    EXPECT_TRUE(text->attributesAt(last).contains(NSStrikethroughStyleAttributeName));
+    const int under = int(text->string().indexOf(QStringLiteral("under")));
+    EXPECT_TRUE(text->attributesAt(under).contains(NSUnderlineStyleAttributeName));
+    const int green = int(text->string().indexOf(QStringLiteral("green")));
+    EXPECT_EQ(text->attributesAt(green).value(NSForegroundColorAttributeName)->color()->rgba()->green, 1.0);
+    const int site = int(text->string().indexOf(QStringLiteral("site")));
+    EXPECT_EQ(*text->attributesAt(site).value(NSLinkAttributeName)->link(), QUrl(QStringLiteral("https://example.org")));
+}
