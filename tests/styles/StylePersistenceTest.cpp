@@ -326,11 +326,15 @@ TEST_F(StylePersistenceTest, AnExportUsesTheStylesSavedInTheSharedSuite)
     UserDefaults::standard().addSuite(kSuite);
     OTLNoteTextStyle::reloadStylesFromDefaults();
 
-    const QString css = std::make_shared<ExportNoteOperation>()->noteStylesCSSString();
+    const auto operation = std::make_shared<ExportNoteOperation>();
+    const QString css = operation->noteStylesCSSString();
     EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; color: "
                                + otl::rgbStringValue(Color::textColor())
                                + "; line-height: 1.5; text-align: center; text-decoration: none}\n"))
         << css.toStdString();
+    const auto page = operation->completeHTMLForHTMLFragment(QStringLiteral("<h1>Trip</h1>"));
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(QString::fromUtf8(*page).contains(css));
 
     // A save goes to this application's own domain; the suite keeps Ostrel's.
     const QByteArray ostrels = suite.data(OTLNoteTextStylesKey);
