@@ -27,6 +27,24 @@ if(NOT "Exec=notes-import" IN_LIST desktop OR NOT "Icon=${id}" IN_LIST desktop)
   message(FATAL_ERROR "the desktop entry does not start the program with its icon")
 endif()
 
+# The freedesktop validators, where they are installed.
+find_program(desktop_validate desktop-file-validate)
+if(desktop_validate)
+  execute_process(COMMAND ${desktop_validate} ${prefix}/share/applications/${id}.desktop
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0 OR out MATCHES "error:")
+    message(FATAL_ERROR "the desktop entry does not validate:\n${out}")
+  endif()
+endif()
+find_program(appstream_validate appstreamcli)
+if(appstream_validate)
+  execute_process(COMMAND ${appstream_validate} validate --no-net ${prefix}/share/metainfo/${id}.metainfo.xml
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the AppStream file does not validate:\n${out}")
+  endif()
+endif()
+
 # Once with the installed sample named, once with the default (found from
 # the program's own location).
 set(home ${WORK}/home)
