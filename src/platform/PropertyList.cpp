@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <plist/plist.h>
+#include <vector>
 
 namespace platform::plist {
 
@@ -21,6 +22,77 @@ struct NodeDeleter {
     void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using Node = std::unique_ptr<void, NodeDeleter>;
+
+// libplist aborts when a dictionary key it read holds a NUL, so binary
+// property lists are checked for such keys before they are handed over.
+// Anything malformed is left for libplist to refuse.
+bool binaryKeysHoldNul(const QByteArray& data)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const quint64 size = quint64(data.size());
+    if (size < 8 + 32 || !data.startsWith("bplist00"))
+        return false;
+    const auto readUInt = [&](quint64 at, unsigned width, quint64* out) {
+        if (width == 0 || width > 8 || at > size || width > size - at)
+            return false;
+        quint64 value = 0;
+        for (unsigned i = 0; i < width; ++i)
+            value = value << 8 | bytes[at + i];
+        *out = value;
+        return true;
+    };
+    const quint64 trailer = size - 32;
+    const unsigned offsetSize = bytes[trailer + 6];
+    const unsigned refSize = bytes[trailer + 7];
+    quint64 count = 0, tableOffset = 0;
+    readUInt(trailer + 8, 8, &count);
+    readUInt(trailer + 24, 8, &tableOffset);
+    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || tableOffset >= trailer ||
+        count > (trailer - tableOffset) / offsetSize)
+        return false;
+    const auto objectOffset = [&](quint64 ref, quint64* out) {
+        return ref < count && readUInt(tableOffset + ref * offsetSize, offsetSize, out) && *out < trailer;
+    };
+    // The marker's count, read from the following integer when it is 0xF.
+    const auto objectCount = [&](quint64 at, quint64* start, quint64* out) {
+        const unsigned info = bytes[at] & 0x0F;
+        *start = at + 1;
+        if (info != 0x0F) {
+            *out = info;
+            return true;
+        }
+        if (at + 1 >= size || (bytes[at + 1] & 0xF0) != 0x10)
+            return false;
+        const unsigned width = 1u << (bytes[at + 1] & 0x0F);
+        *start = at + 2 + width;
+        return readUInt(at + 2, width, out);
+    };
+    std::vector<bool> checked(size_t(count), false);
+    for (quint64 object = 0; object < count; ++object) {
+        quint64 at = 0, start = 0, entries = 0;
+        if (!objectOffset(object, &at) || (bytes[at] & 0xF0) != 0xD0 || !objectCount(at, &start, &entries) ||
+            entries > size / refSize)
+            continue;
+        for (quint64 i = 0; i < entries; ++i) {
+            quint64 key = 0, keyAt = 0, textStart = 0, length = 0;
+            if (!readUInt(start + i * refSize, refSize, &key) || key >= count || checked[size_t(key)])
+                continue;
+            checked[size_t(key)] = true;
+            if (!objectOffset(key, &keyAt) || !objectCount(keyAt, &textStart, &length))
+                continue;
+            const unsigned type = bytes[keyAt] & 0xF0;
+            const unsigned unit = type == 0x50 ? 1 : type == 0x60 ? 2 : 0;
+            if (unit == 0 || length > size || textStart > size || length * unit > size - textStart)
+                continue;
+            for (quint64 u = 0; u < length; ++u) {
+                const quint64 p = textStart + u * unit;
+                if (bytes[p] == 0 && (unit == 1 || bytes[p + 1] == 0))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
 
 Error plistError(const QString& description)
 {
@@ -119,11 +191,10 @@ QVariant fromNode(plist_t node)
         return list;
     }
     case PLIST_STRING: {
-        char* text = nullptr;
-        plist_get_string_val(node, &text);
-        QString result = QString::fromUtf8(text);
-        free(text);
-        return result;
+        // By pointer and length: the copying accessor aborts on an embedded NUL.
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return text ? QString::fromUtf8(text, qsizetype(length)) : QString();
     }
     case PLIST_BOOLEAN: {
         uint8_t flag = 0;
@@ -188,7 +259,7 @@ std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format for
 std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error)
 {
     plist_t root = nullptr;
-    if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX))
+    if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX) && !binaryKeysHoldNul(data))
         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
     if (!root) {
         setError(error, plistError(QStringLiteral("The data isn’t a property list in a known format.")));

@@ -63,9 +63,18 @@ QString fitted(const QString& name, const QString& suffix)
         extension.clear();
         extensionUnits = extensionBytes = 0;
     }
-    stem = leftUnits(stem, kMaximumFileNameLength - suffix.size() - extensionUnits);
-    stem = leftBytes(stem, kMaximumFileNameLength - utf8Length(suffix) - extensionBytes);
-    return platform::pathutil::appendingPathExtension(stem + suffix, extension);
+    const auto cut = [&](const QString& s) {
+        return leftBytes(leftUnits(s, kMaximumFileNameLength - suffix.size() - extensionUnits),
+                         kMaximumFileNameLength - utf8Length(suffix) - extensionBytes);
+    };
+    QString cutStem = cut(stem);
+    // A stem cut away entirely would leave ".<extension>", a hidden file.
+    if (cutStem.isEmpty() && !stem.isEmpty() && !extension.isEmpty()) {
+        extension.clear();
+        extensionUnits = extensionBytes = 0;
+        cutStem = cut(name);
+    }
+    return platform::pathutil::appendingPathExtension(cutStem + suffix, extension);
 }
 
 } // namespace
@@ -83,8 +92,11 @@ QString stringSanitizedForFileName(const QString& name)
     result.replace(QChar(u'\0'), u'-');
     result.removeIf([](QChar c) { return platform::charset::isNewline(c.unicode()); });
 
-    if (result.size() > kMaximumFileNameLength || utf8Length(result) > kMaximumFileNameLength)
+    if (result.size() > kMaximumFileNameLength || utf8Length(result) > kMaximumFileNameLength) {
         result = trimmed(fitted(result, QString()));
+        if (result.startsWith(u'.'))
+            result[0] = u'-';
+    }
     return result;
 }
 

@@ -3,6 +3,8 @@
 #include "text/FileNames.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using fw::makeFilenameUniqueInDirectoryAtURL;
@@ -93,4 +95,27 @@ TEST(UniqueName, AFullLengthNameStillGetsAFreshName)
     EXPECT_LE(next.size(), 255);
     EXPECT_TRUE(next.endsWith(s(" 1.html")));
     EXPECT_FALSE(QFile::exists(dir.filePath(next)));
+}
+
+TEST(Sanitize, ALongExtensionNeverLeavesAHiddenName)
+{
+    // Found by fuzzing: the extension left no byte for a three-byte stem
+    // character, and the name came out as ".<extension>".
+    const QString stem(10, QChar(0x4E00));
+    const QString extension(84, QChar(0x4E01));
+    const QString result = stringSanitizedForFileName(stem + u'.' + extension);
+    EXPECT_FALSE(result.startsWith(u'.'));
+    EXPECT_TRUE(result.startsWith(QChar(0x4E00)));
+    EXPECT_LE(result.toUtf8().size(), fw::kMaximumFileNameLength);
+    EXPECT_EQ(stringSanitizedForFileName(result), result);
+
+    // The same with a counter added for a name that is taken.
+    QTemporaryDir dir;
+    const QUrl url = platform::fileurl::fromPath(dir.path(), true);
+    const QString taken = stringSanitizedForFileName(stem + u'.' + extension);
+    QFile(dir.filePath(taken)).open(QIODevice::WriteOnly);
+    const QString fresh = makeFilenameUniqueInDirectoryAtURL(taken, url);
+    EXPECT_NE(fresh, taken);
+    EXPECT_FALSE(fresh.startsWith(u'.'));
+    EXPECT_LE(fresh.toUtf8().size(), fw::kMaximumFileNameLength);
 }
