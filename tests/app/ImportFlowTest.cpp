@@ -87,8 +87,7 @@ TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
 TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
 {
     testsupport::TempDir dir;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    const testsupport::ScopedEnvironment environment{{"XDG_DATA_HOME", dir.path()}};
     const QString folder = dir.filePath(QStringLiteral("group.app.ostrel/Notes Import"));
     testsupport::writeFile(folder + QStringLiteral("/Personal/Old/note.html"), "old");
     testsupport::writeFile(folder + QStringLiteral("/Notes Import.plist"), "old");
@@ -105,7 +104,6 @@ TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
     testsupport::writeFile(dir.filePath(QStringLiteral("group.app.ostrel")), "in the way");
     EXPECT_FALSE(app::prepareImportFolder(&error));
     EXPECT_FALSE(error.localizedDescription().isEmpty());
-    qputenv("XDG_DATA_HOME", saved);
 }
 
 TEST(ImportFlow, OpenOstrelAnswersOnTheMainQueue)

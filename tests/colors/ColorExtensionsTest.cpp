@@ -19,16 +19,7 @@ const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
 // Standard user defaults in a fresh config folder for one test.
 class DefaultsFixture : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        platform::setAppearance(platform::Appearance::Light);
-    }
+    void TearDown() override { platform::setAppearance(platform::Appearance::Light); }
 
     void store(const QVariant& value)
     {
@@ -43,8 +34,7 @@ protected:
         store(*data);
     }
 
-    testsupport::TempDir m_dir;
-    QByteArray m_oldConfig;
+    testsupport::PrivateHome m_home;
 };
 
 Color::RGBA rgbaOf(const ColorPtr& color)

@@ -14,18 +14,6 @@ namespace {
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        qputenv("XDG_DATA_HOME", m_oldData);
-    }
 
     // Writes a domain file the way another program would.
     void writeDomain(const QString& domain, const QVariantMap& values, plist::Format format)
@@ -36,9 +24,8 @@ protected:
         testsupport::writeFile(UserDefaults::pathForDomain(domain), *bytes);
     }
 
-    testsupport::TempDir m_dir;
-    QByteArray m_oldConfig;
-    QByteArray m_oldData;
+    testsupport::PrivateHome m_home;
+    testsupport::TempDir& m_dir = m_home.dir;
 };
 
 TEST_F(UserDefaultsTest, OwnDomainWinsOverSuitesInOrder)

@@ -34,6 +34,24 @@ QUrl TempDir::url() const
     return platform::fileurl::fromPath(m_dir.path(), true);
 }
 
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values)
+{
+    for (const auto& [name, value] : values) {
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qputenv(name, value.toUtf8());
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        if (it->second)
+            qputenv(it->first, *it->second);
+        else
+            qunsetenv(it->first);
+    }
+}
+
 void writeFile(const QString& path, const QByteArray& contents)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -46,19 +46,7 @@ public:
 
 class AppDelegateTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
-        delegate.setTerminateHandler([this] { ++terminated; });
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        qputenv("XDG_DATA_HOME", m_oldData);
-    }
+    void SetUp() override { delegate.setTerminateHandler([this] { ++terminated; }); }
 
     // Launches and waits until the library has been opened (or not).
     bool launch()
@@ -90,14 +78,12 @@ protected:
         EXPECT_EQ(alerts.shown[0].window, delegate.window());
     }
 
-    testsupport::TempDir home;
+    testsupport::PrivateHome privateHome;
+    testsupport::TempDir& home = privateHome.dir;
     testsupport::AlertRecorder alerts;
     FakeWorkspace workspace;
     AppDelegate delegate{&workspace};
     int terminated = 0;
-
-private:
-    QByteArray m_oldConfig, m_oldData;
 };
 
 const QString kLibraryKey = QString::fromLatin1(AppDelegate::kNotesLibraryPathKey);
