@@ -11,22 +11,15 @@ using namespace platform;
 
 namespace {
 
-class NoteTextStyleTest : public testing::Test {
+using stylestest::customStyle;
+using stylestest::saveStyles;
+
+class NoteTextStyleTest : public stylestest::CatalogueTest {
 protected:
-    void SetUp() override { reset(); }
     void TearDown() override
     {
-        reset();
+        CatalogueTest::TearDown();
         UserDefaults::standard().removeObject(OTLNoteTextStyleDefaultIdentifierKey);
-    }
-    static void reset() { stylestest::resetCatalogue(); }
-    static void saveStyles(QList<OTLNoteTextStyleRef> styles) { stylestest::saveStyles(std::move(styles)); }
-    static OTLNoteTextStyleRef customStyle(const QString& name)
-    {
-        auto style = OTLNoteTextStyle::create();
-        style->setType(OTLNoteTextStyleTypeCustom);
-        style->setName(name);
-        return style;
     }
 };
 
@@ -137,9 +130,6 @@ TEST_F(NoteTextStyleTest, FontNameAndSizeReplaceTheFont)
 
 TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 {
-    EXPECT_EQ(OTLNoteTextStyle::keyPathsForValuesAffectingFontName(), QSet<QString>{"font"});
-    EXPECT_EQ(OTLNoteTextStyle::keyPathsForValuesAffectingFontSize(), QSet<QString>{"font"});
-
     auto style = OTLNoteTextStyle::create();
     QStringList heard;
     const auto nameToken = style->addObserver("fontName", [&](OTLNoteTextStyle&, const QString& key) {

@@ -70,25 +70,8 @@ int countOf(const std::string& haystack, const std::string& needle)
     return count;
 }
 
-OTLNoteTextStyleRef customStyle(const QString& name)
-{
-    auto style = OTLNoteTextStyle::create();
-    style->setType(OTLNoteTextStyleTypeCustom);
-    style->setName(name);
-    return style;
-}
-
-OTLNoteTextStyleRef centredTitle()
-{
-    auto title = OTLNoteTextStyle::defaultTitleNoteTextStyle();
-    title->setFont(FontCatalog::shared().fontWithName("Menlo", 20));
-    ParagraphStyle paragraph = title->paragraphStyle();
-    paragraph.alignment = TextAlignment::Center;
-    paragraph.paragraphSpacing = 6;
-    paragraph.lineHeightMultiple = 1.5;
-    title->setParagraphStyle(paragraph);
-    return title;
-}
+using stylestest::centredTitle;
+using stylestest::customStyle;
 
 class StylePersistenceTest : public testing::Test {
 protected:
