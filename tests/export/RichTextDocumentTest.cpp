@@ -174,8 +174,12 @@ TEST_F(RichTextNote, TheStyleSheetGoesInBeforeTheBody)
 TEST_F(RichTextNote, EveryPageOfAnExportHasTheFirstPagesStyleSheet)
 {
     const std::optional<QByteArray> first = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    const QString css = m_operation->noteStylesCSSString();
     OTLNoteTextStyle::titleNoteTextStyle()->setFontSize(31);
     const std::optional<QByteArray> second = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    EXPECT_EQ(m_operation->noteStylesCSSString(), css);
+    // A new export takes the changed style.
+    EXPECT_TRUE(std::make_shared<ExportNoteOperation>()->noteStylesCSSString().contains("font-size: 31.0px"));
     OTLNoteTextStyle::reloadStylesFromDefaults();
     ASSERT_TRUE(first && second);
     EXPECT_EQ(*first, *second);
