@@ -59,19 +59,10 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     ASSERT_FALSE(run.operation->operationError()) << run.operation->operationError()->localizedDescription().toStdString();
     ASSERT_TRUE(run.operation->plistURL());
 
-    EXPECT_EQ(tree(run.destination), (QStringList{
-                                         QStringLiteral("Notes Import.plist"),
-                                         QStringLiteral("Work 1/"),
-                                         QStringLiteral("Work 1/Notes/"),
-                                         QStringLiteral("Work 1/Notes/Secret.html"),
-                                         QStringLiteral("Work/"),
-                                         QStringLiteral("Work/Notes/"),
-                                         QStringLiteral("Work/Notes/Same 1.html"),
-                                         QStringLiteral("Work/Notes/Same.html"),
-                                         QStringLiteral("Work/Notes/Same.rtfd/"),
-                                         QStringLiteral("Work/Notes/Same.rtfd/TXT.rtf"),
-                                         QStringLiteral("Work/Notes/Sub-folder/"),
-                                     }));
+    EXPECT_EQ(tree(run.destination),
+              (QStringList{"Notes Import.plist", "Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html", "Work/",
+                           "Work/Notes/", "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/",
+                           "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
     const QString same = run.destination + QStringLiteral("/Work/Notes/Same.html");
     EXPECT_EQ(testsupport::readFile(same), QStringLiteral("<div>one — 1</div>").toUtf8());
     const QUrl sameURL = platform::fileurl::fromPath(same, false);
@@ -146,42 +137,6 @@ TEST(Export, AnEmptyLibraryStillGetsAManifest)
     EXPECT_TRUE(run.manifest().contains(QStringLiteral("Options")));
 }
 
-TEST(Export, CancellingDuringEnumerationWritesNothing)
-{
-    auto app = libraryApp(kTwoAccounts);
-    Export run(app);
-    std::weak_ptr<ExportNoteOperation> weak = run.operation;
-    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.body"))
-            if (auto operation = weak.lock())
-                operation->cancel();
-    });
-    runToEnd(run.operation);
-    EXPECT_TRUE(tree(run.destination).isEmpty());
-    EXPECT_FALSE(run.operation->plistURL());
-    EXPECT_FALSE(run.operation->operationError());
-}
-
-TEST(Export, CancellingBetweenNotesStopsBeforeTheNextOne)
-{
-    auto app = libraryApp(kTwoAccounts);
-    Export run(app);
-    std::weak_ptr<ExportNoteOperation> weak = run.operation;
-    // The first note's dates are read after its file is written.
-    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.creationDate") && request.objectID == QLatin1String("n1"))
-            if (auto operation = weak.lock())
-                operation->cancel();
-    });
-    runToEnd(run.operation);
-    EXPECT_TRUE(QFile::exists(run.destination + QStringLiteral("/Work/Notes/Same.html")));
-    EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Work/Notes/Same 1.html")));
-    EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Work 1")));
-    EXPECT_FALSE(run.operation->plistURL());
-    EXPECT_FALSE(run.operation->operationError());
-    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 1);
-}
-
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
 {
     testsupport::TempDir root;
@@ -249,30 +204,44 @@ TEST(Export, NamesThatSanitizeToNothingGetAFallback)
         "notes": [{"id": "n", "name": "   ", "body": "x"}, {"id": "m", "body": "y"}]})"));
     runToEnd(run.operation);
     ASSERT_TRUE(run.operation->plistURL());
-    EXPECT_EQ(tree(run.destination), (QStringList{
-                                         QStringLiteral("Notes Import.plist"),
-                                         QStringLiteral("Untitled Account/"),
-                                         QStringLiteral("Untitled Account/Untitled Folder/"),
-                                         QStringLiteral("Untitled Account/Untitled Folder/Untitled Note 1.html"),
-                                         QStringLiteral("Untitled Account/Untitled Folder/Untitled Note.html"),
-                                     }));
+    EXPECT_EQ(tree(run.destination),
+              (QStringList{"Notes Import.plist", "Untitled Account/", "Untitled Account/Untitled Folder/",
+                           "Untitled Account/Untitled Folder/Untitled Note 1.html",
+                           "Untitled Account/Untitled Folder/Untitled Note.html"}));
 }
 
-TEST(Export, CancellingBetweenAccountsStopsBeforeTheNextAccountFolder)
+TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
 {
-    auto app = libraryApp(R"({"accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
-        "folders": [{"id": "f1", "name": "F", "notes": ["n1"]}, {"id": "f2", "name": "G", "notes": ["n2"]}],
-        "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n2", "name": "M", "body": "y"}]})");
-    Export run(app);
-    std::weak_ptr<ExportNoteOperation> weak = run.operation;
-    // The last request of the first account's export.
-    app->setRequestObserver([weak](const LibraryNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.modificationDate") && request.objectID == QLatin1String("n1"))
-            if (auto operation = weak.lock())
-                operation->cancel();
-    });
-    runToEnd(run.operation);
-    EXPECT_EQ(tree(run.destination), (QStringList{QStringLiteral("One/"), QStringLiteral("One/F/"), QStringLiteral("One/F/N.html")}));
-    EXPECT_FALSE(run.operation->plistURL());
-    EXPECT_FALSE(run.operation->operationError());
+    const QByteArray twoAccounts = R"({"accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
+        "folders": [{"id": "f1", "name": "F", "notes": ["n1", "n3"]}, {"id": "f2", "name": "G", "notes": ["n2"]}],
+        "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n3", "name": "O", "body": "z"}, {"id": "n2", "name": "M", "body": "y"}]})";
+    struct Case {
+        const char* what;
+        const char* objectID; // any object when empty
+        QStringList written;
+        int notes;
+    };
+    // A note's dates are read after its file is written; the last note's
+    // modification date is the account's last request.
+    const Case cases[] = {
+        {"note.body", "", {}, 0},
+        {"note.creationDate", "n1", {"One/", "One/F/", "One/F/N.html"}, 1},
+        {"note.modificationDate", "n3", {"One/", "One/F/", "One/F/N.html", "One/F/O.html"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto app = libraryApp(twoAccounts);
+        Export run(app);
+        std::weak_ptr<ExportNoteOperation> weak = run.operation;
+        app->setRequestObserver([weak, &c](const LibraryNotesApplication::Request& request) {
+            if (request.what == QLatin1String(c.what) && (!*c.objectID || request.objectID == QLatin1String(c.objectID)))
+                if (auto operation = weak.lock())
+                    operation->cancel();
+        });
+        runToEnd(run.operation);
+        EXPECT_EQ(tree(run.destination), c.written);
+        EXPECT_FALSE(run.operation->plistURL());
+        EXPECT_FALSE(run.operation->operationError());
+        EXPECT_EQ(run.operation->progress()->completedUnitCount(), c.notes);
+    }
 }
