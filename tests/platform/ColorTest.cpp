@@ -104,6 +104,7 @@ TEST(Color, HSBRoundTripsThroughRGB)
 TEST(Color, ColourListsAndMissingKeys)
 {
     EXPECT_FALSE(ColorList::named(QStringLiteral("Nope")));
+    EXPECT_FALSE(Color::named(QStringLiteral("NoSuchColor")));
     const auto apple = ColorList::named(QStringLiteral("Apple"));
     ASSERT_TRUE(apple);
     EXPECT_TRUE(apple->allKeys().contains(QStringLiteral("Black")));
@@ -133,18 +134,6 @@ TEST(Color, SystemColoursFollowTheAppearance)
     const auto dark = background->usingColorSpace(Space::DeviceRGB)->rgba();
     EXPECT_LT(dark->red, 0.5);
     EXPECT_GT(text->usingColorSpace(Space::DeviceRGB)->rgba()->red, 0.5);
-}
-
-TEST(Color, NamedColoursComeFromResources)
-{
-    for (const char* name : {"PowerColor", "YellowHighlightColor", "GreenHighlightColor", "BlueHighlightColor",
-                             "PinkHighlightColor", "PurpleHighlightColor"}) {
-        const ColorRef color = Color::named(QString::fromLatin1(name));
-        ASSERT_TRUE(color) << name;
-        EXPECT_EQ(color->catalogNameComponent(), QString::fromLatin1(name));
-        ASSERT_TRUE(color->usingColorSpace(Space::DeviceRGB)) << name;
-    }
-    EXPECT_FALSE(Color::named(QStringLiteral("NoSuchColor")));
 }
 
 TEST(Color, ShadowBlendsTowardBlackAndKeepsAlpha)

@@ -5,7 +5,7 @@
 
 #include <QSize>
 #include <gtest/gtest.h>
-#include <plist/plist.h>
+#include <algorithm>
 
 using platform::Color;
 using platform::ColorRef;
@@ -54,58 +54,13 @@ void expectRefused(const QByteArray& data, const QStringList& allowed, const cha
 
 const QStringList kAll{"NSArray", "NSDictionary", "NSString", "NSNumber", "NSData", "NSColor"};
 
-// Walks a libplist node and checks every UID it holds is below `count`.
-bool uidsInRange(plist_t node, uint64_t count)
+// Whether every UID inside `value` points into a table of `count` objects.
+bool uidsInRange(const QVariant& value, qsizetype count)
 {
-    switch (plist_get_node_type(node)) {
-    case PLIST_UID: {
-        uint64_t value = 0;
-        plist_get_uid_val(node, &value);
-        return value < count;
-    }
-    case PLIST_ARRAY:
-        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
-            if (!uidsInRange(plist_array_get_item(node, i), count))
-                return false;
-        return true;
-    case PLIST_DICT: {
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        bool ok = true;
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, iter, &key, &item);
-            if (!key)
-                break;
-            ok = ok && uidsInRange(item, count);
-            free(key);
-        }
-        free(iter);
-        return ok;
-    }
-    default:
-        return true;
-    }
-}
-
-std::string stringOf(plist_t node)
-{
-    if (!node || plist_get_node_type(node) != PLIST_STRING)
-        return "<not a string>";
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    std::string result(text);
-    free(text);
-    return result;
-}
-
-uint64_t uidOf(plist_t node)
-{
-    uint64_t value = UINT64_MAX;
-    if (node && plist_get_node_type(node) == PLIST_UID)
-        plist_get_uid_val(node, &value);
-    return value;
+    if (value.metaType() == QMetaType::fromType<PropertyListUID>())
+        return value.value<PropertyListUID>().value < quint64(count);
+    const QVariantList items = value.typeId() == QMetaType::QVariantMap ? value.toMap().values() : value.toList();
+    return std::all_of(items.begin(), items.end(), [count](const QVariant& item) { return uidsInRange(item, count); });
 }
 
 } // namespace
@@ -114,51 +69,41 @@ TEST(KeyedArchiver, WritesAWellFormedKeyedArchive)
 {
     const QByteArray data = archive(QVariantMap{{"name", "Snow"}, {"colour", QVariant::fromValue(Color::white())}});
     ASSERT_TRUE(data.startsWith("bplist00"));
+    const QVariantMap root = platform::plist::propertyListFromData(data, nullptr).value_or(QVariant()).toMap();
+    EXPECT_EQ(root["$archiver"], "NSKeyedArchiver");
+    EXPECT_EQ(root["$version"].toLongLong(), 100000);
+    const QVariantList objects = root["$objects"].toList();
+    ASSERT_FALSE(objects.isEmpty());
+    EXPECT_EQ(objects[0], "$null");
+    EXPECT_TRUE(uidsInRange(root, objects.size()));
+    const auto at = [&](const QVariant& ref) { return objects.value(qsizetype(ref.value<PropertyListUID>().value)); };
 
-    plist_t root = nullptr;
-    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
-    ASSERT_TRUE(root);
-    EXPECT_EQ(stringOf(plist_dict_get_item(root, "$archiver")), "NSKeyedArchiver");
-    uint64_t version = 0;
-    plist_get_uint_val(plist_dict_get_item(root, "$version"), &version);
-    EXPECT_EQ(version, 100000u);
-
-    plist_t objects = plist_dict_get_item(root, "$objects");
-    ASSERT_EQ(plist_get_node_type(objects), PLIST_ARRAY);
-    const uint32_t count = plist_array_get_size(objects);
-    EXPECT_EQ(stringOf(plist_array_get_item(objects, 0)), "$null");
-    EXPECT_TRUE(uidsInRange(objects, count));
-
-    const uint64_t top = uidOf(plist_dict_get_item(plist_dict_get_item(root, "$top"), "root"));
-    ASSERT_LT(top, count);
-    plist_t dictionary = plist_array_get_item(objects, uint32_t(top));
-    plist_t dictionaryClass = plist_array_get_item(objects, uint32_t(uidOf(plist_dict_get_item(dictionary, "$class"))));
-    EXPECT_EQ(stringOf(plist_dict_get_item(dictionaryClass, "$classname")), "NSDictionary");
-    plist_t chain = plist_dict_get_item(dictionaryClass, "$classes");
-    ASSERT_EQ(plist_array_get_size(chain), 2u);
-    EXPECT_EQ(stringOf(plist_array_get_item(chain, 1)), "NSObject");
+    const QVariantMap dictionary = at(root["$top"].toMap()["root"]).toMap();
+    const QVariantMap dictionaryClass = at(dictionary["$class"]).toMap();
+    EXPECT_EQ(dictionaryClass["$classname"], "NSDictionary");
+    const QVariantList chain = dictionaryClass["$classes"].toList();
+    ASSERT_EQ(chain.size(), 2);
+    EXPECT_EQ(chain[1], "NSObject");
 
     // Keys and values pair up; the colour is an object of class NSColor.
-    plist_t keys = plist_dict_get_item(dictionary, "NS.keys");
-    plist_t values = plist_dict_get_item(dictionary, "NS.objects");
-    ASSERT_EQ(plist_array_get_size(keys), 2u);
-    ASSERT_EQ(plist_array_get_size(values), 2u);
+    const QVariantList keys = dictionary["NS.keys"].toList();
+    const QVariantList values = dictionary["NS.objects"].toList();
+    ASSERT_EQ(keys.size(), 2);
+    ASSERT_EQ(values.size(), 2);
     bool sawColour = false;
-    for (uint32_t i = 0; i < 2; ++i) {
-        const std::string key = stringOf(plist_array_get_item(objects, uint32_t(uidOf(plist_array_get_item(keys, i)))));
-        plist_t value = plist_array_get_item(objects, uint32_t(uidOf(plist_array_get_item(values, i))));
+    for (int i = 0; i < 2; ++i) {
+        const QString key = at(keys[i]).toString();
+        const QVariantMap value = at(values[i]).toMap();
         if (key == "name") {
-            EXPECT_EQ(stringOf(value), "Snow");
+            EXPECT_EQ(at(values[i]), "Snow");
         } else {
             ASSERT_EQ(key, "colour");
-            plist_t colourClass = plist_array_get_item(objects, uint32_t(uidOf(plist_dict_get_item(value, "$class"))));
-            EXPECT_EQ(stringOf(plist_dict_get_item(colourClass, "$classname")), "NSColor");
-            EXPECT_TRUE(plist_dict_get_item(value, "NSColorSpace"));
+            EXPECT_EQ(at(value["$class"]).toMap()["$classname"], "NSColor");
+            EXPECT_TRUE(value.contains("NSColorSpace"));
             sawColour = true;
         }
     }
     EXPECT_TRUE(sawColour);
-    plist_free(root);
 }
 
 TEST(KeyedArchiver, RoundTripsValuesAndColours)
