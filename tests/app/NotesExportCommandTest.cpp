@@ -23,13 +23,7 @@ struct Result {
 // Base directories of one test, so no run reads or writes the user's own.
 class TestHome {
 public:
-    TestHome()
-    {
-        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        m_environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_dir.filePath(QStringLiteral("system")));
-        m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog());
-    }
+    TestHome() { m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog()); }
     const QProcessEnvironment& environment() const { return m_environment; }
     QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
     QString importFolder() const { return dataHome() + QStringLiteral("/group.app.ostrel/Notes Import"); }
@@ -37,7 +31,7 @@ public:
 
 private:
     testsupport::TempDir m_dir;
-    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
 };
 
 Result runProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)

@@ -22,10 +22,7 @@ class NotesExportFaults : public testing::Test, protected ExportScene {
 protected:
     QProcessEnvironment environment(const QString& fileFault = QString()) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), work.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("XDG_DATA_DIRS"), work.filePath(QStringLiteral("system")));
+        QProcessEnvironment environment = privateEnvironment(work);
         if (!fileFault.isEmpty())
             environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
         return environment;

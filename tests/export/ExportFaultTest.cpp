@@ -20,11 +20,9 @@ protected:
     // waiting, once `afterNotes` notes are written.
     void run(int afterNotes = -1, std::function<void()> afterNote = {})
     {
-        platform::Error error;
-        const auto loaded = NotesLibrary::load(library.path, &error);
-        ASSERT_TRUE(loaded) << error.localizedDescription().toStdString();
-        operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(loaded),
-                                                               platform::fileurl::fromPath(destination, true));
+        const auto app = loadedApp(library.path);
+        ASSERT_TRUE(app);
+        operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
         QObject context;
         onNotesWritten(operation->progress(), afterNotes, &context, std::move(afterNote));
         runToEnd(operation);

@@ -92,10 +92,9 @@ TEST(NotesLibrary, SavingAnAttachmentCopiesItsFileOrSavesNothing)
         "notes": [{"id": "n", "body": "x", "attachments": ["a", "gone"]}],
         "attachments": [{"id": "a", "name": "report.pdf", "file": "files/report.pdf"},
                         {"id": "gone", "name": "gone.pdf", "file": "files/gone.pdf"}]})");
-    platform::Error error;
-    auto library = NotesLibrary::load(dir.path(), &error);
-    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
-    auto note = LibraryNotesApplication::make(library)->accounts()[0]->folders()[0]->notes()[0];
+    const auto app = testsupport::loadedApp(dir.path());
+    ASSERT_TRUE(app);
+    auto note = app->accounts()[0]->folders()[0]->notes()[0];
     const auto attachments = note->attachments();
     ASSERT_EQ(attachments.size(), 2);
 
@@ -119,8 +118,7 @@ TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
 
 TEST(NotesLibrary, BundledSampleLoads)
 {
-    platform::Error error;
-    auto library = NotesLibrary::load(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"), &error);
-    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
-    EXPECT_GE(library->accounts().size(), 2u);
+    const auto app = testsupport::loadedApp(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"));
+    ASSERT_TRUE(app);
+    EXPECT_GE(app->accounts().size(), 2);
 }

@@ -218,11 +218,9 @@ TEST(RichTextExport, SampleLibraryPDFNote)
     testsupport::TempDir root;
     const QString destination = root.filePath(QStringLiteral("Notes Import"));
     QDir().mkpath(destination);
-    platform::Error error;
-    auto library = NotesLibrary::load(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"), &error);
-    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
-    auto operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(library),
-                                                                platform::fileurl::fromPath(destination, true));
+    const auto app = testsupport::loadedApp(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"));
+    ASSERT_TRUE(app);
+    auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
     testsupport::runToEnd(operation);
     ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
 

@@ -190,15 +190,6 @@ TEST_F(StylePersistenceTest, BadSavedDataReadsAsNothingSavedAndIsLoggedOncePerRe
     const auto rootArchive = [](const QVariant& value) {
         return KeyedArchiver::archivedData(value, true, nullptr).value_or(QByteArray());
     };
-    QVariantList deep{"$null"};
-    for (quint64 i = 1; i <= 400; ++i)
-        deep.append(QVariantMap{{"NS.objects", QVariantList{uid(i + 1)}}, {"$class", uid(402)}});
-    deep.append(QVariantMap{{"NS.objects", QVariantList{}}, {"$class", uid(402)}});
-    deep.append(QVariantMap{{"$classname", "NSArray"}, {"$classes", QVariantList{"NSArray", "NSObject"}}});
-    QVariantList cycle = objectsOf(good);
-    QVariantMap array = cycle[1].toMap();
-    array["NS.objects"] = QVariantList{uid(1)};
-    cycle[1] = array;
 
     const std::pair<const char*, QVariant> cases[] = {
         {"truncated", good.left(good.size() / 2)},
@@ -213,8 +204,6 @@ TEST_F(StylePersistenceTest, BadSavedDataReadsAsNothingSavedAndIsLoggedOncePerRe
          })},
         {"paragraph style as a colour", edited([](QVariantMap& f, QVariantList&) { f["paragraphStyle"] = f.value("foregroundColor"); })},
         {"UID out of range", edited([](QVariantMap& f, QVariantList&) { f["paragraphStyle"] = uid(100000); })},
-        {"a cycle", keyedArchive(cycle)},
-        {"deep nesting", keyedArchive(deep)},
     };
     for (const auto& [what, value] : cases) {
         SCOPED_TRACE(what);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -52,6 +53,10 @@ private:
     ScopedEnvironment m_environment{{"XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config"))},
                                     {"XDG_DATA_HOME", dir.filePath(QStringLiteral("data"))}};
 };
+
+// This process's environment with settings and data ("config", "data",
+// "system") below `dir`, for a program the test starts.
+QProcessEnvironment privateEnvironment(const TempDir& dir);
 
 // Every file and folder below `root`, as sorted relative paths ("a/", "a/b.html").
 QStringList tree(const QString& root);

@@ -35,22 +35,6 @@ QString plain(const QByteArray& rtf)
 
 } // namespace
 
-TEST(RichText, TokenizesWordsParametersSymbolsAndText)
-{
-    platform::RichTextTokenizer tokenizer("{\\fs-24 ab\\'e9\\\\\\b0}");
-    std::vector<platform::RichTextToken> tokens;
-    while (!tokenizer.atEnd())
-        tokens.push_back(tokenizer.next());
-    ASSERT_EQ(tokens.size(), 7u);
-    EXPECT_EQ(tokens[1].word, "fs");
-    EXPECT_EQ(tokens[1].parameter, -24);
-    EXPECT_EQ(tokens[2].text, "ab"); // the blank after a control word is its delimiter
-    EXPECT_EQ(tokens[3].text, QByteArray("\xE9"));
-    EXPECT_EQ(tokens[4].word, "\\");
-    EXPECT_EQ(tokens[5].parameter, 0);
-    EXPECT_EQ(tokens[6].type, platform::RichTextToken::GroupEnd);
-}
-
 TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
 {
     QTextDocument document;
