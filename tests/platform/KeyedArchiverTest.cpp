@@ -1,6 +1,7 @@
 #include "platform/Color.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/PropertyList.h"
+#include "support/ArchiveSupport.h"
 #include "support/TestSupport.h"
 
 #include <QSize>
@@ -13,10 +14,10 @@ using platform::Error;
 using platform::KeyedArchiver;
 using platform::KeyedUnarchiver;
 using platform::plist::PropertyListUID;
+using testsupport::keyedArchive;
+using testsupport::uid;
 
 namespace {
-
-QVariant uid(quint64 value) { return QVariant::fromValue(PropertyListUID{value}); }
 
 QByteArray archive(const QVariant& root)
 {
@@ -24,16 +25,6 @@ QByteArray archive(const QVariant& root)
     const auto data = KeyedArchiver::archivedData(root, true, &error);
     EXPECT_TRUE(data) << error.localizedDescription().toStdString();
     return data.value_or(QByteArray());
-}
-
-// A keyed archive written by hand, for archives our archiver never makes.
-QByteArray handMade(const QVariantList& objects, quint64 root = 1)
-{
-    const QVariantMap archive{{"$archiver", "NSKeyedArchiver"},
-                              {"$version", qint64(100000)},
-                              {"$top", QVariantMap{{"root", uid(root)}}},
-                              {"$objects", objects}};
-    return *platform::plist::dataFromPropertyList(archive, platform::plist::Format::Binary, nullptr);
 }
 
 QVariantMap classInfo(const QString& name, const QStringList& chain)
@@ -152,30 +143,30 @@ TEST(KeyedArchiver, RefusesClassesOutsideTheAllowedSet)
     EXPECT_EQ(KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "NSColor"}, colourInArray, &error).toList().size(), 1);
     expectRefused(archive(QStringLiteral("text")), {"NSColor"}, "string where a colour is wanted");
     // A class nobody registered is refused even when named as allowed.
-    expectRefused(handMade({"$null", QVariantMap{{"$class", uid(2)}}, classInfo("OTLUnknown", {"OTLUnknown", "NSObject"})}),
+    expectRefused(keyedArchive({"$null", QVariantMap{{"$class", uid(2)}}, classInfo("OTLUnknown", {"OTLUnknown", "NSObject"})}),
                   {"OTLUnknown"}, "unknown class");
 }
 
 TEST(KeyedArchiver, RefusesMalformedArchives)
 {
     const QVariant arrayClass = classInfo("NSArray", {"NSArray", "NSObject"});
-    expectRefused(handMade({"$null", "x"}, 5), kAll, "root UID out of range");
-    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(9)}}, {"$class", uid(2)}}, arrayClass}),
+    expectRefused(keyedArchive({"$null", "x"}, 5), kAll, "root UID out of range");
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(9)}}, {"$class", uid(2)}}, arrayClass}),
                   kAll, "member UID out of range");
-    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}, arrayClass}),
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}, arrayClass}),
                   kAll, "array holding itself");
-    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{uid(3)}}, {"$class", uid(2)}}, arrayClass,
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(3)}}, {"$class", uid(2)}}, arrayClass,
                             QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}}),
                   kAll, "two arrays holding each other");
-    expectRefused(handMade({"$null", QVariantMap{{"$class", uid(1)}}}), kAll, "object that is its own class");
-    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", "no"}, {"$class", uid(2)}}, arrayClass}), kAll,
+    expectRefused(keyedArchive({"$null", QVariantMap{{"$class", uid(1)}}}), kAll, "object that is its own class");
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", "no"}, {"$class", uid(2)}}, arrayClass}), kAll,
                   "members not an array");
-    expectRefused(handMade({"$null", QVariantMap{{"NS.objects", QVariantList{qint64(1)}}, {"$class", uid(2)}}, arrayClass}),
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{qint64(1)}}, {"$class", uid(2)}}, arrayClass}),
                   kAll, "member not a UID");
-    expectRefused(handMade({"$null", QVariantMap{{"NSColorSpace", qint64(2)}, {"NSRGB", uid(3)}, {"$class", uid(2)}},
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", qint64(2)}, {"NSRGB", uid(3)}, {"$class", uid(2)}},
                             classInfo("NSColor", {"NSColor", "NSObject"}), QByteArray("1 zero 0")}),
                   kAll, "colour with unreadable components");
-    expectRefused(handMade({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}},
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}},
                             classInfo("NSColor", {"NSColor", "NSObject"})}),
                   kAll, "colour space of the wrong type");
 
@@ -200,7 +191,7 @@ TEST(KeyedArchiver, SharedReferencesDecodeOnce)
     }
     Error error;
     const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(
-        {"NSArray", "NSNumber"}, handMade(objects, quint64(objects.size() - 1)), &error);
+        {"NSArray", "NSNumber"}, keyedArchive(objects, quint64(objects.size() - 1)), &error);
     EXPECT_EQ(value.toList().size(), 2);
 }
 
@@ -216,7 +207,7 @@ TEST(KeyedArchiver, DeepNestingFailsCleanly)
     QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
     for (int i = 0; i < 300; ++i)
         objects.append(QVariantMap{{"NS.objects", QVariantList{uid(quint64(objects.size() - 1))}}, {"$class", uid(1)}});
-    expectRefused(handMade(objects, quint64(objects.size() - 1)), kAll, "too deep");
+    expectRefused(keyedArchive(objects, quint64(objects.size() - 1)), kAll, "too deep");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
+#include "support/ArchiveSupport.h"
 #include "support/TestSupport.h"
 #include "text/UserDefaultsExtensions.h"
 
@@ -16,26 +17,14 @@
 
 using namespace platform;
 using platform::plist::PropertyListUID;
+using testsupport::keyedArchive;
+using testsupport::objectsOf;
+using testsupport::uid;
 
 namespace {
 
 const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
 const std::string kSavedStylesError = "Error unarchiving saved note styles: ";
-
-QVariant uid(quint64 value) { return QVariant::fromValue(PropertyListUID{value}); }
-
-QByteArray plistData(const QVariant& value)
-{
-    const auto data = plist::dataFromPropertyList(value, plist::Format::Binary, nullptr);
-    EXPECT_TRUE(data);
-    return data.value_or(QByteArray());
-}
-
-QByteArray keyedArchive(const QVariantList& objects)
-{
-    return plistData(QVariantMap{{"$archiver", "NSKeyedArchiver"}, {"$version", qint64(100000)},
-                                 {"$top", QVariantMap{{"root", uid(1)}}}, {"$objects", objects}});
-}
 
 QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
 {
@@ -45,11 +34,6 @@ QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
     const auto data = KeyedArchiver::archivedData(list, true, nullptr);
     EXPECT_TRUE(data);
     return data.value_or(QByteArray());
-}
-
-QVariantList objectsOf(const QByteArray& archive)
-{
-    return plist::propertyListFromData(archive, nullptr)->toMap()["$objects"].toList();
 }
 
 // A one-style archive with the style's fields (object 2) rewritten.
