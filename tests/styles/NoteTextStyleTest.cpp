@@ -75,8 +75,6 @@ TEST_F(NoteTextStyleTest, CustomTypeGetsAnIdentifierOnce)
         << generated.toStdString();
     EXPECT_EQ(style->identifier(), generated);
 
-    style->setType(OTLNoteTextStyleTypeCustom);
-    EXPECT_EQ(style->customStyleIdentifier(), generated);
     style->setType(OTLNoteTextStyleTypeTitle);
     EXPECT_EQ(style->customStyleIdentifier(), generated);
     EXPECT_EQ(style->identifier(), "OTLNoteStyleIdentifierTitle");
