@@ -113,8 +113,6 @@ TEST(ColorEquality, WhiteAndBlackAcrossTheLists)
     EXPECT_FALSE(otl::isBlackColor(crayons->colorWithKey("Lead")));
     EXPECT_FALSE(otl::isWhiteColor(nullptr));
     EXPECT_FALSE(otl::isBlackColor(nullptr));
-    EXPECT_EQ(otl::appleWhiteColor()->catalogNameComponent(), "White");
-    EXPECT_EQ(otl::crayonsBlackColor()->catalogNameComponent(), "Licorice");
 }
 
 TEST_F(DefaultsFixture, NoteBackgroundFallsBackToTextBackground)

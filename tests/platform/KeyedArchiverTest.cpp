@@ -212,12 +212,10 @@ TEST(KeyedArchiver, DeepNestingFailsCleanly)
 
 namespace {
 
+// The field types themselves are covered by the real classes; this is
+// about what a registered class may and may not do.
 struct Swatch {
     QString name;
-    qint64 count = 0;
-    double weight = 0;
-    float size = 0;
-    bool shiny = false;
     ColorRef colour;
 };
 using SwatchRef = std::shared_ptr<const Swatch>;
@@ -230,20 +228,12 @@ void registerSwatch()
     archivable.encode = [](const QVariant& object, KeyedArchiver& coder) {
         const SwatchRef swatch = object.value<SwatchRef>();
         coder.encodeObject(swatch->name, "name");
-        coder.encodeInteger(swatch->count, "count");
-        coder.encodeDouble(swatch->weight, "weight");
-        coder.encodeFloat(swatch->size, "size");
-        coder.encodeBool(swatch->shiny, "shiny");
         coder.encodeObject(QVariant::fromValue(swatch->colour), "colour");
         coder.encodeInteger(99, "$class"); // must not clobber the class reference
     };
     archivable.decode = [](KeyedUnarchiver& coder) -> QVariant {
         auto swatch = std::make_shared<Swatch>();
         swatch->name = coder.decodeObjectOfClass("NSString", "name").toString();
-        swatch->count = coder.decodeInteger("count");
-        swatch->weight = coder.decodeDouble("weight");
-        swatch->size = coder.decodeFloat("size");
-        swatch->shiny = coder.decodeBool("shiny");
         swatch->colour = coder.decodeObjectOfClass("NSColor", "colour").value<ColorRef>();
         EXPECT_EQ(coder.decodeInteger("$class"), 99);
         EXPECT_FALSE(coder.containsValueForKey("absent"));
@@ -258,8 +248,7 @@ void registerSwatch()
 TEST(KeyedArchiver, RegisteredClassesCodeTheirFields)
 {
     registerSwatch();
-    auto swatch = std::make_shared<Swatch>();
-    *swatch = Swatch{"Sea", -3, 0.1, 13.3f, true, Color::withRGBA(0, 0.5, 1, 1)};
+    const auto swatch = std::make_shared<const Swatch>(Swatch{"Sea", Color::withRGBA(0, 0.5, 1, 1)});
     const QByteArray data = archive(QVariantList{QVariant::fromValue(SwatchRef(swatch))});
 
     Error error;
@@ -269,10 +258,6 @@ TEST(KeyedArchiver, RegisteredClassesCodeTheirFields)
     const SwatchRef copy = back[0].value<SwatchRef>();
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->name, "Sea");
-    EXPECT_EQ(copy->count, -3);
-    EXPECT_EQ(copy->weight, 0.1);
-    EXPECT_EQ(copy->size, 13.3f);
-    EXPECT_TRUE(copy->shiny);
     ASSERT_TRUE(copy->colour);
     EXPECT_EQ(copy->colour->rgba()->green, 0.5);
 
