@@ -88,19 +88,8 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
     // The manifest lists exactly what is on disk, the manifest itself aside.
     const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(lines.at(0)), nullptr);
     ASSERT_TRUE(manifest);
-    QStringList listed;
-    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
-        listed.append(QDir(destination).relativeFilePath(QUrl(folder.value(QStringLiteral("identifier")).toString()).toLocalFile()) + u'/');
-        for (const QVariant& item : folder.value(QStringLiteral("items")).toList()) {
-            QString path = QDir(destination).relativeFilePath(QUrl(item.toMap().value(QStringLiteral("fileURL")).toString()).toLocalFile());
-            listed.append(path.endsWith(QStringLiteral(".rtfd")) ? path + u'/' : path);
-        }
-        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
-            walk(sub.toMap());
-    };
-    for (const QVariant& account : manifest->toMap().value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList())
-        walk(account.toMap());
-    listed.sort();
+    QStringList listed = testsupport::manifestEntries(manifest->toMap(), destination);
+    listed.replaceInStrings(QStringLiteral("*"), QString());
     QStringList onDisk;
     for (const QString& entry : entries) {
         if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist"))

@@ -77,6 +77,29 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
+QStringList manifestEntries(const QVariantMap& manifest, const QString& root)
+{
+    QStringList entries;
+    const auto relative = [&](const QVariant& url) { return QDir(root).relativeFilePath(QUrl(url.toString()).toLocalFile()); };
+    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
+        entries.append(relative(folder.value(QStringLiteral("identifier"))) + u'/');
+        for (const QVariant& value : folder.value(QStringLiteral("items")).toList()) {
+            const QVariantMap item = value.toMap();
+            EXPECT_EQ(item.value(QStringLiteral("identifier")), item.value(QStringLiteral("fileURL")));
+            const QString path = relative(item.value(QStringLiteral("fileURL")));
+            const QVariant encrypted = item.value(QStringLiteral("wasEncrypted"), false);
+            EXPECT_TRUE(encrypted.toBool() || !item.contains(QStringLiteral("wasEncrypted")));
+            entries.append(path + (path.endsWith(QStringLiteral(".rtfd")) ? "/" : "") + (encrypted.toBool() ? "*" : ""));
+        }
+        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
+            walk(sub.toMap());
+    };
+    for (const QVariant& account : manifest.value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList())
+        walk(account.toMap());
+    entries.sort();
+    return entries;
+}
+
 QStringList tree(const QString& root)
 {
     QStringList entries;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVariantMap>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -57,6 +58,10 @@ private:
 // This process's environment with settings and data ("config", "data",
 // "system") below `dir`, for a program the test starts.
 QProcessEnvironment privateEnvironment(const TempDir& dir);
+
+// Every folder ("a/b/") and item ("a/b/c.html", "a/d.rtfd/") a manifest
+// lists, relative to `root`, sorted; "*" marks an item that was encrypted.
+QStringList manifestEntries(const QVariantMap& manifest, const QString& root);
 
 // Every file and folder below `root`, as sorted relative paths ("a/", "a/b.html").
 QStringList tree(const QString& root);
