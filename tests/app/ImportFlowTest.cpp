@@ -1,3 +1,4 @@
+#include "app/FakeWorkspace.h"
 #include "app/ImportFlow.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -8,36 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QUrlQuery>
-#include <thread>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A workspace with at most one application and scripted results.
-class FakeWorkspace final : public platform::Workspace {
-public:
-    QUrl installed;
-    QString version;
-    std::optional<platform::Error> openResult;
-    QList<QUrl> openedURLs;
-
-    QUrl urlForApplication(const QString& bundleIdentifier) override
-    {
-        return bundleIdentifier == QLatin1String(app::kOstrelBundleIdentifier) ? installed : QUrl();
-    }
-    QVariantMap bundleInfo(const QUrl& applicationURL) override
-    {
-        if (applicationURL != installed || version.isNull())
-            return {};
-        return {{QStringLiteral("CFBundleShortVersionString"), version}};
-    }
-    void openURLs(const QList<QUrl>& urls, const QUrl&, bool, OpenCompletion completion) override
-    {
-        openedURLs = urls;
-        // Like the real one, answers from another thread.
-        std::thread([completion, result = openResult] { completion(result); }).detach();
-    }
-};
+using testsupport::FakeWorkspace;
 
 TEST(ImportFlow, VersionsFrom1_10_4OnAreAccepted)
 {

@@ -1,3 +1,4 @@
+#include "app/FakeWorkspace.h"
 #include "app/gui/AppDelegate.h"
 #include "app/gui/GuiTestSupport.h"
 #include "app/ImportFlow.h"
@@ -10,43 +11,20 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <QUrlQuery>
-#include <thread>
 #include <gtest/gtest.h>
 
 using testsupport::spinUntil;
 
 namespace {
 
-class FakeWorkspace final : public platform::Workspace {
-public:
-    QUrl installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
-    QString version = QStringLiteral("1.10.4");
-    std::optional<platform::Error> openResult;
-    std::atomic<int> openCount{0};
-    QList<QUrl> openedURLs;
-
-    QUrl urlForApplication(const QString& bundleIdentifier) override
-    {
-        return bundleIdentifier == QLatin1String(app::kOstrelBundleIdentifier) ? installed : QUrl();
-    }
-    QVariantMap bundleInfo(const QUrl& applicationURL) override
-    {
-        if (applicationURL != installed)
-            return {};
-        return {{QStringLiteral("CFBundleShortVersionString"), version}};
-    }
-    void openURLs(const QList<QUrl>& urls, const QUrl&, bool, OpenCompletion completion) override
-    {
-        openedURLs = urls;
-        // The answer comes from another thread, as it does from the real one.
-        ++openCount;
-        std::thread([completion, result = openResult] { completion(result); }).detach();
-    }
-};
-
 class AppDelegateTest : public testing::Test {
 protected:
-    void SetUp() override { delegate.setTerminateHandler([this] { ++terminated; }); }
+    void SetUp() override
+    {
+        workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
+        workspace.version = QStringLiteral("1.10.4");
+        delegate.setTerminateHandler([this] { ++terminated; });
+    }
 
     // Runs `open` and waits until the library has been opened (or not).
     bool opened(const std::function<void()>& open)
@@ -82,7 +60,7 @@ protected:
     testsupport::PrivateHome privateHome;
     testsupport::TempDir& home = privateHome.dir;
     testsupport::AlertRecorder alerts;
-    FakeWorkspace workspace;
+    testsupport::FakeWorkspace workspace;
     AppDelegate delegate{&workspace};
     int terminated = 0;
 };
