@@ -148,16 +148,7 @@ TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 
 TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
 {
-    auto source = customStyle("Quote");
-    source->setFont(FontCatalog::shared().fontWithName("Menlo", 10));
-    ParagraphStyle paragraph;
-    paragraph.alignment = TextAlignment::Center;
-    source->setParagraphStyle(paragraph);
-    source->setUnderlineStyle(9);
-    source->setStrikethrough(1);
-    source->setForegroundColor(Color::withRGBA(0, 0.5, 0, 1));
-    source->setResetOnNewLine(true);
-    source->setApplyToParagraph(true);
+    auto source = stylestest::everyFieldSet();
     source->setOtherAllowedAttributeNames(QStringList{NSKernAttributeName});
 
     auto copy = source->copy();
@@ -169,10 +160,9 @@ TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
     EXPECT_EQ(copy->otherAllowedAttributeNames().size(), 6); // the override stays behind
 
     copy->setName("Changed");
-    paragraph.alignment = TextAlignment::Right;
-    copy->setParagraphStyle(paragraph);
+    copy->setParagraphStyle(ParagraphStyle());
     EXPECT_EQ(source->name(), "Quote");
-    EXPECT_EQ(source->paragraphStyle().alignment, TextAlignment::Center);
+    EXPECT_EQ(source->paragraphStyle().alignment, TextAlignment::Right);
 
     // A custom style whose identifier was cleared copies as cleared.
     source->setCustomStyleIdentifier({});

@@ -75,19 +75,7 @@ protected:
 
 TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
 {
-    auto style = customStyle("Quote");
-    style->setCustomStyleIdentifier("QUOTE-ID");
-    style->setFont(FontCatalog::shared().fontWithName("Menlo-Bold", 13.3));
-    ParagraphStyle paragraph;
-    paragraph.alignment = TextAlignment::Right;
-    paragraph.lineHeightMultiple = 1.2;
-    paragraph.tabStops = {{TextAlignment::Center, 40}};
-    style->setParagraphStyle(paragraph);
-    style->setUnderlineStyle(NSUnderlineStyleDouble);
-    style->setStrikethrough(1);
-    style->setForegroundColor(Color::withRGBA(0.5, 0.25, 0.125, 1));
-    style->setResetOnNewLine(true);
-    style->setApplyToParagraph(true);
+    const auto style = stylestest::everyFieldSet();
     auto bare = customStyle("Bare");
     bare->setCustomStyleIdentifier(QString());
     OTLNoteTextStyle::saveStylesToDefaults({style, bare});
@@ -104,7 +92,7 @@ TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
     EXPECT_EQ(read->customStyleIdentifier(), "QUOTE-ID");
     EXPECT_EQ(read->fontName(), "Menlo-Bold");
     EXPECT_EQ(read->fontSize(), 13.300000190734863); // single precision on the way
-    EXPECT_EQ(read->storedParagraphStyle(), paragraph);
+    EXPECT_EQ(read->storedParagraphStyle(), style->storedParagraphStyle());
     EXPECT_EQ(read->underlineStyle(), NSUnderlineStyleDouble);
     EXPECT_EQ(read->strikethrough(), 1);
     EXPECT_TRUE(otl::isEqualToColorOTLVersion(read->foregroundColor(), Color::withRGBA(0.5, 0.25, 0.125, 1)));

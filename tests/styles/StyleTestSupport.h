@@ -31,6 +31,25 @@ inline OTLNoteTextStyleRef customStyle(const QString& name)
     return style;
 }
 
+// A custom style "Quote" with every field set to something not the default.
+inline OTLNoteTextStyleRef everyFieldSet()
+{
+    auto style = customStyle("Quote");
+    style->setCustomStyleIdentifier("QUOTE-ID");
+    style->setFont(platform::FontCatalog::shared().fontWithName("Menlo-Bold", 13.3));
+    platform::ParagraphStyle paragraph;
+    paragraph.alignment = platform::TextAlignment::Right;
+    paragraph.lineHeightMultiple = 1.2;
+    paragraph.tabStops = {{platform::TextAlignment::Center, 40}};
+    style->setParagraphStyle(paragraph);
+    style->setUnderlineStyle(platform::NSUnderlineStyleDouble);
+    style->setStrikethrough(1);
+    style->setForegroundColor(platform::Color::withRGBA(0.5, 0.25, 0.125, 1));
+    style->setResetOnNewLine(true);
+    style->setApplyToParagraph(true);
+    return style;
+}
+
 // A title in 20-point Menlo, centred, with spacing and a line height.
 inline OTLNoteTextStyleRef centredTitle()
 {
