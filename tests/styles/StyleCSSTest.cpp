@@ -60,29 +60,6 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
     }
 }
 
-TEST_F(StyleCSSTest, OnlyStandardTypesHaveRules)
-{
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->HTMLTagName(), "h3");
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(3)->HTMLTagName(), "tt");
-    for (std::int64_t type : {std::int64_t(5), std::int64_t(-1), OTLNoteTextStyleTypeCustom}) {
-        auto style = OTLNoteTextStyle::create();
-        style->setType(type);
-        EXPECT_TRUE(style->CSSDeclaration().isNull());
-    }
-}
-
-TEST_F(StyleCSSTest, SavedCentredMenloTitle)
-{
-    saveStyles({stylestest::centredTitle()});
-
-    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
-    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; "
-                               "color: rgb(0, 0, 0); line-height: 1.5; text-align: center; "
-                               "text-decoration: none}\nh2 {"))
-        << css.toStdString();
-    EXPECT_EQ(css.count('\n'), 5);
-}
-
 TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)
 {
     auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
