@@ -65,7 +65,6 @@ TEST_F(UserDefaultsTest, BrokenOrMissingFilesReadAsEmpty)
     defaults.addSuite("array");
     QDir().mkpath(m_dir.filePath("config/preferences"));
     testsupport::writeFile(UserDefaults::pathForDomain("broken"), "not a property list");
-    writeDomain("array", {}, plist::Format::Binary);
     testsupport::writeFile(UserDefaults::pathForDomain("array"),
                            *plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr));
     EXPECT_FALSE(defaults.object("anything").isValid());

@@ -206,8 +206,6 @@ TEST_F(NoteTextStyleTest, DefaultStylesTable)
         EXPECT_FALSE(style.storedForegroundColor());
     }
 
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->name(), "Subheading");
-    EXPECT_FALSE(OTLNoteTextStyle::defaultStyleForType(9999));
     EXPECT_FALSE(OTLNoteTextStyle::defaultStyleForType(5));
     EXPECT_NE(OTLNoteTextStyle::defaultBodyNoteTextStyle(), OTLNoteTextStyle::defaultBodyNoteTextStyle());
 }
@@ -243,7 +241,6 @@ TEST_F(NoteTextStyleTest, CatalogueTakesSavedStyles)
 
     EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle(), firstTitle);
     EXPECT_EQ(OTLNoteTextStyle::savedStyleForType(1), firstTitle);
-    EXPECT_FALSE(OTLNoteTextStyle::savedStyleForType(9999));
     EXPECT_FALSE(OTLNoteTextStyle::savedStyleForType(2));
     EXPECT_EQ(OTLNoteTextStyle::headingNoteTextStyle()->fontSize(), 14.0);
 
