@@ -20,7 +20,6 @@ protected:
     {
         const auto bytes = plist::dataFromPropertyList(values, format, nullptr);
         ASSERT_TRUE(bytes);
-        QDir().mkpath(m_dir.filePath("config/preferences"));
         testsupport::writeFile(UserDefaults::pathForDomain(domain), *bytes);
     }
 
@@ -63,7 +62,6 @@ TEST_F(UserDefaultsTest, BrokenOrMissingFilesReadAsEmpty)
     UserDefaults defaults("own");
     defaults.addSuite("broken");
     defaults.addSuite("array");
-    QDir().mkpath(m_dir.filePath("config/preferences"));
     testsupport::writeFile(UserDefaults::pathForDomain("broken"), "not a property list");
     testsupport::writeFile(UserDefaults::pathForDomain("array"),
                            *plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr));

@@ -3,8 +3,6 @@
 #include "support/TestSupport.h"
 #include "text/TextUtilities.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -27,7 +25,6 @@ protected:
         ASSERT_TRUE(path.startsWith(m_home.dir.path()));
         const auto bytes = plist::dataFromPropertyList(values, plist::Format::Binary, nullptr);
         ASSERT_TRUE(bytes);
-        QDir().mkpath(QFileInfo(path).path());
         testsupport::writeFile(path, *bytes);
     }
 
