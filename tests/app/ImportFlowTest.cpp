@@ -1,9 +1,7 @@
 #include "app/FakeWorkspace.h"
 #include "app/ImportFlow.h"
-#include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/Operation.h"
-#include "platform/Xdg.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
 

@@ -4,7 +4,6 @@
 #include "platform/Xdg.h"
 #include "support/TestSupport.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <gtest/gtest.h>
 
