@@ -46,12 +46,9 @@ QByteArray editedStyleArchive(const OTLNoteTextStyleRef& style, const std::funct
     return keyedArchive(objects);
 }
 
-int countOf(const std::string& haystack, const std::string& needle)
+qsizetype countOf(const std::string& haystack, const std::string& needle)
 {
-    int count = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
-        ++count;
-    return count;
+    return QString::fromStdString(haystack).count(QString::fromStdString(needle));
 }
 
 using stylestest::centredTitle;
