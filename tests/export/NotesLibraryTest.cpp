@@ -1,6 +1,5 @@
 #include "export/ExportTestSupport.h"
 #include "platform/FileURL.h"
-#include "platform/Resources.h"
 
 using testsupport::libraryApp;
 
@@ -114,11 +113,4 @@ TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
     testsupport::TempDir empty;
     EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
     EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
-}
-
-TEST(NotesLibrary, BundledSampleLoads)
-{
-    const auto app = testsupport::loadedApp(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"));
-    ASSERT_TRUE(app);
-    EXPECT_GE(app->accounts().size(), 2);
 }
