@@ -1,43 +1,17 @@
+#include "app/FakeWorkspace.h"
 #include "app/ImportFlow.h"
-#include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/Operation.h"
-#include "platform/Xdg.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QUrlQuery>
-#include <thread>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A workspace with at most one application and scripted results.
-class FakeWorkspace final : public platform::Workspace {
-public:
-    QUrl installed;
-    QString version;
-    std::optional<platform::Error> openResult;
-    QList<QUrl> openedURLs;
-
-    QUrl urlForApplication(const QString& bundleIdentifier) override
-    {
-        return bundleIdentifier == QLatin1String(app::kOstrelBundleIdentifier) ? installed : QUrl();
-    }
-    QVariantMap bundleInfo(const QUrl& applicationURL) override
-    {
-        if (applicationURL != installed || version.isNull())
-            return {};
-        return {{QStringLiteral("CFBundleShortVersionString"), version}};
-    }
-    void openURLs(const QList<QUrl>& urls, const QUrl&, bool, OpenCompletion completion) override
-    {
-        openedURLs = urls;
-        // Like the real one, answers from another thread.
-        std::thread([completion, result = openResult] { completion(result); }).detach();
-    }
-};
+using testsupport::FakeWorkspace;
 
 TEST(ImportFlow, VersionsFrom1_10_4OnAreAccepted)
 {
@@ -87,8 +61,7 @@ TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
 TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
 {
     testsupport::TempDir dir;
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+    const testsupport::ScopedEnvironment environment{{"XDG_DATA_HOME", dir.path()}};
     const QString folder = dir.filePath(QStringLiteral("group.app.ostrel/Notes Import"));
     testsupport::writeFile(folder + QStringLiteral("/Personal/Old/note.html"), "old");
     testsupport::writeFile(folder + QStringLiteral("/Notes Import.plist"), "old");
@@ -105,7 +78,6 @@ TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
     testsupport::writeFile(dir.filePath(QStringLiteral("group.app.ostrel")), "in the way");
     EXPECT_FALSE(app::prepareImportFolder(&error));
     EXPECT_FALSE(error.localizedDescription().isEmpty());
-    qputenv("XDG_DATA_HOME", saved);
 }
 
 TEST(ImportFlow, OpenOstrelAnswersOnTheMainQueue)

@@ -23,13 +23,7 @@ struct Result {
 // Base directories of one test, so no run reads or writes the user's own.
 class TestHome {
 public:
-    TestHome()
-    {
-        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        m_environment.insert(QStringLiteral("XDG_DATA_DIRS"), m_dir.filePath(QStringLiteral("system")));
-        m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog());
-    }
+    TestHome() { m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog()); }
     const QProcessEnvironment& environment() const { return m_environment; }
     QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
     QString importFolder() const { return dataHome() + QStringLiteral("/group.app.ostrel/Notes Import"); }
@@ -37,7 +31,7 @@ public:
 
 private:
     testsupport::TempDir m_dir;
-    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
 };
 
 Result runProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
@@ -94,19 +88,8 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
     // The manifest lists exactly what is on disk, the manifest itself aside.
     const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(lines.at(0)), nullptr);
     ASSERT_TRUE(manifest);
-    QStringList listed;
-    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
-        listed.append(QDir(destination).relativeFilePath(QUrl(folder.value(QStringLiteral("identifier")).toString()).toLocalFile()) + u'/');
-        for (const QVariant& item : folder.value(QStringLiteral("items")).toList()) {
-            QString path = QDir(destination).relativeFilePath(QUrl(item.toMap().value(QStringLiteral("fileURL")).toString()).toLocalFile());
-            listed.append(path.endsWith(QStringLiteral(".rtfd")) ? path + u'/' : path);
-        }
-        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
-            walk(sub.toMap());
-    };
-    for (const QVariant& account : manifest->toMap().value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList())
-        walk(account.toMap());
-    listed.sort();
+    QStringList listed = testsupport::manifestEntries(manifest->toMap(), destination);
+    listed.replaceInStrings(QStringLiteral("*"), QString());
     QStringList onDisk;
     for (const QString& entry : entries) {
         if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist"))

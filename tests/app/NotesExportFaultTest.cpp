@@ -22,10 +22,7 @@ class NotesExportFaults : public testing::Test, protected ExportScene {
 protected:
     QProcessEnvironment environment(const QString& fileFault = QString()) const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), work.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("XDG_DATA_DIRS"), work.filePath(QStringLiteral("system")));
+        QProcessEnvironment environment = privateEnvironment(work);
         if (!fileFault.isEmpty())
             environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
         return environment;
@@ -84,21 +81,18 @@ TEST_F(NotesExportFaults, AFullFileSystemEndsWithTheReasonOnStandardError)
     EXPECT_GT(expectWholeNoteFiles(), 0);
 }
 
-TEST_F(NotesExportFaults, AFullDiskEndsWithTheFileItCouldNotSave)
+TEST_F(NotesExportFaults, AFullOrReadOnlyDiskEndsWithTheFileItCouldNotSave)
 {
-    prepare(work.filePath(QStringLiteral("out")));
-    run(QStringLiteral("ENOSPC,bytes=10000"));
-    EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: No space left on device."));
-    expectFailedCleanly(3);
-}
-
-TEST_F(NotesExportFaults, ADiskThatTurnsReadOnlyEndsWithTheFileItCouldNotSave)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    // The destination, "Work", "Notes", "Sub", then three notes.
-    run(QStringLiteral("EROFS,items=7"));
-    EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: Read-only file system."));
-    expectFailedCleanly(3);
+    // For read-only: the destination, "Work", "Notes", "Sub", then three notes.
+    const std::pair<const char*, const char*> cases[] = {{"ENOSPC,bytes=10000", "No space left on device."},
+                                                         {"EROFS,items=7", "Read-only file system."}};
+    for (const auto& [fault, reasonEnd] : cases) {
+        SCOPED_TRACE(fault);
+        prepare(work.filePath(QStringLiteral("out ") + QString::fromLatin1(fault)));
+        run(QString::fromLatin1(fault));
+        EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: ") + QString::fromUtf8(reasonEnd));
+        expectFailedCleanly(3);
+    }
 }
 
 namespace {

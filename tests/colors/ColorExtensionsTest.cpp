@@ -19,16 +19,7 @@ const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
 // Standard user defaults in a fresh config folder for one test.
 class DefaultsFixture : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    }
-    void TearDown() override
-    {
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        platform::setAppearance(platform::Appearance::Light);
-    }
+    void TearDown() override { platform::setAppearance(platform::Appearance::Light); }
 
     void store(const QVariant& value)
     {
@@ -43,8 +34,7 @@ protected:
         store(*data);
     }
 
-    testsupport::TempDir m_dir;
-    QByteArray m_oldConfig;
+    testsupport::PrivateHome m_home;
 };
 
 Color::RGBA rgbaOf(const ColorPtr& color)
@@ -123,8 +113,6 @@ TEST(ColorEquality, WhiteAndBlackAcrossTheLists)
     EXPECT_FALSE(otl::isBlackColor(crayons->colorWithKey("Lead")));
     EXPECT_FALSE(otl::isWhiteColor(nullptr));
     EXPECT_FALSE(otl::isBlackColor(nullptr));
-    EXPECT_EQ(otl::appleWhiteColor()->catalogNameComponent(), "White");
-    EXPECT_EQ(otl::crayonsBlackColor()->catalogNameComponent(), "Licorice");
 }
 
 TEST_F(DefaultsFixture, NoteBackgroundFallsBackToTextBackground)
@@ -155,7 +143,6 @@ TEST_F(DefaultsFixture, NoteBackgroundFallsBackToTextBackground)
 TEST(ColorTransformer, AcceptsOnlyAColourAtTheRoot)
 {
     const OTLSecureUnarchiveColorFromDataTransformer transformer;
-    EXPECT_EQ(transformer.allowedTopLevelClasses(), QStringList{"NSColor"});
     const ColorPtr red = Color::withRGBA(1, 0, 0, 0.75);
     const QVariant data = transformer.reverseTransformedValue(QVariant::fromValue(red));
     ASSERT_EQ(data.typeId(), QMetaType::QByteArray);

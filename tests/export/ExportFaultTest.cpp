@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace testsupport;
+using platform::FaultyFileManager;
 
 namespace {
 
@@ -19,11 +20,9 @@ protected:
     // waiting, once `afterNotes` notes are written.
     void run(int afterNotes = -1, std::function<void()> afterNote = {})
     {
-        platform::Error error;
-        const auto loaded = NotesLibrary::load(library.path, &error);
-        ASSERT_TRUE(loaded) << error.localizedDescription().toStdString();
-        operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(loaded),
-                                                               platform::fileurl::fromPath(destination, true));
+        const auto app = loadedApp(library.path);
+        ASSERT_TRUE(app);
+        operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
         QObject context;
         onNotesWritten(operation->progress(), afterNotes, &context, std::move(afterNote));
         runToEnd(operation);
@@ -55,36 +54,30 @@ protected:
 
 } // namespace
 
-TEST_F(ExportFaults, AFullDiskEndsTheExportNamingTheFileItCouldNotSave)
+TEST_F(ExportFaults, AFullDiskEndsTheExportNamingWhatItCouldNotSave)
 {
-    prepare(work.filePath(QStringLiteral("out")));
-    // Room for "Deep" and two more notes, not for the third.
-    platform::FaultyFileManager disk(ENOSPC, 3 * 3000 + 1000);
-    FileManagerReplacement replacement(&disk);
-    run();
-    EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: No space left on device."));
-    expectFailedCleanly(3);
-}
-
-TEST_F(ExportFaults, ADiskThatFillsWithTheLastNoteLeavesNoManifest)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    platform::FaultyFileManager disk(ENOSPC, 9 * 3000);
-    FileManagerReplacement replacement(&disk);
-    run();
-    EXPECT_EQ(failure(), QStringLiteral("The file “Notes Import.plist” couldn’t be saved: No space left on device."));
-    expectFailedCleanly(9);
-}
-
-TEST_F(ExportFaults, AFullDiskWhenAFolderIsMadeEndsTheExportToo)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    // The account folder fits, the folder "Notes" does not.
-    platform::FaultyFileManager disk(ENOSPC, platform::FaultyFileManager::kUnlimited, 1);
-    FileManagerReplacement replacement(&disk);
-    run();
-    EXPECT_EQ(failure(), QStringLiteral("The folder “Notes” couldn’t be created: No space left on device."));
-    expectFailedCleanly(0);
+    const struct {
+        qint64 bytes;
+        qint64 items;
+        const char* failure;
+        int notes;
+    } cases[] = {
+        // Room for "Deep" and two more notes, not for the third.
+        {3 * 3000 + 1000, FaultyFileManager::kUnlimited, "The file “Note 3.html” couldn’t be saved", 3},
+        // Every note fits, the manifest does not.
+        {9 * 3000, FaultyFileManager::kUnlimited, "The file “Notes Import.plist” couldn’t be saved", 9},
+        // The account folder fits, the folder "Notes" does not.
+        {FaultyFileManager::kUnlimited, 1, "The folder “Notes” couldn’t be created", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failure);
+        prepare(work.filePath(QStringLiteral("out %1").arg(c.notes)));
+        FaultyFileManager disk(ENOSPC, c.bytes, c.items);
+        FileManagerReplacement replacement(&disk);
+        run();
+        EXPECT_EQ(failure(), QString::fromUtf8(c.failure) + QStringLiteral(": No space left on device."));
+        expectFailedCleanly(c.notes);
+    }
     EXPECT_EQ(tree(destination), QStringList{QStringLiteral("Work/")});
 }
 
@@ -104,7 +97,7 @@ TEST_F(ExportFaults, ARealFullFileSystemLeavesNoNoteFileCutShort)
 TEST_F(ExportFaults, ADestinationThatTurnsReadOnlyStopsAtTheNextNote)
 {
     prepare(work.filePath(QStringLiteral("out")));
-    platform::FaultyFileManager disk(EROFS);
+    FaultyFileManager disk(EROFS);
     FileManagerReplacement replacement(&disk);
     run(3, [&] { disk.failFromNow(EROFS); });
     EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system."));
@@ -131,36 +124,33 @@ TEST_F(ExportFaults, ADestinationMadeReadOnlyForRealStopsAtTheNextNote)
     expectFailedCleanly(3);
 }
 
-TEST_F(ExportFaults, ALibraryMovedAwayMidExportEndsWithAnError)
+TEST_F(ExportFaults, ALibraryMovedOrReplacedMidExportEndsWithAnError)
 {
-    prepare(work.filePath(QStringLiteral("out")));
-    const QString moved = work.filePath(QStringLiteral("Moved Library"));
-    run(2, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
-    EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” is no longer there: No such file or directory.")
-                             .arg(library.path));
-    // The library is whole where it went; nothing was written into it.
-    expectFailedCleanly(2, moved);
-}
-
-TEST_F(ExportFaults, ALibraryReplacedMidExportEndsWithAnError)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    const QString moved = work.filePath(QStringLiteral("Moved Library"));
-    run(2, [&] {
-        ASSERT_TRUE(QDir().rename(library.path, moved));
-        ASSERT_TRUE(QDir().mkpath(library.path));
-    });
-    EXPECT_EQ(failure(), QStringLiteral("The Notes library folder “%1” was replaced during the export.").arg(library.path));
-    expectFailedCleanly(2, moved);
-}
-
-TEST_F(ExportFaults, ALibraryThatGoesAfterTheLastNoteGetsNoManifest)
-{
-    prepare(work.filePath(QStringLiteral("out")), 2);
-    const QString moved = work.filePath(QStringLiteral("Moved Library"));
-    run(3, [&] { ASSERT_TRUE(QDir().rename(library.path, moved)); });
-    EXPECT_TRUE(failure().contains(QStringLiteral("is no longer there"))) << failure().toStdString();
-    expectFailedCleanly(3, moved);
+    const struct {
+        int notes;
+        int afterNotes;
+        bool replaced;
+        const char* failure;
+    } cases[] = {
+        {8, 2, false, "The Notes library folder “%1” is no longer there: No such file or directory."},
+        {8, 2, true, "The Notes library folder “%1” was replaced during the export."},
+        // Gone after the last note: still no manifest.
+        {2, 3, false, "The Notes library folder “%1” is no longer there: No such file or directory."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failure);
+        prepare(work.filePath(QStringLiteral("out %1 %2").arg(c.notes).arg(c.replaced)), c.notes);
+        const QString moved = work.filePath(QStringLiteral("Moved Library %1 %2").arg(c.notes).arg(c.replaced));
+        run(c.afterNotes, [&] {
+            ASSERT_TRUE(QDir().rename(library.path, moved));
+            if (c.replaced) {
+                ASSERT_TRUE(QDir().mkpath(library.path));
+            }
+        });
+        EXPECT_EQ(failure(), QString::fromUtf8(c.failure).arg(library.path));
+        // The library is whole where it went; nothing was written into it.
+        expectFailedCleanly(c.afterNotes, moved);
+    }
 }
 
 namespace {

@@ -18,6 +18,15 @@ inline std::shared_ptr<LibraryNotesApplication> libraryApp(const QByteArray& jso
     return library ? LibraryNotesApplication::make(library) : nullptr;
 }
 
+// The library in the folder `path`; null, failing the test, when it does not load.
+inline std::shared_ptr<LibraryNotesApplication> loadedApp(const QString& path)
+{
+    platform::Error error;
+    auto library = NotesLibrary::load(path, &error);
+    EXPECT_TRUE(library) << error.localizedDescription().toStdString();
+    return library ? LibraryNotesApplication::make(library) : nullptr;
+}
+
 // Runs `operation` on a private queue while this thread runs the event loop.
 inline void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
 {

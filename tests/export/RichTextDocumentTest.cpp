@@ -3,16 +3,17 @@
 #include "platform/FileURL.h"
 #include "platform/Resources.h"
 #include "platform/RichText.h"
+#include "support/TextDocumentSupport.h"
 #include "styles/OTLNoteTextStyle.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
 
+using testsupport::formatOfText;
 using testsupport::libraryApp;
 using testsupport::readFile;
 using testsupport::tree;
@@ -64,23 +65,6 @@ protected:
     std::shared_ptr<LibraryNotesApplication> m_app;
 };
 
-QList<QTextFragment> fragments(const QTextDocument& document)
-{
-    QList<QTextFragment> result;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            result.append(it.fragment());
-    return result;
-}
-
-QTextFragment fragmentWithText(const QTextDocument& document, const QString& text)
-{
-    for (const QTextFragment& fragment : fragments(document))
-        if (fragment.text().contains(text))
-            return fragment;
-    return {};
-}
-
 } // namespace
 
 TEST_F(RichTextNote, TextThenOneLineFeedThenTheFileAttachmentOnly)
@@ -101,17 +85,17 @@ TEST_F(RichTextNote, TextThenOneLineFeedThenTheFileAttachmentOnly)
     readBack(document);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("Plan\nRun make first\n") + QChar(0xFFFC));
 
-    const QTextCharFormat heading = fragmentWithText(document, QStringLiteral("Plan")).charFormat();
-    const QTextCharFormat body = fragmentWithText(document, QStringLiteral("Run")).charFormat();
+    const QTextCharFormat heading = formatOfText(document, QStringLiteral("Plan"));
+    const QTextCharFormat body = formatOfText(document, QStringLiteral("Run"));
     EXPECT_GT(heading.fontPointSize(), body.fontPointSize());
     EXPECT_EQ(heading.fontWeight(), QFont::Bold);
     EXPECT_EQ(body.fontWeight(), QFont::Normal);
-    EXPECT_EQ(fragmentWithText(document, QStringLiteral("make")).charFormat().fontFamilies().toStringList(),
+    EXPECT_EQ(formatOfText(document, QStringLiteral("make")).fontFamilies().toStringList(),
               QStringList{QStringLiteral("Menlo")});
 
-    const QTextFragment attachment = fragments(document).last();
-    ASSERT_TRUE(attachment.charFormat().isImageFormat());
-    EXPECT_EQ(attachment.charFormat().toImageFormat().name(), QStringLiteral("report.pdf"));
+    const QTextCharFormat attachment = formatOfText(document, QString(QChar(0xFFFC)));
+    ASSERT_TRUE(attachment.isImageFormat());
+    EXPECT_EQ(attachment.toImageFormat().name(), QStringLiteral("report.pdf"));
 
     // The staged copy carries the attachment's dates, in this export's own folder.
     const QUrl staging = m_operation->attachmentStagingDirectoryURL();
@@ -174,8 +158,12 @@ TEST_F(RichTextNote, TheStyleSheetGoesInBeforeTheBody)
 TEST_F(RichTextNote, EveryPageOfAnExportHasTheFirstPagesStyleSheet)
 {
     const std::optional<QByteArray> first = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    const QString css = m_operation->noteStylesCSSString();
     OTLNoteTextStyle::titleNoteTextStyle()->setFontSize(31);
     const std::optional<QByteArray> second = m_operation->completeHTMLForHTMLFragment(QStringLiteral("<div>a</div>"));
+    EXPECT_EQ(m_operation->noteStylesCSSString(), css);
+    // A new export takes the changed style.
+    EXPECT_TRUE(std::make_shared<ExportNoteOperation>()->noteStylesCSSString().contains("font-size: 31.0px"));
     OTLNoteTextStyle::reloadStylesFromDefaults();
     ASSERT_TRUE(first && second);
     EXPECT_EQ(*first, *second);
@@ -214,11 +202,9 @@ TEST(RichTextExport, SampleLibraryPDFNote)
     testsupport::TempDir root;
     const QString destination = root.filePath(QStringLiteral("Notes Import"));
     QDir().mkpath(destination);
-    platform::Error error;
-    auto library = NotesLibrary::load(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"), &error);
-    ASSERT_TRUE(library) << error.localizedDescription().toStdString();
-    auto operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(library),
-                                                                platform::fileurl::fromPath(destination, true));
+    const auto app = testsupport::loadedApp(platform::resourceDirectory() + QStringLiteral("/SampleLibrary"));
+    ASSERT_TRUE(app);
+    auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
     testsupport::runToEnd(operation);
     ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
 

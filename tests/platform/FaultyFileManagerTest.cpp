@@ -56,15 +56,6 @@ TEST(FaultyFileManager, AReadOnlyDiskKeepsWhatItHas)
     EXPECT_FALSE(disk.copyItem(folder, fileURL(dir.filePath(QStringLiteral("h"))), &error));
 }
 
-TEST(FaultyFileManager, ComesFromTheEnvironmentOnlyWhenAsked)
-{
-    qunsetenv("NI_FILE_FAULT");
-    EXPECT_FALSE(FaultyFileManager::fromEnvironment());
-    qputenv("NI_FILE_FAULT", "EROFS,items=0");
-    EXPECT_TRUE(FaultyFileManager::fromEnvironment());
-    qunsetenv("NI_FILE_FAULT");
-}
-
 TEST(FileManagerOnAFullDisk, ACopyCutShortIsRemoved)
 {
     SmallFileSystem small(16 * 1024);

@@ -1,6 +1,7 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/ParagraphStyle.h"
 #include "platform/PropertyList.h"
+#include "support/ArchiveSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -18,18 +19,14 @@ ParagraphStyle everyFieldSet()
 // The archive of `style` with one field replaced (an invalid value removes it), read back.
 QVariant decodedWithField(const ParagraphStyle& style, const QString& key, const QVariant& value, Error* error)
 {
-    const auto data = KeyedArchiver::archivedData(QVariant::fromValue(style), true, error);
-    QVariantMap archive = plist::propertyListFromData(*data, nullptr)->toMap();
-    QVariantList objects = archive["$objects"].toList();
+    QVariantList objects = testsupport::objectsOf(*KeyedArchiver::archivedData(QVariant::fromValue(style), true, error));
     QVariantMap root = objects[1].toMap();
     if (value.isValid())
         root[key] = value;
     else
         root.remove(key);
     objects[1] = root;
-    archive["$objects"] = objects;
-    return KeyedUnarchiver::unarchivedObjectOfClasses(
-        {"NSParagraphStyle"}, *plist::dataFromPropertyList(archive, plist::Format::Binary, nullptr), error);
+    return KeyedUnarchiver::unarchivedObjectOfClasses({"NSParagraphStyle"}, testsupport::keyedArchive(objects), error);
 }
 
 } // namespace

@@ -25,16 +25,9 @@ TEST(PropertyList, BinaryRoundTripKeepsEveryType)
     const auto back = propertyListFromData(*data, nullptr);
     ASSERT_TRUE(back);
     const QVariantMap map = back->toMap();
-    EXPECT_EQ(map.value(QStringLiteral("string")).toString(), QStringLiteral("Kyoto — 京都"));
+    EXPECT_EQ(map, value);
     EXPECT_EQ(map.value(QStringLiteral("true")).metaType().id(), QMetaType::Bool);
-    EXPECT_TRUE(map.value(QStringLiteral("true")).toBool());
-    EXPECT_FALSE(map.value(QStringLiteral("false")).toBool());
-    EXPECT_EQ(map.value(QStringLiteral("integer")).toLongLong(), -42);
     EXPECT_EQ(map.value(QStringLiteral("large")).toLongLong(), qint64(1) << 40);
-    EXPECT_DOUBLE_EQ(map.value(QStringLiteral("real")).toDouble(), 0.5);
-    EXPECT_EQ(map.value(QStringLiteral("data")).toByteArray(), QByteArray("\x00\x01\xff", 3));
-    EXPECT_EQ(map.value(QStringLiteral("date")).toDateTime(), date);
-    EXPECT_EQ(map.value(QStringLiteral("list")).toList().size(), 2);
 }
 
 TEST(PropertyList, XMLIsReadAndGarbageIsRefused)

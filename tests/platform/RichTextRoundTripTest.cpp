@@ -5,6 +5,7 @@
 #include "platform/RTFDWriter.h"
 #include "platform/RichText.h"
 #include "support/TestSupport.h"
+#include "support/TextDocumentSupport.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using testsupport::formatOfText;
 
 namespace {
 
@@ -25,16 +27,6 @@ AttributeDictionary attributes(FontRef font)
 void readBack(const AttributedString& text, QTextDocument& document, const QStringList& names = {})
 {
     ASSERT_TRUE(readRichText(rtfFromAttributedString(text, names), document));
-}
-
-QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
-{
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().text() == text)
-                return it.fragment().charFormat();
-    ADD_FAILURE() << "no fragment " << text.toStdString();
-    return {};
 }
 
 } // namespace
@@ -99,7 +91,7 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     QTextDocument document;
     readBack(text, document);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("styledplainlink"));
-    const QTextCharFormat first = formatOf(document, QStringLiteral("styled"));
+    const QTextCharFormat first = formatOfText(document, QStringLiteral("styled"));
     EXPECT_EQ(first.fontPointSize(), 17);
     EXPECT_EQ(first.fontWeight(), QFont::Bold);
     EXPECT_TRUE(first.fontItalic());
@@ -109,11 +101,11 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     EXPECT_EQ(first.background().color(), QColor(0, 0, 255));
     EXPECT_EQ(first.fontFamilies().toStringList(), QStringList{QStringLiteral("Helvetica Neue")});
 
-    const QTextCharFormat plain = formatOf(document, QStringLiteral("plain"));
+    const QTextCharFormat plain = formatOfText(document, QStringLiteral("plain"));
     EXPECT_EQ(plain.fontWeight(), QFont::Normal);
     EXPECT_FALSE(plain.fontItalic() || plain.fontUnderline() || plain.fontStrikeOut());
     EXPECT_EQ(plain.fontFamilies().toStringList(), QStringList{QStringLiteral("Menlo")});
-    EXPECT_EQ(formatOf(document, QStringLiteral("link")).anchorHref(),
+    EXPECT_EQ(formatOfText(document, QStringLiteral("link")).anchorHref(),
               QStringLiteral("https://example.org/a%20b?q=%22x%22"));
 }
 
@@ -153,7 +145,7 @@ TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
     QTextDocument document;
     ASSERT_TRUE(readRichText("{\\rtf1 a{{\\NeXTGraphic f.pdf \\width20 \\height40}}b\\par {\\NeXTGraphic g.pdf}", document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("a%1b\n%1").arg(QChar(0xFFFC)));
-    const QTextCharFormat format = formatOf(document, QString(QChar(0xFFFC)));
+    const QTextCharFormat format = formatOfText(document, QString(QChar(0xFFFC)));
     EXPECT_EQ(format.toImageFormat().name(), QStringLiteral("f.pdf"));
     EXPECT_EQ(format.toImageFormat().width(), 1);
     EXPECT_EQ(format.toImageFormat().height(), 2);

@@ -113,8 +113,6 @@ TEST(Scanner, StringsCaseAndSkipping)
 TEST(Scanner, CharactersFromSet)
 {
     const CharacterSet set = CharacterSet::withCharacters(u"ab\u00e9");
-    EXPECT_TRUE(set.contains(u'\u00e9'));
-    EXPECT_FALSE(set.contains(u'c'));
     Scanner scanner("  ab\u00e9c");
     QString read;
     ASSERT_TRUE(scanner.scanCharactersFromSet(set, &read));

@@ -13,19 +13,6 @@ namespace {
 
 class WorkspaceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"})
-            m_saved.append({name, qgetenv(name)});
-        qputenv("XDG_DATA_HOME", m_dir.filePath("home").toUtf8());
-        qputenv("XDG_DATA_DIRS", (m_dir.filePath("first") + u':' + m_dir.filePath("second")).toUtf8());
-    }
-    void TearDown() override
-    {
-        for (const auto& [name, value] : m_saved)
-            qputenv(name, value);
-    }
-
     void writeEntry(const QString& dataDir, const QString& id, const QByteArray& body)
     {
         testsupport::writeFile(m_dir.filePath(dataDir + "/applications/" + id + ".desktop"), "[Desktop Entry]\n" + body);
@@ -48,7 +35,8 @@ protected:
     }
 
     testsupport::TempDir m_dir;
-    QList<std::pair<const char*, QByteArray>> m_saved;
+    testsupport::ScopedEnvironment m_environment{
+        {"XDG_DATA_HOME", m_dir.filePath("home")}, {"XDG_DATA_DIRS", m_dir.filePath("first") + u':' + m_dir.filePath("second")}};
 };
 
 TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)

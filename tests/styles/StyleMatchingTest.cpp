@@ -8,11 +8,7 @@ using namespace platform;
 
 namespace {
 
-class StyleMatchingTest : public testing::Test {
-protected:
-    void SetUp() override { stylestest::resetCatalogue(); }
-    void TearDown() override { stylestest::resetCatalogue(); }
-};
+using StyleMatchingTest = stylestest::CatalogueTest;
 
 ParagraphStyle paragraphOf(const AttributeDictionary& attributes)
 {

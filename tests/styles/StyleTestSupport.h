@@ -4,6 +4,7 @@
 #include "styles/OTLNoteTextStyle.h"
 
 #include <QList>
+#include <gtest/gtest.h>
 
 namespace stylestest {
 
@@ -21,5 +22,52 @@ inline void saveStyles(QList<OTLNoteTextStyleRef> styles)
     OTLNoteTextStyle::setSavedStylesReaderForTesting([styles] { return styles; });
     OTLNoteTextStyle::reloadStylesFromDefaults();
 }
+
+inline OTLNoteTextStyleRef customStyle(const QString& name)
+{
+    auto style = OTLNoteTextStyle::create();
+    style->setType(OTLNoteTextStyleTypeCustom);
+    style->setName(name);
+    return style;
+}
+
+// A custom style "Quote" with every field set to something not the default.
+inline OTLNoteTextStyleRef everyFieldSet()
+{
+    auto style = customStyle("Quote");
+    style->setCustomStyleIdentifier("QUOTE-ID");
+    style->setFont(platform::FontCatalog::shared().fontWithName("Menlo-Bold", 13.3));
+    platform::ParagraphStyle paragraph;
+    paragraph.alignment = platform::TextAlignment::Right;
+    paragraph.lineHeightMultiple = 1.2;
+    paragraph.tabStops = {{platform::TextAlignment::Center, 40}};
+    style->setParagraphStyle(paragraph);
+    style->setUnderlineStyle(platform::NSUnderlineStyleDouble);
+    style->setStrikethrough(1);
+    style->setForegroundColor(platform::Color::withRGBA(0.5, 0.25, 0.125, 1));
+    style->setResetOnNewLine(true);
+    style->setApplyToParagraph(true);
+    return style;
+}
+
+// A title in 20-point Menlo, centred, with spacing and a line height.
+inline OTLNoteTextStyleRef centredTitle()
+{
+    auto title = OTLNoteTextStyle::defaultTitleNoteTextStyle();
+    title->setFont(platform::FontCatalog::shared().fontWithName("Menlo", 20));
+    platform::ParagraphStyle paragraph = title->paragraphStyle();
+    paragraph.alignment = platform::TextAlignment::Center;
+    paragraph.paragraphSpacing = 6;
+    paragraph.lineHeightMultiple = 1.5;
+    title->setParagraphStyle(paragraph);
+    return title;
+}
+
+// Each test starts and ends with an empty catalogue.
+class CatalogueTest : public testing::Test {
+protected:
+    void SetUp() override { resetCatalogue(); }
+    void TearDown() override { resetCatalogue(); }
+};
 
 } // namespace stylestest

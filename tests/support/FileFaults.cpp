@@ -154,14 +154,8 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const
         {"notes", notes},
         {"attachments", QJsonArray{}},
     };
-    QFile file(path + QStringLiteral("/library.json"));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(description).toJson());
-    file.close();
-    QFile attachment(path + QStringLiteral("/files/manual.pdf"));
-    QDir().mkpath(path + QStringLiteral("/files"));
-    EXPECT_TRUE(attachment.open(QIODevice::WriteOnly));
-    attachment.write("%PDF-1.4\n%%EOF\n");
+    writeFile(path + QStringLiteral("/library.json"), QJsonDocument(description).toJson());
+    writeFile(path + QStringLiteral("/files/manual.pdf"), "%PDF-1.4\n%%EOF\n");
     return library;
 }
 
@@ -171,9 +165,7 @@ std::map<QString, QByteArray> htmlFiles(const QString& root)
     QDirIterator it(root, {QStringLiteral("*.html")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
-        QFile file(it.filePath());
-        if (file.open(QIODevice::ReadOnly))
-            files[it.fileInfo().completeBaseName()] = file.readAll();
+        files[it.fileInfo().completeBaseName()] = readFile(it.filePath());
     }
     return files;
 }

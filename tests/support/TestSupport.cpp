@@ -34,6 +34,33 @@ QUrl TempDir::url() const
     return platform::fileurl::fromPath(m_dir.path(), true);
 }
 
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values)
+{
+    for (const auto& [name, value] : values) {
+        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qputenv(name, value.toUtf8());
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        if (it->second)
+            qputenv(it->first, *it->second);
+        else
+            qunsetenv(it->first);
+    }
+}
+
+QProcessEnvironment privateEnvironment(const TempDir& dir)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("XDG_DATA_DIRS"), dir.filePath(QStringLiteral("system")));
+    return environment;
+}
+
 void writeFile(const QString& path, const QByteArray& contents)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -48,6 +75,29 @@ QByteArray readFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QStringList manifestEntries(const QVariantMap& manifest, const QString& root)
+{
+    QStringList entries;
+    const auto relative = [&](const QVariant& url) { return QDir(root).relativeFilePath(QUrl(url.toString()).toLocalFile()); };
+    std::function<void(const QVariantMap&)> walk = [&](const QVariantMap& folder) {
+        entries.append(relative(folder.value(QStringLiteral("identifier"))) + u'/');
+        for (const QVariant& value : folder.value(QStringLiteral("items")).toList()) {
+            const QVariantMap item = value.toMap();
+            EXPECT_EQ(item.value(QStringLiteral("identifier")), item.value(QStringLiteral("fileURL")));
+            const QString path = relative(item.value(QStringLiteral("fileURL")));
+            const QVariant encrypted = item.value(QStringLiteral("wasEncrypted"), false);
+            EXPECT_TRUE(encrypted.toBool() || !item.contains(QStringLiteral("wasEncrypted")));
+            entries.append(path + (path.endsWith(QStringLiteral(".rtfd")) ? "/" : "") + (encrypted.toBool() ? "*" : ""));
+        }
+        for (const QVariant& sub : folder.value(QStringLiteral("folders")).toList())
+            walk(sub.toMap());
+    };
+    for (const QVariant& account : manifest.value(QStringLiteral("Files")).toMap().value(QStringLiteral("folders")).toList())
+        walk(account.toMap());
+    entries.sort();
+    return entries;
 }
 
 QStringList tree(const QString& root)

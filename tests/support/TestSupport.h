@@ -1,10 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVariantMap>
 #include <functional>
+#include <initializer_list>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -26,6 +32,36 @@ private:
 
 void writeFile(const QString& path, const QByteArray& contents);
 QByteArray readFile(const QString& path);
+
+// Sets environment variables while it lives; puts back what was there.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
+};
+
+// Settings and data in a fresh folder ("config", "data"), never the user's.
+class PrivateHome {
+public:
+    TempDir dir;
+
+private:
+    ScopedEnvironment m_environment{{"XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config"))},
+                                    {"XDG_DATA_HOME", dir.filePath(QStringLiteral("data"))}};
+};
+
+// This process's environment with settings and data ("config", "data",
+// "system") below `dir`, for a program the test starts.
+QProcessEnvironment privateEnvironment(const TempDir& dir);
+
+// Every folder ("a/b/") and item ("a/b/c.html", "a/d.rtfd/") a manifest
+// lists, relative to `root`, sorted; "*" marks an item that was encrypted.
+QStringList manifestEntries(const QVariantMap& manifest, const QString& root);
 
 // Every file and folder below `root`, as sorted relative paths ("a/", "a/b.html").
 QStringList tree(const QString& root);

@@ -3,8 +3,6 @@
 #include "support/TestSupport.h"
 #include "text/TextUtilities.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -20,26 +18,17 @@ const QString kScriptX = QString::fromUcs4(U"\U0001D4B3", 1); // two units, a le
 // Hashtag tests read the standard defaults from a private config folder.
 class Hashtags : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
-    }
-    void TearDown() override { qputenv("XDG_CONFIG_HOME", m_oldConfig); }
-
     void writeDefaults(const QVariantMap& values)
     {
         using namespace platform;
         const QString path = UserDefaults::pathForDomain(QString::fromLatin1(UserDefaults::kApplicationDomain));
-        ASSERT_TRUE(path.startsWith(m_dir.path()));
+        ASSERT_TRUE(path.startsWith(m_home.dir.path()));
         const auto bytes = plist::dataFromPropertyList(values, plist::Format::Binary, nullptr);
         ASSERT_TRUE(bytes);
-        QDir().mkpath(QFileInfo(path).path());
         testsupport::writeFile(path, *bytes);
     }
 
-    testsupport::TempDir m_dir;
-    QByteArray m_oldConfig;
+    testsupport::PrivateHome m_home;
     Ranges ranges;
 };
 

@@ -1,6 +1,6 @@
 #include "app/gui/GuiTestSupport.h"
 #include "app/gui/ProgressWindowController.h"
-#include "export/NotesLibrary.h"
+#include "export/ExportTestSupport.h"
 #include "platform/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
@@ -29,11 +29,9 @@ protected:
     // Runs the sheet to its end; `afterNote` runs once `afterNotes` notes are written.
     void run(int afterNotes = -1, std::function<void()> afterNote = {})
     {
-        platform::Error error;
-        const auto loaded = NotesLibrary::load(library.path, &error);
-        ASSERT_TRUE(loaded) << error.localizedDescription().toStdString();
-        controller.showSheetOnWindow(&window, LibraryNotesApplication::make(loaded),
-                                     platform::fileurl::fromPath(destination, true), [this](int code) {
+        const auto app = loadedApp(library.path);
+        ASSERT_TRUE(app);
+        controller.showSheetOnWindow(&window, app, platform::fileurl::fromPath(destination, true), [this](int code) {
                                          ++endCount;
                                          endCode = code;
                                      });

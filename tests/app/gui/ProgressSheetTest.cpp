@@ -80,20 +80,6 @@ TEST_F(ProgressSheet, ASuccessfulExportEndsWithOneAndTheManifest)
     EXPECT_EQ(controller.progressIndicator()->value(), 1000);
 }
 
-TEST_F(ProgressSheet, AFailedExportShowsItsErrorThenEndsWithZero)
-{
-    testsupport::writeFile(root.filePath(QStringLiteral("file")), "x");
-    start(libraryApp(kLibrary), root.filePath(QStringLiteral("file/dest")));
-    ASSERT_TRUE(ended());
-    EXPECT_EQ(endCode, 0);
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    const auto& shown = alerts.shown[0];
-    EXPECT_EQ(shown.style, platform::AlertStyle::Modal);
-    EXPECT_EQ(shown.alert.messageText, QStringLiteral("The import could not be completed."));
-    EXPECT_TRUE(shown.alert.informativeText.contains(QStringLiteral("Work"))) << shown.alert.informativeText.toStdString();
-    EXPECT_FALSE(controller.metadataFileURL());
-}
-
 TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
 {
     auto app = libraryApp(kLibrary);

@@ -1,5 +1,6 @@
 #include "platform/RichText.h"
 #include "support/TestSupport.h"
+#include "support/TextDocumentSupport.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -8,22 +9,7 @@
 
 namespace {
 
-struct TextRun {
-    QTextCharFormat format;
-};
-
-// The format of the first character of the first occurrence of `text`.
-TextRun runWithText(const QTextDocument& document, const QString& text)
-{
-    const qsizetype index = document.toPlainText().indexOf(text);
-    if (index < 0) {
-        ADD_FAILURE() << "no text " << text.toStdString();
-        return {};
-    }
-    QTextCursor cursor(const_cast<QTextDocument*>(&document));
-    cursor.setPosition(int(index) + 1);
-    return {cursor.charFormat()};
-}
+using testsupport::formatOfText;
 
 QString plain(const QByteArray& rtf)
 {
@@ -35,22 +21,6 @@ QString plain(const QByteArray& rtf)
 
 } // namespace
 
-TEST(RichText, TokenizesWordsParametersSymbolsAndText)
-{
-    platform::RichTextTokenizer tokenizer("{\\fs-24 ab\\'e9\\\\\\b0}");
-    std::vector<platform::RichTextToken> tokens;
-    while (!tokenizer.atEnd())
-        tokens.push_back(tokenizer.next());
-    ASSERT_EQ(tokens.size(), 7u);
-    EXPECT_EQ(tokens[1].word, "fs");
-    EXPECT_EQ(tokens[1].parameter, -24);
-    EXPECT_EQ(tokens[2].text, "ab"); // the blank after a control word is its delimiter
-    EXPECT_EQ(tokens[3].text, QByteArray("\xE9"));
-    EXPECT_EQ(tokens[4].word, "\\");
-    EXPECT_EQ(tokens[5].parameter, 0);
-    EXPECT_EQ(tokens[6].type, platform::RichTextToken::GroupEnd);
-}
-
 TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
 {
     QTextDocument document;
@@ -58,17 +28,17 @@ TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
                                        "{\\fs36 big}\\b on\\b0 off}",
                                        document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("plain bold both under bigonoff"));
-    EXPECT_EQ(runWithText(document, QStringLiteral("plain ")).format.fontPointSize(), 10);
-    EXPECT_EQ(runWithText(document, QStringLiteral("bold ")).format.fontWeight(), QFont::Bold);
-    EXPECT_FALSE(runWithText(document, QStringLiteral("bold ")).format.fontItalic());
-    const TextRun both = runWithText(document, QStringLiteral("both"));
-    EXPECT_EQ(both.format.fontWeight(), QFont::Bold);
-    EXPECT_TRUE(both.format.fontItalic());
-    EXPECT_EQ(runWithText(document, QStringLiteral(" ")).format.fontWeight(), QFont::Normal);
-    EXPECT_TRUE(runWithText(document, QStringLiteral("under")).format.fontUnderline());
-    EXPECT_EQ(runWithText(document, QStringLiteral("big")).format.fontPointSize(), 18);
-    EXPECT_EQ(runWithText(document, QStringLiteral("on")).format.fontWeight(), QFont::Bold);
-    EXPECT_EQ(runWithText(document, QStringLiteral("off")).format.fontWeight(), QFont::Normal);
+    EXPECT_EQ(formatOfText(document, QStringLiteral("plain ")).fontPointSize(), 10);
+    EXPECT_EQ(formatOfText(document, QStringLiteral("bold ")).fontWeight(), QFont::Bold);
+    EXPECT_FALSE(formatOfText(document, QStringLiteral("bold ")).fontItalic());
+    const QTextCharFormat both = formatOfText(document, QStringLiteral("both"));
+    EXPECT_EQ(both.fontWeight(), QFont::Bold);
+    EXPECT_TRUE(both.fontItalic());
+    EXPECT_EQ(formatOfText(document, QStringLiteral(" ")).fontWeight(), QFont::Normal);
+    EXPECT_TRUE(formatOfText(document, QStringLiteral("under")).fontUnderline());
+    EXPECT_EQ(formatOfText(document, QStringLiteral("big")).fontPointSize(), 18);
+    EXPECT_EQ(formatOfText(document, QStringLiteral("on")).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatOfText(document, QStringLiteral("off")).fontWeight(), QFont::Normal);
 }
 
 TEST(RichText, ParagraphsAlignmentAndLineBreaks)
@@ -92,11 +62,11 @@ TEST(RichText, ColourTableEntriesAndTheAutomaticColour)
                                        "\\cf1 red\\cf2 blue\\cf0 auto\\cf9\\i missing\\i0{\\cb1 marked}}",
                                        document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("redblueautomissingmarked"));
-    EXPECT_EQ(runWithText(document, QStringLiteral("red")).format.foreground().color(), QColor(255, 0, 0));
-    EXPECT_EQ(runWithText(document, QStringLiteral("blue")).format.foreground().color(), QColor(0, 0, 255));
-    EXPECT_FALSE(runWithText(document, QStringLiteral("auto")).format.hasProperty(QTextFormat::ForegroundBrush));
-    EXPECT_FALSE(runWithText(document, QStringLiteral("missing")).format.hasProperty(QTextFormat::ForegroundBrush));
-    EXPECT_EQ(runWithText(document, QStringLiteral("marked")).format.background().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatOfText(document, QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatOfText(document, QStringLiteral("blue")).foreground().color(), QColor(0, 0, 255));
+    EXPECT_FALSE(formatOfText(document, QStringLiteral("auto")).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_FALSE(formatOfText(document, QStringLiteral("missing")).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(formatOfText(document, QStringLiteral("marked")).background().color(), QColor(255, 0, 0));
 }
 
 TEST(RichText, HyperlinkFieldsBecomeAnchorsOverTheirResult)
@@ -107,13 +77,13 @@ TEST(RichText, HyperlinkFieldsBecomeAnchorsOverTheirResult)
                                        "{\\field{\\*\\fldinst{HYPERLINK \\\\l \"top\"}}{\\fldrslt up}}}",
                                        document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("see the site and 3 up"));
-    const TextRun anchor = runWithText(document, QStringLiteral("the site"));
-    EXPECT_TRUE(anchor.format.isAnchor());
-    EXPECT_EQ(anchor.format.anchorHref(), QStringLiteral("https://example.org/a b"));
-    EXPECT_TRUE(anchor.format.fontUnderline());
-    EXPECT_FALSE(runWithText(document, QStringLiteral("3")).format.isAnchor());
-    EXPECT_FALSE(runWithText(document, QStringLiteral(" and ")).format.isAnchor());
-    EXPECT_EQ(runWithText(document, QStringLiteral("up")).format.anchorHref(), QStringLiteral("top"));
+    const QTextCharFormat anchor = formatOfText(document, QStringLiteral("the site"));
+    EXPECT_TRUE(anchor.isAnchor());
+    EXPECT_EQ(anchor.anchorHref(), QStringLiteral("https://example.org/a b"));
+    EXPECT_TRUE(anchor.fontUnderline());
+    EXPECT_FALSE(formatOfText(document, QStringLiteral("3")).isAnchor());
+    EXPECT_FALSE(formatOfText(document, QStringLiteral(" and ")).isAnchor());
+    EXPECT_EQ(formatOfText(document, QStringLiteral("up")).anchorHref(), QStringLiteral("top"));
 }
 
 TEST(RichText, UnicodeAndCodePageEscapes)
@@ -169,5 +139,5 @@ TEST(RichText, TheInformationTextReads)
     EXPECT_TRUE(text.contains(QStringLiteral("Your Notes library is not changed")));
     EXPECT_FALSE(text.contains(u'\\'));
     EXPECT_FALSE(text.contains(QStringLiteral("Helvetica")));
-    EXPECT_TRUE(runWithText(document, QStringLiteral("the Ostrel website")).format.isAnchor());
+    EXPECT_TRUE(formatOfText(document, QStringLiteral("the Ostrel website")).isAnchor());
 }
