@@ -270,9 +270,18 @@ private:
             m_library.m_folders.push_back(std::move(folder));
             subfolders.push_back(std::move(pending));
         }
+        // A folder has one place in Notes. Listed under two parents, it would
+        // be exported twice, and a chain of such folders doubles at each level.
+        std::vector<bool> placed(m_library.m_folders.size(), false);
         for (size_t i = 0; i < subfolders.size(); ++i) {
             if (!resolve(m_folderIDs, subfolders[i].ids, subfolders[i].place, "folder", m_library.m_folders[i].folders))
                 return false;
+            for (const int child : m_library.m_folders[i].folders) {
+                if (placed[size_t(child)])
+                    return fail(QStringLiteral("the folder with the id “%1” is listed inside more than one folder")
+                                    .arg(m_library.m_folders[size_t(child)].id));
+                placed[size_t(child)] = true;
+            }
         }
         return true;
     }

@@ -31,6 +31,9 @@ TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
         {R"({"folders": [{"id": "f", "notes": ["n"]}]})", "folders[0].notes[0]"},
         {R"({"folders": [{"id": "f"}, {"id": "f"}]})", "repeats"},
         {R"({"folders": [{"id": "a", "folders": ["b"]}, {"id": "b", "folders": ["a"]}]})", "inside itself"},
+        // Listed twice, a folder would be exported twice, doubling at every level.
+        {R"({"folders": [{"id": "a", "folders": ["c"]}, {"id": "b", "folders": ["c"]}, {"id": "c"}]})", "more than one folder"},
+        {R"({"folders": [{"id": "a", "folders": ["c", "c"]}, {"id": "c"}]})", "more than one folder"},
         // Files must lie inside the library.
         {R"({"attachments": [{"id": "x", "file": "../../etc/passwd"}]})", "inside the library"},
         {R"({"attachments": [{"id": "x", "file": "/etc/passwd"}]})", "inside the library"},
