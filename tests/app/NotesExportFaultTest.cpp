@@ -1,3 +1,4 @@
+#include "platform/Resources.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
@@ -187,4 +188,26 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
     EXPECT_GT(written, 0);
     EXPECT_LT(written, int(library.bodies.size()));
     EXPECT_EQ(changesOutsideDestination(moved), "");
+}
+
+TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    // The sample library, with its PDF gone.
+    const QString sample = work.filePath(QStringLiteral("Sample"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-R"),
+                                                       platform::resourceDirectory() + QStringLiteral("/SampleLibrary"),
+                                                       sample}),
+              0);
+    ASSERT_TRUE(QFile::remove(sample + QStringLiteral("/attachments/quarterly-report.pdf")));
+    const TreeSnapshot before = snapshotTree(sample);
+    library.path = sample;
+    run();
+    EXPECT_EQ(exitCode, 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
+                                            "  Quarterly report: quarterly-report.pdf\n")))
+        << err.toStdString();
+    EXPECT_EQ(tree(destination + QStringLiteral("/Work/Projects/Launch/Quarterly report.rtfd")),
+              QStringList{QStringLiteral("TXT.rtf")});
+    EXPECT_EQ(treeDifferences(before, snapshotTree(sample)), "");
 }
