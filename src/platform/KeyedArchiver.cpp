@@ -788,11 +788,8 @@ QVariant decodeColor(KeyedUnarchiver& coder)
 
 ArchivableClass colorClass()
 {
-    ArchivableClass archivable;
-    archivable.className = QStringLiteral("NSColor");
-    archivable.metaType = QMetaType::fromType<ColorRef>();
-    archivable.encode = encodeColor;
-    archivable.decode = decodeColor;
+    ArchivableClass archivable =
+        ArchivableClass::make(QStringLiteral("NSColor"), QMetaType::fromType<ColorRef>(), encodeColor, decodeColor);
     archivable.isNull = [](const QVariant& object) { return !object.value<ColorRef>(); };
     return archivable;
 }

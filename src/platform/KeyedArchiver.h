@@ -44,6 +44,18 @@ struct ArchivableClass {
     std::function<QVariant(KeyedUnarchiver& coder)> decode;
     // Whether a value stands for no object (a null pointer); written as "$null".
     std::function<bool(const QVariant& object)> isNull;
+
+    static ArchivableClass make(QString className, QMetaType metaType,
+                                std::function<void(const QVariant&, KeyedArchiver&)> encode,
+                                std::function<QVariant(KeyedUnarchiver&)> decode)
+    {
+        ArchivableClass archivable;
+        archivable.className = std::move(className);
+        archivable.metaType = metaType;
+        archivable.encode = std::move(encode);
+        archivable.decode = std::move(decode);
+        return archivable;
+    }
 };
 
 // Registers (or replaces) a class for both directions. Thread-safe.

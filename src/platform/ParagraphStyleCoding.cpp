@@ -155,22 +155,13 @@ QVariant decodeParagraphStyle(KeyedUnarchiver& coder)
 
 ArchivableClass paragraphStyleArchivableClass()
 {
-    ArchivableClass archivable;
-    archivable.className = QStringLiteral("NSParagraphStyle");
-    archivable.metaType = QMetaType::fromType<ParagraphStyle>();
-    archivable.encode = encodeParagraphStyle;
-    archivable.decode = decodeParagraphStyle;
-    return archivable;
+    return ArchivableClass::make(QStringLiteral("NSParagraphStyle"), QMetaType::fromType<ParagraphStyle>(),
+                                 encodeParagraphStyle, decodeParagraphStyle);
 }
 
 ArchivableClass textTabArchivableClass()
 {
-    ArchivableClass archivable;
-    archivable.className = QStringLiteral("NSTextTab");
-    archivable.metaType = QMetaType::fromType<TextTab>();
-    archivable.encode = encodeTab;
-    archivable.decode = decodeTab;
-    return archivable;
+    return ArchivableClass::make(QStringLiteral("NSTextTab"), QMetaType::fromType<TextTab>(), encodeTab, decodeTab);
 }
 
 } // namespace platform
