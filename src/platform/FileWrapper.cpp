@@ -1,5 +1,6 @@
 #include "platform/FileWrapper.h"
 
+#include "platform/FileManager.h"
 #include "platform/FileURL.h"
 
 #include <QDir>
@@ -14,23 +15,15 @@ namespace platform {
 
 namespace {
 
+// Through the file manager, so a package is written and fails as every
+// other file does (links never followed, the system's own reason given).
 bool writeItem(const FileWrapper& wrapper, const QString& path, Error* error)
 {
-    if (!wrapper.isDirectory) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(wrapper.regularFileContents) != wrapper.regularFileContents.size() || !file.flush()) {
-            setError(error, Error::fromErrno(errno ? errno : EIO,
-                                             QStringLiteral("Couldn't write “%1”").arg(QFileInfo(path).fileName())));
-            return false;
-        }
-        return true;
-    }
-    if (!QFileInfo(path).isDir() && !QDir().mkdir(path)) {
-        setError(error, Error::fromErrno(errno ? errno : EIO,
-                                         QStringLiteral("Couldn't create “%1”").arg(QFileInfo(path).fileName())));
+    auto* fileManager = FileManager::defaultManager();
+    if (!wrapper.isDirectory)
+        return fileManager->writeData(wrapper.regularFileContents, fileurl::fromPath(path, false), error);
+    if (!QFileInfo(path).isDir() && !fileManager->createDirectory(fileurl::fromPath(path, true), false, error))
         return false;
-    }
     for (const FileWrapper& child : wrapper.children) {
         const QString name = child.preferredFilename;
         // A child is one name inside its directory, never a path.
@@ -89,7 +82,8 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
                                          QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
         return false;
     }
-    const QString fresh = staging.filePath(QStringLiteral("item"));
+    // Named as the target, so that an error names the item being written.
+    const QString fresh = staging.filePath(targetInfo.fileName());
     if (!writeItem(*this, fresh, error))
         return false; // the staging folder goes with its contents
 
@@ -100,7 +94,7 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
         if (renameat2(AT_FDCWD, freshPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE) == 0)
             return true;
         // Without the swap, move the old item aside first and back on failure.
-        const QString aside = staging.filePath(QStringLiteral("old"));
+        const QString aside = fresh + QStringLiteral(".old");
         if (std::rename(targetPath.constData(), QFile::encodeName(aside).constData()) != 0) {
             setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
             return false;

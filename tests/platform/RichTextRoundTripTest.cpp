@@ -1,15 +1,18 @@
 #include "platform/AttributedString.h"
+#include "platform/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "platform/FileWrapper.h"
 #include "platform/HTMLImport.h"
 #include "platform/RTFDWriter.h"
 #include "platform/RichText.h"
+#include "support/FileFaults.h"
 #include "support/TestSupport.h"
 #include "support/TextDocumentSupport.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -170,6 +173,16 @@ TEST(FileWrapper, WritesAtomicallyAndRefusesPathsAsNames)
         EXPECT_EQ(testsupport::tree(dir.path()),
                   (QStringList{QStringLiteral("doc.rtfd/"), QStringLiteral("doc.rtfd/TXT.rtf")}));
     }
+
+    // A full disk fails with the system's reason, naming the file, and leaves the old package.
+    FaultyFileManager fullDisk(ENOSPC, 2);
+    testsupport::FileManagerReplacement replacement(&fullDisk);
+    Error error;
+    EXPECT_FALSE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("TXT.rtf"), "too long")})
+                     .writeToURL(target, true, &error));
+    EXPECT_EQ(error.localizedDescription(), QStringLiteral("The file “TXT.rtf” couldn’t be saved: No space left on device."));
+    EXPECT_EQ(testsupport::readFile(dir.filePath(QStringLiteral("doc.rtfd/TXT.rtf"))), "new");
+    EXPECT_EQ(testsupport::tree(dir.path()), (QStringList{QStringLiteral("doc.rtfd/"), QStringLiteral("doc.rtfd/TXT.rtf")}));
 }
 
 TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
