@@ -361,29 +361,24 @@ private:
             return;
         }
 
+        // Control words that stand for one character.
+        static const std::pair<QByteArrayView, char16_t> characterWords[] = {
+            {"line", QChar::LineSeparator}, {"tab", u'\t'},      {"emdash", 0x2014}, {"endash", 0x2013},
+            {"bullet", 0x2022},             {"lquote", 0x2018}, {"rquote", 0x2019}, {"ldblquote", 0x201C},
+            {"rdblquote", 0x201D},
+        };
+        for (const auto& [name, character] : characterWords) {
+            if (word == name) {
+                appendCharacter(QChar(character));
+                return;
+            }
+        }
+
         GroupState& s = state();
         if (word == "uc")
             s.unicodeSkip = std::clamp(token.parameter.value_or(1), 0, 16);
         else if (word == "par")
             newParagraph();
-        else if (word == "line")
-            appendCharacter(QChar(QChar::LineSeparator));
-        else if (word == "tab")
-            appendCharacter(u'\t');
-        else if (word == "emdash")
-            appendCharacter(QChar(0x2014));
-        else if (word == "endash")
-            appendCharacter(QChar(0x2013));
-        else if (word == "bullet")
-            appendCharacter(QChar(0x2022));
-        else if (word == "lquote")
-            appendCharacter(QChar(0x2018));
-        else if (word == "rquote")
-            appendCharacter(QChar(0x2019));
-        else if (word == "ldblquote")
-            appendCharacter(QChar(0x201C));
-        else if (word == "rdblquote")
-            appendCharacter(QChar(0x201D));
         else if (word == "pard") {
             flush();
             m_blockFormat = QTextBlockFormat();

@@ -53,6 +53,9 @@ TEST(RichText, ParagraphsAlignmentAndLineBreaks)
     EXPECT_EQ(document.findBlockByNumber(1).blockFormat().textIndent(), -10);
     EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
     EXPECT_NE(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignHCenter);
+
+    ASSERT_TRUE(platform::readRichText("{\\rtf1 a\\tab b\\emdash\\ldblquote c\\rdblquote\\bullet\\endash\\lquote\\rquote}", document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("a\tb\u2014\u201Cc\u201D\u2022\u2013\u2018\u2019"));
 }
 
 TEST(RichText, ColourTableEntriesAndTheAutomaticColour)
