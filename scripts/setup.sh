@@ -8,6 +8,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libplist-dev libplist++-dev
   libicu-dev
+  # the Notes database: SQLite, gzip bodies, protobuf messages, locked notes
+  libsqlite3-dev zlib1g-dev libprotobuf-dev protobuf-compiler libssl-dev
+  # makes rebuilds cheap; the build works without it
+  ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   # read back exported rich-text files in the tests

@@ -13,6 +13,12 @@ QStringList ExportSummary::lines() const
                                         number(richTextNoteCount)})};
     if (emptyNoteCount > 0)
         lines << stringWithFormat(localizedString("Notes skipped for an empty body: %@."), {number(emptyNoteCount)});
+    if (!notesLeftOut.isEmpty()) {
+        lines << stringWithFormat(localizedString("Notes that could not be exported and were left out: %@."),
+                                  {number(quint64(notesLeftOut.size()))});
+        for (const QString& item : notesLeftOut)
+            lines << QStringLiteral("  ") + item;
+    }
     if (!attachmentsLeftOut.isEmpty()) {
         lines << stringWithFormat(localizedString("Attachments that could not be saved and were left out: %@."),
                                   {number(quint64(attachmentsLeftOut.size()))});

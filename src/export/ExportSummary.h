@@ -10,6 +10,7 @@ struct ExportSummary {
     quint64 richTextNoteCount = 0;
     quint64 emptyNoteCount = 0;       // skipped, since there was no body to write
     QStringList attachmentsLeftOut;   // "<note name>: <attachment name>"
+    QStringList notesLeftOut;         // "“<note name>” in “<folder name>”: <reason>"
 
     // The summary as lines of text, for the command line and the log.
     QStringList lines() const;

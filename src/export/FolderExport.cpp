@@ -29,8 +29,13 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
             return false;
         const QString body = note->body();
         if (body.isEmpty()) {
+            const QString problem = note->bodyProblem();
             std::lock_guard lock(m_mutex);
-            ++m_summary.emptyNoteCount;
+            if (problem.isEmpty())
+                ++m_summary.emptyNoteCount;
+            else
+                m_summary.notesLeftOut << platform::stringWithFormat(localizedString("“%@” in “%@”: %@"),
+                                                                     {note->name(), folder.name(), problem});
             continue;
         }
         if (!exportNote(*note, folderURL, body))

@@ -36,6 +36,11 @@ public:
     virtual QString name() = 0;
     // An HTML fragment; empty for a note with nothing to export.
     virtual QString body() = 0;
+    // Why body() came back empty for a note that has content after all (a
+    // body that cannot be read, a locked note that cannot be opened), or
+    // empty when the note is simply empty. Such a note is left out and
+    // named in the export's summary.
+    virtual QString bodyProblem() { return {}; }
     virtual bool passwordProtected() = 0;
     virtual std::optional<QDateTime> creationDate() = 0;
     virtual std::optional<QDateTime> modificationDate() = 0;

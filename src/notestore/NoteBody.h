@@ -1,0 +1,19 @@
+#pragma once
+
+#include "notestore.pb.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+namespace notestore {
+
+// Bodies larger than this once inflated are refused: no real note comes near.
+inline constexpr qint64 kMaxInflatedBodyBytes = 64 * 1024 * 1024;
+
+// The styled text of a note body as the database keeps it (gzip of a
+// protobuf). Nothing, with the reason, for data that is not gzip, is
+// truncated, too large or not a note body.
+std::optional<pb::NoteText> decodeNoteBody(QByteArrayView gzipped, QString* reason);
+
+} // namespace notestore

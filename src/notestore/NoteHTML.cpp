@@ -1,0 +1,10 @@
+#include "notestore/NoteHTML.h"
+
+namespace notestore {
+
+QString htmlForNote(const pb::NoteText&, AttachmentRenderer*, int)
+{
+    return {};
+}
+
+} // namespace notestore

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "notestore.pb.h"
+
+#include <QString>
+
+namespace notestore {
+
+// Draws the attachments that stand in a note's text as U+FFFC.
+class AttachmentRenderer {
+public:
+    virtual ~AttachmentRenderer() = default;
+    // HTML for the attachment the run names (identifier and type as the
+    // run gives them), or empty to leave it out. `depth` counts how many
+    // attachments (tables in tables) enclose this one.
+    virtual QString htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth) = 0;
+};
+
+// The note's HTML fragment in the shape Notes hands bodies out: one <div>
+// per paragraph, lists, styles and links, every text escaped, always well
+// formed. Empty when the text is empty. Attachments go through `renderer`,
+// or are left out without one.
+QString htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer = nullptr, int depth = 0);
+
+} // namespace notestore
