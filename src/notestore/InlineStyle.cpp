@@ -89,8 +89,9 @@ std::vector<InlineTag> inlineTags(const pb::Run& run)
         tags.push_back({"i", {}});
     if (run.underline() != 0)
         tags.push_back({"u", {}});
+    // The style is for readers that no longer know <strike>, Qt among them.
     if (run.strikethrough() != 0)
-        tags.push_back({"strike", {}});
+        tags.push_back({"strike", attribute("style", QStringLiteral("text-decoration:line-through"))});
     if (run.baseline() > 0)
         tags.push_back({"sup", {}});
     else if (run.baseline() < 0)
