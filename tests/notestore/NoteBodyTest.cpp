@@ -159,21 +159,4 @@ TEST(DecodeNoteBodyTest, NamesGzipFailures)
     EXPECT_EQ(reason, QStringLiteral("the note body is unreadable: not gzip data"));
 }
 
-TEST(DecodeNoteBodyTest, ReadsTheRealBlobs)
-{
-    for (const char* name : {"simple_note_protobuf", "text_decorations", "wide_characters", "url", "html"}) {
-        QString reason;
-        const auto note = decodeNoteBody(readBlob(name), &reason);
-        ASSERT_TRUE(note) << name << ": " << qPrintable(reason);
-        EXPECT_FALSE(note->text().empty()) << name;
-        EXPECT_GT(note->run_size(), 0) << name;
-    }
-    const auto simple = decodeNoteBody(readBlob("simple_note_protobuf"), nullptr);
-    ASSERT_TRUE(simple);
-    EXPECT_EQ(simple->text(), "Title");
-    ASSERT_EQ(simple->run_size(), 1);
-    EXPECT_EQ(simple->run(0).length(), 5);
-    EXPECT_EQ(simple->run(0).paragraph().style(), 0);
-}
-
 } // namespace

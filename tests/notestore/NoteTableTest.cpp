@@ -292,13 +292,9 @@ TEST(NoteTableTest, StrayCellsAreCounted)
     EXPECT_EQ(table->strayCells(), 1);
 }
 
-TEST(NoteTableTest, RefusesWhatIsNotATable)
+TEST(NoteTableTest, RefusesDataWithoutATable)
 {
     QString reason;
-    EXPECT_FALSE(decodeTable(QByteArray("not gzip"), &reason));
-    EXPECT_EQ(reason, QStringLiteral("the table is unreadable: not gzip data"));
-    EXPECT_FALSE(decodeTable(gzip(QByteArray(300, '\xff')), &reason));
-    EXPECT_TRUE(reason.startsWith(QLatin1String("the table is not readable"))) << qPrintable(reason);
     EXPECT_FALSE(decodeTable(gzip({}), &reason));
     EXPECT_EQ(reason, QStringLiteral("the data holds no table"));
 }
