@@ -15,8 +15,8 @@ namespace notestoretest {
 QByteArray gzip(const QByteArray& data);
 QByteArray zlibCompress(const QByteArray& data);
 
-// The published sample body "<name>_gzipped.bin"; the test fails when the
-// fixtures are missing.
+// The published sample "<name>_gzipped.bin", a seed of the fuzz corpora;
+// the test fails when it is missing.
 QByteArray readBlob(const char* name);
 
 // A run of `length` UTF-16 units; `style` adjusts it.
