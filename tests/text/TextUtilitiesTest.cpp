@@ -102,7 +102,7 @@ TEST(StandardSearch, IgnorableTermsFindNothing)
     for (const QString& term : ignorableTerms) {
         for (const QString& text : texts)
             EXPECT_TRUE(localizedStandardRangesOfString(text, term).isEmpty())
-                << "term U+" << std::hex << term.at(0).unicode() << " in " << text.toStdString();
+                << "term U+" << std::hex << int(term.at(0).unicode()) << " in " << text.toStdString();
     }
     for (const QString& term : {s("ca\u00ADfe"), s("\u200Bcafe"), s("cafe\u0301")}) {
         const Ranges found = localizedStandardRangesOfString(s("cafe, caf\u00E9 and CAFE"), term);
