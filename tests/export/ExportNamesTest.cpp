@@ -93,8 +93,10 @@ TEST(ExportNames, LongNamesInEveryScriptAreWrittenAndListed)
     EXPECT_TRUE(run.operation->summary().attachmentsLeftOut.isEmpty());
 
     int notesListed = 0;
+    // Account, folder, sub-folder (named like a package), then the notes.
     for (const QString& entry : run.manifestEntries())
-        notesListed += entry.endsWith(QStringLiteral(".html")) || entry.endsWith(QStringLiteral(".rtfd/"));
+        notesListed += (entry.endsWith(QStringLiteral(".html")) && entry.count(u'/') == 3) ||
+                       (entry.endsWith(QStringLiteral(".rtfd/")) && entry.count(u'/') == 4);
     EXPECT_EQ(notesListed, 20);
 
     QDirIterator it(run.destination, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
@@ -115,7 +117,7 @@ TEST(ExportNames, LongNamesInEveryScriptAreWrittenAndListed)
 // every note in it is listed. ".rtfd" notes stay items.
 TEST(ExportNames, FoldersNamedLikePackagesAreFoldersOfTheManifest)
 {
-    for (const QString folderName : {QStringLiteral("Thesis.rtfd"), QStringLiteral("Trip.app"),
+    for (const QString& folderName : {QStringLiteral("Thesis.rtfd"), QStringLiteral("Trip.app"),
                                      QStringLiteral("Photos.bundle"), QStringLiteral("Plain")}) {
         SCOPED_TRACE(folderName.toStdString());
         const QJsonObject description = object({
