@@ -66,7 +66,8 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
         if (!entries)
             return false;
         if (!entries->isEmpty()) {
-            const QString manifest = QDir(destination).filePath(QFileInfo(destination).fileName() + QStringLiteral(".plist"));
+            const QString manifest = QDir(destination).filePath(
+                platform::pathutil::fittingName(QFileInfo(destination).fileName() + QStringLiteral(".plist")));
             if (!QFileInfo(manifest).isFile()) {
                 platform::setError(error, destinationError(QStringLiteral("The destination “%1” is not empty and holds no earlier "
                                                                           "export; it was left untouched. Choose an empty or "
