@@ -12,10 +12,12 @@ BIN = os.path.join(ROOT, "build", "bin")
 def timed(command):
     """Wall time and peak resident memory (KiB) of one child process."""
     start = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(child.pid, 0)
-    if status != 0:
-        raise SystemExit("%s failed (%d): %s" % (command[0], status, child.stderr.read().decode()))
+    with tempfile.TemporaryFile() as errors:
+        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=errors)
+        _, status, usage = os.wait4(child.pid, 0)
+        if status != 0:
+            errors.seek(0)
+            raise SystemExit("%s failed (%d): %s" % (command[0], status, errors.read().decode()[-2000:]))
     return time.monotonic() - start, usage.ru_maxrss
 
 def main():

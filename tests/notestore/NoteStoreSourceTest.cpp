@@ -3,6 +3,7 @@
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -352,6 +353,20 @@ TEST_F(NoteStoreTest, TheUsersFilesStayUnchangedAndTheCopyIsPrivateAndRemoved)
     }
     EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
     EXPECT_TRUE(QDir(temporary.path()).isEmpty());
+}
+
+TEST_F(NoteStoreTest, CopiesLeftByAKilledRunAreRemovedOthersKept)
+{
+    const testsupport::TempDir temporary;
+    testsupport::ScopedEnvironment environment{{"TMPDIR", temporary.path()}};
+    const QString abandoned = QStringLiteral("notes-import-store-999999999-abcdef");
+    const QString running = QStringLiteral("notes-import-store-%1-ghijkl").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {abandoned, running, QStringLiteral("someone-else")})
+        testsupport::writeFile(temporary.filePath(name + QStringLiteral("/NoteStore.sqlite")), "x");
+    testsupport::writeContainer(Container(), container());
+    ASSERT_TRUE(open(database()));
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{running, QStringLiteral("someone-else")}));
 }
 
 } // namespace
