@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <climits>
+#include <cstring>
 #include <vector>
 
 namespace notestore {
@@ -124,6 +127,27 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
     return true;
 }
 
+constexpr const char* kFolderPrefix = "notes-import-store-";
+
+// A program killed outright leaves its copy behind; the next one removes
+// the copies whose program (named in the folder's name) is gone.
+void removeAbandonedCopies()
+{
+    const QDir temporary(QDir::tempPath());
+    const QStringList names = temporary.entryList({QLatin1String(kFolderPrefix) + u'*'}, QDir::Dirs | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        bool isNumber = false;
+        const qint64 pid = name.mid(qsizetype(strlen(kFolderPrefix))).section(u'-', 0, 0).toLongLong(&isNumber);
+        struct stat status{};
+        if (!isNumber || pid <= 0 || pid > INT_MAX ||
+            ::lstat(QFile::encodeName(temporary.filePath(name)).constData(), &status) != 0 ||
+            status.st_uid != ::getuid())
+            continue;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            QDir(temporary.filePath(name)).removeRecursively();
+    }
+}
+
 } // namespace
 
 std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, platform::Error* error)
@@ -135,7 +159,10 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
         platform::setError(error, failure(errno, QStringLiteral("Cannot open the folder “%1”").arg(sourceFolder)));
         return nullptr;
     }
-    QByteArray pattern = QFile::encodeName(QDir::tempPath() + QStringLiteral("/notes-import-store-XXXXXX"));
+    removeAbandonedCopies();
+    QByteArray pattern = QFile::encodeName(QStringLiteral("%1/%2%3-XXXXXX")
+                                               .arg(QDir::tempPath(), QLatin1String(kFolderPrefix))
+                                               .arg(::getpid()));
     if (!::mkdtemp(pattern.data())) {
         platform::setError(error, failure(errno, QStringLiteral("Cannot make a private folder in “%1” to copy the "
                                                                 "Notes database into")
