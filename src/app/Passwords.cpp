@@ -1,5 +1,7 @@
 #include "app/Passwords.h"
 
+#include "notestore/NoteStoreSource.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -189,6 +191,41 @@ QString passwordPrompt(const QStringList& hints)
     if (!distinct.isEmpty())
         prompt += QStringLiteral(" (hint: %1)").arg(distinct.join(QStringLiteral("; ")));
     return prompt + QStringLiteral(": ");
+}
+
+LockedNotesInfo lockedNotesOf(NotesApplication& notes)
+{
+    const auto* store = dynamic_cast<notestore::NoteStoreApplication*>(&notes);
+    if (!store)
+        return {};
+    return {store->lockedNoteCount(), store->passwordHints()};
+}
+
+void givePasswords(NotesApplication& notes, notestore::PasswordList passwords)
+{
+    if (auto* store = dynamic_cast<notestore::NoteStoreApplication*>(&notes))
+        store->setPasswords(std::move(passwords));
+}
+
+bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool ask, QString* error)
+{
+    notestore::PasswordList passwords;
+    if (!passwordFile.isEmpty()) {
+        auto fromFile = readPasswordFile(passwordFile, error);
+        if (!fromFile)
+            return false;
+        passwords = std::move(*fromFile);
+    }
+    const LockedNotesInfo locked = lockedNotesOf(notes);
+    if (ask && locked.count > 0) {
+        auto typed = askPassword(STDIN_FILENO, STDERR_FILENO, passwordPrompt(locked.hints), error);
+        if (!typed)
+            return false;
+        if (!typed->isEmpty())
+            passwords.push_back(std::move(*typed));
+    }
+    givePasswords(notes, std::move(passwords));
+    return true;
 }
 
 } // namespace app

@@ -3,7 +3,10 @@
 #include "notestore/Secret.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+class NotesApplication;
 
 // Passwords for locked notes, as the user hands them over: never on the
 // command line or in the environment, where other users and logs see them.
@@ -29,5 +32,21 @@ std::optional<notestore::Secret> askPassword(int inputFd, int promptFd, const QS
 
 // The question asked for a library's locked notes, with their hints.
 QString passwordPrompt(const QStringList& hints);
+
+// What a library tells of its locked notes before the export; a library
+// that cannot have any has none.
+struct LockedNotesInfo {
+    int count = 0;
+    QStringList hints;
+};
+LockedNotesInfo lockedNotesOf(NotesApplication& notes);
+
+// Hands the passwords over to the library's locked notes.
+void givePasswords(NotesApplication& notes, notestore::PasswordList passwords);
+
+// The command's way: the passwords of `passwordFile` (when given), then,
+// when `ask` and the library has locked notes, one asked on the terminal.
+// False, with the message, when the file cannot be read or asking failed.
+bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool ask, QString* error);
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "app/gui/PasswordDialog.h"
 
+#include "app/Passwords.h"
 #include "platform/LocalizedString.h"
 
 #include <QDialogButtonBox>
@@ -75,4 +76,24 @@ std::optional<notestore::Secret> PasswordDialog::takePassword()
     if (!text.isEmpty())
         OPENSSL_cleanse(text.data(), size_t(text.size()) * sizeof(QChar));
     return password;
+}
+
+std::optional<notestore::Secret> runPasswordDialog(QWidget* parent, int lockedNoteCount, const QStringList& hints)
+{
+    PasswordDialog dialog(lockedNoteCount, hints, parent);
+    dialog.exec();
+    return dialog.takePassword();
+}
+
+void askForLockedNotePasswords(NotesApplication& notes, QWidget* parent, const PasswordPrompt& prompt)
+{
+    const app::LockedNotesInfo locked = app::lockedNotesOf(notes);
+    if (locked.count == 0)
+        return;
+    auto password = prompt ? prompt(parent, locked.count, locked.hints)
+                           : runPasswordDialog(parent, locked.count, locked.hints);
+    notestore::PasswordList passwords;
+    if (password && !password->isEmpty())
+        passwords.push_back(std::move(*password));
+    app::givePasswords(notes, std::move(passwords));
 }

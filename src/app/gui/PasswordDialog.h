@@ -4,7 +4,10 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <optional>
+
+class NotesApplication;
 
 class QLineEdit;
 class QPushButton;
@@ -30,3 +33,12 @@ private:
     QPushButton* m_openButton = nullptr;
     QPushButton* m_skipButton = nullptr;
 };
+
+// Asks for the password of locked notes; nothing when the user skips them.
+using PasswordPrompt = std::function<std::optional<notestore::Secret>(QWidget* parent, int lockedNoteCount,
+                                                                      const QStringList& hints)>;
+std::optional<notestore::Secret> runPasswordDialog(QWidget* parent, int lockedNoteCount, const QStringList& hints);
+
+// When the library has locked notes, asks with `prompt` (the dialog when
+// empty) and hands the answer to the library; without any, asks nothing.
+void askForLockedNotePasswords(NotesApplication& notes, QWidget* parent, const PasswordPrompt& prompt);
