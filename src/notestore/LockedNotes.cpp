@@ -20,20 +20,10 @@ const LockedNoteKeys::Opened& LockedNoteKeys::unlock(qint64 id, const LockedKeyP
 {
     if (const auto known = m_opened.find(id); known != m_opened.end())
         return known->second;
-    Opened opened;
-    if (m_passwords.empty()) {
-        opened.outcome = CryptoOutcome::NoPassword;
-    } else {
-        const size_t count = m_passwords.size();
-        for (size_t tried = 0; tried < count; ++tried) {
-            const size_t index = (size_t(m_lastOpening) + tried) % count;
-            opened.outcome = unwrapItemKey(key, m_passwords[index], opened.key, &opened.reason);
-            if (opened.outcome == CryptoOutcome::Opened)
-                m_lastOpening = int(index);
-            if (opened.outcome != CryptoOutcome::WrongPassword)
-                break;
-        }
-    }
+    UnlockedKey unlocked = unlockItemKey(key, m_passwords, m_lastOpening);
+    if (unlocked.outcome == CryptoOutcome::Opened)
+        m_lastOpening = unlocked.passwordIndex;
+    Opened opened{unlocked.outcome, std::move(unlocked.key), unlocked.reason};
     return m_opened.emplace(id, std::move(opened)).first->second;
 }
 

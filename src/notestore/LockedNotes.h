@@ -33,7 +33,7 @@ public:
 
 private:
     struct Opened {
-        CryptoOutcome outcome = CryptoOutcome::NoPassword;
+        CryptoOutcome outcome;
         Secret key;
         QString reason;
     };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -193,15 +194,17 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
     return CryptoOutcome::Opened;
 }
 
-UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords)
+UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords, int firstTry)
 {
     UnlockedKey result;
     if (passwords.empty())
         result.outcome = CryptoOutcome::NoPassword;
-    for (size_t i = 0; i < passwords.size(); ++i) {
-        result.outcome = unwrapItemKey(parameters, passwords[i], result.key, &result.reason);
+    const size_t count = passwords.size();
+    for (size_t tried = 0; tried < count; ++tried) {
+        const size_t index = (size_t(std::max(firstTry, 0)) + tried) % count;
+        result.outcome = unwrapItemKey(parameters, passwords[index], result.key, &result.reason);
         if (result.outcome == CryptoOutcome::Opened)
-            result.passwordIndex = int(i);
+            result.passwordIndex = int(index);
         // Only a wrong password is worth another try: the rest holds for every password.
         if (result.outcome != CryptoOutcome::WrongPassword)
             break;

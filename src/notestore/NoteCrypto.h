@@ -51,8 +51,9 @@ struct UnlockedKey {
 CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret& password, Secret& key,
                             QString* reason);
 
-// Tries each password in turn; the first that unwraps the key wins.
-UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords);
+// Tries each password in turn, from `firstTry` round to the one before
+// it; the first that unwraps the key wins.
+UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords, int firstTry = 0);
 
 // Decrypts and authenticates `ciphertext`; Corrupt when the tag does not match.
 CryptoOutcome decryptData(const Secret& key, QByteArrayView ciphertext, const SealParameters& seal,
