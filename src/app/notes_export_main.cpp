@@ -3,6 +3,7 @@
 #include "app/DestinationFolder.h"
 #include "app/ImportFlow.h"
 #include "app/NotesAccess.h"
+#include "app/Passwords.h"
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
 #include "platform/FileManager.h"
@@ -143,7 +144,16 @@ int main(int argc, char* argv[])
     const QCommandLineOption noHandoffOption(QStringLiteral("no-handoff"),
                                              QStringLiteral("Do not check for Ostrel or hand the export to it; "
                                                             "print the hand-off URL instead."));
-    parser.addOptions({libraryOption, destinationOption, noHandoffOption});
+    // Passwords come from a file or the terminal only: a command line and
+    // the environment are visible to other users and end up in logs.
+    const QCommandLineOption passwordFileOption(QStringLiteral("password-file"),
+                                                QStringLiteral("Passwords for locked notes, one per line; each is "
+                                                               "tried on every locked note."),
+                                                QStringLiteral("FILE"));
+    const QCommandLineOption askPasswordOption(QStringLiteral("ask-password"),
+                                               QStringLiteral("Ask for the password of locked notes on the terminal "
+                                                              "(only when the library has any)."));
+    parser.addOptions({libraryOption, destinationOption, noHandoffOption, passwordFileOption, askPasswordOption});
     if (!parser.parse(app.arguments())) {
         printError(parser.errorText());
         return ExitUsage;
@@ -152,6 +162,10 @@ int main(int argc, char* argv[])
         parser.showHelp(ExitSuccess);
     if (!parser.positionalArguments().isEmpty()) {
         printError(QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
+        return ExitUsage;
+    }
+    if (parser.isSet(askPasswordOption) && !isatty(STDIN_FILENO)) {
+        printError(QStringLiteral("--ask-password needs a terminal on standard input; use --password-file"));
         return ExitUsage;
     }
     const bool handsOff = !parser.isSet(noHandoffOption);
@@ -170,6 +184,12 @@ int main(int argc, char* argv[])
             printAlert(*problem);
             return ExitFailure;
         }
+    }
+    QString passwordProblem;
+    if (!app::supplyPasswords(*notesApp, parser.value(passwordFileOption), parser.isSet(askPasswordOption),
+                              &passwordProblem)) {
+        printError(passwordProblem);
+        return ExitFailure;
     }
 
     QString destinationPath;
@@ -239,6 +259,12 @@ int main(int argc, char* argv[])
     const auto manifest = operation->plistURL();
     if (!manifest) {
         printError(QStringLiteral("the export ended without a manifest"));
+        return ExitFailure;
+    }
+    // Every note with content was left out (all locked, say): nothing to hand over.
+    const ExportSummary summary = operation->summary();
+    if (summary.htmlNoteCount + summary.richTextNoteCount == 0 && !summary.notesLeftOut.isEmpty()) {
+        printError(QStringLiteral("no note could be exported"));
         return ExitFailure;
     }
     printf("%s\n", platform::fileurl::path(*manifest).toLocal8Bit().constData());

@@ -265,10 +265,41 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem)
     return htmlForNote(*text);
 }
 
-QString NoteStoreApplication::lockedBody(const NoteRow&, const NoteData&, QString* problem)
+QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem)
 {
-    *problem = QStringLiteral("no password given");
-    return {};
+    const auto gzipped = m_lockedKeys.open(note.pk, {note.cryptoSalt, note.cryptoIterations, note.cryptoWrappedKey},
+                                           data.data, {data.cryptoIV, data.cryptoTag}, problem);
+    if (!gzipped)
+        return {};
+    QString reason;
+    const auto text = decodeNoteBody(*gzipped, &reason);
+    if (!text) {
+        *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
+        return {};
+    }
+    return htmlForNote(*text);
+}
+
+int NoteStoreApplication::lockedNoteCount() const
+{
+    int count = 0;
+    for (const Folder& folder : m_folders)
+        for (const int note : folder.notes)
+            count += m_notes[size_t(note)].passwordProtected ? 1 : 0;
+    return count;
+}
+
+QStringList NoteStoreApplication::passwordHints() const
+{
+    QStringList hints;
+    for (const Folder& folder : m_folders)
+        for (const int note : folder.notes) {
+            const NoteRow& row = m_notes[size_t(note)];
+            if (row.passwordProtected && !row.passwordHint.trimmed().isEmpty()
+                && !hints.contains(row.passwordHint.trimmed()))
+                hints.append(row.passwordHint.trimmed());
+        }
+    return hints;
 }
 
 } // namespace notestore

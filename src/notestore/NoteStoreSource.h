@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/NotesScripting.h"
+#include "notestore/LockedNotes.h"
 #include "notestore/NoteStoreDatabase.h"
 
 #include <QString>
@@ -45,6 +46,13 @@ public:
     // content that cannot be read.
     QString bodyOfNote(const NoteRow& note, QString* problem);
 
+    // Passwords for locked notes, each tried on every one; replaces any
+    // given before. The export itself never learns of them.
+    void setPasswords(PasswordList passwords) { m_lockedKeys.setPasswords(std::move(passwords)); }
+    // The locked notes that would be exported, and the hints kept for them.
+    int lockedNoteCount() const;
+    QStringList passwordHints() const;
+
 private:
     explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
     bool load(platform::Error* error);
@@ -56,6 +64,7 @@ private:
     std::vector<Folder> m_folders;
     std::vector<NoteRow> m_notes;
     std::vector<std::vector<int>> m_accountFolders;
+    LockedNoteKeys m_lockedKeys;
 };
 
 } // namespace notestore

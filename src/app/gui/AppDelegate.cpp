@@ -224,6 +224,10 @@ void AppDelegate::startImport()
         return;
     if (!checkOstrelVersion())
         return;
+    if (const auto notes = notesApp(); notes && m_passwordsAskedFor.lock() != notes) {
+        m_passwordsAskedFor = notes;
+        askForLockedNotePasswords(*notes, m_window, m_passwordPrompt);
+    }
     platform::Error error;
     const auto folder = app::prepareImportFolder(&error);
     if (!folder) {

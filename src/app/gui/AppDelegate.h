@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressWindowController.h"
 #include "export/NotesScripting.h"
 #include "platform/Operation.h"
@@ -52,6 +53,8 @@ public:
 
     // What ends the program; tests replace it.
     void setTerminateHandler(std::function<void()> handler) { m_terminate = std::move(handler); }
+    // What asks for the password of locked notes; tests replace the dialog.
+    void setPasswordPrompt(PasswordPrompt prompt) { m_passwordPrompt = std::move(prompt); }
 
 signals:
     // The background opening of a Notes library has ended (on the main thread).
@@ -78,4 +81,7 @@ private:
     std::unique_ptr<ProgressWindowController> m_progressWindow;
     std::function<void()> m_terminate;
     std::unique_ptr<platform::OperationQueue> m_openQueue;
+    PasswordPrompt m_passwordPrompt;
+    // Asked once per library opened.
+    std::weak_ptr<NotesApplication> m_passwordsAskedFor;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// Encrypts test data the way the Notes database keeps locked notes and
+// their media, with a password the test chooses.
+namespace testsupport {
+
+// The columns of one locked item: key parameters, IV, tag and ciphertext.
+struct LockedItem {
+    QByteArray salt;
+    qint64 iterations = 0;
+    QByteArray wrappedKey;
+    QByteArray iv;
+    QByteArray tag;
+    QByteArray ciphertext;
+};
+
+// Fresh salt, item key and IV each call. Few rounds keep the tests quick;
+// the reader does not care how many there are.
+LockedItem lockWithPassword(QByteArrayView plaintext, const QByteArray& password, qint64 iterations = 1000);
+
+} // namespace testsupport
