@@ -2,8 +2,11 @@
 
 #include "app/DestinationFolder.h"
 #include "app/ImportFlow.h"
+#include "app/ImportLock.h"
+#include "app/Interrupts.h"
 #include "app/NotesAccess.h"
 #include "export/ExportNoteOperation.h"
+#include "export/ExportStaging.h"
 #include "export/NotesLibrary.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -18,8 +21,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -28,16 +29,6 @@
 namespace {
 
 enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitCancelled = 130 };
-
-int interruptPipe[2] = {-1, -1};
-
-void onInterrupt(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = write(interruptPipe[1], &byte, 1);
-    // A second Ctrl-C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
-}
 
 void printError(const QString& text)
 {
@@ -170,7 +161,12 @@ int main(int argc, char* argv[])
         }
     }
 
+    // What runs that were killed left in the temporary folder goes now.
+    for (const QString& leftOver : removeStaleStagingFolders())
+        printError(QStringLiteral("could not remove an old staging folder: %1").arg(leftOver));
+
     QString destinationPath;
+    std::unique_ptr<app::ImportLock> importLock;
     if (parser.isSet(destinationOption)) {
         destinationPath = QDir(parser.value(destinationOption)).absolutePath();
         if (!prepareDestinationFolder(destinationPath, libraryPath, &error)) {
@@ -183,6 +179,11 @@ int main(int argc, char* argv[])
             QString::fromLatin1(app::kApplicationGroupIdentifier)));
         if (!container.isEmpty() && !checkOutsideLibrary(container + u'/' + QLatin1String(app::kImportFolderName),
                                                          libraryPath, &error)) {
+            printError(error.localizedDescription());
+            return ExitFailure;
+        }
+        importLock = app::ImportLock::acquireShared(&error);
+        if (!importLock) {
             printError(error.localizedDescription());
             return ExitFailure;
         }
@@ -199,17 +200,8 @@ int main(int argc, char* argv[])
     ProgressPrinter printer(*operation->progress());
     QObject::connect(operation->progress().get(), &platform::Progress::changed, [&printer] { printer.update(); });
 
-    if (pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        auto* notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, [operation, notifier] {
-            char byte;
-            while (read(interruptPipe[0], &byte, 1) > 0) {
-            }
-            notifier->setEnabled(false);
-            operation->cancel();
-        });
-        std::signal(SIGINT, onInterrupt);
-    }
+    // Ctrl-C, SIGTERM and SIGHUP stop the export at its next note.
+    app::Interrupts interrupts([operation](int) { operation->cancel(); });
 
     platform::OperationQueue queue;
     std::weak_ptr<ExportNoteOperation> weakOperation = operation;

@@ -164,30 +164,40 @@ plist_t toNode(const QVariant& value, QString* failure)
     }
 }
 
+// Destructive, so that each element is reached in constant time: this
+// library's indexed and iterated access to an array or dictionary starts
+// from its first element every time, which made large ones quadratic.
 QVariant fromNode(plist_t node)
 {
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
         QVariantMap map;
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        for (;;) {
+        for (uint32_t left = plist_dict_get_size(node); left > 0; --left) {
+            plist_dict_iter iter = nullptr;
+            plist_dict_new_iter(node, &iter);
             char* key = nullptr;
             plist_t item = nullptr;
             plist_dict_next_item(node, iter, &key, &item);
+            free(iter);
             if (!key)
                 break;
             map.insert(QString::fromUtf8(key), fromNode(item));
+            plist_dict_remove_item(node, key);
             free(key);
+            // A key the lookup cannot find again would stay first for ever.
+            if (plist_dict_get_size(node) != left - 1)
+                break;
         }
-        free(iter);
         return map;
     }
     case PLIST_ARRAY: {
         QVariantList list;
         const uint32_t count = plist_array_get_size(node);
-        for (uint32_t i = 0; i < count; ++i)
-            list.append(fromNode(plist_array_get_item(node, i)));
+        list.reserve(qsizetype(count));
+        for (uint32_t i = 0; i < count; ++i) {
+            list.append(fromNode(plist_array_get_item(node, 0)));
+            plist_array_remove_item(node, 0);
+        }
         return list;
     }
     case PLIST_STRING: {
@@ -256,8 +266,13 @@ std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format for
     return result;
 }
 
-std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error)
+std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error, const Limits& limits)
 {
+    // Measured first: the parser recurses, and would overflow the stack.
+    if (const auto problem = shapeProblem(data, limits)) {
+        setError(error, plistError(QStringLiteral("The property list is refused: %1.").arg(*problem)));
+        return std::nullopt;
+    }
     plist_t root = nullptr;
     if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX) && !binaryKeysHoldNul(data))
         plist_from_memory(data.constData(), uint32_t(data.size()), &root);

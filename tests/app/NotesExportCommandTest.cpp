@@ -241,6 +241,26 @@ TEST(NotesExportCommand, AFailedHandoffIsReported)
     EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
 }
 
+TEST(NotesExportCommand, AnExecLineThatCannotCarryTheURLIsReportedNotStarted)
+{
+    for (const char* code : {"%f", "%F", ""}) {
+        SCOPED_TRACE(code);
+        const TestHome home;
+        installStandin(home, QStringLiteral("1.10.4"));
+        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+        QByteArray text = testsupport::readFile(entry);
+        ASSERT_TRUE(text.contains(" %u\n"));
+        text.replace(" %u\n", QByteArray(" ") + code + "\n");
+        testsupport::writeFile(entry, text);
+        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot open Ostrel\n"))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("takes no URLs"))) << result.err.toStdString();
+        // Nothing was started that could have received it.
+        EXPECT_FALSE(QFile::exists(home.receivedLog()));
+    }
+}
+
 TEST(NotesExportCommand, NeverWipesALibraryKeptInTheSharedImportFolder)
 {
     const TestHome home;
