@@ -164,10 +164,13 @@ plist_t toNode(const QVariant& value, QString* failure)
     }
 }
 
-// Destructive, so that each element is reached in constant time: this
-// library's indexed and iterated access to an array or dictionary starts
-// from its first element every time, which made large ones quadratic.
-QVariant fromNode(plist_t node)
+// Each element must be reached in constant time, or large containers take
+// minutes. This library finds an array element by index in constant time
+// only in arrays it indexed while building them (as its XML reader does),
+// and otherwise walks from the first element, as its dictionary iteration
+// always does. So dictionaries, and arrays read from the binary form, are
+// taken apart from the front, where removal is cheap.
+QVariant fromNode(plist_t node, bool indexedArrays)
 {
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
@@ -181,7 +184,7 @@ QVariant fromNode(plist_t node)
             free(iter);
             if (!key)
                 break;
-            map.insert(QString::fromUtf8(key), fromNode(item));
+            map.insert(QString::fromUtf8(key), fromNode(item, indexedArrays));
             plist_dict_remove_item(node, key);
             free(key);
             // A key the lookup cannot find again would stay first for ever.
@@ -195,8 +198,12 @@ QVariant fromNode(plist_t node)
         const uint32_t count = plist_array_get_size(node);
         list.reserve(qsizetype(count));
         for (uint32_t i = 0; i < count; ++i) {
-            list.append(fromNode(plist_array_get_item(node, 0)));
-            plist_array_remove_item(node, 0);
+            if (indexedArrays) {
+                list.append(fromNode(plist_array_get_item(node, i), indexedArrays));
+            } else {
+                list.append(fromNode(plist_array_get_item(node, 0), indexedArrays));
+                plist_array_remove_item(node, 0);
+            }
         }
         return list;
     }
@@ -281,7 +288,7 @@ std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* erro
         return std::nullopt;
     }
     Node node(root);
-    return fromNode(root);
+    return fromNode(root, !data.startsWith("bplist00"));
 }
 
 } // namespace platform::plist

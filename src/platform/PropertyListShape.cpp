@@ -44,7 +44,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
         return std::nullopt;
 
     // The references a container holds: where they start and how many.
-    const auto children = [&](quint64 object, quint64* start, quint64* n) {
+    const auto children = [&](quint64 object, quint64* start, quint64* n, bool* dictionary) {
         quint64 at = 0;
         if (!readUInt(tableOffset + object * offsetSize, offsetSize, &at) || at >= trailer)
             return false;
@@ -61,6 +61,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
                 return false;
             *start = at + 2 + width;
         }
+        *dictionary = type == 0xD0;
         if (type == 0xD0) {
             // Keys are strings; only the values can nest.
             if (entries > size)
@@ -79,16 +80,18 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
     struct Frame {
         quint64 object, start, n, next;
         int deepest;
+        bool dictionary;
     };
     std::vector<Frame> stack;
     qint64 elements = 1;
     const auto enter = [&](quint64 object) -> std::optional<QString> {
-        Frame frame{object, 0, 0, 0, 0};
-        if (!children(object, &frame.start, &frame.n)) {
+        Frame frame{object, 0, 0, 0, 0, false};
+        if (!children(object, &frame.start, &frame.n, &frame.dictionary)) {
             state[size_t(object)] = Done; // a leaf, or malformed: the parser judges
             return std::nullopt;
         }
-        elements += qint64(frame.n);
+        // A dictionary's keys count as values too, as they do in XML.
+        elements += qint64(frame.n) * (frame.dictionary ? 2 : 1);
         if (elements > limits.maxElements)
             return tooMany(limits.maxElements);
         if (int(stack.size()) >= limits.maxDepth)

@@ -27,7 +27,7 @@ public:
     // the reason logged.
     static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
     static constexpr int kMaxNesting = 512;
-    static constexpr qint64 kMaxValues = 1000000;
+    static constexpr qint64 kMaxValues = 200000;
 
     void addSuite(const QString& suiteName);
     void removeSuite(const QString& suiteName);

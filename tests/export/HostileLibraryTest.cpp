@@ -94,8 +94,8 @@ TEST_P(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
     platform::Error error;
     EXPECT_EQ(NotesLibrary::load(library, &error), nullptr);
     EXPECT_TRUE(error.localizedDescription().startsWith(QStringLiteral("The Notes library description “")))
-        << error.localizedDescription();
-    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().reason))) << error.localizedDescription();
+        << error.localizedDescription().toStdString();
+    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().reason))) << error.localizedDescription().toStdString();
 }
 
 TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
@@ -112,7 +112,7 @@ TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
     EXPECT_EQ(summary.htmlNoteCount, 1u);
     ASSERT_EQ(summary.notesLeftOut.size(), 1);
     EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));
-    EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first();
+    EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first().toStdString();
     EXPECT_FALSE(exported().contains("CANARY"));
     EXPECT_EQ(readFile(canary), kCanary);
 }
@@ -194,7 +194,7 @@ TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
                 .arg(kMaxFolderDepth + 1)
                 .arg(kMaxFolderDepth + 1)
                 .arg(kMaxFolderDepth)))
-            << error.localizedDescription();
+            << error.localizedDescription().toStdString();
     }
     // Any other source is bounded by the enumeration itself.
     ExportNoteOperation operation;

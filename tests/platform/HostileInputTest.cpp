@@ -3,6 +3,7 @@
 
 #include "platform/DesktopEntry.h"
 #include "platform/FileManager.h"
+#include "platform/FileURL.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/PropertyList.h"
 #include "platform/SafeFile.h"
@@ -50,7 +51,7 @@ struct HostileFolder {
     }
 };
 
-using Opener = Descriptor (*)(const QString&, const QString&, Error*);
+using Opener = safefile::Descriptor (*)(const QString&, const QString&, Error*);
 
 struct OpenCase {
     const char* path;
@@ -90,7 +91,7 @@ TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
             continue;
         }
         EXPECT_FALSE(fd.isValid());
-        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription();
+        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription().toStdString();
         EXPECT_TRUE(error.localizedDescription().contains(QString::fromLatin1(item.path).section(u'/', -1)));
     }
     EXPECT_EQ(readFile(folder.canary), kCanary);
@@ -182,6 +183,30 @@ QByteArray nestedBinary(int depth, bool cycle = false)
     return data + trailer;
 }
 
+// One array of `count` references to the same integer: small on disk, huge once read.
+QByteArray wideBinary(quint32 count)
+{
+    QByteArray data = "bplist00";
+    data += char(0xAF);
+    data += char(0x12); // a four-byte count follows
+    for (int b = 3; b >= 0; --b)
+        data += char(count >> (8 * b));
+    data += QByteArray(qsizetype(count), '\x01');
+    const quint64 integerAt = quint64(data.size());
+    data += "\x10\x07";
+    const quint64 table = quint64(data.size());
+    for (const quint64 offset : {quint64(8), integerAt})
+        for (int b = 3; b >= 0; --b)
+            data += char(offset >> (8 * b));
+    QByteArray trailer(32, '\0');
+    trailer[6] = 4;
+    trailer[7] = 1;
+    trailer[15] = 2;
+    for (int b = 0; b < 8; ++b)
+        trailer[24 + 7 - b] = char(table >> (8 * b));
+    return data + trailer;
+}
+
 QVariantList bigArray(int count)
 {
     QVariantList list;
@@ -215,7 +240,7 @@ TEST(PropertyListShape, DeepOrSelfContainingDataIsRefusedBeforeParsing)
             continue;
         }
         EXPECT_FALSE(value);
-        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription();
+        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription().toStdString();
     }
 }
 
@@ -223,9 +248,9 @@ TEST(PropertyListShape, LargeContainersReadInLinearTime)
 {
     // Quadratic reading took a minute for 100,000 values; the bound is generous.
     for (const auto format : {plist::Format::Binary, plist::Format::XML}) {
-        const QVariantList list = bigArray(200000);
+        const QVariantList list = bigArray(100000);
         QVariantMap map;
-        for (int i = 0; i < 100000; ++i)
+        for (int i = 0; i < 50000; ++i)
             map.insert(QString::number(i), i);
         for (const QVariant& value : {QVariant(list), QVariant(map)}) {
             const auto data = plist::dataFromPropertyList(value, format, nullptr);
@@ -242,6 +267,14 @@ TEST(PropertyListShape, LargeContainersReadInLinearTime)
 
 TEST(PropertyListShape, LimitsAreThoseOfTheCaller)
 {
+    // Three million values in 3 MB: refused before the parser sees them.
+    Error tooMany;
+    EXPECT_FALSE(plist::propertyListFromData(wideBinary(3000000), &tooMany, plist::Limits{512, 200000}));
+    EXPECT_TRUE(tooMany.localizedDescription().contains(QLatin1String("holds more than 200000 values")));
+    const auto wide = plist::propertyListFromData(wideBinary(1000), nullptr);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->toList(), QVariantList(1000, qint64(7)));
+
     const auto data = plist::dataFromPropertyList(bigArray(11), plist::Format::Binary, nullptr);
     Error error;
     EXPECT_FALSE(plist::propertyListFromData(*data, &error, plist::Limits{10, 10}));
@@ -251,11 +284,12 @@ TEST(PropertyListShape, LimitsAreThoseOfTheCaller)
 
 TEST(KeyedArchiveLimits, AHugeArchiveIsRefusedUpFront)
 {
-    // 100,000 objects, each the only member of the one before.
+    // Just over the limit of 65,536 objects, each the only member of the one before.
+    constexpr int count = 66000;
     QVariantList objects{QStringLiteral("$null")};
-    for (int i = 1; i <= 100000; ++i)
+    for (int i = 1; i <= count; ++i)
         objects.append(QVariantMap{{QStringLiteral("NS.objects"), QVariantList{QVariant::fromValue(plist::PropertyListUID{quint64(i + 1)})}},
-                                   {QStringLiteral("$class"), QVariant::fromValue(plist::PropertyListUID{100001})}});
+                                   {QStringLiteral("$class"), QVariant::fromValue(plist::PropertyListUID{count + 1})}});
     objects.append(QVariantMap{{QStringLiteral("$classname"), QStringLiteral("NSArray")},
                                {QStringLiteral("$classes"), QVariantList{QStringLiteral("NSArray"), QStringLiteral("NSObject")}}});
     const QVariantMap archive{{QStringLiteral("$archiver"), QStringLiteral("NSKeyedArchiver")},
@@ -266,6 +300,7 @@ TEST(KeyedArchiveLimits, AHugeArchiveIsRefusedUpFront)
     ASSERT_TRUE(data);
     Error error;
     EXPECT_EQ(KeyedUnarchiver::forReadingFromData(*data, &error), nullptr);
+    EXPECT_FALSE(plist::propertyListFromData(*data, nullptr, plist::Limits{256, 65536}));
 }
 
 // ---- Preferences ----
@@ -287,6 +322,7 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
         {"binary 100000 deep", [](const QString& path) { writeFile(path, nestedBinary(100000)); }},
         {"xml 100000 deep", [](const QString& path) { writeFile(path, nestedXML(100000)); }},
         {"too large", [](const QString& path) { writeFile(path, QByteArray(UserDefaults::kMaxFileBytes + 1, ' ')); }},
+        {"three million values", [](const QString& path) { writeFile(path, wideBinary(3000000)); }},
     };
     int index = 0;
     for (const auto& item : cases) {
@@ -366,6 +402,6 @@ TEST(DesktopEntryHandOff, AnExecLineWithoutAURLCodeIsRefused)
         // Refused before any program is looked for: "ostrel" need not exist.
         const auto failure = entry->launch({QUrl(QStringLiteral("ostrel://library?location=x"))});
         ASSERT_TRUE(failure);
-        EXPECT_TRUE(failure->localizedDescription().contains(QLatin1String("takes no URLs"))) << failure->localizedDescription();
+        EXPECT_TRUE(failure->localizedDescription().contains(QLatin1String("takes no URLs"))) << failure->localizedDescription().toStdString();
     }
 }
