@@ -221,6 +221,10 @@ WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, 
         result.code = errno;
     if (::close(fd) != 0 && !result.code)
         result.code = errno;
+    // A link planted at the name is refused, as an open without following would.
+    struct stat existing {};
+    if (!result.code && lstat(path.constData(), &existing) == 0 && S_ISLNK(existing.st_mode))
+        result.code = ELOOP;
     if (!result.code && ::rename(temporary.constData(), path.constData()) != 0)
         result.code = errno;
     if (result.code)

@@ -64,7 +64,8 @@ struct WriteResult {
 
 // Copies the rest of `fd` to `destinationPath` under a hidden temporary
 // name in the same folder, renamed into place only when complete. More
-// than `limit` bytes (EFBIG, tooLarge), or any failure, leaves nothing behind.
+// than `limit` bytes (EFBIG, tooLarge), a link at the destination (ELOOP),
+// or any failure, leaves nothing behind.
 WriteResult copyToFile(int fd, qint64 limit, const QByteArray& destinationPath);
 
 // Writes `data` to `path` the same way: a hidden temporary name, then a rename.

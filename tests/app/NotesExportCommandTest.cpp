@@ -85,14 +85,17 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
                                                    "Notes skipped for an empty body: 1.\n")))
         << result.err.toStdString();
 
-    // The manifest lists exactly what is on disk, the manifest itself aside.
+    // The manifest lists exactly what is on disk, the manifest itself and
+    // the hidden marker that makes the folder recognisably ours aside.
+    EXPECT_TRUE(entries.contains(QStringLiteral(".notes-export")));
     const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(lines.at(0)), nullptr);
     ASSERT_TRUE(manifest);
     QStringList listed = testsupport::manifestEntries(manifest->toMap(), destination);
     listed.replaceInStrings(QStringLiteral("*"), QString());
     QStringList onDisk;
     for (const QString& entry : entries) {
-        if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist"))
+        if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist") &&
+            entry != QStringLiteral(".notes-export"))
             onDisk.append(entry);
     }
     EXPECT_EQ(listed, onDisk);
