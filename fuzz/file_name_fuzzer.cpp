@@ -1,6 +1,7 @@
 // Feeds arbitrary names to the file-name sanitizer and aborts when a result
 // could not be used as one file-name component.
 #include "platform/CharacterSet.h"
+#include "platform/FileURL.h"
 #include "text/FileNames.h"
 
 #include <QString>
@@ -48,6 +49,14 @@ void checkSanitized(const QString& input)
         check(!hasLoneSurrogate(result), "splits a surrogate pair", input, result);
     // A name we hand out is kept as it is.
     check(fw::stringSanitizedForFileName(result) == result, "a second pass changes it", input, result);
+    // What the export makes of it: an extension added, a number put in.
+    if (!result.isEmpty()) {
+        for (const QString& made : {platform::pathutil::fittingName(result + QStringLiteral(".rtfd")),
+                                    platform::pathutil::fittingName(result, QStringLiteral(" 4000"))}) {
+            check(platform::pathutil::fitsNameLimits(made), "too long once made unique", input, made);
+            check(!made.startsWith(u'.'), "hidden once made unique", input, made);
+        }
+    }
 }
 
 } // namespace

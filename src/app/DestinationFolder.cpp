@@ -70,10 +70,12 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
                 const QFileInfo item(QDir(destination).filePath(name));
                 return item.isFile() && !item.isSymLink();
             };
+            const auto manifestOf = [](const QString& folderName) {
+                return platform::pathutil::fittingName(folderName + QStringLiteral(".plist"));
+            };
             const QString givenName = QFileInfo(QDir::cleanPath(destinationPath)).fileName();
             const bool ours = holds(QLatin1String(kExportMarkerName)) ||
-                              holds(QFileInfo(destination).fileName() + QStringLiteral(".plist")) ||
-                              holds(givenName + QStringLiteral(".plist"));
+                              holds(manifestOf(QFileInfo(destination).fileName())) || holds(manifestOf(givenName));
             if (!ours) {
                 platform::setError(error, destinationError(QStringLiteral("The destination “%1” is not empty and holds no earlier "
                                                                           "export; it was left untouched. Choose an empty or "

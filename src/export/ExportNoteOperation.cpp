@@ -149,7 +149,7 @@ void ExportNoteOperation::main()
                 localizedString("The account “%@” could not be found in Notes any more."), {accountDict.name})));
             return;
         }
-        const QString folderName = fw::makeFilenameUniqueInDirectoryAtURL(
+        const QString folderName = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
             exportFileName(account->name(), localizedString("Untitled Account")), destination);
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
         platform::Error error;
@@ -195,6 +195,7 @@ platform::Error ExportNoteOperation::tooDeepError(const QString& folderName)
 
 QString ExportNoteOperation::manifestFileName(const QUrl& destinationFolderURL)
 {
-    return platform::pathutil::appendingPathExtension(platform::fileurl::lastPathComponent(destinationFolderURL),
-                                                      QStringLiteral("plist"));
+    // A destination whose own name is near the limit still gets a manifest.
+    return platform::pathutil::fittingName(platform::pathutil::appendingPathExtension(
+        platform::fileurl::lastPathComponent(destinationFolderURL), QStringLiteral("plist")));
 }

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Operation.h"
 #include "platform/Progress.h"
+#include "text/FileNames.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -124,4 +125,10 @@ private:
     std::optional<QString> m_noteStylesCSSString; // export thread only, so unguarded
     std::optional<QUrl> m_pageTemplateURL;
     std::unique_ptr<QTemporaryDir> m_stagingDirectory;
+
+    // Export thread only.
+    fw::UniqueFileNames m_uniqueNames;
+    // Every directory made for a Notes folder, by path: whatever its name,
+    // it is a folder of the manifest, never an item.
+    QSet<QString> m_exportedFolderPaths;
 };

@@ -20,7 +20,7 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         setOperationError(tooDeepError(folder.name()));
         return false;
     }
-    const QString name = fw::makeFilenameUniqueInDirectoryAtURL(
+    const QString name = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
         exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
     platform::Error error;
@@ -28,6 +28,7 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         setOperationError(error);
         return false;
     }
+    m_exportedFolderPaths.insert(platform::fileurl::path(folderURL));
     for (const auto& subfolder : folder.folders()) {
         if (isCancelled() || libraryIsGone())
             return false;
@@ -78,7 +79,7 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
 
     const QString baseName = exportFileName(note.name(), localizedString("Untitled Note"));
     const QString extension = richText ? QStringLiteral("rtfd") : QStringLiteral("html");
-    const QString fileName = fw::makeFilenameUniqueInDirectoryAtURL(
+    const QString fileName = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
         platform::pathutil::appendingPathExtension(baseName, extension), folderURL);
     // An ".rtfd" document is a package directory, and its URL says so.
     const QUrl fileURL = platform::fileurl::appendingPathComponent(folderURL, fileName, richText);

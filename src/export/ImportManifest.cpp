@@ -67,8 +67,10 @@ std::optional<QVariantMap> ExportNoteOperation::folderDictFromURL(const QUrl& fo
     }
     QVariantList folders, items;
     for (const QUrl& entry : *entries) {
+        // A Notes folder named like a package ("Thesis.rtfd") is still a folder.
         const auto type = platform::uti::typeIdentifierOfItem(entry);
-        if (type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder)) {
+        if (m_exportedFolderPaths.contains(platform::fileurl::path(entry)) ||
+            (type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder))) {
             const auto folder = folderDictFromURL(entry, depth + 1);
             if (!folder)
                 return std::nullopt;

@@ -35,21 +35,27 @@ QString quoted(const QUrl& url)
 
 namespace {
 std::atomic<FileManager*> replacementManager{nullptr};
+
+// The manager in place when no other was put there.
+FileManager* builtInManager()
+{
+    static FileManager plain;
+    static const std::unique_ptr<FileManager> faulty = FaultyFileManager::fromEnvironment();
+    return faulty ? faulty.get() : &plain;
 }
+} // namespace
 
 FileManager* FileManager::defaultManager()
 {
     if (FileManager* replacement = replacementManager.load())
         return replacement;
-    static FileManager plain;
-    static const std::unique_ptr<FileManager> faulty = FaultyFileManager::fromEnvironment();
-    return faulty ? faulty.get() : &plain;
+    return builtInManager();
 }
 
 FileManager* FileManager::setDefaultManager(FileManager* manager)
 {
     FileManager* previous = replacementManager.exchange(manager);
-    return previous ? previous : defaultManager();
+    return previous ? previous : builtInManager();
 }
 
 Error FileManager::folderNotCreated(const QUrl& url, int errnoValue)

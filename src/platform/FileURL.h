@@ -33,4 +33,17 @@ QString deletingPathExtension(const QString& name);
 // `name` + "." + `extension`, or `name` when the extension is empty.
 QString appendingPathExtension(const QString& name, const QString& extension);
 
+// The longest single name we make: Linux file systems take 255 bytes, and
+// keeping to 255 UTF-16 units as well lets the tree be copied anywhere.
+inline constexpr qsizetype kMaximumNameLength = 255;
+
+bool fitsNameLimits(const QString& name);
+// The longest start of `text` within `units` UTF-16 units and `bytes` UTF-8
+// bytes, never ending inside a character.
+QString prefixWithin(const QString& text, qsizetype units, qsizetype bytes);
+// `name` with `suffix` put before its extension (" 2": "Note.html" gives
+// "Note 2.html"), the stem cut so that the whole fits both limits. An
+// extension that leaves no room for the stem is cut as part of it.
+QString fittingName(const QString& name, const QString& suffix = QString());
+
 } // namespace platform::pathutil

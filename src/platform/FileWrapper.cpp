@@ -75,8 +75,10 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
         return writeItem(*this, target, error);
 
     const QFileInfo targetInfo(target);
-    QTemporaryDir staging(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()
-                          + QStringLiteral(".XXXXXX"));
+    // "." + name + ".XXXXXX" must still be a name the file system takes.
+    const qsizetype room = pathutil::kMaximumNameLength - 8;
+    QTemporaryDir staging(targetInfo.absolutePath() + QStringLiteral("/.")
+                          + pathutil::prefixWithin(targetInfo.fileName(), room, room) + QStringLiteral(".XXXXXX"));
     if (!staging.isValid()) {
         setError(error, Error::fromErrno(errno ? errno : EACCES,
                                          QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
@@ -94,7 +96,9 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
         if (renameat2(AT_FDCWD, freshPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE) == 0)
             return true;
         // Without the swap, move the old item aside first and back on failure.
-        const QString aside = fresh + QStringLiteral(".old");
+        // Beside the fresh item, under a name that cannot be too long.
+        const QString aside = staging.filePath(targetInfo.fileName() == QLatin1String("old") ? QStringLiteral("old 1")
+                                                                                            : QStringLiteral("old"));
         if (std::rename(targetPath.constData(), QFile::encodeName(aside).constData()) != 0) {
             setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
             return false;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -70,19 +71,36 @@ FontCatalog::FontCatalog()
     // The font database needs the GUI application's platform integration.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    for (const QString& familyName : QFontDatabase::families()) {
+    for (const QString& listed : QFontDatabase::families()) {
+        // A family that several foundries install is listed once for each,
+        // as "Nimbus Sans [URW ]"; documents name it plainly.
+        const QString familyName = plainFamilyName(listed);
         if (family(familyName))
             continue;
-        QList<Face> faces;
+        QList<Face> upright, italic;
         for (const QString& style : QFontDatabase::styles(familyName)) {
-            if (QFontDatabase::italic(familyName, style))
-                continue;
-            faces.append({withoutSpaces(familyName) + QLatin1Char('-') + withoutSpaces(style),
-                          traitForQtWeight(QFontDatabase::weight(familyName, style))});
+            const Face face{withoutSpaces(familyName) + QLatin1Char('-') + withoutSpaces(style),
+                            traitForQtWeight(QFontDatabase::weight(familyName, style))};
+            auto& faces = QFontDatabase::italic(familyName, style) ? italic : upright;
+            if (std::none_of(faces.cbegin(), faces.cend(), [&](const Face& f) { return f.fontName == face.fontName; }))
+                faces.append(face);
         }
-        if (!faces.isEmpty())
-            addFamily(familyName, std::move(faces));
+        // A family with italic faces only (a script face) is still a family.
+        if (!upright.isEmpty())
+            addFamily(familyName, std::move(upright));
+        else if (!italic.isEmpty())
+            addFamily(familyName, std::move(italic));
     }
+}
+
+QString FontCatalog::plainFamilyName(const QString& listedName)
+{
+    // Family names may hold brackets of their own; only a trailing
+    // " [foundry]" is the font database's addition.
+    if (!listedName.endsWith(QLatin1Char(']')))
+        return listedName;
+    const qsizetype open = listedName.lastIndexOf(QLatin1String(" ["));
+    return open > 0 ? listedName.left(open) : listedName;
 }
 
 void FontCatalog::addFamily(const QString& name, QList<Face> faces)

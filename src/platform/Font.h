@@ -72,6 +72,9 @@ public:
     FontRef userFontOfSize(double size) const;
 
     QStringList familyNames() const;
+    // A family as documents name it: the font database lists a family that
+    // several foundries install as "<family> [<foundry>]", once for each.
+    static QString plainFamilyName(const QString& listedName);
 
 private:
     FontCatalog();

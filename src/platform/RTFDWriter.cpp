@@ -74,15 +74,13 @@ void appendEscaped(QByteArray& out, QStringView text)
 
 QString uniqueName(const QString& wanted, QSet<QString>& taken)
 {
-    QString name = QFileInfo(wanted).fileName();
+    QString name = pathutil::fittingName(QFileInfo(wanted).fileName());
     if (name.isEmpty() || name == u'.' || name == QLatin1String(".."))
         name = QStringLiteral("Attachment");
-    const QString extension = pathutil::pathExtension(name);
-    const QString stem = extension.isEmpty() ? name : name.left(name.size() - extension.size() - 1);
     QString candidate = name;
+    // The number goes before the extension and always fits, however long the name.
     for (int n = 2; taken.contains(candidate.toCaseFolded()); ++n)
-        candidate = extension.isEmpty() ? QStringLiteral("%1 %2").arg(stem).arg(n)
-                                        : QStringLiteral("%1 %2.%3").arg(stem).arg(n).arg(extension);
+        candidate = pathutil::fittingName(name, QStringLiteral(" %1").arg(n));
     taken.insert(candidate.toCaseFolded());
     return candidate;
 }

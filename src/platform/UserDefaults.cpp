@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <ctime>
 #include <sys/stat.h>
 
 namespace platform {
@@ -19,20 +20,30 @@ const char* const UserDefaults::kApplicationDomain = "app.ostrel.notes-import";
 
 namespace {
 
-struct FileStamp {
-    bool exists = false;
-    qint64 size = -1;
-    qint64 mtimeNs = -1;
-};
-
-FileStamp stampOf(const QString& path)
+UserDefaults::FileStamp stampOf(const QString& path)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {true, static_cast<qint64>(st.st_size),
-            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return {true,
+            static_cast<qint64>(st.st_size),
+            static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<quint64>(st.st_dev),
+            static_cast<quint64>(st.st_ino),
+            static_cast<qint64>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
+
+qint64 nowNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<qint64>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// File times tick coarsely (a few milliseconds here, seconds elsewhere), so
+// a file changed within this long of our reading it may carry the very
+// stamp we saw: such contents are read again rather than trusted.
+constexpr qint64 kStampResolutionNs = 2'000'000'000;
 
 // A broken file is reported once per process and path, not on every read.
 void logUnreadableOnce(const QString& path, const QString& reason)
@@ -99,13 +110,18 @@ QStringList UserDefaults::suites() const
 QVariantMap UserDefaults::domainContents(const QString& domain) const
 {
     const QString path = pathForDomain(domain);
+    // Taken before the file is looked at: a change after it shows as newer.
+    const qint64 readAt = nowNs();
     const FileStamp stamp = stampOf(path);
     CachedDomain& cached = m_cache[domain];
-    if (cached.path == path && cached.exists == stamp.exists && cached.size == stamp.size
-        && cached.mtimeNs == stamp.mtimeNs)
+    // Another program replaces the file by a rename (a new inode, a new
+    // change time) or rewrites it in place; a copy may keep its times, but
+    // never its change time.
+    if (cached.path == path && cached.stamp == stamp
+        && (!stamp.exists || stamp.ctimeNs < cached.readAtNs - kStampResolutionNs))
         return cached.contents;
 
-    cached = CachedDomain{path, stamp.size, stamp.mtimeNs, stamp.exists, {}};
+    cached = CachedDomain{path, stamp, readAt, {}};
     if (!stamp.exists)
         return {};
     Error error;

@@ -47,15 +47,25 @@ public:
     // The file a domain lives in.
     static QString pathForDomain(const QString& domain);
 
+    // What tells one state of a domain's file from another.
+    struct FileStamp {
+        bool exists = false;
+        qint64 size = -1;
+        qint64 mtimeNs = -1;
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 ctimeNs = -1;
+        bool operator==(const FileStamp&) const = default;
+    };
+
 private:
     QVariantMap domainContents(const QString& domain) const;
     bool writeDomain(const QVariantMap& contents, Error* error);
 
     struct CachedDomain {
         QString path;
-        qint64 size = -1;
-        qint64 mtimeNs = -1;
-        bool exists = false;
+        FileStamp stamp;
+        qint64 readAtNs = 0;
         QVariantMap contents;
     };
 

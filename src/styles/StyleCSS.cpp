@@ -13,11 +13,14 @@ using platform::TextAlignment;
 namespace {
 
 // "%.01lf" without the C locale's decimal separator: one digit after the
-// point, correctly rounded.
+// point, correctly rounded. Saved styles come from another program, so any
+// finite value is possible; the largest double takes 309 digits here.
 QString oneDecimal(double value)
 {
-    char buffer[64];
+    char buffer[512];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);
+    if (result.ec != std::errc())
+        return QStringLiteral("0.0");
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
 }
 

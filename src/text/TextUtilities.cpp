@@ -148,6 +148,12 @@ QList<TextRange> localizedStandardRangesOfString(const QString& text, const QStr
     // Primary strength: base letters only, so case and accents do not count.
     ucol_setStrength(collator.get(), UCOL_PRIMARY);
     ucol_setAttribute(collator.get(), UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+    // A term of characters the comparison ignores (U+200B, U+00AD, a lone
+    // combining mark) would match an empty span anywhere: it finds nothing.
+    const UChar nothing[] = {0};
+    if (U_FAILURE(status) || ucol_strcoll(collator.get(), reinterpret_cast<const UChar*>(term.utf16()),
+                                          int32_t(term.size()), nothing, 0) == UCOL_EQUAL)
+        return {};
 
     std::unique_ptr<UStringSearch, SearchCloser> search(usearch_openFromCollator(
         reinterpret_cast<const UChar*>(term.utf16()), int32_t(term.size()),
@@ -159,7 +165,9 @@ QList<TextRange> localizedStandardRangesOfString(const QString& text, const QStr
     QList<TextRange> ranges;
     for (int32_t at = usearch_first(search.get(), &status); U_SUCCESS(status) && at != USEARCH_DONE;
          at = usearch_next(search.get(), &status)) {
-        ranges.append({at, usearch_getMatchedLength(search.get())});
+        // A match covers at least one unit of the text.
+        if (const int32_t length = usearch_getMatchedLength(search.get()); length > 0)
+            ranges.append({at, length});
     }
     return ranges;
 }

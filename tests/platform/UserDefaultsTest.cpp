@@ -5,6 +5,9 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -109,6 +112,43 @@ TEST_F(UserDefaultsTest, RelativeBaseDirectoriesFallBackToHome)
 {
     qputenv("XDG_CONFIG_HOME", "relative/path");
     EXPECT_EQ(xdg::configHome(), QDir::homePath() + "/.config");
+}
+
+// Ostrel may rewrite a value to one of the same size within the file
+// system's time resolution, or a copy may keep the old times: the value is
+// read anew all the same.
+TEST_F(UserDefaultsTest, ASameSizeSameTimeRewriteIsSeen)
+{
+    enum class How { Rename, InPlace };
+    for (const How how : {How::Rename, How::InPlace}) {
+        SCOPED_TRACE(how == How::Rename ? "replaced by a rename" : "rewritten in place");
+        const QString path = UserDefaults::pathForDomain("shared");
+        writeDomain("shared", {{"OTLAllowNumericHashtags", false}, {"Color", "AAAA"}}, plist::Format::Binary);
+        UserDefaults defaults("own");
+        defaults.addSuite("shared");
+        ASSERT_EQ(defaults.string("Color"), "AAAA");
+        ASSERT_FALSE(defaults.boolValue("OTLAllowNumericHashtags"));
+
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+        const auto bytes = plist::dataFromPropertyList(
+            QVariantMap{{"OTLAllowNumericHashtags", true}, {"Color", "BBBB"}}, plist::Format::Binary, nullptr);
+        ASSERT_TRUE(bytes);
+        ASSERT_EQ(bytes->size(), qint64(before.st_size));
+        if (how == How::Rename) {
+            QSaveFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(*bytes);
+            ASSERT_TRUE(file.commit());
+        } else {
+            testsupport::writeFile(path, *bytes);
+        }
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+
+        EXPECT_EQ(defaults.string("Color"), "BBBB");
+        EXPECT_TRUE(defaults.boolValue("OTLAllowNumericHashtags"));
+    }
 }
 
 } // namespace

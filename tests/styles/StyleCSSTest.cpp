@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace platform;
 
@@ -123,5 +124,27 @@ TEST_F(StyleCSSTest, WhiteOrBlackNoteBackgroundCountsAsNone)
         EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
         EXPECT_TRUE(OTLNoteTextStyle::bodyNoteTextStyle()->CSSDeclaration().contains(
             "color: rgba(255, 255, 255, 0.85); text-align: inherit; text-decoration: none; background: rgb(31, 31, 31)}"));
+    }
+}
+
+// Saved styles come from another program: any finite number is printed in
+// full, one decimal, and nothing but what was written reaches the sheet.
+TEST_F(StyleCSSTest, HugeSpacingAndLineHeightArePrintedInFull)
+{
+    for (const double value : {1e62, 1e63, 1e300, std::numeric_limits<double>::max(), 123456789.3, 0.05}) {
+        SCOPED_TRACE(value);
+        auto style = OTLNoteTextStyle::defaultTitleNoteTextStyle();
+        ParagraphStyle paragraph;
+        paragraph.paragraphSpacing = value;
+        paragraph.lineHeightMultiple = value;
+        style->setParagraphStyle(paragraph);
+        const QString css = style->CSSDeclaration();
+        // Qt's own formatting, independent of ours and of the C locale.
+        const QString number = QString::number(value, 'f', 1);
+        EXPECT_TRUE(css.startsWith(QStringLiteral("h1 {margin: 0.0px 0.0px ") + number + QStringLiteral("px 0.0px; ")))
+            << css.left(400).toStdString();
+        EXPECT_TRUE(css.contains(QStringLiteral("; line-height: ") + number + QStringLiteral("; ")));
+        for (const QChar c : css)
+            ASSERT_TRUE(c.unicode() >= 0x20 && c.unicode() < 0x7F) << "unwritten byte " << int(c.unicode());
     }
 }

@@ -60,12 +60,15 @@ private:
 class FileManagerReplacement {
 public:
     explicit FileManagerReplacement(platform::FileManager* manager)
+        : m_previous(platform::FileManager::setDefaultManager(manager))
     {
-        platform::FileManager::setDefaultManager(manager);
     }
-    ~FileManagerReplacement() { platform::FileManager::setDefaultManager(nullptr); }
+    ~FileManagerReplacement() { platform::FileManager::setDefaultManager(m_previous); }
     FileManagerReplacement(const FileManagerReplacement&) = delete;
     FileManagerReplacement& operator=(const FileManagerReplacement&) = delete;
+
+private:
+    platform::FileManager* m_previous;
 };
 
 // A Notes library on disk: one account "Work" with folder "Notes" (notes

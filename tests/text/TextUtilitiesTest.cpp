@@ -93,6 +93,25 @@ TEST(StandardSearch, BoundsRepeatsAndSurrogatePairs)
     EXPECT_EQ(localizedStandardRangesOfString(s("a") + kEmoji + s("b") + kEmoji, kEmoji), (Ranges{{1, 2}, {4, 2}}));
 }
 
+// Characters the comparison ignores match nothing at all: a term of only
+// those finds nothing, and no match is ever empty.
+TEST(StandardSearch, IgnorableTermsFindNothing)
+{
+    const QString ignorableTerms[] = {s("\u200B"), s("\u00AD"), s("\u0301"), s("\u200B\u00AD"), s("\u200D\u0301")};
+    const QString texts[] = {s("abc"), s("a\u200Bb"), s("e\u0301 x"), s("\u00AD\u00AD\u00AD"), s("caf\u00E9")};
+    for (const QString& term : ignorableTerms) {
+        for (const QString& text : texts)
+            EXPECT_TRUE(localizedStandardRangesOfString(text, term).isEmpty())
+                << "term U+" << std::hex << int(term.at(0).unicode()) << " in " << text.toStdString();
+    }
+    for (const QString& term : {s("ca\u00ADfe"), s("\u200Bcafe"), s("cafe\u0301")}) {
+        const Ranges found = localizedStandardRangesOfString(s("cafe, caf\u00E9 and CAFE"), term);
+        EXPECT_EQ(found.size(), 3) << term.toStdString();
+        for (const auto& range : found)
+            EXPECT_GT(range.length, 0);
+    }
+}
+
 TEST(TimeInterval, NamesOnlyTheLargestWholeUnit)
 {
     const std::pair<double, const char*> cases[] = {

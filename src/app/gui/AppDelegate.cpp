@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -37,8 +38,10 @@ AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
     m_window->resize(560, 460);
 
     auto* central = new QWidget(m_window);
-    m_textView = new QTextEdit(central);
-    m_textView->setReadOnly(true);
+    // A browser view, so the link in the text opens in the user's browser.
+    auto* textView = new QTextBrowser(central);
+    textView->setOpenExternalLinks(true);
+    m_textView = textView;
     m_textView->setFrameShape(QFrame::NoFrame);
 
     m_libraryLabel = new QLabel(central);

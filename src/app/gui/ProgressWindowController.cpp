@@ -1,5 +1,6 @@
 #include "app/gui/ProgressWindowController.h"
 
+#include "app/gui/MiddleElidedLabel.h"
 #include "export/ExportNoteOperation.h"
 #include "platform/Alert.h"
 #include "platform/LocalizedString.h"
@@ -76,7 +77,8 @@ QDialog* ProgressWindowController::window()
     sheet->setWindowTitle(platform::localizedString("Importing Notes"));
     sheet->setMinimumWidth(420);
 
-    m_descriptionLabel = new QLabel(platform::localizedString("Reading the Notes library…"), sheet);
+    // Carries the note's name, which may be as long as its first line.
+    m_descriptionLabel = new MiddleElidedLabel(platform::localizedString("Reading the Notes library…"), sheet);
     m_descriptionLabel->setTextFormat(Qt::PlainText);
     m_progressIndicator = new QProgressBar(sheet);
     m_progressIndicator->setRange(0, 0); // indeterminate until the total is known

@@ -1,5 +1,6 @@
 #include "app/gui/ProgressWindowController.h"
 #include "app/gui/GuiTestSupport.h"
+#include "app/gui/MiddleElidedLabel.h"
 #include "export/ExportTestSupport.h"
 #include "export/OperationQueueExtensions.h"
 #include "platform/FileURL.h"
@@ -157,4 +158,41 @@ TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
     // lets go of the Notes object without anyone waiting on the main thread.
     EXPECT_TRUE(spinUntil([&] { return app.use_count() == 1; }));
     EXPECT_FALSE(handlerCalled);
+}
+
+// A note's name is its first line and may be very long: the sheet keeps its
+// width and shows the start and the end of the name with "…" between.
+TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
+{
+    QDialog* sheet = controller.window();
+    auto* label = sheet->findChild<MiddleElidedLabel*>();
+    ASSERT_TRUE(label) << "the description is not a middle-eliding label";
+    sheet->show();
+    QApplication::processEvents();
+    const int width = sheet->width();
+
+    const QString name = QStringLiteral("Start of the name ") + QString(264, u'x') + QStringLiteral(" end of it");
+    const struct {
+        QString text;
+        bool elided;
+    } cases[] = {{QStringLiteral("Exporting “Short”…"), false},
+                 {QStringLiteral("Exporting “") + name + QStringLiteral("”…"), true}};
+    for (const auto& c : cases) {
+        label->setText(c.text);
+        QApplication::processEvents();
+        EXPECT_EQ(sheet->width(), width);
+        EXPECT_LE(sheet->minimumSizeHint().width(), width);
+        EXPECT_LE(label->geometry().right(), sheet->width());
+        EXPECT_EQ(label->text(), c.text);
+        const QString shown = label->displayedText();
+        if (!c.elided) {
+            EXPECT_EQ(shown, c.text);
+            continue;
+        }
+        EXPECT_LT(shown.size(), c.text.size());
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("Exporting “Start"))) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QStringLiteral("end of it”…"))) << shown.toStdString();
+        EXPECT_TRUE(shown.mid(12, shown.size() - 24).contains(QChar(0x2026)));
+    }
+    sheet->hide();
 }
