@@ -146,6 +146,9 @@ QString flattenedToText(const QString& html)
     text.remove(hidden);
     text.replace(breaking, QStringLiteral("\x01"));
     text.remove(tag);
+    // Nested blocks end together; one line break stands for all of them.
+    static const QRegularExpression breaks(QStringLiteral("\x01(?:\\s*\x01)+"));
+    text.replace(breaks, QStringLiteral("\x01"));
     text.replace(u'\x01', QStringLiteral("<br>"));
     return text;
 }
