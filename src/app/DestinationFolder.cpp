@@ -66,9 +66,17 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
         if (!entries)
             return false;
         if (!entries->isEmpty()) {
-            const QString manifest = QDir(destination).filePath(
-                platform::pathutil::fittingName(QFileInfo(destination).fileName() + QStringLiteral(".plist")));
-            if (!QFileInfo(manifest).isFile()) {
+            const auto holds = [&](const QString& name) {
+                const QFileInfo item(QDir(destination).filePath(name));
+                return item.isFile() && !item.isSymLink();
+            };
+            const auto manifestOf = [](const QString& folderName) {
+                return platform::pathutil::fittingName(folderName + QStringLiteral(".plist"));
+            };
+            const QString givenName = QFileInfo(QDir::cleanPath(destinationPath)).fileName();
+            const bool ours = holds(QLatin1String(kExportMarkerName)) ||
+                              holds(manifestOf(QFileInfo(destination).fileName())) || holds(manifestOf(givenName));
+            if (!ours) {
                 platform::setError(error, destinationError(QStringLiteral("The destination “%1” is not empty and holds no earlier "
                                                                           "export; it was left untouched. Choose an empty or "
                                                                           "new folder.")
@@ -79,5 +87,12 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
         if (!fileManager->removeItem(url, error))
             return false;
     }
-    return fileManager->createDirectory(url, true, error);
+    return fileManager->createDirectory(url, true, error) && writeExportMarker(destination, error);
+}
+
+bool writeExportMarker(const QString& folder, platform::Error* error)
+{
+    const QUrl url = platform::fileurl::fromPath(QDir(folder).filePath(QLatin1String(kExportMarkerName)), false);
+    return platform::FileManager::defaultManager()->writeData(
+        QByteArrayLiteral("An export of notes-export; the folder is replaced by the next export.\n"), url, error);
 }

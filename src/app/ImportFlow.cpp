@@ -1,5 +1,6 @@
 #include "app/ImportFlow.h"
 
+#include "app/DestinationFolder.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
@@ -62,10 +63,12 @@ std::optional<QUrl> prepareImportFolder(platform::Error* error)
         return std::nullopt;
     }
     const QUrl folder = platform::fileurl::appendingPathComponent(container, QString::fromLatin1(kImportFolderName), true);
-    // Whatever an earlier import left goes; if that fails, creating the folder below tells.
-    if (fileManager->isReachable(folder))
-        fileManager->removeItem(folder, nullptr);
-    if (!fileManager->createDirectory(folder, true, error))
+    // Whatever an earlier import left goes; what cannot go stops the import,
+    // or its stale notes would be handed over as part of this one.
+    if (fileManager->isReachable(folder) && !fileManager->removeItem(folder, error))
+        return std::nullopt;
+    if (!fileManager->createDirectory(folder, true, error) ||
+        !writeExportMarker(platform::fileurl::path(folder), error))
         return std::nullopt;
     return folder;
 }

@@ -2,9 +2,12 @@
 
 #include "app/DestinationFolder.h"
 #include "app/ImportFlow.h"
+#include "app/ImportLock.h"
+#include "app/Interrupts.h"
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
 #include "export/ExportNoteOperation.h"
+#include "export/ExportStaging.h"
 #include "export/NotesLibrary.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -19,8 +22,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -29,16 +30,6 @@
 namespace {
 
 enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitCancelled = 130 };
-
-int interruptPipe[2] = {-1, -1};
-
-void onInterrupt(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = write(interruptPipe[1], &byte, 1);
-    // A second Ctrl-C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
-}
 
 void printError(const QString& text)
 {
@@ -192,7 +183,12 @@ int main(int argc, char* argv[])
         return ExitFailure;
     }
 
+    // What runs that were killed left in the temporary folder goes now.
+    for (const QString& leftOver : removeStaleStagingFolders())
+        printError(QStringLiteral("could not remove an old staging folder: %1").arg(leftOver));
+
     QString destinationPath;
+    std::unique_ptr<app::ImportLock> importLock;
     if (parser.isSet(destinationOption)) {
         destinationPath = QDir(parser.value(destinationOption)).absolutePath();
         if (!prepareDestinationFolder(destinationPath, app::libraryFolder(libraryPath), &error)) {
@@ -205,6 +201,11 @@ int main(int argc, char* argv[])
             QString::fromLatin1(app::kApplicationGroupIdentifier)));
         if (!container.isEmpty() && !checkOutsideLibrary(container + u'/' + QLatin1String(app::kImportFolderName),
                                                          app::libraryFolder(libraryPath), &error)) {
+            printError(error.localizedDescription());
+            return ExitFailure;
+        }
+        importLock = app::ImportLock::acquireShared(&error);
+        if (!importLock) {
             printError(error.localizedDescription());
             return ExitFailure;
         }
@@ -221,17 +222,8 @@ int main(int argc, char* argv[])
     ProgressPrinter printer(*operation->progress());
     QObject::connect(operation->progress().get(), &platform::Progress::changed, [&printer] { printer.update(); });
 
-    if (pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-        auto* notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, [operation, notifier] {
-            char byte;
-            while (read(interruptPipe[0], &byte, 1) > 0) {
-            }
-            notifier->setEnabled(false);
-            operation->cancel();
-        });
-        std::signal(SIGINT, onInterrupt);
-    }
+    // Ctrl-C, SIGTERM and SIGHUP stop the export at its next note.
+    app::Interrupts interrupts([operation](int) { operation->cancel(); });
 
     platform::OperationQueue queue;
     std::weak_ptr<ExportNoteOperation> weakOperation = operation;

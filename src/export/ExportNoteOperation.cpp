@@ -186,6 +186,13 @@ bool ExportNoteOperation::libraryIsGone()
     return true;
 }
 
+platform::Error ExportNoteOperation::tooDeepError(const QString& folderName)
+{
+    return exportError(platform::stringWithFormat(
+        localizedString("The folder “%@” lies more than %@ folders deep; this program exports no deeper."),
+        {folderName, QString::number(kMaxFolderDepth)}));
+}
+
 QString ExportNoteOperation::manifestFileName(const QUrl& destinationFolderURL)
 {
     // A destination whose own name is near the limit still gets a manifest.

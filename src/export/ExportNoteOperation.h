@@ -105,7 +105,10 @@ private:
     // The same, with the body the caller has already read from Notes.
     bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
     bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
-    std::optional<QVariantMap> folderDictFromURL(const QUrl& folderURL);
+    std::optional<QVariantMap> folderDictFromURL(const QUrl& folderURL, int depth);
+    FolderDict getFolderInfo(NotesFolder& folder, int depth);
+    bool exportFolder(NotesFolder& folder, const QUrl& parentFolderURL, int depth);
+    static platform::Error tooDeepError(const QString& folderName);
     QVariantMap itemDictFromURL(const QUrl& fileURL) const;
 
     mutable std::mutex m_mutex; // guards everything below that the main thread may read

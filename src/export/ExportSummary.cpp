@@ -1,4 +1,5 @@
 #include "export/ExportSummary.h"
+#include "platform/HTMLImport.h"
 
 #include "platform/LocalizedString.h"
 
@@ -17,6 +18,12 @@ QStringList ExportSummary::lines() const
         lines << stringWithFormat(localizedString("Notes that could not be exported and were left out: %@."),
                                   {number(quint64(notesLeftOut.size()))});
         for (const QString& item : notesLeftOut)
+            lines << QStringLiteral("  ") + item;
+    }
+    if (!notesAsPlainText.isEmpty()) {
+        lines << stringWithFormat(localizedString("Notes written as plain text, their HTML nested more than %@ levels deep: %@."),
+                                  {number(quint64(platform::kMaxHTMLNesting)), number(quint64(notesAsPlainText.size()))});
+        for (const QString& item : notesAsPlainText)
             lines << QStringLiteral("  ") + item;
     }
     if (!attachmentsLeftOut.isEmpty()) {

@@ -11,6 +11,7 @@ struct ExportSummary {
     quint64 emptyNoteCount = 0;       // skipped, since there was no body to write
     QStringList attachmentsLeftOut;   // "<note name>: <attachment name>"
     QStringList notesLeftOut;         // "“<note name>” in “<folder name>”: <reason>"
+    QStringList notesAsPlainText;     // note names whose HTML nested too deeply for styled text
 
     // The summary as lines of text, for the command line and the log.
     QStringList lines() const;

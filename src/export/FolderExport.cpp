@@ -10,6 +10,16 @@ using platform::localizedString;
 
 bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFolderURL)
 {
+    return exportFolder(folder, parentFolderURL, 1);
+}
+
+bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFolderURL, int depth)
+{
+    // The outline was checked, but Notes may have changed since.
+    if (depth > kMaxFolderDepth) {
+        setOperationError(tooDeepError(folder.name()));
+        return false;
+    }
     const QString name = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
         exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
@@ -22,7 +32,7 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     for (const auto& subfolder : folder.folders()) {
         if (isCancelled() || libraryIsGone())
             return false;
-        if (!exportFolder(*subfolder, folderURL))
+        if (!exportFolder(*subfolder, folderURL, depth + 1))
             return false;
     }
     for (const auto& note : folder.notes()) {

@@ -27,7 +27,7 @@ bool ExportNoteOperation::createImportDict()
     }
     QVariantList folders;
     for (const QUrl& entry : *entries) {
-        const auto folder = folderDictFromURL(entry);
+        const auto folder = folderDictFromURL(entry, 1);
         if (!folder)
             return false;
         folders.append(*folder);
@@ -52,8 +52,13 @@ bool ExportNoteOperation::createImportDict()
     return true;
 }
 
-std::optional<QVariantMap> ExportNoteOperation::folderDictFromURL(const QUrl& folderURL)
+std::optional<QVariantMap> ExportNoteOperation::folderDictFromURL(const QUrl& folderURL, int depth)
 {
+    // The account folder comes on top of the deepest Notes folder.
+    if (depth > kMaxFolderDepth + 1) {
+        setOperationError(tooDeepError(platform::fileurl::lastPathComponent(folderURL)));
+        return std::nullopt;
+    }
     platform::Error error;
     const auto entries = platform::FileManager::defaultManager()->contentsOfDirectory(folderURL, true, &error);
     if (!entries) {
@@ -66,7 +71,7 @@ std::optional<QVariantMap> ExportNoteOperation::folderDictFromURL(const QUrl& fo
         const auto type = platform::uti::typeIdentifierOfItem(entry);
         if (m_exportedFolderPaths.contains(platform::fileurl::path(entry)) ||
             (type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder))) {
-            const auto folder = folderDictFromURL(entry);
+            const auto folder = folderDictFromURL(entry, depth + 1);
             if (!folder)
                 return std::nullopt;
             folders.append(*folder);

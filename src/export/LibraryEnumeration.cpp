@@ -2,11 +2,22 @@
 
 FolderDict ExportNoteOperation::getFolderInfo(NotesFolder& folder)
 {
+    return getFolderInfo(folder, 1);
+}
+
+FolderDict ExportNoteOperation::getFolderInfo(NotesFolder& folder, int depth)
+{
     FolderDict dict;
     dict.name = folder.name();
     dict.identifier = folder.id();
+    if (depth > kMaxFolderDepth) {
+        setOperationError(tooDeepError(dict.name));
+        return dict;
+    }
     for (const auto& subfolder : folder.folders()) {
-        FolderDict subDict = getFolderInfo(*subfolder);
+        FolderDict subDict = getFolderInfo(*subfolder, depth + 1);
+        if (operationError())
+            return dict;
         dict.totalItemCount += subDict.totalItemCount;
         {
             std::lock_guard lock(m_mutex);
@@ -35,6 +46,8 @@ bool ExportNoteOperation::getAccounts()
         std::vector<FolderDict> folders;
         for (const auto& folder : account->folders()) {
             FolderDict dict = getFolderInfo(*folder);
+            if (operationError())
+                return false;
             total += dict.totalItemCount;
             folders.push_back(std::move(dict));
         }

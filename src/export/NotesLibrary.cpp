@@ -3,6 +3,7 @@
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/Log.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +48,7 @@ public:
 
         // Objects first, so references may point forwards.
         return readAttachments(attachments) && readNotes(notes) && readFolders(folders) && readAccounts(accounts) &&
-               checkFolderCycles();
+               checkFolderCycles() && checkFolderDepth();
     }
 
     QString failure;
@@ -339,10 +340,47 @@ private:
         return true;
     }
 
+    // Deeper trees than any real library would only exhaust paths and stacks later.
+    bool checkFolderDepth()
+    {
+        const auto& folders = m_library.m_folders;
+        std::vector<bool> isChild(folders.size(), false);
+        for (const auto& folder : folders)
+            for (const int child : folder.folders)
+                isChild[size_t(child)] = true;
+        std::vector<std::pair<int, int>> stack; // folder, depth
+        for (size_t root = 0; root < folders.size(); ++root)
+            if (!isChild[root])
+                stack.emplace_back(int(root), 1);
+        while (!stack.empty()) {
+            const auto [folder, depth] = stack.back();
+            stack.pop_back();
+            if (depth > kMaxFolderDepth)
+                return fail(QStringLiteral("the folder with the id “%1” lies %2 folders deep, more than the %3 this program "
+                                           "exports")
+                                .arg(folders[size_t(folder)].id)
+                                .arg(depth)
+                                .arg(kMaxFolderDepth));
+            for (const int child : folders[size_t(folder)].folders)
+                stack.emplace_back(child, depth + 1);
+        }
+        return true;
+    }
+
     NotesLibrary& m_library;
     QString m_fileName;
     QHash<QString, int> m_attachmentIDs, m_noteIDs, m_folderIDs;
 };
+
+namespace {
+
+// A path the parser checked to lie inside the library, relative to it.
+QString relativeToLibrary(const QString& libraryPath, const QString& path)
+{
+    return path.mid(QDir::cleanPath(libraryPath).size() + 1);
+}
+
+} // namespace
 
 bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* error) const
 {
@@ -350,33 +388,42 @@ bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* er
         body = note.body;
         return true;
     }
-    QFile file(note.bodyFilePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The body of the note “%1” could not be read from “%2”: %3.")
-                                                                    .arg(note.name, note.bodyFilePath, file.errorString())));
+    // Nothing beneath the library folder is followed out of it, and only a
+    // regular file is read: a FIFO would hang, /dev/zero never end.
+    platform::Error openError;
+    const auto fd = platform::safefile::openBeneath(m_folderPath, relativeToLibrary(m_folderPath, note.bodyFilePath),
+                                                    &openError);
+    const auto bytes = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxBodyBytes, note.bodyFilePath, &openError)
+                                    : std::nullopt;
+    if (!bytes) {
+        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The body of the note “%1”: %2")
+                                                                    .arg(note.name, openError.localizedDescription())));
         return false;
     }
-    body = QString::fromUtf8(file.readAll());
+    body = QString::fromUtf8(*bytes);
     return true;
 }
 
 std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath, platform::Error* error)
 {
     const QString fileName = QDir(folderPath).filePath(QLatin1String(kDescriptionFileName));
-    QFile file(fileName);
     if (!QFileInfo(folderPath).isDir()) {
         platform::setError(error, libraryError(ErrorUnreadable,
                                                QStringLiteral("The Notes library folder “%1” does not exist.").arg(folderPath)));
         return nullptr;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The Notes library description “%1” could not be read: %2.")
-                                                                    .arg(fileName, file.errorString())));
+    platform::Error readError;
+    const auto fd = platform::safefile::openBeneath(folderPath, QLatin1String(kDescriptionFileName), &readError);
+    const auto json = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxDescriptionBytes, fileName, &readError)
+                                   : std::nullopt;
+    if (!json) {
+        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The Notes library description %1")
+                                                                    .arg(readError.localizedDescription())));
         return nullptr;
     }
     struct stat info {};
     const bool identified = stat(QFile::encodeName(folderPath).constData(), &info) == 0;
-    auto library = parsed(file.readAll(), folderPath, error);
+    auto library = parsed(*json, folderPath, error);
     if (library && identified)
         library->m_folderIdentity = FolderIdentity{quint64(info.st_dev), quint64(info.st_ino)};
     return library;
@@ -461,11 +508,16 @@ public:
         if (!ask("attachment.saveIn", data().id) || data().filePath.isEmpty())
             return;
         platform::Error error;
-        auto* fileManager = platform::FileManager::defaultManager();
+        const QString root = library().folderPath();
+        const auto fd = platform::safefile::openBeneath(root, relativeToLibrary(root, data().filePath), &error);
+        // Whatever cannot be saved is left out and named in the summary.
+        if (!fd.isValid()) {
+            platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
+            return;
+        }
         const QUrl source = platform::fileurl::fromPath(data().filePath, false);
-        if (!fileManager->isReachable(source))
-            return; // a missing file saves nothing, like Notes
-        if (!fileManager->copyItem(source, fileURL, &error))
+        if (!platform::FileManager::defaultManager()->copyFromDescriptor(fd.get(), source, fileURL,
+                                                                          NotesLibrary::kMaxAttachmentBytes, &error))
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
     }
 };
@@ -480,13 +532,17 @@ public:
     {
         if (!ask("note.body", data().id))
             return {};
-        // An unreadable body reads as empty, like a Notes request that fails.
+        // An unreadable body reads as empty, and the reason is kept for the summary.
         QString body;
         platform::Error error;
-        if (!library().readBody(data(), body, &error))
+        m_problem.clear();
+        if (!library().readBody(data(), body, &error)) {
             platform::logLine(error.localizedDescription());
+            m_problem = error.localizedDescription();
+        }
         return body;
     }
+    QString bodyProblem() override { return m_problem; }
     bool passwordProtected() override { return ask("note.passwordProtected", data().id) && data().passwordProtected; }
     std::optional<QDateTime> creationDate() override
     {
@@ -502,6 +558,9 @@ public:
             return {};
         return elements<NotesAttachment>(data().attachments);
     }
+
+private:
+    QString m_problem;
 };
 
 class LibraryFolder final : public NotesFolder, LibraryObject {

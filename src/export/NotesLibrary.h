@@ -49,6 +49,10 @@ public:
     static constexpr const char* kDescriptionFileName = "library.json";
     static constexpr const char* kErrorDomain = "NotesLibraryErrorDomain";
     enum ErrorCode { ErrorUnreadable = 1, ErrorMalformed = 2 };
+    // The most this program reads of each file of a library.
+    static constexpr qint64 kMaxDescriptionBytes = qint64(256) << 20;
+    static constexpr qint64 kMaxBodyBytes = qint64(64) << 20;
+    static constexpr qint64 kMaxAttachmentBytes = qint64(4) << 30;
 
     // Loads `folderPath`/library.json; nothing at all is written.
     static std::shared_ptr<const NotesLibrary> load(const QString& folderPath, platform::Error* error);

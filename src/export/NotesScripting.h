@@ -13,6 +13,10 @@
 // request to Notes; a failed request reads as an empty value (empty
 // string, empty list, false, no date), never as an error.
 
+// Folders nested deeper than this are refused, with the folder named:
+// far beyond any real library, and within what paths and stacks can take.
+inline constexpr int kMaxFolderDepth = 1000;
+
 using FourCharCode = quint32;
 // The file format code 'item' given to saveIn(): save the item as it is.
 inline constexpr FourCharCode kNotesSaveFormatItem = 0x6974656D;

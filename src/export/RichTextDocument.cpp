@@ -1,5 +1,6 @@
 #include "export/ExportNames.h"
 #include "export/ExportNoteOperation.h"
+#include "export/ExportStaging.h"
 #include "export/FileAttachments.h"
 #include "platform/AttributedString.h"
 #include "platform/FileDates.h"
@@ -89,6 +90,10 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
     std::optional<platform::AttributedString> document = platform::attributedStringFromHTML(*page, error);
     if (!document)
         return false;
+    if (platform::htmlNestingDepth(*page) > platform::kMaxHTMLNesting) {
+        std::lock_guard lock(m_mutex);
+        m_summary.notesAsPlainText << note.name();
+    }
 
     auto* fileManager = platform::FileManager::defaultManager();
     for (const auto& attachment : note.attachments()) {
@@ -98,8 +103,7 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
         if (!m_stagingDirectory) {
             // A folder of this export's own: no other program's files of the
             // same names are touched, and it goes with the operation.
-            auto directory = std::make_unique<QTemporaryDir>(QDir::tempPath()
-                                                             + QStringLiteral("/notes-export-XXXXXX"));
+            auto directory = std::make_unique<QTemporaryDir>(exportStagingTemplate());
             if (!directory->isValid()) {
                 platform::setError(error, platform::Error::fromErrno(EACCES, QStringLiteral("Couldn't create a folder for attachments")));
                 return false;

@@ -224,9 +224,35 @@ std::optional<QList<QStringList>> DesktopEntry::commandLines(const QList<QUrl>& 
     return lines;
 }
 
+bool DesktopEntry::takesURLs() const
+{
+    const auto words = splitExec(value(QStringLiteral("Exec")));
+    if (!words)
+        return false;
+    for (const Word& word : *words) {
+        for (qsizetype i = 0; i + 1 < word.text.size(); ++i) {
+            if (word.fieldCodes.at(i) && word.text.at(i) == u'%') {
+                const QChar code = word.text.at(++i);
+                if (code == u'u' || code == u'U')
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::optional<Error> DesktopEntry::launch(const QList<QUrl>& urls) const
 {
     const QString name = value(QStringLiteral("Name")).isEmpty() ? QFileInfo(m_path).fileName() : value(QStringLiteral("Name"));
+    // Without %u or %U the address would be dropped and the program started
+    // with nothing to open, which is no success.
+    bool onlyLocalFiles = true;
+    for (const QUrl& url : urls)
+        onlyLocalFiles = onlyLocalFiles && url.isLocalFile();
+    if (!onlyLocalFiles && !takesURLs())
+        return launchError(QStringLiteral("The application “%1” could not be given the address to open because its "
+                                        "command line takes no URLs (it has no %u or %U).")
+                             .arg(name));
     const auto lines = commandLines(urls);
     if (!lines)
         return launchError(QStringLiteral("The application “%1” could not be opened because its command line is missing "

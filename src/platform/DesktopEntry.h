@@ -27,6 +27,8 @@ public:
     // %f or %u gets one command line per URL. Nothing when Exec is missing
     // or its quoting is broken.
     std::optional<QList<QStringList>> commandLines(const QList<QUrl>& urls) const;
+    // True when the Exec line has a field code for URLs (%u or %U).
+    bool takesURLs() const;
 
     // Starts every command line without a shell; an error when a program
     // cannot be found or started.

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -127,6 +128,17 @@ bool FaultyFileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
         return false;
     }
     return FileManager::copyItem(from, to, error);
+}
+
+bool FaultyFileManager::copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error)
+{
+    struct stat info {};
+    int code = 0;
+    if (!spend(fstat(in, &info) == 0 ? qint64(info.st_size) : 0, &code)) {
+        setError(error, fileNotSaved(to, code));
+        return false;
+    }
+    return FileManager::copyFromDescriptor(in, from, to, limit, error);
 }
 
 } // namespace platform

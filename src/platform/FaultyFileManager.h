@@ -33,6 +33,7 @@ public:
     bool removeItem(const QUrl& url, Error* error) override;
     bool writeData(const QByteArray& data, const QUrl& url, Error* error) override;
     bool copyItem(const QUrl& from, const QUrl& to, Error* error) override;
+    bool copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error) override;
 
 private:
     // Takes `bytes` and one item from the budgets; false when they do not suffice.

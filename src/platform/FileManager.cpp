@@ -3,11 +3,14 @@
 #include "platform/Xdg.h"
 
 #include "platform/FileURL.h"
+#include "platform/SafeFile.h"
+#include "platform/TreeRemoval.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <limits>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,43 +29,6 @@ QByteArray nativePath(const QUrl& url)
 QString quoted(const QUrl& url)
 {
     return QStringLiteral("“%1”").arg(fileurl::lastPathComponent(url));
-}
-
-bool removeRecursively(const QByteArray& path, int* failedErrno)
-{
-    struct stat info {};
-    if (lstat(path.constData(), &info) != 0) {
-        *failedErrno = errno;
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        DIR* dir = opendir(path.constData());
-        if (!dir) {
-            *failedErrno = errno;
-            return false;
-        }
-        bool ok = true;
-        while (dirent* entry = readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name == "." || name == "..")
-                continue;
-            if (!removeRecursively(path + '/' + name, failedErrno))
-                ok = false;
-        }
-        closedir(dir);
-        if (!ok)
-            return false;
-        if (rmdir(path.constData()) != 0) {
-            *failedErrno = errno;
-            return false;
-        }
-        return true;
-    }
-    if (unlink(path.constData()) != 0) {
-        *failedErrno = errno;
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -119,6 +85,18 @@ bool FileManager::createDirectory(const QUrl& url, bool withIntermediateDirector
             return fail(errno);
         return true;
     }
+    // Usually only the last level is missing; trying it first keeps deep
+    // trees linear instead of walking every parent for every folder.
+    if (mkdir(path.constData(), 0777) == 0)
+        return true;
+    if (errno == EEXIST) {
+        struct stat info {};
+        if (stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+            return true;
+        return fail(EEXIST);
+    }
+    if (errno != ENOENT)
+        return fail(errno);
     // Make each missing level in turn, so the error names the real cause.
     qsizetype from = 1;
     for (;;) {
@@ -163,10 +141,21 @@ std::optional<QList<QUrl>> FileManager::contentsOfDirectory(const QUrl& url, boo
 
 bool FileManager::removeItem(const QUrl& url, Error* error)
 {
-    int code = 0;
-    if (removeRecursively(nativePath(url), &code))
+    RemovalFailure failure;
+    if (removeTree(nativePath(url), &failure))
         return true;
-    setError(error, itemNotRemoved(url, code));
+    Error removalError = itemNotRemoved(url, failure.code);
+    if (!failure.remaining.isEmpty()) {
+        // Say what stays, so a half-removed folder is never a surprise.
+        QString what = removalError.localizedDescription();
+        if (what.endsWith(u'.'))
+            what.chop(1);
+        what += QStringLiteral("; still there: %1").arg(failure.remaining.join(QStringLiteral(", ")));
+        if (failure.moreRemaining)
+            what += QStringLiteral(" and %1 more").arg(failure.moreRemaining);
+        removalError = Error(removalError.domain(), removalError.code(), what + u'.');
+    }
+    setError(error, removalError);
     return false;
 }
 
@@ -184,89 +173,42 @@ bool FileManager::isDirectory(const QUrl& url)
 
 bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error)
 {
-    const QByteArray path = nativePath(url);
-    auto fail = [&](int code) {
-        setError(error, fileNotSaved(url, code));
-        return false;
-    };
-    // A file cut short (a full disk) is removed: left in place it would
-    // pass for the whole of its contents.
-    auto failAndRemove = [&](int code) {
-        ::unlink(path.constData());
-        return fail(code);
-    };
-    // O_NOFOLLOW: never write through a link planted at the name.
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return fail(errno);
-    const char* bytes = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, bytes, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            const int code = errno;
-            ::close(fd);
-            return failAndRemove(code);
-        }
-        bytes += written;
-        left -= written;
-    }
-    if (::close(fd) != 0)
-        return failAndRemove(errno);
-    return true;
+    // Under a hidden name first: a file under its final name is always
+    // whole, even after a kill or a full disk. A link planted at the name
+    // is replaced, never written through.
+    const safefile::WriteResult result = safefile::writeAtomically(data, nativePath(url));
+    if (result)
+        return true;
+    setError(error, fileNotSaved(url, result.code));
+    return false;
 }
 
 bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
 {
-    const int in = ::open(nativePath(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        setError(error, Error::fromErrno(errno, QStringLiteral("The file %1 couldn’t be opened").arg(quoted(from))));
+    // The source must be a regular file (a FIFO would hang, a device never end).
+    Error openError;
+    const safefile::Descriptor in = safefile::openRegularFile(fileurl::path(from), &openError);
+    if (!in.isValid()) {
+        setError(error, Error(openError.domain(), openError.code(),
+                              QStringLiteral("The file %1 couldn’t be opened: %2")
+                                  .arg(quoted(from), openError.localizedDescription())));
         return false;
     }
-    const int out = ::open(nativePath(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int code = errno;
-        ::close(in);
-        setError(error, fileNotSaved(to, code));
-        return false;
-    }
-    // Copied in pieces: attachments may be far larger than memory wants to hold.
-    char buffer[1 << 16];
-    int failure = 0;
-    bool readFailed = false;
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            failure = errno;
-            readFailed = true;
-            break;
-        }
-        for (ssize_t done = 0; done < got && !failure;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                failure = errno;
-            else if (put > 0)
-                done += put;
-        }
-        if (failure)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0 && !failure)
-        failure = errno;
-    if (!failure)
+    return FileManager::copyFromDescriptor(in.get(), from, to, std::numeric_limits<qint64>::max(), error);
+}
+
+bool FileManager::copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error)
+{
+    const safefile::WriteResult result = safefile::copyToFile(in, limit, nativePath(to));
+    if (result)
         return true;
-    // Half a copy is no copy.
-    ::unlink(nativePath(to).constData());
-    const QUrl& culprit = readFailed ? from : to;
-    const QString what = readFailed ? QStringLiteral("The file %1 couldn’t be read") : QStringLiteral("The file %1 couldn’t be saved");
-    setError(error, Error::fromErrno(failure, what.arg(quoted(culprit))));
+    if (result.tooLarge)
+        setError(error, Error::fromErrno(EFBIG, QStringLiteral("The file %1 is larger than %2, the most this program copies")
+                                                    .arg(quoted(from), safefile::describeSize(limit))));
+    else if (result.readFailed)
+        setError(error, Error::fromErrno(result.code, QStringLiteral("The file %1 couldn’t be read").arg(quoted(from))));
+    else
+        setError(error, fileNotSaved(to, result.code));
     return false;
 }
 

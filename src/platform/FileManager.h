@@ -34,6 +34,9 @@ public:
     virtual bool isReachable(const QUrl& url);
     virtual bool writeData(const QByteArray& data, const QUrl& url, Error* error);
     virtual bool copyItem(const QUrl& from, const QUrl& to, Error* error);
+    // Copies what is left of the open file `in` (named `from` in errors) to
+    // `to`, refusing more than `limit` bytes.
+    virtual bool copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error);
     bool isDirectory(const QUrl& url);
 
     // Temporary directory of this user, as a directory URL.

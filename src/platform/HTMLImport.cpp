@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <cctype>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -131,7 +132,61 @@ QString withPointLengths(const QString& html)
     return result;
 }
 
+// The page's text only: styles and scripts go, line-ending elements become
+// line breaks, every other tag goes. The importer then sees no nesting.
+QString flattenedToText(const QString& html)
+{
+    static const QRegularExpression hidden(QStringLiteral("<(style|script|title|head)\\b.*?</\\1\\s*>"),
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression breaking(
+        QStringLiteral("<(br|/p|/div|/li|/h[1-6]|/tr|/blockquote|/pre)\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString text = html;
+    text.remove(hidden);
+    text.replace(breaking, QStringLiteral("\x01"));
+    text.remove(tag);
+    // Nested blocks end together; one line break stands for all of them.
+    static const QRegularExpression breaks(QStringLiteral("\x01(?:\\s*\x01)+"));
+    text.replace(breaks, QStringLiteral("\x01"));
+    text.replace(u'\x01', QStringLiteral("<br>"));
+    return text;
+}
+
+bool isEmptyElement(const QByteArray& name)
+{
+    static const char* const names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input",
+                                        "link", "meta", "param", "source", "track", "wbr"};
+    for (const char* candidate : names)
+        if (qstricmp(name.constData(), candidate) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
+
+int htmlNestingDepth(const QByteArray& html)
+{
+    int depth = 0, deepest = 0;
+    const qsizetype size = html.size();
+    for (qsizetype i = html.indexOf('<'); i >= 0 && i + 1 < size; i = html.indexOf('<', i + 1)) {
+        const char next = html.at(i + 1);
+        const qsizetype close = html.indexOf('>', i + 1);
+        if (close < 0)
+            break;
+        if (next == '/') {
+            depth = std::max(0, depth - 1);
+        } else if (std::isalpha(static_cast<unsigned char>(next)) && html.at(close - 1) != '/') {
+            qsizetype end = i + 1;
+            while (end < close && std::isalnum(static_cast<unsigned char>(html.at(end))))
+                ++end;
+            if (!isEmptyElement(html.mid(i + 1, end - i - 1)))
+                deepest = std::max(deepest, ++depth);
+        }
+        i = close;
+    }
+    return deepest;
+}
 
 std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error)
 {
@@ -142,7 +197,10 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
         return std::nullopt;
     }
     IsolatedDocument document;
-    document.setHtml(withPointLengths(QString::fromUtf8(html)));
+    if (htmlNestingDepth(html) > kMaxHTMLNesting)
+        document.setHtml(flattenedToText(QString::fromUtf8(html)));
+    else
+        document.setHtml(withPointLengths(QString::fromUtf8(html)));
 
     AttributedString result;
     bool first = true;

@@ -17,6 +17,12 @@ namespace platform {
 // an error, never a crash.
 std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr);
 
+// Pages whose elements nest deeper than this are imported as plain text:
+// the layout engine slows down far faster than the nesting grows.
+inline constexpr int kMaxHTMLNesting = 200;
+// How deep the elements of `html` nest (empty elements such as <br> do not count).
+int htmlNestingDepth(const QByteArray& html);
+
 inline constexpr const char* kHTMLImportErrorDomain = "HTMLImportErrorDomain";
 
 } // namespace platform

@@ -22,6 +22,9 @@ namespace {
 
 // Nesting deeper than this is refused rather than risking the stack.
 constexpr int kMaxDepth = 256;
+// Archives here are small (colours, styles); a huge one is refused before
+// it is converted at all.
+constexpr qint64 kMaxArchiveValues = 65536;
 
 Error corrupt(const QString& description)
 {
@@ -528,7 +531,7 @@ std::unique_ptr<KeyedUnarchiver> KeyedUnarchiver::forReadingFromData(const QByte
                                                                      bool requiresSecureCoding)
 {
     const Error notAnArchive = corrupt(QStringLiteral("The data couldn’t be read because it isn’t in the correct format."));
-    const auto root = plist::propertyListFromData(data, nullptr);
+    const auto root = plist::propertyListFromData(data, nullptr, plist::Limits{kMaxDepth, kMaxArchiveValues});
     if (!root || root->typeId() != QMetaType::QVariantMap) {
         setError(error, notAnArchive);
         return nullptr;

@@ -164,30 +164,47 @@ plist_t toNode(const QVariant& value, QString* failure)
     }
 }
 
-QVariant fromNode(plist_t node)
+// Each element must be reached in constant time, or large containers take
+// minutes. This library finds an array element by index in constant time
+// only in arrays it indexed while building them (as its XML reader does),
+// and otherwise walks from the first element, as its dictionary iteration
+// always does. So dictionaries, and arrays read from the binary form, are
+// taken apart from the front, where removal is cheap.
+QVariant fromNode(plist_t node, bool indexedArrays)
 {
     switch (plist_get_node_type(node)) {
     case PLIST_DICT: {
         QVariantMap map;
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        for (;;) {
+        for (uint32_t left = plist_dict_get_size(node); left > 0; --left) {
+            plist_dict_iter iter = nullptr;
+            plist_dict_new_iter(node, &iter);
             char* key = nullptr;
             plist_t item = nullptr;
             plist_dict_next_item(node, iter, &key, &item);
+            free(iter);
             if (!key)
                 break;
-            map.insert(QString::fromUtf8(key), fromNode(item));
+            map.insert(QString::fromUtf8(key), fromNode(item, indexedArrays));
+            plist_dict_remove_item(node, key);
             free(key);
+            // A key the lookup cannot find again would stay first for ever.
+            if (plist_dict_get_size(node) != left - 1)
+                break;
         }
-        free(iter);
         return map;
     }
     case PLIST_ARRAY: {
         QVariantList list;
         const uint32_t count = plist_array_get_size(node);
-        for (uint32_t i = 0; i < count; ++i)
-            list.append(fromNode(plist_array_get_item(node, i)));
+        list.reserve(qsizetype(count));
+        for (uint32_t i = 0; i < count; ++i) {
+            if (indexedArrays) {
+                list.append(fromNode(plist_array_get_item(node, i), indexedArrays));
+            } else {
+                list.append(fromNode(plist_array_get_item(node, 0), indexedArrays));
+                plist_array_remove_item(node, 0);
+            }
+        }
         return list;
     }
     case PLIST_STRING: {
@@ -256,8 +273,13 @@ std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format for
     return result;
 }
 
-std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error)
+std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error, const Limits& limits)
 {
+    // Measured first: the parser recurses, and would overflow the stack.
+    if (const auto problem = shapeProblem(data, limits)) {
+        setError(error, plistError(QStringLiteral("The property list is refused: %1.").arg(*problem)));
+        return std::nullopt;
+    }
     plist_t root = nullptr;
     if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX) && !binaryKeysHoldNul(data))
         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
@@ -266,7 +288,7 @@ std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* erro
         return std::nullopt;
     }
     Node node(root);
-    return fromNode(root);
+    return fromNode(root, !data.startsWith("bplist00"));
 }
 
 } // namespace platform::plist

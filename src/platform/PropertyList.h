@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/PropertyListShape.h"
 
 #include <QByteArray>
 #include <QMetaType>
@@ -24,8 +25,9 @@ inline constexpr const char* kErrorDomain = "PropertyListErrorDomain";
 // Serializes `value`; fails for a value of a type that has no property-list form.
 std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format format, Error* error);
 
-// Reads binary or XML property-list data.
-std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error);
+// Reads binary or XML property-list data; data nested deeper or holding
+// more values than `limits` allow is refused before it is parsed.
+std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error, const Limits& limits = {});
 
 } // namespace platform::plist
 

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
+#include "platform/SafeFile.h"
 #include "platform/Xdg.h"
 
 #include <QDir>
@@ -54,6 +55,16 @@ void logUnreadableOnce(const QString& path, const QString& reason)
         return;
     reported.insert(path);
     logLine(QStringLiteral("Ignoring unreadable user defaults %1: %2").arg(path, reason));
+}
+
+// Settings are small: a link, a FIFO, a device or a huge or deeply nested
+// file is refused with the reason rather than followed, waited on or parsed.
+std::optional<QVariant> readDomainFile(const QString& path, Error* error)
+{
+    const std::optional<QByteArray> bytes = safefile::readRegularFile(path, UserDefaults::kMaxFileBytes, error);
+    if (!bytes)
+        return std::nullopt;
+    return plist::propertyListFromData(*bytes, error, plist::Limits{UserDefaults::kMaxNesting, UserDefaults::kMaxValues});
 }
 
 } // namespace
@@ -113,13 +124,8 @@ QVariantMap UserDefaults::domainContents(const QString& domain) const
     cached = CachedDomain{path, stamp, readAt, {}};
     if (!stamp.exists)
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        logUnreadableOnce(path, file.errorString());
-        return {};
-    }
     Error error;
-    const std::optional<QVariant> value = plist::propertyListFromData(file.readAll(), &error);
+    const std::optional<QVariant> value = readDomainFile(path, &error);
     if (!value) {
         logUnreadableOnce(path, error.localizedDescription());
         return {};

@@ -23,6 +23,11 @@ public:
     // The defaults of this application (domain kApplicationDomain).
     static UserDefaults& standard();
     static const char* const kApplicationDomain;
+    // The most a domain's file may hold; beyond it the file is ignored, and
+    // the reason logged.
+    static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
+    static constexpr int kMaxNesting = 512;
+    static constexpr qint64 kMaxValues = 200000;
 
     void addSuite(const QString& suiteName);
     void removeSuite(const QString& suiteName);

@@ -7,7 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QUrlQuery>
+#include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,13 +76,72 @@ TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
     ASSERT_TRUE(url) << error.localizedDescription().toStdString();
     EXPECT_EQ(*url, platform::fileurl::fromPath(folder, true));
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_TRUE(testsupport::tree(folder).isEmpty());
+    // Only the marker that makes it recognisably ours from the start.
+    EXPECT_EQ(testsupport::tree(folder), QStringList{QStringLiteral(".notes-export")});
 
     // A file where the container should be makes the step fail.
     QDir(dir.filePath(QStringLiteral("group.app.ostrel"))).removeRecursively();
     testsupport::writeFile(dir.filePath(QStringLiteral("group.app.ostrel")), "in the way");
     EXPECT_FALSE(app::prepareImportFolder(&error));
     EXPECT_FALSE(error.localizedDescription().isEmpty());
+}
+
+namespace {
+
+// Runs `check` in a child process as a user other than root (nobody, when
+// the tests run as root); its exit status is the answer, or -1 when no
+// such user can be had.
+int asOrdinaryUser(const QString& home, const std::function<int()>& check)
+{
+    const uid_t nobody = 65534;
+    if (geteuid() == 0 && (chown(QFile::encodeName(home).constData(), nobody, nobody) != 0))
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(100);
+        _exit(check());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) != 100 ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(ImportFlow, PrepareImportFolderEmptiesReadOnlyFoldersOrStops)
+{
+    testsupport::TempDir dir;
+    const testsupport::ScopedEnvironment environment{{"XDG_DATA_HOME", dir.path()}};
+    const QString folder = dir.filePath(QStringLiteral("group.app.ostrel/Notes Import"));
+    // A read-only folder of this user is emptied; one of another user that
+    // cannot be emptied stops the import, named.
+    const int status = asOrdinaryUser(dir.path(), [&] {
+        testsupport::writeFile(folder + QStringLiteral("/Old/Stale/note.html"), "stale");
+        chmod(QFile::encodeName(folder + QStringLiteral("/Old/Stale")).constData(), 0555);
+        chmod(QFile::encodeName(folder + QStringLiteral("/Old")).constData(), 0500);
+        platform::Error error;
+        if (!app::prepareImportFolder(&error) || testsupport::tree(folder) != QStringList{QStringLiteral(".notes-export")})
+            return 1;
+        return 0;
+    });
+    if (status < 0)
+        GTEST_SKIP() << "no other user to be had";
+    EXPECT_EQ(status, 0);
+
+    if (geteuid() != 0)
+        return;
+    // Root's folder inside, which nobody may not empty.
+    testsupport::writeFile(folder + QStringLiteral("/Root's/kept.html"), "kept");
+    chmod(QFile::encodeName(folder + QStringLiteral("/Root's")).constData(), 0755);
+    const int refused = asOrdinaryUser(dir.path(), [&] {
+        platform::Error error;
+        if (app::prepareImportFolder(&error))
+            return 1;
+        return error.localizedDescription().contains(QLatin1String("still there: Notes Import/Root's/kept.html (Permission denied)")) ? 0 : 2;
+    });
+    EXPECT_EQ(refused, 0);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Root's/kept.html")));
 }
 
 TEST(ImportFlow, OpenOstrelAnswersOnTheMainQueue)

@@ -85,14 +85,17 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
                                                    "Notes skipped for an empty body: 1.\n")))
         << result.err.toStdString();
 
-    // The manifest lists exactly what is on disk, the manifest itself aside.
+    // The manifest lists exactly what is on disk, the manifest itself and
+    // the hidden marker that makes the folder recognisably ours aside.
+    EXPECT_TRUE(entries.contains(QStringLiteral(".notes-export")));
     const auto manifest = platform::plist::propertyListFromData(testsupport::readFile(lines.at(0)), nullptr);
     ASSERT_TRUE(manifest);
     QStringList listed = testsupport::manifestEntries(manifest->toMap(), destination);
     listed.replaceInStrings(QStringLiteral("*"), QString());
     QStringList onDisk;
     for (const QString& entry : entries) {
-        if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist"))
+        if (!entry.contains(QRegularExpression(QStringLiteral("\\.rtfd/."))) && entry != QStringLiteral("Notes Import.plist") &&
+            entry != QStringLiteral(".notes-export"))
             onDisk.append(entry);
     }
     EXPECT_EQ(listed, onDisk);
@@ -239,6 +242,26 @@ TEST(NotesExportCommand, AFailedHandoffIsReported)
     EXPECT_TRUE(result.err.contains(QStringLiteral("missing ostrel"))) << result.err.toStdString();
     // The export itself is kept.
     EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
+}
+
+TEST(NotesExportCommand, AnExecLineThatCannotCarryTheURLIsReportedNotStarted)
+{
+    for (const char* code : {"%f", "%F", ""}) {
+        SCOPED_TRACE(code);
+        const TestHome home;
+        installStandin(home, QStringLiteral("1.10.4"));
+        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+        QByteArray text = testsupport::readFile(entry);
+        ASSERT_TRUE(text.contains(" %u\n"));
+        text.replace(" %u\n", QByteArray(" ") + code + "\n");
+        testsupport::writeFile(entry, text);
+        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot open Ostrel\n"))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("takes no URLs"))) << result.err.toStdString();
+        // Nothing was started that could have received it.
+        EXPECT_FALSE(QFile::exists(home.receivedLog()));
+    }
 }
 
 TEST(NotesExportCommand, NeverWipesALibraryKeptInTheSharedImportFolder)

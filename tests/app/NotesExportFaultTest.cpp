@@ -1,3 +1,4 @@
+#include "platform/PropertyList.h"
 #include "platform/Resources.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
@@ -8,6 +9,8 @@
 #include <QProcess>
 #include <QThread>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -84,9 +87,9 @@ TEST_F(NotesExportFaults, AFullFileSystemEndsWithTheReasonOnStandardError)
 
 TEST_F(NotesExportFaults, AFullOrReadOnlyDiskEndsWithTheFileItCouldNotSave)
 {
-    // For read-only: the destination, "Work", "Notes", "Sub", then three notes.
+    // For read-only: the destination, its marker, "Work", "Notes", "Sub", then three notes.
     const std::pair<const char*, const char*> cases[] = {{"ENOSPC,bytes=10000", "No space left on device."},
-                                                         {"EROFS,items=7", "Read-only file system."}};
+                                                         {"EROFS,items=8", "Read-only file system."}};
     for (const auto& [fault, reasonEnd] : cases) {
         SCOPED_TRACE(fault);
         prepare(work.filePath(QStringLiteral("out ") + QString::fromLatin1(fault)));
@@ -108,7 +111,7 @@ struct StalledRun {
 };
 
 StalledRun runStalled(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                      int lineLength, const std::function<void()>& whileStalled)
+                      int lineLength, const std::function<void(pid_t)>& whileStalled)
 {
     StalledRun result;
     int pipeEnds[2];
@@ -149,7 +152,7 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
             break;
         QThread::msleep(1);
     }
-    whileStalled();
+    whileStalled(child);
     QByteArray err;
     char buffer[4096];
     for (;;) {
@@ -176,7 +179,7 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
     prepare(work.filePath(QStringLiteral("out")), 200, 100, prefix);
     const QString moved = work.filePath(QStringLiteral("Moved Library"));
 
-    const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&] {
+    const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&](pid_t) {
         EXPECT_TRUE(QDir().rename(library.path, moved));
     });
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
@@ -210,4 +213,156 @@ TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
     EXPECT_EQ(tree(destination + QStringLiteral("/Work/Projects/Launch/Quarterly report.rtfd")),
               QStringList{QStringLiteral("TXT.rtf")});
     EXPECT_EQ(treeDifferences(before, snapshotTree(sample)), "");
+}
+
+// ---- Interruptions, a second run, two runs at once ----
+
+namespace {
+
+const QString kLongPrefix = QStringLiteral("A note with a name long enough to fill the progress line quickly").repeated(2);
+
+// Staging folders in `temporary`, by name.
+QStringList stagingFolders(const QString& temporary)
+{
+    return QDir(temporary).entryList({QStringLiteral("notes-export-*")}, QDir::Dirs | QDir::Hidden);
+}
+
+class NotesExportInterruptions : public NotesExportFaults {
+protected:
+    void SetUp() override
+    {
+        prepare(work.filePath(QStringLiteral("out")), 200, 100, kLongPrefix, true);
+        QDir().mkpath(temporary);
+    }
+    QProcessEnvironment interruptible() const
+    {
+        QProcessEnvironment result = environment();
+        result.insert(QStringLiteral("TMPDIR"), temporary);
+        return result;
+    }
+    StalledRun runStoppedBy(int signal)
+    {
+        return runStalled(program(), arguments(), interruptible(), kLongPrefix.size() + 40,
+                          [signal](pid_t child) { kill(child, signal); });
+    }
+    // A whole second run into the same destination.
+    void expectASecondRunSucceeds()
+    {
+        QProcess second;
+        second.setProcessEnvironment(interruptible());
+        second.start(program(), arguments());
+        ASSERT_TRUE(second.waitForFinished(60000));
+        EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+        EXPECT_TRUE(manifestExists());
+        EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
+        EXPECT_EQ(changesOutsideDestination(), "");
+        EXPECT_EQ(stagingFolders(temporary), QStringList());
+    }
+
+    // "Deep" carries an attachment, so it is written as ".rtfd".
+    int htmlNoteCount() const { return int(library.bodies.size()) - 1; }
+
+    QString temporary = work.filePath(QStringLiteral("tmp"));
+};
+
+} // namespace
+
+TEST_F(NotesExportInterruptions, TermAndHangUpEndLikeCtrlCAndTheNextRunReplacesThePartialExport)
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(strsignal(signal));
+        const StalledRun result = runStoppedBy(signal);
+        EXPECT_EQ(result.exitCode, 130) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: "))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.trimmed().endsWith(QStringLiteral("notes-export: export cancelled")));
+        // The attachment was staged before the stop; its folder went with the export.
+        EXPECT_EQ(stagingFolders(temporary), QStringList());
+        EXPECT_FALSE(manifestExists());
+        EXPECT_GT(expectWholeNoteFiles(), 0);
+        expectASecondRunSucceeds();
+    }
+}
+
+TEST_F(NotesExportInterruptions, AfterAKillTheNextRunReplacesThePartialExportAndTheOldStaging)
+{
+    const StalledRun result = runStoppedBy(SIGKILL);
+    EXPECT_EQ(result.exitCode, -1);
+    EXPECT_EQ(stagingFolders(temporary).size(), 1);
+    EXPECT_FALSE(manifestExists());
+    // Only whole notes under their names, whatever was being written.
+    EXPECT_GT(expectWholeNoteFiles(), 0);
+    // Folders of our pattern whose owner lives, and other folders, stay.
+    const QStringList others{QStringLiteral("notes-export-%1-abcdef").arg(getpid()), QStringLiteral("notes-export-keep")};
+    for (const QString& name : others)
+        QDir(temporary).mkdir(name);
+    QProcess second;
+    second.setProcessEnvironment(interruptible());
+    second.start(program(), arguments());
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(stagingFolders(temporary), others);
+    EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
+    EXPECT_EQ(changesOutsideDestination(), "");
+}
+
+TEST_F(NotesExportInterruptions, ADestinationReachedThroughALinkIsRecognisedAgain)
+{
+    const QString link = work.filePath(QStringLiteral("Link to export"));
+    ASSERT_EQ(symlink(QFile::encodeName(destination).constData(), QFile::encodeName(link).constData()), 0);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        QProcess process;
+        process.setProcessEnvironment(interruptible());
+        process.start(program(), {QStringLiteral("--library"), library.path, QStringLiteral("--destination"), link,
+                                  QStringLiteral("--no-handoff")});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheFirstRuns)
+{
+    const QStringList shared{QStringLiteral("--library"), library.path, QStringLiteral("--no-handoff")};
+    const QString sharedFolder = work.filePath(QStringLiteral("data/group.app.ostrel/Notes Import"));
+    QString secondErr;
+    int secondExit = -1;
+    QStringList whileFirstRuns;
+    const StalledRun first = runStalled(program(), shared, interruptible(), kLongPrefix.size() + 40, [&](pid_t) {
+        whileFirstRuns = tree(sharedFolder);
+        QProcess second;
+        second.setProcessEnvironment(interruptible());
+        second.start(program(), shared);
+        second.waitForFinished(60000);
+        secondExit = second.exitCode();
+        secondErr = QString::fromUtf8(second.readAllStandardError());
+        // The first run's files are as they were.
+        EXPECT_EQ(tree(sharedFolder), whileFirstRuns);
+    });
+    EXPECT_EQ(secondExit, 1);
+    EXPECT_EQ(secondErr.trimmed().section(u'\n', -1), QStringLiteral("notes-export: Another import is running. Wait until it has finished, then try again."));
+    EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
+    // Its manifest lists its own notes, each once.
+    const auto manifest = platform::plist::propertyListFromData(readFile(sharedFolder + QStringLiteral("/Notes Import.plist")), nullptr);
+    ASSERT_TRUE(manifest);
+    EXPECT_EQ(manifestEntries(manifest->toMap(), sharedFolder).size(), 2 + 1 + int(library.bodies.size()));
+}
+
+TEST_F(NotesExportFaults, AFileSystemMountedInsideAnEarlierExportIsNotEmptied)
+{
+    prepare(work.filePath(QStringLiteral("out")));
+    run();
+    ASSERT_EQ(exitCode, 0) << err.toStdString();
+    const QString mountPoint = destination + QStringLiteral("/Work/Mounted");
+    ASSERT_TRUE(QDir().mkpath(mountPoint));
+    SmallFileSystem mounted(1 << 20, mountPoint);
+    if (!mounted.isMounted())
+        GTEST_SKIP() << mounted.failure().toStdString();
+    writeFile(mountPoint + QStringLiteral("/precious.txt"), "not the export's");
+    run();
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(reason(), QStringLiteral("notes-export: “Notes Import” couldn’t be removed: Invalid cross-device link; "
+                                       "still there: Notes Import/Work/Mounted (Invalid cross-device link)."));
+    EXPECT_EQ(readFile(mountPoint + QStringLiteral("/precious.txt")), QByteArray("not the export's"));
+    EXPECT_EQ(changesOutsideDestination(), "");
 }

@@ -101,10 +101,11 @@ std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& afte
     return text;
 }
 
-SmallFileSystem::SmallFileSystem(qint64 bytes)
+SmallFileSystem::SmallFileSystem(qint64 bytes, const QString& at)
 {
     static int serial = 0;
-    m_path = QDir::temp().filePath(QStringLiteral("ni-small-fs-%1-%2").arg(getpid()).arg(++serial));
+    m_ownMountPoint = at.isEmpty();
+    m_path = m_ownMountPoint ? QDir::temp().filePath(QStringLiteral("ni-small-fs-%1-%2").arg(getpid()).arg(++serial)) : at;
     if (!QDir().mkpath(m_path)) {
         m_failure = QStringLiteral("cannot make the mount point");
         return;
@@ -120,7 +121,8 @@ SmallFileSystem::~SmallFileSystem()
 {
     if (m_mounted)
         umount2(native(m_path).constData(), MNT_DETACH);
-    QDir().rmdir(m_path);
+    if (m_ownMountPoint)
+        QDir().rmdir(m_path);
 }
 
 bool SmallFileSystem::remountReadOnly()
@@ -130,7 +132,8 @@ bool SmallFileSystem::remountReadOnly()
                  nullptr) == 0;
 }
 
-DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const QString& prefix)
+DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const QString& prefix,
+                             bool deepHasAttachment)
 {
     DiskLibrary library{path, {}};
     QDir().mkpath(path);
@@ -146,13 +149,20 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const
         noteIDs.append(QStringLiteral("n%1").arg(i));
     }
     addNote(QStringLiteral("deep"), QStringLiteral("Deep"));
+    if (deepHasAttachment) {
+        QJsonObject deep = notes.last().toObject();
+        deep.insert("attachments", QJsonArray{"manual"});
+        notes.replace(notes.size() - 1, deep);
+    }
     const QJsonObject description{
         {"accounts", QJsonArray{QJsonObject{{"id", "a1"}, {"name", "Work"}, {"folders", QJsonArray{"f1", "f2"}}}}},
         {"folders", QJsonArray{QJsonObject{{"id", "f1"}, {"name", "Notes"}, {"folders", QJsonArray{"f2"}},
                                            {"notes", noteIDs}},
                                QJsonObject{{"id", "f2"}, {"name", "Sub"}, {"notes", QJsonArray{"deep"}}}}},
         {"notes", notes},
-        {"attachments", QJsonArray{}},
+        {"attachments", deepHasAttachment ? QJsonArray{QJsonObject{{"id", "manual"}, {"name", "manual.pdf"},
+                                                                   {"file", "files/manual.pdf"}}}
+                                          : QJsonArray{}},
     };
     writeFile(path + QStringLiteral("/library.json"), QJsonDocument(description).toJson());
     writeFile(path + QStringLiteral("/files/manual.pdf"), "%PDF-1.4\n%%EOF\n");
@@ -170,14 +180,15 @@ std::map<QString, QByteArray> htmlFiles(const QString& root)
     return files;
 }
 
-void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize, const QString& prefix)
+void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize, const QString& prefix,
+                          bool deepHasAttachment)
 {
     parent = parentPath;
     destination = parent + QStringLiteral("/Notes Import");
     ASSERT_TRUE(QDir().mkpath(destination));
     writeFile(parent + QStringLiteral("/keep.txt"), "not ours");
     writeFile(parent + QStringLiteral("/Other/inside.txt"), "not ours either");
-    library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize, prefix);
+    library = writeDiskLibrary(work.filePath(QStringLiteral("Library")), noteCount, bodySize, prefix, deepHasAttachment);
     libraryBefore = snapshotTree(library.path);
     parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
 }

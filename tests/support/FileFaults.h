@@ -33,11 +33,12 @@ TreeSnapshot snapshotTree(const QString& root, const QStringList& excluding = {}
 // "" when equal; otherwise one line per entry added, removed or changed.
 std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& after);
 
-// A tmpfs of `bytes` mounted on a fresh folder, where this process may
-// mount one (root with the capability); unmounted when it goes.
+// A tmpfs of `bytes` mounted on a fresh folder (or on the existing folder
+// `at`), where this process may mount one (root with the capability);
+// unmounted when it goes.
 class SmallFileSystem {
 public:
-    explicit SmallFileSystem(qint64 bytes);
+    explicit SmallFileSystem(qint64 bytes, const QString& at = QString());
     ~SmallFileSystem();
     SmallFileSystem(const SmallFileSystem&) = delete;
     SmallFileSystem& operator=(const SmallFileSystem&) = delete;
@@ -50,6 +51,7 @@ public:
 
 private:
     QString m_path;
+    bool m_ownMountPoint = true;
     bool m_mounted = false;
     QString m_failure;
 };
@@ -77,8 +79,10 @@ struct DiskLibrary {
     QString path;
     std::map<QString, QByteArray> bodies; // note name -> body
 };
+// With `deepHasAttachment`, "Deep" carries the attachment file, so the
+// export stages a copy of it early on.
 DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize,
-                             const QString& prefix = QStringLiteral("Note"));
+                             const QString& prefix = QStringLiteral("Note"), bool deepHasAttachment = false);
 
 // Every ".html" file below `root`, by file name, with its bytes.
 std::map<QString, QByteArray> htmlFiles(const QString& root);
@@ -89,7 +93,7 @@ std::map<QString, QByteArray> htmlFiles(const QString& root);
 class ExportScene {
 public:
     void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000,
-                 const QString& prefix = QStringLiteral("Note"));
+                 const QString& prefix = QStringLiteral("Note"), bool deepHasAttachment = false);
     bool manifestExists() const;
     // How many note files the destination holds; each must be a note's
     // whole body, or the test fails.

@@ -1,0 +1,288 @@
+#include "platform/SafeFile.h"
+
+#include <QFile>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace platform::safefile {
+
+namespace {
+
+constexpr size_t kPiece = 1 << 16;
+
+Error unreadable(const QString& path, const QString& reason)
+{
+    return Error(QString::fromLatin1(kPOSIXErrorDomain), EACCES,
+                 QStringLiteral("“%1” could not be read: %2.").arg(path, reason));
+}
+
+QString reasonFor(int code)
+{
+    switch (code) {
+    case ELOOP:
+        return QStringLiteral("it is a symbolic link, and links are not followed");
+    case EXDEV:
+        return QStringLiteral("it lies outside the folder it was looked for in");
+    default:
+        return QString::fromLocal8Bit(strerror(code));
+    }
+}
+
+// After a non-blocking open: a FIFO or device is refused before any read
+// could wait on it; regular files are then read normally.
+Descriptor checkedRegular(int fd, const QString& displayPath, Error* error)
+{
+    Descriptor descriptor(fd);
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        setError(error, unreadable(displayPath, reasonFor(errno)));
+        return {};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        setError(error, unreadable(displayPath, S_ISDIR(info.st_mode) ? QStringLiteral("it is a folder")
+                                                                     : QStringLiteral("it is not a regular file")));
+        return {};
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return descriptor;
+}
+
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+QString joined(const QString& folder, const QString& relativePath)
+{
+    return folder.endsWith(u'/') ? folder + relativePath : folder + u'/' + relativePath;
+}
+
+} // namespace
+
+Descriptor::~Descriptor()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.release();
+    }
+    return *this;
+}
+
+Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error)
+{
+    const QString display = joined(folder, relativePath);
+    const Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.isValid()) {
+        setError(error, unreadable(display, reasonFor(errno)));
+        return {};
+    }
+    open_how how{};
+    how.flags = kReadFlags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    const int fd = int(syscall(SYS_openat2, root.get(), QFile::encodeName(relativePath).constData(), &how, sizeof how));
+    if (fd >= 0)
+        return checkedRegular(fd, display, error);
+    // Kernels before 5.6, or a sandbox that forbids the call.
+    if (errno == ENOSYS || errno == EPERM)
+        return openBeneathByWalking(folder, relativePath, error);
+    setError(error, unreadable(display, reasonFor(errno)));
+    return {};
+}
+
+Descriptor openBeneathByWalking(const QString& folder, const QString& relativePath, Error* error)
+{
+    const QString display = joined(folder, relativePath);
+    auto fail = [&](int code) {
+        setError(error, unreadable(display, reasonFor(code)));
+        return Descriptor();
+    };
+    const QStringList parts = relativePath.split(u'/', Qt::SkipEmptyParts);
+    if (parts.isEmpty() || relativePath.startsWith(u'/'))
+        return fail(EXDEV);
+    Descriptor directory(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!directory.isValid())
+        return fail(errno);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString& part = parts.at(i);
+        if (part == QLatin1String(".."))
+            return fail(EXDEV);
+        if (part == QLatin1String("."))
+            continue;
+        const QByteArray name = QFile::encodeName(part);
+        const bool last = i == parts.size() - 1;
+        const int fd = ::openat(directory.get(), name.constData(),
+                                last ? kReadFlags | O_NOFOLLOW : O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            int code = errno;
+            // O_NOFOLLOW on a link yields ELOOP, or ENOTDIR with O_DIRECTORY.
+            struct stat info {};
+            if ((code == ENOTDIR || code == ELOOP) && fstatat(directory.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(info.st_mode))
+                code = ELOOP;
+            return fail(code);
+        }
+        if (last)
+            return checkedRegular(fd, display, error);
+        directory = Descriptor(fd);
+    }
+    return fail(EISDIR);
+}
+
+Descriptor openRegularFile(const QString& path, Error* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), kReadFlags | O_NOFOLLOW);
+    if (fd < 0) {
+        setError(error, unreadable(path, reasonFor(errno)));
+        return {};
+    }
+    return checkedRegular(fd, path, error);
+}
+
+std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error)
+{
+    QByteArray data;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && info.st_size > 0 && info.st_size <= limit)
+        data.reserve(qsizetype(info.st_size));
+    char buffer[kPiece];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            return data;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            setError(error, unreadable(displayPath, reasonFor(errno)));
+            return std::nullopt;
+        }
+        if (data.size() + got > limit) {
+            setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
+                                                        .arg(describeSize(limit))));
+            return std::nullopt;
+        }
+        data.append(buffer, got);
+    }
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, Error* error)
+{
+    const Descriptor fd = openRegularFile(path, error);
+    if (!fd.isValid())
+        return std::nullopt;
+    return readAll(fd.get(), limit, path, error);
+}
+
+namespace {
+
+// A hidden file beside `path`, for writing before the rename.
+int makeTemporary(const QByteArray& path, QByteArray* temporary)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    *temporary = (slash < 0 ? QByteArray() : path.left(slash + 1)) + kTemporaryPrefix + "XXXXXX";
+    return mkostemp(temporary->data(), O_CLOEXEC);
+}
+
+bool writeFully(int fd, const char* bytes, size_t size, int* code)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            *code = errno;
+            return false;
+        }
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// Closes, and on success renames into place; on failure nothing is left.
+WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, WriteResult result)
+{
+    // mkostemp makes 0600; a saved file gets the usual mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (!result.code && fchmod(fd, 0666 & ~mask) != 0)
+        result.code = errno;
+    if (::close(fd) != 0 && !result.code)
+        result.code = errno;
+    // A link planted at the name is refused, as an open without following would.
+    struct stat existing {};
+    if (!result.code && lstat(path.constData(), &existing) == 0 && S_ISLNK(existing.st_mode))
+        result.code = ELOOP;
+    if (!result.code && ::rename(temporary.constData(), path.constData()) != 0)
+        result.code = errno;
+    if (result.code)
+        ::unlink(temporary.constData());
+    return result;
+}
+
+} // namespace
+
+WriteResult copyToFile(int in, qint64 limit, const QByteArray& destinationPath)
+{
+    QByteArray temporary;
+    const int out = makeTemporary(destinationPath, &temporary);
+    if (out < 0)
+        return WriteResult{errno};
+    WriteResult result;
+    char buffer[kPiece];
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            result = WriteResult{errno, true};
+            break;
+        }
+        total += got;
+        if (total > limit) {
+            result = WriteResult{EFBIG, true, true};
+            break;
+        }
+        if (!writeFully(out, buffer, size_t(got), &result.code))
+            break;
+    }
+    return finish(out, temporary, destinationPath, result);
+}
+
+WriteResult writeAtomically(const QByteArray& data, const QByteArray& path)
+{
+    QByteArray temporary;
+    const int fd = makeTemporary(path, &temporary);
+    if (fd < 0)
+        return WriteResult{errno};
+    WriteResult result;
+    writeFully(fd, data.constData(), size_t(data.size()), &result.code);
+    return finish(fd, temporary, path, result);
+}
+
+QString describeSize(qint64 bytes)
+{
+    constexpr qint64 kMB = 1024 * 1024;
+    if (bytes >= 1024 * kMB && bytes % (1024 * kMB) == 0)
+        return QStringLiteral("%1 GB").arg(bytes / (1024 * kMB));
+    if (bytes >= kMB)
+        return QStringLiteral("%1 MB").arg(bytes / kMB);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+} // namespace platform::safefile

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Reading files that someone else controls: no link followed where it
+// could lead elsewhere, regular files only (a FIFO or a device would hang
+// or never end), and never more than a stated number of bytes.
+namespace platform::safefile {
+
+// An open file descriptor, closed when it goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor();
+    Descriptor(Descriptor&& other) noexcept : m_fd(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool isValid() const { return m_fd >= 0; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Opens `relativePath` inside `folder` for reading. No component beneath
+// `folder` may be a symbolic link or lead out of it, and the file must be a
+// regular file. `folder` itself may be reached through links.
+Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error);
+// The same by walking one component at a time with O_NOFOLLOW; used where
+// the kernel lacks openat2, and callable directly so both ways are checked.
+Descriptor openBeneathByWalking(const QString& folder, const QString& relativePath, Error* error);
+
+// Opens `path` for reading when its last component is a regular file and
+// not a link.
+Descriptor openRegularFile(const QString& path, Error* error);
+
+// All the bytes of `fd`, read in pieces; more than `limit` bytes is an
+// error naming `displayPath`.
+std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error);
+
+// openRegularFile + readAll.
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, Error* error);
+
+// How a write went: 0 or the errno, and whether reading the source failed.
+struct WriteResult {
+    int code = 0;
+    bool readFailed = false;
+    bool tooLarge = false;
+    explicit operator bool() const { return code == 0; }
+};
+
+// Copies the rest of `fd` to `destinationPath` under a hidden temporary
+// name in the same folder, renamed into place only when complete. More
+// than `limit` bytes (EFBIG, tooLarge), a link at the destination (ELOOP),
+// or any failure, leaves nothing behind.
+WriteResult copyToFile(int fd, qint64 limit, const QByteArray& destinationPath);
+
+// Writes `data` to `path` the same way: a hidden temporary name, then a rename.
+WriteResult writeAtomically(const QByteArray& data, const QByteArray& path);
+
+// The prefix of those temporary names; hidden, so never listed as an item.
+inline constexpr char kTemporaryPrefix[] = ".notes-export-";
+
+// "1 MB", "64 MB", "2 GB": a limit as the user reads it.
+QString describeSize(qint64 bytes);
+
+} // namespace platform::safefile

@@ -1,0 +1,276 @@
+// Libraries built to hurt: links out of the folder, FIFOs, endless devices,
+// folders nested past any real library and pages nested past reason.
+
+#include "export/ExportTestSupport.h"
+#include "platform/FileURL.h"
+#include "platform/HTMLImport.h"
+#include "support/FileFaults.h"
+
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+
+const QByteArray kCanary = "CANARY-4f1d: a secret outside the library\n";
+
+// How a hostile entry is made at `path`; `canary` is a file outside the library.
+struct Hostile {
+    const char* name;
+    std::function<void(const QString& path, const QString& canary)> make;
+    const char* reason;
+};
+
+void link(const QString& target, const QString& at)
+{
+    ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()), 0);
+}
+
+const Hostile kHostile[] = {
+    {"link to a file outside", [](const QString& path, const QString& canary) { link(canary, path); }, "symbolic link"},
+    {"inside a linked folder",
+     [](const QString& path, const QString& canary) {
+         // "x/body" where "x" leads to the canary's folder, whose "body" is the canary.
+         link(QFileInfo(canary).absolutePath(), QFileInfo(path).absolutePath());
+     },
+     "symbolic link"},
+    {"fifo", [](const QString& path, const QString&) { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+     "not a regular file"},
+    {"link to /dev/zero", [](const QString& path, const QString&) { link(QStringLiteral("/dev/zero"), path); }, "symbolic link"},
+};
+
+class HostileLibrary : public testing::TestWithParam<Hostile> {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(library);
+        QDir().mkpath(outside);
+        writeFile(canary, kCanary);
+    }
+
+    // Everything the destination holds, as one string, to look for the canary in.
+    QByteArray exported() const
+    {
+        QByteArray all;
+        QDirIterator it(destination.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all += readFile(it.next());
+        return all;
+    }
+
+    TempDir dir, destination;
+    QString library = dir.filePath(QStringLiteral("lib"));
+    QString outside = dir.filePath(QStringLiteral("x-target"));
+    QString canary = outside + QStringLiteral("/body");
+};
+
+QByteArray libraryJSON(const char* noteExtra, const char* attachments = "[]")
+{
+    return QByteArray(R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
+        "folders":[{"id":"f","name":"Notes","notes":["n1","n2"]}],
+        "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"},
+                 {"id":"n2","name":"Hostile",)") + noteExtra + R"(}],
+        "attachments":)" + attachments + "}";
+}
+
+} // namespace
+
+TEST_P(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
+{
+    if (QByteArray(GetParam().name) == "inside a linked folder")
+        GTEST_SKIP() << "the description lies at the top of the library";
+    // Were the link followed, this would load.
+    writeFile(canary, libraryJSON(R"("body":"x")"));
+    GetParam().make(library + QStringLiteral("/library.json"), canary);
+    platform::Error error;
+    EXPECT_EQ(NotesLibrary::load(library, &error), nullptr);
+    EXPECT_TRUE(error.localizedDescription().startsWith(QStringLiteral("The Notes library description “")))
+        << error.localizedDescription().toStdString();
+    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().reason))) << error.localizedDescription().toStdString();
+}
+
+TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
+{
+    writeFile(library + QStringLiteral("/library.json"), libraryJSON(R"("bodyFile":"x/body")"));
+    if (QByteArray(GetParam().name) != "inside a linked folder")
+        QDir().mkpath(library + QStringLiteral("/x"));
+    GetParam().make(library + QStringLiteral("/x/body"), canary);
+
+    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
+    runToEnd(operation);
+    EXPECT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
+    const ExportSummary summary = operation->summary();
+    EXPECT_EQ(summary.htmlNoteCount, 1u);
+    ASSERT_EQ(summary.notesLeftOut.size(), 1);
+    EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));
+    EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first().toStdString();
+    EXPECT_FALSE(exported().contains("CANARY"));
+    EXPECT_EQ(readFile(canary), kCanary);
+}
+
+TEST_P(HostileLibrary, AnAttachmentIsLeftOutAndNamed)
+{
+    writeFile(library + QStringLiteral("/library.json"),
+              libraryJSON(R"("body":"<p>with a file</p>","attachments":["t"])",
+                          R"([{"id":"t","name":"secret.txt","file":"x/body"}])"));
+    if (QByteArray(GetParam().name) != "inside a linked folder")
+        QDir().mkpath(library + QStringLiteral("/x"));
+    GetParam().make(library + QStringLiteral("/x/body"), canary);
+
+    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
+    runToEnd(operation);
+    EXPECT_FALSE(operation->operationError());
+    EXPECT_EQ(operation->summary().attachmentsLeftOut, QStringList{QStringLiteral("Hostile: secret.txt")});
+    EXPECT_FALSE(exported().contains("CANARY"));
+    EXPECT_EQ(readFile(canary), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
+                         [](const testing::TestParamInfo<Hostile>& info) {
+                             QString name = QString::fromLatin1(info.param.name);
+                             name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
+                             return name.toStdString();
+                         });
+
+// ---- Depth ----
+
+namespace {
+
+// `depth` folders, each inside the one before, as a library description.
+QByteArray chainJSON(int depth)
+{
+    QJsonArray folders;
+    for (int i = 1; i <= depth; ++i) {
+        QJsonObject folder{{QStringLiteral("id"), QStringLiteral("f%1").arg(i)}, {QStringLiteral("name"), QStringLiteral("d")}};
+        if (i < depth)
+            folder.insert(QStringLiteral("folders"), QJsonArray{QStringLiteral("f%1").arg(i + 1)});
+        else
+            folder.insert(QStringLiteral("notes"), QJsonArray{QStringLiteral("n")});
+        folders.append(folder);
+    }
+    const QJsonObject top{
+        {QStringLiteral("accounts"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("a")},
+                                                            {QStringLiteral("name"), QStringLiteral("A")},
+                                                            {QStringLiteral("folders"), QJsonArray{QStringLiteral("f1")}}}}},
+        {QStringLiteral("folders"), folders},
+        {QStringLiteral("notes"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("n")},
+                                                         {QStringLiteral("name"), QStringLiteral("Bottom")},
+                                                         {QStringLiteral("body"), QStringLiteral("<p>deep</p>")}}}}};
+    return QJsonDocument(top).toJson(QJsonDocument::Compact);
+}
+
+// A folder with one subfolder, and so on without end.
+class EndlessFolder final : public NotesFolder {
+public:
+    explicit EndlessFolder(int level) : m_level(level) {}
+    QString id() override { return QString::number(m_level); }
+    QString name() override { return QStringLiteral("level %1").arg(m_level); }
+    QList<std::shared_ptr<NotesFolder>> folders() override { return {std::make_shared<EndlessFolder>(m_level + 1)}; }
+    QList<std::shared_ptr<NotesNote>> notes() override { return {}; }
+
+private:
+    int m_level;
+};
+
+} // namespace
+
+TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
+{
+    for (const int depth : {kMaxFolderDepth + 1, 40000}) {
+        SCOPED_TRACE(depth);
+        platform::Error error;
+        EXPECT_EQ(NotesLibrary::fromJSON(chainJSON(depth), QDir::tempPath(), &error), nullptr);
+        EXPECT_TRUE(error.localizedDescription().endsWith(
+            QStringLiteral("the folder with the id “f%1” lies %2 folders deep, more than the %3 this program exports.")
+                .arg(kMaxFolderDepth + 1)
+                .arg(kMaxFolderDepth + 1)
+                .arg(kMaxFolderDepth)))
+            << error.localizedDescription().toStdString();
+    }
+    // Any other source is bounded by the enumeration itself.
+    ExportNoteOperation operation;
+    EndlessFolder top(1);
+    operation.getFolderInfo(top);
+    ASSERT_TRUE(operation.operationError());
+    EXPECT_EQ(operation.operationError()->localizedDescription(),
+              QStringLiteral("The folder “level %1” lies more than %2 folders deep; this program exports no deeper.")
+                  .arg(kMaxFolderDepth + 1)
+                  .arg(kMaxFolderDepth));
+}
+
+TEST(HostileDepth, TheDeepestAllowedLibraryIsExportedQuickly)
+{
+    TempDir destination;
+    const auto operation = ExportNoteOperation::exportOperationForApp(libraryApp(chainJSON(kMaxFolderDepth)), destination.url());
+    QElapsedTimer timer;
+    timer.start();
+    runToEnd(operation);
+    // Each folder made by walking every parent took ten seconds for this; the bound is generous.
+    EXPECT_LT(timer.elapsed(), 20000);
+    ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
+    ASSERT_TRUE(operation->plistURL());
+    EXPECT_TRUE(QFileInfo::exists(destination.path() + QStringLiteral("/A") + QStringLiteral("/d").repeated(kMaxFolderDepth) +
+                                  QStringLiteral("/Bottom.html")));
+}
+
+// ---- HTML nesting ----
+
+TEST(HostileHTML, NestingIsMeasuredOverElementsThatHoldContent)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"", 0},
+        {"<p>a</p><p>b</p>", 1},
+        {"<div><div><br><img src=x><hr/></div></div>", 2},
+        {"<ul><li>a<li>b</ul>", 3}, // unclosed items count, as a parser might nest them
+        {"<DIV><Span>x</SPAN></div>", 2},
+        {"</div></div><p>", 1},
+    };
+    for (const auto& [html, depth] : cases)
+        EXPECT_EQ(platform::htmlNestingDepth(html), depth) << html;
+}
+
+TEST(HostileHTML, ADeeplyNestedPageIsImportedAsPlainTextAndSaid)
+{
+    TempDir dir, destination;
+    const QString nested = QStringLiteral("<div>").repeated(10000) + QStringLiteral("deep &amp; plain") +
+                           QStringLiteral("</div>").repeated(10000);
+    QJsonObject note{{QStringLiteral("id"), QStringLiteral("n")},
+                     {QStringLiteral("name"), QStringLiteral("Nested")},
+                     {QStringLiteral("body"), nested},
+                     {QStringLiteral("attachments"), QJsonArray{QStringLiteral("t")}}};
+    const QJsonObject top{
+        {QStringLiteral("accounts"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("a")},
+                                                            {QStringLiteral("name"), QStringLiteral("A")},
+                                                            {QStringLiteral("folders"), QJsonArray{QStringLiteral("f")}}}}},
+        {QStringLiteral("folders"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("f")},
+                                                           {QStringLiteral("name"), QStringLiteral("F")},
+                                                           {QStringLiteral("notes"), QJsonArray{QStringLiteral("n")}}}}},
+        {QStringLiteral("notes"), QJsonArray{note}},
+        {QStringLiteral("attachments"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("t")},
+                                                               {QStringLiteral("name"), QStringLiteral("t.txt")},
+                                                               {QStringLiteral("file"), QStringLiteral("t.txt")}}}}};
+    writeFile(dir.filePath(QStringLiteral("t.txt")), "attached");
+    writeFile(dir.filePath(QStringLiteral("library.json")), QJsonDocument(top).toJson());
+    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(dir.path()), destination.url());
+    QElapsedTimer timer;
+    timer.start();
+    runToEnd(operation);
+    EXPECT_LT(timer.elapsed(), 20000); // it took 32 s; the bound is generous
+    ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
+    EXPECT_EQ(operation->summary().notesAsPlainText, QStringList{QStringLiteral("Nested")});
+    EXPECT_TRUE(operation->summary().lines().contains(
+        QStringLiteral("Notes written as plain text, their HTML nested more than 200 levels deep: 1.")));
+    const QByteArray rtf = readFile(destination.path() + QStringLiteral("/A/F/Nested.rtfd/TXT.rtf"));
+    EXPECT_TRUE(rtf.contains("deep & plain")) << rtf.left(400).toStdString();
+    // Ten thousand blocks ending together make one line break, not thousands.
+    EXPECT_LT(rtf.count("\\line"), 4);
+}

@@ -1,0 +1,408 @@
+// Files and data an attacker or an unlucky user could hand the program:
+// links out of a folder, FIFOs, endless devices, deep nesting, huge counts.
+
+#include "platform/DesktopEntry.h"
+#include "platform/FileManager.h"
+#include "platform/FileURL.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/PropertyList.h"
+#include "platform/SafeFile.h"
+#include "platform/TreeRemoval.h"
+#include "platform/UserDefaults.h"
+#include "support/FileFaults.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+using namespace testsupport;
+
+namespace {
+
+const QByteArray kCanary = "canary: never to be read through the library\n";
+
+// A folder "lib" with a regular file and every kind of hostile entry, and a
+// canary file outside it.
+struct HostileFolder {
+    TempDir dir;
+    QString root = dir.filePath(QStringLiteral("lib"));
+    QString canary = dir.filePath(QStringLiteral("canary.txt"));
+
+    HostileFolder()
+    {
+        QDir().mkpath(root + QStringLiteral("/inner"));
+        writeFile(canary, kCanary);
+        writeFile(root + QStringLiteral("/inner/plain.html"), "<p>fine</p>");
+        link(canary, QStringLiteral("to-canary"));
+        link(dir.path(), QStringLiteral("to-outside"));
+        link(QStringLiteral("/dev/zero"), QStringLiteral("to-zero"));
+        link(QStringLiteral("inner/plain.html"), QStringLiteral("to-inside"));
+        mkfifo(QFile::encodeName(root + QStringLiteral("/fifo")).constData(), 0600);
+    }
+    void link(const QString& target, const QString& name) const
+    {
+        EXPECT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(root + u'/' + name).constData()), 0);
+    }
+};
+
+using Opener = safefile::Descriptor (*)(const QString&, const QString&, Error*);
+
+struct OpenCase {
+    const char* path;
+    const char* reason; // empty: opens
+};
+
+const OpenCase kOpenCases[] = {
+    {"inner/plain.html", ""},
+    {"./inner/plain.html", ""},
+    {"to-canary", "symbolic link"},
+    {"to-outside/canary.txt", "symbolic link"},
+    {"to-zero", "symbolic link"},
+    {"to-inside", "symbolic link"},
+    {"fifo", "not a regular file"},
+    {"inner", "folder"},
+    {"../canary.txt", "outside"},
+    {"inner/../../canary.txt", "outside"},
+    {"missing.html", "No such file"},
+};
+
+} // namespace
+
+using safefile::Descriptor;
+
+class SafeOpen : public testing::TestWithParam<Opener> {};
+
+TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
+{
+    HostileFolder folder;
+    for (const OpenCase& item : kOpenCases) {
+        SCOPED_TRACE(item.path);
+        Error error;
+        const Descriptor fd = GetParam()(folder.root, QString::fromLatin1(item.path), &error);
+        if (!*item.reason) {
+            ASSERT_TRUE(fd.isValid()) << error.localizedDescription().toStdString();
+            EXPECT_EQ(safefile::readAll(fd.get(), 1024, QString(), nullptr), QByteArray("<p>fine</p>"));
+            continue;
+        }
+        EXPECT_FALSE(fd.isValid());
+        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription().toStdString();
+        EXPECT_TRUE(error.localizedDescription().contains(QString::fromLatin1(item.path).section(u'/', -1)));
+    }
+    EXPECT_EQ(readFile(folder.canary), kCanary);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, SafeOpen,
+                         testing::Values(&safefile::openBeneath, &safefile::openBeneathByWalking));
+
+TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
+{
+    TempDir dir;
+    const QString big = dir.filePath(QStringLiteral("big"));
+    writeFile(big, QByteArray(300000, 'x'));
+    Error error;
+    EXPECT_EQ(safefile::readRegularFile(big, 300000, &error)->size(), 300000);
+    EXPECT_FALSE(safefile::readRegularFile(big, 299999, &error));
+    EXPECT_EQ(error.localizedDescription(),
+              QStringLiteral("“%1” could not be read: it is larger than 299999 bytes, the most this program reads.").arg(big));
+    // A character device never ends: refused before the first read.
+    EXPECT_FALSE(safefile::readRegularFile(QStringLiteral("/dev/zero"), 1 << 20, &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String("not a regular file")));
+}
+
+TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
+{
+    TempDir dir;
+    const QString target = dir.filePath(QStringLiteral("note.html"));
+    writeFile(target, "old");
+    // A link planted at the name is refused, never written through.
+    const QString canary = dir.filePath(QStringLiteral("canary"));
+    writeFile(canary, kCanary);
+    const QString planted = dir.filePath(QStringLiteral("planted.html"));
+    ASSERT_EQ(symlink(QFile::encodeName(canary).constData(), QFile::encodeName(planted).constData()), 0);
+    EXPECT_TRUE(safefile::writeAtomically("new", QFile::encodeName(target)));
+    EXPECT_EQ(safefile::writeAtomically("page", QFile::encodeName(planted)).code, ELOOP);
+    EXPECT_EQ(readFile(target), QByteArray("new"));
+    EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    EXPECT_EQ(readFile(canary), kCanary);
+
+    // A copy beyond its limit leaves neither the file nor a temporary one.
+    writeFile(dir.filePath(QStringLiteral("source")), QByteArray(70000, 'y'));
+    const Descriptor in = safefile::openRegularFile(dir.filePath(QStringLiteral("source")), nullptr);
+    const auto result = safefile::copyToFile(in.get(), 65536, QFile::encodeName(dir.filePath(QStringLiteral("copy"))));
+    EXPECT_TRUE(result.tooLarge);
+    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("canary"), QStringLiteral("note.html"),
+                                             QStringLiteral("planted.html"), QStringLiteral("source")}));
+}
+
+// ---- Property lists ----
+
+namespace {
+
+// `depth` arrays inside each other, the innermost holding a string.
+QByteArray nestedXML(int depth)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+    xml += QByteArray("<array>").repeated(depth) + "<string>x</string>" + QByteArray("</array>").repeated(depth);
+    return xml + "</plist>\n";
+}
+
+// The same in the binary form, written by hand since the writer recurses:
+// object i is an array holding object i + 1; the last is an empty array.
+QByteArray nestedBinary(int depth, bool cycle = false)
+{
+    QByteArray data = "bplist00";
+    std::vector<quint64> offsets;
+    for (int i = 0; i < depth; ++i) {
+        offsets.push_back(quint64(data.size()));
+        if (i + 1 < depth || cycle) {
+            data += char(0xA1);
+            const quint32 next = i + 1 < depth ? quint32(i + 1) : 0;
+            for (int b = 3; b >= 0; --b)
+                data += char(next >> (8 * b));
+        } else {
+            data += char(0xA0);
+        }
+    }
+    const quint64 table = quint64(data.size());
+    for (const quint64 offset : offsets)
+        for (int b = 3; b >= 0; --b)
+            data += char(offset >> (8 * b));
+    QByteArray trailer(32, '\0');
+    trailer[6] = 4; // offset size
+    trailer[7] = 4; // reference size
+    for (int b = 0; b < 8; ++b) {
+        trailer[8 + 7 - b] = char(quint64(depth) >> (8 * b));
+        trailer[24 + 7 - b] = char(table >> (8 * b));
+    }
+    return data + trailer;
+}
+
+// One array of `count` references to the same integer: small on disk, huge once read.
+QByteArray wideBinary(quint32 count)
+{
+    QByteArray data = "bplist00";
+    data += char(0xAF);
+    data += char(0x12); // a four-byte count follows
+    for (int b = 3; b >= 0; --b)
+        data += char(count >> (8 * b));
+    data += QByteArray(qsizetype(count), '\x01');
+    const quint64 integerAt = quint64(data.size());
+    data += "\x10\x07";
+    const quint64 table = quint64(data.size());
+    for (const quint64 offset : {quint64(8), integerAt})
+        for (int b = 3; b >= 0; --b)
+            data += char(offset >> (8 * b));
+    QByteArray trailer(32, '\0');
+    trailer[6] = 4;
+    trailer[7] = 1;
+    trailer[15] = 2;
+    for (int b = 0; b < 8; ++b)
+        trailer[24 + 7 - b] = char(table >> (8 * b));
+    return data + trailer;
+}
+
+QVariantList bigArray(int count)
+{
+    QVariantList list;
+    for (int i = 0; i < count; ++i)
+        list.append(i);
+    return list;
+}
+
+} // namespace
+
+TEST(PropertyListShape, DeepOrSelfContainingDataIsRefusedBeforeParsing)
+{
+    const struct {
+        const char* name;
+        QByteArray data;
+        const char* reason; // empty: read
+    } cases[] = {
+        {"binary 100 deep", nestedBinary(100), ""},
+        {"xml 100 deep", nestedXML(100), ""},
+        {"binary 100000 deep", nestedBinary(100000), "nested more than 4096 levels deep"},
+        {"xml 100000 deep", nestedXML(100000), "nested more than 4096 levels deep"},
+        {"binary containing itself", nestedBinary(3, true), "contains itself"},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        Error error;
+        const auto value = plist::propertyListFromData(item.data, &error);
+        if (!*item.reason) {
+            ASSERT_TRUE(value) << error.localizedDescription().toStdString();
+            EXPECT_EQ(value->typeId(), QMetaType::QVariantList);
+            continue;
+        }
+        EXPECT_FALSE(value);
+        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription().toStdString();
+    }
+}
+
+TEST(PropertyListShape, LargeContainersReadInLinearTime)
+{
+    // Quadratic reading took a minute for 100,000 values; the bound is generous.
+    for (const auto format : {plist::Format::Binary, plist::Format::XML}) {
+        const QVariantList list = bigArray(100000);
+        QVariantMap map;
+        for (int i = 0; i < 50000; ++i)
+            map.insert(QString::number(i), i);
+        for (const QVariant& value : {QVariant(list), QVariant(map)}) {
+            const auto data = plist::dataFromPropertyList(value, format, nullptr);
+            ASSERT_TRUE(data);
+            QElapsedTimer timer;
+            timer.start();
+            const auto read = plist::propertyListFromData(*data, nullptr);
+            EXPECT_LT(timer.elapsed(), 20000);
+            ASSERT_TRUE(read);
+            EXPECT_EQ(*read, value);
+        }
+    }
+}
+
+TEST(PropertyListShape, LimitsAreThoseOfTheCaller)
+{
+    // Three million values in 3 MB: refused before the parser sees them.
+    Error tooMany;
+    EXPECT_FALSE(plist::propertyListFromData(wideBinary(3000000), &tooMany, plist::Limits{512, 200000}));
+    EXPECT_TRUE(tooMany.localizedDescription().contains(QLatin1String("holds more than 200000 values")));
+    const auto wide = plist::propertyListFromData(wideBinary(1000), nullptr);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->toList(), QVariantList(1000, qint64(7)));
+
+    const auto data = plist::dataFromPropertyList(bigArray(11), plist::Format::Binary, nullptr);
+    Error error;
+    EXPECT_FALSE(plist::propertyListFromData(*data, &error, plist::Limits{10, 10}));
+    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String("holds more than 10 values")));
+    EXPECT_TRUE(plist::propertyListFromData(*data, &error, plist::Limits{10, 12}));
+}
+
+TEST(KeyedArchiveLimits, AHugeArchiveIsRefusedUpFront)
+{
+    // Just over the limit of 65,536 objects, each the only member of the one before.
+    constexpr int count = 66000;
+    QVariantList objects{QStringLiteral("$null")};
+    for (int i = 1; i <= count; ++i)
+        objects.append(QVariantMap{{QStringLiteral("NS.objects"), QVariantList{QVariant::fromValue(plist::PropertyListUID{quint64(i + 1)})}},
+                                   {QStringLiteral("$class"), QVariant::fromValue(plist::PropertyListUID{count + 1})}});
+    objects.append(QVariantMap{{QStringLiteral("$classname"), QStringLiteral("NSArray")},
+                               {QStringLiteral("$classes"), QVariantList{QStringLiteral("NSArray"), QStringLiteral("NSObject")}}});
+    const QVariantMap archive{{QStringLiteral("$archiver"), QStringLiteral("NSKeyedArchiver")},
+                              {QStringLiteral("$version"), 100000},
+                              {QStringLiteral("$objects"), objects},
+                              {QStringLiteral("$top"), QVariantMap{{QStringLiteral("root"), QVariant::fromValue(plist::PropertyListUID{1})}}}};
+    const auto data = plist::dataFromPropertyList(archive, plist::Format::Binary, nullptr);
+    ASSERT_TRUE(data);
+    Error error;
+    EXPECT_EQ(KeyedUnarchiver::forReadingFromData(*data, &error), nullptr);
+    EXPECT_FALSE(plist::propertyListFromData(*data, nullptr, plist::Limits{256, 65536}));
+}
+
+// ---- Preferences ----
+
+TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
+{
+    PrivateHome home;
+    const QString canaryPath = home.dir.filePath(QStringLiteral("canary.plist"));
+    const auto canaryData = plist::dataFromPropertyList(QVariantMap{{QStringLiteral("Leaked"), true}}, plist::Format::XML, nullptr);
+    writeFile(canaryPath, *canaryData);
+    const struct {
+        const char* name;
+        std::function<void(const QString& path)> make;
+    } cases[] = {
+        {"fifo", [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); }},
+        {"link to /dev/zero", [](const QString& path) { symlink("/dev/zero", QFile::encodeName(path).constData()); }},
+        {"link to a file elsewhere",
+         [&](const QString& path) { symlink(QFile::encodeName(canaryPath).constData(), QFile::encodeName(path).constData()); }},
+        {"binary 100000 deep", [](const QString& path) { writeFile(path, nestedBinary(100000)); }},
+        {"xml 100000 deep", [](const QString& path) { writeFile(path, nestedXML(100000)); }},
+        {"too large", [](const QString& path) { writeFile(path, QByteArray(UserDefaults::kMaxFileBytes + 1, ' ')); }},
+        {"three million values", [](const QString& path) { writeFile(path, wideBinary(3000000)); }},
+    };
+    int index = 0;
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        const QString domain = QStringLiteral("hostile.%1").arg(index++);
+        const QString path = UserDefaults::pathForDomain(domain);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        item.make(path);
+        UserDefaults defaults(domain);
+        EXPECT_FALSE(defaults.object(QStringLiteral("Leaked")).isValid());
+    }
+    EXPECT_EQ(readFile(canaryPath), *canaryData);
+}
+
+// ---- Removing a tree ----
+
+TEST(TreeRemoval, NeverEntersAnotherFileSystemAndSaysWhatStays)
+{
+    TempDir dir;
+    const QString tree = dir.filePath(QStringLiteral("Notes Import"));
+    QDir().mkpath(tree + QStringLiteral("/Work/Inner"));
+    writeFile(tree + QStringLiteral("/Work/a.html"), "a");
+    const QString mountPoint = tree + QStringLiteral("/Work/Inner");
+    SmallFileSystem mounted(1 << 20, mountPoint);
+    if (!mounted.isMounted())
+        GTEST_SKIP() << mounted.failure().toStdString();
+    writeFile(mountPoint + QStringLiteral("/precious.txt"), kCanary);
+    Error error;
+    EXPECT_FALSE(FileManager::defaultManager()->removeItem(fileurl::fromPath(tree, true), &error));
+    EXPECT_EQ(readFile(mountPoint + QStringLiteral("/precious.txt")), kCanary);
+    EXPECT_FALSE(QFile::exists(tree + QStringLiteral("/Work/a.html")));
+    EXPECT_EQ(error.localizedDescription(),
+              QStringLiteral("“Notes Import” couldn’t be removed: Invalid cross-device link; still there: "
+                             "Notes Import/Work/Inner (Invalid cross-device link)."));
+}
+
+TEST(TreeRemoval, RemovesTreesDeeperThanTheDescriptorLimit)
+{
+    // Deeper than the 1,024 descriptors a process usually has, and than any recursion should go.
+    TempDir dir;
+    const QByteArray top = QFile::encodeName(dir.filePath(QStringLiteral("deep")));
+    ASSERT_EQ(mkdir(top.constData(), 0700), 0);
+    int fd = open(top.constData(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 5000 && fd >= 0; ++i) {
+        mkdirat(fd, "d", 0700);
+        const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    close(fd);
+    RemovalFailure failure;
+    EXPECT_TRUE(removeTree(top, &failure)) << failure.remaining.join(u'\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(top)));
+}
+
+// ---- Hand-off ----
+
+TEST(DesktopEntryHandOff, AnExecLineWithoutAURLCodeIsRefused)
+{
+    TempDir dir;
+    const struct {
+        const char* exec;
+        bool takesURLs;
+    } cases[] = {
+        {"ostrel %u", true}, {"ostrel --open=%U", true}, {"ostrel %f", false}, {"ostrel %F", false}, {"ostrel", false},
+        {"ostrel %%u", false},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.exec);
+        const QString path = dir.filePath(QStringLiteral("app.desktop"));
+        writeFile(path, QByteArray("[Desktop Entry]\nType=Application\nName=Ostrel\nExec=") + item.exec + "\n");
+        const auto entry = DesktopEntry::load(path);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->takesURLs(), item.takesURLs);
+        if (item.takesURLs)
+            continue;
+        // Refused before any program is looked for: "ostrel" need not exist.
+        const auto failure = entry->launch({QUrl(QStringLiteral("ostrel://library?location=x"))});
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->localizedDescription().contains(QLatin1String("takes no URLs"))) << failure->localizedDescription().toStdString();
+    }
+}
