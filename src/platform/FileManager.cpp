@@ -176,7 +176,7 @@ bool FileManager::isDirectory(const QUrl& url)
     return lstat(nativePath(url).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error)
+bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error, const FileFinisher& finish)
 {
     const QByteArray path = nativePath(url);
     auto fail = [&](int code) {
@@ -207,6 +207,8 @@ bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* erro
         bytes += written;
         left -= written;
     }
+    if (finish)
+        finish(fd);
     if (::close(fd) != 0)
         return failAndRemove(errno);
     return true;
