@@ -22,14 +22,17 @@ def timed(command):
 
     The peak cannot go below what this script itself holds (about 15 MB):
     the child counts the pages it shared with it until it started the program."""
-    start = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(child.pid, 0)
-    seconds = time.monotonic() - start
-    errors = child.stderr.read().decode(errors="replace")
-    child.stderr.close()
-    if status != 0:
-        raise SystemExit("%s failed with status %d:\n%s" % (command[0], status, errors[-2000:]))
+    # Standard error goes to a file: a pipe nobody reads while waiting would fill up and stall the child.
+    with tempfile.TemporaryFile() as errors:
+        # Each starts with no dirty pages of the one before, which it would otherwise have to write back.
+        os.sync()
+        start = time.monotonic()
+        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=errors)
+        _, status, usage = os.wait4(child.pid, 0)
+        seconds = time.monotonic() - start
+        if status != 0:
+            errors.seek(max(0, errors.seek(0, os.SEEK_END) - 2000))
+            raise SystemExit("%s failed with status %d:\n%s" % (command[0], status, errors.read().decode(errors="replace")))
     return seconds, usage.ru_maxrss / 1024
 
 
@@ -38,18 +41,16 @@ def tree_megabytes(path):
 
 
 def export_and_copy(exporter, library, work):
-    """One export into a fresh folder, then cp -R of what it wrote."""
-    destination = os.path.join(work, "Notes Import")
-    copy = os.path.join(work, "copy")
-    try:
-        seconds, peak = timed([exporter, "--library", library, "--destination", destination, "--no-handoff"])
-        output = tree_megabytes(destination)
-        copy_seconds, _ = timed(["cp", "-R", destination, copy])
-    finally:
-        shutil.rmtree(destination, ignore_errors=True)
-        shutil.rmtree(copy, ignore_errors=True)
-    return {"export": seconds, "peak": peak, "copy": copy_seconds,
-            "ratio": seconds / copy_seconds, "output": output}
+    """One export into a folder of its own, then cp -R of what it wrote."""
+    # Nothing is removed before the end of the whole run: on ext4, inodes
+    # freed a moment ago make creating files slow for a while (the kernel
+    # skips them when it allocates), which would blur both timings.
+    run = tempfile.mkdtemp(prefix="run-", dir=work)
+    destination = os.path.join(run, "Notes Import")
+    seconds, peak = timed([exporter, "--library", library, "--destination", destination, "--no-handoff"])
+    copy_seconds, _ = timed(["cp", "-R", destination, os.path.join(run, "copy")])
+    return {"export": seconds, "peak": peak, "copy": copy_seconds, "ratio": seconds / copy_seconds,
+            "output": tree_megabytes(destination)}
 
 
 def median_run(exporter, library, work, runs):
@@ -75,7 +76,6 @@ def size_rows(args, work):
         library = os.path.join(work, "library-%d" % notes)
         generate(library, notes, "--folders", str(max(10, notes // 20)))
         r = median_run(args.export, library, work, runs)
-        shutil.rmtree(library, ignore_errors=True)
         print("| library.json | %d | %d | %.2f | %.2f | %.1f | %.0f | %.0f |" % (
             notes, runs, r["export"], r["copy"], r["ratio"], r["peak"], r["output"]), flush=True)
         if os.path.exists(NOTESTORE_GENERATE):
@@ -83,7 +83,6 @@ def size_rows(args, work):
             subprocess.run([NOTESTORE_GENERATE, container, "--notes", str(notes)], check=True,
                            stdout=subprocess.DEVNULL)
             r = median_run(args.export, container, work, runs)
-            shutil.rmtree(container, ignore_errors=True)
             print("| Notes database | %d | %d | %.2f | %.2f | %.1f | %.0f | %.0f |" % (
                 notes, runs, r["export"], r["copy"], r["ratio"], r["peak"], r["output"]), flush=True)
     if not os.path.exists(NOTESTORE_GENERATE):
@@ -100,7 +99,6 @@ def same_name_rows(args, work):
         # No PDFs: the rich-text path would blur what the names cost.
         generate(library, notes, "--folders", "1", "--names", names, "--pdf-rate", "0")
         r = median_run(args.export, library, work, 1)
-        shutil.rmtree(library, ignore_errors=True)
         times[names] = r["export"]
         print("| %s names | %.2f | %.2f | %.1f | %.0f |" % (names, r["export"], r["copy"], r["ratio"], r["peak"]),
               flush=True)
@@ -111,7 +109,6 @@ def big_attachment_rows(args, work):
     library = os.path.join(work, "library-big")
     generate(library, 10, "--folders", "1", "--pdf-rate", "0", "--big-attachment", str(args.big_attachment))
     r = median_run(args.export, library, work, 1)
-    shutil.rmtree(library, ignore_errors=True)
     print("\n| one %d MiB attachment | export s | `cp -R` s | export peak MB |" % (args.big_attachment // 2**20))
     print("|---|---:|---:|---:|")
     print("| 10 notes, one with the attachment | %.2f | %.2f | %.0f |" % (r["export"], r["copy"], r["peak"]), flush=True)
