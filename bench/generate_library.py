@@ -9,6 +9,11 @@ def main():
     parser.add_argument("--folders", type=int, default=500)
     parser.add_argument("--depth", type=int, default=8)
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--names", choices=["mixed", "same", "distinct"], default="mixed",
+                        help="note names: 300 names repeated, one name for all, or all different")
+    parser.add_argument("--pdf-rate", type=float, default=0.05, help="share of notes with a 20 KB PDF")
+    parser.add_argument("--big-attachment", type=int, default=0, metavar="BYTES",
+                        help="add one note carrying an attachment of this size (a sparse file)")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     os.makedirs(os.path.join(args.folder, "attachments"), exist_ok=True)
@@ -43,15 +48,22 @@ def main():
         os.makedirs(os.path.join(args.folder, os.path.dirname(body_file)), exist_ok=True)
         with open(os.path.join(args.folder, body_file), "w") as f:
             f.write(body)
-        note = {"id": "n%d" % i, "name": "Note %d" % (i % 300), "bodyFile": body_file,
+        name = {"mixed": "Note %d" % (i % 300), "same": "Meeting", "distinct": "Note %d" % i}[args.names]
+        note = {"id": "n%d" % i, "name": name, "bodyFile": body_file,
                 "creationDate": "2024-01-01T00:00:00Z", "modificationDate": "2024-06-01T00:00:00Z",
                 "passwordProtected": rng.random() < 0.02}
-        if rng.random() < 0.05:
+        if rng.random() < args.pdf_rate:
             aid = "a%d" % i
             attachments.append({"id": aid, "name": "doc.pdf", "file": "attachments/doc.pdf"})
             note["attachments"] = [aid]
         notes.append(note)
         rng.choice(folders)["notes"].append(note["id"])
+    if args.big_attachment:
+        with open(os.path.join(args.folder, "attachments", "video.mov"), "wb") as f:
+            f.truncate(args.big_attachment)
+        attachments.append({"id": "big", "name": "video.mov", "file": "attachments/video.mov"})
+        notes.append({"id": "nbig", "name": "Holiday video", "body": "<div>The video</div>", "attachments": ["big"]})
+        folders[0]["notes"].append("nbig")
     with open(os.path.join(args.folder, "library.json"), "w") as f:
         json.dump({"accounts": accounts, "folders": folders, "notes": notes, "attachments": attachments}, f)
 

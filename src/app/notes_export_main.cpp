@@ -6,6 +6,7 @@
 #include "app/Interrupts.h"
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
+#include "app/ProgressPrinter.h"
 #include "export/ExportNoteOperation.h"
 #include "export/ExportStaging.h"
 #include "export/NotesLibrary.h"
@@ -20,11 +21,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -41,67 +40,6 @@ void printAlert(const app::AlertText& alert)
 {
     printError(alert.informative.isEmpty() ? alert.message : alert.message + u'\n' + alert.informative);
 }
-
-// Shows the export's progress on standard error: a bar that redraws itself
-// on a terminal, one line per change of text otherwise.
-class ProgressPrinter {
-public:
-    explicit ProgressPrinter(const platform::Progress& progress)
-        : m_progress(progress), m_terminal(isatty(STDERR_FILENO) == 1) {}
-
-    void update()
-    {
-        const QString description = m_progress.localizedDescription();
-        const qint64 done = m_progress.completedUnitCount();
-        const qint64 total = m_progress.totalUnitCount();
-        if (!m_terminal) {
-            if (description == m_lastDescription)
-                return;
-            m_lastDescription = description;
-            const QString counter = total >= 0 ? QStringLiteral("[%1/%2] ").arg(done).arg(total) : QString();
-            fprintf(stderr, "%s%s\n", counter.toLocal8Bit().constData(), description.toLocal8Bit().constData());
-            fflush(stderr);
-            return;
-        }
-        // Redrawn at most every 50 ms: a large library changes it thousands of times a second.
-        if (m_redrawn.isValid() && !m_redrawn.hasExpired(50) && done != total)
-            return;
-        m_redrawn.start();
-        constexpr int barWidth = 24;
-        const int filled = total > 0 ? int(barWidth * m_progress.fractionCompleted()) : 0;
-        QString bar = total < 0 ? QStringLiteral("[%1]").arg(QString(barWidth, u'.'))
-                                : QStringLiteral("[%1%2] %3/%4").arg(QString(filled, u'#'), QString(barWidth - filled, u' '))
-                                      .arg(done)
-                                      .arg(total);
-        QString line = bar + u' ' + description;
-        const int width = terminalWidth();
-        if (line.size() > width - 1)
-            line = line.left(width - 2) + u'…';
-        fprintf(stderr, "\r\033[K%s", line.toLocal8Bit().constData());
-        fflush(stderr);
-        m_lineOpen = true;
-    }
-
-    void finish()
-    {
-        if (m_lineOpen)
-            fprintf(stderr, "\n");
-        m_lineOpen = false;
-    }
-
-private:
-    static int terminalWidth()
-    {
-        winsize size{};
-        return ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10 ? size.ws_col : 80;
-    }
-
-    const platform::Progress& m_progress;
-    const bool m_terminal;
-    QString m_lastDescription;
-    bool m_lineOpen = false;
-    QElapsedTimer m_redrawn;
-};
 
 } // namespace
 
@@ -219,8 +157,7 @@ int main(int argc, char* argv[])
 
     auto operation = ExportNoteOperation::exportOperationForApp(notesApp,
                                                                 platform::fileurl::fromPath(destinationPath, true));
-    ProgressPrinter printer(*operation->progress());
-    QObject::connect(operation->progress().get(), &platform::Progress::changed, [&printer] { printer.update(); });
+    const auto printer = ProgressPrinter::onStandardError(operation->progress().get());
 
     // Ctrl-C, SIGTERM and SIGHUP stop the export at its next note.
     app::Interrupts interrupts([operation](int) { operation->cancel(); });
@@ -235,7 +172,7 @@ int main(int argc, char* argv[])
     });
     queue.addOperation(operation);
     app.exec();
-    printer.finish();
+    printer->finish();
     // Also after a failure or a cancel: what was written stays, so say what it is.
     for (const QString& line : operation->summary().lines())
         fprintf(stderr, "%s\n", line.toLocal8Bit().constData());

@@ -1,10 +1,10 @@
 #include "export/ExportNoteOperation.h"
 
 #include "export/ExportNames.h"
-#include "export/OperationQueueExtensions.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
+#include "platform/MainThreadHandoff.h"
 #include "styles/OTLNoteTextStyle.h"
 
 #include <QCoreApplication>
@@ -124,9 +124,8 @@ void ExportNoteOperation::setPlistURL(const QUrl& url)
 
 void ExportNoteOperation::changeProgress(const std::function<void(platform::Progress&)>& change)
 {
-    const auto progress = m_progress;
-    fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(),
-                                                  [progress, change] { change(*progress); });
+    platform::Progress& progress = *m_progress;
+    platform::runOnMainThreadAndWait([&] { change(progress); });
 }
 
 void ExportNoteOperation::main()
@@ -153,7 +152,7 @@ void ExportNoteOperation::main()
             exportFileName(account->name(), localizedString("Untitled Account")), destination);
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
         platform::Error error;
-        if (!fileManager->createDirectory(accountFolderURL, true, &error)) {
+        if (!fileManager->createDirectory(accountFolderURL, false, &error)) {
             setOperationError(error);
             return;
         }

@@ -24,7 +24,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
     platform::Error error;
-    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, true, &error)) {
+    // The parent is there and the name was free: one mkdir, no walk up the path.
+    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, false, &error)) {
         setOperationError(error);
         return false;
     }
@@ -90,9 +91,15 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
             setOperationError(error);
             return false;
         }
-    } else if (!platform::FileManager::defaultManager()->writeData(body.toUtf8(), fileURL, &error)) {
-        setOperationError(error);
-        return false;
+    } else {
+        // Dates are a courtesy: a file system that cannot keep them still gets the note.
+        const auto setDates = [&](int fd) {
+            platform::filedates::setDates(fd, fileURL, note.creationDate(), note.modificationDate(), nullptr);
+        };
+        if (!platform::FileManager::defaultManager()->writeData(body.toUtf8(), fileURL, &error, setDates)) {
+            setOperationError(error);
+            return false;
+        }
     }
 
     const bool passwordProtected = note.passwordProtected();
@@ -102,8 +109,8 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         if (passwordProtected)
             m_passwordProtectedFileURLs.insert(fileURL);
     }
-    // Dates are a courtesy: a file system that cannot keep them still gets the note.
-    platform::filedates::setDates(fileURL, note.creationDate(), note.modificationDate(), nullptr);
+    if (richText)
+        platform::filedates::setDates(fileURL, note.creationDate(), note.modificationDate(), nullptr);
 
     changeProgress([](platform::Progress& progress) { progress.setCompletedUnitCount(progress.completedUnitCount() + 1); });
     return true;

@@ -1,5 +1,7 @@
 #include "export/OperationQueueExtensions.h"
 
+#include "platform/MainThreadHandoff.h"
+
 namespace fw {
 
 void addOperationAndWaitUntilFinished(platform::OperationQueue* queue, std::shared_ptr<platform::Operation> operation)
@@ -10,8 +12,10 @@ void addOperationAndWaitUntilFinished(platform::OperationQueue* queue, std::shar
 
 void addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue* queue, std::function<void()> block)
 {
-    if (queue->isMainQueue() && platform::isMainThread()) {
-        block();
+    // The main queue is the one waited on per progress change; it skips the
+    // operation object and wakes the caller directly.
+    if (queue->isMainQueue()) {
+        platform::runOnMainThreadAndWait(block);
         return;
     }
     addOperationAndWaitUntilFinished(queue, platform::BlockOperation::operationWithBlock(std::move(block)));

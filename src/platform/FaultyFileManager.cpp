@@ -110,14 +110,14 @@ bool FaultyFileManager::removeItem(const QUrl& url, Error* error)
     return FileManager::removeItem(url, error);
 }
 
-bool FaultyFileManager::writeData(const QByteArray& data, const QUrl& url, Error* error)
+bool FaultyFileManager::writeData(const QByteArray& data, const QUrl& url, Error* error, const FileFinisher& finish)
 {
     int code = 0;
     if (!spend(data.size(), &code)) {
         setError(error, fileNotSaved(url, code));
         return false;
     }
-    return FileManager::writeData(data, url, error);
+    return FileManager::writeData(data, url, error, finish);
 }
 
 bool FaultyFileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)

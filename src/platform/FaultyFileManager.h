@@ -31,7 +31,7 @@ public:
 
     bool createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error) override;
     bool removeItem(const QUrl& url, Error* error) override;
-    bool writeData(const QByteArray& data, const QUrl& url, Error* error) override;
+    bool writeData(const QByteArray& data, const QUrl& url, Error* error, const FileFinisher& finish = {}) override;
     bool copyItem(const QUrl& from, const QUrl& to, Error* error) override;
     bool copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error) override;
 

@@ -31,34 +31,67 @@ std::optional<struct statx> statItem(const QByteArray& path, unsigned mask)
     return info;
 }
 
+QByteArray creationText(const std::optional<QDateTime>& date)
+{
+    return date && date->isValid() ? date->toUTC().toString(Qt::ISODateWithMs).toUtf8() : QByteArray();
+}
+
+// Only the modification time is set; the access time stays as it is.
+bool modificationTimes(const std::optional<QDateTime>& date, struct timespec times[2])
+{
+    if (!date || !date->isValid())
+        return false;
+    const qint64 ms = date->toMSecsSinceEpoch();
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+    times[1].tv_nsec = long((ms - qint64(times[1].tv_sec) * 1000) * 1000000);
+    return true;
+}
+
+// Both dates through the two calls given, for a path or an open file alike.
+// The name is only made for an error.
+template <class Name, class SetAttribute, class SetTimes>
+bool applyDates(const Name& name, const std::optional<QDateTime>& creationDate,
+                const std::optional<QDateTime>& modificationDate, Error* error, SetAttribute setAttribute,
+                SetTimes setTimes)
+{
+    bool ok = true;
+    const auto fail = [&] {
+        setError(error, Error::fromErrno(errno, QStringLiteral("The dates of “%1” couldn’t be set").arg(name())));
+        ok = false;
+    };
+    if (const QByteArray text = creationText(creationDate); !text.isEmpty()) {
+        if (setAttribute(kCreationDateAttribute, text.constData(), size_t(text.size())) != 0)
+            fail();
+    }
+    struct timespec times[2];
+    if (modificationTimes(modificationDate, times) && setTimes(times) != 0)
+        fail();
+    return ok;
+}
+
 } // namespace
 
 bool setDates(const QUrl& fileURL, const std::optional<QDateTime>& creationDate,
               const std::optional<QDateTime>& modificationDate, Error* error)
 {
     const QByteArray path = nativePath(fileURL);
-    const QString what = QStringLiteral("The dates of “%1” couldn’t be set").arg(fileurl::lastPathComponent(fileURL));
-    bool ok = true;
-    if (creationDate && creationDate->isValid()) {
-        const QByteArray text = creationDate->toUTC().toString(Qt::ISODateWithMs).toUtf8();
-        if (setxattr(path.constData(), kCreationDateAttribute, text.constData(), size_t(text.size()), 0) != 0) {
-            setError(error, Error::fromErrno(errno, what));
-            ok = false;
-        }
-    }
-    if (modificationDate && modificationDate->isValid()) {
-        const qint64 ms = modificationDate->toMSecsSinceEpoch();
-        struct timespec times[2];
-        times[0].tv_sec = 0;
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
-        times[1].tv_nsec = long((ms - qint64(times[1].tv_sec) * 1000) * 1000000);
-        if (utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-            setError(error, Error::fromErrno(errno, what));
-            ok = false;
-        }
-    }
-    return ok;
+    return applyDates(
+        [&] { return fileurl::lastPathComponent(fileURL); }, creationDate, modificationDate, error,
+        [&](const char* attribute, const char* value, size_t size) {
+            return setxattr(path.constData(), attribute, value, size, 0);
+        },
+        [&](const struct timespec* times) { return utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW); });
+}
+
+bool setDates(int fd, const QUrl& fileURL, const std::optional<QDateTime>& creationDate,
+              const std::optional<QDateTime>& modificationDate, Error* error)
+{
+    return applyDates(
+        [&] { return fileurl::lastPathComponent(fileURL); }, creationDate, modificationDate, error,
+        [fd](const char* attribute, const char* value, size_t size) { return fsetxattr(fd, attribute, value, size, 0); },
+        [fd](const struct timespec* times) { return futimens(fd, times); });
 }
 
 std::optional<QDateTime> creationDate(const QUrl& fileURL)

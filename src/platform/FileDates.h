@@ -18,6 +18,10 @@ inline constexpr const char* kCreationDateAttribute = "user.notes-import.creatio
 bool setDates(const QUrl& fileURL, const std::optional<QDateTime>& creationDate,
               const std::optional<QDateTime>& modificationDate, Error* error);
 
+// The same on the open file `fd` at `fileURL`, which spares two path lookups.
+bool setDates(int fd, const QUrl& fileURL, const std::optional<QDateTime>& creationDate,
+              const std::optional<QDateTime>& modificationDate, Error* error);
+
 std::optional<QDateTime> creationDate(const QUrl& fileURL);
 std::optional<QDateTime> modificationDate(const QUrl& fileURL);
 

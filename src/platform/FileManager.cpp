@@ -171,12 +171,13 @@ bool FileManager::isDirectory(const QUrl& url)
     return lstat(nativePath(url).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error)
+bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* error, const FileFinisher& finish)
 {
     // Under a hidden name first: a file under its final name is always
-    // whole, even after a kill or a full disk. A link planted at the name
-    // is replaced, never written through.
-    const safefile::WriteResult result = safefile::writeAtomically(data, nativePath(url));
+    // whole, even after a kill or a full disk, and carries what `finish`
+    // set (its dates) from the moment it has that name. A link planted at
+    // the name is replaced, never written through.
+    const safefile::WriteResult result = safefile::writeAtomically(data, nativePath(url), finish);
     if (result)
         return true;
     setError(error, fileNotSaved(url, result.code));

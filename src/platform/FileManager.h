@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -32,7 +33,10 @@ public:
     virtual bool removeItem(const QUrl& url, Error* error);
     // True when anything, a dangling link included, is at the URL.
     virtual bool isReachable(const QUrl& url);
-    virtual bool writeData(const QByteArray& data, const QUrl& url, Error* error);
+    // `finish`, when given, runs on the open file once the data is in it and
+    // before it is closed, so what it sets (dates) is there when the file is.
+    using FileFinisher = std::function<void(int fd)>;
+    virtual bool writeData(const QByteArray& data, const QUrl& url, Error* error, const FileFinisher& finish = {});
     virtual bool copyItem(const QUrl& from, const QUrl& to, Error* error);
     // Copies what is left of the open file `in` (named `from` in errors) to
     // `to`, refusing more than `limit` bytes.

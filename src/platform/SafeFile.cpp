@@ -214,9 +214,13 @@ bool writeFully(int fd, const char* bytes, size_t size, int* code)
 // Closes, and on success renames into place; on failure nothing is left.
 WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, WriteResult result)
 {
-    // mkostemp makes 0600; a saved file gets the usual mode.
-    const mode_t mask = umask(0);
-    umask(mask);
+    // mkostemp makes 0600; a saved file gets the usual mode. The mask is
+    // read once: umask() can only be read by changing it, process-wide.
+    static const mode_t mask = [] {
+        const mode_t current = umask(0);
+        umask(current);
+        return current;
+    }();
     if (!result.code && fchmod(fd, 0666 & ~mask) != 0)
         result.code = errno;
     if (::close(fd) != 0 && !result.code)
@@ -264,14 +268,16 @@ WriteResult copyToFile(int in, qint64 limit, const QByteArray& destinationPath)
     return finish(out, temporary, destinationPath, result);
 }
 
-WriteResult writeAtomically(const QByteArray& data, const QByteArray& path)
+WriteResult writeAtomically(const QByteArray& data, const QByteArray& path,
+                            const std::function<void(int fd)>& beforeClose)
 {
     QByteArray temporary;
     const int fd = makeTemporary(path, &temporary);
     if (fd < 0)
         return WriteResult{errno};
     WriteResult result;
-    writeFully(fd, data.constData(), size_t(data.size()), &result.code);
+    if (writeFully(fd, data.constData(), size_t(data.size()), &result.code) && beforeClose)
+        beforeClose(fd);
     return finish(fd, temporary, path, result);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // Reading files that someone else controls: no link followed where it
@@ -68,8 +69,11 @@ struct WriteResult {
 // or any failure, leaves nothing behind.
 WriteResult copyToFile(int fd, qint64 limit, const QByteArray& destinationPath);
 
-// Writes `data` to `path` the same way: a hidden temporary name, then a rename.
-WriteResult writeAtomically(const QByteArray& data, const QByteArray& path);
+// Writes `data` to `path` the same way: a hidden temporary name, then a
+// rename. `beforeClose`, when given, runs on the open file once the data
+// is in it.
+WriteResult writeAtomically(const QByteArray& data, const QByteArray& path,
+                            const std::function<void(int fd)>& beforeClose = {});
 
 // The prefix of those temporary names; hidden, so never listed as an item.
 inline constexpr char kTemporaryPrefix[] = ".notes-export-";

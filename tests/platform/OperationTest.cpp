@@ -3,6 +3,7 @@
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
+#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -73,13 +74,20 @@ TEST(OperationQueueExtensions, WorkerWaitsUntilTheMainThreadHasRunTheBlock)
     std::atomic<bool> blockOnMain{false};
     std::atomic<bool> seenAfterReturn{false};
     std::atomic<bool> done{false};
+    QStringList order; // main thread only
     queue.addOperationWithBlock([&] {
-        fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] { blockOnMain = isMainThread(); });
+        // Work queued on the main queue earlier runs before a later hand-off.
+        OperationQueue::mainQueue()->addOperationWithBlock([&] { order << QStringLiteral("queued"); });
+        fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] {
+            blockOnMain = isMainThread();
+            order << QStringLiteral("handed off");
+        });
         seenAfterReturn = blockOnMain.load();
         done = true;
     });
     ASSERT_TRUE(testsupport::spinUntil([&] { return done.load(); }));
     EXPECT_TRUE(seenAfterReturn);
+    EXPECT_EQ(order, (QStringList{QStringLiteral("queued"), QStringLiteral("handed off")}));
 }
 
 TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)

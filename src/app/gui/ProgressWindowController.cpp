@@ -5,6 +5,7 @@
 #include "platform/Alert.h"
 #include "platform/LocalizedString.h"
 #include "platform/Log.h"
+#include "platform/ProgressRefresher.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -145,7 +146,8 @@ void ProgressWindowController::showSheetOnWindow(QWidget* parentWindow, std::sha
     sheet->setParent(parentWindow, Qt::Dialog);
     sheet->setWindowModality(parentWindow ? Qt::WindowModal : Qt::ApplicationModal);
     m_cancelButton->setEnabled(true);
-    connect(m_progress.get(), &platform::Progress::changed, this, &ProgressWindowController::updateFromProgress);
+    // Redrawn from a timer: a label per change would hold up the export at every hand-off.
+    m_refresher = std::make_unique<platform::ProgressRefresher>(m_progress.get(), [this] { updateFromProgress(); });
     updateFromProgress();
 
     m_operationQueue->addOperation(operation);
@@ -157,7 +159,8 @@ void ProgressWindowController::updateFromProgress()
     const auto progress = this->progress();
     if (!progress || !m_window)
         return;
-    if (!progress->localizedDescription().isEmpty())
+    // After a cancel the sheet says so until the export has stopped.
+    if (!progress->localizedDescription().isEmpty() && !isCancelled())
         m_descriptionLabel->setText(progress->localizedDescription());
     QString additional = progress->localizedAdditionalDescription();
     if (additional.isEmpty() && !progress->isIndeterminate() && progress->totalUnitCount() > 0)
@@ -188,6 +191,9 @@ void ProgressWindowController::cancelOperation()
 
 void ProgressWindowController::endWithError(const std::optional<platform::Error>& error)
 {
+    // The last count is shown even when it came after the last refresh.
+    if (m_refresher)
+        m_refresher->flush();
     if (isCancelled()) {
         endSheet(kResponseCancel);
         return;

@@ -14,6 +14,10 @@
 #include <mutex>
 #include <optional>
 
+namespace platform {
+class ProgressRefresher;
+}
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -70,6 +74,7 @@ private:
     std::shared_ptr<NotesApplication> m_notesApp;
     QUrl m_folderURL;
     std::shared_ptr<platform::Progress> m_progress;
+    std::unique_ptr<platform::ProgressRefresher> m_refresher;
     std::optional<QUrl> m_metadataFileURL;
     bool m_cancelled = false;
 

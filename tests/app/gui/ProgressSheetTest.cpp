@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <gtest/gtest.h>
 
@@ -98,6 +99,11 @@ TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
     ASSERT_TRUE(ended());
     EXPECT_FALSE(endedBeforeCancelReturned); // the sheet stayed up after the cancel
     EXPECT_TRUE(controller.isCancelled());
+    // The progress changed once more after the cancel; the sheet kept saying why it waits.
+    QStringList labels;
+    for (const QLabel* label : controller.window()->findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Cancelling…"))) << labels.join(u'|').toStdString();
     EXPECT_EQ(endCode, 0);
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_FALSE(QFile::exists(manifestPath()));
