@@ -458,16 +458,26 @@ public:
     }
     void saveIn(const QUrl& fileURL, FourCharCode) override
     {
+        m_problem.clear();
         if (!ask("attachment.saveIn", data().id) || data().filePath.isEmpty())
             return;
         platform::Error error;
         auto* fileManager = platform::FileManager::defaultManager();
         const QUrl source = platform::fileurl::fromPath(data().filePath, false);
-        if (!fileManager->isReachable(source))
+        if (!fileManager->isReachable(source)) {
+            m_problem = QStringLiteral("its file is missing");
             return; // a missing file saves nothing, like Notes
-        if (!fileManager->copyItem(source, fileURL, &error))
+        }
+        // Streamed, from a regular file only.
+        if (!fileManager->copyItem(source, fileURL, &error)) {
+            m_problem = error.localizedDescription();
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
+        }
     }
+    QString saveProblem() override { return m_problem; }
+
+private:
+    QString m_problem; // of the last saveIn
 };
 
 class LibraryNote final : public NotesNote, LibraryObject {

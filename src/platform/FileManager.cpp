@@ -1,4 +1,6 @@
 #include "platform/FileManager.h"
+
+#include "platform/FileCopy.h"
 #include "platform/FaultyFileManager.h"
 #include "platform/Xdg.h"
 
@@ -214,54 +216,8 @@ bool FileManager::writeData(const QByteArray& data, const QUrl& url, Error* erro
 
 bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
 {
-    const int in = ::open(nativePath(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        setError(error, Error::fromErrno(errno, QStringLiteral("The file %1 couldn’t be opened").arg(quoted(from))));
-        return false;
-    }
-    const int out = ::open(nativePath(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int code = errno;
-        ::close(in);
-        setError(error, fileNotSaved(to, code));
-        return false;
-    }
-    // Copied in pieces: attachments may be far larger than memory wants to hold.
-    char buffer[1 << 16];
-    int failure = 0;
-    bool readFailed = false;
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            failure = errno;
-            readFailed = true;
-            break;
-        }
-        for (ssize_t done = 0; done < got && !failure;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                failure = errno;
-            else if (put > 0)
-                done += put;
-        }
-        if (failure)
-            break;
-    }
-    ::close(in);
-    if (::close(out) != 0 && !failure)
-        failure = errno;
-    if (!failure)
-        return true;
-    // Half a copy is no copy.
-    ::unlink(nativePath(to).constData());
-    const QUrl& culprit = readFailed ? from : to;
-    const QString what = readFailed ? QStringLiteral("The file %1 couldn’t be read") : QStringLiteral("The file %1 couldn’t be saved");
-    setError(error, Error::fromErrno(failure, what.arg(quoted(culprit))));
-    return false;
+    // In bounded pieces: attachments may be far larger than memory wants to hold.
+    return copyRegularFile(fileurl::path(from), fileurl::path(to), error);
 }
 
 QUrl FileManager::temporaryDirectory()
