@@ -20,6 +20,10 @@ inline const QString kUTTypePackage = QStringLiteral("com.apple.package");
 // conforms only to the base types of data.
 QString preferredIdentifierForFilenameExtension(const QString& extension);
 
+// The usual file-name extension of `type` ("pdf" for "com.adobe.pdf"),
+// empty for a type we do not know or one without files of its own.
+QString preferredFilenameExtensionForType(const QString& type);
+
 // True when `type` is `conformsTo` or lies beneath it.
 bool typeConformsTo(const QString& type, const QString& conformsTo);
 

@@ -6,7 +6,9 @@
 #include "support/TextDocumentSupport.h"
 #include "styles/OTLNoteTextStyle.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -103,6 +105,28 @@ TEST_F(RichTextNote, TextThenOneLineFeedThenTheFileAttachmentOnly)
               QDateTime::fromString(QStringLiteral("2021-05-06T07:08:09Z"), Qt::ISODate));
     EXPECT_EQ(tree(platform::fileurl::path(m_operation->attachmentStagingDirectoryURL())), QStringList{});
     EXPECT_TRUE(m_operation->summary().attachmentsLeftOut.isEmpty());
+}
+
+TEST_F(RichTextNote, PicturesOfTheBodyStayWhereTheNoteHasThem)
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const QString body = QStringLiteral("<div>Before</div><div><img src=\"data:image/png;base64,%1\"></div><div>After</div>")
+                             .arg(QString::fromLatin1(png.toBase64()));
+    auto n = note(body, R"({"id": "pdf", "name": "report.pdf", "file": "report.pdf"})", QStringLiteral(R"("pdf")"));
+    platform::Error error;
+    ASSERT_TRUE(m_operation->createRichTextFileForNote(*n, packageURL(), &error)) << error.localizedDescription().toStdString();
+    EXPECT_EQ(tree(packagePath()),
+              (QStringList{QStringLiteral("Picture.png"), QStringLiteral("TXT.rtf"), QStringLiteral("report.pdf")}));
+    EXPECT_EQ(readFile(packagePath() + QStringLiteral("/Picture.png")), png);
+    EXPECT_EQ(readFile(packagePath() + QStringLiteral("/report.pdf")), kPDF);
+    QTextDocument document;
+    readBack(document);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("Before\n%1\nAfter\n%1").arg(QChar(0xFFFC)));
 }
 
 TEST_F(RichTextNote, AnAttachmentThatCannotBeSavedIsLeftOut)
