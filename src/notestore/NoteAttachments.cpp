@@ -9,6 +9,7 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -319,16 +320,49 @@ NoteAttachmentRenderer::NoteAttachmentRenderer(MediaPlace place, QHash<QString, 
 
 QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth)
 {
-    if (const auto row = m_attachments.constFind(identifier); row != m_attachments.constEnd())
-        return htmlForRow(*row, depth);
-    if (const auto row = m_inlineAttachments.constFind(identifier); row != m_inlineAttachments.constEnd())
-        return htmlForInline(*row);
-    leftOut(typeUTI.isEmpty() ? identifier : defaultStem(attachmentKind(typeUTI)),
-            QStringLiteral("the note names an attachment the database does not hold"));
-    return {};
+    // Named once however often the text shows it (a table within itself),
+    // at its first place: a table comes before what its cells hold.
+    qsizetype index = std::find_if(m_visits.cbegin(), m_visits.cend(),
+                                   [&](const Visit& known) { return known.identifier == identifier; })
+                    - m_visits.cbegin();
+    if (index == m_visits.size())
+        m_visits.append(Visit{identifier, {}, {}});
+    Visit visit{identifier, {}, {}};
+    QString html;
+    if (const auto row = m_attachments.constFind(identifier); row != m_attachments.constEnd()) {
+        visit.name = attachmentFileName(*row, m_place);
+        html = htmlForRow(*row, depth, visit);
+    } else if (const auto token = m_inlineAttachments.constFind(identifier); token != m_inlineAttachments.constEnd()) {
+        visit.name = token->altText.isEmpty() ? defaultStem(attachmentKind(token->typeUTI)) : token->altText;
+        html = htmlForInline(*token, visit);
+    } else {
+        visit.name = defaultStem(attachmentKind(typeUTI));
+        visit.problem = QStringLiteral("the note names an attachment the database does not hold");
+    }
+    Visit& recorded = m_visits[index];
+    recorded.name = visit.name;
+    if (recorded.problem.isEmpty())
+        recorded.problem = visit.problem;
+    return html;
 }
 
-QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth)
+QList<NoteAttachmentRenderer::Visit> NoteAttachmentRenderer::problems() const
+{
+    QList<Visit> result;
+    for (const Visit& visit : m_visits) {
+        if (!visit.problem.isEmpty())
+            result.append(visit);
+    }
+    return result;
+}
+
+const AttachmentRow* NoteAttachmentRenderer::row(const QString& identifier) const
+{
+    const auto found = m_attachments.constFind(identifier);
+    return found == m_attachments.constEnd() ? nullptr : &*found;
+}
+
+QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, Visit& visit)
 {
     switch (attachmentKind(row.typeUTI)) {
     case AttachmentKind::File:
@@ -346,12 +380,12 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth)
     }
     case AttachmentKind::Table: {
         if (depth >= kMaxTableDepth) {
-            leftOut(attachmentFileName(row, m_place), QStringLiteral("tables are nested too deeply"));
+            visit.problem = QStringLiteral("tables are nested too deeply");
             return {};
         }
         const QString html = m_tableHTML ? m_tableHTML(row.mergeableData, *this, depth + 1) : QString();
         if (html.isEmpty())
-            leftOut(attachmentFileName(row, m_place), QStringLiteral("its table data cannot be read"));
+            visit.problem = QStringLiteral("its table data cannot be read");
         return html;
     }
     case AttachmentKind::Picture:
@@ -361,16 +395,16 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth)
         QString problem = picture.problem;
         const QString html = picture.path.isEmpty() ? QString() : inlinePictureHTML(picture.path, &problem);
         if (html.isEmpty())
-            leftOut(attachmentFileName(row, m_place), problem);
+            visit.problem = problem;
         return html;
     }
     default:
-        leftOut(attachmentFileName(row, m_place), QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI));
+        visit.problem = QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI);
         return {};
     }
 }
 
-QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row)
+QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row, Visit& visit)
 {
     const AttachmentKind kind = attachmentKind(row.typeUTI);
     if (kind == AttachmentKind::NoteLink) {
@@ -380,7 +414,7 @@ QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row)
         if (title.isEmpty())
             title = row.altText;
         if (title.isEmpty()) {
-            leftOut(QStringLiteral("Note link"), QStringLiteral("its target note is not in the database"));
+            visit.problem = QStringLiteral("its target note is not in the database");
             return {};
         }
         if (!match.hasMatch())
@@ -389,16 +423,10 @@ QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row)
     }
     if ((kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention) && !row.altText.isEmpty())
         return row.altText.toHtmlEscaped();
-    leftOut(row.altText.isEmpty() ? row.identifier : row.altText,
-            kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention
-                ? QStringLiteral("it has no text")
-                : QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI));
+    visit.problem = kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention
+                        ? QStringLiteral("it has no text")
+                        : QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI);
     return {};
-}
-
-void NoteAttachmentRenderer::leftOut(const QString& name, const QString& reason)
-{
-    m_problems.append({name, reason});
 }
 
 } // namespace notestore

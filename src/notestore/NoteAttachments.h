@@ -98,21 +98,29 @@ public:
 
     QString htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth) override;
 
-    // What the note text named but could not be drawn: (name, reason), in
-    // text order. File attachments are not drawn, so never named here.
-    const QList<std::pair<QString, QString>>& problems() const { return m_problems; }
+    // An attachment the text named, in the order drawn (which is text order).
+    struct Visit {
+        QString identifier;
+        QString name;    // for the summary
+        QString problem; // why it could not be drawn; empty when it was or needs no drawing
+    };
+    const QList<Visit>& visits() const { return m_visits; }
+    // The visits that could not be drawn.
+    QList<Visit> problems() const;
+    // The rows of the attachments the text named, in text order.
+    const AttachmentRow* row(const QString& identifier) const;
+    const MediaPlace& place() const { return m_place; }
 
 private:
-    QString htmlForRow(const AttachmentRow& row, int depth);
-    QString htmlForInline(const InlineAttachmentRow& row);
-    void leftOut(const QString& name, const QString& reason);
+    QString htmlForRow(const AttachmentRow& row, int depth, Visit& visit);
+    QString htmlForInline(const InlineAttachmentRow& row, Visit& visit);
 
     MediaPlace m_place;
     QHash<QString, AttachmentRow> m_attachments;
     QHash<QString, InlineAttachmentRow> m_inlineAttachments;
     TableRenderer m_tableHTML;
     NoteTitles m_noteTitle;
-    QList<std::pair<QString, QString>> m_problems;
+    QList<Visit> m_visits;
 };
 
 } // namespace notestore

@@ -279,11 +279,11 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
     else
         EXPECT_EQ(html, QString::fromUtf8(c.expectedHTML));
     if (std::strlen(c.problem) == 0) {
-        EXPECT_TRUE(renderer.problems().isEmpty()) << renderer.problems().value(0).second.toStdString();
+        EXPECT_TRUE(renderer.problems().isEmpty()) << renderer.problems().value(0).problem.toStdString();
     } else {
         ASSERT_EQ(renderer.problems().size(), 1);
-        EXPECT_TRUE(renderer.problems()[0].second.contains(QString::fromUtf8(c.problem)))
-            << renderer.problems()[0].second.toStdString();
+        EXPECT_TRUE(renderer.problems()[0].problem.contains(QString::fromUtf8(c.problem)))
+            << renderer.problems()[0].problem.toStdString();
     }
 }
 
@@ -356,5 +356,5 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
     EXPECT_LE(calls, 4);
     EXPECT_TRUE(html.startsWith(QLatin1String("<table><table>")));
     ASSERT_EQ(renderer.problems().size(), 1);
-    EXPECT_TRUE(renderer.problems()[0].second.contains(QStringLiteral("nested too deeply")));
+    EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
 }
