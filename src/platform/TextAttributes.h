@@ -43,7 +43,7 @@ struct TextAttachment {
     QByteArray contents;
     // When set, the contents are this file's, copied only when the
     // document is written (attachments can be larger than memory).
-    QString contentsFilePath;
+    QString contentsFilePath = {};
 };
 using TextAttachmentRef = std::shared_ptr<const TextAttachment>;
 

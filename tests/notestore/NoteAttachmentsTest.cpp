@@ -289,7 +289,7 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
 
 namespace {
 
-AttachmentRow link(const char* url, const char* title)
+AttachmentRow linkCard(const char* url, const char* title)
 {
     AttachmentRow r = row(QStringLiteral("L"), QStringLiteral("public.url"));
     r.urlString = QString::fromUtf8(url);
@@ -320,11 +320,11 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{"Drawing", [] { auto r = row("D1", "com.apple.drawing.2"); r.fallbackImageGeneration = QStringLiteral("1"); return r; }(),
                    {}, "<img src=\"data:image/png;base64,*", ""},
         RenderCase{"Gallery", row("G1", "com.apple.notes.gallery"), {}, "<img src=\"data:image/jpeg;base64,*", ""},
-        RenderCase{"LinkCard", link("https://example.org/a?b=1&c=2", "Example & co"), {},
+        RenderCase{"LinkCard", linkCard("https://example.org/a?b=1&c=2", "Example & co"), {},
                    "<a href=\"https://example.org/a?b=1&amp;c=2\">Example &amp; co</a>", ""},
-        RenderCase{"LinkCardWithoutTitle", link("https://example.org/", ""), {},
+        RenderCase{"LinkCardWithoutTitle", linkCard("https://example.org/", ""), {},
                    "<a href=\"https://example.org/\">https://example.org/</a>", ""},
-        RenderCase{"ScriptLinkIsOnlyText", link("javascript:alert(1)", "Click"), {}, "Click", ""},
+        RenderCase{"ScriptLinkIsOnlyText", linkCard("javascript:alert(1)", "Click"), {}, "Click", ""},
         RenderCase{"Table", tableRow("cells"), {}, "<table data=\"cells\" depth=\"1\"></table>", ""},
         RenderCase{"UnreadableTable", tableRow(""), {}, "", "table data cannot be read"},
         RenderCase{"Hashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", "#work"), "#work", ""},

@@ -22,8 +22,8 @@ AttachmentRow row(const char* identifier, const char* type, const char* media = 
     r.typeUTI = QString::fromLatin1(type);
     r.mediaIdentifier = QString::fromLatin1(media);
     r.mediaFilename = QString::fromLatin1(file);
-    r.creationDate = QDateTime::fromSecsSinceEpoch(1'600'000'000, QTimeZone::UTC);
-    r.modificationDate = QDateTime::fromSecsSinceEpoch(1'700'000'000, QTimeZone::UTC);
+    r.creationDate = QDateTime::fromSecsSinceEpoch(1'600'000'000, Qt::UTC);
+    r.modificationDate = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
     return r;
 }
 
@@ -96,14 +96,15 @@ TEST(ScriptingAttachments, ListEveryAttachmentInTextOrderAndNameWhatCannotBeExpo
             const QString target = out.filePath(QString::number(i) + QStringLiteral(".pdf"));
             attachment.saveIn(platform::fileurl::fromPath(target, false), kNotesSaveFormatItem);
             EXPECT_EQ(QFileInfo::exists(target), want.problem.isEmpty());
-            if (want.problem.isEmpty())
+            if (want.problem.isEmpty()) {
                 EXPECT_EQ(testsupport::readFile(target), kPDF);
+            }
         }
         if (want.problem.isEmpty())
             EXPECT_EQ(attachment.saveProblem(), QString());
         else
             EXPECT_TRUE(attachment.saveProblem().contains(want.problem)) << attachment.saveProblem().toStdString();
     }
-    EXPECT_EQ(listed[1]->modificationDate(), QDateTime::fromSecsSinceEpoch(1'700'000'000, QTimeZone::UTC));
+    EXPECT_EQ(listed[1]->modificationDate(), QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // nothing half-written
 }
