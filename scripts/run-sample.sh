@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds, installs the Ostrel stand-in into a private data directory
-# and runs the whole import of the bundled sample Notes library: export into
-# the shared container, then the hand-off to the stand-in, which checks it.
+# and runs the whole import of the bundled sample Notes folder (a Notes
+# database made by our generator): export into the shared container, then
+# the hand-off to the stand-in, which checks it.
 # With an argument, exports into that folder instead of the shared container.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,8 +14,8 @@ export OSTREL_STANDIN_LOG="$home/received.log"
 rm -f "$OSTREL_STANDIN_LOG"
 build/bin/ostrel-standin --install "$XDG_DATA_HOME" --version 1.10.4
 
-arguments=()
-if [ $# -gt 0 ]; then arguments=(--destination "$1"); fi
+arguments=(--library build/share/notes-import/SampleNotesContainer)
+if [ $# -gt 0 ]; then arguments+=(--destination "$1"); fi
 if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
   echo "Opening the window; press \"Start Import\" to import the sample library"
   build/bin/notes-import

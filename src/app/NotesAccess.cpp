@@ -1,19 +1,66 @@
 #include "app/NotesAccess.h"
 
+#include "export/NotesLibrary.h"
+#include "notestore/NoteStoreDatabase.h"
+#include "notestore/NoteStoreSource.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace app {
 
-std::shared_ptr<const NotesLibrary> openNotesLibrary(const QString& folderPath, platform::Error* error)
+namespace {
+
+constexpr const char* kExpected = "Choose a folder holding library.json, a Notes folder copied from a Mac (holding "
+                                  "NoteStore.sqlite) or a NoteStore.sqlite file.";
+
+platform::Error unusable(const QString& path, const QString& what)
 {
-    return NotesLibrary::load(folderPath, error);
+    return platform::Error(QString::fromLatin1(NotesLibrary::kErrorDomain), NotesLibrary::ErrorUnreadable,
+                           QStringLiteral("“%1” %2. %3").arg(path, what, QLatin1String(kExpected)));
 }
 
-bool determinePermissionToAutomate(const QString& folderPath)
+} // namespace
+
+std::shared_ptr<NotesApplication> openNotes(const QString& path, platform::Error* error)
 {
-    const QFileInfo info(folderPath);
-    return info.isDir() && info.isReadable() && info.isExecutable();
+    const QFileInfo info(path);
+    const QString databaseName = QLatin1String(notestore::NoteStoreDatabase::kDatabaseFileName);
+    const QString descriptionName = QLatin1String(NotesLibrary::kDescriptionFileName);
+    if (!info.exists()) {
+        platform::setError(error, unusable(path, QStringLiteral("does not exist")));
+        return nullptr;
+    }
+    if (info.isDir()) {
+        const QDir folder(path);
+        if (QFileInfo::exists(folder.filePath(descriptionName))) {
+            const auto library = NotesLibrary::load(path, error);
+            return library ? LibraryNotesApplication::make(library) : nullptr;
+        }
+        if (QFileInfo::exists(folder.filePath(databaseName)) || QFileInfo(folder.filePath(databaseName)).isSymLink())
+            return notestore::NoteStoreApplication::open(folder.filePath(databaseName), error);
+        platform::setError(error, unusable(path, QStringLiteral("holds neither %1 nor %2").arg(descriptionName,
+                                                                                                 databaseName)));
+        return nullptr;
+    }
+    if (info.fileName() == descriptionName) {
+        const auto library = NotesLibrary::load(info.path(), error);
+        return library ? LibraryNotesApplication::make(library) : nullptr;
+    }
+    // Any other file is taken for a database; one that is not says so.
+    return notestore::NoteStoreApplication::open(path, error);
+}
+
+QString libraryFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() ? path : info.path();
+}
+
+bool determinePermissionToAutomate(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isReadable() && (!info.isDir() || info.isExecutable());
 }
 
 } // namespace app

@@ -132,8 +132,10 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Exports a Notes library and hands it to Ostrel for import."));
     parser.addHelpOption();
     const QCommandLineOption libraryOption(QStringLiteral("library"),
-                                           QStringLiteral("The Notes library folder (default: the bundled sample)."),
-                                           QStringLiteral("DIR"));
+                                           QStringLiteral("The Notes library: a folder holding library.json, "
+                                                          "a Notes folder copied from a Mac or its "
+                                                          "NoteStore.sqlite (default: the bundled sample)."),
+                                           QStringLiteral("PATH"));
     const QCommandLineOption destinationOption(QStringLiteral("destination"),
                                                QStringLiteral("The folder to export into; it is emptied first "
                                                               "(default: \"Notes Import\" in the shared container)."),
@@ -158,8 +160,8 @@ int main(int argc, char* argv[])
                                     : platform::resourceDirectory() + QStringLiteral("/SampleLibrary");
 
     platform::Error error;
-    const auto library = app::openNotesLibrary(libraryPath, &error);
-    if (!library) {
+    const auto notesApp = app::openNotes(libraryPath, &error);
+    if (!notesApp) {
         printError(error.localizedDescription());
         return ExitFailure;
     }
@@ -173,7 +175,7 @@ int main(int argc, char* argv[])
     QString destinationPath;
     if (parser.isSet(destinationOption)) {
         destinationPath = QDir(parser.value(destinationOption)).absolutePath();
-        if (!prepareDestinationFolder(destinationPath, libraryPath, &error)) {
+        if (!prepareDestinationFolder(destinationPath, app::libraryFolder(libraryPath), &error)) {
             printError(error.localizedDescription());
             return ExitFailure;
         }
@@ -182,7 +184,7 @@ int main(int argc, char* argv[])
         const QString container = platform::fileurl::path(platform::FileManager::defaultManager()->containerURL(
             QString::fromLatin1(app::kApplicationGroupIdentifier)));
         if (!container.isEmpty() && !checkOutsideLibrary(container + u'/' + QLatin1String(app::kImportFolderName),
-                                                         libraryPath, &error)) {
+                                                         app::libraryFolder(libraryPath), &error)) {
             printError(error.localizedDescription());
             return ExitFailure;
         }
@@ -194,7 +196,7 @@ int main(int argc, char* argv[])
         destinationPath = platform::fileurl::path(*folder);
     }
 
-    auto operation = ExportNoteOperation::exportOperationForApp(LibraryNotesApplication::make(library),
+    auto operation = ExportNoteOperation::exportOperationForApp(notesApp,
                                                                 platform::fileurl::fromPath(destinationPath, true));
     ProgressPrinter printer(*operation->progress());
     QObject::connect(operation->progress().get(), &platform::Progress::changed, [&printer] { printer.update(); });

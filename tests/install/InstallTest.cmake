@@ -12,7 +12,8 @@ endif()
 
 set(id app.ostrel.notes-import)
 foreach(path bin/notes-import bin/notes-export share/notes-import/Info.rtf share/notes-import/NamedColors.json
-             share/notes-import/SampleLibrary/library.json share/applications/${id}.desktop
+             share/notes-import/SampleLibrary/library.json
+             share/notes-import/SampleNotesContainer/NoteStore.sqlite share/applications/${id}.desktop
              share/icons/hicolor/scalable/apps/${id}.svg share/metainfo/${id}.metainfo.xml)
   if(NOT EXISTS ${prefix}/${path})
     message(FATAL_ERROR "not installed: ${path}")
@@ -50,7 +51,7 @@ endif()
 set(home ${WORK}/home)
 set(run ${CMAKE_COMMAND} -E env XDG_CONFIG_HOME=${home}/config XDG_DATA_HOME=${home}/data QT_QPA_PLATFORM=offscreen
         ${prefix}/bin/notes-export --no-handoff)
-foreach(library ${prefix}/share/notes-import/SampleLibrary "")
+foreach(library ${prefix}/share/notes-import/SampleLibrary ${prefix}/share/notes-import/SampleNotesContainer "")
   set(destination ${WORK}/Exported)
   file(REMOVE_RECURSE ${destination})
   set(arguments --destination ${destination})

@@ -121,8 +121,8 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
     // Reading a large library takes a while; the window stays responsive.
     m_openQueue->addOperationWithBlock([self, this, path, purpose] {
         platform::Error error;
-        auto library = app::openNotesLibrary(path, &error);
-        if (!library) {
+        auto notesApp = app::openNotes(path, &error);
+        if (!notesApp) {
             const QString failure = error.localizedDescription();
             platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure] {
                 if (self)
@@ -132,7 +132,6 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
         }
         // Without permission no Notes object is made, and nothing is reported.
         if (app::determinePermissionToAutomate(path)) {
-            auto notesApp = LibraryNotesApplication::make(library);
             std::lock_guard lock(m_mutex);
             m_notesApp = notesApp;
             m_openLibraryPath = path;
@@ -191,10 +190,14 @@ void AppDelegate::updateLibraryLabel()
 
 void AppDelegate::chooseNotesLibrary()
 {
-    const QString path = QFileDialog::getExistingDirectory(m_window, localizedString("Choose a Notes Library"),
-                                                           notesLibraryPath());
-    if (!path.isEmpty())
-        useNotesLibrary(path);
+    // A Notes folder is chosen by its database, a library folder by its description.
+    const QString file = QFileDialog::getOpenFileName(m_window, localizedString("Choose a Notes Library"),
+                                                      notesLibraryPath(),
+                                                      localizedString("Notes libraries (NoteStore.sqlite library.json)"));
+    if (!file.isEmpty())
+        useNotesLibrary(QFileInfo(file).fileName() == QLatin1String(NotesLibrary::kDescriptionFileName)
+                            ? QFileInfo(file).path()
+                            : file);
 }
 
 void AppDelegate::useNotesLibrary(const QString& path)

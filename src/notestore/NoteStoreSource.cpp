@@ -1,0 +1,274 @@
+#include "notestore/NoteStoreSource.h"
+
+#include "notestore/NoteBody.h"
+#include "notestore/NoteHTML.h"
+#include "platform/StringCompare.h"
+
+#include <QTimeZone>
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace notestore {
+
+namespace {
+
+constexpr double kAppleEpochOffset = 978307200.0;
+
+std::optional<QDateTime> dateFromAppleTime(std::optional<double> seconds)
+{
+    // Years 1 to 9999 either side; anything else is not a date.
+    constexpr double kLimit = 3.0e11;
+    if (!seconds || !std::isfinite(*seconds) || std::abs(*seconds) > kLimit)
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround((*seconds + kAppleEpochOffset) * 1000.0)),
+                                          Qt::UTC);
+}
+
+// A row without an identifier still needs an id that stays the same.
+QString stableID(const QString& identifier, const char* entity, qint64 pk)
+{
+    return identifier.isEmpty() ? QStringLiteral("%1/p%2").arg(QLatin1String(entity)).arg(pk) : identifier;
+}
+
+class StoreObject {
+protected:
+    StoreObject(std::shared_ptr<NoteStoreApplication> app, int index) : m_app(std::move(app)), m_index(index) {}
+    std::shared_ptr<NoteStoreApplication> m_app;
+    int m_index;
+};
+
+class StoreNote final : public NotesNote, StoreObject {
+public:
+    StoreNote(std::shared_ptr<NoteStoreApplication> app, int index) : StoreObject(std::move(app), index) {}
+    QString name() override { return row().title; }
+    QString body() override
+    {
+        m_problem.clear();
+        return m_app->bodyOfNote(row(), &m_problem);
+    }
+    QString bodyProblem() override { return m_problem; }
+    bool passwordProtected() override { return row().passwordProtected; }
+    std::optional<QDateTime> creationDate() override { return dateFromAppleTime(row().creationDate); }
+    std::optional<QDateTime> modificationDate() override { return dateFromAppleTime(row().modificationDate); }
+    QList<std::shared_ptr<NotesAttachment>> attachments() override { return {}; }
+
+private:
+    const NoteRow& row() const { return m_app->notes()[size_t(m_index)]; }
+    QString m_problem;
+};
+
+class StoreFolder final : public NotesFolder, StoreObject {
+public:
+    StoreFolder(std::shared_ptr<NoteStoreApplication> app, int index) : StoreObject(std::move(app), index) {}
+    QString id() override { return stableID(folder().row.identifier, "ICFolder", folder().row.pk); }
+    QString name() override { return folder().row.title.value_or(QString()); }
+    QList<std::shared_ptr<NotesFolder>> folders() override
+    {
+        QList<std::shared_ptr<NotesFolder>> list;
+        for (const int child : folder().folders)
+            list << std::make_shared<StoreFolder>(m_app, child);
+        return list;
+    }
+    QList<std::shared_ptr<NotesNote>> notes() override
+    {
+        QList<std::shared_ptr<NotesNote>> list;
+        for (const int note : folder().notes)
+            list << std::make_shared<StoreNote>(m_app, note);
+        return list;
+    }
+
+private:
+    const NoteStoreApplication::Folder& folder() const { return m_app->folders()[size_t(m_index)]; }
+};
+
+class StoreAccount final : public NotesAccount, StoreObject {
+public:
+    StoreAccount(std::shared_ptr<NoteStoreApplication> app, int index) : StoreObject(std::move(app), index) {}
+    QString id() override
+    {
+        const AccountRow& row = m_app->accountRows()[size_t(m_index)];
+        return stableID(row.identifier, "ICAccount", row.pk);
+    }
+    QString name() override { return m_app->accountRows()[size_t(m_index)].name; }
+    QList<std::shared_ptr<NotesFolder>> folders() override
+    {
+        QList<std::shared_ptr<NotesFolder>> list;
+        for (const int folder : m_app->accountFolders(m_index))
+            list << std::make_shared<StoreFolder>(m_app, folder);
+        return list;
+    }
+};
+
+} // namespace
+
+NoteStoreApplication::NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database)
+    : m_database(std::move(database))
+{
+}
+
+std::shared_ptr<NoteStoreApplication> NoteStoreApplication::open(const QString& databasePath, platform::Error* error)
+{
+    auto database = NoteStoreDatabase::open(databasePath, error);
+    if (!database)
+        return nullptr;
+    std::shared_ptr<NoteStoreApplication> app(new NoteStoreApplication(std::move(database)));
+    if (!app->load(error))
+        return nullptr;
+    return app;
+}
+
+bool NoteStoreApplication::load(platform::Error* error)
+{
+    std::vector<FolderRow> folders;
+    if (!m_database->readAccounts(m_accounts, error) || !m_database->readFolders(folders, error) ||
+        !m_database->readNotes(m_notes, error))
+        return false;
+    m_folders.reserve(folders.size());
+    for (FolderRow& row : folders) {
+        Folder folder;
+        folder.row = std::move(row);
+        m_folders.push_back(std::move(folder));
+    }
+    buildOutline();
+    return true;
+}
+
+void NoteStoreApplication::buildOutline()
+{
+    std::unordered_map<qint64, int> accountByKey;
+    for (size_t i = 0; i < m_accounts.size(); ++i)
+        accountByKey.emplace(m_accounts[i].pk, int(i));
+    std::unordered_map<qint64, int> folderByKey;
+    for (size_t i = 0; i < m_folders.size(); ++i)
+        folderByKey.emplace(m_folders[i].row.pk, int(i));
+    const int count = int(m_folders.size());
+    auto rawParent = [&](int index) {
+        const auto& parent = m_folders[size_t(index)].row.parent;
+        const auto it = parent ? folderByKey.find(*parent) : folderByKey.end();
+        return it == folderByKey.end() || it->second == index ? -1 : it->second;
+    };
+    // Trash and deleted folders take everything beneath them along.
+    auto removed = [&](int index) {
+        const FolderRow& row = m_folders[size_t(index)].row;
+        return row.folderType == 1 || row.markedForDeletion;
+    };
+    // Smart folders and folders without a title are not shown themselves,
+    // but what is beneath them is.
+    auto hidden = [&](int index) {
+        const FolderRow& row = m_folders[size_t(index)].row;
+        return row.folderType == 3 || !row.title || row.title->isEmpty();
+    };
+    std::vector<bool> shown(size_t(count), false);
+    for (int i = 0; i < count; ++i) {
+        Folder& folder = m_folders[size_t(i)];
+        const auto account = folder.row.owner ? accountByKey.find(*folder.row.owner) : accountByKey.end();
+        if (account == accountByKey.end() || removed(i) || hidden(i))
+            continue;
+        folder.account = account->second;
+        // Bounded walk up: a damaged database may loop.
+        bool gone = false;
+        int effective = -1;
+        int at = rawParent(i);
+        for (int steps = 0; at >= 0 && steps <= count && steps <= kMaxFolderDepth; ++steps) {
+            if (at == i || removed(at)) {
+                gone = removed(at);
+                break;
+            }
+            if (effective < 0 && !hidden(at))
+                effective = at;
+            at = rawParent(at);
+        }
+        if (gone)
+            continue;
+        // A parent in another account is no parent here.
+        if (effective >= 0 && m_folders[size_t(effective)].row.owner != folder.row.owner)
+            effective = -1;
+        folder.parent = effective;
+        shown[size_t(i)] = true;
+    }
+    // Break what still loops or nests too deep by making that folder top-level.
+    for (int i = 0; i < count; ++i) {
+        if (!shown[size_t(i)])
+            continue;
+        int depth = 0;
+        for (int at = m_folders[size_t(i)].parent; at >= 0; at = m_folders[size_t(at)].parent) {
+            if (at == i || !shown[size_t(at)] || ++depth >= kMaxFolderDepth) {
+                m_folders[size_t(i)].parent = -1;
+                break;
+            }
+        }
+    }
+    auto byName = [this](int a, int b) {
+        const int order = platform::localizedStandardCompare(*m_folders[size_t(a)].row.title,
+                                                              *m_folders[size_t(b)].row.title);
+        return order != 0 ? order < 0 : m_folders[size_t(a)].row.pk < m_folders[size_t(b)].row.pk;
+    };
+    m_accountFolders.assign(m_accounts.size(), {});
+    for (int i = 0; i < count; ++i) {
+        if (!shown[size_t(i)])
+            continue;
+        m_accountFolders[size_t(m_folders[size_t(i)].account)].push_back(i);
+        if (m_folders[size_t(i)].parent >= 0)
+            m_folders[size_t(m_folders[size_t(i)].parent)].folders.push_back(i);
+    }
+    for (auto& list : m_accountFolders)
+        std::sort(list.begin(), list.end(), byName);
+    for (Folder& folder : m_folders)
+        std::sort(folder.folders.begin(), folder.folders.end(), byName);
+
+    for (size_t n = 0; n < m_notes.size(); ++n) {
+        const NoteRow& note = m_notes[n];
+        const auto folder = note.folder ? folderByKey.find(*note.folder) : folderByKey.end();
+        if (note.markedForDeletion || folder == folderByKey.end() || !shown[size_t(folder->second)])
+            continue;
+        m_folders[size_t(folder->second)].notes.push_back(int(n));
+    }
+    auto newestFirst = [this](int a, int b) {
+        const NoteRow& left = m_notes[size_t(a)];
+        const NoteRow& right = m_notes[size_t(b)];
+        const double leftDate = left.modificationDate.value_or(-INFINITY);
+        const double rightDate = right.modificationDate.value_or(-INFINITY);
+        if (leftDate != rightDate && !std::isnan(leftDate) && !std::isnan(rightDate))
+            return leftDate > rightDate;
+        return left.pk < right.pk;
+    };
+    for (Folder& folder : m_folders)
+        std::stable_sort(folder.notes.begin(), folder.notes.end(), newestFirst);
+}
+
+QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
+{
+    QList<std::shared_ptr<NotesAccount>> list;
+    for (size_t i = 0; i < m_accounts.size(); ++i)
+        list << std::make_shared<StoreAccount>(shared_from_this(), int(i));
+    return list;
+}
+
+QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem)
+{
+    QString reason;
+    const auto data = m_database->readNoteData(note.pk, &reason);
+    if (!data) {
+        *problem = reason;
+        return {};
+    }
+    if (note.passwordProtected)
+        return lockedBody(note, *data, problem);
+    if (data->data.isEmpty())
+        return {};
+    const auto text = decodeNoteBody(data->data, &reason);
+    if (!text) {
+        *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
+        return {};
+    }
+    return htmlForNote(*text);
+}
+
+QString NoteStoreApplication::lockedBody(const NoteRow&, const NoteData&, QString* problem)
+{
+    *problem = QStringLiteral("no password given");
+    return {};
+}
+
+} // namespace notestore

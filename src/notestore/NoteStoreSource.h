@@ -1,0 +1,61 @@
+#pragma once
+
+#include "export/NotesScripting.h"
+#include "notestore/NoteStoreDatabase.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace notestore {
+
+// A Notes database served through the scripting interface: its accounts,
+// their user folders (not the trash, smart folders, deleted or untitled
+// ones) by name, each folder's notes newest first. The outline is read once
+// when the database opens; bodies are read and built when asked for.
+class NoteStoreApplication final : public NotesApplication,
+                                   public std::enable_shared_from_this<NoteStoreApplication> {
+public:
+    // Folders nested deeper than this are served as top-level folders, so
+    // nothing walking them recurses without end.
+    static constexpr int kMaxFolderDepth = 64;
+
+    // Opens the NoteStore.sqlite at `databasePath` (see NoteStoreDatabase::open).
+    static std::shared_ptr<NoteStoreApplication> open(const QString& databasePath, platform::Error* error);
+
+    QList<std::shared_ptr<NotesAccount>> accounts() override;
+
+    NoteStoreDatabase& database() const { return *m_database; }
+
+    // The outline as read from the database.
+    struct Folder {
+        FolderRow row;
+        int account = -1;
+        int parent = -1;          // index into folders(), -1 at top level
+        std::vector<int> folders; // direct subfolders, by name
+        std::vector<int> notes;   // newest first
+    };
+    const std::vector<AccountRow>& accountRows() const { return m_accounts; }
+    const std::vector<Folder>& folders() const { return m_folders; }
+    const std::vector<NoteRow>& notes() const { return m_notes; }
+    // Every folder of the account, nested ones too, by name.
+    const std::vector<int>& accountFolders(int account) const { return m_accountFolders[size_t(account)]; }
+
+    // The note's HTML body, or empty with `problem` set when the note has
+    // content that cannot be read.
+    QString bodyOfNote(const NoteRow& note, QString* problem);
+
+private:
+    explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
+    bool load(platform::Error* error);
+    void buildOutline();
+    QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem);
+
+    std::shared_ptr<NoteStoreDatabase> m_database;
+    std::vector<AccountRow> m_accounts;
+    std::vector<Folder> m_folders;
+    std::vector<NoteRow> m_notes;
+    std::vector<std::vector<int>> m_accountFolders;
+};
+
+} // namespace notestore

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "export/NotesScripting.h"
+#include "support/NoteStoreGenerator.h"
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMap>
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// Writes `container` into `folder`, failing the test when it cannot.
+inline void writeContainer(const notestoregen::Container& container, const QString& folder)
+{
+    QString error;
+    ASSERT_TRUE(notestoregen::writeContainer(container, folder, &error)) << error.toStdString();
+}
+
+// The Notes outline as lines: "Account/", "Account/Folder/", "Account/Folder/Note";
+// each folder's notes in order, then its subfolders.
+inline void addFolderLines(NotesFolder& folder, const QString& prefix, QStringList& lines, int depth = 0)
+{
+    const QString path = prefix + folder.name() + u'/';
+    lines << path;
+    for (const auto& note : folder.notes())
+        lines << path + note->name();
+    ASSERT_LT(depth, 100) << "folders nest without end";
+    for (const auto& child : folder.folders())
+        addFolderLines(*child, path, lines, depth + 1);
+}
+
+inline QStringList outline(NotesApplication& app)
+{
+    QStringList lines;
+    for (const auto& account : app.accounts()) {
+        lines << account->name() + u'/';
+        const auto folders = account->folders();
+        QSet<QString> nested;
+        for (const auto& folder : folders) {
+            for (const auto& child : folder->folders())
+                nested.insert(child->id());
+        }
+        for (const auto& folder : folders) {
+            if (!nested.contains(folder->id()))
+                addFolderLines(*folder, account->name() + u'/', lines);
+        }
+    }
+    return lines;
+}
+
+// Every file below `root` with a digest of its contents and its mode.
+inline QMap<QString, QByteArray> fingerprint(const QString& root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QByteArray digest = QByteArray::number(int(info.permissions()), 16);
+        if (info.isFile() && !info.isSymLink()) {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly)) {
+                QCryptographicHash hash(QCryptographicHash::Sha256);
+                hash.addData(&file);
+                digest += ':' + hash.result().toHex();
+            }
+        }
+        files.insert(QDir(root).relativeFilePath(path), digest);
+    }
+    return files;
+}
+
+} // namespace testsupport
