@@ -1,10 +1,344 @@
 #include "notestore/NoteHTML.h"
 
+#include "notestore/HtmlWriter.h"
+#include "notestore/InlineStyle.h"
+
+#include <algorithm>
+
 namespace notestore {
 
-QString htmlForNote(const pb::NoteText&, AttachmentRenderer*, int)
+namespace {
+
+constexpr QChar kAttachmentCharacter(0xFFFC);
+constexpr QChar kLineSeparator(0x2028);
+// Deeper list levels are drawn at this one.
+constexpr int kMaxIndent = 10;
+
+// A stretch of the text with one run's style. Runs are measured in UTF-16
+// code units like QString, so they apply directly.
+struct Span {
+    qsizetype start;
+    qsizetype end;
+    const pb::Run* run; // null: plain text
+    bool extended;      // text past the last run, in the last run's style
+};
+
+// Lays the runs over the text: runs of no length are skipped, a run that
+// would split a surrogate pair keeps the whole pair, text the runs do not
+// reach takes the last run's style, runs past the text's end are ignored.
+std::vector<Span> layOut(const pb::NoteText& note, const QString& text)
 {
-    return {};
+    std::vector<Span> spans;
+    const qsizetype size = text.size();
+    qsizetype position = 0;
+    for (const pb::Run& run : note.run()) {
+        if (position >= size)
+            break;
+        if (run.length() <= 0)
+            continue;
+        qsizetype end = position + qsizetype(std::min<qint64>(run.length(), size - position));
+        if (end < size && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
+            ++end;
+        spans.push_back({position, end, &run, false});
+        position = end;
+    }
+    if (position < size)
+        spans.push_back({position, size, spans.empty() ? nullptr : spans.back().run, true});
+    return spans;
+}
+
+enum class Kind { Body, Title, Heading, Subheading, Monospaced, Bulleted, Dashed, Numbered, Checklist };
+
+bool isList(Kind kind)
+{
+    return kind >= Kind::Bulleted;
+}
+
+struct Paragraph {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    Kind kind = Kind::Body;
+    int indent = 0;
+    int alignment = 0;
+    bool quoted = false;
+    bool done = false;
+};
+
+Kind kindOf(int style)
+{
+    switch (style) {
+    case 0: return Kind::Title;
+    case 1: return Kind::Heading;
+    case 2: return Kind::Subheading;
+    case 4: return Kind::Monospaced;
+    case 100: return Kind::Bulleted;
+    case 101: return Kind::Dashed;
+    case 102: return Kind::Numbered;
+    case 103: return Kind::Checklist;
+    default: return Kind::Body;
+    }
+}
+
+void applyStyle(Paragraph& paragraph, const pb::Run* run)
+{
+    if (!run || !run->has_paragraph())
+        return;
+    const pb::ParagraphStyle& style = run->paragraph();
+    paragraph.kind = kindOf(style.style());
+    paragraph.indent = std::clamp(style.indent(), 0, kMaxIndent);
+    paragraph.alignment = style.alignment();
+    paragraph.quoted = style.block_quote() != 0;
+    paragraph.done = style.checklist().done() != 0;
+}
+
+QString alignmentAttribute(int alignment)
+{
+    switch (alignment) {
+    case 1: return attribute("style", QStringLiteral("text-align:center"));
+    case 2: return attribute("style", QStringLiteral("text-align:right"));
+    case 3: return attribute("style", QStringLiteral("text-align:justify"));
+    default: return {};
+    }
+}
+
+class NoteBuilder {
+public:
+    NoteBuilder(const pb::NoteText& note, AttachmentRenderer* renderer, int depth)
+        : m_text(QString::fromUtf8(note.text())), m_spans(layOut(note, m_text)),
+          m_renderer(depth < kMaxAttachmentDepth ? renderer : nullptr), m_depth(depth)
+    {
+    }
+
+    QString build()
+    {
+        const qsizetype size = m_text.size();
+        for (qsizetype start = 0; start < size;) {
+            qsizetype end = m_text.indexOf(u'\n', start);
+            const bool terminated = end >= 0;
+            if (!terminated)
+                end = size;
+            Paragraph paragraph{start, end};
+            applyStyle(paragraph, spanAt(terminated ? end : end - 1).run);
+            write(paragraph);
+            start = end + 1;
+        }
+        return m_writer.finish();
+    }
+
+private:
+    const Span& spanAt(qsizetype position) const
+    {
+        auto it = std::upper_bound(m_spans.begin(), m_spans.end(), position,
+                                   [](qsizetype p, const Span& span) { return p < span.end; });
+        return *it; // the spans cover the whole text
+    }
+
+    void write(const Paragraph& paragraph)
+    {
+        if (paragraph.quoted != m_quoted) {
+            closeLists();
+            closePreformatted();
+            m_writer.closeTo(0);
+            m_quoted = paragraph.quoted;
+            if (m_quoted)
+                m_writer.open("blockquote");
+        }
+        const bool empty = paragraph.start == paragraph.end;
+        if (isList(paragraph.kind))
+            writeListItem(paragraph, empty);
+        else if (paragraph.kind == Kind::Monospaced && !empty)
+            writePreformatted(paragraph);
+        else
+            writeDivision(paragraph, empty);
+    }
+
+    void writeDivision(const Paragraph& paragraph, bool empty)
+    {
+        closeLists();
+        closePreformatted();
+        const size_t depth = m_writer.depth();
+        m_writer.open("div", alignmentAttribute(paragraph.alignment));
+        switch (paragraph.kind) {
+        case Kind::Title: m_writer.open("h1"); break;
+        case Kind::Heading: m_writer.open("h2"); break;
+        case Kind::Subheading: m_writer.open("h3"); break;
+        default: break;
+        }
+        if (empty)
+            m_writer.lineBreak();
+        else
+            writeInline(paragraph);
+        m_writer.closeTo(depth);
+    }
+
+    // Consecutive monospaced lines share one <pre>, which keeps their blanks.
+    void writePreformatted(const Paragraph& paragraph)
+    {
+        closeLists();
+        if (m_preformattedDepth && m_preformattedAlignment == paragraph.alignment) {
+            m_writer.newline();
+        } else {
+            closePreformatted();
+            m_preformattedDepth = m_writer.depth() + 1;
+            m_preformattedAlignment = paragraph.alignment;
+            m_writer.open("pre", alignmentAttribute(paragraph.alignment));
+            m_writer.setPreformatted(true);
+        }
+        writeInline(paragraph);
+    }
+
+    void closePreformatted()
+    {
+        if (!m_preformattedDepth)
+            return;
+        m_writer.closeTo(m_preformattedDepth - 1);
+        m_writer.setPreformatted(false);
+        m_preformattedDepth = 0;
+    }
+
+    struct ListLevel {
+        Kind kind;
+        size_t depth;     // of the writer before the list element
+        size_t itemDepth; // of the writer inside the open <li>, 0 for none
+    };
+
+    void writeListItem(const Paragraph& paragraph, bool empty)
+    {
+        closePreformatted();
+        const size_t level = size_t(paragraph.indent) + 1;
+        while (m_lists.size() > level)
+            closeList();
+        if (m_lists.size() == level && m_lists.back().kind != paragraph.kind)
+            closeList();
+        // A deeper level goes inside the open item above it.
+        while (m_lists.size() < level)
+            openList(paragraph.kind);
+        ListLevel& list = m_lists.back();
+        if (list.itemDepth)
+            m_writer.closeTo(list.itemDepth - 1);
+        if (paragraph.kind == Kind::Checklist)
+            m_writer.open("li", attribute("class", paragraph.done ? QStringLiteral("checked") : QStringLiteral("unchecked"))
+                                    + alignmentAttribute(paragraph.alignment));
+        else
+            m_writer.open("li", alignmentAttribute(paragraph.alignment));
+        list.itemDepth = m_writer.depth();
+        if (paragraph.kind == Kind::Checklist)
+            m_writer.text(paragraph.done ? u"\u2611 " : u"\u2610 ");
+        if (empty && paragraph.kind != Kind::Checklist)
+            m_writer.lineBreak();
+        else
+            writeInline(paragraph);
+    }
+
+    void openList(Kind kind)
+    {
+        const size_t depth = m_writer.depth();
+        switch (kind) {
+        case Kind::Numbered: m_writer.open("ol"); break;
+        case Kind::Dashed: m_writer.open("ul", attribute("class", QStringLiteral("dashed"))); break;
+        case Kind::Checklist: m_writer.open("ul", attribute("class", QStringLiteral("checklist"))); break;
+        default: m_writer.open("ul"); break;
+        }
+        m_lists.push_back({kind, depth, 0});
+    }
+
+    void closeList()
+    {
+        m_writer.closeTo(m_lists.back().depth);
+        m_lists.pop_back();
+    }
+
+    void closeLists()
+    {
+        while (!m_lists.empty())
+            closeList();
+    }
+
+    // The paragraph's text, styled run by run, into the element just opened.
+    void writeInline(const Paragraph& paragraph)
+    {
+        const size_t base = m_writer.depth();
+        m_writer.startLine();
+        std::vector<InlineTag> open;
+        auto it = std::upper_bound(m_spans.begin(), m_spans.end(), paragraph.start,
+                                   [](qsizetype p, const Span& span) { return p < span.end; });
+        for (; it != m_spans.end() && it->start < paragraph.end; ++it) {
+            const std::vector<InlineTag> wanted = it->run ? inlineTags(*it->run) : std::vector<InlineTag>{};
+            const pb::Run* attachmentRun = it->run && !it->extended && it->run->has_attachment() ? it->run : nullptr;
+            const qsizetype from = std::max(it->start, paragraph.start);
+            const qsizetype to = std::min(it->end, paragraph.end);
+            qsizetype pending = from;
+            const auto flush = [&](qsizetype upTo) {
+                if (upTo > pending) {
+                    restyle(base, open, wanted);
+                    m_writer.text(QStringView(m_text).sliced(pending, upTo - pending));
+                }
+                pending = upTo + 1;
+            };
+            for (qsizetype i = from; i < to; ++i) {
+                const QChar c = m_text[i];
+                if (c == kLineSeparator) {
+                    flush(i);
+                    restyle(base, open, wanted);
+                    m_writer.lineBreak();
+                } else if (c == kAttachmentCharacter) {
+                    flush(i);
+                    // An attachment stands on its own, outside the text's styles.
+                    const QString html = attachmentHTML(attachmentRun);
+                    if (!html.isEmpty()) {
+                        m_writer.closeTo(base);
+                        open.clear();
+                        m_writer.raw(html);
+                    }
+                }
+            }
+            flush(to);
+        }
+        m_writer.closeTo(base);
+    }
+
+    void restyle(size_t base, std::vector<InlineTag>& open, const std::vector<InlineTag>& wanted)
+    {
+        size_t same = 0;
+        while (same < open.size() && same < wanted.size() && open[same] == wanted[same])
+            ++same;
+        if (same == open.size() && same == wanted.size())
+            return;
+        m_writer.closeTo(base + same);
+        open.resize(same);
+        for (size_t i = same; i < wanted.size(); ++i) {
+            m_writer.open(wanted[i].tag, wanted[i].attributes);
+            open.push_back(wanted[i]);
+        }
+    }
+
+    QString attachmentHTML(const pb::Run* run)
+    {
+        if (!run || !m_renderer)
+            return {};
+        const pb::AttachmentRef& ref = run->attachment();
+        return m_renderer->htmlForAttachment(QString::fromUtf8(ref.identifier()), QString::fromUtf8(ref.type_uti()),
+                                             m_depth);
+    }
+
+    const QString m_text;
+    const std::vector<Span> m_spans;
+    AttachmentRenderer* const m_renderer;
+    const int m_depth;
+    HtmlWriter m_writer;
+    bool m_quoted = false;
+    std::vector<ListLevel> m_lists;
+    size_t m_preformattedDepth = 0; // of the writer inside <pre>, 0 for none
+    int m_preformattedAlignment = 0;
+};
+
+} // namespace
+
+QString htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer, int depth)
+{
+    if (note.text().empty())
+        return {};
+    return NoteBuilder(note, renderer, depth).build();
 }
 
 } // namespace notestore

@@ -16,10 +16,13 @@ public:
     virtual QString htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth) = 0;
 };
 
+// Attachments nested deeper than this (tables in tables) are left out.
+inline constexpr int kMaxAttachmentDepth = 8;
+
 // The note's HTML fragment in the shape Notes hands bodies out: one <div>
 // per paragraph, lists, styles and links, every text escaped, always well
 // formed. Empty when the text is empty. Attachments go through `renderer`,
-// or are left out without one.
+// or are left out without one (and from `kMaxAttachmentDepth` on).
 QString htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer = nullptr, int depth = 0);
 
 } // namespace notestore

@@ -1,0 +1,179 @@
+// Gzip and the note body decoder: good data comes through whole, bad data
+// is refused with a reason and never half-read.
+#include "notestore/Gzip.h"
+#include "notestore/NoteBody.h"
+#include "notestore/NoteBodySupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace notestore;
+using namespace notestoretest;
+
+namespace {
+
+struct GunzipCase {
+    const char* name;
+    QByteArray data;
+    qint64 limit;
+    const char* expected; // inflated text, or null for a failure
+    const char* reason;   // part of the failure's reason
+};
+
+std::vector<GunzipCase> gunzipCases()
+{
+    const QByteArray hello = gzip("hello, notes");
+    const QByteArray zeros = gzip(QByteArray(1 << 20, '\0'));
+    QByteArray damaged = gzip(QByteArray(4096, 'x') + "tail");
+    damaged[damaged.size() - 6] = char(damaged[damaged.size() - 6] ^ 0x55); // the CRC
+    return {
+        {"Plain", hello, 1000, "hello, notes", nullptr},
+        {"Zlib", zlibCompress("zlib stream"), 1000, "zlib stream", nullptr},
+        {"ExactlyAtLimit", hello, 12, "hello, notes", nullptr},
+        {"Members", gzip("first ") + gzip("second"), 1000, "first second", nullptr},
+        {"TrailingPadding", hello + QByteArray(8, '\0'), 1000, "hello, notes", nullptr},
+        {"Empty", {}, 1000, nullptr, "empty"},
+        {"NotGzip", "<div>hello</div>", 1000, nullptr, "not gzip"},
+        {"OneByte", QByteArray(1, '\x1f'), 1000, nullptr, "not gzip"},
+        {"HeaderOnly", hello.left(10), 1000, nullptr, "cut short"},
+        {"Truncated", hello.chopped(4), 1000, nullptr, "cut short"},
+        {"Damaged", damaged, 1 << 20, nullptr, "damaged"},
+        {"OverLimit", hello, 11, nullptr, "larger than 11 bytes"},
+        {"Bomb", zeros, 64 * 1024, nullptr, "larger than"},
+        {"NegativeLimit", hello, -5, nullptr, "larger than 0 bytes"},
+    };
+}
+
+class GunzipTest : public testing::TestWithParam<GunzipCase> {};
+
+TEST_P(GunzipTest, InflatesOrSaysWhy)
+{
+    const GunzipCase& c = GetParam();
+    QByteArray out = "stale";
+    QString reason;
+    const bool ok = gunzip(c.data, c.limit, out, &reason);
+    if (c.expected) {
+        EXPECT_TRUE(ok) << qPrintable(reason);
+        EXPECT_EQ(out, QByteArray(c.expected));
+    } else {
+        EXPECT_FALSE(ok);
+        EXPECT_TRUE(out.isEmpty()) << "a failure must not leave half the data";
+        EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GunzipTest, testing::ValuesIn(gunzipCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GunzipTest, LargeStreamsComeThroughWhole)
+{
+    QByteArray data;
+    for (int i = 0; i < 200000; ++i)
+        data += QByteArray::number(i) + ' ';
+    QByteArray out;
+    QString reason;
+    ASSERT_TRUE(gunzip(gzip(data), data.size(), out, &reason)) << qPrintable(reason);
+    EXPECT_EQ(out, data);
+}
+
+// Protobuf made by hand, so that the hostile shapes are exact.
+QByteArray varint(quint64 value)
+{
+    QByteArray out;
+    do {
+        char byte = char(value & 0x7f);
+        value >>= 7;
+        if (value)
+            byte = char(byte | 0x80);
+        out += byte;
+    } while (value);
+    return out;
+}
+
+QByteArray field(int number, const QByteArray& bytes)
+{
+    return varint(quint64(number) << 3 | 2) + varint(quint64(bytes.size())) + bytes;
+}
+
+QByteArray bodyWithNote(const QByteArray& note)
+{
+    return field(2, field(3, note));
+}
+
+struct DecodeCase {
+    const char* name;
+    QByteArray protobuf;
+    const char* reason; // null: decodes
+};
+
+std::vector<DecodeCase> decodeCases()
+{
+    const QByteArray good = bodyWithNote(field(2, "Hi") + field(5, varint(1 << 3) + varint(2)));
+    QByteArray manyRuns;
+    for (int i = 0; i < 1'100'000; ++i)
+        manyRuns += QByteArray("\x2a\x00", 2);
+    QByteArray groups;
+    for (int i = 0; i < 600'000; ++i)
+        groups += QByteArray("\x4b\x4c", 2); // empty unknown groups, field 9
+    QByteArray deep = "x";
+    for (int i = 0; i < 40; ++i)
+        deep = field(9, deep); // unknown fields stay bytes: harmless
+    QByteArray nestedGroups = QByteArray(200, '\x4b') + QByteArray(200, '\x4c');
+    return {
+        {"Good", good, nullptr},
+        {"NoDocument", field(7, "x"), "holds no text"},
+        {"NoNote", field(2, field(2, varint(0))), "holds no text"},
+        {"Truncated", good.chopped(1), "not readable"},
+        {"LengthPastEnd", field(2, field(3, "x")).chopped(2) + "\x7f", "not readable"},
+        {"FieldZero", good + QByteArray(1, '\0') + "garbage", "not readable"},
+        {"Random", QByteArray("\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff", 11), "not readable"},
+        {"ManyRuns", bodyWithNote(manyRuns), "more than 1000000 parts"},
+        {"ManyGroups", bodyWithNote(groups + groups), "more than 1000000 parts"},
+        {"DeepUnknownBytes", bodyWithNote(field(2, "ok") + deep), nullptr},
+        {"NestedGroups", bodyWithNote(nestedGroups), "nested deeper"},
+    };
+}
+
+class DecodeNoteBodyTest : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeNoteBodyTest, RefusesWhatIsNotANoteBody)
+{
+    const DecodeCase& c = GetParam();
+    QString reason;
+    const auto note = decodeNoteBody(gzip(c.protobuf), &reason);
+    if (!c.reason) {
+        EXPECT_TRUE(note.has_value()) << qPrintable(reason);
+        return;
+    }
+    EXPECT_FALSE(note.has_value());
+    EXPECT_TRUE(reason.startsWith(QLatin1String("the note body"))) << qPrintable(reason);
+    EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeNoteBodyTest, testing::ValuesIn(decodeCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DecodeNoteBodyTest, NamesGzipFailures)
+{
+    QString reason;
+    EXPECT_FALSE(decodeNoteBody(QByteArray("plain text"), &reason));
+    EXPECT_EQ(reason, QStringLiteral("the note body is unreadable: not gzip data"));
+}
+
+TEST(DecodeNoteBodyTest, ReadsTheRealBlobs)
+{
+    for (const char* name : {"simple_note_protobuf", "text_decorations", "wide_characters", "url", "html"}) {
+        QString reason;
+        const auto note = decodeNoteBody(readBlob(name), &reason);
+        ASSERT_TRUE(note) << name << ": " << qPrintable(reason);
+        EXPECT_FALSE(note->text().empty()) << name;
+        EXPECT_GT(note->run_size(), 0) << name;
+    }
+    const auto simple = decodeNoteBody(readBlob("simple_note_protobuf"), nullptr);
+    ASSERT_TRUE(simple);
+    EXPECT_EQ(simple->text(), "Title");
+    ASSERT_EQ(simple->run_size(), 1);
+    EXPECT_EQ(simple->run(0).length(), 5);
+    EXPECT_EQ(simple->run(0).paragraph().style(), 0);
+}
+
+} // namespace
