@@ -20,9 +20,6 @@ namespace notestore {
 
 namespace {
 
-// Tables inside tables inside tables are drawn no deeper than this.
-constexpr int kMaxTableDepth = 4;
-
 const QString kTableType = QStringLiteral("com.apple.notes.table");
 const QString kGalleryType = QStringLiteral("com.apple.notes.gallery");
 const QString kScanType = QStringLiteral("com.apple.paper.doc.scan");
@@ -379,13 +376,15 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
             .arg(QString::fromLatin1(url.toEncoded()).toHtmlEscaped(), title.toHtmlEscaped());
     }
     case AttachmentKind::Table: {
-        if (depth >= kMaxTableDepth) {
+        if (depth >= kMaxAttachmentDepth) {
             visit.problem = QStringLiteral("tables are nested too deeply");
             return {};
         }
-        const QString html = m_tableHTML ? m_tableHTML(row.mergeableData, *this, depth + 1) : QString();
+        QString reason;
+        const QString html = m_tableHTML ? m_tableHTML(row.mergeableData, *this, depth, &reason) : QString();
         if (html.isEmpty())
-            visit.problem = QStringLiteral("its table data cannot be read");
+            visit.problem = reason.isEmpty() ? QStringLiteral("its table data cannot be read")
+                                             : QStringLiteral("its table data cannot be read (%1)").arg(reason);
         return html;
     }
     case AttachmentKind::Picture:

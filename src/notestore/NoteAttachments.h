@@ -85,11 +85,13 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place);
 QString inlinePictureHTML(const QString& path, QString* problem);
 
 // Draws a note's attachments into its HTML. Tables are drawn by `tableHTML`
-// (their mergeable data, the renderer for their cells, the depth); links
-// to other notes name the target's title when `noteTitle` knows it.
+// (their mergeable data, the renderer for their cells, the table's depth,
+// why it cannot be drawn); links to other notes name the target's title
+// when `noteTitle` knows it.
 class NoteAttachmentRenderer final : public AttachmentRenderer {
 public:
-    using TableRenderer = std::function<QString(const QByteArray& data, AttachmentRenderer& cells, int depth)>;
+    using TableRenderer =
+        std::function<QString(const QByteArray& data, AttachmentRenderer& cells, int depth, QString* reason)>;
     using NoteTitles = std::function<QString(const QString& noteIdentifier)>;
 
     NoteAttachmentRenderer(MediaPlace place, QHash<QString, AttachmentRow> attachments,

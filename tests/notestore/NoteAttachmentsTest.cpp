@@ -266,7 +266,7 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
         rows.insert(id, c.row);
     else if (!c.token.identifier.isEmpty())
         tokens.insert(id, c.token);
-    const auto table = [](const QByteArray& data, AttachmentRenderer&, int depth) {
+    const auto table = [](const QByteArray& data, AttachmentRenderer&, int depth, QString*) {
         return data.isEmpty() ? QString() : QStringLiteral("<table data=\"%1\" depth=\"%2\"></table>").arg(QString::fromLatin1(data)).arg(depth);
     };
     const auto titles = [](const QString& note) {
@@ -325,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{"LinkCardWithoutTitle", linkCard("https://example.org/", ""), {},
                    "<a href=\"https://example.org/\">https://example.org/</a>", ""},
         RenderCase{"ScriptLinkIsOnlyText", linkCard("javascript:alert(1)", "Click"), {}, "Click", ""},
-        RenderCase{"Table", tableRow("cells"), {}, "<table data=\"cells\" depth=\"1\"></table>", ""},
+        RenderCase{"Table", tableRow("cells"), {}, "<table data=\"cells\" depth=\"0\"></table>", ""},
         RenderCase{"UnreadableTable", tableRow(""), {}, "", "table data cannot be read"},
         RenderCase{"Hashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", "#work"), "#work", ""},
         RenderCase{"Mention", {}, token("com.apple.notes.inlinetextattachment.mention", "@Ann <x>"), "@Ann &lt;x&gt;", ""},
@@ -346,14 +346,14 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
 {
     // A table whose cells hold itself: the depth stops it.
     int calls = 0;
-    const auto table = [&](const QByteArray&, AttachmentRenderer& cells, int depth) {
+    const auto table = [&](const QByteArray&, AttachmentRenderer& cells, int depth, QString*) {
         ++calls;
-        return QStringLiteral("<table>") + cells.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), depth)
+        return QStringLiteral("<table>") + cells.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), depth + 1)
              + QStringLiteral("</table>");
     };
     NoteAttachmentRenderer renderer(place(), {{QStringLiteral("T"), tableRow("x")}}, {}, table);
     const QString html = renderer.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), 0);
-    EXPECT_LE(calls, 4);
+    EXPECT_EQ(calls, kMaxAttachmentDepth);
     EXPECT_TRUE(html.startsWith(QLatin1String("<table><table>")));
     ASSERT_EQ(renderer.problems().size(), 1);
     EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));

@@ -65,7 +65,7 @@ TEST(ScriptingAttachments, ListEveryAttachmentInTextOrderAndNameWhatCannotBeExpo
         {QStringLiteral("H"), {QStringLiteral("H"), QStringLiteral("com.apple.notes.inlinetextattachment.hashtag"), QStringLiteral("#work"), {}}},
     };
     NoteAttachmentRenderer renderer({root.path(), QStringLiteral("A")}, rows, tokens,
-                                    [](const QByteArray& data, AttachmentRenderer&, int) {
+                                    [](const QByteArray& data, AttachmentRenderer&, int, QString*) {
                                         return data.isEmpty() ? QString() : QStringLiteral("<table></table>");
                                     });
     for (const char* id : {"S", "F", "T", "H", "G", "P", "L", "T2", "R", "X", "F"})
