@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMimeDatabase>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
@@ -276,14 +276,17 @@ QString inlinePictureHTML(const QString& path, QString* problem)
         return fail(QStringLiteral("its file is not a regular file"));
     if (info.st_size > kMaxInlinePictureSize)
         return fail(QStringLiteral("the picture is larger than %1 MB").arg(kMaxInlinePictureSize >> 20));
-    const QMimeDatabase types;
-    QMimeType type = types.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
-    if (!type.name().startsWith(QLatin1String("image/")))
-        type = types.mimeTypeForData(&file); // reads only the header
-    if (!type.name().startsWith(QLatin1String("image/")))
+    // The picture's own bytes tell its type best; the extension when no
+    // reader here knows the format (HEIC, for one).
+    QString mimeType = platform::uti::preferredMIMETypeForType(
+        platform::uti::preferredIdentifierForFilenameExtension(QString::fromLatin1(QImageReader::imageFormat(&file))));
+    if (mimeType.isEmpty())
+        mimeType = platform::uti::preferredMIMETypeForType(
+            platform::uti::preferredIdentifierForFilenameExtension(platform::pathutil::pathExtension(path)));
+    if (!mimeType.startsWith(QLatin1String("image/")))
         return fail(QStringLiteral("its file is not a picture"));
 
-    const QString head = QStringLiteral("<img src=\"data:%1;base64,").arg(type.name());
+    const QString head = QStringLiteral("<img src=\"data:%1;base64,").arg(mimeType);
     QString html;
     html.reserve(head.size() + (info.st_size + 2) / 3 * 4 + 2);
     html += head;

@@ -1,8 +1,9 @@
 #include "platform/HTMLImport.h"
 
+#include "platform/UniformTypes.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -148,8 +149,7 @@ TextAttachmentRef embeddedPicture(const QTextCharFormat& format)
                                                   QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded || decoded.decoded.isEmpty())
         return nullptr;
-    const QMimeType type = QMimeDatabase().mimeTypeForName(match.captured(1).toLower());
-    const QString suffix = type.isValid() ? type.preferredSuffix() : QString();
+    const QString suffix = uti::preferredFilenameExtensionForType(uti::preferredIdentifierForMIMEType(match.captured(1)));
     auto attachment = std::make_shared<TextAttachment>();
     attachment->fileName = suffix.isEmpty() ? QStringLiteral("Picture") : QStringLiteral("Picture.") + suffix;
     attachment->contents = std::move(decoded.decoded);

@@ -102,6 +102,22 @@ constexpr TypeInfo kTypes[] = {
     {"org.idpf.epub-container", "public.data public.composite-content", "epub"},
 };
 
+// MIME types of the types that have a usual one, for pictures above all.
+constexpr std::pair<const char*, const char*> kMIMETypes[] = {
+    {"public.jpeg", "image/jpeg"},
+    {"public.png", "image/png"},
+    {"com.compuserve.gif", "image/gif"},
+    {"public.tiff", "image/tiff"},
+    {"com.microsoft.bmp", "image/bmp"},
+    {"com.microsoft.ico", "image/vnd.microsoft.icon"},
+    {"public.heic", "image/heic"},
+    {"public.heif", "image/heif"},
+    {"org.webmproject.webp", "image/webp"},
+    {"public.svg-image", "image/svg+xml"},
+    {"public.avif", "image/avif"},
+    {"com.adobe.pdf", "application/pdf"},
+};
+
 struct Registry {
     QHash<QString, QStringList> parents;
     QHash<QString, QString> byExtension;
@@ -141,6 +157,24 @@ QString preferredIdentifierForFilenameExtension(const QString& extension)
     const QString key = extension.toLower();
     const auto found = registry().byExtension.constFind(key);
     return found != registry().byExtension.constEnd() ? found.value() : dynamicIdentifier(extension);
+}
+
+QString preferredMIMETypeForType(const QString& type)
+{
+    for (const auto& [identifier, mime] : kMIMETypes) {
+        if (type == QLatin1String(identifier))
+            return QString::fromLatin1(mime);
+    }
+    return {};
+}
+
+QString preferredIdentifierForMIMEType(const QString& mimeType)
+{
+    for (const auto& [identifier, mime] : kMIMETypes) {
+        if (mimeType.compare(QLatin1String(mime), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(identifier);
+    }
+    return {};
 }
 
 QString preferredFilenameExtensionForType(const QString& type)

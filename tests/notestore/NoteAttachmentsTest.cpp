@@ -218,6 +218,28 @@ TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
               bytes);
 }
 
+TEST_F(Container, APicturesTypeComesFromItsBytesElseItsExtension)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(3, 3, QImage::Format_RGB32).save(&buffer, "JPEG");
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
+        {"misnamed.png", jpeg, "image/jpeg"},
+        {"photo.heic", QByteArray("\0\0\0\x18" "ftypheic", 12), "image/heic"},
+        {"notes.txt", "just text", nullptr},
+    };
+    for (const auto& [name, bytes, mime] : cases) {
+        put(root(QString::fromLatin1(name)), bytes);
+        QString problem;
+        const QString html = inlinePictureHTML(root(QString::fromLatin1(name)), &problem);
+        if (mime)
+            EXPECT_TRUE(html.startsWith(QStringLiteral("<img src=\"data:%1;base64,").arg(QLatin1String(mime)))) << name;
+        else
+            EXPECT_EQ(problem, QStringLiteral("its file is not a picture")) << name;
+    }
+}
+
 TEST_F(Container, PicturesThatCannotBeShownAreRefusedWithTheReason)
 {
     QFile big(root(QStringLiteral("huge.png")));

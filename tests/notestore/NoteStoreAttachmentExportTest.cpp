@@ -115,7 +115,7 @@ void exportContainer(const Container& c, const testsupport::TempDir& dir, Export
     queue.addOperation(operation);
     ASSERT_TRUE(testsupport::spinUntil([&] { return finished.load(); }, 60000));
     queue.waitUntilAllOperationsAreFinished();
-    ASSERT_TRUE(operation->plistURL()) << operation->operationError().localizedDescription().toStdString();
+    ASSERT_TRUE(operation->plistURL()) << operation->operationError().value_or(platform::Error()).localizedDescription().toStdString();
     result.summary = operation->summary();
 }
 
@@ -246,11 +246,11 @@ const KindCase kKinds[] = {
     {"Hashtag",
      [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.hashtag", "#work"); },
      "com.apple.notes.inlinetextattachment.hashtag", "Note.html",
-     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before #work after"))) << html(e).toStdString(); }},
+     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before #work&nbsp;after"))) << html(e).toStdString(); }},
     {"Mention",
      [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.mention", "@Ann"); },
      "com.apple.notes.inlinetextattachment.mention", "Note.html",
-     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before @Ann after"))) << html(e).toStdString(); }},
+     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before @Ann&nbsp;after"))) << html(e).toStdString(); }},
     {"NoteLink",
      [](AttachmentContainer& a, int n) {
          a.token(n, "X", "com.apple.notes.inlinetextattachment.link", "Old name", "applenotes:note/TARGET-NOTE");
@@ -300,3 +300,28 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     EXPECT_TRUE(leftOut[3].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
     EXPECT_EQ(exported.summary.richTextNoteCount, 1u);
 }
+
+class AttachmentsOfEachVersion : public testing::TestWithParam<SchemaVersion> {};
+
+// Columns differ between versions: the type, the table data, the note.
+TEST_P(AttachmentsOfEachVersion, AreReadFromTheColumnsThatVersionHas)
+{
+    AttachmentContainer a;
+    a.c.version = GetParam();
+    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"T", "com.apple.notes.table"}});
+    a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", kPDF);
+    const bool newer = versionHasColumn(GetParam(), QStringLiteral("ZMERGEABLEDATA1"));
+    a.attachment(note, "T", "com.apple.notes.table",
+                 {{newer ? "ZMERGEABLEDATA1" : "ZMERGEABLEDATA", tableData()}});
+    const testsupport::TempDir dir;
+    Exported exported;
+    exportContainer(a.c, dir, exported);
+    EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
+    EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{});
+}
+
+INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
+                         testing::Values(SchemaVersion::iOS11, SchemaVersion::iOS12, SchemaVersion::iOS13,
+                                         SchemaVersion::iOS14, SchemaVersion::iOS16, SchemaVersion::iOS17,
+                                         SchemaVersion::iOS18, SchemaVersion::iOS26),
+                         [](const auto& info) { return std::string(versionName(info.param)); });
