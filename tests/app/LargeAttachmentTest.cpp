@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
@@ -68,10 +69,14 @@ TEST(LargeAttachment, ExportsWithPeakMemoryFarBelowItsSize)
         ASSERT_TRUE(video.resize(kAttachmentSize)); // sparse: no disk to speak of
     }
     const QString destination = dir.filePath(QStringLiteral("out"));
+    const QString temporary = dir.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(temporary));
+    QProcessEnvironment environment = testsupport::privateEnvironment(dir);
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
     const ChildRun run = runMeasured({QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"),
                                       QStringLiteral("--library"), library, QStringLiteral("--destination"),
                                       destination, QStringLiteral("--no-handoff")},
-                                     testsupport::privateEnvironment(dir));
+                                     environment);
     ASSERT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
 
     const QString packaged = destination + QStringLiteral("/Personal/Trips/Holiday.rtfd/day.mp4");
@@ -81,4 +86,6 @@ TEST(LargeAttachment, ExportsWithPeakMemoryFarBelowItsSize)
     EXPECT_EQ(copy.read(12), "....ftypisom");
     EXPECT_LT(run.peakKB, kPeakMemoryBoundKB) << "peak resident memory: " << run.peakKB << " KB";
     RecordProperty("PeakKB", std::to_string(run.peakKB));
+    // The staged copy went with the export.
+    EXPECT_EQ(testsupport::tree(temporary), QStringList{});
 }
