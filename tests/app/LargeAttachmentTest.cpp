@@ -73,6 +73,7 @@ TEST(LargeAttachment, ExportsWithPeakMemoryFarBelowItsSize)
     ASSERT_TRUE(QDir().mkpath(temporary));
     QProcessEnvironment environment = testsupport::privateEnvironment(dir);
     environment.insert(QStringLiteral("TMPDIR"), temporary);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
     const ChildRun run = runMeasured({QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"),
                                       QStringLiteral("--library"), library, QStringLiteral("--destination"),
                                       destination, QStringLiteral("--no-handoff")},
