@@ -176,7 +176,7 @@ QString extensionFor(const AttachmentRow& row, AttachmentKind kind, const MediaP
 
 QString missingFileProblem()
 {
-    return QStringLiteral("its file is not in the copied folder (never downloaded from iCloud?)");
+    return QStringLiteral("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
 
 } // namespace
@@ -240,7 +240,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
     if (!path.isEmpty())
         return {path, {}};
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
-        return {{}, QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI)};
+        return {{}, QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
     return {{}, missingFileProblem()};
 }
 
@@ -387,7 +387,7 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
         const QString html = m_tableHTML ? m_tableHTML(row.mergeableData, *this, depth, &reason) : QString();
         if (html.isEmpty())
             visit.problem = reason.isEmpty() ? QStringLiteral("its table data cannot be read")
-                                             : QStringLiteral("its table data cannot be read (%1)").arg(reason);
+                                             : QStringLiteral("its table data cannot be read: %1").arg(reason);
         return html;
     }
     case AttachmentKind::Picture:
@@ -401,7 +401,7 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
         return html;
     }
     default:
-        visit.problem = QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI);
+        visit.problem = QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
         return {};
     }
 }
@@ -427,7 +427,7 @@ QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row, Vi
         return row.altText.toHtmlEscaped();
     visit.problem = kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention
                         ? QStringLiteral("it has no text")
-                        : QStringLiteral("it is of a kind that cannot be exported (%1)").arg(row.typeUTI);
+                        : QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
     return {};
 }
 

@@ -97,7 +97,7 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
             return true;
         }, &error);
         if (!read)
-            return fail(QStringLiteral("its attachments cannot be read (%1)").arg(error.localizedDescription()));
+            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
     }
     if (const auto entity = database.entity(QStringLiteral("ICInlineAttachment"))) {
         const QString sql = QStringLiteral("SELECT i.ZIDENTIFIER, %1, %2, %3 FROM ZICCLOUDSYNCINGOBJECT i "
@@ -115,7 +115,7 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
             return true;
         }, &error);
         if (!read)
-            return fail(QStringLiteral("its attachments cannot be read (%1)").arg(error.localizedDescription()));
+            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
     }
     if (count > kMaxAttachmentsPerNote)
         return fail(QStringLiteral("it has more than %1 attachments").arg(kMaxAttachmentsPerNote));

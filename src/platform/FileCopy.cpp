@@ -147,7 +147,8 @@ bool copyRegularFile(const QString& from, const QString& to, Error* error)
     QByteArray temporary;
     FileDescriptor out;
     for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
-        temporary = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+        // A long name leaves no room for the suffix: its start is enough to tell it.
+        temporary = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName().left(64)
                                       + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
                                                                       QLatin1Char('0')));
         out.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));

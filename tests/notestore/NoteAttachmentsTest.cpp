@@ -94,30 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"UnknownTypeKeepsTheFilesName", withMedia(row("a", "com.example.thing"), "m", "data.bin"), "data.bin"}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
-TEST(AttachmentKinds, FollowTheTypeIdentifier)
-{
-    const std::pair<const char*, AttachmentKind> cases[] = {
-        {"public.jpeg", AttachmentKind::Picture},
-        {"public.heic", AttachmentKind::Picture},
-        {"com.compuserve.gif", AttachmentKind::Picture},
-        {"com.adobe.pdf", AttachmentKind::File},
-        {"com.apple.m4a-audio", AttachmentKind::File},
-        {"public.vcard", AttachmentKind::File},
-        {"com.example.never-seen", AttachmentKind::File},
-        {"public.url", AttachmentKind::LinkCard},
-        {"com.apple.notes.table", AttachmentKind::Table},
-        {"com.apple.notes.gallery", AttachmentKind::Gallery},
-        {"com.apple.paper.doc.scan", AttachmentKind::ScannedDocument},
-        {"com.apple.paper", AttachmentKind::Drawing},
-        {"com.apple.drawing", AttachmentKind::Drawing},
-        {"com.apple.notes.inlinetextattachment.hashtag", AttachmentKind::Hashtag},
-        {"com.apple.notes.inlinetextattachment.mention", AttachmentKind::Mention},
-        {"com.apple.notes.inlinetextattachment.link", AttachmentKind::NoteLink},
-    };
-    for (const auto& [type, kind] : cases)
-        EXPECT_EQ(attachmentKind(QString::fromLatin1(type)), kind) << type;
-}
-
 namespace {
 
 // Which file is chosen, given the files the container holds.
@@ -188,19 +164,6 @@ TEST_F(Container, LinksLeadingOutOfTheContainerAreNotFollowed)
     put(outside.filePath(QStringLiteral("s.pdf")), kPDF);
     EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), place()).path, QString());
     EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M2", "s.pdf"), place()).path, QString());
-}
-
-TEST_F(Container, APicturesBytesComeBackFromItsHTML)
-{
-    const QByteArray png = pngBytes(7, 5);
-    put(account(QStringLiteral("Media/M1/photo.png")), png);
-    NoteAttachmentRenderer renderer(place(), {{QStringLiteral("p"), withMedia(row("p", "public.png"), "M1", "photo.png")}}, {});
-    const QString html = renderer.htmlForAttachment(QStringLiteral("p"), QStringLiteral("public.png"), 0);
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("^<img src=\"data:image/png;base64,([A-Za-z0-9+/=]+)\">$")).match(html);
-    ASSERT_TRUE(match.hasMatch()) << html.left(200).toStdString();
-    EXPECT_EQ(QByteArray::fromBase64(match.captured(1).toLatin1()), png);
-    EXPECT_TRUE(renderer.problems().isEmpty());
 }
 
 TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
@@ -277,9 +240,6 @@ class Rendering : public Container, public testing::WithParamInterface<RenderCas
 TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
 {
     const RenderCase& c = GetParam();
-    put(account(QStringLiteral("Media/M1/r.pdf")), kPDF);
-    put(account(QStringLiteral("FallbackImages/D1/1/FallbackImage.png")), pngBytes(2, 2));
-    put(account(QStringLiteral("Previews/G1-1-10x20-0.jpeg")), "\xff\xd8\xff\xe0 jpeg");
     QHash<QString, AttachmentRow> rows;
     QHash<QString, InlineAttachmentRow> tokens;
     const QString id = c.row.identifier.isEmpty() ? c.token.identifier : c.row.identifier;
@@ -296,10 +256,7 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
     };
     NoteAttachmentRenderer renderer(place(), rows, tokens, table, titles);
     const QString html = renderer.htmlForAttachment(id.isEmpty() ? QStringLiteral("nowhere") : id, type, 0);
-    if (QByteArray(c.expectedHTML).endsWith('*'))
-        EXPECT_TRUE(html.startsWith(QString::fromUtf8(c.expectedHTML).chopped(1))) << html.left(80).toStdString();
-    else
-        EXPECT_EQ(html, QString::fromUtf8(c.expectedHTML));
+    EXPECT_EQ(html, QString::fromUtf8(c.expectedHTML));
     if (std::strlen(c.problem) == 0) {
         EXPECT_TRUE(renderer.problems().isEmpty()) << renderer.problems().value(0).problem.toStdString();
     } else {
@@ -336,20 +293,12 @@ InlineAttachmentRow token(const char* type, const char* alt, const char* target 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Rendering,
     testing::Values(
-        RenderCase{"PDFIsNotDrawn", withMedia(row("F", "com.adobe.pdf"), "M1", "r.pdf"), {}, "", ""},
-        RenderCase{"ScanIsNotDrawn", row("S", "com.apple.paper.doc.scan"), {}, "", ""},
         RenderCase{"PictureMissing", withMedia(row("P", "public.jpeg"), "M9", "gone.jpeg"), {}, "", "never downloaded"},
-        RenderCase{"Drawing", [] { auto r = row("D1", "com.apple.drawing.2"); r.fallbackImageGeneration = QStringLiteral("1"); return r; }(),
-                   {}, "<img src=\"data:image/png;base64,*", ""},
-        RenderCase{"Gallery", row("G1", "com.apple.notes.gallery"), {}, "<img src=\"data:image/jpeg;base64,*", ""},
-        RenderCase{"LinkCard", linkCard("https://example.org/a?b=1&c=2", "Example & co"), {},
-                   "<a href=\"https://example.org/a?b=1&amp;c=2\">Example &amp; co</a>", ""},
         RenderCase{"LinkCardWithoutTitle", linkCard("https://example.org/", ""), {},
                    "<a href=\"https://example.org/\">https://example.org/</a>", ""},
         RenderCase{"ScriptLinkIsOnlyText", linkCard("javascript:alert(1)", "Click"), {}, "Click", ""},
         RenderCase{"Table", tableRow("cells"), {}, "<table data=\"cells\" depth=\"0\"></table>", ""},
         RenderCase{"UnreadableTable", tableRow(""), {}, "", "table data cannot be read"},
-        RenderCase{"Hashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", "#work"), "#work", ""},
         RenderCase{"Mention", {}, token("com.apple.notes.inlinetextattachment.mention", "@Ann <x>"), "@Ann &lt;x&gt;", ""},
         RenderCase{"EmptyHashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", ""), "", "no text"},
         RenderCase{"NoteLinkTakesTheTargetsTitle", {},

@@ -274,12 +274,14 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
                                                      {"G", "com.adobe.pdf"},
                                                      {"T", "com.apple.notes.table"},
                                                      {"Q", "public.jpeg"},
-                                                     {"U", "com.adobe.pdf"}});
+                                                     {"U", "com.adobe.pdf"},
+                                                     {"R", "com.example.plain"}});
     a.media(a.attachment(note, "P", "public.jpeg"), "M-P", "Beach.jpeg", QByteArray()); // never downloaded
     a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Tickets.pdf", kPDF);
     a.media(a.attachment(note, "G", "com.adobe.pdf"), "M-G", "Hotel.pdf", QByteArray()); // never downloaded
     a.attachment(note, "T", "com.apple.notes.table", {{"ZMERGEABLEDATA1", QByteArray("not a table")}});
     a.media(a.attachment(note, "Q", "public.jpeg"), "M-Q", "Sunset.jpeg", imageBytes("JPEG", Qt::yellow));
+    a.media(a.attachment(note, "R", "com.example.plain"), "M-R", "README", "plain"); // no type to tell
     const testsupport::TempDir dir;
     Exported exported;
     exportContainer(a.c, dir, exported);
@@ -293,11 +295,12 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     ASSERT_EQ(picture.size(), 1) << files.join(u' ').toStdString();
     EXPECT_EQ(testsupport::readFile(exported.notePath("Trip.rtfd/" + picture[0])), imageBytes("JPEG", Qt::yellow));
     const QStringList& leftOut = exported.summary.attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), 4) << exported.summary.lines().join(u'\n').toStdString();
+    ASSERT_EQ(leftOut.size(), 5) << exported.summary.lines().join(u'\n').toStdString();
     EXPECT_TRUE(leftOut[0].startsWith(QStringLiteral("Trip: Beach.jpeg (its file is not in the copied folder")));
     EXPECT_TRUE(leftOut[1].startsWith(QStringLiteral("Trip: Table (its table data cannot be read")));
     EXPECT_EQ(leftOut[2], QStringLiteral("Trip: Attachment (the note names an attachment the database does not hold)"));
-    EXPECT_TRUE(leftOut[3].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
+    EXPECT_EQ(leftOut[3], QStringLiteral("Trip: README (its name has no extension to tell its kind, com.example.plain)"));
+    EXPECT_TRUE(leftOut[4].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
     EXPECT_EQ(exported.summary.richTextNoteCount, 1u);
 }
 

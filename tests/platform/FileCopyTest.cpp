@@ -86,15 +86,19 @@ INSTANTIATE_TEST_SUITE_P(
                     SparseCase{"HoleAtTheEnd", 1LL << 30, {{0, "head"}}}),
     [](const testing::TestParamInfo<SparseCase>& info) { return std::string(info.param.name); });
 
-TEST(FileCopy, ReplacesAnExistingTargetWhole)
+TEST(FileCopy, ReplacesAnExistingTargetWholeWhateverTheLengthOfItsName)
 {
     TempDir dir;
     const QString source = dir.filePath(QStringLiteral("new.pdf"));
-    const QString target = dir.filePath(QStringLiteral("old.pdf"));
     testsupport::writeFile(source, "new");
-    testsupport::writeFile(target, "the old contents, longer");
-    ASSERT_TRUE(copyRegularFile(source, target, nullptr));
-    EXPECT_EQ(testsupport::readFile(target), "new");
+    for (const QString& name : {QStringLiteral("old.pdf"), QString(251, u'x') + QStringLiteral(".pdf")}) {
+        const QString target = dir.filePath(name);
+        testsupport::writeFile(target, "the old contents, longer");
+        platform::Error error;
+        ASSERT_TRUE(copyRegularFile(source, target, &error)) << error.localizedDescription().toStdString();
+        EXPECT_EQ(testsupport::readFile(target), "new");
+    }
+    EXPECT_EQ(entries(dir.path()).size(), 3);
 }
 
 // What may not be copied, and the name the error gives.
