@@ -1,5 +1,7 @@
 #include "notestore/NoteAttachments.h"
 
+#include "notestore/LockedMedia.h"
+
 #include "platform/FileURL.h"
 #include "platform/UniformTypes.h"
 
@@ -179,6 +181,13 @@ QString missingFileProblem()
     return QStringLiteral("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
 
+// Stand-in files of a locked note (previews, fallbacks) are encrypted with
+// keys this program does not read; they are left out, never shown as they are.
+QString lockedStandInProblem()
+{
+    return QStringLiteral("it belongs to a locked note and only its own file can be decrypted");
+}
+
 } // namespace
 
 AttachmentKind attachmentKind(const QString& typeUTI)
@@ -227,10 +236,22 @@ QString attachmentFileName(const AttachmentRow& row, const MediaPlace& place)
     return fits ? name : name + u'.' + extension;
 }
 
+bool isEncryptedMedia(const AttachmentRow& row, const MediaPlace& place)
+{
+    return place.lockedNote || row.mediaPasswordProtected || !row.mediaKey.wrappedKey.isEmpty()
+        || !row.mediaSeal.iv.isEmpty();
+}
+
 AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
 {
     const AttachmentKind kind = attachmentKind(row.typeUTI);
     QString path = mediaFile(row, place);
+    if (!path.isEmpty() && isEncryptedMedia(row, place))
+        return {path, {}, true};
+    if (path.isEmpty() && place.lockedNote
+        && (kind == AttachmentKind::ScannedDocument || kind == AttachmentKind::Drawing
+            || kind == AttachmentKind::Gallery))
+        return {{}, lockedStandInProblem()};
     if (path.isEmpty() && kind == AttachmentKind::ScannedDocument)
         path = fallbackPDF(row, place);
     if (path.isEmpty() && kind == AttachmentKind::Drawing)
@@ -247,8 +268,15 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
 AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
 {
     QString path;
-    switch (attachmentKind(row.typeUTI)) {
-    case AttachmentKind::Picture: path = mediaFile(row, place); break;
+    const AttachmentKind kind = attachmentKind(row.typeUTI);
+    if (place.lockedNote && (kind == AttachmentKind::Drawing || kind == AttachmentKind::Gallery))
+        return {{}, lockedStandInProblem()};
+    switch (kind) {
+    case AttachmentKind::Picture:
+        path = mediaFile(row, place);
+        if (!path.isEmpty() && isEncryptedMedia(row, place))
+            return {path, {}, true};
+        break;
     case AttachmentKind::Drawing: path = fallbackImage(row, place); break;
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
     default: return {{}, QStringLiteral("it is not a picture")};
@@ -395,7 +423,9 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
     case AttachmentKind::Drawing: {
         const AttachmentFile picture = pictureToShow(row, m_place);
         QString problem = picture.problem;
-        const QString html = picture.path.isEmpty() ? QString() : inlinePictureHTML(picture.path, &problem);
+        const QString html = picture.path.isEmpty() ? QString()
+                           : picture.encrypted     ? lockedPictureHTML(row, m_place, picture.path, &problem)
+                                                   : inlinePictureHTML(picture.path, &problem);
         if (html.isEmpty())
             visit.problem = problem;
         return html;

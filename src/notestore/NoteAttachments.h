@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notestore/NoteCrypto.h"
 #include "notestore/NoteHTML.h"
 
 #include <QByteArray>
@@ -27,6 +28,11 @@ struct AttachmentRow {
     QString mediaIdentifier;
     QString mediaFilename;
     QString mediaGeneration;
+    // The media row's own lock: its primary key names its key.
+    qint64 mediaPK = 0;
+    bool mediaPasswordProtected = false;
+    LockedKeyParameters mediaKey;
+    SealParameters mediaSeal;
 };
 
 // A hashtag, mention or link to another note, standing in the text.
@@ -52,10 +58,19 @@ enum class AttachmentKind {
 
 AttachmentKind attachmentKind(const QString& typeUTI);
 
+// Gives the key of a locked media file (its primary key and key
+// parameters), or the reason it does not open.
+using MediaKeyOpener = std::function<CryptoOutcome(qint64 mediaPK, const LockedKeyParameters& key, Secret& out,
+                                                   QString* problem)>;
+
 // Where a container keeps the files of one account's attachments.
 struct MediaPlace {
     QString containerRoot;
     QString accountIdentifier;
+    // The note is locked: its media files are encrypted and opened with
+    // `mediaKey`; its other files are never served as they are.
+    bool lockedNote = false;
+    MediaKeyOpener mediaKey;
 };
 
 // Pictures larger than this are not put into the HTML.
@@ -70,7 +85,11 @@ QString attachmentFileName(const AttachmentRow& row, const MediaPlace& place);
 struct AttachmentFile {
     QString path;    // a regular file inside the container; empty when there is none
     QString problem; // why there is none, for the user
+    bool encrypted = false; // `path` is a locked media file: decrypt it, never copy it
 };
+
+// Whether the media file of `row` is encrypted.
+bool isEncryptedMedia(const AttachmentRow& row, const MediaPlace& place);
 
 // The file `saveIn` copies: the media file, else for a scanned document its
 // fallback PDF and for a drawing its fallback image.

@@ -1,5 +1,7 @@
 #include "notestore/NoteStoreAttachment.h"
 
+#include "notestore/LockedMedia.h"
+
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/Log.h"
@@ -31,6 +33,11 @@ void NoteStoreAttachment::saveIn(const QUrl& fileURL, FourCharCode)
     const AttachmentFile file = fileToSave(m_row, m_place);
     if (file.path.isEmpty()) {
         m_saveProblem = file.problem; // nothing saved, as Notes does for a file it lacks
+        return;
+    }
+    if (file.encrypted) {
+        if (!decryptMediaFile(m_row, m_place, file.path, fileURL.toLocalFile(), &m_saveProblem))
+            platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(m_saveProblem));
         return;
     }
     platform::Error error;

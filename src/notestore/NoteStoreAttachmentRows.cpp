@@ -42,6 +42,12 @@ QString noteCondition(const NoteStoreDatabase& database, const QString& alias)
     return tests.isEmpty() ? QStringLiteral("0") : u'(' + tests.join(QStringLiteral(" OR ")) + u')';
 }
 
+// Key material is a few dozen bytes; anything longer is not read.
+QString boundedBlob(const QString& expression)
+{
+    return QStringLiteral("CASE WHEN length(%1) <= 1024 THEN %1 END").arg(expression);
+}
+
 } // namespace
 
 bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QString, AttachmentRow>& attachments,
@@ -59,7 +65,8 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
         const QString mergeable = column(database, QStringLiteral("a"), {QStringLiteral("ZMERGEABLEDATA1"), QStringLiteral("ZMERGEABLEDATA")});
         const QString sql =
             QStringLiteral("SELECT a.ZIDENTIFIER, COALESCE(%1, %2), %3, %4, %5, %6, %7, "
-                           "CASE WHEN length(%8) <= %9 THEN %8 END, %10, %11, m.ZIDENTIFIER, m.ZFILENAME, %12 "
+                           "CASE WHEN length(%8) <= %9 THEN %8 END, %10, %11, m.ZIDENTIFIER, m.ZFILENAME, %12, "
+                           "m.Z_PK, %15, %16, %17, %18, %19, %20 "
                            "FROM ZICCLOUDSYNCINGOBJECT a LEFT JOIN ZICCLOUDSYNCINGOBJECT m ON m.Z_PK = %13 "
                            "WHERE a.Z_ENT = :entity AND %14")
                 .arg(typeUTI.arg(column(database, QStringLiteral("a"), {QStringLiteral("ZTYPEUTI1")})),
@@ -74,7 +81,13 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
                      column(database, QStringLiteral("a"), {QStringLiteral("ZFALLBACKPDFGENERATION")}),
                      column(database, QStringLiteral("m"), {QStringLiteral("ZGENERATION1")}),
                      column(database, QStringLiteral("a"), {QStringLiteral("ZMEDIA")}),
-                     noteCondition(database, QStringLiteral("a")));
+                     noteCondition(database, QStringLiteral("a")))
+                .arg(column(database, QStringLiteral("m"), {QStringLiteral("ZISPASSWORDPROTECTED")}),
+                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZCRYPTOSALT")})),
+                     column(database, QStringLiteral("m"), {QStringLiteral("ZCRYPTOITERATIONCOUNT")}),
+                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZCRYPTOWRAPPEDKEY")})),
+                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZASSETCRYPTOINITIALIZATIONVECTOR")})),
+                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZASSETCRYPTOTAG")})));
         const bool read = database.query(sql, {*entity, notePK}, [&](const Row& row) {
             if (++count > kMaxAttachmentsPerNote)
                 return false;
@@ -92,6 +105,10 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
             attachment.mediaIdentifier = row.text(10);
             attachment.mediaFilename = row.text(11);
             attachment.mediaGeneration = row.text(12);
+            attachment.mediaPK = row.integer(13);
+            attachment.mediaPasswordProtected = row.integer(14) != 0;
+            attachment.mediaKey = {row.blob(15), row.integer(16), row.blob(17)};
+            attachment.mediaSeal = {row.blob(18), row.blob(19)};
             if (!attachment.identifier.isEmpty())
                 attachments.insert(attachment.identifier, std::move(attachment));
             return true;

@@ -275,7 +275,7 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
         return {};
     }
     if (note.passwordProtected)
-        return lockedBody(note, *data, problem);
+        return lockedBody(note, *data, problem, attachments);
     if (data->data.isEmpty())
         return {};
     const auto text = decodeNoteBody(data->data, &reason);
@@ -300,6 +300,18 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
     if (const auto folder = note.folder ? m_folderByKey.constFind(*note.folder) : m_folderByKey.constEnd();
         folder != m_folderByKey.constEnd() && m_folders[size_t(*folder)].account >= 0)
         place.accountIdentifier = m_accounts[size_t(m_folders[size_t(*folder)].account)].identifier;
+    // Media files may be locked even where the note is not; the passwords
+    // stay here, the attachments only get a way to ask for a key.
+    place.lockedNote = note.passwordProtected;
+    place.mediaKey = [weak = weak_from_this()](qint64 mediaPK, const LockedKeyParameters& key, Secret& out,
+                                               QString* why) {
+        const auto app = weak.lock();
+        if (!app) {
+            *why = QString::fromLatin1(kNoPasswordGiven);
+            return CryptoOutcome::NoPassword;
+        }
+        return app->m_lockedKeys.itemKey(mediaPK, key, out, why);
+    };
     const auto table = [](const QByteArray& data, AttachmentRenderer& cells, int depth, QString* why) {
         const std::optional<Table> decoded = decodeTable(data, why);
         return decoded ? htmlForTable(*decoded, &cells, depth) : QString();
@@ -315,7 +327,8 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
     return html;
 }
 
-QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem)
+QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
+                                         QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     const auto gzipped = m_lockedKeys.open(note.pk, {note.cryptoSalt, note.cryptoIterations, note.cryptoWrappedKey},
                                            data.data, {data.cryptoIV, data.cryptoTag}, problem);
@@ -327,7 +340,7 @@ QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& da
         *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
         return {};
     }
-    return htmlForNote(*text);
+    return htmlWithAttachments(note, *text, problem, attachments);
 }
 
 int NoteStoreApplication::lockedNoteCount() const

@@ -62,7 +62,8 @@ private:
     explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
     bool load(platform::Error* error);
     void buildOutline();
-    QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem);
+    QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
+                       QList<std::shared_ptr<NotesAttachment>>* attachments);
     // The text as HTML with its attachments drawn in place.
     QString htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
                                 QList<std::shared_ptr<NotesAttachment>>* attachments);

@@ -1,11 +1,14 @@
 #include "notestore/NoteStoreTestSupport.h"
 
 #include "app/NotesAccess.h"
+#include "app/Passwords.h"
 #include "export/ExportNoteOperation.h"
 #include "platform/FileURL.h"
 #include "platform/Operation.h"
+#include "support/NoteEncryption.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
 #include <atomic>
@@ -100,12 +103,19 @@ struct Exported {
     QString notePath(const QString& file) const { return destination + QStringLiteral("/iCloud/Notes/") + file; }
 };
 
-void exportContainer(const Container& c, const testsupport::TempDir& dir, Exported& result)
+void exportContainer(const Container& c, const testsupport::TempDir& dir, Exported& result,
+                     const std::vector<QByteArray>& passwords = {})
 {
     testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
     platform::Error error;
     const auto app = app::openNotes(dir.filePath(QStringLiteral("container")), &error);
     ASSERT_TRUE(app) << error.localizedDescription().toStdString();
+    if (!passwords.empty()) {
+        notestore::PasswordList list;
+        for (const QByteArray& password : passwords)
+            list.emplace_back(password.constData(), password.size());
+        app::givePasswords(*app, std::move(list));
+    }
     result.destination = dir.filePath(QStringLiteral("out"));
     const auto operation =
         ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(result.destination, true));
@@ -328,3 +338,117 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
                                          SchemaVersion::iOS14, SchemaVersion::iOS16, SchemaVersion::iOS17,
                                          SchemaVersion::iOS18, SchemaVersion::iOS26),
                          [](const auto& info) { return std::string(versionName(info.param)); });
+
+namespace {
+
+const QByteArray kMediaPassword = "media password";
+
+struct LockedMediaCase {
+    const char* name;
+    std::vector<QByteArray> passwords;
+    // Spoils the locked media before they are written: the PDF's, the picture's.
+    std::function<void(testsupport::LockedItem& pdf, testsupport::LockedItem& picture)> spoil;
+    const char* noteLeftOut;        // null: the note's body opens
+    QStringList attachmentsLeftOut; // beginnings of the summary lines
+};
+
+class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
+
+// Every byte written below `root`.
+QByteArray everythingWritten(const QString& root)
+{
+    QByteArray all;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all += testsupport::readFile(it.next());
+    return all;
+}
+
+} // namespace
+
+TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
+{
+    const LockedMediaCase& test = GetParam();
+    AttachmentContainer a;
+    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
+    Note& locked = a.c.notes[size_t(note)];
+    const auto body = testsupport::lockWithPassword(gzippedBody(locked.text), kMediaPassword);
+    locked.passwordProtected = true;
+    locked.crypto = NoteCrypto{body.salt, body.iterations, body.wrappedKey, body.iv, body.tag};
+    locked.data = body.ciphertext;
+
+    const QByteArray png = imageBytes("PNG", Qt::green);
+    auto pdf = testsupport::lockWithPassword(kPDF, kMediaPassword);
+    auto picture = testsupport::lockWithPassword(png, kMediaPassword);
+    if (test.spoil)
+        test.spoil(pdf, picture);
+    const auto lockedMedia = [&a](int attachment, const char* id, const char* filename,
+                                  const testsupport::LockedItem& item) {
+        a.media(attachment, id, filename, item.ciphertext);
+        const QVariantMap columns{{"ZISPASSWORDPROTECTED", 1},
+                                  {"ZCRYPTOSALT", item.salt},
+                                  {"ZCRYPTOITERATIONCOUNT", item.iterations},
+                                  {"ZCRYPTOWRAPPEDKEY", item.wrappedKey},
+                                  {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
+                                  {"ZASSETCRYPTOTAG", item.tag}};
+        for (auto column = columns.cbegin(); column != columns.cend(); ++column)
+            a.c.objects.back().columns.insert(column.key(), column.value());
+    };
+    lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", pdf);
+    lockedMedia(a.attachment(note, "P", "public.png"), "M-P", "Photo.png", picture);
+    const testsupport::TempDir dir;
+    Exported exported;
+    exportContainer(a.c, dir, exported, test.passwords);
+    const QString summary = exported.summary.lines().join(u'\n');
+
+    const QByteArray written = everythingWritten(exported.destination);
+    for (const QByteArray& ciphertext : {pdf.ciphertext, picture.ciphertext})
+        EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64())) << summary.toStdString();
+    if (test.noteLeftOut) {
+        ASSERT_EQ(exported.summary.notesLeftOut.size(), 1) << summary.toStdString();
+        EXPECT_TRUE(exported.summary.notesLeftOut[0].endsWith(QLatin1String(test.noteLeftOut))) << summary.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(exported.notePath("Note.rtfd")));
+        EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{});
+        return;
+    }
+    EXPECT_EQ(exported.summary.notesLeftOut, QStringList{}) << summary.toStdString();
+    const QStringList& leftOut = exported.summary.attachmentsLeftOut;
+    ASSERT_EQ(leftOut.size(), test.attachmentsLeftOut.size()) << summary.toStdString();
+    for (qsizetype i = 0; i < leftOut.size(); ++i)
+        EXPECT_TRUE(leftOut[i].startsWith(test.attachmentsLeftOut[i])) << leftOut[i].toStdString();
+    const QStringList files = testsupport::tree(exported.notePath("Note.rtfd"));
+    EXPECT_EQ(files.contains("Plan.pdf"), !summary.contains("Plan.pdf")) << files.join(u' ').toStdString();
+    if (files.contains("Plan.pdf"))
+        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
+    const QStringList shown = files.filter(QRegularExpression("\\.png$"));
+    ASSERT_EQ(shown.size(), summary.contains("Photo.png") ? 0 : 1) << files.join(u' ').toStdString();
+    if (!shown.isEmpty())
+        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/" + shown[0])), png);
+}
+
+namespace {
+
+void damageByte(QByteArray& bytes)
+{
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5a);
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    NoteStore, LockedMedia,
+    testing::Values(
+        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, nullptr, {}},
+        LockedMediaCase{"NoPassword", {}, {}, "no password given", {}},
+        LockedMediaCase{"WrongPassword", {"wrong"}, {}, "wrong password", {}},
+        LockedMediaCase{"DamagedMediaKey",
+                        {kMediaPassword},
+                        [](testsupport::LockedItem& pdf, testsupport::LockedItem&) { damageByte(pdf.wrappedKey); },
+                        nullptr,
+                        {"Note: Plan.pdf (its file is locked: wrong password)"}},
+        LockedMediaCase{"DamagedPicture",
+                        {kMediaPassword},
+                        [](testsupport::LockedItem&, testsupport::LockedItem& picture) { damageByte(picture.ciphertext); },
+                        nullptr,
+                        {"Note: Photo.png (its file cannot be decrypted: The file"}}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -1,0 +1,61 @@
+#include "notestore/LockedMedia.h"
+
+#include "notestore/LockedNotes.h"
+#include "platform/FileURL.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace notestore {
+
+namespace {
+
+bool fail(QString* problem, const QString& reason)
+{
+    if (problem)
+        *problem = reason;
+    return false;
+}
+
+bool decryptBounded(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+                    const QString& destinationPath, QString* problem, qint64 maxBytes)
+{
+    if (!place.mediaKey)
+        return fail(problem, QStringLiteral("its file is locked: %1").arg(QLatin1String(kNoPasswordGiven)));
+    Secret key;
+    QString reason;
+    if (place.mediaKey(row.mediaPK, row.mediaKey, key, &reason) != CryptoOutcome::Opened)
+        return fail(problem, QStringLiteral("its file is locked: %1").arg(reason));
+    if (decryptFile(key, sourcePath, destinationPath, row.mediaSeal, &reason, maxBytes) != CryptoOutcome::Opened)
+        return fail(problem, QStringLiteral("its file cannot be decrypted: %1").arg(reason));
+    return true;
+}
+
+} // namespace
+
+bool decryptMediaFile(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+                      const QString& destinationPath, QString* problem)
+{
+    return decryptBounded(row, place, sourcePath, destinationPath, problem, kMaxLockedMediaBytes);
+}
+
+QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+                          QString* problem)
+{
+    // QTemporaryDir makes its folder readable by this user only.
+    const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/.notes-picture-XXXXXX"));
+    if (!folder.isValid()) {
+        fail(problem, QStringLiteral("its file cannot be decrypted: no private temporary folder (%1)")
+                          .arg(folder.errorString()));
+        return {};
+    }
+    // The extension tells the picture's type when its bytes do not.
+    const QString extension = platform::pathutil::pathExtension(sourcePath);
+    const QString path = folder.filePath(extension.isEmpty() ? QStringLiteral("picture")
+                                                             : QStringLiteral("picture.") + extension);
+    if (!decryptBounded(row, place, sourcePath, path, problem, kMaxInlinePictureSize))
+        return {};
+    return inlinePictureHTML(path, problem);
+}
+
+} // namespace notestore
