@@ -1,9 +1,9 @@
 #include "notestore/LockedMedia.h"
 
+#include "export/ExportStaging.h"
 #include "notestore/LockedNotes.h"
 #include "platform/FileURL.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 namespace notestore {
@@ -42,8 +42,9 @@ bool decryptMediaFile(const AttachmentRow& row, const MediaPlace& place, const Q
 QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
                           QString* problem)
 {
-    // QTemporaryDir makes its folder readable by this user only.
-    const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/.notes-picture-XXXXXX"));
+    // Readable by this user only, and named so that what a killed run
+    // leaves behind is removed by the next.
+    const QTemporaryDir folder(exportStagingTemplate());
     if (!folder.isValid()) {
         fail(problem, QStringLiteral("its file cannot be decrypted: no private temporary folder (%1)")
                           .arg(folder.errorString()));

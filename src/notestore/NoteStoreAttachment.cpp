@@ -36,7 +36,7 @@ void NoteStoreAttachment::saveIn(const QUrl& fileURL, FourCharCode)
         return;
     }
     if (file.encrypted) {
-        if (!decryptMediaFile(m_row, m_place, file.path, fileURL.toLocalFile(), &m_saveProblem))
+        if (!decryptMediaFile(m_row, m_place, file.path, platform::fileurl::path(fileURL), &m_saveProblem))
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(m_saveProblem));
         return;
     }

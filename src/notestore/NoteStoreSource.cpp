@@ -296,7 +296,8 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         *problem = reason;
         return {};
     }
-    MediaPlace place{QFileInfo(m_database->path()).absolutePath(), {}};
+    MediaPlace place;
+    place.containerRoot = QFileInfo(m_database->path()).absolutePath();
     if (const auto folder = note.folder ? m_folderByKey.constFind(*note.folder) : m_folderByKey.constEnd();
         folder != m_folderByKey.constEnd() && m_folders[size_t(*folder)].account >= 0)
         place.accountIdentifier = m_accounts[size_t(m_folders[size_t(*folder)].account)].identifier;

@@ -54,7 +54,13 @@ class Container : public testing::Test {
 protected:
     QString account(const QString& relative) const { return m_root.filePath(QStringLiteral("Accounts/") + kAccount + u'/' + relative); }
     QString root(const QString& relative) const { return m_root.filePath(relative); }
-    MediaPlace place() const { return {m_root.path(), kAccount}; }
+    MediaPlace place() const
+    {
+        MediaPlace place;
+        place.containerRoot = m_root.path();
+        place.accountIdentifier = kAccount;
+        return place;
+    }
 
     TempDir m_root;
 };

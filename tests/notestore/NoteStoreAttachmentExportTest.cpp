@@ -117,6 +117,7 @@ void exportContainer(const Container& c, const testsupport::TempDir& dir, Export
         app::givePasswords(*app, std::move(list));
     }
     result.destination = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(result.destination)); // the command makes it before the export starts
     const auto operation =
         ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(result.destination, true));
     platform::OperationQueue queue;
@@ -418,12 +419,14 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
         EXPECT_TRUE(leftOut[i].startsWith(test.attachmentsLeftOut[i])) << leftOut[i].toStdString();
     const QStringList files = testsupport::tree(exported.notePath("Note.rtfd"));
     EXPECT_EQ(files.contains("Plan.pdf"), !summary.contains("Plan.pdf")) << files.join(u' ').toStdString();
-    if (files.contains("Plan.pdf"))
+    if (files.contains("Plan.pdf")) {
         EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
+    }
     const QStringList shown = files.filter(QRegularExpression("\\.png$"));
     ASSERT_EQ(shown.size(), summary.contains("Photo.png") ? 0 : 1) << files.join(u' ').toStdString();
-    if (!shown.isEmpty())
+    if (!shown.isEmpty()) {
         EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/" + shown[0])), png);
+    }
 }
 
 namespace {
