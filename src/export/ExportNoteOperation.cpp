@@ -159,7 +159,8 @@ void ExportNoteOperation::main()
             exportFileName(account->name(), localizedString("Untitled Account")), destination);
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
         platform::Error error;
-        if (!fileManager->createDirectory(accountFolderURL, false, &error)) {
+        // Missing parents are made too; when there are none, as usual, this is one mkdir.
+        if (!fileManager->createDirectory(accountFolderURL, true, &error)) {
             setOperationError(error);
             return;
         }

@@ -24,8 +24,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
     platform::Error error;
-    // The parent is there and the name was free: one mkdir, no walk up the path.
-    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, false, &error)) {
+    // The name was free, so this is one mkdir; no walk up the path.
+    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, true, &error)) {
         setOperationError(error);
         return false;
     }
