@@ -8,6 +8,7 @@
 #include "styles/OTLNoteTextStyle.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 
 using platform::localizedString;
 
@@ -130,6 +131,12 @@ void ExportNoteOperation::changeProgress(const std::function<void(platform::Prog
 
 void ExportNoteOperation::main()
 {
+    // Staged attachments go when the export ends, however it ends; the
+    // operation itself may live on until the program exits.
+    const auto removeStaging = qScopeGuard([this] {
+        std::lock_guard lock(m_mutex);
+        m_stagingDirectory.reset();
+    });
     if (!getAccounts())
         return;
     const auto total = qint64(totalNoteCount());

@@ -104,6 +104,8 @@ private:
     bool libraryIsGone();
     // The same, with the body the caller has already read from Notes.
     bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
+    // Names an attachment that did not make it into the note in the summary.
+    void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
     bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
     // Manifest nodes are built straight into the property-list library's
     // tree, so a large export is not held a second time as QVariants.

@@ -76,7 +76,10 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     for (const auto& attachment : note.attachments()) {
         if (isFileAttachment(*attachment)) {
             richText = true;
-            break;
+        } else if (const QString problem = attachment->saveProblem(); !problem.isEmpty()) {
+            // Not a file of the package (a picture, a table): named here, as
+            // the package path names the files it could not save.
+            noteAttachmentLeftOut(note.name(), attachment->name(), problem);
         }
     }
 

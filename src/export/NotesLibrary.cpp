@@ -505,6 +505,7 @@ public:
     }
     void saveIn(const QUrl& fileURL, FourCharCode) override
     {
+        m_problem.clear();
         if (!ask("attachment.saveIn", data().id) || data().filePath.isEmpty())
             return;
         platform::Error error;
@@ -512,14 +513,21 @@ public:
         const auto fd = platform::safefile::openBeneath(root, relativeToLibrary(root, data().filePath), &error);
         // Whatever cannot be saved is left out and named in the summary.
         if (!fd.isValid()) {
+            m_problem = error.code() == ENOENT ? QStringLiteral("its file is missing") : error.localizedDescription();
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
             return;
         }
         const QUrl source = platform::fileurl::fromPath(data().filePath, false);
         if (!platform::FileManager::defaultManager()->copyFromDescriptor(fd.get(), source, fileURL,
-                                                                          NotesLibrary::kMaxAttachmentBytes, &error))
+                                                                          NotesLibrary::kMaxAttachmentBytes, &error)) {
+            m_problem = error.localizedDescription();
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
+        }
     }
+    QString saveProblem() override { return m_problem; }
+
+private:
+    QString m_problem; // of the last saveIn
 };
 
 class LibraryNote final : public NotesNote, LibraryObject {

@@ -32,6 +32,10 @@ public:
     // Saves the attachment's file at `fileURL`. Nothing reports failure:
     // the caller checks whether a file exists there afterwards.
     virtual void saveIn(const QUrl& fileURL, FourCharCode format) = 0;
+    // Why the attachment cannot be had (its file missing or unreadable, a
+    // kind that cannot be exported), or empty when nothing is known to be
+    // wrong. An attachment with a problem is named in the export's summary.
+    virtual QString saveProblem() { return {}; }
 };
 
 class NotesNote {

@@ -6,7 +6,6 @@
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
-#include "platform/FileWrapper.h"
 #include "platform/HTMLImport.h"
 #include "platform/LocalizedString.h"
 #include "platform/Log.h"
@@ -96,6 +95,13 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
     }
 
     auto* fileManager = platform::FileManager::defaultManager();
+    // Each staged file has a folder of its own, so two attachments of one
+    // name never share a file; all go once the package is written.
+    std::vector<QUrl> stagingSlots;
+    const auto removeStaged = [&] {
+        for (const QUrl& slot : stagingSlots)
+            fileManager->removeItem(slot, nullptr);
+    };
     for (const auto& attachment : note.attachments()) {
         if (!isFileAttachment(*attachment))
             continue;
@@ -111,35 +117,48 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
             std::lock_guard lock(m_mutex);
             m_stagingDirectory = std::move(directory);
         }
+        const QUrl slot = platform::fileurl::appendingPathComponent(
+            platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(stagingSlots.size()), true);
+        if (fileManager->isReachable(slot))
+            fileManager->removeItem(slot, nullptr);
+        if (!fileManager->createDirectory(slot, false, error)) {
+            removeStaged();
+            return false;
+        }
+        stagingSlots.push_back(slot);
         // Notes names may hold "/" or "..": the staged file is always one
-        // name inside the staging folder.
+        // name inside its folder.
         const QString stagedName = exportFileName(name, localizedString("Attachment"));
-        const QUrl stagingURL = platform::fileurl::appendingPathComponent(
-            platform::fileurl::fromPath(m_stagingDirectory->path(), true), stagedName);
-        if (fileManager->isReachable(stagingURL))
-            fileManager->removeItem(stagingURL, nullptr);
+        const QUrl stagingURL = platform::fileurl::appendingPathComponent(slot, stagedName);
         attachment->saveIn(stagingURL, kNotesSaveFormatItem);
         if (!fileManager->isReachable(stagingURL)) {
-            const QString noteName = note.name();
-            platform::logLine(platform::stringWithFormat(
-                QStringLiteral("Attachment %@ of note %@ could not be saved and was left out"), {name, noteName}));
-            std::lock_guard lock(m_mutex);
-            m_summary.attachmentsLeftOut.append(noteName + QStringLiteral(": ") + name);
+            noteAttachmentLeftOut(note.name(), name, attachment->saveProblem());
             continue;
         }
         platform::filedates::setDates(stagingURL, attachment->creationDate(), attachment->modificationDate(), nullptr);
 
-        std::optional<platform::FileWrapper> wrapper = platform::FileWrapper::fromURL(stagingURL, nullptr);
+        // The package copies the staged file when it is written: never read here.
         auto textAttachment = std::make_shared<platform::TextAttachment>();
         textAttachment->fileName = stagedName;
-        if (wrapper)
-            textAttachment->contents = wrapper->regularFileContents;
+        textAttachment->contentsFilePath = platform::fileurl::path(stagingURL);
         document->appendString(QStringLiteral("\n"));
         document->append(platform::AttributedString::withAttachment(std::move(textAttachment)));
     }
 
     const std::optional<platform::FileWrapper> package = platform::rtfdFileWrapper(*document, error);
-    if (!package)
-        return false;
-    return package->writeToURL(fileURL, true, error);
+    const bool written = package && package->writeToURL(fileURL, true, error);
+    removeStaged();
+    return written;
+}
+
+void ExportNoteOperation::noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName,
+                                                const QString& reason)
+{
+    platform::logLine(platform::stringWithFormat(
+        QStringLiteral("Attachment %@ of note %@ could not be saved and was left out"), {attachmentName, noteName}));
+    QString item = noteName + QStringLiteral(": ") + attachmentName;
+    if (!reason.isEmpty())
+        item += QStringLiteral(" (") + reason + u')';
+    std::lock_guard lock(m_mutex);
+    m_summary.attachmentsLeftOut.append(item);
 }

@@ -2,8 +2,12 @@
 
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
+#include "notestore/NoteStoreAttachment.h"
+#include "notestore/NoteStoreAttachmentRows.h"
+#include "notestore/NoteTable.h"
 #include "platform/StringCompare.h"
 
+#include <QFileInfo>
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
@@ -45,17 +49,27 @@ public:
     QString body() override
     {
         m_problem.clear();
-        return m_app->bodyOfNote(row(), &m_problem);
+        m_attachments.clear();
+        m_read = true;
+        return m_app->bodyOfNote(row(), &m_problem, &m_attachments);
     }
     QString bodyProblem() override { return m_problem; }
     bool passwordProtected() override { return row().passwordProtected; }
     std::optional<QDateTime> creationDate() override { return dateFromAppleTime(row().creationDate); }
     std::optional<QDateTime> modificationDate() override { return dateFromAppleTime(row().modificationDate); }
-    QList<std::shared_ptr<NotesAttachment>> attachments() override { return {}; }
+    // Known once the body is drawn: they are the attachments its text names.
+    QList<std::shared_ptr<NotesAttachment>> attachments() override
+    {
+        if (!m_read)
+            body();
+        return m_attachments;
+    }
 
 private:
     const NoteRow& row() const { return m_app->notes()[size_t(m_index)]; }
     QString m_problem;
+    bool m_read = false;
+    QList<std::shared_ptr<NotesAttachment>> m_attachments;
 };
 
 class StoreFolder final : public NotesFolder, StoreObject {
@@ -131,6 +145,12 @@ bool NoteStoreApplication::load(platform::Error* error)
         m_folders.push_back(std::move(folder));
     }
     buildOutline();
+    for (size_t i = 0; i < m_folders.size(); ++i)
+        m_folderByKey.insert(m_folders[i].row.pk, int(i));
+    for (size_t i = 0; i < m_notes.size(); ++i) {
+        if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
+            m_noteByIdentifier.insert(m_notes[i].identifier, int(i));
+    }
     return true;
 }
 
@@ -245,7 +265,8 @@ QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
     return list;
 }
 
-QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem)
+QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
+                                        QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     QString reason;
     const auto data = m_database->readNoteData(note.pk, &reason);
@@ -262,7 +283,36 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem)
         *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
         return {};
     }
-    return htmlForNote(*text);
+    return htmlWithAttachments(note, *text, problem, attachments);
+}
+
+QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
+                                                  QList<std::shared_ptr<NotesAttachment>>* attachments)
+{
+    QHash<QString, AttachmentRow> rows;
+    QHash<QString, InlineAttachmentRow> tokens;
+    QString reason;
+    if (!readNoteAttachmentRows(*m_database, note.pk, rows, tokens, &reason)) {
+        *problem = reason;
+        return {};
+    }
+    MediaPlace place{QFileInfo(m_database->path()).absolutePath(), {}};
+    if (const auto folder = note.folder ? m_folderByKey.constFind(*note.folder) : m_folderByKey.constEnd();
+        folder != m_folderByKey.constEnd() && m_folders[size_t(*folder)].account >= 0)
+        place.accountIdentifier = m_accounts[size_t(m_folders[size_t(*folder)].account)].identifier;
+    const auto table = [](const QByteArray& data, AttachmentRenderer& cells, int depth, QString* why) {
+        const std::optional<Table> decoded = decodeTable(data, why);
+        return decoded ? htmlForTable(*decoded, &cells, depth) : QString();
+    };
+    const auto title = [this](const QString& identifier) {
+        const auto found = m_noteByIdentifier.constFind(identifier);
+        return found == m_noteByIdentifier.constEnd() ? QString() : m_notes[size_t(*found)].title;
+    };
+    NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
+    const QString html = htmlForNote(text, &renderer);
+    if (attachments)
+        *attachments = scriptingAttachments(renderer);
+    return html;
 }
 
 QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem)

@@ -3,6 +3,9 @@
 #include "export/NotesScripting.h"
 #include "notestore/LockedNotes.h"
 #include "notestore/NoteStoreDatabase.h"
+#include "notestore.pb.h"
+
+#include <QHash>
 
 #include <QString>
 #include <memory>
@@ -43,8 +46,10 @@ public:
     const std::vector<int>& accountFolders(int account) const { return m_accountFolders[size_t(account)]; }
 
     // The note's HTML body, or empty with `problem` set when the note has
-    // content that cannot be read.
-    QString bodyOfNote(const NoteRow& note, QString* problem);
+    // content that cannot be read. `attachments`, when given, receives the
+    // note's attachments in text order as the scripting interface lists them.
+    QString bodyOfNote(const NoteRow& note, QString* problem,
+                       QList<std::shared_ptr<NotesAttachment>>* attachments = nullptr);
 
     // Passwords for locked notes, each tried on every one; replaces any
     // given before. The export itself never learns of them.
@@ -58,6 +63,9 @@ private:
     bool load(platform::Error* error);
     void buildOutline();
     QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem);
+    // The text as HTML with its attachments drawn in place.
+    QString htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
+                                QList<std::shared_ptr<NotesAttachment>>* attachments);
 
     std::shared_ptr<NoteStoreDatabase> m_database;
     std::vector<AccountRow> m_accounts;
@@ -65,6 +73,8 @@ private:
     std::vector<NoteRow> m_notes;
     std::vector<std::vector<int>> m_accountFolders;
     LockedNoteKeys m_lockedKeys;
+    QHash<qint64, int> m_folderByKey;
+    QHash<QString, int> m_noteByIdentifier;
 };
 
 } // namespace notestore

@@ -1,4 +1,6 @@
 #include "platform/FileManager.h"
+
+#include "platform/FileCopy.h"
 #include "platform/FaultyFileManager.h"
 #include "platform/Xdg.h"
 

@@ -20,6 +20,8 @@ namespace {
 bool writeItem(const FileWrapper& wrapper, const QString& path, Error* error)
 {
     auto* fileManager = FileManager::defaultManager();
+    if (!wrapper.isDirectory && !wrapper.contentsFilePath.isEmpty())
+        return fileManager->copyItem(fileurl::fromPath(wrapper.contentsFilePath, false), fileurl::fromPath(path, false), error);
     if (!wrapper.isDirectory)
         return fileManager->writeData(wrapper.regularFileContents, fileurl::fromPath(path, false), error);
     if (!QFileInfo(path).isDir() && !fileManager->createDirectory(fileurl::fromPath(path, true), false, error))
@@ -47,6 +49,14 @@ FileWrapper FileWrapper::regularFile(const QString& name, QByteArray contents)
     return wrapper;
 }
 
+FileWrapper FileWrapper::regularFileCopiedFrom(const QString& name, const QString& path)
+{
+    FileWrapper wrapper;
+    wrapper.preferredFilename = name;
+    wrapper.contentsFilePath = path;
+    return wrapper;
+}
+
 FileWrapper FileWrapper::directory(const QString& name, std::vector<FileWrapper> children)
 {
     FileWrapper wrapper;
@@ -59,13 +69,13 @@ FileWrapper FileWrapper::directory(const QString& name, std::vector<FileWrapper>
 std::optional<FileWrapper> FileWrapper::fromURL(const QUrl& url, Error* error)
 {
     const QString path = fileurl::path(url);
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        setError(error, Error::fromErrno(QFileInfo::exists(path) ? EACCES : ENOENT,
-                                         QStringLiteral("Couldn't read “%1”").arg(QFileInfo(path).fileName())));
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile()) {
+        setError(error, Error::fromErrno(info.exists() || info.isSymLink() ? EINVAL : ENOENT,
+                                         QStringLiteral("Couldn't read “%1”").arg(info.fileName())));
         return std::nullopt;
     }
-    return regularFile(QFileInfo(path).fileName(), file.readAll());
+    return regularFileCopiedFrom(info.fileName(), info.absoluteFilePath());
 }
 
 bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) const

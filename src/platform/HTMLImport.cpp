@@ -1,5 +1,7 @@
 #include "platform/HTMLImport.h"
 
+#include "platform/UniformTypes.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -163,6 +165,29 @@ bool isEmptyElement(const QByteArray& name)
     return false;
 }
 
+// A picture the page carries in itself ("data:image/png;base64,…"); any
+// other source would have to be fetched, and is not.
+TextAttachmentRef embeddedPicture(const QTextCharFormat& format)
+{
+    if (!format.isImageFormat())
+        return nullptr;
+    const QString source = format.toImageFormat().name();
+    static const QRegularExpression dataURL(QStringLiteral("^data:(image/[A-Za-z0-9.+-]+);base64,"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = dataURL.match(source);
+    if (!match.hasMatch())
+        return nullptr;
+    auto decoded = QByteArray::fromBase64Encoding(QStringView(source).mid(match.capturedEnd()).toLatin1(),
+                                                  QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.isEmpty())
+        return nullptr;
+    const QString suffix = uti::preferredFilenameExtensionForType(uti::preferredIdentifierForMIMEType(match.captured(1)));
+    auto attachment = std::make_shared<TextAttachment>();
+    attachment->fileName = suffix.isEmpty() ? QStringLiteral("Picture") : QStringLiteral("Picture.") + suffix;
+    attachment->contents = std::move(decoded.decoded);
+    return attachment;
+}
+
 } // namespace
 
 int htmlNestingDepth(const QByteArray& html)
@@ -214,26 +239,44 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
         const QString marker = listMarker(block);
         if (!marker.isEmpty())
             result.append(marker, characterAttributes(block.charFormat(), paragraph));
-        std::vector<std::pair<QString, QTextCharFormat>> pieces;
+        struct Piece {
+            QString text;
+            QTextCharFormat format;
+            TextAttachmentRef picture;
+        };
+        std::vector<Piece> pieces;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QString text = fragment.text();
-            text.remove(QChar(QChar::ObjectReplacementCharacter));
+            // A picture of the page's own stays where the page has it.
+            TextAttachmentRef picture = embeddedPicture(fragment.charFormat());
+            if (picture) {
+                text.removeIf([](QChar c) { return c != QChar(QChar::ObjectReplacementCharacter); });
+                text.replace(QChar(QChar::ObjectReplacementCharacter), QChar(NSAttachmentCharacter));
+            } else {
+                text.remove(QChar(QChar::ObjectReplacementCharacter));
+            }
             text.replace(QChar(QChar::ParagraphSeparator), QChar(u'\n'));
-            pieces.emplace_back(text, fragment.charFormat());
+            pieces.push_back({text, fragment.charFormat(), std::move(picture)});
         }
         // The page's own line breaks leave a blank at a paragraph's end,
         // which HTML never shows.
         while (!pieces.empty()) {
-            QString& last = pieces.back().first;
+            QString& last = pieces.back().text;
             while (last.endsWith(u' '))
                 last.chop(1);
             if (!last.isEmpty())
                 break;
             pieces.pop_back();
         }
-        for (const auto& [text, format] : pieces)
-            result.append(text, characterAttributes(format, paragraph));
+        for (const auto& [text, format, picture] : pieces) {
+            if (text.isEmpty())
+                continue;
+            AttributeDictionary attributes = characterAttributes(format, paragraph);
+            if (picture) // a repeated picture shares one decoded copy
+                attributes.set(NSAttachmentAttributeName, picture);
+            result.append(text, attributes);
+        }
     }
     return result;
 }

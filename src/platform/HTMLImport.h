@@ -11,9 +11,10 @@ namespace platform {
 // A complete HTML page (UTF-8, with its <style> sheet) as styled text:
 // headings, paragraphs, lists (their markers become text), bold, italic,
 // underline, strikethrough, monospaced text, links, colours and the style
-// sheet's fonts and sizes. Paragraphs are separated by line feeds; images
-// and other embedded objects are dropped, and nothing outside the page is
-// ever loaded. Needs a GUI application object; without one the answer is
+// sheet's fonts and sizes. Paragraphs are separated by line feeds. Pictures
+// the page carries itself (data: URLs) become attachments at their place;
+// other images and embedded objects are dropped, and nothing outside the
+// page is ever loaded. Needs a GUI application object; without one the answer is
 // an error, never a crash.
 std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr);
 

@@ -88,9 +88,14 @@ QString uniqueName(const QString& wanted, QSet<QString>& taken)
 // Size of the attachment's picture in twips; a plain file shows as an icon.
 std::pair<int, int> attachmentSize(const TextAttachment& attachment)
 {
+    // Only the picture's header is read, whatever the file's size.
     QByteArray bytes = attachment.contents;
     QBuffer buffer(&bytes);
-    QImageReader reader(&buffer);
+    QImageReader reader;
+    if (attachment.contentsFilePath.isEmpty())
+        reader.setDevice(&buffer);
+    else
+        reader.setFileName(attachment.contentsFilePath);
     const QSize size = reader.canRead() ? reader.size() : QSize();
     if (size.isValid() && size.width() > 0 && size.height() > 0)
         return {size.width() * 20, size.height() * 20};
@@ -328,7 +333,9 @@ std::optional<FileWrapper> rtfdFileWrapper(const AttributedString& text, Error*)
             const TextAttachmentRef attachment = value->attachment();
             const QString name = uniqueName(attachment->fileName, taken);
             names.append(name);
-            files.push_back(FileWrapper::regularFile(name, attachment->contents));
+            files.push_back(attachment->contentsFilePath.isEmpty()
+                                ? FileWrapper::regularFile(name, attachment->contents)
+                                : FileWrapper::regularFileCopiedFrom(name, attachment->contentsFilePath));
         }
     }
     files.insert(files.begin(), FileWrapper::regularFile(kRTFDTextFileName, rtfFromAttributedString(text, names)));

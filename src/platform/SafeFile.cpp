@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/FileCopy.h"
+
 #include <QFile>
 #include <QStringList>
 #include <cerrno>
@@ -240,31 +242,24 @@ WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, 
 
 WriteResult copyToFile(int in, qint64 limit, const QByteArray& destinationPath)
 {
+    struct stat info {};
+    if (::fstat(in, &info) != 0)
+        return WriteResult{errno, true};
+    if (!S_ISREG(info.st_mode))
+        return WriteResult{EINVAL, true};
+    if (info.st_size > limit)
+        return WriteResult{EFBIG, true, true};
     QByteArray temporary;
     const int out = makeTemporary(destinationPath, &temporary);
     if (out < 0)
         return WriteResult{errno};
-    WriteResult result;
-    char buffer[kPiece];
-    qint64 total = 0;
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            result = WriteResult{errno, true};
-            break;
-        }
-        total += got;
-        if (total > limit) {
-            result = WriteResult{EFBIG, true, true};
-            break;
-        }
-        if (!writeFully(out, buffer, size_t(got), &result.code))
-            break;
-    }
+    // Never through memory: attachments may be videos of several GB.
+    const CopyFailure failure = copyFileContents(in, out, info.st_size);
+    WriteResult result{failure.code, failure.code != 0 && failure.reading};
+    // A saved file keeps the original's modification date.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+    if (!result.code)
+        ::futimens(out, times);
     return finish(out, temporary, destinationPath, result);
 }
 

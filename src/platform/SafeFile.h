@@ -63,10 +63,11 @@ struct WriteResult {
     explicit operator bool() const { return code == 0; }
 };
 
-// Copies the rest of `fd` to `destinationPath` under a hidden temporary
-// name in the same folder, renamed into place only when complete. More
-// than `limit` bytes (EFBIG, tooLarge), a link at the destination (ELOOP),
-// or any failure, leaves nothing behind.
+// Copies the regular file `fd` to `destinationPath` under a hidden
+// temporary name in the same folder, renamed into place only when
+// complete, in bounded pieces (holes stay holes) and with the source's
+// modification date. More than `limit` bytes (EFBIG, tooLarge), a link at
+// the destination (ELOOP), or any failure, leaves nothing behind.
 WriteResult copyToFile(int fd, qint64 limit, const QByteArray& destinationPath);
 
 // Writes `data` to `path` the same way: a hidden temporary name, then a

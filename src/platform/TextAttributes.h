@@ -41,6 +41,9 @@ inline constexpr std::int64_t NSUnderlineStyleDouble = 0x09;
 struct TextAttachment {
     QString fileName;
     QByteArray contents;
+    // When set, the contents are this file's, copied only when the
+    // document is written (attachments can be larger than memory).
+    QString contentsFilePath = {};
 };
 using TextAttachmentRef = std::shared_ptr<const TextAttachment>;
 

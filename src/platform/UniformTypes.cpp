@@ -66,6 +66,8 @@ constexpr TypeInfo kTypes[] = {
     {"public.audio", "public.audiovisual-content", ""},
     {"public.mp3", "public.audio", "mp3"},
     {"public.mpeg-4-audio", "public.audio", "m4a"},
+    {"com.apple.m4a-audio", "public.audio", "m4a"},
+    {"com.apple.coreaudio-format", "public.audio", "caf"},
     {"com.microsoft.waveform-audio", "public.audio", "wav"},
     {"public.aiff-audio", "public.audio", "aif aiff"},
     {"org.xiph.flac", "public.audio", "flac"},
@@ -100,17 +102,38 @@ constexpr TypeInfo kTypes[] = {
     {"org.idpf.epub-container", "public.data public.composite-content", "epub"},
 };
 
+// MIME types of the types that have a usual one, for pictures above all.
+constexpr std::pair<const char*, const char*> kMIMETypes[] = {
+    {"public.jpeg", "image/jpeg"},
+    {"public.png", "image/png"},
+    {"com.compuserve.gif", "image/gif"},
+    {"public.tiff", "image/tiff"},
+    {"com.microsoft.bmp", "image/bmp"},
+    {"com.microsoft.ico", "image/vnd.microsoft.icon"},
+    {"public.heic", "image/heic"},
+    {"public.heif", "image/heif"},
+    {"org.webmproject.webp", "image/webp"},
+    {"public.svg-image", "image/svg+xml"},
+    {"public.avif", "image/avif"},
+    {"com.adobe.pdf", "application/pdf"},
+};
+
 struct Registry {
     QHash<QString, QStringList> parents;
     QHash<QString, QString> byExtension;
+    QHash<QString, QString> preferredExtension;
 
     Registry()
     {
         for (const TypeInfo& type : kTypes) {
             const QString identifier = QLatin1String(type.identifier);
             parents.insert(identifier, QString::fromLatin1(type.parents).split(u' ', Qt::SkipEmptyParts));
-            for (const QString& extension : QString::fromLatin1(type.extensions).split(u' ', Qt::SkipEmptyParts))
-                byExtension.insert(extension, identifier);
+            const QStringList extensions = QString::fromLatin1(type.extensions).split(u' ', Qt::SkipEmptyParts);
+            if (!extensions.isEmpty())
+                preferredExtension.insert(identifier, extensions.first());
+            // The first type to name an extension owns it; later ones are aliases.
+            for (const QString& extension : extensions)
+                byExtension.insert(extension, byExtension.value(extension, identifier));
         }
     }
 };
@@ -134,6 +157,29 @@ QString preferredIdentifierForFilenameExtension(const QString& extension)
     const QString key = extension.toLower();
     const auto found = registry().byExtension.constFind(key);
     return found != registry().byExtension.constEnd() ? found.value() : dynamicIdentifier(extension);
+}
+
+QString preferredMIMETypeForType(const QString& type)
+{
+    for (const auto& [identifier, mime] : kMIMETypes) {
+        if (type == QLatin1String(identifier))
+            return QString::fromLatin1(mime);
+    }
+    return {};
+}
+
+QString preferredIdentifierForMIMEType(const QString& mimeType)
+{
+    for (const auto& [identifier, mime] : kMIMETypes) {
+        if (mimeType.compare(QLatin1String(mime), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(identifier);
+    }
+    return {};
+}
+
+QString preferredFilenameExtensionForType(const QString& type)
+{
+    return registry().preferredExtension.value(type);
 }
 
 bool typeConformsTo(const QString& type, const QString& conformsTo)

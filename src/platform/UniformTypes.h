@@ -20,6 +20,15 @@ inline const QString kUTTypePackage = QStringLiteral("com.apple.package");
 // conforms only to the base types of data.
 QString preferredIdentifierForFilenameExtension(const QString& extension);
 
+// The usual file-name extension of `type` ("pdf" for "com.adobe.pdf"),
+// empty for a type we do not know or one without files of its own.
+QString preferredFilenameExtensionForType(const QString& type);
+
+// The MIME type of `type` ("image/png" for "public.png") and back; empty
+// for types without a usual one.
+QString preferredMIMETypeForType(const QString& type);
+QString preferredIdentifierForMIMEType(const QString& mimeType);
+
 // True when `type` is `conformsTo` or lies beneath it.
 bool typeConformsTo(const QString& type, const QString& conformsTo);
 

@@ -208,7 +208,7 @@ TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
     run();
     EXPECT_EQ(exitCode, 0) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
-                                            "  Quarterly report: quarterly-report.pdf\n")))
+                                            "  Quarterly report: quarterly-report.pdf (its file is missing)\n")))
         << err.toStdString();
     EXPECT_EQ(tree(destination + QStringLiteral("/Work/Projects/Launch/Quarterly report.rtfd")),
               QStringList{QStringLiteral("TXT.rtf")});

@@ -9,6 +9,9 @@
 #include "support/TestSupport.h"
 #include "support/TextDocumentSupport.h"
 
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -214,4 +217,95 @@ TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
     EXPECT_EQ(text->attributesAt(green).value(NSForegroundColorAttributeName)->color()->rgba()->green, 1.0);
     const int site = int(text->string().indexOf(QStringLiteral("site")));
     EXPECT_EQ(*text->attributesAt(site).value(NSLinkAttributeName)->link(), QUrl(QStringLiteral("https://example.org")));
+}
+
+namespace {
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+struct PictureCase {
+    const char* name;
+    QByteArray body;          // "%PNG%" stands for a data URL of a small PNG
+    QString expectedText;     // "@" stands for an attachment character
+    int pictures;
+};
+
+class HTMLImportPictures : public testing::TestWithParam<PictureCase> {};
+
+} // namespace
+
+TEST_P(HTMLImportPictures, StayWhereThePageHasThem)
+{
+    const PictureCase& c = GetParam();
+    const QByteArray png = pngBytes(3, 2);
+    QByteArray body = c.body;
+    body.replace("%PNG%", "data:image/png;base64," + png.toBase64());
+    const std::optional<AttributedString> text = attributedStringFromHTML("<html><body>" + body + "</body></html>");
+    ASSERT_TRUE(text);
+    QString expected = c.expectedText;
+    expected.replace(u'@', QChar(NSAttachmentCharacter));
+    EXPECT_EQ(text->string(), expected);
+
+    const std::optional<FileWrapper> package = rtfdFileWrapper(*text);
+    ASSERT_TRUE(package);
+    ASSERT_EQ(package->children.size(), size_t(1 + c.pictures));
+    for (int i = 1; i <= c.pictures; ++i) {
+        EXPECT_EQ(package->children[size_t(i)].regularFileContents, png);
+        EXPECT_TRUE(package->children[size_t(i)].preferredFilename.endsWith(QLatin1String(".png")));
+    }
+    // The RTF names each picture with its size where the text has it.
+    QTextDocument document;
+    ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
+    EXPECT_EQ(document.toPlainText(), expected);
+    if (c.pictures > 0) {
+        const QTextImageFormat format = formatOfText(document, QString(QChar(0xFFFC))).toImageFormat();
+        EXPECT_EQ(format.width(), 3);
+        EXPECT_EQ(format.height(), 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, HTMLImportPictures,
+    testing::Values(PictureCase{"InTheMiddle", R"(<div>before <img src="%PNG%"> after</div>)", "before @ after", 1},
+                    PictureCase{"OwnParagraph", R"(<div>a</div><div><img src="%PNG%"></div><div>b</div>)", "a\n@\nb", 1},
+                    PictureCase{"TwoInARow", R"(<div><img src="%PNG%"><img src="%PNG%"></div>)", "@@", 2},
+                    PictureCase{"OutsideFileNeverRead", R"(<div>x<img src="/etc/hostname">y</div>)", "xy", 0},
+                    PictureCase{"NotAPicture", R"(<div>x<img src="data:text/plain;base64,aGk=">y</div>)", "xy", 0},
+                    PictureCase{"BrokenBase64", R"(<div>x<img src="data:image/png;base64,@@@">y</div>)", "xy", 0}),
+    [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
+
+TEST(FileWrapper, AFileBackedAttachmentIsCopiedWhenWrittenNotBefore)
+{
+    testsupport::TempDir dir;
+    const QString source = dir.filePath(QStringLiteral("big.pdf"));
+    testsupport::writeFile(source, "%PDF-1.4 first");
+    auto attachment = std::make_shared<TextAttachment>();
+    attachment->fileName = QStringLiteral("big.pdf");
+    attachment->contentsFilePath = source;
+    AttributedString text(QStringLiteral("see "));
+    text.append(AttributedString::withAttachment(attachment));
+    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
+    ASSERT_TRUE(package);
+    EXPECT_TRUE(package->children[1].regularFileContents.isEmpty());
+    testsupport::writeFile(source, "%PDF-1.4 as written"); // what is on disk when written counts
+    const QString target = dir.filePath(QStringLiteral("Note.rtfd"));
+    Error error;
+    ASSERT_TRUE(package->writeToURL(fileurl::fromPath(target, true), true, &error)) << error.localizedDescription().toStdString();
+    EXPECT_EQ(testsupport::readFile(target + QStringLiteral("/big.pdf")), "%PDF-1.4 as written");
+
+    // A source gone by then fails the package, naming the file.
+    QFile::remove(source);
+    const QString other = dir.filePath(QStringLiteral("Other.rtfd"));
+    EXPECT_FALSE(package->writeToURL(fileurl::fromPath(other, true), true, &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("“big.pdf”"))) << error.localizedDescription().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(other));
 }

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "notestore/NoteHTML.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace notestore {
+
+// The columns of an attachment row, with its media row's, as the database
+// gives them (the reader picks the column its version has).
+struct AttachmentRow {
+    QString identifier;
+    QString typeUTI;
+    QString title;
+    QString userTitle;
+    QString urlString;
+    std::optional<QDateTime> creationDate;
+    std::optional<QDateTime> modificationDate;
+    QByteArray mergeableData; // tables and galleries
+    QString fallbackImageGeneration;
+    QString fallbackPDFGeneration;
+    QString mediaIdentifier;
+    QString mediaFilename;
+    QString mediaGeneration;
+};
+
+// A hashtag, mention or link to another note, standing in the text.
+struct InlineAttachmentRow {
+    QString identifier;
+    QString typeUTI;
+    QString altText;
+    QString tokenContentIdentifier;
+};
+
+enum class AttachmentKind {
+    Picture,         // shown in the note from its media file
+    File,            // saved beside the text: PDF, audio, video, documents
+    LinkCard,        // a URL with a title
+    Table,           // drawn from its mergeable data
+    Gallery,         // scanned pages, shown from their previews
+    ScannedDocument, // a file: the media file, else the fallback PDF
+    Drawing,         // shown from its fallback image
+    Hashtag,
+    Mention,
+    NoteLink,
+};
+
+AttachmentKind attachmentKind(const QString& typeUTI);
+
+// Where a container keeps the files of one account's attachments.
+struct MediaPlace {
+    QString containerRoot;
+    QString accountIdentifier;
+};
+
+// Pictures larger than this are not put into the HTML.
+inline constexpr qint64 kMaxInlinePictureSize = qint64(50) << 20;
+
+// The name Notes gives the attachment: the media file's name, else its
+// title, else one made from its kind ("Scan.pdf", "Drawing.png"); always
+// with the extension of its type, never a path.
+QString attachmentFileName(const AttachmentRow& row, const MediaPlace& place);
+
+// A file of the container that belongs to an attachment, or why there is none.
+struct AttachmentFile {
+    QString path;    // a regular file inside the container; empty when there is none
+    QString problem; // why there is none, for the user
+};
+
+// The file `saveIn` copies: the media file, else for a scanned document its
+// fallback PDF and for a drawing its fallback image.
+AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place);
+
+// The picture that stands in the note: a picture's media file, a drawing's
+// fallback image, the largest preview of a gallery.
+AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place);
+
+// <img src="data:<mime type>;base64,…"> of the picture at `path`, read in
+// pieces; empty, with the reason, when it is unreadable or too large.
+QString inlinePictureHTML(const QString& path, QString* problem);
+
+// Draws a note's attachments into its HTML. Tables are drawn by `tableHTML`
+// (their mergeable data, the renderer for their cells, the table's depth,
+// why it cannot be drawn); links to other notes name the target's title
+// when `noteTitle` knows it.
+class NoteAttachmentRenderer final : public AttachmentRenderer {
+public:
+    using TableRenderer =
+        std::function<QString(const QByteArray& data, AttachmentRenderer& cells, int depth, QString* reason)>;
+    using NoteTitles = std::function<QString(const QString& noteIdentifier)>;
+
+    NoteAttachmentRenderer(MediaPlace place, QHash<QString, AttachmentRow> attachments,
+                           QHash<QString, InlineAttachmentRow> inlineAttachments, TableRenderer tableHTML = {},
+                           NoteTitles noteTitle = {});
+
+    QString htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth) override;
+
+    // An attachment the text named, in the order drawn (which is text order).
+    struct Visit {
+        QString identifier;
+        QString name;    // for the summary
+        QString problem; // why it could not be drawn; empty when it was or needs no drawing
+    };
+    const QList<Visit>& visits() const { return m_visits; }
+    // The visits that could not be drawn.
+    QList<Visit> problems() const;
+    // The rows of the attachments the text named, in text order.
+    const AttachmentRow* row(const QString& identifier) const;
+    const MediaPlace& place() const { return m_place; }
+
+private:
+    QString htmlForRow(const AttachmentRow& row, int depth, Visit& visit);
+    QString htmlForInline(const InlineAttachmentRow& row, Visit& visit);
+
+    MediaPlace m_place;
+    QHash<QString, AttachmentRow> m_attachments;
+    QHash<QString, InlineAttachmentRow> m_inlineAttachments;
+    TableRenderer m_tableHTML;
+    NoteTitles m_noteTitle;
+    QList<Visit> m_visits;
+};
+
+} // namespace notestore

@@ -1,0 +1,125 @@
+#include "notestore/NoteStoreAttachmentRows.h"
+
+#include <QTimeZone>
+#include <cmath>
+
+namespace notestore {
+
+namespace {
+
+constexpr double kAppleEpochOffset = 978307200.0;
+
+std::optional<QDateTime> dateFromAppleTime(std::optional<double> seconds)
+{
+    constexpr double kLimit = 3.0e11; // about the years 1 to 9999
+    if (!seconds || !std::isfinite(*seconds) || std::abs(*seconds) > kLimit)
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround((*seconds + kAppleEpochOffset) * 1000.0)), Qt::UTC);
+}
+
+// `alias`.column for the first of `candidates` the table has, else NULL;
+// several are tried in order, as COALESCE would.
+QString column(const NoteStoreDatabase& database, const QString& alias, const QStringList& candidates)
+{
+    QStringList present;
+    for (const QString& candidate : candidates) {
+        if (database.hasColumn(candidate))
+            present << alias + u'.' + candidate;
+    }
+    if (present.isEmpty())
+        return QStringLiteral("NULL");
+    return present.size() == 1 ? present.first() : QStringLiteral("COALESCE(%1)").arg(present.join(u','));
+}
+
+// Which column ties a row to its note differs between entities and versions.
+QString noteCondition(const NoteStoreDatabase& database, const QString& alias)
+{
+    QStringList tests;
+    for (const QString& candidate : {QStringLiteral("ZNOTE"), QStringLiteral("ZNOTE1")}) {
+        if (database.hasColumn(candidate))
+            tests << alias + u'.' + candidate + QStringLiteral(" = :note");
+    }
+    return tests.isEmpty() ? QStringLiteral("0") : u'(' + tests.join(QStringLiteral(" OR ")) + u')';
+}
+
+} // namespace
+
+bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QString, AttachmentRow>& attachments,
+                            QHash<QString, InlineAttachmentRow>& inlineAttachments, QString* reason)
+{
+    const auto fail = [&](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    qint64 count = 0;
+    platform::Error error;
+    const QString typeUTI = QStringLiteral("NULLIF(%1, '')");
+    if (const auto entity = database.entity(QStringLiteral("ICAttachment"))) {
+        const QString mergeable = column(database, QStringLiteral("a"), {QStringLiteral("ZMERGEABLEDATA1"), QStringLiteral("ZMERGEABLEDATA")});
+        const QString sql =
+            QStringLiteral("SELECT a.ZIDENTIFIER, COALESCE(%1, %2), %3, %4, %5, %6, %7, "
+                           "CASE WHEN length(%8) <= %9 THEN %8 END, %10, %11, m.ZIDENTIFIER, m.ZFILENAME, %12 "
+                           "FROM ZICCLOUDSYNCINGOBJECT a LEFT JOIN ZICCLOUDSYNCINGOBJECT m ON m.Z_PK = %13 "
+                           "WHERE a.Z_ENT = :entity AND %14")
+                .arg(typeUTI.arg(column(database, QStringLiteral("a"), {QStringLiteral("ZTYPEUTI1")})),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZTYPEUTI")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZTITLE")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZUSERTITLE")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZURLSTRING")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZCREATIONDATE")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZMODIFICATIONDATE")}), mergeable)
+                .arg(kMaxMergeableDataBytes)
+                .arg(column(database, QStringLiteral("a"), {QStringLiteral("ZFALLBACKIMAGEGENERATION")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZFALLBACKPDFGENERATION")}),
+                     column(database, QStringLiteral("m"), {QStringLiteral("ZGENERATION1")}),
+                     column(database, QStringLiteral("a"), {QStringLiteral("ZMEDIA")}),
+                     noteCondition(database, QStringLiteral("a")));
+        const bool read = database.query(sql, {*entity, notePK}, [&](const Row& row) {
+            if (++count > kMaxAttachmentsPerNote)
+                return false;
+            AttachmentRow attachment;
+            attachment.identifier = row.text(0);
+            attachment.typeUTI = row.text(1);
+            attachment.title = row.text(2);
+            attachment.userTitle = row.text(3);
+            attachment.urlString = row.text(4);
+            attachment.creationDate = dateFromAppleTime(row.real(5));
+            attachment.modificationDate = dateFromAppleTime(row.real(6));
+            attachment.mergeableData = row.blob(7);
+            attachment.fallbackImageGeneration = row.text(8);
+            attachment.fallbackPDFGeneration = row.text(9);
+            attachment.mediaIdentifier = row.text(10);
+            attachment.mediaFilename = row.text(11);
+            attachment.mediaGeneration = row.text(12);
+            if (!attachment.identifier.isEmpty())
+                attachments.insert(attachment.identifier, std::move(attachment));
+            return true;
+        }, &error);
+        if (!read)
+            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
+    }
+    if (const auto entity = database.entity(QStringLiteral("ICInlineAttachment"))) {
+        const QString sql = QStringLiteral("SELECT i.ZIDENTIFIER, %1, %2, %3 FROM ZICCLOUDSYNCINGOBJECT i "
+                                           "WHERE i.Z_ENT = :entity AND %4")
+                                .arg(column(database, QStringLiteral("i"), {QStringLiteral("ZTYPEUTI1"), QStringLiteral("ZTYPEUTI")}),
+                                     column(database, QStringLiteral("i"), {QStringLiteral("ZALTTEXT")}),
+                                     column(database, QStringLiteral("i"), {QStringLiteral("ZTOKENCONTENTIDENTIFIER")}),
+                                     noteCondition(database, QStringLiteral("i")));
+        const bool read = database.query(sql, {*entity, notePK}, [&](const Row& row) {
+            if (++count > kMaxAttachmentsPerNote)
+                return false;
+            InlineAttachmentRow token{row.text(0), row.text(1), row.text(2), row.text(3)};
+            if (!token.identifier.isEmpty())
+                inlineAttachments.insert(token.identifier, std::move(token));
+            return true;
+        }, &error);
+        if (!read)
+            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
+    }
+    if (count > kMaxAttachmentsPerNote)
+        return fail(QStringLiteral("it has more than %1 attachments").arg(kMaxAttachmentsPerNote));
+    return true;
+}
+
+} // namespace notestore

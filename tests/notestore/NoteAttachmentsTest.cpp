@@ -1,0 +1,331 @@
+#include "notestore/NoteAttachments.h"
+#include "support/TestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace notestore;
+using testsupport::TempDir;
+
+namespace {
+
+const QString kAccount = QStringLiteral("ACCOUNT-1");
+const QByteArray kPDF = "%PDF-1.4\n% test\n%%EOF\n";
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    testsupport::writeFile(path, bytes);
+}
+
+AttachmentRow row(const QString& identifier, const QString& type)
+{
+    AttachmentRow r;
+    r.identifier = identifier;
+    r.typeUTI = type;
+    return r;
+}
+
+AttachmentRow withMedia(AttachmentRow r, const QString& media, const QString& filename, const QString& generation = {})
+{
+    r.mediaIdentifier = media;
+    r.mediaFilename = filename;
+    r.mediaGeneration = generation;
+    return r;
+}
+
+// A container with the account's files laid out as a Mac keeps them.
+class Container : public testing::Test {
+protected:
+    QString account(const QString& relative) const { return m_root.filePath(QStringLiteral("Accounts/") + kAccount + u'/' + relative); }
+    QString root(const QString& relative) const { return m_root.filePath(relative); }
+    MediaPlace place() const { return {m_root.path(), kAccount}; }
+
+    TempDir m_root;
+};
+
+struct NameCase {
+    const char* name;
+    AttachmentRow row;
+    QString expected;
+};
+
+class AttachmentNames : public Container, public testing::WithParamInterface<NameCase> {};
+
+} // namespace
+
+TEST_P(AttachmentNames, ComeFromTheFileTitleOrKindWithTheTypesExtension)
+{
+    EXPECT_EQ(attachmentFileName(GetParam().row, place()), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AttachmentNames,
+    testing::Values(
+        NameCase{"MediaFileName", withMedia(row("a", "com.adobe.pdf"), "m", "Report.pdf"), "Report.pdf"},
+        NameCase{"ExtensionAdded", withMedia(row("a", "com.adobe.pdf"), "m", "Report"), "Report.pdf"},
+        NameCase{"OtherSpellingOfTheExtensionKept", withMedia(row("a", "public.jpeg"), "m", "IMG_1.JPEG"), "IMG_1.JPEG"},
+        NameCase{"AliasTypeKeepsItsExtension", withMedia(row("a", "com.apple.m4a-audio"), "m", "Memo.m4a"), "Memo.m4a"},
+        NameCase{"TitleWhenNoFile", [] { auto r = row("a", "public.mpeg-4"); r.title = QStringLiteral("Holiday"); return r; }(),
+                 "Holiday.mp4"},
+        NameCase{"UserTitleFirst",
+                 [] { auto r = row("a", "com.adobe.pdf"); r.title = QStringLiteral("T"); r.userTitle = QStringLiteral("Mine"); return r; }(),
+                 "Mine.pdf"},
+        NameCase{"ScanFromItsKind", row("a", "com.apple.paper.doc.scan"), "Scan.pdf"},
+        NameCase{"DrawingFromItsKind", row("a", "com.apple.drawing.2"), "Drawing.png"},
+        NameCase{"PictureFromItsKind", row("a", "public.png"), "Picture.png"},
+        NameCase{"NeverAPath", withMedia(row("a", "com.adobe.pdf"), "m", "../../etc/passwd"), "..-..-etc-passwd.pdf"},
+        NameCase{"DotsOnly", withMedia(row("a", "com.adobe.pdf"), "m", ".."), "Attachment.pdf"},
+        NameCase{"UnknownTypeKeepsTheFilesName", withMedia(row("a", "com.example.thing"), "m", "data.bin"), "data.bin"}),
+    [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Which file is chosen, given the files the container holds.
+struct FileCase {
+    const char* name;
+    AttachmentRow row;
+    std::vector<const char*> files; // relative to the container; "A/" stands for the account's folder
+    const char* expected;           // the same way; empty when none fits
+};
+
+class FileToSave : public Container, public testing::WithParamInterface<FileCase> {};
+
+} // namespace
+
+TEST_P(FileToSave, IsTheFirstThatExists)
+{
+    const FileCase& c = GetParam();
+    const auto resolve = [&](QString relative) {
+        return relative.startsWith(QLatin1String("A/")) ? account(relative.mid(2)) : root(relative);
+    };
+    for (const char* file : c.files)
+        put(resolve(QString::fromLatin1(file)), QByteArray(file));
+    const AttachmentFile found = fileToSave(c.row, place());
+    if (std::strlen(c.expected) == 0) {
+        EXPECT_EQ(found.path, QString());
+        EXPECT_FALSE(found.problem.isEmpty());
+    } else {
+        EXPECT_EQ(found.path, resolve(QString::fromLatin1(c.expected)));
+        EXPECT_EQ(found.problem, QString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, FileToSave,
+    testing::Values(
+        FileCase{"MediaOfTheAccount", withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"),
+                 {"A/Media/M1/r.pdf", "Media/M1/r.pdf"}, "A/Media/M1/r.pdf"},
+        FileCase{"GenerationFolderFirst", withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf", "G2"),
+                 {"A/Media/M1/r.pdf", "A/Media/M1/G2/r.pdf"}, "A/Media/M1/G2/r.pdf"},
+        FileCase{"RootForOlderStores", withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), {"Media/M1/r.pdf"},
+                 "Media/M1/r.pdf"},
+        FileCase{"NeverDownloaded", withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), {"A/Media/M2/r.pdf"}, ""},
+        FileCase{"ScanFallsBackToItsPDF",
+                 [] { auto r = row("S1", "com.apple.paper.doc.scan"); r.fallbackPDFGeneration = QStringLiteral("7"); return r; }(),
+                 {"A/FallbackPDFs/S1/7/FallbackPDF.pdf"}, "A/FallbackPDFs/S1/7/FallbackPDF.pdf"},
+        FileCase{"DrawingFallsBackToItsImage",
+                 [] { auto r = row("D1", "com.apple.drawing.2"); r.fallbackImageGeneration = QStringLiteral("3"); return r; }(),
+                 {"A/FallbackImages/D1/3/FallbackImage.png"}, "A/FallbackImages/D1/3/FallbackImage.png"},
+        FileCase{"OlderDrawingImage", row("D1", "com.apple.paper"), {"FallbackImages/D1.jpg"}, "FallbackImages/D1.jpg"},
+        FileCase{"GalleryLargestPreview", row("G1", "com.apple.notes.gallery"),
+                 {"A/Previews/G1-1-100x200-0.jpeg", "A/Previews/G1-1-1000x2000-0.jpeg", "A/Previews/G1-1-96x96-0.jpeg",
+                  "A/Previews/G10-1-5000x5000-0.jpeg"},
+                 "A/Previews/G1-1-1000x2000-0.jpeg"},
+        // Values from the database never make a path of their own.
+        FileCase{"TraversalInTheFileName", withMedia(row("a", "com.adobe.pdf"), "M1", "../../secret.pdf"),
+                 {"secret.pdf", "A/secret.pdf"}, ""},
+        FileCase{"TraversalInTheMediaIdentifier", withMedia(row("a", "com.adobe.pdf"), "..", "Accounts"), {"A/x"}, ""},
+        FileCase{"UnknownKindWithoutMedia", row("a", "com.example.thing"), {}, ""}),
+    [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Container, LinksLeadingOutOfTheContainerAreNotFollowed)
+{
+    TempDir outside;
+    put(outside.filePath(QStringLiteral("private.pdf")), kPDF);
+    QDir().mkpath(account(QStringLiteral("Media/M1")));
+    ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("private.pdf")), account(QStringLiteral("Media/M1/r.pdf"))));
+    ASSERT_TRUE(QFile::link(outside.path(), account(QStringLiteral("Media/M2"))));
+    put(outside.filePath(QStringLiteral("s.pdf")), kPDF);
+    EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), place()).path, QString());
+    EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M2", "s.pdf"), place()).path, QString());
+}
+
+TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
+{
+    // Larger than one piece and not a multiple of three.
+    QByteArray bytes = pngBytes(2, 2);
+    bytes.append(QByteArray(3 * 256 * 1024 + 1, '\x5a'));
+    put(root(QStringLiteral("big.png")), bytes);
+    QString problem;
+    const QString html = inlinePictureHTML(root(QStringLiteral("big.png")), &problem);
+    ASSERT_TRUE(html.startsWith(QLatin1String("<img src=\"data:image/png;base64,"))) << problem.toStdString();
+    const qsizetype start = html.indexOf(u',') + 1;
+    EXPECT_EQ(QByteArray::fromBase64(html.mid(start, html.size() - start - 2).toLatin1(),
+                                     QByteArray::AbortOnBase64DecodingErrors),
+              bytes);
+}
+
+TEST_F(Container, APicturesTypeComesFromItsBytesElseItsExtension)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(3, 3, QImage::Format_RGB32).save(&buffer, "JPEG");
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
+        {"misnamed.png", jpeg, "image/jpeg"},
+        {"photo.heic", QByteArray("\0\0\0\x18" "ftypheic", 12), "image/heic"},
+        {"notes.txt", "just text", nullptr},
+    };
+    for (const auto& [name, bytes, mime] : cases) {
+        put(root(QString::fromLatin1(name)), bytes);
+        QString problem;
+        const QString html = inlinePictureHTML(root(QString::fromLatin1(name)), &problem);
+        if (mime)
+            EXPECT_TRUE(html.startsWith(QStringLiteral("<img src=\"data:%1;base64,").arg(QLatin1String(mime)))) << name;
+        else
+            EXPECT_EQ(problem, QStringLiteral("its file is not a picture")) << name;
+    }
+}
+
+TEST_F(Container, PicturesThatCannotBeShownAreRefusedWithTheReason)
+{
+    QFile big(root(QStringLiteral("huge.png")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(kMaxInlinePictureSize + 1)); // sparse: costs no disk
+    big.close();
+    put(root(QStringLiteral("text.png")), "not a picture at all");
+    QDir().mkpath(root(QStringLiteral("folder.png")));
+    const std::pair<const char*, const char*> cases[] = {
+        {"huge.png", "larger than 50 MB"},
+        {"folder.png", "not a regular file"},
+        {"missing.png", "cannot be read"},
+    };
+    for (const auto& [file, reason] : cases) {
+        QString problem;
+        EXPECT_EQ(inlinePictureHTML(root(QString::fromLatin1(file)), &problem), QString()) << file;
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(reason))) << file << ": " << problem.toStdString();
+    }
+}
+
+namespace {
+
+struct RenderCase {
+    const char* name;
+    AttachmentRow row;           // used when its identifier is set
+    InlineAttachmentRow token;   // used otherwise
+    const char* expectedHTML;    // "" when nothing is drawn
+    const char* problem;         // part of the reason given, "" when none
+};
+
+class Rendering : public Container, public testing::WithParamInterface<RenderCase> {};
+
+} // namespace
+
+TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
+{
+    const RenderCase& c = GetParam();
+    QHash<QString, AttachmentRow> rows;
+    QHash<QString, InlineAttachmentRow> tokens;
+    const QString id = c.row.identifier.isEmpty() ? c.token.identifier : c.row.identifier;
+    const QString type = c.row.identifier.isEmpty() ? c.token.typeUTI : c.row.typeUTI;
+    if (!c.row.identifier.isEmpty())
+        rows.insert(id, c.row);
+    else if (!c.token.identifier.isEmpty())
+        tokens.insert(id, c.token);
+    const auto table = [](const QByteArray& data, AttachmentRenderer&, int depth, QString*) {
+        return data.isEmpty() ? QString() : QStringLiteral("<table data=\"%1\" depth=\"%2\"></table>").arg(QString::fromLatin1(data)).arg(depth);
+    };
+    const auto titles = [](const QString& note) {
+        return note == QLatin1String("N-2") ? QStringLiteral("Shopping <list>") : QString();
+    };
+    NoteAttachmentRenderer renderer(place(), rows, tokens, table, titles);
+    const QString html = renderer.htmlForAttachment(id.isEmpty() ? QStringLiteral("nowhere") : id, type, 0);
+    EXPECT_EQ(html, QString::fromUtf8(c.expectedHTML));
+    if (std::strlen(c.problem) == 0) {
+        EXPECT_TRUE(renderer.problems().isEmpty()) << renderer.problems().value(0).problem.toStdString();
+    } else {
+        ASSERT_EQ(renderer.problems().size(), 1);
+        EXPECT_TRUE(renderer.problems()[0].problem.contains(QString::fromUtf8(c.problem)))
+            << renderer.problems()[0].problem.toStdString();
+    }
+}
+
+namespace {
+
+AttachmentRow linkCard(const char* url, const char* title)
+{
+    AttachmentRow r = row(QStringLiteral("L"), QStringLiteral("public.url"));
+    r.urlString = QString::fromUtf8(url);
+    r.title = QString::fromUtf8(title);
+    return r;
+}
+
+AttachmentRow tableRow(const QByteArray& data)
+{
+    AttachmentRow r = row(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"));
+    r.mergeableData = data;
+    return r;
+}
+
+InlineAttachmentRow token(const char* type, const char* alt, const char* target = "")
+{
+    return {QStringLiteral("I"), QString::fromLatin1(type), QString::fromUtf8(alt), QString::fromLatin1(target)};
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, Rendering,
+    testing::Values(
+        RenderCase{"PictureMissing", withMedia(row("P", "public.jpeg"), "M9", "gone.jpeg"), {}, "", "never downloaded"},
+        RenderCase{"LinkCardWithoutTitle", linkCard("https://example.org/", ""), {},
+                   "<a href=\"https://example.org/\">https://example.org/</a>", ""},
+        RenderCase{"ScriptLinkIsOnlyText", linkCard("javascript:alert(1)", "Click"), {}, "Click", ""},
+        RenderCase{"Table", tableRow("cells"), {}, "<table data=\"cells\" depth=\"0\"></table>", ""},
+        RenderCase{"UnreadableTable", tableRow(""), {}, "", "table data cannot be read"},
+        RenderCase{"Mention", {}, token("com.apple.notes.inlinetextattachment.mention", "@Ann <x>"), "@Ann &lt;x&gt;", ""},
+        RenderCase{"EmptyHashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", ""), "", "no text"},
+        RenderCase{"NoteLinkTakesTheTargetsTitle", {},
+                   token("com.apple.notes.inlinetextattachment.link", "old title", "applenotes:note/N-2?ownerIdentifier=x"),
+                   "<a href=\"applenotes:note/N-2\">Shopping &lt;list&gt;</a>", ""},
+        RenderCase{"NoteLinkToANoteNotThere", {},
+                   token("com.apple.notes.inlinetextattachment.link", "Old", "applenotes:note/N-9"),
+                   "<a href=\"applenotes:note/N-9\">Old</a>", ""},
+        RenderCase{"NoteLinkWithAStrangeTarget", {},
+                   token("com.apple.notes.inlinetextattachment.link", "Odd", "javascript:x\"><b>"), "Odd", ""},
+        RenderCase{"UnknownInlineKind", {}, token("com.example.inline", "?"), "", "cannot be exported"},
+        RenderCase{"NotInTheDatabase", {}, {}, "", "does not hold"}),
+    [](const testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
+{
+    // A table whose cells hold itself: the depth stops it.
+    int calls = 0;
+    const auto table = [&](const QByteArray&, AttachmentRenderer& cells, int depth, QString*) {
+        ++calls;
+        return QStringLiteral("<table>") + cells.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), depth + 1)
+             + QStringLiteral("</table>");
+    };
+    NoteAttachmentRenderer renderer(place(), {{QStringLiteral("T"), tableRow("x")}}, {}, table);
+    const QString html = renderer.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), 0);
+    EXPECT_EQ(calls, kMaxAttachmentDepth);
+    EXPECT_TRUE(html.startsWith(QLatin1String("<table><table>")));
+    ASSERT_EQ(renderer.problems().size(), 1);
+    EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
+}

@@ -1,0 +1,330 @@
+#include "notestore/NoteStoreTestSupport.h"
+
+#include "app/NotesAccess.h"
+#include "export/ExportNoteOperation.h"
+#include "platform/FileURL.h"
+#include "platform/Operation.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QRegularExpression>
+#include <atomic>
+
+using namespace notestoregen;
+
+namespace {
+
+const QString kAccountID = QStringLiteral("0A0C0F2E-ACCT");
+const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
+const QByteArray kAudio = QByteArray("\0\0\0\x18" "ftypM4A ", 12) + QByteArray(5000, '\x11');
+
+QByteArray imageBytes(const char* format, QColor color)
+{
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray tableData()
+{
+    QFile file(QStringLiteral("/work/shared/notestore/blobs/table_gzipped.bin"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One container: an account, a folder, and notes whose text names attachments.
+class AttachmentContainer {
+public:
+    AttachmentContainer()
+    {
+        Account account;
+        account.identifier = kAccountID;
+        c.accounts.push_back(account);
+        folder = c.addFolder(QStringLiteral("Notes"), 0);
+    }
+
+    // A note "Title / before ￼ after" naming `identifier` of `type` at ￼.
+    int note(const QString& title, const QList<std::pair<QString, QString>>& attachments)
+    {
+        std::vector<TextRun> runs{TextRun(title + u'\n', 0), TextRun(QStringLiteral("before "))};
+        for (const auto& [identifier, type] : attachments) {
+            runs.push_back(TextRun(QString(QChar(0xFFFC))).withAttachment(identifier, type));
+            runs.push_back(TextRun(QStringLiteral(" ")));
+        }
+        runs.push_back(TextRun(QStringLiteral("after")));
+        return c.addNote(title, folder, styledText(runs), appleTime(2024, 3, 1) + c.notes.size());
+    }
+
+    int attachment(int note, const QString& identifier, const QString& type, QVariantMap columns = {})
+    {
+        columns.insert(QStringLiteral("ZTYPEUTI"), type);
+        columns.insert(QStringLiteral("ZCREATIONDATE"), appleTime(2023, 5, 6));
+        columns.insert(QStringLiteral("ZMODIFICATIONDATE"), appleTime(2023, 7, 8));
+        c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), identifier, columns, {{QStringLiteral("ZNOTE"), note}}, {}});
+        return int(c.objects.size()) - 1;
+    }
+
+    // Its media row, and the file unless `contents` is null (never downloaded).
+    void media(int attachment, const QString& identifier, const QString& filename, const QByteArray& contents)
+    {
+        c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), identifier, {{QStringLiteral("ZFILENAME"), filename}}, {}, {}});
+        c.objects[size_t(attachment)].objectReferences.push_back({QStringLiteral("ZMEDIA"), int(c.objects.size()) - 1});
+        if (!contents.isNull())
+            file(QStringLiteral("Media/%1/%2").arg(identifier, filename), contents);
+    }
+
+    void token(int note, const QString& identifier, const QString& type, const QString& alt, const QString& target = {})
+    {
+        QVariantMap columns{{QStringLiteral("ZTYPEUTI"), type}, {QStringLiteral("ZALTTEXT"), alt}};
+        if (!target.isEmpty())
+            columns.insert(QStringLiteral("ZTOKENCONTENTIDENTIFIER"), target);
+        c.objects.push_back(ObjectRow{QStringLiteral("ICInlineAttachment"), identifier, columns, {{QStringLiteral("ZNOTE1"), note}}, {}});
+    }
+
+    // A file of the account's folder.
+    void file(const QString& relative, const QByteArray& contents)
+    {
+        c.files.push_back({QStringLiteral("Accounts/%1/%2").arg(kAccountID, relative), contents});
+    }
+
+    Container c;
+    int folder = 0;
+};
+
+struct Exported {
+    QString destination;
+    ExportSummary summary;
+    QString notePath(const QString& file) const { return destination + QStringLiteral("/iCloud/Notes/") + file; }
+};
+
+void exportContainer(const Container& c, const testsupport::TempDir& dir, Exported& result)
+{
+    testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
+    platform::Error error;
+    const auto app = app::openNotes(dir.filePath(QStringLiteral("container")), &error);
+    ASSERT_TRUE(app) << error.localizedDescription().toStdString();
+    result.destination = dir.filePath(QStringLiteral("out"));
+    const auto operation =
+        ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(result.destination, true));
+    platform::OperationQueue queue;
+    std::atomic<bool> finished{false};
+    operation->setCompletionBlock([&finished] { finished = true; });
+    queue.addOperation(operation);
+    ASSERT_TRUE(testsupport::spinUntil([&] { return finished.load(); }, 60000));
+    queue.waitUntilAllOperationsAreFinished();
+    ASSERT_TRUE(operation->plistURL()) << operation->operationError().value_or(platform::Error()).localizedDescription().toStdString();
+    result.summary = operation->summary();
+}
+
+// The bytes of every data: picture in the HTML, in order.
+QList<QByteArray> pictures(const QString& html, const QString& mimeType)
+{
+    QList<QByteArray> result;
+    const QRegularExpression img(QStringLiteral("<img src=\"data:%1;base64,([A-Za-z0-9+/=]*)\">").arg(QRegularExpression::escape(mimeType)));
+    for (const QRegularExpressionMatch& match : img.globalMatch(html))
+        result << QByteArray::fromBase64(match.captured(1).toLatin1());
+    return result;
+}
+
+// The text of each table cell, row by row.
+QList<QStringList> tableGrid(const QString& html)
+{
+    QList<QStringList> rows;
+    const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"), QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"), QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    for (const QRegularExpressionMatch& r : row.globalMatch(html)) {
+        QStringList cells;
+        for (const QRegularExpressionMatch& c : cell.globalMatch(r.captured(1)))
+            cells << c.captured(1).remove(tag).trimmed();
+        rows << cells;
+    }
+    return rows;
+}
+
+struct KindCase {
+    const char* name;
+    std::function<void(AttachmentContainer&, int note)> add; // rows and files for the note's attachment "X"
+    const char* type;
+    const char* file; // the note's file
+    std::function<void(const Exported&)> check;
+};
+
+class EachAttachmentKind : public testing::TestWithParam<KindCase> {};
+
+} // namespace
+
+TEST_P(EachAttachmentKind, ExportsWithTheNote)
+{
+    const KindCase& k = GetParam();
+    AttachmentContainer container;
+    const int note = container.note(QStringLiteral("Note"), {{QStringLiteral("X"), QString::fromLatin1(k.type)}});
+    k.add(container, note);
+    container.c.addNote(QStringLiteral("Target"), container.folder, plainText(QStringLiteral("Target"), QStringLiteral("x")),
+                        appleTime(2020, 1, 1));
+    container.c.notes.back().identifier = QStringLiteral("TARGET-NOTE");
+    const testsupport::TempDir dir;
+    Exported exported;
+    exportContainer(container.c, dir, exported);
+    EXPECT_TRUE(QFileInfo::exists(exported.notePath(QString::fromLatin1(k.file)))) << k.file;
+    EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{}) << exported.summary.lines().join(u'\n').toStdString();
+    k.check(exported);
+}
+
+namespace {
+
+QString html(const Exported& exported)
+{
+    return QString::fromUtf8(testsupport::readFile(exported.notePath(QStringLiteral("Note.html"))));
+}
+
+QStringList package(const Exported& exported)
+{
+    return testsupport::tree(exported.notePath(QStringLiteral("Note.rtfd")));
+}
+
+const KindCase kKinds[] = {
+    {"Picture",
+     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "public.png"), "M-P", "Photo.png", imageBytes("PNG", Qt::red)); },
+     "public.png", "Note.html",
+     [](const Exported& e) {
+         EXPECT_EQ(pictures(html(e), "image/png"), QList<QByteArray>{imageBytes("PNG", Qt::red)});
+         EXPECT_TRUE(html(e).contains(QStringLiteral("before <img"))) << html(e).toStdString();
+     }},
+    {"PDF",
+     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "com.adobe.pdf"), "M-F", "Plan.pdf", kPDF); },
+     "com.adobe.pdf", "Note.rtfd",
+     [](const Exported& e) {
+         EXPECT_EQ(package(e), (QStringList{"Plan.pdf", "TXT.rtf"}));
+         EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Plan.pdf")), kPDF);
+     }},
+    {"Audio",
+     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "com.apple.m4a-audio"), "M-A", "Memo", kAudio); },
+     "com.apple.m4a-audio", "Note.rtfd",
+     [](const Exported& e) { EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Memo.m4a")), kAudio); }},
+    {"Table",
+     [](AttachmentContainer& a, int n) { a.attachment(n, "X", "com.apple.notes.table", {{"ZMERGEABLEDATA1", tableData()}}); },
+     "com.apple.notes.table", "Note.html",
+     [](const Exported& e) {
+         EXPECT_EQ(tableGrid(html(e)), (QList<QStringList>{{"Row 1 Column 1", "Row 1 Column 2"},
+                                                            {"Row 2 Column 1", "Row 2 Column 2"}}));
+     }},
+    {"ScannedDocument",
+     [](AttachmentContainer& a, int n) {
+         a.attachment(n, "X", "com.apple.paper.doc.scan");
+         a.file("FallbackPDFs/X/FallbackPDF.pdf", kPDF);
+     },
+     "com.apple.paper.doc.scan", "Note.rtfd",
+     [](const Exported& e) { EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Scan.pdf")), kPDF); }},
+    {"ScannedPages",
+     [](AttachmentContainer& a, int n) {
+         a.attachment(n, "X", "com.apple.notes.gallery");
+         a.file("Previews/X-1-60x40-0.jpeg", imageBytes("JPEG", Qt::gray));
+         a.file("Previews/X-1-600x400-0.jpeg", imageBytes("JPEG", Qt::white));
+     },
+     "com.apple.notes.gallery", "Note.html",
+     [](const Exported& e) { EXPECT_EQ(pictures(html(e), "image/jpeg"), QList<QByteArray>{imageBytes("JPEG", Qt::white)}); }},
+    {"Drawing",
+     [](AttachmentContainer& a, int n) {
+         a.attachment(n, "X", "com.apple.drawing.2");
+         a.file("FallbackImages/X/FallbackImage.png", imageBytes("PNG", Qt::black));
+     },
+     "com.apple.drawing.2", "Note.html",
+     [](const Exported& e) { EXPECT_EQ(pictures(html(e), "image/png"), QList<QByteArray>{imageBytes("PNG", Qt::black)}); }},
+    {"LinkCard",
+     [](AttachmentContainer& a, int n) {
+         a.attachment(n, "X", "public.url", {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
+     },
+     "public.url", "Note.html",
+     [](const Exported& e) {
+         EXPECT_TRUE(html(e).contains(QStringLiteral("<a href=\"https://example.org/trip?a=1&amp;b=2\">Trip &lt;plan&gt;</a>")))
+             << html(e).toStdString();
+     }},
+    {"Hashtag",
+     [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.hashtag", "#work"); },
+     "com.apple.notes.inlinetextattachment.hashtag", "Note.html",
+     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before #work&nbsp;after"))) << html(e).toStdString(); }},
+    {"Mention",
+     [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.mention", "@Ann"); },
+     "com.apple.notes.inlinetextattachment.mention", "Note.html",
+     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before @Ann&nbsp;after"))) << html(e).toStdString(); }},
+    {"NoteLink",
+     [](AttachmentContainer& a, int n) {
+         a.token(n, "X", "com.apple.notes.inlinetextattachment.link", "Old name", "applenotes:note/TARGET-NOTE");
+     },
+     "com.apple.notes.inlinetextattachment.link", "Note.html",
+     [](const Exported& e) {
+         EXPECT_TRUE(html(e).contains(QStringLiteral("<a href=\"applenotes:note/TARGET-NOTE\">Target</a>"))) << html(e).toStdString();
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
+{
+    AttachmentContainer a;
+    const int note = a.note(QStringLiteral("Trip"), {{"P", "public.jpeg"},
+                                                     {"F", "com.adobe.pdf"},
+                                                     {"G", "com.adobe.pdf"},
+                                                     {"T", "com.apple.notes.table"},
+                                                     {"Q", "public.jpeg"},
+                                                     {"U", "com.adobe.pdf"},
+                                                     {"R", "com.example.plain"}});
+    a.media(a.attachment(note, "P", "public.jpeg"), "M-P", "Beach.jpeg", QByteArray()); // never downloaded
+    a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Tickets.pdf", kPDF);
+    a.media(a.attachment(note, "G", "com.adobe.pdf"), "M-G", "Hotel.pdf", QByteArray()); // never downloaded
+    a.attachment(note, "T", "com.apple.notes.table", {{"ZMERGEABLEDATA1", QByteArray("not a table")}});
+    a.media(a.attachment(note, "Q", "public.jpeg"), "M-Q", "Sunset.jpeg", imageBytes("JPEG", Qt::yellow));
+    a.media(a.attachment(note, "R", "com.example.plain"), "M-R", "README", "plain"); // no type to tell
+    const testsupport::TempDir dir;
+    Exported exported;
+    exportContainer(a.c, dir, exported);
+
+    EXPECT_EQ(testsupport::readFile(exported.notePath("Trip.rtfd/Tickets.pdf")), kPDF);
+    // The picture that could be read stays in the text, a file of the package.
+    const QStringList files = testsupport::tree(exported.notePath("Trip.rtfd"));
+    ASSERT_EQ(files.size(), 3) << files.join(u' ').toStdString();
+    EXPECT_TRUE(files.contains("TXT.rtf") && files.contains("Tickets.pdf"));
+    const QStringList picture = files.filter(QRegularExpression("^Picture\\.jpe?g$"));
+    ASSERT_EQ(picture.size(), 1) << files.join(u' ').toStdString();
+    EXPECT_EQ(testsupport::readFile(exported.notePath("Trip.rtfd/" + picture[0])), imageBytes("JPEG", Qt::yellow));
+    const QStringList& leftOut = exported.summary.attachmentsLeftOut;
+    ASSERT_EQ(leftOut.size(), 5) << exported.summary.lines().join(u'\n').toStdString();
+    EXPECT_TRUE(leftOut[0].startsWith(QStringLiteral("Trip: Beach.jpeg (its file is not in the copied folder")));
+    EXPECT_TRUE(leftOut[1].startsWith(QStringLiteral("Trip: Table (its table data cannot be read")));
+    EXPECT_EQ(leftOut[2], QStringLiteral("Trip: Attachment (the note names an attachment the database does not hold)"));
+    EXPECT_EQ(leftOut[3], QStringLiteral("Trip: README (its name has no extension to tell its kind, com.example.plain)"));
+    EXPECT_TRUE(leftOut[4].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
+    EXPECT_EQ(exported.summary.richTextNoteCount, 1u);
+}
+
+class AttachmentsOfEachVersion : public testing::TestWithParam<SchemaVersion> {};
+
+// Columns differ between versions: the type, the table data, the note.
+TEST_P(AttachmentsOfEachVersion, AreReadFromTheColumnsThatVersionHas)
+{
+    AttachmentContainer a;
+    a.c.version = GetParam();
+    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"T", "com.apple.notes.table"}});
+    a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", kPDF);
+    const bool newer = versionHasColumn(GetParam(), QStringLiteral("ZMERGEABLEDATA1"));
+    a.attachment(note, "T", "com.apple.notes.table",
+                 {{newer ? "ZMERGEABLEDATA1" : "ZMERGEABLEDATA", tableData()}});
+    const testsupport::TempDir dir;
+    Exported exported;
+    exportContainer(a.c, dir, exported);
+    EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
+    EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{});
+}
+
+INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
+                         testing::Values(SchemaVersion::iOS11, SchemaVersion::iOS12, SchemaVersion::iOS13,
+                                         SchemaVersion::iOS14, SchemaVersion::iOS16, SchemaVersion::iOS17,
+                                         SchemaVersion::iOS18, SchemaVersion::iOS26),
+                         [](const auto& info) { return std::string(versionName(info.param)); });
