@@ -176,6 +176,7 @@ void ExportNoteOperation::main()
             if (!exportFolder(*folder, accountFolderURL))
                 return;
         }
+        m_uniqueNames.forgetDirectoryAtURL(accountFolderURL);
     }
     // The last note may have been read from a library that was already going.
     if (libraryIsGone())

@@ -107,11 +107,17 @@ private:
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
     bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
-    std::optional<QVariantMap> folderDictFromURL(const QUrl& folderURL, int depth);
+    // Manifest nodes are built straight into the property-list library's
+    // tree, so a large export is not held a second time as QVariants.
+    struct ManifestNodeDeleter {
+        void operator()(void* node) const;
+    };
+    using ManifestNode = std::unique_ptr<void, ManifestNodeDeleter>;
+    ManifestNode folderDictFromURL(const QUrl& folderURL, int depth);
     FolderDict getFolderInfo(NotesFolder& folder, int depth);
     bool exportFolder(NotesFolder& folder, const QUrl& parentFolderURL, int depth);
     static platform::Error tooDeepError(const QString& folderName);
-    QVariantMap itemDictFromURL(const QUrl& fileURL) const;
+    ManifestNode itemDictFromURL(const QUrl& fileURL) const;
 
     mutable std::mutex m_mutex; // guards everything below that the main thread may read
     std::shared_ptr<NotesApplication> m_notesApp;

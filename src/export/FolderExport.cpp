@@ -53,6 +53,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         if (!exportNote(*note, folderURL, body))
             return false;
     }
+    // Nothing more is made in this folder; its names need not be kept.
+    m_uniqueNames.forgetDirectoryAtURL(folderURL);
     return true;
 }
 

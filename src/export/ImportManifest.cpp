@@ -6,7 +6,23 @@
 #include "platform/PropertyList.h"
 #include "platform/UniformTypes.h"
 
+#include <plist/plist.h>
+
 using platform::fileurl::absoluteString;
+
+namespace {
+
+void setString(plist_t dict, const char* key, const QString& value)
+{
+    plist_dict_set_item(dict, key, plist_new_string(value.toUtf8().constData()));
+}
+
+} // namespace
+
+void ExportNoteOperation::ManifestNodeDeleter::operator()(void* node) const
+{
+    plist_free(static_cast<plist_t>(node));
+}
 
 bool ExportNoteOperation::createImportDict()
 {
@@ -25,20 +41,24 @@ bool ExportNoteOperation::createImportDict()
         setOperationError(listingError);
         return false;
     }
-    QVariantList folders;
+    ManifestNode manifest(plist_new_dict());
+    plist_t folders = plist_new_array();
+    plist_t files = plist_new_dict();
+    plist_dict_set_item(files, "folders", folders);
+    plist_dict_set_item(manifest.get(), "Files", files);
+    plist_t options = plist_new_dict();
+    plist_dict_set_item(options, "convertHTMLFragments", plist_new_bool(1));
+    plist_dict_set_item(manifest.get(), "Options", options);
     for (const QUrl& entry : *entries) {
-        const auto folder = folderDictFromURL(entry, 1);
+        auto folder = folderDictFromURL(entry, 1);
         if (!folder)
             return false;
-        folders.append(*folder);
+        plist_array_append_item(folders, folder.release());
     }
-    const QVariantMap manifest{
-        {QStringLiteral("Files"), QVariantMap{{QStringLiteral("folders"), folders}}},
-        {QStringLiteral("Options"), QVariantMap{{QStringLiteral("convertHTMLFragments"), true}}},
-    };
 
     platform::Error error;
-    const auto data = platform::plist::dataFromPropertyList(manifest, platform::plist::Format::Binary, &error);
+    const auto data = platform::plist::dataFromPropertyListNode(manifest.get(), platform::plist::Format::Binary, &error);
+    manifest.reset();
     if (!data) {
         setOperationError(error);
         return false;
@@ -52,50 +72,53 @@ bool ExportNoteOperation::createImportDict()
     return true;
 }
 
-std::optional<QVariantMap> ExportNoteOperation::folderDictFromURL(const QUrl& folderURL, int depth)
+ExportNoteOperation::ManifestNode ExportNoteOperation::folderDictFromURL(const QUrl& folderURL, int depth)
 {
     // The account folder comes on top of the deepest Notes folder.
     if (depth > kMaxFolderDepth + 1) {
         setOperationError(tooDeepError(platform::fileurl::lastPathComponent(folderURL)));
-        return std::nullopt;
+        return nullptr;
     }
     platform::Error error;
     const auto entries = platform::FileManager::defaultManager()->contentsOfDirectory(folderURL, true, &error);
     if (!entries) {
         setOperationError(error);
-        return std::nullopt;
+        return nullptr;
     }
-    QVariantList folders, items;
+    ManifestNode folders(plist_new_array()), items(plist_new_array());
     for (const QUrl& entry : *entries) {
         // A Notes folder named like a package ("Thesis.rtfd") is still a folder.
         const auto type = platform::uti::typeIdentifierOfItem(entry);
         if (m_exportedFolderPaths.contains(platform::fileurl::path(entry)) ||
             (type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder))) {
-            const auto folder = folderDictFromURL(entry, depth + 1);
+            auto folder = folderDictFromURL(entry, depth + 1);
             if (!folder)
-                return std::nullopt;
-            folders.append(*folder);
+                return nullptr;
+            plist_array_append_item(folders.get(), folder.release());
         } else {
-            items.append(itemDictFromURL(entry));
+            plist_array_append_item(items.get(), itemDictFromURL(entry).release());
         }
     }
-    return QVariantMap{
-        {QStringLiteral("name"), platform::fileurl::lastPathComponent(folderURL)},
-        {QStringLiteral("identifier"), absoluteString(folderURL)},
-        {QStringLiteral("items"), items},
-        {QStringLiteral("folders"), folders},
-    };
+    // Keys in sorted order, as the manifest has always had them.
+    ManifestNode dict(plist_new_dict());
+    plist_dict_set_item(dict.get(), "folders", folders.release());
+    setString(dict.get(), "identifier", absoluteString(folderURL));
+    plist_dict_set_item(dict.get(), "items", items.release());
+    setString(dict.get(), "name", platform::fileurl::lastPathComponent(folderURL));
+    return dict;
 }
 
-QVariantMap ExportNoteOperation::itemDictFromURL(const QUrl& fileURL) const
+ExportNoteOperation::ManifestNode ExportNoteOperation::itemDictFromURL(const QUrl& fileURL) const
 {
     const QString url = absoluteString(fileURL);
-    QVariantMap item{{QStringLiteral("identifier"), url}, {QStringLiteral("fileURL"), url}};
+    ManifestNode item(plist_new_dict());
+    setString(item.get(), "fileURL", url);
+    setString(item.get(), "identifier", url);
     // A package is recorded as a directory URL; either form of the URL matches.
     const QString path = platform::fileurl::path(fileURL);
     std::lock_guard lock(m_mutex);
     if (m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, false)) ||
         m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, true)))
-        item.insert(QStringLiteral("wasEncrypted"), true);
+        plist_dict_set_item(item.get(), "wasEncrypted", plist_new_bool(1));
     return item;
 }

@@ -258,12 +258,18 @@ std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format for
         setError(error, plistError(QStringLiteral("The property list couldn’t be written: %1.").arg(failure)));
         return std::nullopt;
     }
+    return dataFromPropertyListNode(node.get(), format, error);
+}
+
+std::optional<QByteArray> dataFromPropertyListNode(const void* node, Format format, Error* error)
+{
     char* bytes = nullptr;
     uint32_t length = 0;
+    const auto root = static_cast<plist_t>(const_cast<void*>(node));
     if (format == Format::Binary)
-        plist_to_bin(static_cast<plist_t>(node.get()), &bytes, &length);
+        plist_to_bin(root, &bytes, &length);
     else
-        plist_to_xml(static_cast<plist_t>(node.get()), &bytes, &length);
+        plist_to_xml(root, &bytes, &length);
     if (!bytes) {
         setError(error, plistError(QStringLiteral("The property list couldn’t be written.")));
         return std::nullopt;

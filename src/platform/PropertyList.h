@@ -25,6 +25,10 @@ inline constexpr const char* kErrorDomain = "PropertyListErrorDomain";
 // Serializes `value`; fails for a value of a type that has no property-list form.
 std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format format, Error* error);
 
+// Serializes a node tree built with the property-list library (`node` is
+// its plist_t), for lists too large to hold twice; the tree stays the caller's.
+std::optional<QByteArray> dataFromPropertyListNode(const void* node, Format format, Error* error);
+
 // Reads binary or XML property-list data; data nested deeper or holding
 // more values than `limits` allow is refused before it is parsed.
 std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* error, const Limits& limits = {});

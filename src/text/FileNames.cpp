@@ -85,4 +85,9 @@ QString UniqueFileNames::makeFilenameUniqueInDirectoryAtURL(const QString& reque
     }
 }
 
+void UniqueFileNames::forgetDirectoryAtURL(const QUrl& directoryURL)
+{
+    m_directories.remove(platform::fileurl::path(directoryURL));
+}
+
 } // namespace fw

@@ -34,6 +34,9 @@ QString makeFilenameUniqueInDirectoryAtURL(const QString& name, const QUrl& dire
 class UniqueFileNames {
 public:
     QString makeFilenameUniqueInDirectoryAtURL(const QString& name, const QUrl& directoryURL);
+    // Drops what it remembers of `directoryURL` once nothing more is made
+    // there; a later name there is still checked on disk.
+    void forgetDirectoryAtURL(const QUrl& directoryURL);
 
 private:
     struct Directory {
