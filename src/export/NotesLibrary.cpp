@@ -513,7 +513,9 @@ public:
         const auto fd = platform::safefile::openBeneath(root, relativeToLibrary(root, data().filePath), &error);
         // Whatever cannot be saved is left out and named in the summary.
         if (!fd.isValid()) {
-            m_problem = error.code() == ENOENT ? QStringLiteral("its file is missing") : error.localizedDescription();
+            struct stat info {};
+            const bool missing = ::lstat(QFile::encodeName(data().filePath).constData(), &info) != 0 && errno == ENOENT;
+            m_problem = missing ? QStringLiteral("its file is missing") : error.localizedDescription();
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
             return;
         }

@@ -185,8 +185,8 @@ TEST(NoteStoreCommand, ExportsAGeneratedNotesFolderWithoutTouchingIt)
                               dir);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(testsupport::tree(destination),
-              (QStringList{"iCloud/", "iCloud/Recipes/", "iCloud/Recipes/Baking/", "iCloud/Recipes/Baking/Bread.html",
-                           "iCloud/Recipes/Soup.html", "out.plist"}));
+              (QStringList{".notes-export", "iCloud/", "iCloud/Recipes/", "iCloud/Recipes/Baking/",
+                           "iCloud/Recipes/Baking/Bread.html", "iCloud/Recipes/Soup.html", "out.plist"}));
     const QByteArray bread = testsupport::readFile(destination + QStringLiteral("/iCloud/Recipes/Baking/Bread.html"));
     EXPECT_TRUE(bread.contains("Flour &amp; water")) << bread.constData();
     EXPECT_TRUE(bread.contains("<b>")) << bread.constData();
