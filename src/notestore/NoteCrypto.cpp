@@ -1,5 +1,7 @@
 #include "notestore/NoteCrypto.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,27 +86,7 @@ bool finishGCM(EVP_CIPHER_CTX* context, const SealParameters& seal)
     return EVP_DecryptFinal_ex(context, rest, &restLength) == 1;
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
+using FileDescriptor = platform::safefile::Descriptor;
 
 bool writeAll(int fd, const unsigned char* bytes, qsizetype size, int* code)
 {

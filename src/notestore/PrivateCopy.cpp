@@ -1,5 +1,7 @@
 #include "notestore/PrivateCopy.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,21 +21,7 @@ namespace {
 constexpr size_t kPieceBytes = 1 << 20;
 constexpr const char* kCopyName = "NoteStore.sqlite";
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using FileDescriptor = platform::safefile::Descriptor;
 
 platform::Error failure(int errnoValue, const QString& what)
 {

@@ -11,6 +11,8 @@
 #include <QProcess>
 
 using namespace notestoregen;
+using testsupport::CommandResult;
+using testsupport::runExport;
 
 namespace {
 
@@ -43,22 +45,6 @@ Container twoAccounts(bool withPlainNote = true)
         c.addNote(QStringLiteral("Shopping"), cloud, plainText(QStringLiteral("Shopping"), QStringLiteral("milk")),
                   appleTime(2024, 3, 4));
     return c;
-}
-
-struct CommandResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CommandResult runExport(const QStringList& arguments, const testsupport::TempDir& home)
-{
-    QProcess process;
-    process.setProcessEnvironment(testsupport::privateEnvironment(home));
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // Manifest items marked "wasEncrypted", by file name.

@@ -14,6 +14,8 @@
 #include <atomic>
 
 using namespace notestoregen;
+using testsupport::CommandResult;
+using testsupport::runExport;
 
 namespace {
 
@@ -142,22 +144,6 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, Inputs, ::testing::ValuesIn(kInputs),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The command ------------------------------------------------------------
-
-struct CommandResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CommandResult runExport(const QStringList& arguments, const testsupport::TempDir& home)
-{
-    QProcess process;
-    process.setProcessEnvironment(testsupport::privateEnvironment(home));
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 TEST(NoteStoreCommand, ExportsAGeneratedNotesFolderWithoutTouchingIt)
 {

@@ -4,11 +4,13 @@
 #include "support/NoteStoreGenerator.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -74,6 +76,24 @@ inline QMap<QString, QByteArray> fingerprint(const QString& root)
         files.insert(QDir(root).relativeFilePath(path), digest);
     }
     return files;
+}
+
+// What a run of notes-export printed and returned.
+struct CommandResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// notes-export run with `arguments` in a home of its own.
+inline CommandResult runExport(const QStringList& arguments, const testsupport::TempDir& home)
+{
+    QProcess process;
+    process.setProcessEnvironment(testsupport::privateEnvironment(home));
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace testsupport
