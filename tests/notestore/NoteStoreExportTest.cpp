@@ -45,7 +45,7 @@ QByteArray validBody()
 const UnreadableNote kUnreadableNotes[] = {
     {"NotGzip", [](Note& n) { n.data = QByteArray("plain text, not gzip"); }, "its body cannot be read"},
     {"Truncated", [](Note& n) { n.data = validBody().left(validBody().size() / 2); }, "its body cannot be read"},
-    {"NotABody", [](Note& n) { n.data = gzip(QByteArray("\x12\xff\xff\xff\xff\x0f garbage", 16)); },
+    {"NotABody", [](Note& n) { n.data = gzip(QByteArrayLiteral("\x12\xff\xff\xff\xff\x0f garbage")); },
      "its body cannot be read"},
     {"Locked",
      [](Note& n) {
