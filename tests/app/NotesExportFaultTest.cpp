@@ -176,7 +176,8 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
 {
     // Long names make long progress lines, so the pipe fills after a few notes.
     const QString prefix = QStringLiteral("A note with a name long enough to fill the progress line quickly").repeated(2);
-    prepare(work.filePath(QStringLiteral("out")), 200, 100, prefix);
+    // Enough notes that the export outlasts a progress refresh, which is when the pipe is written.
+    prepare(work.filePath(QStringLiteral("out")), 3000, 100, prefix);
     const QString moved = work.filePath(QStringLiteral("Moved Library"));
 
     const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&](pid_t) {
