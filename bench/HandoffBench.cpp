@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -36,6 +37,22 @@ void BM_Handoff(benchmark::State& state)
         platform::runOnMainThreadAndWait([&count] { progress->setCompletedUnitCount(++count); });
 }
 BENCHMARK(BM_Handoff)->UseRealTime();
+
+// As in an export: some work on the worker between hand-offs (a note's file
+// written, the next body read), here 30 or 100 µs of spinning, so the
+// main thread's loop has gone idle by the time the next one comes.
+void BM_HandoffBetweenWork(benchmark::State& state)
+{
+    const auto work = std::chrono::microseconds(state.range(0));
+    qint64 count = 0;
+    for (auto _ : state) {
+        const auto until = std::chrono::steady_clock::now() + work;
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        platform::runOnMainThreadAndWait([&count] { progress->setCompletedUnitCount(++count); });
+    }
+}
+BENCHMARK(BM_HandoffBetweenWork)->Arg(30)->Arg(100)->UseRealTime();
 
 // The same change made on the main thread itself, for the floor.
 void BM_ProgressChangeOnMainThread(benchmark::State& state)

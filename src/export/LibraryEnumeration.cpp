@@ -26,7 +26,7 @@ FolderDict ExportNoteOperation::getFolderInfo(NotesFolder& folder, int depth)
         dict.folders.push_back(std::move(subDict));
     }
     for (const auto& note : folder.notes()) {
-        if (!note->body().isEmpty())
+        if (note->hasBody())
             ++dict.totalItemCount;
     }
     return dict;

@@ -382,19 +382,32 @@ QString relativeToLibrary(const QString& libraryPath, const QString& path)
 
 } // namespace
 
+platform::safefile::Descriptor NotesLibrary::openFile(const QString& path, platform::Error* error, qint64* size) const
+{
+    // Nothing beneath the library folder is followed out of it, and only a
+    // regular file is read: a FIFO would hang, /dev/zero never end.
+    const QString relative = relativeToLibrary(m_folderPath, path);
+    if (m_folder.isValid())
+        return platform::safefile::openBeneath(m_folder, m_folderPath, relative, error, size);
+    auto fd = platform::safefile::openBeneath(m_folderPath, relative, error);
+    struct stat info {};
+    if (size && fd.isValid())
+        *size = fstat(fd.get(), &info) == 0 ? qint64(info.st_size) : -1;
+    return fd;
+}
+
 bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* error) const
 {
     if (note.bodyFilePath.isEmpty()) {
         body = note.body;
         return true;
     }
-    // Nothing beneath the library folder is followed out of it, and only a
-    // regular file is read: a FIFO would hang, /dev/zero never end.
     platform::Error openError;
-    const auto fd = platform::safefile::openBeneath(m_folderPath, relativeToLibrary(m_folderPath, note.bodyFilePath),
-                                                    &openError);
-    const auto bytes = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxBodyBytes, note.bodyFilePath, &openError)
-                                    : std::nullopt;
+    qint64 size = -1;
+    const auto fd = openFile(note.bodyFilePath, &openError, &size);
+    const auto bytes = fd.isValid()
+                           ? platform::safefile::readAll(fd.get(), kMaxBodyBytes, note.bodyFilePath, &openError, size)
+                           : std::nullopt;
     if (!bytes) {
         platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The body of the note “%1”: %2")
                                                                     .arg(note.name, openError.localizedDescription())));
@@ -402,6 +415,14 @@ bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* er
     }
     body = QString::fromUtf8(*bytes);
     return true;
+}
+
+bool NotesLibrary::hasBody(const Note& note) const
+{
+    if (note.bodyFilePath.isEmpty())
+        return !note.body.isEmpty();
+    qint64 size = -1;
+    return openFile(note.bodyFilePath, nullptr, &size).isValid() && size > 0;
 }
 
 std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath, platform::Error* error)
@@ -421,11 +442,17 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
                                                                     .arg(readError.localizedDescription())));
         return nullptr;
     }
+    // Body files are read through this descriptor, and the identity that
+    // tells a moved or replaced folder is the identity of what it opened.
+    auto folder = platform::safefile::openFolder(folderPath, nullptr);
     struct stat info {};
-    const bool identified = stat(QFile::encodeName(folderPath).constData(), &info) == 0;
+    const bool identified = folder.isValid() ? fstat(folder.get(), &info) == 0
+                                             : stat(QFile::encodeName(folderPath).constData(), &info) == 0;
     auto library = parsed(*json, folderPath, error);
     if (library && identified)
         library->m_folderIdentity = FolderIdentity{quint64(info.st_dev), quint64(info.st_ino)};
+    if (library)
+        library->m_folder = std::move(folder);
     return library;
 }
 
@@ -509,8 +536,7 @@ public:
         if (!ask("attachment.saveIn", data().id) || data().filePath.isEmpty())
             return;
         platform::Error error;
-        const QString root = library().folderPath();
-        const auto fd = platform::safefile::openBeneath(root, relativeToLibrary(root, data().filePath), &error);
+        const auto fd = library().openFile(data().filePath, &error);
         // Whatever cannot be saved is left out and named in the summary.
         if (!fd.isValid()) {
             struct stat info {};
@@ -553,6 +579,7 @@ public:
         return body;
     }
     QString bodyProblem() override { return m_problem; }
+    bool hasBody() override { return ask("note.body", data().id) && library().hasBody(data()); }
     bool passwordProtected() override { return ask("note.passwordProtected", data().id) && data().passwordProtected; }
     std::optional<QDateTime> creationDate() override
     {

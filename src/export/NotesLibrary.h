@@ -2,6 +2,7 @@
 
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -70,6 +71,12 @@ public:
     // The note's HTML: `body`, or the contents of its body file, read now so
     // that bodies are not kept in memory. False when the file cannot be read.
     bool readBody(const Note& note, QString& body, platform::Error* error) const;
+    // Whether the note has a body, told without reading it: a body file
+    // that is there, is a regular file and is not empty.
+    bool hasBody(const Note& note) const;
+    // Opens `path`, a file inside the library folder, for reading; see
+    // platform::safefile::openBeneath().
+    platform::safefile::Descriptor openFile(const QString& path, platform::Error* error, qint64* size = nullptr) const;
     // False, with an error, when a library loaded from disk no longer has
     // its folder where it was loaded from (moved, deleted or replaced).
     bool folderIsInPlace(platform::Error* error) const;
@@ -83,6 +90,8 @@ private:
         quint64 inode;
     };
     std::optional<FolderIdentity> m_folderIdentity; // set by load() only
+    // The folder, open from load() on, so each body file is one open.
+    platform::safefile::Descriptor m_folder;
     QString m_folderPath;
     std::vector<Account> m_accounts;
     std::vector<Folder> m_folders;

@@ -49,6 +49,11 @@ public:
     // empty when the note is simply empty. Such a note is left out and
     // named in the export's summary.
     virtual QString bodyProblem() { return {}; }
+    // Whether body() would have content, for counting before the export:
+    // a source that can tell without reading and converting the whole
+    // body says so here. A body that turns out unreadable reads as empty
+    // all the same when it is exported.
+    virtual bool hasBody() { return !body().isEmpty(); }
     virtual bool passwordProtected() = 0;
     virtual std::optional<QDateTime> creationDate() = 0;
     virtual std::optional<QDateTime> modificationDate() = 0;

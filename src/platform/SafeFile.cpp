@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
@@ -38,8 +39,8 @@ QString reasonFor(int code)
 }
 
 // After a non-blocking open: a FIFO or device is refused before any read
-// could wait on it; regular files are then read normally.
-Descriptor checkedRegular(int fd, const QString& displayPath, Error* error)
+// could wait on it.
+Descriptor checkedRegular(int fd, const QString& displayPath, qint64* size, Error* error)
 {
     Descriptor descriptor(fd);
     struct stat info {};
@@ -52,9 +53,9 @@ Descriptor checkedRegular(int fd, const QString& displayPath, Error* error)
                                                                      : QStringLiteral("it is not a regular file")));
         return {};
     }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // O_NONBLOCK stays: it changes nothing for a regular file.
+    if (size)
+        *size = qint64(info.st_size);
     return descriptor;
 }
 
@@ -83,28 +84,53 @@ Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
     return *this;
 }
 
+Descriptor openFolder(const QString& folder, Error* error)
+{
+    Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.isValid())
+        setError(error, unreadable(folder, reasonFor(errno)));
+    return root;
+}
+
 Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error)
 {
-    const QString display = joined(folder, relativePath);
     const Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.isValid()) {
-        setError(error, unreadable(display, reasonFor(errno)));
+        setError(error, unreadable(joined(folder, relativePath), reasonFor(errno)));
         return {};
     }
+    return openBeneath(root, folder, relativePath, error);
+}
+
+Descriptor openBeneath(const Descriptor& root, const QString& folder, const QString& relativePath, Error* error,
+                       qint64* size)
+{
+    const QString display = joined(folder, relativePath);
     open_how how{};
     how.flags = kReadFlags;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
     const int fd = int(syscall(SYS_openat2, root.get(), QFile::encodeName(relativePath).constData(), &how, sizeof how));
     if (fd >= 0)
-        return checkedRegular(fd, display, error);
+        return checkedRegular(fd, display, size, error);
     // Kernels before 5.6, or a sandbox that forbids the call.
     if (errno == ENOSYS || errno == EPERM)
-        return openBeneathByWalking(folder, relativePath, error);
+        return openBeneathByWalking(root, folder, relativePath, error, size);
     setError(error, unreadable(display, reasonFor(errno)));
     return {};
 }
 
 Descriptor openBeneathByWalking(const QString& folder, const QString& relativePath, Error* error)
+{
+    const Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.isValid()) {
+        setError(error, unreadable(joined(folder, relativePath), reasonFor(errno)));
+        return {};
+    }
+    return openBeneathByWalking(root, folder, relativePath, error, nullptr);
+}
+
+Descriptor openBeneathByWalking(const Descriptor& root, const QString& folder, const QString& relativePath,
+                                Error* error, qint64* size)
 {
     const QString display = joined(folder, relativePath);
     auto fail = [&](int code) {
@@ -114,9 +140,8 @@ Descriptor openBeneathByWalking(const QString& folder, const QString& relativePa
     const QStringList parts = relativePath.split(u'/', Qt::SkipEmptyParts);
     if (parts.isEmpty() || relativePath.startsWith(u'/'))
         return fail(EXDEV);
-    Descriptor directory(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!directory.isValid())
-        return fail(errno);
+    int directory = root.get();
+    Descriptor opened; // the directory reached so far, once below the root
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString& part = parts.at(i);
         if (part == QLatin1String(".."))
@@ -125,20 +150,21 @@ Descriptor openBeneathByWalking(const QString& folder, const QString& relativePa
             continue;
         const QByteArray name = QFile::encodeName(part);
         const bool last = i == parts.size() - 1;
-        const int fd = ::openat(directory.get(), name.constData(),
+        const int fd = ::openat(directory, name.constData(),
                                 last ? kReadFlags | O_NOFOLLOW : O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) {
             int code = errno;
             // O_NOFOLLOW on a link yields ELOOP, or ENOTDIR with O_DIRECTORY.
             struct stat info {};
-            if ((code == ENOTDIR || code == ELOOP) && fstatat(directory.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            if ((code == ENOTDIR || code == ELOOP) && fstatat(directory, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
                 S_ISLNK(info.st_mode))
                 code = ELOOP;
             return fail(code);
         }
         if (last)
-            return checkedRegular(fd, display, error);
-        directory = Descriptor(fd);
+            return checkedRegular(fd, display, size, error);
+        opened = Descriptor(fd);
+        directory = opened.get();
     }
     return fail(EISDIR);
 }
@@ -150,33 +176,49 @@ Descriptor openRegularFile(const QString& path, Error* error)
         setError(error, unreadable(path, reasonFor(errno)));
         return {};
     }
-    return checkedRegular(fd, path, error);
+    return checkedRegular(fd, path, nullptr, error);
 }
 
-std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error)
+std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error, qint64 size)
 {
+    if (size < 0) {
+        struct stat info {};
+        size = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? qint64(info.st_size) : 0;
+    }
+    // Straight into the result, one piece more than the size so that the
+    // end shows at once; a file that grows meanwhile is read on in pieces.
     QByteArray data;
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0 && info.st_size <= limit)
-        data.reserve(qsizetype(info.st_size));
-    char buffer[kPiece];
+    if (size > limit) {
+        setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
+                                                    .arg(describeSize(limit))));
+        return std::nullopt;
+    }
+    qsizetype used = 0;
+    data.resize(qsizetype(std::min<qint64>(size + 1, limit + 1)));
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (used == data.size())
+            data.resize(qsizetype(std::min<qint64>(qint64(used) + qint64(kPiece), limit + 1)));
+        const ssize_t got = ::read(fd, data.data() + used, size_t(data.size() - used));
         if (got == 0)
-            return data;
+            break;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             setError(error, unreadable(displayPath, reasonFor(errno)));
             return std::nullopt;
         }
-        if (data.size() + got > limit) {
+        used += got;
+        if (used > limit) {
             setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
                                                         .arg(describeSize(limit))));
             return std::nullopt;
         }
-        data.append(buffer, got);
+        // A short read of a regular file is its end.
+        if (used < data.size() && used == size)
+            break;
     }
+    data.truncate(used);
+    return data;
 }
 
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, Error* error)

@@ -40,17 +40,26 @@ private:
 // `folder` may be a symbolic link or lead out of it, and the file must be a
 // regular file. `folder` itself may be reached through links.
 Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error);
+// The same inside `root`, a folder opened once with openFolder() for many
+// files (`folder` is its path, for messages); `size`, when given, receives
+// the file's size.
+Descriptor openBeneath(const Descriptor& root, const QString& folder, const QString& relativePath, Error* error,
+                       qint64* size = nullptr);
 // The same by walking one component at a time with O_NOFOLLOW; used where
 // the kernel lacks openat2, and callable directly so both ways are checked.
 Descriptor openBeneathByWalking(const QString& folder, const QString& relativePath, Error* error);
+Descriptor openBeneathByWalking(const Descriptor& root, const QString& folder, const QString& relativePath,
+                                Error* error, qint64* size = nullptr);
+// A folder, opened for openBeneath(); links to it are followed.
+Descriptor openFolder(const QString& folder, Error* error);
 
 // Opens `path` for reading when its last component is a regular file and
 // not a link.
 Descriptor openRegularFile(const QString& path, Error* error);
 
 // All the bytes of `fd`, read in pieces; more than `limit` bytes is an
-// error naming `displayPath`.
-std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error);
+// error naming `displayPath`. `size`, when known, spares looking it up.
+std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPath, Error* error, qint64 size = -1);
 
 // openRegularFile + readAll.
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, Error* error);

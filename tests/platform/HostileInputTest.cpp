@@ -97,8 +97,17 @@ TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
     EXPECT_EQ(readFile(folder.canary), kCanary);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, SafeOpen,
-                         testing::Values(&safefile::openBeneath, &safefile::openBeneathByWalking));
+// By path, and inside a folder opened once, as a library reads its files.
+INSTANTIATE_TEST_SUITE_P(
+    BothWays, SafeOpen,
+    testing::Values(
+        static_cast<Opener>(&safefile::openBeneath), static_cast<Opener>(&safefile::openBeneathByWalking),
+        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
+            return safefile::openBeneath(safefile::openFolder(folder, nullptr), folder, path, error);
+        }),
+        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
+            return safefile::openBeneathByWalking(safefile::openFolder(folder, nullptr), folder, path, error);
+        })));
 
 TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
 {
@@ -113,6 +122,14 @@ TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
     // A character device never ends: refused before the first read.
     EXPECT_FALSE(safefile::readRegularFile(QStringLiteral("/dev/zero"), 1 << 20, &error));
     EXPECT_TRUE(error.localizedDescription().contains(QLatin1String("not a regular file")));
+    // Sizes are only a hint: a file whose size reads 0 is still read to its end,
+    // and one that has grown since its size was taken is read whole.
+    const auto status = safefile::readRegularFile(QStringLiteral("/proc/self/status"), 1 << 20, &error);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->startsWith("Name:"));
+    EXPECT_TRUE(status->contains("voluntary_ctxt_switches")); // its last lines
+    const safefile::Descriptor fd = safefile::openRegularFile(big, &error);
+    EXPECT_EQ(safefile::readAll(fd.get(), 1 << 20, big, &error, 10)->size(), 300000);
 }
 
 TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
