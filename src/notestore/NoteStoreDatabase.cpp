@@ -93,6 +93,8 @@ NoteStoreDatabase::NoteStoreDatabase(QString path, std::unique_ptr<PrivateCopy> 
 
 NoteStoreDatabase::~NoteStoreDatabase()
 {
+    for (sqlite3_stmt* statement : std::as_const(m_statements))
+        sqlite3_finalize(statement);
     // Closed before the copy beneath it is removed.
     if (m_db)
         sqlite3_close_v2(m_db);
@@ -140,16 +142,30 @@ platform::Error NoteStoreDatabase::sqliteError(int code, const QString& what) co
     }
 }
 
+constexpr qsizetype kMaxCachedStatements = 64;
+
 bool NoteStoreDatabase::query(const QString& sql, const QVariantList& bindings,
                               const std::function<bool(const Row&)>& each, platform::Error* error)
 {
     std::lock_guard lock(m_mutex);
-    sqlite3_stmt* statement = nullptr;
     const QByteArray text = sql.toUtf8();
-    int result = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &statement, nullptr);
-    if (result != SQLITE_OK) {
-        platform::setError(error, sqliteError(result, QString()));
-        return false;
+    sqlite3_stmt* statement = m_statements.value(text);
+    int result = SQLITE_OK;
+    if (!statement) {
+        result = sqlite3_prepare_v3(m_db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &statement,
+                                    nullptr);
+        if (result != SQLITE_OK) {
+            platform::setError(error, sqliteError(result, QString()));
+            return false;
+        }
+        // Queries are a fixed set, but their texts hold limits and column
+        // names; the cache stays small whatever comes.
+        if (m_statements.size() >= kMaxCachedStatements) {
+            for (sqlite3_stmt* old : std::as_const(m_statements))
+                sqlite3_finalize(old);
+            m_statements.clear();
+        }
+        m_statements.insert(text, statement);
     }
     int index = 1;
     for (const QVariant& value : bindings) {
@@ -169,7 +185,8 @@ bool NoteStoreDatabase::query(const QString& sql, const QVariantList& bindings,
     }
     if (result != SQLITE_DONE)
         platform::setError(error, sqliteError(result, QString()));
-    sqlite3_finalize(statement);
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
     return result == SQLITE_DONE;
 }
 
@@ -465,6 +482,19 @@ std::optional<NoteData> NoteStoreDatabase::readNoteData(qint64 notePK, QString* 
         return std::nullopt;
     }
     return data;
+}
+
+bool NoteStoreDatabase::hasNoteData(qint64 notePK)
+{
+    qint64 size = 0;
+    const QString sql = QStringLiteral("SELECT length(ZDATA) FROM ZICNOTEDATA WHERE ZNOTE = ? ORDER BY Z_PK DESC LIMIT 1");
+    const bool read = query(sql, {notePK},
+                            [&](const Row& row) {
+                                size = row.integer(0);
+                                return false;
+                            },
+                            nullptr);
+    return read && size > 0 && size <= kMaxNoteDataBytes;
 }
 
 } // namespace notestore

@@ -115,6 +115,9 @@ public:
     // The newest note-data row of the note; nullopt with `reason` when it
     // cannot be read, an empty row when there is none.
     std::optional<NoteData> readNoteData(qint64 notePK, QString* reason);
+    // Whether readNoteData() would find data within the size limit, told
+    // without reading it.
+    bool hasNoteData(qint64 notePK);
 
     // Runs `sql` with `bindings`; `each` is called per row and may stop the
     // walk by returning false. For readers of further rows.
@@ -130,6 +133,8 @@ private:
     std::unique_ptr<PrivateCopy> m_copy;
     sqlite3* m_db = nullptr;
     mutable std::mutex m_mutex;
+    // Prepared once: the same few queries run for every note.
+    QHash<QByteArray, sqlite3_stmt*> m_statements;
     int m_version = 0;
     QSet<QString> m_columns;
     QSet<QString> m_noteDataColumns;

@@ -54,6 +54,11 @@ public:
         return m_app->bodyOfNote(row(), &m_problem, &m_attachments);
     }
     QString bodyProblem() override { return m_problem; }
+    // Counting needs no decoding; a locked note only counts when it opens.
+    bool hasBody() override
+    {
+        return row().passwordProtected ? !body().isEmpty() : m_app->database().hasNoteData(row().pk);
+    }
     bool passwordProtected() override { return row().passwordProtected; }
     std::optional<QDateTime> creationDate() override { return dateFromAppleTime(row().creationDate); }
     std::optional<QDateTime> modificationDate() override { return dateFromAppleTime(row().modificationDate); }
