@@ -2,6 +2,7 @@
 
 #include "platform/FileURL.h"
 
+#include <QHash>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QBuffer>
@@ -50,8 +51,25 @@ bool isSerifFamily(const QString& family)
 // with "?" for readers that do not know it.
 void appendEscaped(QByteArray& out, QStringView text)
 {
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
+    // Plain ASCII, most of any text, goes over in stretches rather than
+    // one character at a time.
+    qsizetype plainFrom = 0;
+    const auto flush = [&](qsizetype to) {
+        const qsizetype count = to - plainFrom;
+        if (count <= 0)
+            return;
+        const qsizetype at = out.size();
+        out.resize(at + count);
+        char* target = out.data() + at;
+        for (qsizetype k = 0; k < count; ++k)
+            target[k] = char(text[plainFrom + k].unicode());
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0x7F && u != '\\' && u != '{' && u != '}')
+            continue;
+        flush(i);
+        plainFrom = i + 1;
         if (u == '\\' || u == '{' || u == '}') {
             out += '\\';
             out += char(u);
@@ -61,8 +79,6 @@ void appendEscaped(QByteArray& out, QStringView text)
             out += "\\line ";
         } else if (u == 0x00A0) {
             out += "\\~";
-        } else if (u >= 0x20 && u < 0x7F) {
-            out += char(u);
         } else if (u > 0xA0 && u <= 0xFF) {
             out += "\\'" + QByteArray::number(u, 16).rightJustified(2, '0');
         } else if (u >= 0x80) {
@@ -70,6 +86,7 @@ void appendEscaped(QByteArray& out, QStringView text)
         }
         // Other control characters have no place in the text.
     }
+    flush(text.size());
 }
 
 QString uniqueName(const QString& wanted, QSet<QString>& taken)
@@ -232,13 +249,13 @@ private:
         }
         if (!rgba)
             return 0;
-        auto component = [](double v) { return number(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
-        const QByteArray entry = "\\red" + component(rgba->red) + "\\green" + component(rgba->green) + "\\blue"
-                               + component(rgba->blue);
-        const qsizetype index = m_colors.indexOf(entry);
-        if (index >= 0)
-            return int(index) + 1;
-        m_colors.append(entry);
+        auto component = [](double v) { return quint32(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+        const quint32 red = component(rgba->red), green = component(rgba->green), blue = component(rgba->blue);
+        const quint32 key = red << 16 | green << 8 | blue;
+        if (const auto found = m_colorIndexes.constFind(key); found != m_colorIndexes.cend())
+            return *found;
+        m_colors.append("\\red" + number(red) + "\\green" + number(green) + "\\blue" + number(blue));
+        m_colorIndexes.insert(key, int(m_colors.size()));
         return int(m_colors.size());
     }
 
@@ -308,6 +325,7 @@ private:
 
     QStringList m_fonts;
     QList<QByteArray> m_colors;
+    QHash<quint32, int> m_colorIndexes; // by 0xRRGGBB, into m_colors from 1
 };
 
 } // namespace
