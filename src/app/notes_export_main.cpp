@@ -13,6 +13,7 @@
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
+#include "platform/Memory.h"
 #include "platform/Operation.h"
 #include "platform/Resources.h"
 #include "platform/UserDefaults.h"
@@ -45,6 +46,7 @@ void printAlert(const app::AlertText& alert)
 
 int main(int argc, char* argv[])
 {
+    platform::useOneHeapForAllThreads();
     // Styled documents need the GUI side of Qt, but never a display.
     const bool choosePlatform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (choosePlatform)

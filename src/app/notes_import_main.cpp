@@ -4,6 +4,7 @@
 #include "platform/Alert.h"
 #include "platform/LocalizedString.h"
 #include "platform/Log.h"
+#include "platform/Memory.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::useOneHeapForAllThreads();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("notes-import"));
     // Ties the window to the installed desktop entry and its icon.

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
@@ -255,6 +256,24 @@ bool writeFully(int fd, const char* bytes, size_t size, int* code)
     return true;
 }
 
+// Usually the name is free, and one call both checks and renames. A file
+// already there is replaced, but a link planted at the name is refused, as
+// an open without following would.
+bool renameIntoPlace(const QByteArray& temporary, const QByteArray& path)
+{
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, path.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    // EINVAL: a file system without the flag.
+    if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat existing {};
+    if (lstat(path.constData(), &existing) == 0 && S_ISLNK(existing.st_mode)) {
+        errno = ELOOP;
+        return false;
+    }
+    return ::rename(temporary.constData(), path.constData()) == 0;
+}
+
 // Closes, and on success renames into place; on failure nothing is left.
 WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, WriteResult result)
 {
@@ -269,11 +288,7 @@ WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, 
         result.code = errno;
     if (::close(fd) != 0 && !result.code)
         result.code = errno;
-    // A link planted at the name is refused, as an open without following would.
-    struct stat existing {};
-    if (!result.code && lstat(path.constData(), &existing) == 0 && S_ISLNK(existing.st_mode))
-        result.code = ELOOP;
-    if (!result.code && ::rename(temporary.constData(), path.constData()) != 0)
+    if (!result.code && !renameIntoPlace(temporary, path))
         result.code = errno;
     if (result.code)
         ::unlink(temporary.constData());
