@@ -29,7 +29,7 @@ class NotesLibrary::Parser {
 public:
     Parser(NotesLibrary& library, QString fileName) : m_library(library), m_fileName(std::move(fileName)) {}
 
-    bool parse(const QByteArray& json)
+    bool parse(QByteArray json)
     {
         QJsonParseError parseError{};
         const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
@@ -37,6 +37,8 @@ public:
             const auto [line, column] = lineAndColumn(json, parseError.offset);
             return fail(QStringLiteral("%1 at line %2, column %3").arg(parseError.errorString()).arg(line).arg(column));
         }
+        // The text is no longer needed, and a large library's is megabytes.
+        json = QByteArray();
         if (!document.isObject())
             return fail(QStringLiteral("the top level must be an object"));
         const QJsonObject top = document.object();
@@ -435,7 +437,7 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
     }
     platform::Error readError;
     const auto fd = platform::safefile::openBeneath(folderPath, QLatin1String(kDescriptionFileName), &readError);
-    const auto json = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxDescriptionBytes, fileName, &readError)
+    auto json = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxDescriptionBytes, fileName, &readError)
                                    : std::nullopt;
     if (!json) {
         platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The Notes library description %1")
@@ -448,7 +450,7 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
     struct stat info {};
     const bool identified = folder.isValid() ? fstat(folder.get(), &info) == 0
                                              : stat(QFile::encodeName(folderPath).constData(), &info) == 0;
-    auto library = parsed(*json, folderPath, error);
+    auto library = parsed(std::move(*json), folderPath, error);
     if (library && identified)
         library->m_folderIdentity = FolderIdentity{quint64(info.st_dev), quint64(info.st_ino)};
     if (library)
@@ -482,13 +484,13 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::fromJSON(const QByteArray& jso
     return parsed(json, folderPath, error);
 }
 
-std::shared_ptr<NotesLibrary> NotesLibrary::parsed(const QByteArray& json, const QString& folderPath,
+std::shared_ptr<NotesLibrary> NotesLibrary::parsed(QByteArray json, const QString& folderPath,
                                                    platform::Error* error)
 {
     auto library = std::make_shared<NotesLibrary>();
     library->m_folderPath = QDir(folderPath).absolutePath();
     Parser parser(*library, QDir(library->m_folderPath).filePath(QLatin1String(kDescriptionFileName)));
-    if (!parser.parse(json)) {
+    if (!parser.parse(std::move(json))) {
         platform::setError(error, libraryError(ErrorMalformed, parser.failure));
         return nullptr;
     }

@@ -83,7 +83,7 @@ public:
 
 private:
     class Parser;
-    static std::shared_ptr<NotesLibrary> parsed(const QByteArray& json, const QString& folderPath,
+    static std::shared_ptr<NotesLibrary> parsed(QByteArray json, const QString& folderPath,
                                                 platform::Error* error);
     struct FolderIdentity {
         quint64 device;
