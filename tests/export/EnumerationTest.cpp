@@ -1,5 +1,9 @@
 #include "export/ExportTestSupport.h"
 
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testsupport::libraryApp;
 
 namespace {
@@ -21,6 +25,13 @@ QByteArray nestedLibrary(const char* order)
                     {"id": "C", "name": "C", "notes": ["c1", "c2", "c3"]}],
         "notes": [{"id": "a1", "body": "x"}, {"id": "a2", "body": ""}, {"id": "b1", "body": "x"},
                   {"id": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
+}
+
+// Writes `json` as the library description in `dir` and returns the folder.
+QString writeLibrary(const testsupport::TempDir& dir, const QByteArray& json)
+{
+    testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), json);
+    return dir.path();
 }
 
 } // namespace
@@ -60,6 +71,32 @@ TEST(Enumeration, FailedRequestsCountAsEmpty)
     });
     auto operation = enumerated(app);
     EXPECT_EQ(operation->totalNoteCount(), 3u); // a1, c2, c3
+}
+
+// Counting looks at body files without reading them, and must count
+// exactly the notes whose body the export will find.
+TEST(Enumeration, BodyFilesCountWhenTheyHoldSomething)
+{
+    testsupport::TempDir dir;
+    testsupport::writeFile(dir.filePath(QStringLiteral("full.html")), "<p>x</p>");
+    testsupport::writeFile(dir.filePath(QStringLiteral("empty.html")), "");
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.html"))).constData(), 0600), 0);
+    ASSERT_EQ(mkdir(QFile::encodeName(dir.filePath(QStringLiteral("folder.html"))).constData(), 0700), 0);
+    ASSERT_EQ(symlink("full.html", QFile::encodeName(dir.filePath(QStringLiteral("link.html"))).constData()), 0);
+    const struct {
+        const char* file;
+        quint64 counted;
+    } cases[] = {{"full.html", 1}, {"empty.html", 0}, {"missing.html", 0},
+                 {"fifo.html", 0}, {"folder.html", 0}, {"link.html", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QByteArray json = QByteArray(R"({"accounts": [{"id": "a", "folders": ["f"]}],
+            "folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "bodyFile": ")") + c.file + R"("}]})";
+        platform::Error error;
+        auto library = NotesLibrary::load(writeLibrary(dir, json), &error);
+        ASSERT_TRUE(library) << error.localizedDescription().toStdString();
+        EXPECT_EQ(enumerated(LibraryNotesApplication::make(library))->totalNoteCount(), c.counted);
+    }
 }
 
 TEST(Enumeration, EveryBodyIsAskedOncePerPlaceItIsListed)
