@@ -1,4 +1,5 @@
 #include "platform/PropertyList.h"
+#include "platform/PropertyListShape.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -28,31 +29,12 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 // Anything malformed is left for libplist to refuse.
 bool binaryKeysHoldNul(const QByteArray& data)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
-    const quint64 size = quint64(data.size());
-    if (size < 8 + 32 || !data.startsWith("bplist00"))
+    const std::optional<BinaryLayout> layout = binaryLayout(data);
+    if (!layout)
         return false;
-    const auto readUInt = [&](quint64 at, unsigned width, quint64* out) {
-        if (width == 0 || width > 8 || at > size || width > size - at)
-            return false;
-        quint64 value = 0;
-        for (unsigned i = 0; i < width; ++i)
-            value = value << 8 | bytes[at + i];
-        *out = value;
-        return true;
-    };
-    const quint64 trailer = size - 32;
-    const unsigned offsetSize = bytes[trailer + 6];
-    const unsigned refSize = bytes[trailer + 7];
-    quint64 count = 0, tableOffset = 0;
-    readUInt(trailer + 8, 8, &count);
-    readUInt(trailer + 24, 8, &tableOffset);
-    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || tableOffset >= trailer ||
-        count > (trailer - tableOffset) / offsetSize)
-        return false;
-    const auto objectOffset = [&](quint64 ref, quint64* out) {
-        return ref < count && readUInt(tableOffset + ref * offsetSize, offsetSize, out) && *out < trailer;
-    };
+    const unsigned char* bytes = layout->bytes;
+    const quint64 size = layout->size, count = layout->count;
+    const unsigned refSize = layout->refSize;
     // The marker's count, read from the following integer when it is 0xF.
     const auto objectCount = [&](quint64 at, quint64* start, quint64* out) {
         const unsigned info = bytes[at] & 0x0F;
@@ -65,20 +47,20 @@ bool binaryKeysHoldNul(const QByteArray& data)
             return false;
         const unsigned width = 1u << (bytes[at + 1] & 0x0F);
         *start = at + 2 + width;
-        return readUInt(at + 2, width, out);
+        return layout->readUInt(at + 2, width, out);
     };
     std::vector<bool> checked(size_t(count), false);
     for (quint64 object = 0; object < count; ++object) {
         quint64 at = 0, start = 0, entries = 0;
-        if (!objectOffset(object, &at) || (bytes[at] & 0xF0) != 0xD0 || !objectCount(at, &start, &entries) ||
+        if (!layout->objectOffset(object, &at) || (bytes[at] & 0xF0) != 0xD0 || !objectCount(at, &start, &entries) ||
             entries > size / refSize)
             continue;
         for (quint64 i = 0; i < entries; ++i) {
             quint64 key = 0, keyAt = 0, textStart = 0, length = 0;
-            if (!readUInt(start + i * refSize, refSize, &key) || key >= count || checked[size_t(key)])
+            if (!layout->readUInt(start + i * refSize, refSize, &key) || key >= count || checked[size_t(key)])
                 continue;
             checked[size_t(key)] = true;
-            if (!objectOffset(key, &keyAt) || !objectCount(keyAt, &textStart, &length))
+            if (!layout->objectOffset(key, &keyAt) || !objectCount(keyAt, &textStart, &length))
                 continue;
             const unsigned type = bytes[keyAt] & 0xF0;
             const unsigned unit = type == 0x50 ? 1 : type == 0x60 ? 2 : 0;

@@ -20,33 +20,17 @@ QString tooMany(qint64 limit)
 // an explicit stack; each object's depth is computed once.
 std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limits)
 {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
-    const quint64 size = quint64(data.size());
-    if (size < 8 + 32)
+    const std::optional<BinaryLayout> layout = binaryLayout(data);
+    if (!layout || layout->top >= layout->count)
         return std::nullopt;
-    const auto readUInt = [&](quint64 at, unsigned width, quint64* out) {
-        if (width == 0 || width > 8 || at > size || width > size - at)
-            return false;
-        quint64 value = 0;
-        for (unsigned i = 0; i < width; ++i)
-            value = value << 8 | bytes[at + i];
-        *out = value;
-        return true;
-    };
-    const quint64 trailer = size - 32;
-    const unsigned offsetSize = bytes[trailer + 6];
-    const unsigned refSize = bytes[trailer + 7];
-    quint64 count = 0, top = 0, tableOffset = 0;
-    if (!readUInt(trailer + 8, 8, &count) || !readUInt(trailer + 16, 8, &top) || !readUInt(trailer + 24, 8, &tableOffset))
-        return std::nullopt;
-    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || tableOffset >= trailer ||
-        count > (trailer - tableOffset) / offsetSize || top >= count)
-        return std::nullopt;
+    const unsigned char* bytes = layout->bytes;
+    const quint64 size = layout->size, count = layout->count;
+    const unsigned refSize = layout->refSize;
 
     // The references a container holds: where they start and how many.
     const auto children = [&](quint64 object, quint64* start, quint64* n, bool* dictionary) {
         quint64 at = 0;
-        if (!readUInt(tableOffset + object * offsetSize, offsetSize, &at) || at >= trailer)
+        if (!layout->objectOffset(object, &at))
             return false;
         const unsigned type = bytes[at] & 0xF0;
         if (type != 0xA0 && type != 0xC0 && type != 0xD0)
@@ -57,7 +41,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
             if (at + 1 >= size || (bytes[at + 1] & 0xF0) != 0x10)
                 return false;
             const unsigned width = 1u << (bytes[at + 1] & 0x0F);
-            if (!readUInt(at + 2, width, &entries))
+            if (!layout->readUInt(at + 2, width, &entries))
                 return false;
             *start = at + 2 + width;
         }
@@ -100,7 +84,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
         stack.push_back(frame);
         return std::nullopt;
     };
-    if (auto problem = enter(top))
+    if (auto problem = enter(layout->top))
         return problem;
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -114,7 +98,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
             continue;
         }
         quint64 child = 0;
-        if (!readUInt(frame.start + frame.next * refSize, refSize, &child) || child >= count)
+        if (!layout->readUInt(frame.start + frame.next * refSize, refSize, &child) || child >= count)
             return std::nullopt;
         ++frame.next;
         if (state[size_t(child)] == OnPath)
@@ -173,6 +157,42 @@ std::optional<QString> xmlProblem(const QByteArray& data, const Limits& limits)
 }
 
 } // namespace
+
+bool BinaryLayout::readUInt(quint64 at, unsigned width, quint64* out) const
+{
+    if (width == 0 || width > 8 || at > size || width > size - at)
+        return false;
+    quint64 value = 0;
+    for (unsigned i = 0; i < width; ++i)
+        value = value << 8 | bytes[at + i];
+    *out = value;
+    return true;
+}
+
+bool BinaryLayout::objectOffset(quint64 ref, quint64* out) const
+{
+    return ref < count && readUInt(tableOffset + ref * offsetSize, offsetSize, out) && *out < trailer;
+}
+
+std::optional<BinaryLayout> binaryLayout(const QByteArray& data)
+{
+    BinaryLayout layout;
+    layout.bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    layout.size = quint64(data.size());
+    if (layout.size < 8 + 32 || !data.startsWith("bplist00"))
+        return std::nullopt;
+    layout.trailer = layout.size - 32;
+    layout.offsetSize = layout.bytes[layout.trailer + 6];
+    layout.refSize = layout.bytes[layout.trailer + 7];
+    layout.readUInt(layout.trailer + 8, 8, &layout.count);
+    layout.readUInt(layout.trailer + 16, 8, &layout.top);
+    layout.readUInt(layout.trailer + 24, 8, &layout.tableOffset);
+    if (layout.offsetSize == 0 || layout.offsetSize > 8 || layout.refSize == 0 || layout.refSize > 8 ||
+        layout.tableOffset >= layout.trailer ||
+        layout.count > (layout.trailer - layout.tableOffset) / layout.offsetSize)
+        return std::nullopt;
+    return layout;
+}
 
 std::optional<QString> shapeProblem(const QByteArray& data, const Limits& limits)
 {

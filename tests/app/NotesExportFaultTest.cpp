@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,10 +109,35 @@ namespace {
 struct StalledRun {
     int exitCode = -1;
     QString err;
+    // The program was still running, stopped on the pipe, when
+    // `whileStalled` ran.
+    bool stalled = false;
 };
 
+enum class StallAt {
+    // The pipe is too full for another line. Writes come in batches from a
+    // timer, and a batch no bigger than a pipe page waits whole, so this can
+    // take until the bound below; the export has stood still long by then.
+    FullPipe,
+    // The main thread waits in a write to the pipe, so the export stops at
+    // its next note; the note in hand may still be being written.
+    MainThreadWaits,
+};
+
+// The main thread of `child` sits in a write to standard error.
+bool blockedWritingStandardError(pid_t child)
+{
+    QFile file(QStringLiteral("/proc/%1/syscall").arg(child));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> fields = file.readLine().trimmed().split(' ');
+    return fields.size() > 1 && fields[0] == QByteArray::number(SYS_write) &&
+           fields[1].toLongLong(nullptr, 16) == STDERR_FILENO;
+}
+
 StalledRun runStalled(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
-                      int lineLength, const std::function<void(pid_t)>& whileStalled)
+                      int lineLength, const std::function<void(pid_t)>& whileStalled,
+                      StallAt stallAt = StallAt::FullPipe)
 {
     StalledRun result;
     int pipeEnds[2];
@@ -142,13 +168,16 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
     }
     close(pipeEnds[1]);
     close(devNull);
-    // Full enough that the next line cannot go in, or the program is gone.
+    // Until the program stands still, or is gone. The bound only keeps a
+    // broken program from hanging the test.
     for (int waited = 0; waited < 60000; ++waited) {
         int queued = 0;
         ioctl(pipeEnds[0], FIONREAD, &queued);
         siginfo_t info{};
         const bool gone = waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child;
-        if (queued + lineLength > capacity || gone)
+        result.stalled = !gone && (queued + lineLength > capacity ||
+                                   (stallAt == StallAt::MainThreadWaits && blockedWritingStandardError(child)));
+        if (result.stalled || gone)
             break;
         QThread::msleep(1);
     }
@@ -232,7 +261,9 @@ class NotesExportInterruptions : public NotesExportFaults {
 protected:
     void SetUp() override
     {
-        prepare(work.filePath(QStringLiteral("out")), 200, 100, kLongPrefix, true);
+        // Far more notes than fit the pipe's page, so the export is still
+        // mid-way when the main thread waits on the pipe, however fast it runs.
+        prepare(work.filePath(QStringLiteral("out")), 3000, 100, kLongPrefix, true);
         QDir().mkpath(temporary);
     }
     QProcessEnvironment interruptible() const
@@ -244,7 +275,7 @@ protected:
     StalledRun runStoppedBy(int signal)
     {
         return runStalled(program(), arguments(), interruptible(), kLongPrefix.size() + 40,
-                          [signal](pid_t child) { kill(child, signal); });
+                          [signal](pid_t child) { kill(child, signal); }, StallAt::MainThreadWaits);
     }
     // A whole second run into the same destination.
     void expectASecondRunSucceeds()
@@ -273,6 +304,7 @@ TEST_F(NotesExportInterruptions, TermAndHangUpEndLikeCtrlCAndTheNextRunReplacesT
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
         const StalledRun result = runStoppedBy(signal);
+        EXPECT_TRUE(result.stalled) << "the export ended before the signal";
         EXPECT_EQ(result.exitCode, 130) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: "))) << result.err.toStdString();
         EXPECT_TRUE(result.err.trimmed().endsWith(QStringLiteral("notes-export: export cancelled")));

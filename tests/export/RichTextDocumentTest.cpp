@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QImage>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTextDocument>
 #include <QTextImageFormat>
 
@@ -215,8 +213,7 @@ TEST_F(RichTextNote, ReplacesAnExistingPackageWhole)
     EXPECT_EQ(document.toPlainText(), QStringLiteral("new"));
 }
 
-// The sample library's PDF note, exported as a whole and checked with the
-// system's own tools where they are installed.
+// The sample library's PDF note, exported as a whole.
 TEST(RichTextExport, SampleLibraryPDFNote)
 {
     testsupport::TempDir root;
@@ -230,25 +227,9 @@ TEST(RichTextExport, SampleLibraryPDFNote)
 
     const QString package = destination + QStringLiteral("/Work/Projects/Launch/Quarterly report.rtfd");
     EXPECT_EQ(tree(package), (QStringList{QStringLiteral("TXT.rtf"), QStringLiteral("quarterly-report.pdf")}));
+    const QByteArray rtf = readFile(package + QStringLiteral("/TXT.rtf"));
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1")) << rtf.left(40).toStdString();
     QTextDocument document;
-    ASSERT_TRUE(platform::readRichText(readFile(package + QStringLiteral("/TXT.rtf")), document));
+    ASSERT_TRUE(platform::readRichText(rtf, document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("Q3 report\nSummary attached.\n") + QChar(0xFFFC));
-
-    const QString rtf = package + QStringLiteral("/TXT.rtf");
-    if (const QString file = QStandardPaths::findExecutable(QStringLiteral("file")); !file.isEmpty()) {
-        QProcess process;
-        process.start(file, {QStringLiteral("-b"), rtf});
-        ASSERT_TRUE(process.waitForFinished());
-        EXPECT_TRUE(process.readAllStandardOutput().startsWith("Rich Text Format"));
-    }
-    const QString unrtf = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
-    if (unrtf.isEmpty())
-        GTEST_SKIP() << "unrtf is not installed";
-    QProcess process;
-    process.start(unrtf, {QStringLiteral("--text"), rtf});
-    ASSERT_TRUE(process.waitForFinished());
-    EXPECT_EQ(process.exitCode(), 0);
-    const QByteArray text = process.readAllStandardOutput();
-    EXPECT_TRUE(text.contains("Q3 report")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Summary attached.")) << text.toStdString();
 }

@@ -3,15 +3,14 @@
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
 #include "export/ExportNoteOperation.h"
+#include "export/ExportTestSupport.h"
 #include "platform/FileURL.h"
-#include "platform/Operation.h"
 #include "support/NoteEncryption.h"
 
 #include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
-#include <atomic>
 
 using namespace notestoregen;
 
@@ -120,12 +119,9 @@ void exportContainer(const Container& c, const testsupport::TempDir& dir, Export
     ASSERT_TRUE(QDir().mkpath(result.destination)); // the command makes it before the export starts
     const auto operation =
         ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(result.destination, true));
-    platform::OperationQueue queue;
-    std::atomic<bool> finished{false};
-    operation->setCompletionBlock([&finished] { finished = true; });
-    queue.addOperation(operation);
-    ASSERT_TRUE(testsupport::spinUntil([&] { return finished.load(); }, 60000));
-    queue.waitUntilAllOperationsAreFinished();
+    testsupport::runToEnd(operation);
+    if (testing::Test::HasFatalFailure())
+        return;
     ASSERT_TRUE(operation->plistURL()) << operation->operationError().value_or(platform::Error()).localizedDescription().toStdString();
     result.summary = operation->summary();
 }

@@ -2,6 +2,7 @@
 
 #include "app/NotesAccess.h"
 #include "export/ExportNoteOperation.h"
+#include "export/ExportTestSupport.h"
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreSource.h"
 #include "platform/FileDates.h"
@@ -11,23 +12,13 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <atomic>
 
 using namespace notestoregen;
 using testsupport::CommandResult;
 using testsupport::runExport;
+using testsupport::runToEnd;
 
 namespace {
-
-void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
-{
-    platform::OperationQueue queue;
-    std::atomic<bool> finished{false};
-    operation->setCompletionBlock([&finished] { finished = true; });
-    queue.addOperation(operation);
-    ASSERT_TRUE(testsupport::spinUntil([&] { return finished.load(); }, 60000));
-    queue.waitUntilAllOperationsAreFinished();
-}
 
 // ---- One note that cannot be read -----------------------------------------
 
