@@ -209,9 +209,10 @@ TEST_F(NotesExportFaults, ALibraryMovedAwayMidExportEndsWithTheReason)
     prepare(work.filePath(QStringLiteral("out")), 3000, 100, prefix);
     const QString moved = work.filePath(QStringLiteral("Moved Library"));
 
-    const StalledRun result = runStalled(program(), arguments(), environment(), prefix.size() + 40, [&](pid_t) {
-        EXPECT_TRUE(QDir().rename(library.path, moved));
-    });
+    const StalledRun result = runStalled(
+        program(), arguments(), environment(), prefix.size() + 40,
+        [&](pid_t) { EXPECT_TRUE(QDir().rename(library.path, moved)); }, StallAt::MainThreadWaits);
+    EXPECT_TRUE(result.stalled);
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_EQ(result.err.trimmed().section(u'\n', -1),
               QStringLiteral("notes-export: The Notes library folder “%1” is no longer there: No such file or directory.")
