@@ -1,10 +1,8 @@
 #include "notestore/NoteAttachments.h"
 #include "support/TestSupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -15,17 +13,6 @@ namespace {
 
 const QString kAccount = QStringLiteral("ACCOUNT-1");
 const QByteArray kPDF = "%PDF-1.4\n% test\n%%EOF\n";
-
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 void put(const QString& path, const QByteArray& bytes)
 {
@@ -175,7 +162,7 @@ TEST_F(Container, LinksLeadingOutOfTheContainerAreNotFollowed)
 TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
 {
     // Larger than one piece and not a multiple of three.
-    QByteArray bytes = pngBytes(2, 2);
+    QByteArray bytes = testsupport::imageBytes("PNG", Qt::blue, 2, 2);
     bytes.append(QByteArray(3 * 256 * 1024 + 1, '\x5a'));
     put(root(QStringLiteral("big.png")), bytes);
     QString problem;
@@ -189,10 +176,7 @@ TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
 
 TEST_F(Container, APicturesTypeComesFromItsBytesElseItsExtension)
 {
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImage(3, 3, QImage::Format_RGB32).save(&buffer, "JPEG");
+    const QByteArray jpeg = testsupport::imageBytes("JPEG", Qt::black, 3, 3);
     const std::tuple<const char*, QByteArray, const char*> cases[] = {
         {"misnamed.png", jpeg, "image/jpeg"},
         {"photo.heic", QByteArray("\0\0\0\x18" "ftypheic", 12), "image/heic"},

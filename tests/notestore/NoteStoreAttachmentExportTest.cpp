@@ -7,29 +7,18 @@
 #include "platform/FileURL.h"
 #include "support/NoteEncryption.h"
 
-#include <QBuffer>
 #include <QDirIterator>
-#include <QImage>
 #include <QRegularExpression>
 
 using namespace notestoregen;
+
+using testsupport::imageBytes;
 
 namespace {
 
 const QString kAccountID = QStringLiteral("0A0C0F2E-ACCT");
 const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
 const QByteArray kAudio = QByteArray("\0\0\0\x18" "ftypM4A ", 12) + QByteArray(5000, '\x11');
-
-QByteArray imageBytes(const char* format, QColor color)
-{
-    QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 QByteArray tableData()
 {

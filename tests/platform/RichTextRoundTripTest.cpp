@@ -9,9 +9,7 @@
 #include "support/TestSupport.h"
 #include "support/TextDocumentSupport.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -221,17 +219,6 @@ TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
 
 namespace {
 
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 struct PictureCase {
     const char* name;
     QByteArray body;          // "%PNG%" stands for a data URL of a small PNG
@@ -246,7 +233,7 @@ class HTMLImportPictures : public testing::TestWithParam<PictureCase> {};
 TEST_P(HTMLImportPictures, StayWhereThePageHasThem)
 {
     const PictureCase& c = GetParam();
-    const QByteArray png = pngBytes(3, 2);
+    const QByteArray png = testsupport::imageBytes("PNG", Qt::red, 3, 2);
     QByteArray body = c.body;
     body.replace("%PNG%", "data:image/png;base64," + png.toBase64());
     const std::optional<AttributedString> text = attributedStringFromHTML("<html><body>" + body + "</body></html>");

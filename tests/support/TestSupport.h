@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
@@ -32,6 +33,8 @@ private:
 
 void writeFile(const QString& path, const QByteArray& contents);
 QByteArray readFile(const QString& path);
+// A picture of one colour, encoded as `format` ("PNG", "JPEG", ...).
+QByteArray imageBytes(const char* format, QColor color, int width = 6, int height = 4);
 
 // Sets environment variables while it lives; puts back what was there.
 class ScopedEnvironment {
