@@ -85,22 +85,28 @@ Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
     return *this;
 }
 
-Descriptor openFolder(const QString& folder, Error* error)
+namespace {
+
+// `folder`, opened to look up `relativePath` in it; a failure names the file looked for.
+Descriptor openFolderFor(const QString& folder, const QString& relativePath, Error* error)
 {
     Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root.isValid())
-        setError(error, unreadable(folder, reasonFor(errno)));
+        setError(error, unreadable(relativePath.isEmpty() ? folder : joined(folder, relativePath), reasonFor(errno)));
     return root;
+}
+
+} // namespace
+
+Descriptor openFolder(const QString& folder, Error* error)
+{
+    return openFolderFor(folder, QString(), error);
 }
 
 Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error)
 {
-    const Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root.isValid()) {
-        setError(error, unreadable(joined(folder, relativePath), reasonFor(errno)));
-        return {};
-    }
-    return openBeneath(root, folder, relativePath, error);
+    const Descriptor root = openFolderFor(folder, relativePath, error);
+    return root.isValid() ? openBeneath(root, folder, relativePath, error) : Descriptor();
 }
 
 Descriptor openBeneath(const Descriptor& root, const QString& folder, const QString& relativePath, Error* error,
@@ -122,12 +128,8 @@ Descriptor openBeneath(const Descriptor& root, const QString& folder, const QStr
 
 Descriptor openBeneathByWalking(const QString& folder, const QString& relativePath, Error* error)
 {
-    const Descriptor root(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root.isValid()) {
-        setError(error, unreadable(joined(folder, relativePath), reasonFor(errno)));
-        return {};
-    }
-    return openBeneathByWalking(root, folder, relativePath, error, nullptr);
+    const Descriptor root = openFolderFor(folder, relativePath, error);
+    return root.isValid() ? openBeneathByWalking(root, folder, relativePath, error, nullptr) : Descriptor();
 }
 
 Descriptor openBeneathByWalking(const Descriptor& root, const QString& folder, const QString& relativePath,
@@ -188,12 +190,14 @@ std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPa
     }
     // Straight into the result, one piece more than the size so that the
     // end shows at once; a file that grows meanwhile is read on in pieces.
-    QByteArray data;
-    if (size > limit) {
+    const auto tooLarge = [&] {
         setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
                                                     .arg(describeSize(limit))));
         return std::nullopt;
-    }
+    };
+    if (size > limit)
+        return tooLarge();
+    QByteArray data;
     qsizetype used = 0;
     data.resize(qsizetype(std::min<qint64>(size + 1, limit + 1)));
     for (;;) {
@@ -209,11 +213,8 @@ std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPa
             return std::nullopt;
         }
         used += got;
-        if (used > limit) {
-            setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
-                                                        .arg(describeSize(limit))));
-            return std::nullopt;
-        }
+        if (used > limit)
+            return tooLarge();
         // A short read of a regular file is its end.
         if (used < data.size() && used == size)
             break;
