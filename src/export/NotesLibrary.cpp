@@ -386,13 +386,9 @@ platform::safefile::Descriptor NotesLibrary::openFile(const QString& path, platf
     // Nothing beneath the library folder is followed out of it, and only a
     // regular file is read: a FIFO would hang, /dev/zero never end.
     const QString relative = relativeToLibrary(m_folderPath, path);
-    if (m_folder.isValid())
-        return platform::safefile::openBeneath(m_folder, m_folderPath, relative, error, size);
-    auto fd = platform::safefile::openBeneath(m_folderPath, relative, error);
-    struct stat info {};
-    if (size && fd.isValid())
-        *size = fstat(fd.get(), &info) == 0 ? qint64(info.st_size) : -1;
-    return fd;
+    // A library made from JSON text alone has no folder open.
+    return m_folder.isValid() ? platform::safefile::openBeneath(m_folder, m_folderPath, relative, error, size)
+                              : platform::safefile::openBeneath(m_folderPath, relative, error, size);
 }
 
 bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* error) const

@@ -103,10 +103,10 @@ Descriptor openFolder(const QString& folder, Error* error)
     return openFolderFor(folder, QString(), error);
 }
 
-Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error)
+Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error, qint64* size)
 {
     const Descriptor root = openFolderFor(folder, relativePath, error);
-    return root.isValid() ? openBeneath(root, folder, relativePath, error) : Descriptor();
+    return root.isValid() ? openBeneath(root, folder, relativePath, error, size) : Descriptor();
 }
 
 Descriptor openBeneath(const Descriptor& root, const QString& folder, const QString& relativePath, Error* error,

@@ -39,10 +39,10 @@ private:
 // Opens `relativePath` inside `folder` for reading. No component beneath
 // `folder` may be a symbolic link or lead out of it, and the file must be a
 // regular file. `folder` itself may be reached through links.
-Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error);
+// `size`, when given, receives the file's size.
+Descriptor openBeneath(const QString& folder, const QString& relativePath, Error* error, qint64* size = nullptr);
 // The same inside `root`, a folder opened once with openFolder() for many
-// files (`folder` is its path, for messages); `size`, when given, receives
-// the file's size.
+// files (`folder` is its path, for messages).
 Descriptor openBeneath(const Descriptor& root, const QString& folder, const QString& relativePath, Error* error,
                        qint64* size = nullptr);
 // The same by walking one component at a time with O_NOFOLLOW; used where

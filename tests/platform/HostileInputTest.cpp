@@ -101,7 +101,10 @@ TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
 INSTANTIATE_TEST_SUITE_P(
     BothWays, SafeOpen,
     testing::Values(
-        static_cast<Opener>(&safefile::openBeneath), static_cast<Opener>(&safefile::openBeneathByWalking),
+        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
+            return safefile::openBeneath(folder, path, error);
+        }),
+        static_cast<Opener>(&safefile::openBeneathByWalking),
         static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
             return safefile::openBeneath(safefile::openFolder(folder, nullptr), folder, path, error);
         }),
