@@ -37,11 +37,19 @@ std::atomic<quint64> postedCount{0};
 std::atomic<quint64> ranCount{0};
 std::atomic<Clock::rep> lastPosted{0};
 
-// Yields rather than pausing: on a virtual machine a pause loop may hand
+// Spins until `ready` answers true or `budget` has passed; true when ready.
+// It yields rather than pausing: on a virtual machine a pause loop may hand
 // the processor to the hypervisor for far longer than the wait.
-void relax()
+template <class Ready>
+bool spinUntil(const Ready& ready, Clock::duration budget)
 {
-    std::this_thread::yield();
+    const auto deadline = Clock::now() + budget;
+    for (unsigned i = 1; !ready(); ++i) {
+        std::this_thread::yield();
+        if (i % 8 == 0 && Clock::now() > deadline)
+            return false;
+    }
+    return true;
 }
 
 // Called before the main thread's event loop blocks: while hand-offs
@@ -50,17 +58,12 @@ void relax()
 // once or after a short wait.
 void spinBeforeBlocking()
 {
-    const auto now = Clock::now();
-    if (now - Clock::time_point(Clock::duration(lastPosted.load(std::memory_order_relaxed))) > kStreamGap)
+    const auto lastPostedAt = Clock::time_point(Clock::duration(lastPosted.load(std::memory_order_relaxed)));
+    if (Clock::now() - lastPostedAt > kStreamGap)
         return;
-    const auto deadline = now + kMainThreadSpin;
-    for (unsigned i = 1;; ++i) {
-        if (postedCount.load(std::memory_order_acquire) != ranCount.load(std::memory_order_acquire))
-            return;
-        relax();
-        if (i % 8 == 0 && Clock::now() > deadline)
-            return;
-    }
+    spinUntil(
+        [] { return postedCount.load(std::memory_order_acquire) != ranCount.load(std::memory_order_acquire); },
+        kMainThreadSpin);
 }
 
 void installSpinOnce(QCoreApplication* app)
@@ -80,15 +83,10 @@ void installSpinOnce(QCoreApplication* app)
 
 void waitFor(const std::atomic<bool>& done)
 {
-    if (kSpinning) {
-        const auto deadline = Clock::now() + kWorkerSpin;
-        for (unsigned i = 1; !done.load(std::memory_order_acquire); ++i) {
-            relax();
-            if (i % 8 == 0 && Clock::now() > deadline)
-                break;
-        }
-    }
-    while (!done.load(std::memory_order_acquire))
+    const auto isDone = [&done] { return done.load(std::memory_order_acquire); };
+    if (kSpinning && spinUntil(isDone, kWorkerSpin))
+        return;
+    while (!isDone())
         done.wait(false, std::memory_order_acquire);
 }
 
