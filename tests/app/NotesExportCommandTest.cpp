@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QUrlQuery>
 #include <QRegularExpression>
-#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,39 +138,6 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsInsideTheLibrary)
     EXPECT_EQ(testsupport::tree(library), QStringList{QStringLiteral("library.json")});
 
     EXPECT_EQ(runCommand({QStringLiteral("--bogus")}).exitCode, 2);
-}
-
-TEST(NotesExportCommand, InterruptCancelsAtTheNextNoteAndExitsWith130)
-{
-    testsupport::TempDir root;
-    QByteArray notes, ids;
-    for (int i = 0; i < 10000; ++i) {
-        const QByteArray id = "n" + QByteArray::number(i);
-        notes += (i ? "," : "") + QByteArray(R"({"id": ")") + id + R"(", "name": "Note", "body": "<div>x</div>"})";
-        ids += (i ? ",\"" : "\"") + id + "\"";
-    }
-    const QString library = root.filePath(QStringLiteral("Library"));
-    testsupport::writeFile(library + QStringLiteral("/library.json"),
-                           R"({"accounts": [{"id": "a", "name": "A", "folders": ["f"]}],
-                               "folders": [{"id": "f", "name": "F", "notes": [)" + ids + R"(]}], "notes": [)" + notes + "]}");
-    const QString destination = root.filePath(QStringLiteral("out"));
-
-    QProcess process;
-    process.setProcessEnvironment(TestHome().environment());
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"),
-                  {QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
-                   QStringLiteral("--no-handoff")});
-    ASSERT_TRUE(process.waitForStarted());
-    QByteArray err;
-    while (!err.contains("Exporting") && process.state() == QProcess::Running) {
-        process.waitForReadyRead(1000);
-        err += process.readAllStandardError();
-    }
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 130) << (err + process.readAllStandardError()).toStdString();
-    EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/out.plist")));
-    EXPECT_TRUE(QFile::exists(destination + QStringLiteral("/A/F/Note.html")));
 }
 
 TEST(NotesExportCommand, RefusesToStartWithoutARecentOstrel)
