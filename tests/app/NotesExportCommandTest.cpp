@@ -61,7 +61,7 @@ void installStandin(const TestHome& home, const QString& version, const QString&
 
 } // namespace
 
-TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
+TEST(NotesExportCommand, ExportsTheSamplePrintsTheManifestAndReplacesItNextTime)
 {
     testsupport::TempDir root;
     const QString destination = root.filePath(QStringLiteral("Notes Import"));
@@ -100,63 +100,71 @@ TEST(NotesExportCommand, ExportsTheSampleAndPrintsTheManifest)
     EXPECT_EQ(listed, onDisk);
     // Seventeen notes, one with an empty body.
     EXPECT_EQ(onDisk.filter(QRegularExpression(QStringLiteral("\\.(html|rtfd/)$"))).size(), 16);
-}
 
-TEST(NotesExportCommand, ReplacesAnEarlierExportButNoOtherFolder)
-{
-    testsupport::TempDir root;
-    const QString destination = root.filePath(QStringLiteral("Export"));
-    ASSERT_EQ(runCommand({QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")}).exitCode, 0);
     testsupport::writeFile(destination + QStringLiteral("/stale.txt"), "old");
     ASSERT_EQ(runCommand({QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")}).exitCode, 0);
     EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/stale.txt")));
-
-    const QString precious = root.filePath(QStringLiteral("Documents"));
-    testsupport::writeFile(precious + QStringLiteral("/thesis.txt"), "keep me");
-    const Result refused = runCommand({QStringLiteral("--destination"), precious, QStringLiteral("--no-handoff")});
-    EXPECT_NE(refused.exitCode, 0);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("not empty"))) << refused.err.toStdString();
-    EXPECT_EQ(testsupport::readFile(precious + QStringLiteral("/thesis.txt")), QByteArray("keep me"));
 }
 
-TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsInsideTheLibrary)
+// Each refusal names its reason and leaves the user's files as they were.
+TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
 {
-    testsupport::TempDir root;
-    const QString library = root.filePath(QStringLiteral("Library"));
-    testsupport::writeFile(library + QStringLiteral("/library.json"), "{\"notes\": [");
-    const Result malformed = runCommand({QStringLiteral("--library"), library, QStringLiteral("--destination"),
-                                         root.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")});
-    EXPECT_EQ(malformed.exitCode, 1);
-    EXPECT_TRUE(malformed.err.contains(QStringLiteral("library.json"))) << malformed.err.toStdString();
-    EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("out"))));
-
-    testsupport::writeFile(library + QStringLiteral("/library.json"), "{}");
-    const Result inside = runCommand({QStringLiteral("--library"), library, QStringLiteral("--destination"),
-                                      library + QStringLiteral("/export"), QStringLiteral("--no-handoff")});
-    EXPECT_NE(inside.exitCode, 0);
-    EXPECT_TRUE(inside.err.contains(QStringLiteral("overlaps"))) << inside.err.toStdString();
-    EXPECT_EQ(testsupport::tree(library), QStringList{QStringLiteral("library.json")});
-
-    EXPECT_EQ(runCommand({QStringLiteral("--bogus")}).exitCode, 2);
+    const struct {
+        const char* library; // where library.json goes: "R" the test folder, "S" the shared import folder
+        const char* description;
+        const char* arguments; // L the library, R the test folder
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {"R", "{}", "--library L --destination R/Documents", 1, "not empty"},
+        {"R", "{\"notes\": [", "--library L --destination R/out", 1, "library.json"},
+        {"R", "{}", "--library L --destination L/export", 1, "overlaps"},
+        {"S", "{}", "--library L", 1, "overlaps"},
+        {"R", "{}", "--bogus", 2, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const TestHome home;
+        testsupport::TempDir root;
+        const QString library = (*c.library == 'S' ? home.importFolder() : root.path()) + QStringLiteral("/My Library");
+        testsupport::writeFile(library + QStringLiteral("/library.json"), c.description);
+        testsupport::writeFile(root.filePath(QStringLiteral("Documents/thesis.txt")), "keep me");
+        const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder());
+        QStringList arguments = QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff");
+        for (QString& argument : arguments) {
+            if (argument.startsWith(u'L'))
+                argument.replace(0, 1, library);
+            else if (argument.startsWith(u'R'))
+                argument.replace(0, 1, root.path());
+        }
+        const Result result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_TRUE(result.err.contains(QString::fromLatin1(c.message))) << result.err.toStdString();
+        EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
+        EXPECT_EQ(testsupport::readFile(root.filePath(QStringLiteral("Documents/thesis.txt"))), "keep me");
+    }
 }
 
 TEST(NotesExportCommand, RefusesToStartWithoutARecentOstrel)
 {
-    const TestHome home;
-    const Result missing = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("Unable to locate the Ostrel application.\n"
-                                                    "Make sure Ostrel is installed and try again.")))
-        << missing.err.toStdString();
-    EXPECT_FALSE(QFile::exists(home.importFolder()));
-
-    installStandin(home, QStringLiteral("1.10.3"));
-    const Result old = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-    EXPECT_EQ(old.exitCode, 1);
-    EXPECT_TRUE(old.err.contains(QStringLiteral("This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
-                                                "Update to the latest version of Ostrel and try again.")))
-        << old.err.toStdString();
-    EXPECT_FALSE(QFile::exists(home.importFolder()));
+    const struct {
+        const char* installed; // no companion when null
+        const char* message;
+    } cases[] = {
+        {nullptr, "Unable to locate the Ostrel application.\nMake sure Ostrel is installed and try again."},
+        {"1.10.3", "This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
+                   "Update to the latest version of Ostrel and try again."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const TestHome home;
+        if (c.installed)
+            installStandin(home, QString::fromLatin1(c.installed));
+        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
+        EXPECT_FALSE(QFile::exists(home.importFolder()));
+    }
 }
 
 TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
@@ -197,48 +205,30 @@ TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
     EXPECT_EQ(runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment()).exitCode, 1);
 }
 
+// A companion that cannot be started, or whose Exec line cannot carry the
+// URL, is reported; nothing is started and the export itself is kept.
 TEST(NotesExportCommand, AFailedHandoffIsReported)
 {
-    const TestHome home;
-    testsupport::TempDir programs;
-    installStandin(home, QStringLiteral("1.10.4"), programs.filePath(QStringLiteral("missing ostrel")));
-    const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot open Ostrel\n"))) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("missing ostrel"))) << result.err.toStdString();
-    // The export itself is kept.
-    EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
-}
-
-TEST(NotesExportCommand, AnExecLineThatCannotCarryTheURLIsReportedNotStarted)
-{
-    for (const char* code : {"%f", "%F", ""}) {
-        SCOPED_TRACE(code);
+    const struct {
+        const char* execCode; // replaces "%u"; null: a program that is missing
+        const char* reason;
+    } cases[] = {{nullptr, "missing ostrel"}, {"%f", "takes no URLs"}, {"%F", "takes no URLs"}, {"", "takes no URLs"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason + std::string(" ") + (c.execCode ? c.execCode : "-"));
         const TestHome home;
-        installStandin(home, QStringLiteral("1.10.4"));
-        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
-        QByteArray text = testsupport::readFile(entry);
-        ASSERT_TRUE(text.contains(" %u\n"));
-        text.replace(" %u\n", QByteArray(" ") + code + "\n");
-        testsupport::writeFile(entry, text);
+        testsupport::TempDir programs;
+        installStandin(home, QStringLiteral("1.10.4"), c.execCode ? QString() : programs.filePath(QStringLiteral("missing ostrel")));
+        if (c.execCode) {
+            const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+            QByteArray text = testsupport::readFile(entry);
+            ASSERT_TRUE(text.contains(" %u\n"));
+            testsupport::writeFile(entry, text.replace(" %u\n", QByteArray(" ") + c.execCode + "\n"));
+        }
         const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot open Ostrel\n"))) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QStringLiteral("takes no URLs"))) << result.err.toStdString();
-        // Nothing was started that could have received it.
+        EXPECT_TRUE(result.err.contains(QString::fromLatin1(c.reason))) << result.err.toStdString();
         EXPECT_FALSE(QFile::exists(home.receivedLog()));
+        EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
     }
-}
-
-TEST(NotesExportCommand, NeverWipesALibraryKeptInTheSharedImportFolder)
-{
-    const TestHome home;
-    const QString library = home.importFolder() + QStringLiteral("/My Library");
-    testsupport::writeFile(library + QStringLiteral("/library.json"), "{}");
-    const Result result =
-        runProgram(QStringLiteral("notes-export"), {QStringLiteral("--library"), library, QStringLiteral("--no-handoff")},
-                   home.environment());
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("overlaps"))) << result.err.toStdString();
-    EXPECT_TRUE(QFile::exists(library + QStringLiteral("/library.json")));
 }

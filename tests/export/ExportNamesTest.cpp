@@ -37,19 +37,6 @@ struct Export {
     }
 };
 
-QJsonObject object(std::initializer_list<std::pair<QString, QJsonValue>> members)
-{
-    QJsonObject result;
-    for (const auto& [key, value] : members)
-        result.insert(key, value);
-    return result;
-}
-
-QJsonArray ids(const QStringList& list)
-{
-    return QJsonArray::fromStringList(list);
-}
-
 } // namespace
 
 // Titles are a note's first line: long ones must neither stop the export
@@ -67,22 +54,22 @@ TEST(ExportNames, LongNamesInEveryScriptAreWrittenAndListed)
         for (int copy = 0; copy < 4; ++copy) {
             const QString id = QStringLiteral("n%1-%2").arg(t).arg(copy);
             noteIds << id;
-            QJsonObject note = object({{"id", id}, {"name", titles[t]}, {"body", QStringLiteral("<div>%1</div>").arg(id)}});
+            QJsonObject note = QJsonObject({{"id", id}, {"name", titles[t]}, {"body", QStringLiteral("<div>%1</div>").arg(id)}});
             if (copy >= 2)
-                note.insert(QStringLiteral("attachments"), ids({QStringLiteral("long"), QStringLiteral("long again")}));
+                note.insert(QStringLiteral("attachments"), QJsonArray{QStringLiteral("long"), QStringLiteral("long again")});
             notes.append(note);
         }
     }
     // Two attachments of one name near the limit, so the package numbers one.
     const QString attachmentName = QString(80, QChar(0x4EAC)) + QStringLiteral("x.pdf");
-    const QJsonObject description = object({
-        {"accounts", QJsonArray{object({{"id", "a"}, {"name", QString(260, u'A')}, {"folders", ids({"f"})}})}},
-        {"folders", QJsonArray{object({{"id", "f"}, {"name", emoji.repeated(70)}, {"folders", ids({"g"})}}),
-                               object({{"id", "g"}, {"name", QString(300, u'g') + QStringLiteral(".rtfd")},
-                                       {"notes", ids(noteIds)}})}},
+    const QJsonObject description = QJsonObject({
+        {"accounts", QJsonArray{QJsonObject({{"id", "a"}, {"name", QString(260, u'A')}, {"folders", QJsonArray{"f"}}})}},
+        {"folders", QJsonArray{QJsonObject({{"id", "f"}, {"name", emoji.repeated(70)}, {"folders", QJsonArray{"g"}}}),
+                               QJsonObject({{"id", "g"}, {"name", QString(300, u'g') + QStringLiteral(".rtfd")},
+                                       {"notes", QJsonArray::fromStringList(noteIds)}})}},
         {"notes", notes},
-        {"attachments", QJsonArray{object({{"id", "long"}, {"name", attachmentName}, {"file", "report.pdf"}}),
-                                   object({{"id", "long again"}, {"name", attachmentName}, {"file", "report.pdf"}})}},
+        {"attachments", QJsonArray{QJsonObject({{"id", "long"}, {"name", attachmentName}, {"file", "report.pdf"}}),
+                                   QJsonObject({{"id", "long again"}, {"name", attachmentName}, {"file", "report.pdf"}})}},
     });
 
     Export run(description);
@@ -120,16 +107,16 @@ TEST(ExportNames, FoldersNamedLikePackagesAreFoldersOfTheManifest)
     for (const QString& folderName : {QStringLiteral("Thesis.rtfd"), QStringLiteral("Trip.app"),
                                      QStringLiteral("Photos.bundle"), QStringLiteral("Plain")}) {
         SCOPED_TRACE(folderName.toStdString());
-        const QJsonObject description = object({
-            {"accounts", QJsonArray{object({{"id", "a"}, {"name", "Work"}, {"folders", ids({"f"})}})}},
-            {"folders", QJsonArray{object({{"id", "f"}, {"name", folderName}, {"folders", ids({"g"})},
-                                           {"notes", ids({"n", "r"})}}),
-                                   object({{"id", "g"}, {"name", "Inner.rtfd"}, {"notes", ids({"m"})}})}},
-            {"notes", QJsonArray{object({{"id", "n"}, {"name", "Chapter"}, {"body", "<div>1</div>"}}),
-                                 object({{"id", "r"}, {"name", "Chapter"}, {"body", "<div>2</div>"},
-                                         {"attachments", ids({"pdf"})}}),
-                                 object({{"id", "m"}, {"name", "Deep"}, {"body", "<div>3</div>"}})}},
-            {"attachments", QJsonArray{object({{"id", "pdf"}, {"name", "report.pdf"}, {"file", "report.pdf"}})}},
+        const QJsonObject description = QJsonObject({
+            {"accounts", QJsonArray{QJsonObject({{"id", "a"}, {"name", "Work"}, {"folders", QJsonArray{"f"}}})}},
+            {"folders", QJsonArray{QJsonObject({{"id", "f"}, {"name", folderName}, {"folders", QJsonArray{"g"}},
+                                           {"notes", QJsonArray{"n", "r"}}}),
+                                   QJsonObject({{"id", "g"}, {"name", "Inner.rtfd"}, {"notes", QJsonArray{"m"}}})}},
+            {"notes", QJsonArray{QJsonObject({{"id", "n"}, {"name", "Chapter"}, {"body", "<div>1</div>"}}),
+                                 QJsonObject({{"id", "r"}, {"name", "Chapter"}, {"body", "<div>2</div>"},
+                                         {"attachments", QJsonArray{"pdf"}}}),
+                                 QJsonObject({{"id", "m"}, {"name", "Deep"}, {"body", "<div>3</div>"}})}},
+            {"attachments", QJsonArray{QJsonObject({{"id", "pdf"}, {"name", "report.pdf"}, {"file", "report.pdf"}})}},
         });
         Export run(description);
         ASSERT_TRUE(run.operation->plistURL());

@@ -57,14 +57,27 @@ protected:
         writeFile(canary, kCanary);
     }
 
-    // Everything the destination holds, as one string, to look for the canary in.
-    QByteArray exported() const
+    // Exports the library with a second note "Hostile" (`noteExtra`) whose
+    // file "x/body" is the hostile entry; the canary stays where it was and
+    // nowhere in the export.
+    std::shared_ptr<ExportNoteOperation> exportHostile(const char* noteExtra, const char* attachments = "[]")
     {
-        QByteArray all;
+        writeFile(library + QStringLiteral("/library.json"), QByteArray(R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
+            "folders":[{"id":"f","name":"Notes","notes":["n1","n2"]}],
+            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"},
+                     {"id":"n2","name":"Hostile",)") + noteExtra + R"(}],
+            "attachments":)" + attachments + "}");
+        if (QByteArray(GetParam().name) != "inside a linked folder")
+            QDir().mkpath(library + QStringLiteral("/x"));
+        GetParam().make(library + QStringLiteral("/x/body"), canary);
+        const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
+        runToEnd(operation);
+        EXPECT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
         QDirIterator it(destination.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())
-            all += readFile(it.next());
-        return all;
+            EXPECT_FALSE(readFile(it.next()).contains("CANARY")) << it.filePath().toStdString();
+        EXPECT_EQ(readFile(canary), kCanary);
+        return operation;
     }
 
     TempDir dir, destination;
@@ -73,15 +86,6 @@ protected:
     QString canary = outside + QStringLiteral("/body");
 };
 
-QByteArray libraryJSON(const char* noteExtra, const char* attachments = "[]")
-{
-    return QByteArray(R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
-        "folders":[{"id":"f","name":"Notes","notes":["n1","n2"]}],
-        "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"},
-                 {"id":"n2","name":"Hostile",)") + noteExtra + R"(}],
-        "attachments":)" + attachments + "}";
-}
-
 } // namespace
 
 TEST_P(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
@@ -89,7 +93,7 @@ TEST_P(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
     if (QByteArray(GetParam().name) == "inside a linked folder")
         GTEST_SKIP() << "the description lies at the top of the library";
     // Were the link followed, this would load.
-    writeFile(canary, libraryJSON(R"("body":"x")"));
+    writeFile(canary, R"({"accounts":[{"id":"a","name":"Work"}]})");
     GetParam().make(library + QStringLiteral("/library.json"), canary);
     platform::Error error;
     EXPECT_EQ(NotesLibrary::load(library, &error), nullptr);
@@ -100,40 +104,21 @@ TEST_P(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
 
 TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
 {
-    writeFile(library + QStringLiteral("/library.json"), libraryJSON(R"("bodyFile":"x/body")"));
-    if (QByteArray(GetParam().name) != "inside a linked folder")
-        QDir().mkpath(library + QStringLiteral("/x"));
-    GetParam().make(library + QStringLiteral("/x/body"), canary);
-
-    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
-    runToEnd(operation);
-    EXPECT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
-    const ExportSummary summary = operation->summary();
+    const ExportSummary summary = exportHostile(R"("bodyFile":"x/body")")->summary();
     EXPECT_EQ(summary.htmlNoteCount, 1u);
     ASSERT_EQ(summary.notesLeftOut.size(), 1);
     EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));
     EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first().toStdString();
-    EXPECT_FALSE(exported().contains("CANARY"));
-    EXPECT_EQ(readFile(canary), kCanary);
 }
 
 TEST_P(HostileLibrary, AnAttachmentIsLeftOutAndNamed)
 {
-    writeFile(library + QStringLiteral("/library.json"),
-              libraryJSON(R"("body":"<p>with a file</p>","attachments":["t"])",
-                          R"([{"id":"t","name":"secret.txt","file":"x/body"}])"));
-    if (QByteArray(GetParam().name) != "inside a linked folder")
-        QDir().mkpath(library + QStringLiteral("/x"));
-    GetParam().make(library + QStringLiteral("/x/body"), canary);
-
-    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
-    runToEnd(operation);
-    EXPECT_FALSE(operation->operationError());
-    const QStringList leftOut = operation->summary().attachmentsLeftOut;
+    const QStringList leftOut = exportHostile(R"("body":"<p>with a file</p>","attachments":["t"])",
+                                              R"([{"id":"t","name":"secret.txt","file":"x/body"}])")
+                                    ->summary()
+                                    .attachmentsLeftOut;
     ASSERT_EQ(leftOut.size(), 1);
     EXPECT_TRUE(leftOut.first().startsWith(QStringLiteral("Hostile: secret.txt ("))) << leftOut.first().toStdString();
-    EXPECT_FALSE(exported().contains("CANARY"));
-    EXPECT_EQ(readFile(canary), kCanary);
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
@@ -147,27 +132,29 @@ INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
 
 namespace {
 
+// One account "A" listing `topFolder`, and everything in `extra`
+// ("folders", "notes", "attachments"), as a library description.
+QByteArray describe(QJsonObject extra, const QString& topFolder)
+{
+    extra.insert("accounts", QJsonArray{QJsonObject{{"id", "a"}, {"name", "A"}, {"folders", QJsonArray{topFolder}}}});
+    return QJsonDocument(extra).toJson(QJsonDocument::Compact);
+}
+
 // `depth` folders, each inside the one before, as a library description.
 QByteArray chainJSON(int depth)
 {
     QJsonArray folders;
     for (int i = 1; i <= depth; ++i) {
-        QJsonObject folder{{QStringLiteral("id"), QStringLiteral("f%1").arg(i)}, {QStringLiteral("name"), QStringLiteral("d")}};
+        QJsonObject folder{{"id", QStringLiteral("f%1").arg(i)}, {"name", "d"}};
         if (i < depth)
-            folder.insert(QStringLiteral("folders"), QJsonArray{QStringLiteral("f%1").arg(i + 1)});
+            folder.insert("folders", QJsonArray{QStringLiteral("f%1").arg(i + 1)});
         else
-            folder.insert(QStringLiteral("notes"), QJsonArray{QStringLiteral("n")});
+            folder.insert("notes", QJsonArray{"n"});
         folders.append(folder);
     }
-    const QJsonObject top{
-        {QStringLiteral("accounts"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("a")},
-                                                            {QStringLiteral("name"), QStringLiteral("A")},
-                                                            {QStringLiteral("folders"), QJsonArray{QStringLiteral("f1")}}}}},
-        {QStringLiteral("folders"), folders},
-        {QStringLiteral("notes"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("n")},
-                                                         {QStringLiteral("name"), QStringLiteral("Bottom")},
-                                                         {QStringLiteral("body"), QStringLiteral("<p>deep</p>")}}}}};
-    return QJsonDocument(top).toJson(QJsonDocument::Compact);
+    return describe({{"folders", folders},
+                     {"notes", QJsonArray{QJsonObject{{"id", "n"}, {"name", "Bottom"}, {"body", "<p>deep</p>"}}}}},
+                    QStringLiteral("f1"));
 }
 
 // A folder with one subfolder, and so on without end.
@@ -245,23 +232,13 @@ TEST(HostileHTML, ADeeplyNestedPageIsImportedAsPlainTextAndSaid)
     TempDir dir, destination;
     const QString nested = QStringLiteral("<div>").repeated(10000) + QStringLiteral("deep &amp; plain") +
                            QStringLiteral("</div>").repeated(10000);
-    QJsonObject note{{QStringLiteral("id"), QStringLiteral("n")},
-                     {QStringLiteral("name"), QStringLiteral("Nested")},
-                     {QStringLiteral("body"), nested},
-                     {QStringLiteral("attachments"), QJsonArray{QStringLiteral("t")}}};
-    const QJsonObject top{
-        {QStringLiteral("accounts"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("a")},
-                                                            {QStringLiteral("name"), QStringLiteral("A")},
-                                                            {QStringLiteral("folders"), QJsonArray{QStringLiteral("f")}}}}},
-        {QStringLiteral("folders"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("f")},
-                                                           {QStringLiteral("name"), QStringLiteral("F")},
-                                                           {QStringLiteral("notes"), QJsonArray{QStringLiteral("n")}}}}},
-        {QStringLiteral("notes"), QJsonArray{note}},
-        {QStringLiteral("attachments"), QJsonArray{QJsonObject{{QStringLiteral("id"), QStringLiteral("t")},
-                                                               {QStringLiteral("name"), QStringLiteral("t.txt")},
-                                                               {QStringLiteral("file"), QStringLiteral("t.txt")}}}}};
+    const QJsonObject note{{"id", "n"}, {"name", "Nested"}, {"body", nested}, {"attachments", QJsonArray{"t"}}};
     writeFile(dir.filePath(QStringLiteral("t.txt")), "attached");
-    writeFile(dir.filePath(QStringLiteral("library.json")), QJsonDocument(top).toJson());
+    writeFile(dir.filePath(QStringLiteral("library.json")),
+              describe({{"folders", QJsonArray{QJsonObject{{"id", "f"}, {"name", "F"}, {"notes", QJsonArray{"n"}}}}},
+                        {"notes", QJsonArray{note}},
+                        {"attachments", QJsonArray{QJsonObject{{"id", "t"}, {"name", "t.txt"}, {"file", "t.txt"}}}}},
+                       QStringLiteral("f")));
     const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(dir.path()), destination.url());
     QElapsedTimer timer;
     timer.start();
