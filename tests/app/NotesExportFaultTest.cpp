@@ -1,5 +1,4 @@
 #include "platform/PropertyList.h"
-#include "platform/Resources.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
@@ -177,24 +176,16 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
 
 TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
 {
-    prepare(work.filePath(QStringLiteral("out")));
-    // The sample library, with its PDF gone.
-    const QString sample = work.filePath(QStringLiteral("Sample"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-R"),
-                                                       platform::resourceDirectory() + QStringLiteral("/SampleLibrary"),
-                                                       sample}),
-              0);
-    ASSERT_TRUE(QFile::remove(sample + QStringLiteral("/attachments/quarterly-report.pdf")));
-    const TreeSnapshot before = snapshotTree(sample);
-    library.path = sample;
+    prepare(work.filePath(QStringLiteral("out")), 2, 100, QStringLiteral("Note"), true);
+    ASSERT_TRUE(QFile::remove(library.path + QStringLiteral("/files/manual.pdf")));
+    libraryBefore = snapshotTree(library.path);
     run();
     EXPECT_EQ(exitCode, 0) << err.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
-                                            "  Quarterly report: quarterly-report.pdf (its file is missing)\n")))
+                                            "  Deep: manual.pdf (its file is missing)\n")))
         << err.toStdString();
-    EXPECT_EQ(tree(destination + QStringLiteral("/Work/Projects/Launch/Quarterly report.rtfd")),
-              QStringList{QStringLiteral("TXT.rtf")});
-    EXPECT_EQ(treeDifferences(before, snapshotTree(sample)), "");
+    EXPECT_EQ(tree(destination + QStringLiteral("/Work/Notes/Sub/Deep.rtfd")), QStringList{QStringLiteral("TXT.rtf")});
+    EXPECT_EQ(changesOutsideDestination(), "");
 }
 
 // ---- Interruptions, a second run, two runs at once ----

@@ -132,6 +132,8 @@ bool SmallFileSystem::remountReadOnly()
                  nullptr) == 0;
 }
 
+namespace {
+
 DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const QString& prefix,
                              bool deepHasAttachment)
 {
@@ -179,6 +181,8 @@ std::map<QString, QByteArray> htmlFiles(const QString& root)
     }
     return files;
 }
+
+} // namespace
 
 void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize, const QString& prefix,
                           bool deepHasAttachment)

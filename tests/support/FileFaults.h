@@ -73,25 +73,20 @@ private:
 
 // A Notes library on disk: one account "Work" with folder "Notes" (notes
 // "<prefix> 1" to "<prefix> <count>", bodies of `bodySize` bytes, all different)
-// and its subfolder "Sub" with one note "Deep"; plus an attachment file so
-// the library holds more than its description.
+// and its subfolder "Sub" with one note "Deep"; plus an attachment file
+// "files/manual.pdf" so the library holds more than its description.
 struct DiskLibrary {
     QString path;
     std::map<QString, QByteArray> bodies; // note name -> body
 };
-// With `deepHasAttachment`, "Deep" carries the attachment file, so the
-// export stages a copy of it early on.
-DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize,
-                             const QString& prefix = QStringLiteral("Note"), bool deepHasAttachment = false);
-
-// Every ".html" file below `root`, by file name, with its bytes.
-std::map<QString, QByteArray> htmlFiles(const QString& root);
 
 // A library on disk and a destination "Notes Import" inside `parent`,
 // with everything around the destination recorded, so a test can tell
 // that a failed export changed nothing but the destination.
 class ExportScene {
 public:
+    // With `deepHasAttachment`, "Deep" carries the attachment file, so the
+    // export stages a copy of it early on.
     void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000,
                  const QString& prefix = QStringLiteral("Note"), bool deepHasAttachment = false);
     bool manifestExists() const;

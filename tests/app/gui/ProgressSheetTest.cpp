@@ -3,7 +3,9 @@
 #include "app/gui/MiddleElidedLabel.h"
 #include "export/ExportTestSupport.h"
 #include "export/OperationQueueExtensions.h"
+#include "platform/FaultyFileManager.h"
 #include "platform/FileURL.h"
+#include "support/FileFaults.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using testsupport::libraryApp;
@@ -201,4 +204,45 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
         EXPECT_TRUE(shown.mid(12, shown.size() - 24).contains(QChar(0x2026)));
     }
     sheet->hide();
+}
+
+// The sheet over a library on disk: the destination turns read-only
+// mid-way, the user is told in the error's own words, and nothing else
+// changes.
+TEST_F(ProgressSheet, ADestinationThatTurnsReadOnlyIsShown)
+{
+    testsupport::ExportScene scene;
+    // A real file system remounted read-only where one can be mounted, a failing file manager elsewhere.
+    testsupport::SmallFileSystem small(1024 * 1024);
+    platform::FaultyFileManager fallback(EROFS);
+    std::optional<testsupport::FileManagerReplacement> replacement;
+    if (small.isMounted()) {
+        scene.prepare(small.path() + QStringLiteral("/out"));
+    } else {
+        scene.prepare(scene.work.filePath(QStringLiteral("out")));
+        replacement.emplace(&fallback);
+    }
+    const auto app = testsupport::loadedApp(scene.library.path);
+    ASSERT_TRUE(app);
+    start(app, scene.destination);
+    QObject context;
+    testsupport::onNotesWritten(controller.progress(), 3, &context, [&] {
+        if (small.isMounted())
+            ASSERT_TRUE(small.remountReadOnly());
+        else
+            fallback.failFromNow(EROFS);
+    });
+    ASSERT_TRUE(ended());
+
+    EXPECT_EQ(endCode, 0);
+    EXPECT_FALSE(controller.metadataFileURL());
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Modal);
+    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("The import could not be completed."));
+    const QString informative = alerts.shown[0].alert.informativeText;
+    EXPECT_TRUE(informative.endsWith(QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system.")))
+        << informative.toStdString();
+    EXPECT_FALSE(scene.manifestExists());
+    EXPECT_EQ(scene.expectWholeNoteFiles(), 3);
+    EXPECT_EQ(scene.changesOutsideDestination(), "");
 }

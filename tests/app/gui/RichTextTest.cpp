@@ -89,40 +89,40 @@ TEST(RichText, HyperlinkFieldsBecomeAnchorsOverTheirResult)
     EXPECT_EQ(formatOfText(document, QStringLiteral("up")).anchorHref(), QStringLiteral("top"));
 }
 
-TEST(RichText, UnicodeAndCodePageEscapes)
+// The text read from escapes, skipped groups and malformed input, which
+// must never crash the reader and keeps what it can.
+TEST(RichText, PlainTextOfEscapesSkippedGroupsAndMalformedInput)
 {
-    // \uN skips one fallback character by default, \uc changes the count,
-    // and a negative N is the UTF-16 unit N + 65536.
-    EXPECT_EQ(plain("{\\rtf1 a\\u8212-b}"), QStringLiteral("a\u2014b"));
-    EXPECT_EQ(plain("{\\rtf1\\uc2 \\u8364EUR}"), QStringLiteral("\u20ACR"));
-    EXPECT_EQ(plain("{\\rtf1\\uc0 \\u233 x}"), QStringLiteral("\u00E9x"));
-    EXPECT_EQ(plain("{\\rtf1 \\u-10179\\'3f\\u-8704\\'3f!}"), QStringLiteral("\U0001F600!"));
-    EXPECT_EQ(plain("{\\rtf1 {\\uc3 \\u233 ab}cd}"), QStringLiteral("\u00E9cd")); // the group end ends skipping
-    EXPECT_EQ(plain("{\\rtf1 \\'e9\\'80\\'93\\'95 x\\~y\\{\\}\\\\}"), QStringLiteral("\u00E9\u20AC\u201C\u2022 x\u00A0y{}\\"));
-}
-
-TEST(RichText, SkipsFontTablesStyleSheetsAndUnknownDestinations)
-{
-    EXPECT_EQ(plain("{\\rtf1{\\fonttbl{\\f0 Helvetica;}}{\\stylesheet{\\s0 Normal;}}{\\*\\expandedcolortbl;;}"
-                    "{\\*\\unknown {\\b nested} text}{\\info{\\title T}}shown{\\*\\bkmkstart x}\\par}"),
-              QStringLiteral("shown\n"));
-    // A group that is not marked ignorable is read even when its word is unknown.
-    EXPECT_EQ(plain("{\\rtf1{\\madeup kept}}"), QStringLiteral("kept"));
-    // Binary data never shows as text.
-    EXPECT_EQ(plain("{\\rtf1 a{\\*\\pict\\bin4 }{}}}b}"), QStringLiteral("ab"));
-}
-
-TEST(RichText, MalformedInputNeverCrashesAndKeepsWhatItCan)
-{
-    EXPECT_EQ(plain("{\\rtf1 a}}}} b}"), QStringLiteral("a b"));
-    EXPECT_EQ(plain("{\\rtf1 {\\b open"), QStringLiteral("open"));
-    EXPECT_EQ(plain("{\\rtf1 x\\"), QStringLiteral("x"));
-    EXPECT_EQ(plain("{\\rtf1 x\\'4"), QStringLiteral("x4"));
-    EXPECT_EQ(plain("{\\rtf1 \\fs99999999999999 big \\u99999999 ?ok}"), QStringLiteral("big ok"));
-    EXPECT_EQ(plain("{\\rtf1{\\field{\\fldrslt dangling}"), QStringLiteral("dangling"));
     const QByteArray deep = "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + "}";
-    EXPECT_EQ(plain(deep), QStringLiteral("deep"));
+    const std::pair<QByteArray, QString> cases[] = {
+        // \uN skips one fallback character by default, \uc changes the count,
+        // and a negative N is the UTF-16 unit N + 65536.
+        {"{\\rtf1 a\\u8212-b}", QStringLiteral("a\u2014b")},
+        {"{\\rtf1\\uc2 \\u8364EUR}", QStringLiteral("\u20ACR")},
+        {"{\\rtf1\\uc0 \\u233 x}", QStringLiteral("\u00E9x")},
+        {"{\\rtf1 \\u-10179\\'3f\\u-8704\\'3f!}", QStringLiteral("\U0001F600!")},
+        {"{\\rtf1 {\\uc3 \\u233 ab}cd}", QStringLiteral("\u00E9cd")}, // the group end ends skipping
+        {"{\\rtf1 \\'e9\\'80\\'93\\'95 x\\~y\\{\\}\\\\}", QStringLiteral("\u00E9\u20AC\u201C\u2022 x\u00A0y{}\\")},
+        {"{\\rtf1{\\fonttbl{\\f0 Helvetica;}}{\\stylesheet{\\s0 Normal;}}{\\*\\expandedcolortbl;;}"
+         "{\\*\\unknown {\\b nested} text}{\\info{\\title T}}shown{\\*\\bkmkstart x}\\par}",
+         QStringLiteral("shown\n")},
+        // A group that is not marked ignorable is read even when its word is unknown.
+        {"{\\rtf1{\\madeup kept}}", QStringLiteral("kept")},
+        {"{\\rtf1 a{\\*\\pict\\bin4 }{}}}b}", QStringLiteral("ab")}, // binary data never shows as text
+        {"{\\rtf1 a}}}} b}", QStringLiteral("a b")},
+        {"{\\rtf1 {\\b open", QStringLiteral("open")},
+        {"{\\rtf1 x\\", QStringLiteral("x")},
+        {"{\\rtf1 x\\'4", QStringLiteral("x4")},
+        {"{\\rtf1 \\fs99999999999999 big \\u99999999 ?ok}", QStringLiteral("big ok")},
+        {"{\\rtf1{\\field{\\fldrslt dangling}", QStringLiteral("dangling")},
+        {deep, QStringLiteral("deep")},
+    };
+    for (const auto& [rtf, text] : cases)
+        EXPECT_EQ(plain(rtf), text) << rtf.left(80).toStdString();
+}
 
+TEST(RichText, InputThatIsNotRichTextFailsAndLeavesAnEmptyDocument)
+{
     QTextDocument document;
     document.setPlainText(QStringLiteral("old"));
     platform::Error error;
