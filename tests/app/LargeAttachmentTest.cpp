@@ -28,16 +28,13 @@ ChildRun runMeasured(const QStringList& arguments, const QProcessEnvironment& en
     std::vector<QByteArray> storage;
     for (const QString& argument : arguments)
         storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<QByteArray> environmentStorage;
+    const size_t argumentCount = storage.size();
     for (const QString& entry : environment.toStringList())
-        environmentStorage.push_back(entry.toLocal8Bit());
-    std::vector<char*> envp;
-    for (QByteArray& entry : environmentStorage)
-        envp.push_back(entry.data());
+        storage.push_back(entry.toLocal8Bit());
+    std::vector<char*> argv, envp;
+    for (size_t i = 0; i < storage.size(); ++i)
+        (i < argumentCount ? argv : envp).push_back(storage[i].data());
+    argv.push_back(nullptr);
     envp.push_back(nullptr);
 
     ChildRun run;

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QUrl>
-#include <QDir>
 #include <QProcess>
 #include <QUrlQuery>
 #include <QRegularExpression>

@@ -54,14 +54,6 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
     }
 }
 
-TEST(Enumeration, AnEmptyFolder)
-{
-    auto operation = enumerated(libraryApp(R"({"accounts": [{"id": "a", "folders": ["f"]}], "folders": [{"id": "f"}]})"));
-    ASSERT_EQ(operation->accountDicts().size(), 1u);
-    ASSERT_EQ(operation->accountDicts()[0].folders.size(), 1u);
-    EXPECT_EQ(operation->accountDicts()[0].folders[0].totalItemCount, 0u);
-}
-
 TEST(Enumeration, FailedRequestsCountAsEmpty)
 {
     auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));

@@ -2,9 +2,7 @@
 // folders nested past any real library and pages nested past reason.
 
 #include "export/ExportTestSupport.h"
-#include "platform/FileURL.h"
 #include "platform/HTMLImport.h"
-#include "support/FileFaults.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>

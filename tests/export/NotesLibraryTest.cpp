@@ -71,12 +71,9 @@ TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
     EXPECT_EQ(accounts[0]->name(), QString());
     EXPECT_TRUE(accounts[0]->folders().isEmpty());
 
-    platform::Error error;
-    auto library = NotesLibrary::fromJSON(R"({"folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "attachments": ["a"]}],
-                                              "attachments": [{"id": "a"}], "accounts": [{"id": "acc", "folders": ["f"]}]})",
-                                          QDir::tempPath(), &error);
-    ASSERT_TRUE(library);
-    auto note = LibraryNotesApplication::make(library)->accounts()[0]->folders()[0]->notes()[0];
+    auto note = libraryApp(R"({"folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "attachments": ["a"]}],
+                              "attachments": [{"id": "a"}], "accounts": [{"id": "acc", "folders": ["f"]}]})")
+                    ->accounts()[0]->folders()[0]->notes()[0];
     EXPECT_EQ(note->body(), QString());
     EXPECT_FALSE(note->passwordProtected());
     EXPECT_FALSE(note->creationDate());
