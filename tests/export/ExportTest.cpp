@@ -84,19 +84,6 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     EXPECT_EQ(summary.emptyNoteCount, 1u);
 }
 
-TEST(Export, TheSummaryNamesWhatWasLeftOut)
-{
-    ExportSummary summary;
-    summary.htmlNoteCount = 2;
-    summary.richTextNoteCount = 1;
-    summary.emptyNoteCount = 4;
-    summary.attachmentsLeftOut = {QStringLiteral("Trip: map.pdf")};
-    EXPECT_EQ(summary.lines(), (QStringList{QStringLiteral("Notes written: 3 (2 as “.html”, 1 as “.rtfd”)."),
-                                            QStringLiteral("Notes skipped for an empty body: 4."),
-                                            QStringLiteral("Attachments that could not be saved and were left out: 1."),
-                                            QStringLiteral("  Trip: map.pdf")}));
-}
-
 TEST(Export, AnEmptyLibraryStillGetsAManifest)
 {
     Export run(libraryApp("{}"));

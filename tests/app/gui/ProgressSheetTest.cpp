@@ -212,26 +212,14 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
 TEST_F(ProgressSheet, ADestinationThatTurnsReadOnlyIsShown)
 {
     testsupport::ExportScene scene;
-    // A real file system remounted read-only where one can be mounted, a failing file manager elsewhere.
-    testsupport::SmallFileSystem small(1024 * 1024);
-    platform::FaultyFileManager fallback(EROFS);
-    std::optional<testsupport::FileManagerReplacement> replacement;
-    if (small.isMounted()) {
-        scene.prepare(small.path() + QStringLiteral("/out"));
-    } else {
-        scene.prepare(scene.work.filePath(QStringLiteral("out")));
-        replacement.emplace(&fallback);
-    }
+    scene.prepare(scene.work.filePath(QStringLiteral("out")));
+    platform::FaultyFileManager disk(EROFS);
+    testsupport::FileManagerReplacement replacement(&disk);
     const auto app = testsupport::loadedApp(scene.library.path);
     ASSERT_TRUE(app);
     start(app, scene.destination);
     QObject context;
-    testsupport::onNotesWritten(controller.progress(), 3, &context, [&] {
-        if (small.isMounted())
-            ASSERT_TRUE(small.remountReadOnly());
-        else
-            fallback.failFromNow(EROFS);
-    });
+    testsupport::onNotesWritten(controller.progress(), 3, &context, [&] { disk.failFromNow(EROFS); });
     ASSERT_TRUE(ended());
 
     EXPECT_EQ(endCode, 0);
