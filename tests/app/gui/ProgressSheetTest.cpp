@@ -206,31 +206,21 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
     sheet->hide();
 }
 
-// The sheet over a library on disk: the destination turns read-only
-// mid-way, the user is told in the error's own words, and nothing else
-// changes.
-TEST_F(ProgressSheet, ADestinationThatTurnsReadOnlyIsShown)
+// An export that fails tells the user in the error's own words.
+TEST_F(ProgressSheet, AFailedExportIsShownWithItsReason)
 {
-    testsupport::ExportScene scene;
-    scene.prepare(scene.work.filePath(QStringLiteral("out")));
-    platform::FaultyFileManager disk(EROFS);
+    // The account folder fits, the folder "Notes" does not.
+    platform::FaultyFileManager disk(EROFS, platform::FaultyFileManager::kUnlimited, 1);
     testsupport::FileManagerReplacement replacement(&disk);
-    const auto app = testsupport::loadedApp(scene.library.path);
-    ASSERT_TRUE(app);
-    start(app, scene.destination);
-    QObject context;
-    testsupport::onNotesWritten(controller.progress(), 3, &context, [&] { disk.failFromNow(EROFS); });
+    start(libraryApp(kLibrary));
     ASSERT_TRUE(ended());
-
     EXPECT_EQ(endCode, 0);
     EXPECT_FALSE(controller.metadataFileURL());
+    EXPECT_FALSE(QFile::exists(manifestPath()));
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Modal);
     EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("The import could not be completed."));
-    const QString informative = alerts.shown[0].alert.informativeText;
-    EXPECT_TRUE(informative.endsWith(QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system.")))
-        << informative.toStdString();
-    EXPECT_FALSE(scene.manifestExists());
-    EXPECT_EQ(scene.expectWholeNoteFiles(), 3);
-    EXPECT_EQ(scene.changesOutsideDestination(), "");
+    EXPECT_TRUE(alerts.shown[0].alert.informativeText.endsWith(
+        QStringLiteral("The folder “Notes” couldn’t be created: Read-only file system.")))
+        << alerts.shown[0].alert.informativeText.toStdString();
 }
