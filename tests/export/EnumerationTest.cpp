@@ -27,13 +27,6 @@ QByteArray nestedLibrary(const char* order)
                   {"id": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
 }
 
-// Writes `json` as the library description in `dir` and returns the folder.
-QString writeLibrary(const testsupport::TempDir& dir, const QByteArray& json)
-{
-    testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), json);
-    return dir.path();
-}
-
 } // namespace
 
 TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
@@ -84,10 +77,10 @@ TEST(Enumeration, BodyFilesCountWhenTheyHoldSomething)
         SCOPED_TRACE(c.file);
         const QByteArray json = QByteArray(R"({"accounts": [{"id": "a", "folders": ["f"]}],
             "folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "bodyFile": ")") + c.file + R"("}]})";
-        platform::Error error;
-        auto library = NotesLibrary::load(writeLibrary(dir, json), &error);
-        ASSERT_TRUE(library) << error.localizedDescription().toStdString();
-        EXPECT_EQ(enumerated(LibraryNotesApplication::make(library))->totalNoteCount(), c.counted);
+        testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), json);
+        const auto app = testsupport::loadedApp(dir.path());
+        ASSERT_TRUE(app);
+        EXPECT_EQ(enumerated(app)->totalNoteCount(), c.counted);
     }
 }
 

@@ -1,5 +1,4 @@
 #include "export/ExportTestSupport.h"
-#include "platform/FileURL.h"
 
 using testsupport::libraryApp;
 
@@ -80,29 +79,6 @@ TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
     const auto attachment = note->attachments().value(0);
     ASSERT_TRUE(attachment);
     EXPECT_FALSE(attachment->URL());
-}
-
-TEST(NotesLibrary, SavingAnAttachmentCopiesItsFileOrSavesNothing)
-{
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral("files/report.pdf")), "%PDF-1.4 report");
-    testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), R"({
-        "accounts": [{"id": "acc", "folders": ["f"]}], "folders": [{"id": "f", "notes": ["n"]}],
-        "notes": [{"id": "n", "body": "x", "attachments": ["a", "gone"]}],
-        "attachments": [{"id": "a", "name": "report.pdf", "file": "files/report.pdf"},
-                        {"id": "gone", "name": "gone.pdf", "file": "files/gone.pdf"}]})");
-    const auto app = testsupport::loadedApp(dir.path());
-    ASSERT_TRUE(app);
-    auto note = app->accounts()[0]->folders()[0]->notes()[0];
-    const auto attachments = note->attachments();
-    ASSERT_EQ(attachments.size(), 2);
-
-    testsupport::TempDir out;
-    const QUrl saved = platform::fileurl::fromPath(out.filePath(QStringLiteral("report.pdf")), false);
-    attachments[0]->saveIn(saved, kNotesSaveFormatItem);
-    EXPECT_EQ(testsupport::readFile(out.filePath(QStringLiteral("report.pdf"))), QByteArray("%PDF-1.4 report"));
-    attachments[1]->saveIn(platform::fileurl::fromPath(out.filePath(QStringLiteral("gone.pdf")), false), kNotesSaveFormatItem);
-    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("gone.pdf"))));
 }
 
 TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
