@@ -42,7 +42,8 @@ protected:
     {
         QProcess process;
         process.setProcessEnvironment(environment(fileFault));
-        process.start(program(), arguments());
+        // Only the test build reads NI_FILE_FAULT.
+        process.start(fileFault.isEmpty() ? program() : program() + QStringLiteral("-with-faults"), arguments());
         ASSERT_TRUE(process.waitForFinished(60000));
         exitCode = process.exitCode();
         out = QString::fromUtf8(process.readAllStandardOutput());

@@ -1,4 +1,4 @@
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"

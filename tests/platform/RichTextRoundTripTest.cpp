@@ -1,5 +1,5 @@
 #include "platform/AttributedString.h"
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "platform/FileWrapper.h"
 #include "platform/HTMLImport.h"

@@ -1,7 +1,7 @@
 #include "app/gui/GuiTestSupport.h"
 #include "app/gui/ProgressWindowController.h"
 #include "export/ExportTestSupport.h"
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
