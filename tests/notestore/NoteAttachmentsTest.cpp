@@ -60,8 +60,6 @@ struct NameCase {
 
 class AttachmentNames : public Container, public testing::WithParamInterface<NameCase> {};
 
-} // namespace
-
 TEST_P(AttachmentNames, ComeFromTheFileTitleOrKindWithTheTypesExtension)
 {
     EXPECT_EQ(attachmentFileName(GetParam().row, place()), GetParam().expected);
@@ -87,8 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"UnknownTypeKeepsTheFilesName", withMedia(row("a", "com.example.thing"), "m", "data.bin"), "data.bin"}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
-namespace {
-
 // Which file is chosen, given the files the container holds.
 struct FileCase {
     const char* name;
@@ -98,8 +94,6 @@ struct FileCase {
 };
 
 class FileToSave : public Container, public testing::WithParamInterface<FileCase> {};
-
-} // namespace
 
 TEST_P(FileToSave, IsTheFirstThatExists)
 {
@@ -206,8 +200,6 @@ TEST_F(Container, PicturesAreTypedByTheirBytesOrRefusedWithTheReason)
     }
 }
 
-namespace {
-
 struct RenderCase {
     const char* name;
     AttachmentRow row;           // used when its identifier is set
@@ -217,8 +209,6 @@ struct RenderCase {
 };
 
 class Rendering : public Container, public testing::WithParamInterface<RenderCase> {};
-
-} // namespace
 
 TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
 {
@@ -249,8 +239,6 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
     }
 }
 
-namespace {
-
 AttachmentRow linkCard(const char* url, const char* title)
 {
     AttachmentRow r = row(QStringLiteral("L"), QStringLiteral("public.url"));
@@ -270,8 +258,6 @@ InlineAttachmentRow token(const char* type, const char* alt, const char* target 
 {
     return {QStringLiteral("I"), QString::fromLatin1(type), QString::fromUtf8(alt), QString::fromLatin1(target)};
 }
-
-} // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Rendering,
@@ -312,3 +298,5 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
     ASSERT_EQ(renderer.problems().size(), 1);
     EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
 }
+
+} // namespace

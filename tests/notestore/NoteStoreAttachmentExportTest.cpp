@@ -133,8 +133,6 @@ struct KindCase {
 
 class EachAttachmentKind : public testing::TestWithParam<KindCase> {};
 
-} // namespace
-
 TEST_P(EachAttachmentKind, ExportsWithTheNote)
 {
     const KindCase& k = GetParam();
@@ -151,8 +149,6 @@ TEST_P(EachAttachmentKind, ExportsWithTheNote)
     EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{}) << exported.summary.lines().join(u'\n').toStdString();
     k.check(exported);
 }
-
-namespace {
 
 QString html(const Exported& exported)
 {
@@ -243,8 +239,6 @@ const KindCase kKinds[] = {
 INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),
                          [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
-
 TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
 {
     AttachmentContainer a;
@@ -308,8 +302,6 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
                                          SchemaVersion::iOS18, SchemaVersion::iOS26),
                          [](const auto& info) { return std::string(versionName(info.param)); });
 
-namespace {
-
 const QByteArray kMediaPassword = "media password";
 
 struct LockedMediaCase {
@@ -322,8 +314,6 @@ struct LockedMediaCase {
 };
 
 class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
-
-} // namespace
 
 TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
 {
@@ -384,14 +374,10 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     }
 }
 
-namespace {
-
 void damageByte(QByteArray& bytes)
 {
     bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5a);
 }
-
-} // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     NoteStore, LockedMedia,
@@ -410,3 +396,5 @@ INSTANTIATE_TEST_SUITE_P(
                         nullptr,
                         {"Note: Photo.png (its file cannot be decrypted: The file"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -533,23 +533,29 @@ QByteArray gzippedBody(const pb::NoteText& text)
 
 int Container::addAccount(const QString& name, const QString& identifier)
 {
-    accounts.push_back(Account{.name = name, .identifier = identifier});
+    Account& account = accounts.emplace_back();
+    account.name = name;
+    account.identifier = identifier;
     return int(accounts.size()) - 1;
 }
 
 int Container::addFolder(const QString& title, int account, std::optional<int> parent)
 {
-    folders.push_back(Folder{.title = title, .account = account, .parent = parent});
+    Folder& folder = folders.emplace_back();
+    folder.title = title;
+    folder.account = account;
+    folder.parent = parent;
     return int(folders.size()) - 1;
 }
 
 int Container::addNote(const QString& title, int folder, const pb::NoteText& text, double modificationDate)
 {
-    notes.push_back(Note{.title = title,
-                         .folder = folder,
-                         .creationDate = modificationDate - 86400,
-                         .modificationDate = modificationDate,
-                         .text = text});
+    Note& note = notes.emplace_back();
+    note.title = title;
+    note.folder = folder;
+    note.text = text;
+    note.modificationDate = modificationDate;
+    note.creationDate = modificationDate - 86400;
     return int(notes.size()) - 1;
 }
 
