@@ -52,12 +52,9 @@ TEST(AttributedString, RunsMergeAndAppendedTextTakesTheLastAttributes)
     EXPECT_EQ(text.attributesAt(1), bold);
 }
 
-TEST(AttributedString, FontTraitsSurviveTheirNames)
+// Known families with their traits come back through the RTF writer below.
+TEST(AttributedString, AnUnknownFamilyKeepsItsNameAtTheDefaultSize)
 {
-    const FontRef boldItalic = fontWithTraits(QStringLiteral("Menlo"), 13, true, true);
-    EXPECT_EQ(boldItalic->familyName(), QStringLiteral("Menlo"));
-    EXPECT_TRUE(fontIsBold(*boldItalic));
-    EXPECT_TRUE(fontIsItalic(*boldItalic));
     const FontRef unknown = fontWithTraits(QStringLiteral("No Such Family"), 0, false, false);
     EXPECT_EQ(unknown->familyName(), QStringLiteral("No Such Family"));
     EXPECT_EQ(unknown->pointSize(), FontCatalog::kDefaultFontSize);
