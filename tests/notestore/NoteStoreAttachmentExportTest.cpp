@@ -18,10 +18,13 @@ const QString kAccountID = QStringLiteral("0A0C0F2E-ACCT");
 const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
 const QByteArray kAudio = QByteArray("\0\0\0\x18" "ftypM4A ", 12) + QByteArray(5000, '\x11');
 
+// A published table sample, kept with the fuzz seeds.
 QByteArray tableData()
 {
-    QFile file(QStringLiteral("/work/shared/notestore/blobs/table_gzipped.bin"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile file(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "no table sample at " << file.fileName().toStdString();
+    return file.readAll();
 }
 
 // One container: an account, a folder, and notes whose text names attachments.
