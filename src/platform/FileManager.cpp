@@ -1,7 +1,6 @@
 #include "platform/FileManager.h"
 
 #include "platform/FileCopy.h"
-#include "platform/FaultyFileManager.h"
 #include "platform/Xdg.h"
 
 #include "platform/FileURL.h"
@@ -42,8 +41,7 @@ std::atomic<FileManager*> replacementManager{nullptr};
 FileManager* builtInManager()
 {
     static FileManager plain;
-    static const std::unique_ptr<FileManager> faulty = FaultyFileManager::fromEnvironment();
-    return faulty ? faulty.get() : &plain;
+    return &plain;
 }
 } // namespace
 

@@ -17,8 +17,7 @@ public:
     virtual ~FileManager() = default;
 
     // The manager the program uses. It is the plain one unless a test put
-    // another in place, or $NI_FILE_FAULT asks for a failing disk (see
-    // FaultyFileManager.h).
+    // another in place.
     static FileManager* defaultManager();
     // Puts `manager` in place of the default (nullptr restores it) and
     // returns the one it replaces. Not for use while an export runs.

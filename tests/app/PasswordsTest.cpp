@@ -102,30 +102,24 @@ TEST_P(PasswordFile, FailuresNameTheFile)
     EXPECT_TRUE(error.contains(QString::fromUtf8(GetParam().problem))) << error.toStdString();
 }
 
+// A file "pw" holding `contents`.
+std::function<QString(const testsupport::TempDir&)> fileWith(const QByteArray& contents)
+{
+    return [contents](const testsupport::TempDir& d) {
+        testsupport::writeFile(d.filePath(QStringLiteral("pw")), contents);
+        return d.filePath(QStringLiteral("pw"));
+    };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, PasswordFile,
-    testing::Values(FileCase{"Regular",
-                             [](const testsupport::TempDir& d) {
-                                 testsupport::writeFile(d.filePath(QStringLiteral("pw")), "one\ntwo\n");
-                                 return d.filePath(QStringLiteral("pw"));
-                             },
-                             nullptr},
+    testing::Values(FileCase{"Regular", fileWith("one\ntwo\n"), nullptr},
                     FileCase{"Missing", [](const testsupport::TempDir& d) { return d.filePath(QStringLiteral("none")); },
                              "No such file"},
                     FileCase{"Folder", [](const testsupport::TempDir& d) { return d.path(); },
                              "not a regular file or a pipe"},
-                    FileCase{"NoPassword",
-                             [](const testsupport::TempDir& d) {
-                                 testsupport::writeFile(d.filePath(QStringLiteral("pw")), "\n\n");
-                                 return d.filePath(QStringLiteral("pw"));
-                             },
-                             "holds no password"},
-                    FileCase{"TooLarge",
-                             [](const testsupport::TempDir& d) {
-                                 testsupport::writeFile(d.filePath(QStringLiteral("pw")),
-                                                        QByteArray(app::kMaxPasswordFileBytes + 1, '\n'));
-                                 return d.filePath(QStringLiteral("pw"));
-                             },
+                    FileCase{"NoPassword", fileWith("\n\n"), "holds no password"},
+                    FileCase{"TooLarge", fileWith(QByteArray(app::kMaxPasswordFileBytes + 1, '\n')),
                              "larger than 65536 bytes"}),
     [](const auto& info) { return std::string(info.param.name); });
 

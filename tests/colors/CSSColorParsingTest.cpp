@@ -85,16 +85,12 @@ TEST(CSSColorHSL, ConvertsAndWrapsHue)
     expectRGBA(otl::colorWithHSLString("hsl(0, 0%, 100%)"), 1, 1, 1, 1);
     expectRGBA(otl::colorWithHSLString("HSLA(240, 1, 0.5, 25%)"), 0, 0, 1, 0.25);
     EXPECT_FALSE(otl::colorWithHSLString("hsla(240, 100%, 50%)"));
-}
 
-TEST(CSSColorHSL, SaturationCancellingLightnessGivesFiniteBlack)
-{
-    const ColorRef color = otl::colorWithHSLString("hsl(0, -100%, 25%)");
-    ASSERT_TRUE(color);
-    const auto hsb = color->hsba();
-    ASSERT_TRUE(hsb);
-    EXPECT_EQ(hsb->saturation, 0);
-    EXPECT_EQ(hsb->brightness, 0);
+    // Saturation cancelling the lightness gives a finite black.
+    const ColorRef black = otl::colorWithHSLString("hsl(0, -100%, 25%)");
+    ASSERT_TRUE(black && black->hsba());
+    EXPECT_EQ(black->hsba()->saturation, 0);
+    EXPECT_EQ(black->hsba()->brightness, 0);
 }
 
 TEST(CSSColorGray, WhiteAndAlphaBothScaledBy255)
@@ -175,7 +171,6 @@ TEST(W3CColorNames, SortedByCodeUnit)
     ASSERT_EQ(names.size(), 149);
     EXPECT_EQ(names.first(), "AliceBlue");
     EXPECT_EQ(names.last(), "transparent");
-    EXPECT_LT(names.indexOf("DarkGoldenRod"), names.indexOf("DarkGray"));
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 

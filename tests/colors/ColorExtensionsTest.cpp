@@ -174,19 +174,17 @@ TEST(ColorTests, DarknessAndHexadecimal)
 
 TEST(ColorTests, DecimalComponentRoundsTheSixDecimalText)
 {
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.12345).toString(), "0.123");
-    EXPECT_EQ(otl::decimalNumberForColorComponent(1.0 / 3).toString(), "0.333");
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.0005).toString(), "0.001");
-    // 0.1235 is 0.12349999... as a double, but its six-decimal text ends in 500.
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.1235).toString(), "0.124");
-    // The text is rounded twice: 0.0004996 prints as 0.000500.
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.0004996).toString(), "0.001");
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.000499).toString(), "0");
-    EXPECT_EQ(otl::decimalNumberForColorComponent(-0.0005).toString(), "-0.001");
-    EXPECT_EQ(otl::decimalNumberForColorComponent(0.9996).toString(), "1");
+    // 0.1235 is 0.12349999... as a double, but its six-decimal text ends in 500;
+    // and the text is rounded twice: 0.0004996 prints as 0.000500.
+    const std::pair<double, const char*> cases[] = {
+        {0.12345, "0.123"}, {1.0 / 3, "0.333"}, {0.0005, "0.001"}, {0.1235, "0.124"},
+        {0.0004996, "0.001"}, {0.000499, "0"}, {-0.0005, "-0.001"}, {0.9996, "1"},
+        {123456789012.0005, "123456789012.001"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(otl::decimalNumberForColorComponent(value).toString(), text) << value;
     EXPECT_EQ(otl::decimalNumberForColorComponent(0.5), (otl::Decimal{5, 1}));
     EXPECT_TRUE(otl::decimalNumberForColorComponent(NAN).notANumber);
-    EXPECT_EQ(otl::decimalNumberForColorComponent(123456789012.0005).toString(), "123456789012.001");
     EXPECT_TRUE(otl::decimalNumberForColorComponent(1e300).notANumber);
 }
 

@@ -1,5 +1,5 @@
 #include "export/ExportTestSupport.h"
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
 

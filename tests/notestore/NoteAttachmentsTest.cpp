@@ -60,8 +60,6 @@ struct NameCase {
 
 class AttachmentNames : public Container, public testing::WithParamInterface<NameCase> {};
 
-} // namespace
-
 TEST_P(AttachmentNames, ComeFromTheFileTitleOrKindWithTheTypesExtension)
 {
     EXPECT_EQ(attachmentFileName(GetParam().row, place()), GetParam().expected);
@@ -87,8 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"UnknownTypeKeepsTheFilesName", withMedia(row("a", "com.example.thing"), "m", "data.bin"), "data.bin"}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.name); });
 
-namespace {
-
 // Which file is chosen, given the files the container holds.
 struct FileCase {
     const char* name;
@@ -98,8 +94,6 @@ struct FileCase {
 };
 
 class FileToSave : public Container, public testing::WithParamInterface<FileCase> {};
-
-} // namespace
 
 TEST_P(FileToSave, IsTheFirstThatExists)
 {
@@ -174,46 +168,37 @@ TEST_F(Container, PicturesAreReadInPiecesThatJoinIntoOneEncoding)
               bytes);
 }
 
-TEST_F(Container, APicturesTypeComesFromItsBytesElseItsExtension)
+// A picture's type comes from its bytes, else its extension; what cannot be
+// shown is refused with the reason.
+TEST_F(Container, PicturesAreTypedByTheirBytesOrRefusedWithTheReason)
 {
-    const QByteArray jpeg = testsupport::imageBytes("JPEG", Qt::black, 3, 3);
-    const std::tuple<const char*, QByteArray, const char*> cases[] = {
-        {"misnamed.png", jpeg, "image/jpeg"},
-        {"photo.heic", QByteArray("\0\0\0\x18" "ftypheic", 12), "image/heic"},
-        {"notes.txt", "just text", nullptr},
-    };
-    for (const auto& [name, bytes, mime] : cases) {
-        put(root(QString::fromLatin1(name)), bytes);
-        QString problem;
-        const QString html = inlinePictureHTML(root(QString::fromLatin1(name)), &problem);
-        if (mime)
-            EXPECT_TRUE(html.startsWith(QStringLiteral("<img src=\"data:%1;base64,").arg(QLatin1String(mime)))) << name;
-        else
-            EXPECT_EQ(problem, QStringLiteral("its file is not a picture")) << name;
-    }
-}
-
-TEST_F(Container, PicturesThatCannotBeShownAreRefusedWithTheReason)
-{
+    put(root(QStringLiteral("misnamed.png")), testsupport::imageBytes("JPEG", Qt::black, 3, 3));
+    put(root(QStringLiteral("photo.heic")), QByteArray("\0\0\0\x18" "ftypheic", 12));
+    put(root(QStringLiteral("notes.txt")), "just text");
     QFile big(root(QStringLiteral("huge.png")));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly));
     ASSERT_TRUE(big.resize(kMaxInlinePictureSize + 1)); // sparse: costs no disk
     big.close();
-    put(root(QStringLiteral("text.png")), "not a picture at all");
     QDir().mkpath(root(QStringLiteral("folder.png")));
-    const std::pair<const char*, const char*> cases[] = {
-        {"huge.png", "larger than 50 MB"},
-        {"folder.png", "not a regular file"},
-        {"missing.png", "cannot be read"},
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"misnamed.png", "image/jpeg", nullptr},
+        {"photo.heic", "image/heic", nullptr},
+        {"notes.txt", nullptr, "its file is not a picture"},
+        {"huge.png", nullptr, "larger than 50 MB"},
+        {"folder.png", nullptr, "not a regular file"},
+        {"missing.png", nullptr, "cannot be read"},
     };
-    for (const auto& [file, reason] : cases) {
+    for (const auto& [file, mime, reason] : cases) {
         QString problem;
-        EXPECT_EQ(inlinePictureHTML(root(QString::fromLatin1(file)), &problem), QString()) << file;
-        EXPECT_TRUE(problem.contains(QString::fromLatin1(reason))) << file << ": " << problem.toStdString();
+        const QString html = inlinePictureHTML(root(QString::fromLatin1(file)), &problem);
+        if (mime) {
+            EXPECT_TRUE(html.startsWith(QStringLiteral("<img src=\"data:%1;base64,").arg(QLatin1String(mime)))) << file;
+        } else {
+            EXPECT_EQ(html, QString()) << file;
+            EXPECT_TRUE(problem.contains(QString::fromLatin1(reason))) << file << ": " << problem.toStdString();
+        }
     }
 }
-
-namespace {
 
 struct RenderCase {
     const char* name;
@@ -224,8 +209,6 @@ struct RenderCase {
 };
 
 class Rendering : public Container, public testing::WithParamInterface<RenderCase> {};
-
-} // namespace
 
 TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
 {
@@ -256,8 +239,6 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
     }
 }
 
-namespace {
-
 AttachmentRow linkCard(const char* url, const char* title)
 {
     AttachmentRow r = row(QStringLiteral("L"), QStringLiteral("public.url"));
@@ -277,8 +258,6 @@ InlineAttachmentRow token(const char* type, const char* alt, const char* target 
 {
     return {QStringLiteral("I"), QString::fromLatin1(type), QString::fromUtf8(alt), QString::fromLatin1(target)};
 }
-
-} // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, Rendering,
@@ -319,3 +298,5 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
     ASSERT_EQ(renderer.problems().size(), 1);
     EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
 }
+
+} // namespace

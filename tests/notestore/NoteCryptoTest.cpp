@@ -21,7 +21,7 @@ Secret secret(const QByteArray& text)
     return Secret(text.constData(), text.size());
 }
 
-PasswordList passwords(std::initializer_list<QByteArray> texts)
+PasswordList passwords(const std::vector<QByteArray>& texts)
 {
     PasswordList list;
     for (const QByteArray& text : texts)
@@ -106,10 +106,7 @@ TEST_P(PasswordTry, OpensWithTheRightPasswordOnly)
 {
     const QByteArray body = "gzip data of a note body";
     const LockedItem item = lockWithPassword(body, QByteArrayLiteral("pässwörd 1"));
-    PasswordList list;
-    for (const QByteArray& text : GetParam().given)
-        list.push_back(secret(text));
-    const UnlockedKey unlocked = unlockItemKey(keyParameters(item), list, GetParam().firstTry);
+    const UnlockedKey unlocked = unlockItemKey(keyParameters(item), passwords(GetParam().given), GetParam().firstTry);
     EXPECT_EQ(unlocked.outcome, GetParam().outcome);
     EXPECT_EQ(unlocked.passwordIndex, GetParam().index);
     if (unlocked.outcome != CryptoOutcome::Opened) {
@@ -235,24 +232,29 @@ TEST_P(MediaFileFault, LeavesNothingBehind)
                     .isEmpty());
 }
 
+// The sealed file, with `damage` done to it.
+std::function<QString(const testsupport::TempDir&, const LockedItem&)> sealed(std::function<void(QByteArray&)> damage = {})
+{
+    return [damage](const testsupport::TempDir& d, const LockedItem& i) {
+        QByteArray data = i.ciphertext;
+        if (damage)
+            damage(data);
+        testsupport::writeFile(d.filePath(QStringLiteral("sealed")), data);
+        return d.filePath(QStringLiteral("sealed"));
+    };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, MediaFileFault,
     testing::Values(
-        FileFaultCase{"Tampered",
-                      [](const testsupport::TempDir& d, const LockedItem& i) {
-                          QByteArray data = i.ciphertext;
-                          data[70000] = char(data[70000] ^ 4);
-                          testsupport::writeFile(d.filePath(QStringLiteral("sealed")), data);
-                          return d.filePath(QStringLiteral("sealed"));
-                      },
+        FileFaultCase{"Tampered", sealed([](QByteArray& data) { data[70000] = char(data[70000] ^ 4); }),
                       kMaxLockedMediaBytes, CryptoOutcome::Corrupt, "sealed"},
         FileFaultCase{"Missing",
                       [](const testsupport::TempDir& d, const LockedItem&) { return d.filePath(QStringLiteral("gone")); },
                       kMaxLockedMediaBytes, CryptoOutcome::Failed, "gone"},
         FileFaultCase{"SymbolicLink",
                       [](const testsupport::TempDir& d, const LockedItem& i) {
-                          testsupport::writeFile(d.filePath(QStringLiteral("sealed")), i.ciphertext);
-                          QFile::link(d.filePath(QStringLiteral("sealed")), d.filePath(QStringLiteral("link")));
+                          QFile::link(sealed()(d, i), d.filePath(QStringLiteral("link")));
                           return d.filePath(QStringLiteral("link"));
                       },
                       kMaxLockedMediaBytes, CryptoOutcome::Failed, "symbolic link"},
@@ -262,10 +264,5 @@ INSTANTIATE_TEST_SUITE_P(
                           return d.filePath(QStringLiteral("folder"));
                       },
                       kMaxLockedMediaBytes, CryptoOutcome::Failed, "not a regular file"},
-        FileFaultCase{"TooLarge",
-                      [](const testsupport::TempDir& d, const LockedItem& i) {
-                          testsupport::writeFile(d.filePath(QStringLiteral("sealed")), i.ciphertext);
-                          return d.filePath(QStringLiteral("sealed"));
-                      },
-                      1000, CryptoOutcome::Failed, "larger than 1000 bytes"}),
+        FileFaultCase{"TooLarge", sealed(), 1000, CryptoOutcome::Failed, "larger than 1000 bytes"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -26,28 +26,13 @@ Style strike = [](pb::Run& r) { r.set_strikethrough(1); };
 Style superscript = [](pb::Run& r) { r.set_baseline(1); };
 Style subscript = [](pb::Run& r) { r.set_baseline(-1); };
 Style highlight = [](pb::Run& r) { r.set_highlight(4); };
-Style red = [](pb::Run& r) {
-    r.mutable_color()->set_red(1);
-    r.mutable_color()->set_alpha(1);
-};
-Style link(const char* url)
-{
-    return [=](pb::Run& r) { r.set_link(url); };
-}
+Style red = [](pb::Run& r) { r.mutable_color()->set_red(1); r.mutable_color()->set_alpha(1); };
+Style link(const char* url) { return [=](pb::Run& r) { r.set_link(url); }; }
 Style attachment(const char* id, const char* type)
 {
-    return [=](pb::Run& r) {
-        r.mutable_attachment()->set_identifier(id);
-        r.mutable_attachment()->set_type_uti(type);
-    };
+    return [=](pb::Run& r) { r.mutable_attachment()->set_identifier(id); r.mutable_attachment()->set_type_uti(type); };
 }
-Style both(Style a, Style b)
-{
-    return [=](pb::Run& r) {
-        a(r);
-        b(r);
-    };
-}
+Style both(Style a, Style b) { return [=](pb::Run& r) { a(r); b(r); }; }
 
 // Draws every attachment as a marker naming it.
 class MarkerRenderer : public AttachmentRenderer {

@@ -5,9 +5,7 @@
 #include "export/ExportNoteOperation.h"
 #include "export/ExportTestSupport.h"
 #include "platform/FileURL.h"
-#include "support/NoteEncryption.h"
 
-#include <QDirIterator>
 #include <QRegularExpression>
 
 using namespace notestoregen;
@@ -20,10 +18,13 @@ const QString kAccountID = QStringLiteral("0A0C0F2E-ACCT");
 const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
 const QByteArray kAudio = QByteArray("\0\0\0\x18" "ftypM4A ", 12) + QByteArray(5000, '\x11');
 
+// A published table sample, kept with the fuzz seeds.
 QByteArray tableData()
 {
-    QFile file(QStringLiteral("/work/shared/notestore/blobs/table_gzipped.bin"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile file(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
+    if (!file.open(QIODevice::ReadOnly))
+        ADD_FAILURE() << "no table sample at " << file.fileName().toStdString();
+    return file.readAll();
 }
 
 // One container: an account, a folder, and notes whose text names attachments.
@@ -125,142 +126,95 @@ QList<QByteArray> pictures(const QString& html, const QString& mimeType)
     return result;
 }
 
-// The text of each table cell, row by row.
-QList<QStringList> tableGrid(const QString& html)
-{
-    QList<QStringList> rows;
-    const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"), QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"), QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    for (const QRegularExpressionMatch& r : row.globalMatch(html)) {
-        QStringList cells;
-        for (const QRegularExpressionMatch& c : cell.globalMatch(r.captured(1)))
-            cells << c.captured(1).remove(tag).trimmed();
-        rows << cells;
-    }
-    return rows;
-}
-
+// What the note's file must show of its attachment "X".
 struct KindCase {
     const char* name;
-    std::function<void(AttachmentContainer&, int note)> add; // rows and files for the note's attachment "X"
     const char* type;
-    const char* file; // the note's file
-    std::function<void(const Exported&)> check;
+    std::function<void(AttachmentContainer&, int note, const QString& type)> add; // its rows and files
+    const char* htmlPattern;              // Note.html holds this; null: the note is Note.rtfd
+    const char* pictureFormat = nullptr;  // Note.html shows one picture of this format and colour
+    Qt::GlobalColor pictureColor = Qt::black;
+    const char* packageFile = nullptr;    // Note.rtfd holds this file besides its text...
+    QByteArray packageBytes = {};         // ...with these bytes
 };
 
 class EachAttachmentKind : public testing::TestWithParam<KindCase> {};
-
-} // namespace
 
 TEST_P(EachAttachmentKind, ExportsWithTheNote)
 {
     const KindCase& k = GetParam();
     AttachmentContainer container;
-    const int note = container.note(QStringLiteral("Note"), {{QStringLiteral("X"), QString::fromLatin1(k.type)}});
-    k.add(container, note);
+    const QString type = QString::fromLatin1(k.type);
+    k.add(container, container.note(QStringLiteral("Note"), {{QStringLiteral("X"), type}}), type);
     container.c.addNote(QStringLiteral("Target"), container.folder, plainText(QStringLiteral("Target"), QStringLiteral("x")),
                         appleTime(2020, 1, 1));
     container.c.notes.back().identifier = QStringLiteral("TARGET-NOTE");
     const testsupport::TempDir dir;
     Exported exported;
     exportContainer(container.c, dir, exported);
-    EXPECT_TRUE(QFileInfo::exists(exported.notePath(QString::fromLatin1(k.file)))) << k.file;
     EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{}) << exported.summary.lines().join(u'\n').toStdString();
-    k.check(exported);
-}
-
-namespace {
-
-QString html(const Exported& exported)
-{
-    return QString::fromUtf8(testsupport::readFile(exported.notePath(QStringLiteral("Note.html"))));
-}
-
-QStringList package(const Exported& exported)
-{
-    return testsupport::tree(exported.notePath(QStringLiteral("Note.rtfd")));
+    if (!k.htmlPattern) {
+        EXPECT_EQ(testsupport::tree(exported.notePath("Note.rtfd")), (QStringList{k.packageFile, "TXT.rtf"}));
+        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/" + QString::fromLatin1(k.packageFile))), k.packageBytes);
+        return;
+    }
+    const QString html = QString::fromUtf8(testsupport::readFile(exported.notePath("Note.html")));
+    EXPECT_TRUE(html.contains(QRegularExpression(QString::fromUtf8(k.htmlPattern)))) << html.toStdString();
+    if (k.pictureFormat) {
+        EXPECT_EQ(pictures(html, "image/" + QString::fromLatin1(k.pictureFormat).toLower()),
+                  QList<QByteArray>{imageBytes(k.pictureFormat, k.pictureColor)});
+    }
 }
 
 const KindCase kKinds[] = {
-    {"Picture",
-     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "public.png"), "M-P", "Photo.png", imageBytes("PNG", Qt::red)); },
-     "public.png", "Note.html",
-     [](const Exported& e) {
-         EXPECT_EQ(pictures(html(e), "image/png"), QList<QByteArray>{imageBytes("PNG", Qt::red)});
-         EXPECT_TRUE(html(e).contains(QStringLiteral("before <img"))) << html(e).toStdString();
-     }},
-    {"PDF",
-     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "com.adobe.pdf"), "M-F", "Plan.pdf", kPDF); },
-     "com.adobe.pdf", "Note.rtfd",
-     [](const Exported& e) {
-         EXPECT_EQ(package(e), (QStringList{"Plan.pdf", "TXT.rtf"}));
-         EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Plan.pdf")), kPDF);
-     }},
-    {"Audio",
-     [](AttachmentContainer& a, int n) { a.media(a.attachment(n, "X", "com.apple.m4a-audio"), "M-A", "Memo", kAudio); },
-     "com.apple.m4a-audio", "Note.rtfd",
-     [](const Exported& e) { EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Memo.m4a")), kAudio); }},
-    {"Table",
-     [](AttachmentContainer& a, int n) { a.attachment(n, "X", "com.apple.notes.table", {{"ZMERGEABLEDATA1", tableData()}}); },
-     "com.apple.notes.table", "Note.html",
-     [](const Exported& e) {
-         EXPECT_EQ(tableGrid(html(e)), (QList<QStringList>{{"Row 1 Column 1", "Row 1 Column 2"},
-                                                            {"Row 2 Column 1", "Row 2 Column 2"}}));
-     }},
-    {"ScannedDocument",
-     [](AttachmentContainer& a, int n) {
-         a.attachment(n, "X", "com.apple.paper.doc.scan");
+    {"Picture", "public.png",
+     [](AttachmentContainer& a, int n, const QString& t) { a.media(a.attachment(n, "X", t), "M-P", "Photo.png", imageBytes("PNG", Qt::red)); },
+     "before <img", "PNG", Qt::red},
+    {"PDF", "com.adobe.pdf",
+     [](AttachmentContainer& a, int n, const QString& t) { a.media(a.attachment(n, "X", t), "M-F", "Plan.pdf", kPDF); },
+     nullptr, nullptr, {}, "Plan.pdf", kPDF},
+    {"Audio", "com.apple.m4a-audio",
+     [](AttachmentContainer& a, int n, const QString& t) { a.media(a.attachment(n, "X", t), "M-A", "Memo", kAudio); },
+     nullptr, nullptr, {}, "Memo.m4a", kAudio},
+    {"Table", "com.apple.notes.table",
+     [](AttachmentContainer& a, int n, const QString& t) { a.attachment(n, "X", t, {{"ZMERGEABLEDATA1", tableData()}}); },
+     "<tr><td[^>]*><div>Row 1 Column 1</div></td><td[^>]*><div>Row 1 Column 2</div></td></tr>"
+     "<tr><td[^>]*><div>Row 2 Column 1</div>"},
+    {"ScannedDocument", "com.apple.paper.doc.scan",
+     [](AttachmentContainer& a, int n, const QString& t) {
+         a.attachment(n, "X", t);
          a.file("FallbackPDFs/X/FallbackPDF.pdf", kPDF);
      },
-     "com.apple.paper.doc.scan", "Note.rtfd",
-     [](const Exported& e) { EXPECT_EQ(testsupport::readFile(e.notePath("Note.rtfd/Scan.pdf")), kPDF); }},
-    {"ScannedPages",
-     [](AttachmentContainer& a, int n) {
-         a.attachment(n, "X", "com.apple.notes.gallery");
+     nullptr, nullptr, {}, "Scan.pdf", kPDF},
+    {"ScannedPages", "com.apple.notes.gallery",
+     [](AttachmentContainer& a, int n, const QString& t) {
+         a.attachment(n, "X", t);
          a.file("Previews/X-1-60x40-0.jpeg", imageBytes("JPEG", Qt::gray));
          a.file("Previews/X-1-600x400-0.jpeg", imageBytes("JPEG", Qt::white));
      },
-     "com.apple.notes.gallery", "Note.html",
-     [](const Exported& e) { EXPECT_EQ(pictures(html(e), "image/jpeg"), QList<QByteArray>{imageBytes("JPEG", Qt::white)}); }},
-    {"Drawing",
-     [](AttachmentContainer& a, int n) {
-         a.attachment(n, "X", "com.apple.drawing.2");
+     "<img", "JPEG", Qt::white},
+    {"Drawing", "com.apple.drawing.2",
+     [](AttachmentContainer& a, int n, const QString& t) {
+         a.attachment(n, "X", t);
          a.file("FallbackImages/X/FallbackImage.png", imageBytes("PNG", Qt::black));
      },
-     "com.apple.drawing.2", "Note.html",
-     [](const Exported& e) { EXPECT_EQ(pictures(html(e), "image/png"), QList<QByteArray>{imageBytes("PNG", Qt::black)}); }},
-    {"LinkCard",
-     [](AttachmentContainer& a, int n) {
-         a.attachment(n, "X", "public.url", {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
+     "<img", "PNG", Qt::black},
+    {"LinkCard", "public.url",
+     [](AttachmentContainer& a, int n, const QString& t) {
+         a.attachment(n, "X", t, {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
      },
-     "public.url", "Note.html",
-     [](const Exported& e) {
-         EXPECT_TRUE(html(e).contains(QStringLiteral("<a href=\"https://example.org/trip?a=1&amp;b=2\">Trip &lt;plan&gt;</a>")))
-             << html(e).toStdString();
-     }},
-    {"Hashtag",
-     [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.hashtag", "#work"); },
-     "com.apple.notes.inlinetextattachment.hashtag", "Note.html",
-     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before #work&nbsp;after"))) << html(e).toStdString(); }},
-    {"Mention",
-     [](AttachmentContainer& a, int n) { a.token(n, "X", "com.apple.notes.inlinetextattachment.mention", "@Ann"); },
-     "com.apple.notes.inlinetextattachment.mention", "Note.html",
-     [](const Exported& e) { EXPECT_TRUE(html(e).contains(QStringLiteral("before @Ann&nbsp;after"))) << html(e).toStdString(); }},
-    {"NoteLink",
-     [](AttachmentContainer& a, int n) {
-         a.token(n, "X", "com.apple.notes.inlinetextattachment.link", "Old name", "applenotes:note/TARGET-NOTE");
-     },
-     "com.apple.notes.inlinetextattachment.link", "Note.html",
-     [](const Exported& e) {
-         EXPECT_TRUE(html(e).contains(QStringLiteral("<a href=\"applenotes:note/TARGET-NOTE\">Target</a>"))) << html(e).toStdString();
-     }},
+     R"(<a href="https://example\.org/trip\?a=1&amp;b=2">Trip &lt;plan&gt;</a>)"},
+    {"Hashtag", "com.apple.notes.inlinetextattachment.hashtag",
+     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "#work"); }, "before #work&nbsp;after"},
+    {"Mention", "com.apple.notes.inlinetextattachment.mention",
+     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "@Ann"); }, "before @Ann&nbsp;after"},
+    {"NoteLink", "com.apple.notes.inlinetextattachment.link",
+     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "Old name", "applenotes:note/TARGET-NOTE"); },
+     R"(<a href="applenotes:note/TARGET-NOTE">Target</a>)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),
                          [](const auto& info) { return std::string(info.param.name); });
-
-} // namespace
 
 TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
 {
@@ -325,8 +279,6 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
                                          SchemaVersion::iOS18, SchemaVersion::iOS26),
                          [](const auto& info) { return std::string(versionName(info.param)); });
 
-namespace {
-
 const QByteArray kMediaPassword = "media password";
 
 struct LockedMediaCase {
@@ -340,28 +292,13 @@ struct LockedMediaCase {
 
 class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
 
-// Every byte written below `root`.
-QByteArray everythingWritten(const QString& root)
-{
-    QByteArray all;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        all += testsupport::readFile(it.next());
-    return all;
-}
-
-} // namespace
-
 TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
 {
     const LockedMediaCase& test = GetParam();
     AttachmentContainer a;
     const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
     Note& locked = a.c.notes[size_t(note)];
-    const auto body = testsupport::lockWithPassword(gzippedBody(locked.text), kMediaPassword);
-    locked.passwordProtected = true;
-    locked.crypto = NoteCrypto{body.salt, body.iterations, body.wrappedKey, body.iv, body.tag};
-    locked.data = body.ciphertext;
+    testsupport::lockNote(locked, gzippedBody(locked.text), kMediaPassword);
 
     const QByteArray png = imageBytes("PNG", Qt::green);
     auto pdf = testsupport::lockWithPassword(kPDF, kMediaPassword);
@@ -387,7 +324,7 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     exportContainer(a.c, dir, exported, test.passwords);
     const QString summary = exported.summary.lines().join(u'\n');
 
-    const QByteArray written = everythingWritten(exported.destination);
+    const QByteArray written = testsupport::everythingWritten(exported.destination);
     for (const QByteArray& ciphertext : {pdf.ciphertext, picture.ciphertext})
         EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64())) << summary.toStdString();
     if (test.noteLeftOut) {
@@ -414,14 +351,10 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     }
 }
 
-namespace {
-
 void damageByte(QByteArray& bytes)
 {
     bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5a);
 }
-
-} // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     NoteStore, LockedMedia,
@@ -440,3 +373,5 @@ INSTANTIATE_TEST_SUITE_P(
                         nullptr,
                         {"Note: Photo.png (its file cannot be decrypted: The file"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

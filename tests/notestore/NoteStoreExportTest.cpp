@@ -22,40 +22,20 @@ namespace {
 
 // ---- One note that cannot be read -----------------------------------------
 
-struct UnreadableNote {
-    const char* name;
-    std::function<void(Note&)> spoil;
-    const char* reason;
+// Bodies that fail in gunzip and in the body decoder.
+const std::pair<const char*, QByteArray> kUnreadableNotes[] = {
+    {"NotGzip", "plain text, not gzip"},
+    {"NotABody", gzip(QByteArrayLiteral("\x12\xff\xff\xff\xff\x0f garbage"))},
 };
 
-QByteArray validBody()
-{
-    return gzippedBody(plainText(QStringLiteral("Fine"), QStringLiteral("text")));
-}
-
-const UnreadableNote kUnreadableNotes[] = {
-    {"NotGzip", [](Note& n) { n.data = QByteArray("plain text, not gzip"); }, "its body cannot be read"},
-    {"Truncated", [](Note& n) { n.data = validBody().left(validBody().size() / 2); }, "its body cannot be read"},
-    {"NotABody", [](Note& n) { n.data = gzip(QByteArrayLiteral("\x12\xff\xff\xff\xff\x0f garbage")); },
-     "its body cannot be read"},
-    {"Locked",
-     [](Note& n) {
-         n.passwordProtected = true;
-         n.crypto = NoteCrypto{QByteArray(16, 's'), 20000, QByteArray(24, 'k'), QByteArray(16, 'i'), QByteArray(16, 't')};
-         n.data = QByteArray(64, 'c');
-     },
-     "no password given"},
-};
-
-class UnreadableNotes : public ::testing::TestWithParam<UnreadableNote> {};
+class UnreadableNotes : public ::testing::TestWithParam<std::pair<const char*, QByteArray>> {};
 
 TEST_P(UnreadableNotes, AreLeftOutAndNamedWhileTheExportGoesOn)
 {
     Container c;
     const int account = c.addAccount(QStringLiteral("iCloud"));
     const int folder = c.addFolder(QStringLiteral("Notes"), account);
-    const int bad = c.addNote(QStringLiteral("Spoilt"), folder, {}, appleTime(2024, 1, 1));
-    GetParam().spoil(c.notes[size_t(bad)]);
+    c.notes[size_t(c.addNote(QStringLiteral("Spoilt"), folder, {}, appleTime(2024, 1, 1)))].data = GetParam().second;
     const int empty = c.addNote(QStringLiteral("Nothing"), folder, {}, appleTime(2024, 1, 2));
     c.notes[size_t(empty)].hasNoteData = false;
     const testsupport::TempDir dir;
@@ -71,12 +51,12 @@ TEST_P(UnreadableNotes, AreLeftOutAndNamedWhileTheExportGoesOn)
     const ExportSummary summary = operation->summary();
     ASSERT_EQ(summary.notesLeftOut.size(), 1) << summary.lines().join(u'\n').toStdString();
     EXPECT_TRUE(summary.notesLeftOut[0].startsWith(QStringLiteral("“Spoilt” in “Notes”: ")));
-    EXPECT_TRUE(summary.notesLeftOut[0].contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut[0].toStdString();
+    EXPECT_TRUE(summary.notesLeftOut[0].contains(QLatin1String("its body cannot be read"))) << summary.notesLeftOut[0].toStdString();
     EXPECT_EQ(summary.emptyNoteCount, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, UnreadableNotes, ::testing::ValuesIn(kUnreadableNotes),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.first); });
 
 // ---- Choosing the input -----------------------------------------------------
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/NotesScripting.h"
+#include "support/NoteEncryption.h"
 #include "support/NoteStoreGenerator.h"
 #include "support/TestSupport.h"
 
@@ -23,6 +24,17 @@ inline void writeContainer(const notestoregen::Container& container, const QStri
     ASSERT_TRUE(notestoregen::writeContainer(container, folder, &error)) << error.toStdString();
 }
 
+// Locks `note` under `password` with `plaintext` (a gzipped body) as its data.
+inline void lockNote(notestoregen::Note& note, const QByteArray& plaintext, const QByteArray& password,
+                     const QString& hint = {})
+{
+    const LockedItem item = lockWithPassword(plaintext, password);
+    note.passwordProtected = true;
+    note.crypto = notestoregen::NoteCrypto{item.salt, item.iterations, item.wrappedKey, item.iv, item.tag};
+    note.data = item.ciphertext;
+    note.passwordHint = hint;
+}
+
 // The Notes outline as lines: "Account/", "Account/Folder/", "Account/Folder/Note";
 // each folder's notes in order, then its subfolders.
 inline void addFolderLines(NotesFolder& folder, const QString& prefix, QStringList& lines, int depth = 0)
@@ -41,16 +53,13 @@ inline QStringList outline(NotesApplication& app)
     QStringList lines;
     for (const auto& account : app.accounts()) {
         lines << account->name() + u'/';
-        const auto folders = account->folders();
         QSet<QString> nested;
-        for (const auto& folder : folders) {
+        for (const auto& folder : account->folders())
             for (const auto& child : folder->folders())
                 nested.insert(child->id());
-        }
-        for (const auto& folder : folders) {
+        for (const auto& folder : account->folders())
             if (!nested.contains(folder->id()))
                 addFolderLines(*folder, account->name() + u'/', lines);
-        }
     }
     return lines;
 }
@@ -65,17 +74,29 @@ inline QMap<QString, QByteArray> fingerprint(const QString& root)
         const QString path = it.next();
         const QFileInfo info(path);
         QByteArray digest = QByteArray::number(int(info.permissions()), 16);
-        if (info.isFile() && !info.isSymLink()) {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly)) {
-                QCryptographicHash hash(QCryptographicHash::Sha256);
-                hash.addData(&file);
-                digest += ':' + hash.result().toHex();
-            }
+        QFile file(path);
+        if (info.isFile() && !info.isSymLink() && file.open(QIODevice::ReadOnly)) {
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            hash.addData(&file);
+            digest += ':' + hash.result().toHex();
         }
         files.insert(QDir(root).relativeFilePath(path), digest);
     }
     return files;
+}
+
+// Every byte written below `root`, names included.
+inline QByteArray everythingWritten(const QString& root)
+{
+    QByteArray all;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        all += path.toUtf8() + '\n';
+        if (QFileInfo(path).isFile())
+            all += readFile(path);
+    }
+    return all;
 }
 
 // What a run of notes-export printed and returned.
@@ -86,10 +107,10 @@ struct CommandResult {
 };
 
 // notes-export run with `arguments` in a home of its own.
-inline CommandResult runExport(const QStringList& arguments, const testsupport::TempDir& home)
+inline CommandResult runExport(const QStringList& arguments, const TempDir& home)
 {
     QProcess process;
-    process.setProcessEnvironment(testsupport::privateEnvironment(home));
+    process.setProcessEnvironment(privateEnvironment(home));
     process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
     EXPECT_TRUE(process.waitForFinished(120000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),

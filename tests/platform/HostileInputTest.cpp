@@ -172,6 +172,23 @@ QByteArray nestedXML(int depth)
     return xml + "</plist>\n";
 }
 
+void appendBigEndian(QByteArray& data, quint64 value, int bytes)
+{
+    for (int b = bytes - 1; b >= 0; --b)
+        data += char(value >> (8 * b));
+}
+
+// The trailer of a binary property list with 4-byte offsets.
+QByteArray trailer(int referenceSize, quint64 objects, quint64 table)
+{
+    QByteArray trailer("\0\0\0\0\0\0\x04", 7);
+    trailer += char(referenceSize);
+    appendBigEndian(trailer, objects, 8);
+    appendBigEndian(trailer, 0, 8); // the top object
+    appendBigEndian(trailer, table, 8);
+    return trailer;
+}
+
 // The same in the binary form, written by hand since the writer recurses:
 // object i is an array holding object i + 1; the last is an empty array.
 QByteArray nestedBinary(int depth, bool cycle = false)
@@ -182,25 +199,15 @@ QByteArray nestedBinary(int depth, bool cycle = false)
         offsets.push_back(quint64(data.size()));
         if (i + 1 < depth || cycle) {
             data += char(0xA1);
-            const quint32 next = i + 1 < depth ? quint32(i + 1) : 0;
-            for (int b = 3; b >= 0; --b)
-                data += char(next >> (8 * b));
+            appendBigEndian(data, i + 1 < depth ? quint32(i + 1) : 0, 4);
         } else {
             data += char(0xA0);
         }
     }
     const quint64 table = quint64(data.size());
     for (const quint64 offset : offsets)
-        for (int b = 3; b >= 0; --b)
-            data += char(offset >> (8 * b));
-    QByteArray trailer(32, '\0');
-    trailer[6] = 4; // offset size
-    trailer[7] = 4; // reference size
-    for (int b = 0; b < 8; ++b) {
-        trailer[8 + 7 - b] = char(quint64(depth) >> (8 * b));
-        trailer[24 + 7 - b] = char(table >> (8 * b));
-    }
-    return data + trailer;
+        appendBigEndian(data, offset, 4);
+    return data + trailer(4, quint64(depth), table);
 }
 
 // One array of `count` references to the same integer: small on disk, huge once read.
@@ -209,22 +216,14 @@ QByteArray wideBinary(quint32 count)
     QByteArray data = "bplist00";
     data += char(0xAF);
     data += char(0x12); // a four-byte count follows
-    for (int b = 3; b >= 0; --b)
-        data += char(count >> (8 * b));
+    appendBigEndian(data, count, 4);
     data += QByteArray(qsizetype(count), '\x01');
     const quint64 integerAt = quint64(data.size());
     data += "\x10\x07";
     const quint64 table = quint64(data.size());
-    for (const quint64 offset : {quint64(8), integerAt})
-        for (int b = 3; b >= 0; --b)
-            data += char(offset >> (8 * b));
-    QByteArray trailer(32, '\0');
-    trailer[6] = 4;
-    trailer[7] = 1;
-    trailer[15] = 2;
-    for (int b = 0; b < 8; ++b)
-        trailer[24 + 7 - b] = char(table >> (8 * b));
-    return data + trailer;
+    appendBigEndian(data, 8, 4);
+    appendBigEndian(data, integerAt, 4);
+    return data + trailer(1, 2, table);
 }
 
 QVariantList bigArray(int count)
@@ -343,6 +342,11 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
         {"xml 100000 deep", [](const QString& path) { writeFile(path, nestedXML(100000)); }},
         {"too large", [](const QString& path) { writeFile(path, QByteArray(UserDefaults::kMaxFileBytes + 1, ' ')); }},
         {"three million values", [](const QString& path) { writeFile(path, wideBinary(3000000)); }},
+        {"not a property list", [](const QString& path) { writeFile(path, "not a property list"); }},
+        {"an array",
+         [](const QString& path) {
+             writeFile(path, *plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr));
+         }},
     };
     int index = 0;
     for (const auto& item : cases) {

@@ -130,6 +130,12 @@ QStringList schemaStatements(SchemaVersion version)
     return statements;
 }
 
+// Primary keys: accounts, then folders, notes and other rows.
+qint64 accountPK(const Container&, int index) { return index + 1; }
+qint64 folderPK(const Container& c, int index) { return qint64(c.accounts.size()) + index + 1; }
+qint64 notePK(const Container& c, int index) { return folderPK(c, int(c.folders.size())) + index; }
+qint64 objectPK(const Container& c, int index) { return notePK(c, int(c.notes.size())) + index; }
+
 class Writer {
 public:
     Writer(const Container& container, QString* error) : m_container(container), m_error(error) {}
@@ -414,20 +420,10 @@ private:
 
 const char* versionName(SchemaVersion version)
 {
-    switch (version) {
-    case SchemaVersion::TooOld: return "TooOld";
-    case SchemaVersion::iOS11: return "iOS11";
-    case SchemaVersion::iOS12: return "iOS12";
-    case SchemaVersion::iOS13: return "iOS13";
-    case SchemaVersion::iOS14: return "iOS14";
-    case SchemaVersion::iOS15: return "iOS15";
-    case SchemaVersion::iOS16: return "iOS16";
-    case SchemaVersion::iOS17: return "iOS17";
-    case SchemaVersion::iOS18: return "iOS18";
-    case SchemaVersion::iOS26: return "iOS26";
-    case SchemaVersion::Unknown: return "Unknown";
-    }
-    return "?";
+    static const char* const names[] = {"TooOld", "iOS11", "iOS12", "iOS13", "iOS14", "iOS15",
+                                        "iOS16",  "iOS17", "iOS18", "iOS26", "Unknown"};
+    const auto index = size_t(version);
+    return index < std::size(names) ? names[index] : "?";
 }
 
 double appleTime(int year, int month, int day, int hour, int minute)
@@ -537,53 +533,30 @@ QByteArray gzippedBody(const pb::NoteText& text)
 
 int Container::addAccount(const QString& name, const QString& identifier)
 {
-    Account account;
+    Account& account = accounts.emplace_back();
     account.name = name;
     account.identifier = identifier;
-    accounts.push_back(account);
     return int(accounts.size()) - 1;
 }
 
 int Container::addFolder(const QString& title, int account, std::optional<int> parent)
 {
-    Folder folder;
+    Folder& folder = folders.emplace_back();
     folder.title = title;
     folder.account = account;
     folder.parent = parent;
-    folders.push_back(folder);
     return int(folders.size()) - 1;
 }
 
 int Container::addNote(const QString& title, int folder, const pb::NoteText& text, double modificationDate)
 {
-    Note note;
+    Note& note = notes.emplace_back();
     note.title = title;
     note.folder = folder;
     note.text = text;
     note.modificationDate = modificationDate;
     note.creationDate = modificationDate - 86400;
-    notes.push_back(note);
     return int(notes.size()) - 1;
-}
-
-qint64 accountPK(const Container&, int index)
-{
-    return index + 1;
-}
-
-qint64 folderPK(const Container& container, int index)
-{
-    return qint64(container.accounts.size()) + index + 1;
-}
-
-qint64 notePK(const Container& container, int index)
-{
-    return qint64(container.accounts.size() + container.folders.size()) + index + 1;
-}
-
-qint64 objectPK(const Container& container, int index)
-{
-    return qint64(container.accounts.size() + container.folders.size() + container.notes.size()) + index + 1;
 }
 
 bool writeContainer(const Container& container, const QString& folder, QString* error)

@@ -163,12 +163,6 @@ bool versionHasColumn(SchemaVersion version, const QString& column);
 // NoteStore.sqlite-wal afterwards; without them the database is one file.
 bool writeContainer(const Container& container, const QString& folder, QString* error);
 
-// Primary keys the generator gives, for tests that check raw rows.
-qint64 accountPK(const Container& container, int index);
-qint64 folderPK(const Container& container, int index);
-qint64 notePK(const Container& container, int index);
-qint64 objectPK(const Container& container, int index);
-
 // A reproducible container of `noteCount` notes over `accountCount`
 // accounts with folders nested `depth` deep, bodies of about `bodyBytes`.
 Container sizedContainer(int noteCount, int bodyBytes, int depth = 3, int accountCount = 1);

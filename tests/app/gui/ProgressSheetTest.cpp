@@ -3,7 +3,7 @@
 #include "app/gui/MiddleElidedLabel.h"
 #include "export/ExportTestSupport.h"
 #include "export/OperationQueueExtensions.h"
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
 

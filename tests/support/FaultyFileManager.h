@@ -10,8 +10,8 @@ namespace platform {
 // A file manager over a disk that fills up or turns read-only: writes go
 // through until a budget of bytes or of new items (files and folders) is
 // spent, then fail with the chosen errno, as the kernel would report it.
-// Tests put one in place with FileManager::setDefaultManager(); a program
-// started with NI_FILE_FAULT set uses one from the start.
+// Tests put one in place with FileManager::setDefaultManager(); the test
+// build of notes-export takes one from $NI_FILE_FAULT (FileFaultAtStart.cpp).
 class FaultyFileManager : public FileManager {
 public:
     static constexpr qint64 kUnlimited = -1;
@@ -24,7 +24,7 @@ public:
     // nullptr when it cannot be read.
     static std::unique_ptr<FaultyFileManager> fromDescription(const QString& description);
     // From $NI_FILE_FAULT; nullptr when it is unset or unreadable.
-    static std::unique_ptr<FileManager> fromEnvironment();
+    static std::unique_ptr<FaultyFileManager> fromEnvironment();
 
     // Every write from now on fails with `errnoValue`.
     void failFromNow(int errnoValue);

@@ -1,4 +1,4 @@
-#include "platform/FaultyFileManager.h"
+#include "support/FaultyFileManager.h"
 
 #include "platform/FileURL.h"
 
@@ -53,7 +53,7 @@ std::unique_ptr<FaultyFileManager> FaultyFileManager::fromDescription(const QStr
     return std::make_unique<FaultyFileManager>(errnoValue, bytes, items);
 }
 
-std::unique_ptr<FileManager> FaultyFileManager::fromEnvironment()
+std::unique_ptr<FaultyFileManager> FaultyFileManager::fromEnvironment()
 {
     if (!qEnvironmentVariableIsSet("NI_FILE_FAULT"))
         return nullptr;
