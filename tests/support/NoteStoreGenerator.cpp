@@ -468,7 +468,10 @@ pb::NoteText styledText(const std::vector<TextRun>& runs)
             if (source.indent)
                 paragraph->set_indent(source.indent);
             if (source.checked) {
-                paragraph->mutable_checklist()->set_uuid(QUuid::createUuid().toRfc4122().toStdString());
+                // Made from the item's place and text, so a container is written the same every time.
+                static const QUuid space(QStringLiteral("6f1c2a52-3d0e-4b7e-9a51-0c6d2b1f8e44"));
+                const QString item = QStringLiteral("checklist/%1/%2").arg(all.size()).arg(source.text);
+                paragraph->mutable_checklist()->set_uuid(QUuid::createUuidV5(space, item).toRfc4122().toStdString());
                 paragraph->mutable_checklist()->set_done(*source.checked ? 1 : 0);
             }
             if (source.blockQuote)
