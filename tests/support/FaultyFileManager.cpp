@@ -53,13 +53,6 @@ std::unique_ptr<FaultyFileManager> FaultyFileManager::fromDescription(const QStr
     return std::make_unique<FaultyFileManager>(errnoValue, bytes, items);
 }
 
-std::unique_ptr<FaultyFileManager> FaultyFileManager::fromEnvironment()
-{
-    if (!qEnvironmentVariableIsSet("NI_FILE_FAULT"))
-        return nullptr;
-    return fromDescription(qEnvironmentVariable("NI_FILE_FAULT"));
-}
-
 void FaultyFileManager::failFromNow(int errnoValue)
 {
     std::lock_guard lock(m_mutex);

@@ -23,8 +23,6 @@ public:
     // From a description such as "ENOSPC,bytes=4096" or "EROFS,items=3";
     // nullptr when it cannot be read.
     static std::unique_ptr<FaultyFileManager> fromDescription(const QString& description);
-    // From $NI_FILE_FAULT; nullptr when it is unset or unreadable.
-    static std::unique_ptr<FaultyFileManager> fromEnvironment();
 
     // Every write from now on fails with `errnoValue`.
     void failFromNow(int errnoValue);

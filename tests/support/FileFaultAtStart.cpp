@@ -10,11 +10,12 @@ namespace {
 const bool installed = [] {
     if (!qEnvironmentVariableIsSet("NI_FILE_FAULT"))
         return false;
+    const QString description = qEnvironmentVariable("NI_FILE_FAULT");
     // Kept for the whole run: the export may still be writing when the program ends.
-    platform::FaultyFileManager* manager = platform::FaultyFileManager::fromEnvironment().release();
+    platform::FaultyFileManager* manager = platform::FaultyFileManager::fromDescription(description).release();
     if (!manager) {
         // A test that asked for a fault must not pass on a disk without one.
-        std::fprintf(stderr, "NI_FILE_FAULT cannot be read: %s\n", qgetenv("NI_FILE_FAULT").constData());
+        std::fprintf(stderr, "NI_FILE_FAULT cannot be read: %s\n", qPrintable(description));
         std::_Exit(2);
     }
     platform::FileManager::setDefaultManager(manager);
