@@ -20,6 +20,14 @@ namespace {
 
 constexpr double kAppleEpochOffset = 978307200.0;
 
+// A made-up ID is a name-based UUID of what it names, so a container is
+// written the same every time.
+QUuid madeUuid(const QString& name)
+{
+    static const QUuid space(QStringLiteral("6f1c2a52-3d0e-4b7e-9a51-0c6d2b1f8e44"));
+    return QUuid::createUuidV5(space, name);
+}
+
 struct ColumnChange {
     SchemaVersion from; // the first version with the change
     const char* column;
@@ -277,8 +285,7 @@ private:
 
     static QString madeIdentifier(const char* kind, size_t index)
     {
-        static const QUuid space(QStringLiteral("6f1c2a52-3d0e-4b7e-9a51-0c6d2b1f8e44"));
-        return QUuid::createUuidV5(space, QStringLiteral("%1/%2").arg(QLatin1String(kind)).arg(index))
+        return madeUuid(QStringLiteral("%1/%2").arg(QLatin1String(kind)).arg(index))
             .toString(QUuid::WithoutBraces)
             .toUpper();
     }
@@ -468,10 +475,8 @@ pb::NoteText styledText(const std::vector<TextRun>& runs)
             if (source.indent)
                 paragraph->set_indent(source.indent);
             if (source.checked) {
-                // Made from the item's place and text, so a container is written the same every time.
-                static const QUuid space(QStringLiteral("6f1c2a52-3d0e-4b7e-9a51-0c6d2b1f8e44"));
                 const QString item = QStringLiteral("checklist/%1/%2").arg(all.size()).arg(source.text);
-                paragraph->mutable_checklist()->set_uuid(QUuid::createUuidV5(space, item).toRfc4122().toStdString());
+                paragraph->mutable_checklist()->set_uuid(madeUuid(item).toRfc4122().toStdString());
                 paragraph->mutable_checklist()->set_done(*source.checked ? 1 : 0);
             }
             if (source.blockQuote)
