@@ -53,11 +53,13 @@ inline QStringList outline(NotesApplication& app)
     QStringList lines;
     for (const auto& account : app.accounts()) {
         lines << account->name() + u'/';
+        // One request for the folders, as the export makes it.
+        const auto folders = account->folders();
         QSet<QString> nested;
-        for (const auto& folder : account->folders())
+        for (const auto& folder : folders)
             for (const auto& child : folder->folders())
                 nested.insert(child->id());
-        for (const auto& folder : account->folders())
+        for (const auto& folder : folders)
             if (!nested.contains(folder->id()))
                 addFolderLines(*folder, account->name() + u'/', lines);
     }

@@ -2,7 +2,6 @@
 #include "app/gui/AppDelegate.h"
 #include "app/gui/GuiTestSupport.h"
 #include "notestore/NoteStoreTestSupport.h"
-#include "support/NoteEncryption.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -44,11 +43,8 @@ TEST_P(LockedNotesWindow, AsksOnceAndExportsWhatOpens)
     const int folder = c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud")));
     for (const char* title : {"Locked A", "Locked B"}) {
         Note& note = c.notes[size_t(c.addNote(QString::fromLatin1(title), folder, {}, appleTime(2024, 1, 1)))];
-        const auto item = testsupport::lockWithPassword(gzippedBody(plainText(*note.title, QStringLiteral("x"))), "oolong");
-        note.passwordProtected = true;
-        note.crypto = NoteCrypto{item.salt, item.iterations, item.wrappedKey, item.iv, item.tag};
-        note.data = item.ciphertext;
-        note.passwordHint = QStringLiteral("tea");
+        testsupport::lockNote(note, gzippedBody(plainText(*note.title, QStringLiteral("x"))), "oolong",
+                              QStringLiteral("tea"));
     }
     c.addNote(QStringLiteral("Open"), folder, plainText(QStringLiteral("Open"), QStringLiteral("y")), appleTime(2024, 1, 2));
     const QString notes = privateHome.dir.filePath(QStringLiteral("notes"));
