@@ -1,7 +1,7 @@
 #include "notestore/Gzip.h"
 #include "notestore/NoteCrypto.h"
 #include "notestore.pb.h"
-#include "support/NoteEncryption.h"
+#include "notestore-generate/NoteEncryption.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

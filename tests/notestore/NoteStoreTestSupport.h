@@ -1,8 +1,8 @@
 #pragma once
 
 #include "export/NotesScripting.h"
-#include "support/NoteEncryption.h"
-#include "support/NoteStoreGenerator.h"
+#include "notestore-generate/NoteEncryption.h"
+#include "notestore-generate/NoteStoreGenerator.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

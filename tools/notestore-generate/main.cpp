@@ -1,7 +1,7 @@
 // notestore-generate: writes a Notes container of made-up notes, for the
 // bundled sample and for benchmarks.
 
-#include "support/NoteStoreGenerator.h"
+#include "notestore-generate/NoteStoreGenerator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "support/NoteStoreGenerator.h"
+#include "notestore-generate/NoteStoreGenerator.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,7 +12,7 @@
 #include <sqlite3.h>
 #include <zlib.h>
 
-extern const char kNoteStoreSchemaIOS15[]; // generated from notestore/schema-ios15.sql
+extern const char kNoteStoreSchemaIOS15[]; // generated from schema/schema-ios15.sql
 
 namespace notestoregen {
 

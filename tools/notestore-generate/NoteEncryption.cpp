@@ -1,4 +1,4 @@
-#include "support/NoteEncryption.h"
+#include "notestore-generate/NoteEncryption.h"
 
 #include <memory>
 #include <openssl/evp.h>
