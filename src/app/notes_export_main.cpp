@@ -1,5 +1,6 @@
 // notes-export: runs one export of a Notes library from the command line.
 
+#include "app/CommandLine.h"
 #include "app/DestinationFolder.h"
 #include "app/ImportFlow.h"
 #include "app/ImportLock.h"
@@ -16,8 +17,10 @@
 #include "platform/Memory.h"
 #include "platform/Operation.h"
 #include "platform/Resources.h"
+#include "platform/Translations.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "platform/Xdg.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -27,15 +30,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using app::ExitCancelled;
+using app::ExitFailure;
+using app::ExitSuccess;
+using app::ExitUsage;
+using app::printError;
+
 namespace {
-
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitCancelled = 130 };
-
-void printError(const QString& text)
-{
-    fprintf(stderr, "notes-export: %s\n", text.toLocal8Bit().constData());
-    fflush(stderr);
-}
 
 void printAlert(const app::AlertText& alert)
 {
@@ -47,6 +48,7 @@ void printAlert(const app::AlertText& alert)
 int main(int argc, char* argv[])
 {
     platform::useOneHeapForAllThreads();
+    platform::xdg::provideRuntimeDirectory();
     // Styled documents need the GUI side of Qt, but never a display.
     const bool choosePlatform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (choosePlatform)
@@ -55,14 +57,15 @@ int main(int argc, char* argv[])
     // Ostrel, launched from here, must not inherit a display-less platform.
     if (choosePlatform)
         qunsetenv("QT_QPA_PLATFORM");
-    QCoreApplication::setApplicationName(QStringLiteral("notes-export"));
+    app::setUpProgram("notes-export");
+    platform::installTranslations();
 
     // Settings Ostrel keeps in the shared suite (note styles among them) apply here too.
     platform::UserDefaults::standard().addSuite(QString::fromLatin1(app::kApplicationGroupIdentifier));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Exports a Notes library and hands it to Ostrel for import."));
-    parser.addHelpOption();
+    app::addStandardOptions(parser);
     const QCommandLineOption libraryOption(QStringLiteral("library"),
                                            QStringLiteral("The Notes library: a folder holding library.json, "
                                                           "a Notes folder copied from a Mac or its "
@@ -85,12 +88,8 @@ int main(int argc, char* argv[])
                                                QStringLiteral("Ask for the password of locked notes on the terminal "
                                                               "(only when the library has any)."));
     parser.addOptions({libraryOption, destinationOption, noHandoffOption, passwordFileOption, askPasswordOption});
-    if (!parser.parse(app.arguments())) {
-        printError(parser.errorText());
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(ExitSuccess);
+    if (const auto exitCode = app::parseCommandLine(parser, app.arguments()))
+        return *exitCode;
     if (!parser.positionalArguments().isEmpty()) {
         printError(QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
         return ExitUsage;
