@@ -17,6 +17,8 @@ packages=(
   # read back exported rich-text files in the tests
   file unrtf
   python3
+  # translations (lupdate, lrelease), the Debian package and its checks
+  qt6-l10n-tools qt6-tools-dev dpkg-dev lintian
   # only for the optional libFuzzer build (NI_BUILD_FUZZERS)
   clang libclang-rt-14-dev
 )
