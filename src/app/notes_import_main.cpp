@@ -21,12 +21,12 @@ namespace {
 std::optional<int> handleCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Exports a Notes library and hands it to Ostrel for import, in a window."));
+    parser.setApplicationDescription(platform::localizedString("Exports a Notes library and hands it to Ostrel for import, in a window."));
     app::addStandardOptions(parser);
     if (const auto exitCode = app::parseCommandLine(parser, arguments))
         return exitCode;
     if (!parser.positionalArguments().isEmpty()) {
-        app::printError(QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
+        app::printError(platform::localizedString("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
         return app::ExitUsage;
     }
     return std::nullopt;
