@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # only so that configuring Qt's Gui module does not report it missing
+  libxkbcommon-dev
   libplist-dev libplist++-dev
   libicu-dev
   # the Notes database: SQLite, gzip bodies, protobuf messages, locked notes
