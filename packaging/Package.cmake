@@ -54,6 +54,7 @@ add_custom_command(OUTPUT ${NI_DEB}
   COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -G DEB
   DEPENDS notes-export notes-import man_pages package_changelog ${NI_TRANSLATIONS} ${NI_MAN_PAGES}
           ${NI_PACKAGED_FILES} ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/copyright
+          ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "Making the Debian package"
   VERBATIM)
