@@ -547,5 +547,417 @@
         <source>%1 bytes</source>
         <translation>%1 Byte</translation>
     </message>
+    <message>
+        <source>the data is empty, not gzip data</source>
+        <translation>die Daten sind leer, keine gzip-Daten</translation>
+    </message>
+    <message>
+        <source>not gzip data</source>
+        <translation>keine gzip-Daten</translation>
+    </message>
+    <message>
+        <source>the decompressor could not start</source>
+        <translation>das Entpacken konnte nicht beginnen</translation>
+    </message>
+    <message>
+        <source>larger than %1 bytes once decompressed</source>
+        <translation>entpackt größer als %1 Byte</translation>
+    </message>
+    <message>
+        <source>the decompressor could not restart</source>
+        <translation>das Entpacken konnte nicht neu beginnen</translation>
+    </message>
+    <message>
+        <source>the gzip data is cut short</source>
+        <translation>die gzip-Daten sind abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the gzip data is damaged (%1)</source>
+        <translation>die gzip-Daten sind beschädigt (%1)</translation>
+    </message>
+    <message>
+        <source>its file is not in the copied folder, perhaps never downloaded from iCloud</source>
+        <translation>seine Datei ist nicht im kopierten Ordner, vielleicht wurde sie nie aus iCloud geladen</translation>
+    </message>
+    <message>
+        <source>it belongs to a locked note and only its own file can be decrypted</source>
+        <translation>er gehört zu einer gesperrten Notiz, und nur seine eigene Datei lässt sich entschlüsseln</translation>
+    </message>
+    <message>
+        <source>it is of a kind that cannot be exported: %1</source>
+        <translation>er ist von einer Art, die sich nicht exportieren lässt: %1</translation>
+    </message>
+    <message>
+        <source>it is not a picture</source>
+        <translation>er ist kein Bild</translation>
+    </message>
+    <message>
+        <source>its file cannot be read: %1</source>
+        <translation>seine Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>its file cannot be read</source>
+        <translation>seine Datei kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its file is not a regular file</source>
+        <translation>seine Datei ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the picture is larger than %1 MB</source>
+        <translation>das Bild ist größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>its file is not a picture</source>
+        <translation>seine Datei ist kein Bild</translation>
+    </message>
+    <message>
+        <source>the note names an attachment the database does not hold</source>
+        <translation>die Notiz nennt einen Anhang, den die Datenbank nicht enthält</translation>
+    </message>
+    <message>
+        <source>tables are nested too deeply</source>
+        <translation>Tabellen sind zu tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>its table data cannot be read</source>
+        <translation>seine Tabellendaten können nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>its table data cannot be read: %1</source>
+        <translation>seine Tabellendaten können nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>its target note is not in the database</source>
+        <translation>seine Zielnotiz ist nicht in der Datenbank</translation>
+    </message>
+    <message>
+        <source>it has no text</source>
+        <translation>er hat keinen Text</translation>
+    </message>
+    <message>
+        <source>the note body %1</source>
+        <translation>der Inhalt der Notiz %1</translation>
+    </message>
+    <message>
+        <source>the note body is not readable as protobuf data</source>
+        <translation>der Inhalt der Notiz ist als Protobuf-Daten nicht lesbar</translation>
+    </message>
+    <message>
+        <source>the note body holds no text</source>
+        <translation>der Inhalt der Notiz enthält keinen Text</translation>
+    </message>
+    <message>
+        <source>the note body is unreadable: %1</source>
+        <translation>der Inhalt der Notiz ist unlesbar: %1</translation>
+    </message>
+    <message>
+        <source>an initialization vector of %1 bytes</source>
+        <translation>ein Initialisierungsvektor von %1 Byte</translation>
+    </message>
+    <message>
+        <source>an authentication tag of %1 bytes</source>
+        <translation>ein Authentifizierungs-Tag von %1 Byte</translation>
+    </message>
+    <message>
+        <source>a salt of %1 bytes</source>
+        <translation>ein Salt von %1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 key derivation rounds</source>
+        <translation>%1 Runden der Schlüsselableitung</translation>
+    </message>
+    <message>
+        <source>a wrapped key of %1 bytes</source>
+        <translation>ein verpackter Schlüssel von %1 Byte</translation>
+    </message>
+    <message>
+        <source>the key could not be derived</source>
+        <translation>der Schlüssel konnte nicht abgeleitet werden</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>kein Speicher mehr</translation>
+    </message>
+    <message>
+        <source>the decryption could not start</source>
+        <translation>die Entschlüsselung konnte nicht beginnen</translation>
+    </message>
+    <message>
+        <source>the data does not match its authentication tag</source>
+        <translation>die Daten passen nicht zu ihrem Authentifizierungs-Tag</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be read: %2</source>
+        <translation>Die Datei %1 konnte nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 is encrypted in an unknown way (%2)</source>
+        <translation>Die Datei %1 ist auf unbekannte Weise verschlüsselt (%2)</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>sie ist ein symbolischer Link</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be saved: %2</source>
+        <translation>Die Datei %1 konnte nicht gesichert werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be read: it is larger than %2 bytes</source>
+        <translation>Die Datei %1 konnte nicht gelesen werden: sie ist größer als %2 Byte</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be decrypted</source>
+        <translation>Die Datei %1 konnte nicht entschlüsselt werden</translation>
+    </message>
+    <message>
+        <source>The file %1 is damaged: it does not match its authentication tag</source>
+        <translation>Die Datei %1 ist beschädigt: sie passt nicht zu ihrem Authentifizierungs-Tag</translation>
+    </message>
+    <message>
+        <source>its name has no extension to tell its kind, %1</source>
+        <translation>sein Name hat keine Endung, die seine Art verrät, %1</translation>
+    </message>
+    <message>
+        <source>its attachments cannot be read: %1</source>
+        <translation>ihre Anhänge können nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>it has more than %1 attachments</source>
+        <translation>sie hat mehr als %1 Anhänge</translation>
+    </message>
+    <message>
+        <source>“%1” is not a SQLite database, so it cannot be a Notes database.</source>
+        <translation>„%1“ ist keine SQLite-Datenbank und kann daher keine Notes-Datenbank sein.</translation>
+    </message>
+    <message>
+        <source>The Notes database “%1” is damaged (%2). Copy it from the Mac again.</source>
+        <translation>Die Notes-Datenbank „%1“ ist beschädigt (%2). Kopieren Sie sie noch einmal vom Mac.</translation>
+    </message>
+    <message>
+        <source>The Notes database “%1” is busy (%2). Quit Notes on the Mac and copy the folder again.</source>
+        <translation>Die Notes-Datenbank „%1“ ist belegt (%2). Beenden Sie Notes auf dem Mac und kopieren Sie den Ordner noch einmal.</translation>
+    </message>
+    <message>
+        <source>Cannot read the Notes database “%1”%2: %3.</source>
+        <translation>Die Notes-Datenbank „%1“%2 kann nicht gelesen werden: %3.</translation>
+    </message>
+    <message>
+        <source>“%1” comes from a version of Notes older than iOS 11 / macOS 10.13, which this program cannot read.</source>
+        <translation>„%1“ stammt aus einer Version von Notes vor iOS 11 / macOS 10.13, die dieses Programm nicht lesen kann.</translation>
+    </message>
+    <message>
+        <source>“%1” is a SQLite database, but not a Notes database.</source>
+        <translation>„%1“ ist eine SQLite-Datenbank, aber keine Notes-Datenbank.</translation>
+    </message>
+    <message>
+        <source>“%1” is a SQLite database, but not a Notes database (it has no %2).</source>
+        <translation>„%1“ ist eine SQLite-Datenbank, aber keine Notes-Datenbank (ihr fehlt %2).</translation>
+    </message>
+    <message>
+        <source>“%1” comes from a version of Notes older than iOS 11 / macOS 10.13, which this program cannot read. Open it once in a newer Notes and copy it again.</source>
+        <translation>„%1“ stammt aus einer Version von Notes vor iOS 11 / macOS 10.13, die dieses Programm nicht lesen kann. Öffnen Sie sie einmal in einem neueren Notes und kopieren Sie sie noch einmal.</translation>
+    </message>
+    <message>
+        <source>“%1” has a layout this program does not know (no %2); it may come from a version of Notes newer than iOS %3 / macOS %3.</source>
+        <translation>„%1“ hat einen Aufbau, den dieses Programm nicht kennt (kein %2); sie stammt vielleicht aus einer Version von Notes nach iOS %3 / macOS %3.</translation>
+    </message>
+    <message>
+        <source>The Notes database “%1” holds more than %2 %3; this program reads at most that many.</source>
+        <translation>Die Notes-Datenbank „%1“ enthält mehr als %2 %3; mehr liest dieses Programm nicht.</translation>
+    </message>
+    <message>
+        <source>its body of %1 MB is larger than the %2 MB this program reads</source>
+        <translation>ihr Inhalt von %1 MB ist größer als die %2 MB, die dieses Programm liest</translation>
+    </message>
+    <message>
+        <source>the data holds no table</source>
+        <translation>die Daten enthalten keine Tabelle</translation>
+    </message>
+    <message>
+        <source>the table lacks its rows, columns or cells</source>
+        <translation>der Tabelle fehlen Zeilen, Spalten oder Zellen</translation>
+    </message>
+    <message>
+        <source>the table has more than %1 parts</source>
+        <translation>die Tabelle hat mehr als %1 Teile</translation>
+    </message>
+    <message>
+        <source>a reference of the table names no object</source>
+        <translation>ein Verweis der Tabelle nennt kein Objekt</translation>
+    </message>
+    <message>
+        <source>the table refers to object %1 of %2</source>
+        <translation>die Tabelle verweist auf Objekt %1 von %2</translation>
+    </message>
+    <message>
+        <source>a row or column of the table has no identifier</source>
+        <translation>eine Zeile oder Spalte der Tabelle hat keine Kennung</translation>
+    </message>
+    <message>
+        <source>the table refers to identifier %1 of %2</source>
+        <translation>die Tabelle verweist auf Kennung %1 von %2</translation>
+    </message>
+    <message>
+        <source>the table&apos;s %1 are not an ordered set</source>
+        <translation>die %1 der Tabelle sind keine geordnete Menge</translation>
+    </message>
+    <message>
+        <source>the table has more than %1 %2</source>
+        <translation>die Tabelle hat mehr als %1 %2</translation>
+    </message>
+    <message>
+        <source>the table&apos;s cells are not a dictionary</source>
+        <translation>die Zellen der Tabelle sind kein Wörterbuch</translation>
+    </message>
+    <message>
+        <source>a column of the table is not a dictionary</source>
+        <translation>eine Spalte der Tabelle ist kein Wörterbuch</translation>
+    </message>
+    <message>
+        <source>the table %1</source>
+        <translation>die Tabelle %1</translation>
+    </message>
+    <message>
+        <source>the table is not readable as protobuf data</source>
+        <translation>die Tabelle ist als Protobuf-Daten nicht lesbar</translation>
+    </message>
+    <message>
+        <source>the table is unreadable: %1</source>
+        <translation>die Tabelle ist unlesbar: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”: it is a symbolic link; copy the Notes folder itself.</source>
+        <translation>„%1“ kann nicht gelesen werden: es ist ein symbolischer Link; kopieren Sie den Notes-Ordner selbst.</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”</source>
+        <translation>„%1“ kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”: it is not a regular file.</source>
+        <translation>„%1“ kann nicht gelesen werden: es ist keine gewöhnliche Datei.</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”: at %2 GB it is larger than the %3 GB this program reads.</source>
+        <translation>„%1“ kann nicht gelesen werden: mit %2 GB ist es größer als die %3 GB, die dieses Programm liest.</translation>
+    </message>
+    <message>
+        <source>Cannot copy “%1” to “%2”</source>
+        <translation>„%1“ kann nicht nach „%2“ kopiert werden</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”: it grew while it was copied.</source>
+        <translation>„%1“ kann nicht gelesen werden: es wuchs, während es kopiert wurde.</translation>
+    </message>
+    <message>
+        <source>Cannot open the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot make a private folder in “%1” to copy the Notes database into</source>
+        <translation>In „%1“ kann kein privater Ordner angelegt werden, in den die Notes-Datenbank kopiert wird</translation>
+    </message>
+    <message>
+        <source>is nested deeper than %1 levels</source>
+        <translation>ist tiefer als %1 Ebenen verschachtelt</translation>
+    </message>
+    <message>
+        <source>holds more than %1 parts</source>
+        <translation>enthält mehr als %1 Teile</translation>
+    </message>
+    <message>
+        <source>is not readable as protobuf data</source>
+        <translation>ist als Protobuf-Daten nicht lesbar</translation>
+    </message>
+    <message>
+        <source>is too large to read</source>
+        <translation>ist zu groß zum Lesen</translation>
+    </message>
+    <message>
+        <source>The application “%1” could not be given the address to open because its command line takes no URLs (it has no %u or %U).</source>
+        <translation>Dem Programm „%1“ konnte die zu öffnende Adresse nicht übergeben werden, weil seine Befehlszeile keine URLs annimmt (sie hat kein %u oder %U).</translation>
+    </message>
+    <message>
+        <source>The application “%1” could not be opened because its command line is missing or malformed.</source>
+        <translation>Das Programm „%1“ konnte nicht geöffnet werden, weil seine Befehlszeile fehlt oder fehlerhaft ist.</translation>
+    </message>
+    <message>
+        <source>The application “%1” could not be opened because its program “%2” was not found.</source>
+        <translation>Das Programm „%1“ konnte nicht geöffnet werden, weil seine ausführbare Datei „%2“ nicht gefunden wurde.</translation>
+    </message>
+    <message>
+        <source>The application “%1” could not be opened because its program “%2” could not be started.</source>
+        <translation>Das Programm „%1“ konnte nicht geöffnet werden, weil seine ausführbare Datei „%2“ nicht gestartet werden konnte.</translation>
+    </message>
+    <message>
+        <source>The folder %1 couldn’t be created</source>
+        <translation>Der Ordner %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be saved</source>
+        <translation>Die Datei %1 konnte nicht gesichert werden</translation>
+    </message>
+    <message>
+        <source>%1 couldn’t be removed</source>
+        <translation>%1 konnte nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>The folder %1 couldn’t be listed</source>
+        <translation>Der Inhalt des Ordners %1 konnte nicht aufgelistet werden</translation>
+    </message>
+    <message>
+        <source>; still there: %1</source>
+        <translation>; noch vorhanden: %1</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be opened: %2</source>
+        <translation>Die Datei %1 konnte nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 is larger than %2, the most this program copies</source>
+        <translation>Die Datei %1 ist größer als %2, das Höchste, was dieses Programm kopiert</translation>
+    </message>
+    <message>
+        <source>The file %1 couldn’t be read</source>
+        <translation>Die Datei %1 konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>a value of type “%1” has no property-list form</source>
+        <translation>ein Wert vom Typ „%1“ hat keine Property-List-Form</translation>
+    </message>
+    <message>
+        <source>The property list couldn’t be written: %1.</source>
+        <translation>Die Property-List konnte nicht geschrieben werden: %1.</translation>
+    </message>
+    <message>
+        <source>The property list couldn’t be written.</source>
+        <translation>Die Property-List konnte nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The property list is refused: %1.</source>
+        <translation>Die Property-List wird abgelehnt: %1.</translation>
+    </message>
+    <message>
+        <source>The data isn’t a property list in a known format.</source>
+        <translation>Die Daten sind keine Property-List in einem bekannten Format.</translation>
+    </message>
+    <message>
+        <source>it is nested more than %1 levels deep</source>
+        <translation>sie ist mehr als %1 Ebenen tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 values</source>
+        <translation>sie enthält mehr als %1 Werte</translation>
+    </message>
+    <message>
+        <source>it contains itself</source>
+        <translation>sie enthält sich selbst</translation>
+    </message>
+    <message>
+        <source>The application “%1” could not be opened because its desktop entry cannot be read.</source>
+        <translation>Das Programm „%1“ konnte nicht geöffnet werden, weil sein Desktop-Eintrag nicht gelesen werden kann.</translation>
+    </message>
 </context>
 </TS>
