@@ -1,5 +1,4 @@
-<?xml version="1.0" encoding="utf-8"?>
-<!DOCTYPE TS>
+<?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
     <name>platform</name>
@@ -200,7 +199,7 @@
         <translation>Die Notes-Bibliothek: ein Ordner mit library.json, ein von einem Mac kopierter Notes-Ordner oder dessen NoteStore.sqlite (Vorgabe: das mitgelieferte Beispiel).</translation>
     </message>
     <message>
-        <source>The folder to export into; it is emptied first (default: &quot;Notes Import&quot; in the shared container).</source>
+        <source>The folder to export into; it is emptied first (default: "Notes Import" in the shared container).</source>
         <translation>Der Ordner, in den exportiert wird; er wird zuerst geleert (Vorgabe: „Notes Import“ im gemeinsamen Container).</translation>
     </message>
     <message>
@@ -444,7 +443,7 @@
         <translation>Die Notiz „%@“ konnte nicht exportiert werden: Die Seitenvorlage „NoteHTMLTemplate.html“ fehlt.</translation>
     </message>
     <message>
-        <source>Couldn&apos;t create a folder for attachments</source>
+        <source>Couldn't create a folder for attachments</source>
         <translation>Für die Anhänge konnte kein Ordner angelegt werden</translation>
     </message>
     <message>
@@ -800,7 +799,7 @@
         <translation>die Tabelle verweist auf Kennung %1 von %2</translation>
     </message>
     <message>
-        <source>the table&apos;s %1 are not an ordered set</source>
+        <source>the table's %1 are not an ordered set</source>
         <translation>die %1 der Tabelle sind keine geordnete Menge</translation>
     </message>
     <message>
@@ -808,7 +807,7 @@
         <translation>die Tabelle hat mehr als %1 %2</translation>
     </message>
     <message>
-        <source>the table&apos;s cells are not a dictionary</source>
+        <source>the table's cells are not a dictionary</source>
         <translation>die Zellen der Tabelle sind kein Wörterbuch</translation>
     </message>
     <message>
@@ -958,6 +957,26 @@
     <message>
         <source>The application “%1” could not be opened because its desktop entry cannot be read.</source>
         <translation>Das Programm „%1“ konnte nicht geöffnet werden, weil sein Desktop-Eintrag nicht gelesen werden kann.</translation>
+    </message>
+    <message>
+        <source>The dates of “%1” couldn’t be set</source>
+        <translation>Die Datumsangaben von „%1“ konnten nicht gesetzt werden</translation>
+    </message>
+    <message>
+        <source>“%1” is not a usable file name.</source>
+        <translation>„%1“ ist kein brauchbarer Dateiname.</translation>
+    </message>
+    <message>
+        <source>Couldn't read “%1”</source>
+        <translation>„%1“ konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Couldn't write “%1”</source>
+        <translation>„%1“ konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Couldn't replace “%1”</source>
+        <translation>„%1“ konnte nicht ersetzt werden</translation>
     </message>
 </context>
 </TS>
