@@ -22,6 +22,8 @@ for program in notes-export notes-import; do
   [[ $help == "Usage: $program "* ]] || fail "$program --help does not start with its name: ${help%%$'\n'*}"
   [[ $help != *"$bin"* ]] || fail "$program --help shows its path"
   page=$(sed -e 's/\\-/-/g' "$man/$program.1")
+  grep -qE "^\.TH [A-Z-]+ 1 [0-9]{4}-[0-9]{2}-[0-9]{2} \"notes-import $version\"" "$man/$program.1" ||
+    fail "$program.1 does not carry the release date and version"
   # The option column: "  -h, --help", "  --library <PATH>", up to the description.
   options=$(grep -E '^ +-' <<<"$help" | sed -E 's/^ +//; s/  .*//' | grep -oE -- '--?[a-z][a-z-]*' | sort -u)
   [[ -n $options ]] || fail "$program --help lists no options"
