@@ -11,6 +11,10 @@ bash scripts/build.sh
 home="$PWD/build/sample-home"
 export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
 export OSTREL_STANDIN_LOG="$home/received.log"
+# A runtime folder of their own, as a desktop session gives one (Qt looks
+# there and warns when there is none, as for root in a plain shell).
+export XDG_RUNTIME_DIR="$home/runtime"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 0700 "$XDG_RUNTIME_DIR"
 rm -f "$OSTREL_STANDIN_LOG"
 build/bin/ostrel-standin --install "$XDG_DATA_HOME" --version 1.10.4
 

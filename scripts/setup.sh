@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # only so that configuring Qt's Gui module does not report it missing
+  libxkbcommon-dev
   libplist-dev libplist++-dev
   libicu-dev
   # the Notes database: SQLite, gzip bodies, protobuf messages, locked notes
@@ -17,6 +19,8 @@ packages=(
   # read back exported rich-text files in the tests
   file unrtf
   python3
+  # translations (lupdate, lrelease), the Debian package and its checks
+  qt6-l10n-tools qt6-tools-dev dpkg-dev lintian
   # only for the optional libFuzzer build (NI_BUILD_FUZZERS)
   clang libclang-rt-14-dev
 )

@@ -1,4 +1,5 @@
 #include "app/DestinationFolder.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -40,7 +41,7 @@ bool checkOutsideLibrary(const QString& destinationPath, const QString& libraryP
     const QString destination = resolved(destinationPath);
     const QString library = resolved(libraryPath);
     if (isInside(destination, library) || isInside(library, destination)) {
-        platform::setError(error, destinationError(QStringLiteral("The destination “%1” overlaps the Notes library “%2”; "
+        platform::setError(error, destinationError(platform::localizedString("The destination “%1” overlaps the Notes library “%2”; "
                                                                   "choose a folder outside it.")
                                                        .arg(destinationPath, libraryPath)));
         return false;
@@ -58,7 +59,7 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
     const QFileInfo info(destination);
     if (info.exists() || info.isSymLink()) {
         if (!info.isDir()) {
-            platform::setError(error, destinationError(QStringLiteral("The destination “%1” exists and is not a folder.")
+            platform::setError(error, destinationError(platform::localizedString("The destination “%1” exists and is not a folder.")
                                                            .arg(destinationPath)));
             return false;
         }
@@ -77,7 +78,7 @@ bool prepareDestinationFolder(const QString& destinationPath, const QString& lib
             const bool ours = holds(QLatin1String(kExportMarkerName)) ||
                               holds(manifestOf(QFileInfo(destination).fileName())) || holds(manifestOf(givenName));
             if (!ours) {
-                platform::setError(error, destinationError(QStringLiteral("The destination “%1” is not empty and holds no earlier "
+                platform::setError(error, destinationError(platform::localizedString("The destination “%1” is not empty and holds no earlier "
                                                                           "export; it was left untouched. Choose an empty or "
                                                                           "new folder.")
                                                                .arg(destinationPath)));

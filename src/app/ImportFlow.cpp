@@ -58,7 +58,7 @@ std::optional<QUrl> prepareImportFolder(platform::Error* error)
     const QUrl container = fileManager->containerURL(QString::fromLatin1(kApplicationGroupIdentifier));
     if (container.isEmpty()) {
         platform::setError(error, platform::Error(QString::fromLatin1(platform::kCocoaErrorDomain), 4,
-                                                  QStringLiteral("The shared container “%1” could not be created.")
+                                                  platform::localizedString("The shared container “%1” could not be created.")
                                                       .arg(QString::fromLatin1(kApplicationGroupIdentifier))));
         return std::nullopt;
     }

@@ -43,7 +43,7 @@ std::unique_ptr<ImportLock> ImportLock::acquire(const QString& containerPath, pl
         const int code = fd < 0 ? errno : EINVAL;
         if (fd >= 0)
             ::close(fd);
-        platform::setError(error, lockError(2, platform::Error::fromErrno(code, QStringLiteral("The lock file “%1” couldn’t be opened")
+        platform::setError(error, lockError(2, platform::Error::fromErrno(code, platform::localizedString("The lock file “%1” couldn’t be opened")
                                                                                .arg(path))
                                                    .localizedDescription()));
         return nullptr;
@@ -56,7 +56,7 @@ std::unique_ptr<ImportLock> ImportLock::acquire(const QString& containerPath, pl
         if (code == EWOULDBLOCK)
             platform::setError(error, lockError(kAnotherImportRunning, anotherImportRunningMessage()));
         else
-            platform::setError(error, lockError(2, platform::Error::fromErrno(code, QStringLiteral("The lock file “%1” couldn’t be locked")
+            platform::setError(error, lockError(2, platform::Error::fromErrno(code, platform::localizedString("The lock file “%1” couldn’t be locked")
                                                                                    .arg(path))
                                                        .localizedDescription()));
         return nullptr;
@@ -68,7 +68,7 @@ std::unique_ptr<ImportLock> ImportLock::acquireShared(platform::Error* error)
 {
     const QUrl container = platform::FileManager::defaultManager()->containerURL(QString::fromLatin1(kApplicationGroupIdentifier));
     if (container.isEmpty()) {
-        platform::setError(error, lockError(2, QStringLiteral("The shared container “%1” could not be created.")
+        platform::setError(error, lockError(2, platform::localizedString("The shared container “%1” could not be created.")
                                                    .arg(QString::fromLatin1(kApplicationGroupIdentifier))));
         return nullptr;
     }

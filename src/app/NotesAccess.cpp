@@ -1,4 +1,5 @@
 #include "app/NotesAccess.h"
+#include "platform/LocalizedString.h"
 
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
@@ -11,13 +12,13 @@ namespace app {
 
 namespace {
 
-constexpr const char* kExpected = "Choose a folder holding library.json, a Notes folder copied from a Mac (holding "
-                                  "NoteStore.sqlite) or a NoteStore.sqlite file.";
+constexpr const char* kExpected = QT_TRANSLATE_NOOP("platform", "Choose a folder holding library.json, a Notes folder copied from a Mac (holding "
+                                  "NoteStore.sqlite) or a NoteStore.sqlite file.");
 
 platform::Error unusable(const QString& path, const QString& what)
 {
     return platform::Error(QString::fromLatin1(NotesLibrary::kErrorDomain), NotesLibrary::ErrorUnreadable,
-                           QStringLiteral("“%1” %2. %3").arg(path, what, QLatin1String(kExpected)));
+                           platform::localizedString("“%1” %2. %3").arg(path, what, platform::localizedString(kExpected)));
 }
 
 } // namespace
@@ -28,7 +29,7 @@ std::shared_ptr<NotesApplication> openNotes(const QString& path, platform::Error
     const QString databaseName = QLatin1String(notestore::NoteStoreDatabase::kDatabaseFileName);
     const QString descriptionName = QLatin1String(NotesLibrary::kDescriptionFileName);
     if (!info.exists()) {
-        platform::setError(error, unusable(path, QStringLiteral("does not exist")));
+        platform::setError(error, unusable(path, platform::localizedString("does not exist")));
         return nullptr;
     }
     if (info.isDir()) {
@@ -39,7 +40,7 @@ std::shared_ptr<NotesApplication> openNotes(const QString& path, platform::Error
         }
         if (QFileInfo::exists(folder.filePath(databaseName)) || QFileInfo(folder.filePath(databaseName)).isSymLink())
             return notestore::NoteStoreApplication::open(folder.filePath(databaseName), error);
-        platform::setError(error, unusable(path, QStringLiteral("holds neither %1 nor %2").arg(descriptionName,
+        platform::setError(error, unusable(path, platform::localizedString("holds neither %1 nor %2").arg(descriptionName,
                                                                                                  databaseName)));
         return nullptr;
     }

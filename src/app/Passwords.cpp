@@ -1,4 +1,5 @@
 #include "app/Passwords.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/NoteStoreSource.h"
 
@@ -60,13 +61,13 @@ bool parsePasswordLines(const notestore::Secret& text, notestore::PasswordList& 
         if (length > 0 && bytes[start + length - 1] == '\r')
             --length;
         if (length > kMaxPasswordBytes) {
-            setText(problem, QStringLiteral("line %1 is longer than %2 bytes").arg(lineNumber).arg(kMaxPasswordBytes));
+            setText(problem, platform::localizedString("line %1 is longer than %2 bytes").arg(lineNumber).arg(kMaxPasswordBytes));
             passwords.clear();
             return false;
         }
         if (length > 0) {
             if (passwords.size() >= size_t(kMaxPasswords)) {
-                setText(problem, QStringLiteral("it holds more than %1 passwords").arg(kMaxPasswords));
+                setText(problem, platform::localizedString("it holds more than %1 passwords").arg(kMaxPasswords));
                 passwords.clear();
                 return false;
             }
@@ -80,7 +81,7 @@ bool parsePasswordLines(const notestore::Secret& text, notestore::PasswordList& 
 std::optional<notestore::PasswordList> readPasswordFile(const QString& path, QString* error)
 {
     const auto fail = [&](const QString& why) {
-        setText(error, QStringLiteral("The password file %1 couldn’t be read: %2").arg(quoted(path), why));
+        setText(error, platform::localizedString("The password file %1 couldn’t be read: %2").arg(quoted(path), why));
         return std::nullopt;
     };
     // Blocking: a pipe is opened once its writer is there.
@@ -90,7 +91,7 @@ std::optional<notestore::PasswordList> readPasswordFile(const QString& path, QSt
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
         ::close(fd);
-        return fail(QStringLiteral("it is not a regular file or a pipe"));
+        return fail(platform::localizedString("it is not a regular file or a pipe"));
     }
     notestore::Secret contents(kMaxPasswordFileBytes + 1);
     qsizetype size = 0;
@@ -109,14 +110,14 @@ std::optional<notestore::PasswordList> readPasswordFile(const QString& path, QSt
     }
     ::close(fd);
     if (size > kMaxPasswordFileBytes)
-        return fail(QStringLiteral("it is larger than %1 bytes").arg(kMaxPasswordFileBytes));
+        return fail(platform::localizedString("it is larger than %1 bytes").arg(kMaxPasswordFileBytes));
     const notestore::Secret text(contents.data(), size);
     notestore::PasswordList passwords;
     QString problem;
     if (!parsePasswordLines(text, passwords, &problem))
         return fail(problem);
     if (passwords.empty())
-        return fail(QStringLiteral("it holds no password"));
+        return fail(platform::localizedString("it holds no password"));
     return passwords;
 }
 
@@ -124,7 +125,7 @@ std::optional<notestore::Secret> askPassword(int inputFd, int promptFd, const QS
 {
     termios saved{};
     if (!isatty(inputFd) || tcgetattr(inputFd, &saved) != 0) {
-        setText(error, QStringLiteral("a password can only be asked for when standard input is a terminal"));
+        setText(error, platform::localizedString("a password can only be asked for when standard input is a terminal"));
         return std::nullopt;
     }
     const QByteArray promptBytes = prompt.toLocal8Bit();
@@ -168,12 +169,12 @@ std::optional<notestore::Secret> askPassword(int inputFd, int promptFd, const QS
     g_terminalFd = -1;
 
     if (failure) {
-        setText(error, QStringLiteral("the password could not be read: %1")
+        setText(error, platform::localizedString("the password could not be read: %1")
                            .arg(QString::fromLocal8Bit(std::strerror(failure))));
         return std::nullopt;
     }
     if (tooLong) {
-        setText(error, QStringLiteral("the password is longer than %1 bytes").arg(kMaxPasswordBytes));
+        setText(error, platform::localizedString("the password is longer than %1 bytes").arg(kMaxPasswordBytes));
         return std::nullopt;
     }
     if (length > 0 && buffer.data()[length - 1] == '\r')
@@ -187,9 +188,9 @@ QString passwordPrompt(const QStringList& hints)
     for (const QString& hint : hints)
         if (!hint.trimmed().isEmpty() && !distinct.contains(hint.trimmed()))
             distinct.append(hint.trimmed());
-    QString prompt = QStringLiteral("Password for locked notes");
+    QString prompt = platform::localizedString("Password for locked notes");
     if (!distinct.isEmpty())
-        prompt += QStringLiteral(" (hint: %1)").arg(distinct.join(QStringLiteral("; ")));
+        prompt += platform::localizedString(" (hint: %1)").arg(distinct.join(QStringLiteral("; ")));
     return prompt + QStringLiteral(": ");
 }
 

@@ -1,5 +1,6 @@
 // notes-export: runs one export of a Notes library from the command line.
 
+#include "app/CommandLine.h"
 #include "app/DestinationFolder.h"
 #include "app/ImportFlow.h"
 #include "app/ImportLock.h"
@@ -16,8 +17,10 @@
 #include "platform/Memory.h"
 #include "platform/Operation.h"
 #include "platform/Resources.h"
+#include "platform/Translations.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "platform/Xdg.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -27,15 +30,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using app::ExitCancelled;
+using app::ExitFailure;
+using app::ExitSuccess;
+using app::ExitUsage;
+using app::printError;
+
 namespace {
-
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitCancelled = 130 };
-
-void printError(const QString& text)
-{
-    fprintf(stderr, "notes-export: %s\n", text.toLocal8Bit().constData());
-    fflush(stderr);
-}
 
 void printAlert(const app::AlertText& alert)
 {
@@ -47,6 +48,7 @@ void printAlert(const app::AlertText& alert)
 int main(int argc, char* argv[])
 {
     platform::useOneHeapForAllThreads();
+    platform::xdg::provideRuntimeDirectory();
     // Styled documents need the GUI side of Qt, but never a display.
     const bool choosePlatform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (choosePlatform)
@@ -55,48 +57,45 @@ int main(int argc, char* argv[])
     // Ostrel, launched from here, must not inherit a display-less platform.
     if (choosePlatform)
         qunsetenv("QT_QPA_PLATFORM");
-    QCoreApplication::setApplicationName(QStringLiteral("notes-export"));
+    app::setUpProgram("notes-export");
+    platform::installTranslations();
 
     // Settings Ostrel keeps in the shared suite (note styles among them) apply here too.
     platform::UserDefaults::standard().addSuite(QString::fromLatin1(app::kApplicationGroupIdentifier));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Exports a Notes library and hands it to Ostrel for import."));
-    parser.addHelpOption();
+    parser.setApplicationDescription(platform::localizedString("Exports a Notes library and hands it to Ostrel for import."));
+    app::addStandardOptions(parser);
     const QCommandLineOption libraryOption(QStringLiteral("library"),
-                                           QStringLiteral("The Notes library: a folder holding library.json, "
+                                           platform::localizedString("The Notes library: a folder holding library.json, "
                                                           "a Notes folder copied from a Mac or its "
                                                           "NoteStore.sqlite (default: the bundled sample)."),
                                            QStringLiteral("PATH"));
     const QCommandLineOption destinationOption(QStringLiteral("destination"),
-                                               QStringLiteral("The folder to export into; it is emptied first "
+                                               platform::localizedString("The folder to export into; it is emptied first "
                                                               "(default: \"Notes Import\" in the shared container)."),
                                                QStringLiteral("DIR"));
     const QCommandLineOption noHandoffOption(QStringLiteral("no-handoff"),
-                                             QStringLiteral("Do not check for Ostrel or hand the export to it; "
+                                             platform::localizedString("Do not check for Ostrel or hand the export to it; "
                                                             "print the hand-off URL instead."));
     // Passwords come from a file or the terminal only: a command line and
     // the environment are visible to other users and end up in logs.
     const QCommandLineOption passwordFileOption(QStringLiteral("password-file"),
-                                                QStringLiteral("Passwords for locked notes, one per line; each is "
+                                                platform::localizedString("Passwords for locked notes, one per line; each is "
                                                                "tried on every locked note."),
                                                 QStringLiteral("FILE"));
     const QCommandLineOption askPasswordOption(QStringLiteral("ask-password"),
-                                               QStringLiteral("Ask for the password of locked notes on the terminal "
+                                               platform::localizedString("Ask for the password of locked notes on the terminal "
                                                               "(only when the library has any)."));
     parser.addOptions({libraryOption, destinationOption, noHandoffOption, passwordFileOption, askPasswordOption});
-    if (!parser.parse(app.arguments())) {
-        printError(parser.errorText());
-        return ExitUsage;
-    }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(ExitSuccess);
+    if (const auto exitCode = app::parseCommandLine(parser, app.arguments()))
+        return *exitCode;
     if (!parser.positionalArguments().isEmpty()) {
-        printError(QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
+        printError(platform::localizedString("unexpected argument “%1”").arg(parser.positionalArguments().constFirst()));
         return ExitUsage;
     }
     if (parser.isSet(askPasswordOption) && !isatty(STDIN_FILENO)) {
-        printError(QStringLiteral("--ask-password needs a terminal on standard input; use --password-file"));
+        printError(platform::localizedString("--ask-password needs a terminal on standard input; use --password-file"));
         return ExitUsage;
     }
     const bool handsOff = !parser.isSet(noHandoffOption);
@@ -125,7 +124,7 @@ int main(int argc, char* argv[])
 
     // What runs that were killed left in the temporary folder goes now.
     for (const QString& leftOver : removeStaleStagingFolders())
-        printError(QStringLiteral("could not remove an old staging folder: %1").arg(leftOver));
+        printError(platform::localizedString("could not remove an old staging folder: %1").arg(leftOver));
 
     QString destinationPath;
     std::unique_ptr<app::ImportLock> importLock;
@@ -184,18 +183,18 @@ int main(int argc, char* argv[])
         return ExitFailure;
     }
     if (operation->isCancelled() && !operation->plistURL()) {
-        printError(QStringLiteral("export cancelled"));
+        printError(platform::localizedString("export cancelled"));
         return ExitCancelled;
     }
     const auto manifest = operation->plistURL();
     if (!manifest) {
-        printError(QStringLiteral("the export ended without a manifest"));
+        printError(platform::localizedString("the export ended without a manifest"));
         return ExitFailure;
     }
     // Every note with content was left out (all locked, say): nothing to hand over.
     const ExportSummary summary = operation->summary();
     if (summary.htmlNoteCount + summary.richTextNoteCount == 0 && !summary.notesLeftOut.isEmpty()) {
-        printError(QStringLiteral("no note could be exported"));
+        printError(platform::localizedString("no note could be exported"));
         return ExitFailure;
     }
     printf("%s\n", platform::fileurl::path(*manifest).toLocal8Bit().constData());

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QScopeGuard>
 
-using platform::localizedString;
 
 namespace {
 
@@ -45,7 +44,7 @@ std::shared_ptr<ExportNoteOperation> ExportNoteOperation::exportOperationForApp(
 ExportNoteOperation::ExportNoteOperation() : m_progress(makeProgress())
 {
     // Made on the main thread, before the operation is queued.
-    m_progress->setLocalizedDescription(localizedString("Preparing to export…"));
+    m_progress->setLocalizedDescription(platform::localizedString("Preparing to export…"));
 }
 
 ExportNoteOperation::~ExportNoteOperation() = default;
@@ -152,11 +151,11 @@ void ExportNoteOperation::main()
             // Gone from Notes since the outline was made: stop rather than
             // hand over an import that silently lacks a whole account.
             setOperationError(exportError(platform::stringWithFormat(
-                localizedString("The account “%@” could not be found in Notes any more."), {accountDict.name})));
+                platform::localizedString("The account “%@” could not be found in Notes any more."), {accountDict.name})));
             return;
         }
         const QString folderName = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
-            exportFileName(account->name(), localizedString("Untitled Account")), destination);
+            exportFileName(account->name(), platform::localizedString("Untitled Account")), destination);
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
         platform::Error error;
         // Missing parents are made too; when there are none, as usual, this is one mkdir.
@@ -170,7 +169,7 @@ void ExportNoteOperation::main()
             const auto folder = folderWithIdentifier(folderDict.identifier, *account);
             if (!folder) {
                 setOperationError(exportError(platform::stringWithFormat(
-                    localizedString("The folder “%@” could not be found in Notes any more."), {folderDict.name})));
+                    platform::localizedString("The folder “%@” could not be found in Notes any more."), {folderDict.name})));
                 return;
             }
             if (!exportFolder(*folder, accountFolderURL))
@@ -197,7 +196,7 @@ bool ExportNoteOperation::libraryIsGone()
 platform::Error ExportNoteOperation::tooDeepError(const QString& folderName)
 {
     return exportError(platform::stringWithFormat(
-        localizedString("The folder “%@” lies more than %@ folders deep; this program exports no deeper."),
+        platform::localizedString("The folder “%@” lies more than %@ folders deep; this program exports no deeper."),
         {folderName, QString::number(kMaxFolderDepth)}));
 }
 

@@ -6,7 +6,6 @@
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
 
-using platform::localizedString;
 
 bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFolderURL)
 {
@@ -21,7 +20,7 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         return false;
     }
     const QString name = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
-        exportFileName(folder.name(), localizedString("Untitled Folder")), parentFolderURL);
+        exportFileName(folder.name(), platform::localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
     platform::Error error;
     // The name was free, so this is one mkdir; no walk up the path.
@@ -46,7 +45,7 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
             if (problem.isEmpty())
                 ++m_summary.emptyNoteCount;
             else
-                m_summary.notesLeftOut << platform::stringWithFormat(localizedString("“%@” in “%@”: %@"),
+                m_summary.notesLeftOut << platform::stringWithFormat(platform::localizedString("“%@” in “%@”: %@"),
                                                                      {note->name(), folder.name(), problem});
             continue;
         }
@@ -69,7 +68,7 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     NotesNote* noteForName = &note;
     changeProgress([noteForName](platform::Progress& progress) {
         progress.setLocalizedDescription(
-            platform::stringWithFormat(localizedString("Exporting “%@”…"), {noteForName->name()}));
+            platform::stringWithFormat(platform::localizedString("Exporting “%@”…"), {noteForName->name()}));
     });
 
     bool richText = false;
@@ -83,7 +82,7 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         }
     }
 
-    const QString baseName = exportFileName(note.name(), localizedString("Untitled Note"));
+    const QString baseName = exportFileName(note.name(), platform::localizedString("Untitled Note"));
     const QString extension = richText ? QStringLiteral("rtfd") : QStringLiteral("html");
     const QString fileName = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
         platform::pathutil::appendingPathExtension(baseName, extension), folderURL);

@@ -1,6 +1,7 @@
 // The Notes scripting objects over a loaded library folder: each property
 // read is one request, which tests can watch or make fail.
 #include "export/NotesLibrary.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -54,7 +55,7 @@ public:
         if (!fd.isValid()) {
             struct stat info {};
             const bool missing = ::lstat(QFile::encodeName(data().filePath).constData(), &info) != 0 && errno == ENOENT;
-            m_problem = missing ? QStringLiteral("its file is missing") : error.localizedDescription();
+            m_problem = missing ? platform::localizedString("its file is missing") : error.localizedDescription();
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(error.localizedDescription()));
             return;
         }

@@ -1,4 +1,5 @@
 #include "export/NotesLibrary.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/SafeFile.h"
 
@@ -32,12 +33,12 @@ public:
         const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
         if (parseError.error != QJsonParseError::NoError) {
             const auto [line, column] = lineAndColumn(json, parseError.offset);
-            return fail(QStringLiteral("%1 at line %2, column %3").arg(parseError.errorString()).arg(line).arg(column));
+            return fail(platform::localizedString("%1 at line %2, column %3").arg(parseError.errorString()).arg(line).arg(column));
         }
         // The text is no longer needed, and a large library's is megabytes.
         json = QByteArray();
         if (!document.isObject())
-            return fail(QStringLiteral("the top level must be an object"));
+            return fail(platform::localizedString("the top level must be an object"));
         const QJsonObject top = document.object();
 
         QJsonArray accounts, folders, notes, attachments;
@@ -74,7 +75,7 @@ private:
 
     bool fail(const QString& what)
     {
-        failure = QStringLiteral("The Notes library description “%1” is malformed: %2.").arg(m_fileName, what);
+        failure = platform::localizedString("The Notes library description “%1” is malformed: %2.").arg(m_fileName, what);
         return false;
     }
 
@@ -90,7 +91,7 @@ private:
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isArray())
-            return fail(QStringLiteral("“%1” must be a list").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a list").arg(placeOf(owner, key)));
         out = value.toArray();
         return true;
     }
@@ -104,7 +105,7 @@ private:
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isString())
-            return fail(QStringLiteral("“%1” must be a string").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a string").arg(placeOf(owner, key)));
         out = value.toString();
         if (present)
             *present = true;
@@ -117,7 +118,7 @@ private:
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isBool())
-            return fail(QStringLiteral("“%1” must be true or false").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be true or false").arg(placeOf(owner, key)));
         out = value.toBool();
         return true;
     }
@@ -132,7 +133,7 @@ private:
             return true;
         QDateTime value = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!value.isValid())
-            return fail(QStringLiteral("“%1” must be a date such as 2024-03-01T09:30:00Z").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a date such as 2024-03-01T09:30:00Z").arg(placeOf(owner, key)));
         out = value;
         return true;
     }
@@ -144,7 +145,7 @@ private:
             return false;
         for (qsizetype i = 0; i < list.size(); ++i) {
             if (!list.at(i).isString())
-                return fail(QStringLiteral("“%1[%2]” must be an id string").arg(placeOf(owner, key)).arg(i));
+                return fail(platform::localizedString("“%1[%2]” must be an id string").arg(placeOf(owner, key)).arg(i));
             out.append(list.at(i).toString());
         }
         return true;
@@ -154,7 +155,7 @@ private:
     {
         place = QStringLiteral("%1[%2]").arg(QLatin1String(listName)).arg(index);
         if (!list.at(index).isObject())
-            return fail(QStringLiteral("“%1” must be an object").arg(place));
+            return fail(platform::localizedString("“%1” must be an object").arg(place));
         out = list.at(index).toObject();
         return true;
     }
@@ -164,7 +165,7 @@ private:
         if (id.isEmpty() && !emptyCounts)
             return true;
         if (ids.contains(id))
-            return fail(QStringLiteral("“%1” repeats the id “%2”").arg(place, id));
+            return fail(platform::localizedString("“%1” repeats the id “%2”").arg(place, id));
         ids.insert(id, index);
         return true;
     }
@@ -176,7 +177,7 @@ private:
         for (qsizetype i = 0; i < references.size(); ++i) {
             const auto found = ids.constFind(references.at(i));
             if (found == ids.constEnd())
-                return fail(QStringLiteral("“%1[%2]” names no %3 with the id “%4”")
+                return fail(platform::localizedString("“%1[%2]” names no %3 with the id “%4”")
                                 .arg(place)
                                 .arg(i)
                                 .arg(QLatin1String(kind), references.at(i)));
@@ -191,7 +192,7 @@ private:
         const QString root = QDir::cleanPath(m_library.m_folderPath);
         const QString path = QDir::cleanPath(root + u'/' + file);
         if (QDir::isAbsolutePath(file) || !path.startsWith(root + u'/'))
-            return fail(QStringLiteral("“%1” must be a path inside the library folder").arg(place));
+            return fail(platform::localizedString("“%1” must be a path inside the library folder").arg(place));
         out = path;
         return true;
     }
@@ -236,7 +237,7 @@ private:
             if (!string(json, "id", place, note.id) || !string(json, "name", place, note.name) ||
                 !string(json, "body", place, note.body, &hasBody) ||
                 !string(json, "bodyFile", place, bodyFile, &hasBodyFile) ||
-                (hasBodyFile && hasBody && !fail(QStringLiteral("“%1” has both “body” and “bodyFile”").arg(place))) ||
+                (hasBodyFile && hasBody && !fail(platform::localizedString("“%1” has both “body” and “bodyFile”").arg(place))) ||
                 (hasBodyFile && !bodyFile.isEmpty() &&
                  !pathInsideLibrary(bodyFile, placeOf(place, "bodyFile"), note.bodyFilePath)) ||
                 !boolean(json, "passwordProtected", place, note.passwordProtected) ||
@@ -278,7 +279,7 @@ private:
                 return false;
             for (const int child : m_library.m_folders[i].folders) {
                 if (placed[size_t(child)])
-                    return fail(QStringLiteral("the folder with the id “%1” is listed inside more than one folder")
+                    return fail(platform::localizedString("the folder with the id “%1” is listed inside more than one folder")
                                     .arg(m_library.m_folders[size_t(child)].id));
                 placed[size_t(child)] = true;
             }
@@ -328,7 +329,7 @@ private:
                 }
                 const int child = children[next++];
                 if (marks[size_t(child)] == OnPath)
-                    return fail(QStringLiteral("the folder with the id “%1” lies inside itself")
+                    return fail(platform::localizedString("the folder with the id “%1” lies inside itself")
                                     .arg(folders[size_t(child)].id));
                 if (marks[size_t(child)] == Unseen) {
                     marks[size_t(child)] = OnPath;
@@ -355,7 +356,7 @@ private:
             const auto [folder, depth] = stack.back();
             stack.pop_back();
             if (depth > kMaxFolderDepth)
-                return fail(QStringLiteral("the folder with the id “%1” lies %2 folders deep, more than the %3 this program "
+                return fail(platform::localizedString("the folder with the id “%1” lies %2 folders deep, more than the %3 this program "
                                            "exports")
                                 .arg(folders[size_t(folder)].id)
                                 .arg(depth)
@@ -404,7 +405,7 @@ bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* er
                            ? platform::safefile::readAll(fd.get(), kMaxBodyBytes, note.bodyFilePath, &openError, size)
                            : std::nullopt;
     if (!bytes) {
-        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The body of the note “%1”: %2")
+        platform::setError(error, libraryError(ErrorUnreadable, platform::localizedString("The body of the note “%1”: %2")
                                                                     .arg(note.name, openError.localizedDescription())));
         return false;
     }
@@ -425,7 +426,7 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
     const QString fileName = QDir(folderPath).filePath(QLatin1String(kDescriptionFileName));
     if (!QFileInfo(folderPath).isDir()) {
         platform::setError(error, libraryError(ErrorUnreadable,
-                                               QStringLiteral("The Notes library folder “%1” does not exist.").arg(folderPath)));
+                                               platform::localizedString("The Notes library folder “%1” does not exist.").arg(folderPath)));
         return nullptr;
     }
     platform::Error readError;
@@ -433,7 +434,7 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
     auto json = fd.isValid() ? platform::safefile::readAll(fd.get(), kMaxDescriptionBytes, fileName, &readError)
                                    : std::nullopt;
     if (!json) {
-        platform::setError(error, libraryError(ErrorUnreadable, QStringLiteral("The Notes library description %1")
+        platform::setError(error, libraryError(ErrorUnreadable, platform::localizedString("The Notes library description %1")
                                                                     .arg(readError.localizedDescription())));
         return nullptr;
     }
@@ -464,8 +465,8 @@ bool NotesLibrary::folderIsInPlace(platform::Error* error) const
     if (!code)
         return true;
     const QString what =
-        code == ESTALE ? QStringLiteral("The Notes library folder “%1” was replaced during the export.").arg(m_folderPath)
-                       : QStringLiteral("The Notes library folder “%1” is no longer there: %2.")
+        code == ESTALE ? platform::localizedString("The Notes library folder “%1” was replaced during the export.").arg(m_folderPath)
+                       : platform::localizedString("The Notes library folder “%1” is no longer there: %2.")
                              .arg(m_folderPath, QString::fromLocal8Bit(std::strerror(code)));
     platform::setError(error, libraryError(ErrorUnreadable, what));
     return false;

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 
-using platform::localizedString;
 
 namespace {
 
@@ -81,7 +80,7 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
     const std::optional<QByteArray> page = completeHTMLForHTMLFragment(body);
     if (!page) {
         platform::setError(error, richTextError(platform::stringWithFormat(
-                                      localizedString("The note “%@” could not be exported: the page template "
+                                      platform::localizedString("The note “%@” could not be exported: the page template "
                                                       "“NoteHTMLTemplate.html” is missing."),
                                       {note.name()})));
         return false;
@@ -111,7 +110,7 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
             // same names are touched, and it goes with the operation.
             auto directory = std::make_unique<QTemporaryDir>(exportStagingTemplate());
             if (!directory->isValid()) {
-                platform::setError(error, platform::Error::fromErrno(EACCES, QStringLiteral("Couldn't create a folder for attachments")));
+                platform::setError(error, platform::Error::fromErrno(EACCES, platform::localizedString("Couldn't create a folder for attachments")));
                 return false;
             }
             std::lock_guard lock(m_mutex);
@@ -128,7 +127,7 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
         stagingSlots.push_back(slot);
         // Notes names may hold "/" or "..": the staged file is always one
         // name inside its folder.
-        const QString stagedName = exportFileName(name, localizedString("Attachment"));
+        const QString stagedName = exportFileName(name, platform::localizedString("Attachment"));
         const QUrl stagingURL = platform::fileurl::appendingPathComponent(slot, stagedName);
         attachment->saveIn(stagingURL, kNotesSaveFormatItem);
         if (!fileManager->isReachable(stagingURL)) {

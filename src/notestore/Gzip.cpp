@@ -1,4 +1,5 @@
 #include "notestore/Gzip.h"
+#include "platform/LocalizedString.h"
 
 #include <zlib.h>
 
@@ -62,13 +63,13 @@ bool gunzip(QByteArrayView data, qint64 limit, QByteArray& out, QString* reason)
     out.clear();
     limit = std::max<qint64>(limit, 0);
     if (data.isEmpty())
-        return fail(reason, QStringLiteral("the data is empty, not gzip data"));
+        return fail(reason, platform::localizedString("the data is empty, not gzip data"));
     if (!looksCompressed(data))
-        return fail(reason, QStringLiteral("not gzip data"));
+        return fail(reason, platform::localizedString("not gzip data"));
 
     Inflater inflater;
     if (!inflater.ok())
-        return fail(reason, QStringLiteral("the decompressor could not start"));
+        return fail(reason, platform::localizedString("the decompressor could not start"));
     z_stream& stream = inflater.stream();
 
     qsizetype consumed = 0;
@@ -87,7 +88,7 @@ bool gunzip(QByteArrayView data, qint64 limit, QByteArray& out, QString* reason)
         if (produced > 0) {
             if (out.size() + produced > limit) {
                 out.clear();
-                return fail(reason, QStringLiteral("larger than %1 bytes once decompressed").arg(limit));
+                return fail(reason, platform::localizedString("larger than %1 bytes once decompressed").arg(limit));
             }
             out.append(piece, produced);
         }
@@ -99,21 +100,21 @@ bool gunzip(QByteArrayView data, qint64 limit, QByteArray& out, QString* reason)
             if (!startsGzipMember(rest))
                 return true;
             if (inflateReset(&stream) != Z_OK)
-                return fail(reason, QStringLiteral("the decompressor could not restart"));
+                return fail(reason, platform::localizedString("the decompressor could not restart"));
             continue;
         }
         if (status == Z_BUF_ERROR && stream.avail_in == 0 && consumed >= data.size()) {
             out.clear();
-            return fail(reason, QStringLiteral("the gzip data is cut short"));
+            return fail(reason, platform::localizedString("the gzip data is cut short"));
         }
         if (status != Z_OK && status != Z_BUF_ERROR) {
             out.clear();
             const QString detail = stream.msg ? QString::fromLatin1(stream.msg) : QStringLiteral("error %1").arg(status);
-            return fail(reason, QStringLiteral("the gzip data is damaged (%1)").arg(detail));
+            return fail(reason, platform::localizedString("the gzip data is damaged (%1)").arg(detail));
         }
         if (status == Z_OK && produced == 0 && stream.avail_in == 0 && consumed >= data.size()) {
             out.clear();
-            return fail(reason, QStringLiteral("the gzip data is cut short"));
+            return fail(reason, platform::localizedString("the gzip data is cut short"));
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "notestore/LockedMedia.h"
+#include "platform/LocalizedString.h"
 
 #include "export/ExportStaging.h"
 #include "notestore/LockedNotes.h"
@@ -21,13 +22,13 @@ bool decryptBounded(const AttachmentRow& row, const MediaPlace& place, const QSt
                     const QString& destinationPath, QString* problem, qint64 maxBytes)
 {
     if (!place.mediaKey)
-        return fail(problem, QStringLiteral("its file is locked: %1").arg(QLatin1String(kNoPasswordGiven)));
+        return fail(problem, platform::localizedString("its file is locked: %1").arg(platform::localizedString(kNoPasswordGiven)));
     Secret key;
     QString reason;
     if (place.mediaKey(row.mediaPK, row.mediaKey, key, &reason) != CryptoOutcome::Opened)
-        return fail(problem, QStringLiteral("its file is locked: %1").arg(reason));
+        return fail(problem, platform::localizedString("its file is locked: %1").arg(reason));
     if (decryptFile(key, sourcePath, destinationPath, row.mediaSeal, &reason, maxBytes) != CryptoOutcome::Opened)
-        return fail(problem, QStringLiteral("its file cannot be decrypted: %1").arg(reason));
+        return fail(problem, platform::localizedString("its file cannot be decrypted: %1").arg(reason));
     return true;
 }
 
@@ -46,7 +47,7 @@ QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, con
     // leaves behind is removed by the next.
     const QTemporaryDir folder(exportStagingTemplate());
     if (!folder.isValid()) {
-        fail(problem, QStringLiteral("its file cannot be decrypted: no private temporary folder (%1)")
+        fail(problem, platform::localizedString("its file cannot be decrypted: no private temporary folder (%1)")
                           .arg(folder.errorString()));
         return {};
     }

@@ -1,4 +1,5 @@
 #include "notestore/LockedNotes.h"
+#include "platform/LocalizedString.h"
 
 namespace notestore {
 
@@ -33,16 +34,16 @@ QString LockedNoteKeys::problemFor(CryptoOutcome outcome, const QString& reason)
     case CryptoOutcome::Opened:
         return {};
     case CryptoOutcome::NoPassword:
-        return QString::fromLatin1(kNoPasswordGiven);
+        return platform::localizedString(kNoPasswordGiven);
     case CryptoOutcome::WrongPassword:
-        return QString::fromLatin1(kWrongPassword);
+        return platform::localizedString(kWrongPassword);
     case CryptoOutcome::Unsupported:
-        return QString::fromLatin1(kCannotBeOpenedHere);
+        return platform::localizedString(kCannotBeOpenedHere);
     case CryptoOutcome::Corrupt:
     case CryptoOutcome::Failed:
         break;
     }
-    return QStringLiteral("its body cannot be read (%1)").arg(reason);
+    return platform::localizedString("its body cannot be read (%1)").arg(reason);
 }
 
 std::optional<QByteArray> LockedNoteKeys::open(qint64 id, const LockedKeyParameters& key, QByteArrayView ciphertext,

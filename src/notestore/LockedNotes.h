@@ -11,9 +11,9 @@
 namespace notestore {
 
 // What the summary says about a locked note that does not open.
-inline constexpr const char* kNoPasswordGiven = "no password given";
-inline constexpr const char* kWrongPassword = "wrong password";
-inline constexpr const char* kCannotBeOpenedHere = "cannot be opened on this machine";
+inline constexpr const char* kNoPasswordGiven = QT_TRANSLATE_NOOP("platform", "no password given");
+inline constexpr const char* kWrongPassword = QT_TRANSLATE_NOOP("platform", "wrong password");
+inline constexpr const char* kCannotBeOpenedHere = QT_TRANSLATE_NOOP("platform", "cannot be opened on this machine");
 
 // The passwords a user gave and what they opened. A note's outcome is
 // remembered, so asking for its body twice derives its key once; every

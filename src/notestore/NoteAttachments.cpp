@@ -1,4 +1,5 @@
 #include "notestore/NoteAttachments.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/LockedMedia.h"
 
@@ -178,14 +179,14 @@ QString extensionFor(const AttachmentRow& row, AttachmentKind kind, const MediaP
 
 QString missingFileProblem()
 {
-    return QStringLiteral("its file is not in the copied folder, perhaps never downloaded from iCloud");
+    return platform::localizedString("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
 
 // Stand-in files of a locked note (previews, fallbacks) are encrypted with
 // keys this program does not read; they are left out, never shown as they are.
 QString lockedStandInProblem()
 {
-    return QStringLiteral("it belongs to a locked note and only its own file can be decrypted");
+    return platform::localizedString("it belongs to a locked note and only its own file can be decrypted");
 }
 
 } // namespace
@@ -261,7 +262,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
     if (!path.isEmpty())
         return {path, {}};
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
-        return {{}, QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
+        return {{}, platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
     return {{}, missingFileProblem()};
 }
 
@@ -279,7 +280,7 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
         break;
     case AttachmentKind::Drawing: path = fallbackImage(row, place); break;
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
-    default: return {{}, QStringLiteral("it is not a picture")};
+    default: return {{}, platform::localizedString("it is not a picture")};
     }
     return path.isEmpty() ? AttachmentFile{{}, missingFileProblem()} : AttachmentFile{path, {}};
 }
@@ -293,17 +294,17 @@ QString inlinePictureHTML(const QString& path, QString* problem)
     };
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return fail(QStringLiteral("its file cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return fail(platform::localizedString("its file cannot be read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return fail(QStringLiteral("its file cannot be read"));
+        return fail(platform::localizedString("its file cannot be read"));
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-        return fail(QStringLiteral("its file is not a regular file"));
+        return fail(platform::localizedString("its file is not a regular file"));
     if (info.st_size > kMaxInlinePictureSize)
-        return fail(QStringLiteral("the picture is larger than %1 MB").arg(kMaxInlinePictureSize >> 20));
+        return fail(platform::localizedString("the picture is larger than %1 MB").arg(kMaxInlinePictureSize >> 20));
     // The picture's own bytes tell its type best; the extension when no
     // reader here knows the format (HEIC, for one).
     QString mimeType = platform::uti::preferredMIMETypeForType(
@@ -312,7 +313,7 @@ QString inlinePictureHTML(const QString& path, QString* problem)
         mimeType = platform::uti::preferredMIMETypeForType(
             platform::uti::preferredIdentifierForFilenameExtension(platform::pathutil::pathExtension(path)));
     if (!mimeType.startsWith(QLatin1String("image/")))
-        return fail(QStringLiteral("its file is not a picture"));
+        return fail(platform::localizedString("its file is not a picture"));
 
     const QString head = QStringLiteral("<img src=\"data:%1;base64,").arg(mimeType);
     QString html;
@@ -330,9 +331,9 @@ QString inlinePictureHTML(const QString& path, QString* problem)
         html += QLatin1String(piece.toBase64());
     }
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("its file cannot be read: %1").arg(file.errorString()));
+        return fail(platform::localizedString("its file cannot be read: %1").arg(file.errorString()));
     if (total > kMaxInlinePictureSize) // grew while being read
-        return fail(QStringLiteral("the picture is larger than %1 MB").arg(kMaxInlinePictureSize >> 20));
+        return fail(platform::localizedString("the picture is larger than %1 MB").arg(kMaxInlinePictureSize >> 20));
     html += QStringLiteral("\">");
     return html;
 }
@@ -365,7 +366,7 @@ QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, con
         html = htmlForInline(*token, visit);
     } else {
         visit.name = defaultStem(attachmentKind(typeUTI));
-        visit.problem = QStringLiteral("the note names an attachment the database does not hold");
+        visit.problem = platform::localizedString("the note names an attachment the database does not hold");
     }
     Visit& recorded = m_visits[index];
     recorded.name = visit.name;
@@ -408,14 +409,14 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
     }
     case AttachmentKind::Table: {
         if (depth >= kMaxAttachmentDepth) {
-            visit.problem = QStringLiteral("tables are nested too deeply");
+            visit.problem = platform::localizedString("tables are nested too deeply");
             return {};
         }
         QString reason;
         const QString html = m_tableHTML ? m_tableHTML(row.mergeableData, *this, depth, &reason) : QString();
         if (html.isEmpty())
-            visit.problem = reason.isEmpty() ? QStringLiteral("its table data cannot be read")
-                                             : QStringLiteral("its table data cannot be read: %1").arg(reason);
+            visit.problem = reason.isEmpty() ? platform::localizedString("its table data cannot be read")
+                                             : platform::localizedString("its table data cannot be read: %1").arg(reason);
         return html;
     }
     case AttachmentKind::Picture:
@@ -431,7 +432,7 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
         return html;
     }
     default:
-        visit.problem = QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
+        visit.problem = platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
         return {};
     }
 }
@@ -446,7 +447,7 @@ QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row, Vi
         if (title.isEmpty())
             title = row.altText;
         if (title.isEmpty()) {
-            visit.problem = QStringLiteral("its target note is not in the database");
+            visit.problem = platform::localizedString("its target note is not in the database");
             return {};
         }
         if (!match.hasMatch())
@@ -456,8 +457,8 @@ QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row, Vi
     if ((kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention) && !row.altText.isEmpty())
         return row.altText.toHtmlEscaped();
     visit.problem = kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention
-                        ? QStringLiteral("it has no text")
-                        : QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
+                        ? platform::localizedString("it has no text")
+                        : platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI);
     return {};
 }
 

@@ -1,4 +1,5 @@
 #include "notestore/NoteCrypto.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/SafeFile.h"
 
@@ -51,11 +52,11 @@ QString quoted(const QString& path)
 bool checkSeal(const SealParameters& seal, QString* reason)
 {
     if (seal.iv.isEmpty() || seal.iv.size() > kMaxIVBytes) {
-        setReason(reason, QStringLiteral("an initialization vector of %1 bytes").arg(seal.iv.size()));
+        setReason(reason, platform::localizedString("an initialization vector of %1 bytes").arg(seal.iv.size()));
         return false;
     }
     if (seal.tag.size() != kTagBytes) {
-        setReason(reason, QStringLiteral("an authentication tag of %1 bytes").arg(seal.tag.size()));
+        setReason(reason, platform::localizedString("an authentication tag of %1 bytes").arg(seal.tag.size()));
         return false;
     }
     return true;
@@ -130,15 +131,15 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
 {
     key.wipe();
     if (parameters.salt.isEmpty() || parameters.salt.size() > kMaxSaltBytes) {
-        setReason(reason, QStringLiteral("a salt of %1 bytes").arg(parameters.salt.size()));
+        setReason(reason, platform::localizedString("a salt of %1 bytes").arg(parameters.salt.size()));
         return CryptoOutcome::Unsupported;
     }
     if (parameters.iterations < 1 || parameters.iterations > kMaxCryptoIterations) {
-        setReason(reason, QStringLiteral("%1 key derivation rounds").arg(parameters.iterations));
+        setReason(reason, platform::localizedString("%1 key derivation rounds").arg(parameters.iterations));
         return CryptoOutcome::Unsupported;
     }
     if (parameters.wrappedKey.size() != kWrappedKeyBytes) {
-        setReason(reason, QStringLiteral("a wrapped key of %1 bytes").arg(parameters.wrappedKey.size()));
+        setReason(reason, platform::localizedString("a wrapped key of %1 bytes").arg(parameters.wrappedKey.size()));
         return CryptoOutcome::Unsupported;
     }
 
@@ -149,13 +150,13 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
                           int(parameters.salt.size()), int(parameters.iterations), EVP_sha256(),
                           kKeyEncryptingKeyBytes, keyEncryptingKey.data())
         != 1) {
-        setReason(reason, QStringLiteral("the key could not be derived"));
+        setReason(reason, platform::localizedString("the key could not be derived"));
         return CryptoOutcome::Failed;
     }
 
     CipherContext context(EVP_CIPHER_CTX_new());
     if (!context) {
-        setReason(reason, QStringLiteral("out of memory"));
+        setReason(reason, platform::localizedString("out of memory"));
         return CryptoOutcome::Failed;
     }
     EVP_CIPHER_CTX_set_flags(context.get(), EVP_CIPHER_CTX_FLAG_WRAP_ALLOW);
@@ -202,7 +203,7 @@ CryptoOutcome decryptData(const Secret& key, QByteArrayView ciphertext, const Se
         return CryptoOutcome::Unsupported;
     const CipherContext context = openGCM(key, seal);
     if (!context) {
-        setReason(reason, QStringLiteral("the decryption could not start"));
+        setReason(reason, platform::localizedString("the decryption could not start"));
         return CryptoOutcome::Failed;
     }
     plaintext.resize(ciphertext.size());
@@ -214,7 +215,7 @@ CryptoOutcome decryptData(const Secret& key, QByteArrayView ciphertext, const Se
         // Unauthenticated output is never handed on.
         OPENSSL_cleanse(plaintext.data(), size_t(plaintext.size()));
         plaintext.clear();
-        setReason(reason, QStringLiteral("the data does not match its authentication tag"));
+        setReason(reason, platform::localizedString("the data does not match its authentication tag"));
         return CryptoOutcome::Corrupt;
     }
     plaintext.resize(length);
@@ -225,37 +226,37 @@ CryptoOutcome decryptFile(const Secret& key, const QString& sourcePath, const QS
                           const SealParameters& seal, QString* reason, qint64 maxBytes)
 {
     const auto cannotRead = [&](const QString& why) {
-        setReason(reason, QStringLiteral("The file %1 couldn’t be read: %2").arg(quoted(sourcePath), why));
+        setReason(reason, platform::localizedString("The file %1 couldn’t be read: %2").arg(quoted(sourcePath), why));
         return CryptoOutcome::Failed;
     };
     QString sealProblem;
     if (!checkSeal(seal, &sealProblem)) {
-        setReason(reason, QStringLiteral("The file %1 is encrypted in an unknown way (%2)").arg(quoted(sourcePath),
+        setReason(reason, platform::localizedString("The file %1 is encrypted in an unknown way (%2)").arg(quoted(sourcePath),
                                                                                              sealProblem));
         return CryptoOutcome::Unsupported;
     }
     // Non-blocking so a FIFO planted at the name cannot stall the open.
     FileDescriptor in(::open(QFile::encodeName(sourcePath).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
-        return cannotRead(errno == ELOOP ? QStringLiteral("it is a symbolic link") : systemReason(errno));
+        return cannotRead(errno == ELOOP ? platform::localizedString("it is a symbolic link") : systemReason(errno));
     struct stat info {};
     if (::fstat(in.get(), &info) != 0)
         return cannotRead(systemReason(errno));
     if (!S_ISREG(info.st_mode))
-        return cannotRead(QStringLiteral("it is not a regular file"));
+        return cannotRead(platform::localizedString("it is not a regular file"));
     if (info.st_size > maxBytes)
-        return cannotRead(QStringLiteral("it is larger than %1 bytes").arg(maxBytes));
+        return cannotRead(platform::localizedString("it is larger than %1 bytes").arg(maxBytes));
 
     const CipherContext context = openGCM(key, seal);
     if (!context)
-        return cannotRead(QStringLiteral("the decryption could not start"));
+        return cannotRead(platform::localizedString("the decryption could not start"));
 
     const QString folder = QFileInfo(destinationPath).absolutePath();
     QString hiddenPath;
     int code = 0;
     FileDescriptor out(createHiddenFile(folder, hiddenPath, &code));
     if (out.get() < 0) {
-        setReason(reason, QStringLiteral("The file %1 couldn’t be saved: %2").arg(quoted(destinationPath),
+        setReason(reason, platform::localizedString("The file %1 couldn’t be saved: %2").arg(quoted(destinationPath),
                                                                                  systemReason(code)));
         return CryptoOutcome::Failed;
     }
@@ -267,7 +268,7 @@ CryptoOutcome decryptFile(const Secret& key, const QString& sourcePath, const QS
         return outcome;
     };
     const auto cannotSave = [&](int failure) {
-        return discard(CryptoOutcome::Failed, QStringLiteral("The file %1 couldn’t be saved: %2")
+        return discard(CryptoOutcome::Failed, platform::localizedString("The file %1 couldn’t be saved: %2")
                                                   .arg(quoted(destinationPath), systemReason(failure)));
     };
 
@@ -283,24 +284,24 @@ CryptoOutcome decryptFile(const Secret& key, const QString& sourcePath, const QS
             if (errno == EINTR)
                 continue;
             const int failure = errno;
-            return discard(CryptoOutcome::Failed, QStringLiteral("The file %1 couldn’t be read: %2")
+            return discard(CryptoOutcome::Failed, platform::localizedString("The file %1 couldn’t be read: %2")
                                                       .arg(quoted(sourcePath), systemReason(failure)));
         }
         total += got;
         if (total > maxBytes)
-            return discard(CryptoOutcome::Failed, QStringLiteral("The file %1 couldn’t be read: it is larger than "
+            return discard(CryptoOutcome::Failed, platform::localizedString("The file %1 couldn’t be read: it is larger than "
                                                                  "%2 bytes")
                                                       .arg(quoted(sourcePath))
                                                       .arg(maxBytes));
         int length = 0;
         if (EVP_DecryptUpdate(context.get(), plain.data(), &length, piece.data(), int(got)) != 1)
-            return discard(CryptoOutcome::Corrupt, QStringLiteral("The file %1 couldn’t be decrypted")
+            return discard(CryptoOutcome::Corrupt, platform::localizedString("The file %1 couldn’t be decrypted")
                                                        .arg(quoted(sourcePath)));
         if (!writeAll(out.get(), plain.data(), length, &code))
             return cannotSave(code);
     }
     if (!finishGCM(context.get(), seal))
-        return discard(CryptoOutcome::Corrupt, QStringLiteral("The file %1 is damaged: it does not match its "
+        return discard(CryptoOutcome::Corrupt, platform::localizedString("The file %1 is damaged: it does not match its "
                                                               "authentication tag")
                                                    .arg(quoted(sourcePath)));
     if (::close(out.release()) != 0)
@@ -308,7 +309,7 @@ CryptoOutcome decryptFile(const Secret& key, const QString& sourcePath, const QS
     if (::rename(hiddenName.constData(), QFile::encodeName(destinationPath).constData()) != 0) {
         code = errno;
         ::unlink(hiddenName.constData());
-        setReason(reason, QStringLiteral("The file %1 couldn’t be saved: %2").arg(quoted(destinationPath),
+        setReason(reason, platform::localizedString("The file %1 couldn’t be saved: %2").arg(quoted(destinationPath),
                                                                                  systemReason(code)));
         return CryptoOutcome::Failed;
     }

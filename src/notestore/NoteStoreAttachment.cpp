@@ -1,4 +1,5 @@
 #include "notestore/NoteStoreAttachment.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/LockedMedia.h"
 
@@ -58,7 +59,7 @@ QString NoteStoreAttachment::saveProblem()
         return {};
     // Without an extension the export cannot tell it from a picture, and would not save it.
     if (platform::pathutil::pathExtension(name()).isEmpty())
-        return QStringLiteral("its name has no extension to tell its kind, %1").arg(m_row.typeUTI);
+        return platform::localizedString("its name has no extension to tell its kind, %1").arg(m_row.typeUTI);
     return fileToSave(m_row, m_place).problem;
 }
 

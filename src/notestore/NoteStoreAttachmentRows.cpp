@@ -1,4 +1,5 @@
 #include "notestore/NoteStoreAttachmentRows.h"
+#include "platform/LocalizedString.h"
 
 #include <QTimeZone>
 #include <cmath>
@@ -114,7 +115,7 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
             return true;
         }, &error);
         if (!read)
-            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
+            return fail(platform::localizedString("its attachments cannot be read: %1").arg(error.localizedDescription()));
     }
     if (const auto entity = database.entity(QStringLiteral("ICInlineAttachment"))) {
         const QString sql = QStringLiteral("SELECT i.ZIDENTIFIER, %1, %2, %3 FROM ZICCLOUDSYNCINGOBJECT i "
@@ -132,10 +133,10 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
             return true;
         }, &error);
         if (!read)
-            return fail(QStringLiteral("its attachments cannot be read: %1").arg(error.localizedDescription()));
+            return fail(platform::localizedString("its attachments cannot be read: %1").arg(error.localizedDescription()));
     }
     if (count > kMaxAttachmentsPerNote)
-        return fail(QStringLiteral("it has more than %1 attachments").arg(kMaxAttachmentsPerNote));
+        return fail(platform::localizedString("it has more than %1 attachments").arg(kMaxAttachmentsPerNote));
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "notestore/NoteStoreDatabase.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/PrivateCopy.h"
 
@@ -124,20 +125,20 @@ platform::Error NoteStoreDatabase::sqliteError(int code, const QString& what) co
     const QString detail = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
     switch (code & 0xff) {
     case SQLITE_NOTADB:
-        return storeError(ErrorNotSQLite, QStringLiteral("“%1” is not a SQLite database, so it cannot be a Notes "
+        return storeError(ErrorNotSQLite, platform::localizedString("“%1” is not a SQLite database, so it cannot be a Notes "
                                                          "database.")
                                               .arg(m_path));
     case SQLITE_CORRUPT:
-        return storeError(ErrorCorrupt, QStringLiteral("The Notes database “%1” is damaged (%2). Copy it from the Mac "
+        return storeError(ErrorCorrupt, platform::localizedString("The Notes database “%1” is damaged (%2). Copy it from the Mac "
                                                        "again.")
                                             .arg(m_path, detail));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return storeError(ErrorBusy, QStringLiteral("The Notes database “%1” is busy (%2). Quit Notes on the Mac and "
+        return storeError(ErrorBusy, platform::localizedString("The Notes database “%1” is busy (%2). Quit Notes on the Mac and "
                                                     "copy the folder again.")
                                          .arg(m_path, detail));
     default:
-        return storeError(ErrorUnreadable, QStringLiteral("Cannot read the Notes database “%1”%2: %3.")
+        return storeError(ErrorUnreadable, platform::localizedString("Cannot read the Notes database “%1”%2: %3.")
                                                .arg(m_path, what.isEmpty() ? QString() : QStringLiteral(" (") + what + u')', detail));
     }
 }
@@ -211,20 +212,20 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
                error))
         return false;
     if (check != u"ok") {
-        platform::setError(error, storeError(ErrorCorrupt, QStringLiteral("The Notes database “%1” is damaged (%2). "
+        platform::setError(error, storeError(ErrorCorrupt, platform::localizedString("The Notes database “%1” is damaged (%2). "
                                                                           "Copy it from the Mac again.")
                                                                .arg(m_path, check.left(200))));
         return false;
     }
     if (tables.contains(QStringLiteral("ZNOTEBODY")) && !tables.contains(QLatin1String(kObjectTable))) {
-        platform::setError(error, storeError(ErrorTooOld, QStringLiteral("“%1” comes from a version of Notes older "
+        platform::setError(error, storeError(ErrorTooOld, platform::localizedString("“%1” comes from a version of Notes older "
                                                                          "than iOS 11 / macOS 10.13, which this "
                                                                          "program cannot read.")
                                                               .arg(m_path)));
         return false;
     }
     if (!tables.contains(QLatin1String(kObjectTable)) || !tables.contains(QStringLiteral("Z_PRIMARYKEY"))) {
-        platform::setError(error, storeError(ErrorNotNotes, QStringLiteral("“%1” is a SQLite database, but not a "
+        platform::setError(error, storeError(ErrorNotNotes, platform::localizedString("“%1” is a SQLite database, but not a "
                                                                            "Notes database.")
                                                                 .arg(m_path)));
         return false;
@@ -252,7 +253,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
         return false;
     for (const char* name : {"ICAccount", "ICFolder", "ICNote"}) {
         if (!m_entities.contains(QLatin1String(name))) {
-            platform::setError(error, storeError(ErrorNotNotes, QStringLiteral("“%1” is a SQLite database, but not a "
+            platform::setError(error, storeError(ErrorNotNotes, platform::localizedString("“%1” is a SQLite database, but not a "
                                                                                "Notes database (it has no %2).")
                                                                     .arg(m_path, QLatin1String(name))));
             return false;
@@ -267,7 +268,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
     if (!m_version && tables.contains(QStringLiteral("Z_11NOTES")))
         m_version = kOldestVersion;
     if (!m_version || !tables.contains(QStringLiteral("ZICNOTEDATA"))) {
-        platform::setError(error, storeError(ErrorTooOld, QStringLiteral("“%1” comes from a version of Notes older "
+        platform::setError(error, storeError(ErrorTooOld, platform::localizedString("“%1” comes from a version of Notes older "
                                                                          "than iOS 11 / macOS 10.13, which this "
                                                                          "program cannot read. Open it once in a "
                                                                          "newer Notes and copy it again.")
@@ -282,7 +283,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
     if (firstColumn({QStringLiteral("ZMODIFICATIONDATE1"), QStringLiteral("ZMODIFICATIONDATE")}).isEmpty())
         missing << QStringLiteral("ZMODIFICATIONDATE1");
     if (!missing.isEmpty()) {
-        platform::setError(error, storeError(ErrorTooNew, QStringLiteral("“%1” has a layout this program does not "
+        platform::setError(error, storeError(ErrorTooNew, platform::localizedString("“%1” has a layout this program does not "
                                                                          "know (no %2); it may come from a version of "
                                                                          "Notes newer than iOS %3 / macOS %3.")
                                                               .arg(m_path, missing.join(QStringLiteral(", ")))
@@ -328,7 +329,7 @@ bool withinLimit(qint64 count, const QString& path, const char* what, platform::
     if (count < NoteStoreDatabase::kMaxRows)
         return true;
     platform::setError(error, storeError(NoteStoreDatabase::ErrorTooLarge,
-                                         QStringLiteral("The Notes database “%1” holds more than %2 %3; this program "
+                                         platform::localizedString("The Notes database “%1” holds more than %2 %3; this program "
                                                         "reads at most that many.")
                                              .arg(path)
                                              .arg(NoteStoreDatabase::kMaxRows)
@@ -476,7 +477,7 @@ std::optional<NoteData> NoteStoreDatabase::readNoteData(qint64 notePK, QString* 
     }
     if (size > kMaxNoteDataBytes) {
         if (reason)
-            *reason = QStringLiteral("its body of %1 MB is larger than the %2 MB this program reads")
+            *reason = platform::localizedString("its body of %1 MB is larger than the %2 MB this program reads")
                           .arg(size >> 20)
                           .arg(kMaxNoteDataBytes >> 20);
         return std::nullopt;

@@ -1,4 +1,5 @@
 #include "notestore/NoteStoreSource.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
@@ -285,7 +286,7 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
         return {};
     const auto text = decodeNoteBody(data->data, &reason);
     if (!text) {
-        *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
+        *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};
     }
     return htmlWithAttachments(note, *text, problem, attachments);
@@ -313,7 +314,7 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
                                                QString* why) {
         const auto app = weak.lock();
         if (!app) {
-            *why = QString::fromLatin1(kNoPasswordGiven);
+            *why = platform::localizedString(kNoPasswordGiven);
             return CryptoOutcome::NoPassword;
         }
         return app->m_lockedKeys.itemKey(mediaPK, key, out, why);
@@ -343,7 +344,7 @@ QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& da
     QString reason;
     const auto text = decodeNoteBody(*gzipped, &reason);
     if (!text) {
-        *problem = QStringLiteral("its body cannot be read (%1)").arg(reason);
+        *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};
     }
     return htmlWithAttachments(note, *text, problem, attachments);

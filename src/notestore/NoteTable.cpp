@@ -1,4 +1,5 @@
 #include "notestore/NoteTable.h"
+#include "platform/LocalizedString.h"
 
 #include "notestore/Gzip.h"
 #include "notestore/NoteBody.h"
@@ -52,7 +53,7 @@ public:
     {
         const pb::TypedMap* root = findRoot();
         if (!root)
-            return failed(QStringLiteral("the data holds no table"));
+            return failed(platform::localizedString("the data holds no table"));
         const pb::TableEntry* rows = nullptr;
         const pb::TableEntry* columns = nullptr;
         const pb::TableEntry* cells = nullptr;
@@ -75,7 +76,7 @@ public:
                 direction = target;
         }
         if (!rows || !columns || !cells)
-            return failed(QStringLiteral("the table lacks its rows, columns or cells"));
+            return failed(platform::localizedString("the table lacks its rows, columns or cells"));
         std::vector<QByteArray> rowOrder, columnOrder;
         if (!order(*rows, kMaxTableRows, QStringLiteral("rows"), rowOrder)
             || !order(*columns, kMaxTableColumns, QStringLiteral("columns"), columnOrder))
@@ -104,7 +105,7 @@ private:
 
     bool spend()
     {
-        return --m_budget >= 0 || fail(QStringLiteral("the table has more than %1 parts").arg(kMaxTableParts));
+        return --m_budget >= 0 || fail(platform::localizedString("the table has more than %1 parts").arg(kMaxTableParts));
     }
 
     const pb::TypedMap* findRoot() const
@@ -131,12 +132,12 @@ private:
     const pb::TableEntry* entry(const pb::ObjectRef& ref)
     {
         if (!ref.has_object_index()) {
-            fail(QStringLiteral("a reference of the table names no object"));
+            fail(platform::localizedString("a reference of the table names no object"));
             return nullptr;
         }
         const int index = ref.object_index();
         if (index < 0 || index >= m_data.entry_size()) {
-            fail(QStringLiteral("the table refers to object %1 of %2").arg(index).arg(m_data.entry_size()));
+            fail(platform::localizedString("the table refers to object %1 of %2").arg(index).arg(m_data.entry_size()));
             return nullptr;
         }
         return &m_data.entry(index);
@@ -151,12 +152,12 @@ private:
             return std::nullopt;
         if (!target->has_map() || target->map().field_size() == 0
             || !target->map().field(0).value().has_unsigned_value()) {
-            failed(QStringLiteral("a row or column of the table has no identifier"));
+            failed(platform::localizedString("a row or column of the table has no identifier"));
             return std::nullopt;
         }
         const std::uint64_t index = target->map().field(0).value().unsigned_value();
         if (index >= std::uint64_t(m_data.uuid_item_size())) {
-            failed(QStringLiteral("the table refers to identifier %1 of %2").arg(index).arg(m_data.uuid_item_size()));
+            failed(platform::localizedString("the table refers to identifier %1 of %2").arg(index).arg(m_data.uuid_item_size()));
             return std::nullopt;
         }
         return QByteArray::fromStdString(m_data.uuid_item(int(index)));
@@ -166,7 +167,7 @@ private:
     bool order(const pb::TableEntry& set, int limit, const QString& what, std::vector<QByteArray>& result)
     {
         if (!set.has_ordered_set())
-            return fail(QStringLiteral("the table's %1 are not an ordered set").arg(what));
+            return fail(platform::localizedString("the table's %1 are not an ordered set").arg(what));
         const pb::Ordering& ordering = set.ordered_set().ordering();
         QHash<QByteArray, QByteArray> cellIdentifiers;
         for (const pb::DictionaryElement& element : ordering.contents().element()) {
@@ -187,7 +188,7 @@ private:
             if (it == cellIdentifiers.constEnd() || seen.contains(*it))
                 continue;
             if (int(result.size()) >= limit)
-                return fail(QStringLiteral("the table has more than %1 %2").arg(limit).arg(what));
+                return fail(platform::localizedString("the table has more than %1 %2").arg(limit).arg(what));
             seen.insert(*it);
             result.push_back(*it);
         }
@@ -206,7 +207,7 @@ private:
               Table& table)
     {
         if (!cells.has_dictionary())
-            return fail(QStringLiteral("the table's cells are not a dictionary"));
+            return fail(platform::localizedString("the table's cells are not a dictionary"));
         int stray = 0;
         for (const pb::DictionaryElement& columnElement : cells.dictionary().element()) {
             if (!spend())
@@ -216,7 +217,7 @@ private:
             if (!columnCells)
                 return false;
             if (!columnCells->has_dictionary())
-                return fail(QStringLiteral("a column of the table is not a dictionary"));
+                return fail(platform::localizedString("a column of the table is not a dictionary"));
             const int columnIndex = columns.value(*column, -1);
             for (const pb::DictionaryElement& rowElement : columnCells->dictionary().element()) {
                 if (!spend())
@@ -272,10 +273,10 @@ std::optional<Table> tableFromProtobuf(QByteArrayView protobuf, QString* reason)
 {
     QString why;
     if (!withinMessageLimits(protobuf, pb::TableRoot::descriptor(), kMaxTableParts, kMaxProtobufDepth, &why))
-        return fail(reason, QStringLiteral("the table %1").arg(why));
+        return fail(reason, platform::localizedString("the table %1").arg(why));
     pb::TableRoot root;
     if (protobuf.size() > std::numeric_limits<int>::max() || !root.ParseFromArray(protobuf.data(), int(protobuf.size())))
-        return fail(reason, QStringLiteral("the table is not readable as protobuf data"));
+        return fail(reason, platform::localizedString("the table is not readable as protobuf data"));
     TableReader reader(root.object().data());
     auto table = reader.read();
     if (!table)
@@ -288,7 +289,7 @@ std::optional<Table> decodeTable(QByteArrayView gzipped, QString* reason)
     QByteArray inflated;
     QString why;
     if (!gunzip(gzipped, kMaxInflatedTableBytes, inflated, &why))
-        return fail(reason, QStringLiteral("the table is unreadable: %1").arg(why));
+        return fail(reason, platform::localizedString("the table is unreadable: %1").arg(why));
     return tableFromProtobuf(inflated, reason);
 }
 

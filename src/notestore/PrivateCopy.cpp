@@ -1,4 +1,5 @@
 #include "notestore/PrivateCopy.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/SafeFile.h"
 
@@ -40,28 +41,28 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
             return true;
         if (code == ELOOP) {
             platform::setError(error, platform::Error(QString::fromLatin1(platform::kPOSIXErrorDomain), code,
-                                                      QStringLiteral("Cannot read “%1”: it is a symbolic link; copy "
+                                                      platform::localizedString("Cannot read “%1”: it is a symbolic link; copy "
                                                                      "the Notes folder itself.")
                                                           .arg(sourcePath)));
             return false;
         }
-        platform::setError(error, failure(code, QStringLiteral("Cannot read “%1”").arg(sourcePath)));
+        platform::setError(error, failure(code, platform::localizedString("Cannot read “%1”").arg(sourcePath)));
         return false;
     }
     struct stat status{};
     if (::fstat(source.get(), &status) != 0) {
-        platform::setError(error, failure(errno, QStringLiteral("Cannot read “%1”").arg(sourcePath)));
+        platform::setError(error, failure(errno, platform::localizedString("Cannot read “%1”").arg(sourcePath)));
         return false;
     }
     if (!S_ISREG(status.st_mode)) {
         platform::setError(error, platform::Error(QString::fromLatin1(platform::kPOSIXErrorDomain), EINVAL,
-                                                  QStringLiteral("Cannot read “%1”: it is not a regular file.")
+                                                  platform::localizedString("Cannot read “%1”: it is not a regular file.")
                                                       .arg(sourcePath)));
         return false;
     }
     if (status.st_size > PrivateCopy::kMaxFileBytes) {
         platform::setError(error, platform::Error(QString::fromLatin1(platform::kPOSIXErrorDomain), EFBIG,
-                                                  QStringLiteral("Cannot read “%1”: at %2 GB it is larger than the "
+                                                  platform::localizedString("Cannot read “%1”: at %2 GB it is larger than the "
                                                                  "%3 GB this program reads.")
                                                       .arg(sourcePath)
                                                       .arg(double(status.st_size) / 1e9, 0, 'f', 1)
@@ -73,7 +74,7 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
     FileDescriptor out(::open(QFile::encodeName(partial).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0) {
-        platform::setError(error, failure(errno, QStringLiteral("Cannot copy “%1” to “%2”").arg(sourcePath, partial)));
+        platform::setError(error, failure(errno, platform::localizedString("Cannot copy “%1” to “%2”").arg(sourcePath, partial)));
         return false;
     }
     std::vector<char> buffer(kPieceBytes);
@@ -83,7 +84,7 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0) {
-            platform::setError(error, failure(errno, QStringLiteral("Cannot read “%1”").arg(sourcePath)));
+            platform::setError(error, failure(errno, platform::localizedString("Cannot read “%1”").arg(sourcePath)));
             return false;
         }
         if (count == 0)
@@ -92,7 +93,7 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
         copied += count;
         if (copied > PrivateCopy::kMaxFileBytes) {
             platform::setError(error, platform::Error(QString::fromLatin1(platform::kPOSIXErrorDomain), EFBIG,
-                                                      QStringLiteral("Cannot read “%1”: it grew while it was copied.")
+                                                      platform::localizedString("Cannot read “%1”: it grew while it was copied.")
                                                           .arg(sourcePath)));
             return false;
         }
@@ -102,14 +103,14 @@ bool copyFile(int sourceDir, const QString& sourcePath, const QString& target, b
                 continue;
             if (step < 0) {
                 platform::setError(error,
-                                   failure(errno, QStringLiteral("Cannot copy “%1” to “%2”").arg(sourcePath, partial)));
+                                   failure(errno, platform::localizedString("Cannot copy “%1” to “%2”").arg(sourcePath, partial)));
                 return false;
             }
             written += step;
         }
     }
     if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
-        platform::setError(error, failure(errno, QStringLiteral("Cannot copy “%1” to “%2”").arg(sourcePath, target)));
+        platform::setError(error, failure(errno, platform::localizedString("Cannot copy “%1” to “%2”").arg(sourcePath, target)));
         return false;
     }
     return true;
@@ -144,7 +145,7 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
     FileDescriptor sourceDir(
         ::open(QFile::encodeName(sourceFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (sourceDir.get() < 0) {
-        platform::setError(error, failure(errno, QStringLiteral("Cannot open the folder “%1”").arg(sourceFolder)));
+        platform::setError(error, failure(errno, platform::localizedString("Cannot open the folder “%1”").arg(sourceFolder)));
         return nullptr;
     }
     removeAbandonedCopies();
@@ -152,7 +153,7 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
                                                .arg(QDir::tempPath(), QLatin1String(kFolderPrefix))
                                                .arg(::getpid()));
     if (!::mkdtemp(pattern.data())) {
-        platform::setError(error, failure(errno, QStringLiteral("Cannot make a private folder in “%1” to copy the "
+        platform::setError(error, failure(errno, platform::localizedString("Cannot make a private folder in “%1” to copy the "
                                                                 "Notes database into")
                                                      .arg(QDir::tempPath())));
         return nullptr;

@@ -1,4 +1,5 @@
 #include "notestore/ProtoLimits.h"
+#include "platform/LocalizedString.h"
 
 #include <google/protobuf/descriptor.h>
 #include <google/protobuf/io/coded_stream.h>
@@ -25,7 +26,7 @@ public:
     bool walk(CodedInputStream& input, const Descriptor* type, int depth, int group)
     {
         if (depth > m_maxDepth)
-            return stop(QStringLiteral("is nested deeper than %1 levels").arg(m_maxDepth));
+            return stop(platform::localizedString("is nested deeper than %1 levels").arg(m_maxDepth));
         if (!spend())
             return false;
         for (;;) {
@@ -77,8 +78,8 @@ private:
             m_reason = why;
         return false;
     }
-    bool spend() { return --m_budget >= 0 || stop(QStringLiteral("holds more than %1 parts").arg(m_limit)); }
-    bool malformed() { return stop(QStringLiteral("is not readable as protobuf data")); }
+    bool spend() { return --m_budget >= 0 || stop(platform::localizedString("holds more than %1 parts").arg(m_limit)); }
+    bool malformed() { return stop(platform::localizedString("is not readable as protobuf data")); }
 
     qint64 m_budget;
     qint64 m_limit;
@@ -93,7 +94,7 @@ bool withinMessageLimits(QByteArrayView data, const Descriptor* type, qint64 max
 {
     if (data.size() > std::numeric_limits<int>::max()) {
         if (reason)
-            *reason = QStringLiteral("is too large to read");
+            *reason = platform::localizedString("is too large to read");
         return false;
     }
     CodedInputStream input(reinterpret_cast<const std::uint8_t*>(data.data()), int(data.size()));

@@ -1,4 +1,5 @@
 #include "platform/DesktopEntry.h"
+#include "platform/LocalizedString.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -250,12 +251,12 @@ std::optional<Error> DesktopEntry::launch(const QList<QUrl>& urls) const
     for (const QUrl& url : urls)
         onlyLocalFiles = onlyLocalFiles && url.isLocalFile();
     if (!onlyLocalFiles && !takesURLs())
-        return launchError(QStringLiteral("The application “%1” could not be given the address to open because its "
+        return launchError(platform::localizedString("The application “%1” could not be given the address to open because its "
                                         "command line takes no URLs (it has no %u or %U).")
                              .arg(name));
     const auto lines = commandLines(urls);
     if (!lines)
-        return launchError(QStringLiteral("The application “%1” could not be opened because its command line is missing "
+        return launchError(platform::localizedString("The application “%1” could not be opened because its command line is missing "
                                         "or malformed.")
                              .arg(name));
     for (const QStringList& line : *lines) {
@@ -268,7 +269,7 @@ std::optional<Error> DesktopEntry::launch(const QList<QUrl>& urls) const
                 program.clear();
         }
         if (program.isEmpty())
-            return launchError(QStringLiteral("The application “%1” could not be opened because its program “%2” was "
+            return launchError(platform::localizedString("The application “%1” could not be opened because its program “%2” was "
                                             "not found.")
                                  .arg(name, line.constFirst()));
         QProcess process;
@@ -277,7 +278,7 @@ std::optional<Error> DesktopEntry::launch(const QList<QUrl>& urls) const
         // The application gets no input from us; its output still goes where ours does.
         process.setStandardInputFile(QProcess::nullDevice());
         if (!process.startDetached())
-            return launchError(QStringLiteral("The application “%1” could not be opened because its program “%2” could "
+            return launchError(platform::localizedString("The application “%1” could not be opened because its program “%2” could "
                                             "not be started.")
                                  .arg(name, program));
     }

@@ -1,4 +1,5 @@
 #include "platform/FileDates.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileURL.h"
 
@@ -58,7 +59,7 @@ bool applyDates(const Name& name, const std::optional<QDateTime>& creationDate,
 {
     bool ok = true;
     const auto fail = [&] {
-        setError(error, Error::fromErrno(errno, QStringLiteral("The dates of “%1” couldn’t be set").arg(name())));
+        setError(error, Error::fromErrno(errno, platform::localizedString("The dates of “%1” couldn’t be set").arg(name())));
         ok = false;
     };
     if (const QByteArray text = creationText(creationDate); !text.isEmpty()) {

@@ -1,4 +1,5 @@
 #include "platform/FileManager.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileCopy.h"
 #include "platform/Xdg.h"
@@ -60,17 +61,17 @@ FileManager* FileManager::setDefaultManager(FileManager* manager)
 
 Error FileManager::folderNotCreated(const QUrl& url, int errnoValue)
 {
-    return Error::fromErrno(errnoValue, QStringLiteral("The folder %1 couldn’t be created").arg(quoted(url)));
+    return Error::fromErrno(errnoValue, platform::localizedString("The folder %1 couldn’t be created").arg(quoted(url)));
 }
 
 Error FileManager::fileNotSaved(const QUrl& url, int errnoValue)
 {
-    return Error::fromErrno(errnoValue, QStringLiteral("The file %1 couldn’t be saved").arg(quoted(url)));
+    return Error::fromErrno(errnoValue, platform::localizedString("The file %1 couldn’t be saved").arg(quoted(url)));
 }
 
 Error FileManager::itemNotRemoved(const QUrl& url, int errnoValue)
 {
-    return Error::fromErrno(errnoValue, QStringLiteral("%1 couldn’t be removed").arg(quoted(url)));
+    return Error::fromErrno(errnoValue, platform::localizedString("%1 couldn’t be removed").arg(quoted(url)));
 }
 
 bool FileManager::createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error)
@@ -121,7 +122,7 @@ std::optional<QList<QUrl>> FileManager::contentsOfDirectory(const QUrl& url, boo
     const QByteArray path = nativePath(url);
     DIR* dir = opendir(path.constData());
     if (!dir) {
-        setError(error, Error::fromErrno(errno, QStringLiteral("The folder %1 couldn’t be listed").arg(quoted(url))));
+        setError(error, Error::fromErrno(errno, platform::localizedString("The folder %1 couldn’t be listed").arg(quoted(url))));
         return std::nullopt;
     }
     QList<QUrl> entries;
@@ -150,7 +151,7 @@ bool FileManager::removeItem(const QUrl& url, Error* error)
         QString what = removalError.localizedDescription();
         if (what.endsWith(u'.'))
             what.chop(1);
-        what += QStringLiteral("; still there: %1").arg(failure.remaining.join(QStringLiteral(", ")));
+        what += platform::localizedString("; still there: %1").arg(failure.remaining.join(QStringLiteral(", ")));
         if (failure.moreRemaining)
             what += QStringLiteral(" and %1 more").arg(failure.moreRemaining);
         removalError = Error(removalError.domain(), removalError.code(), what + u'.');
@@ -191,7 +192,7 @@ bool FileManager::copyItem(const QUrl& from, const QUrl& to, Error* error)
     const safefile::Descriptor in = safefile::openRegularFile(fileurl::path(from), &openError);
     if (!in.isValid()) {
         setError(error, Error(openError.domain(), openError.code(),
-                              QStringLiteral("The file %1 couldn’t be opened: %2")
+                              platform::localizedString("The file %1 couldn’t be opened: %2")
                                   .arg(quoted(from), openError.localizedDescription())));
         return false;
     }
@@ -204,10 +205,10 @@ bool FileManager::copyFromDescriptor(int in, const QUrl& from, const QUrl& to, q
     if (result)
         return true;
     if (result.tooLarge)
-        setError(error, Error::fromErrno(EFBIG, QStringLiteral("The file %1 is larger than %2, the most this program copies")
+        setError(error, Error::fromErrno(EFBIG, platform::localizedString("The file %1 is larger than %2, the most this program copies")
                                                     .arg(quoted(from), safefile::describeSize(limit))));
     else if (result.readFailed)
-        setError(error, Error::fromErrno(result.code, QStringLiteral("The file %1 couldn’t be read").arg(quoted(from))));
+        setError(error, Error::fromErrno(result.code, platform::localizedString("The file %1 couldn’t be read").arg(quoted(from))));
     else
         setError(error, fileNotSaved(to, result.code));
     return false;

@@ -1,4 +1,5 @@
 #include "platform/FileWrapper.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
@@ -30,7 +31,7 @@ bool writeItem(const FileWrapper& wrapper, const QString& path, Error* error)
         const QString name = child.preferredFilename;
         // A child is one name inside its directory, never a path.
         if (name.isEmpty() || name == u'.' || name == QLatin1String("..") || name.contains(u'/')) {
-            setError(error, Error(kCocoaErrorDomain, 642, QStringLiteral("“%1” is not a usable file name.").arg(name)));
+            setError(error, Error(kCocoaErrorDomain, 642, platform::localizedString("“%1” is not a usable file name.").arg(name)));
             return false;
         }
         if (!writeItem(child, path + u'/' + name, error))
@@ -72,7 +73,7 @@ std::optional<FileWrapper> FileWrapper::fromURL(const QUrl& url, Error* error)
     const QFileInfo info(path);
     if (info.isSymLink() || !info.isFile()) {
         setError(error, Error::fromErrno(info.exists() || info.isSymLink() ? EINVAL : ENOENT,
-                                         QStringLiteral("Couldn't read “%1”").arg(info.fileName())));
+                                         platform::localizedString("Couldn't read “%1”").arg(info.fileName())));
         return std::nullopt;
     }
     return regularFileCopiedFrom(info.fileName(), info.absoluteFilePath());
@@ -91,7 +92,7 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
                           + pathutil::prefixWithin(targetInfo.fileName(), room, room) + QStringLiteral(".XXXXXX"));
     if (!staging.isValid()) {
         setError(error, Error::fromErrno(errno ? errno : EACCES,
-                                         QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
+                                         platform::localizedString("Couldn't write “%1”").arg(targetInfo.fileName())));
         return false;
     }
     // Named as the target, so that an error names the item being written.
@@ -110,19 +111,19 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
         const QString aside = staging.filePath(targetInfo.fileName() == QLatin1String("old") ? QStringLiteral("old 1")
                                                                                             : QStringLiteral("old"));
         if (std::rename(targetPath.constData(), QFile::encodeName(aside).constData()) != 0) {
-            setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
+            setError(error, Error::fromErrno(errno, platform::localizedString("Couldn't replace “%1”").arg(targetInfo.fileName())));
             return false;
         }
         if (std::rename(freshPath.constData(), targetPath.constData()) != 0) {
             const int saved = errno;
             std::rename(QFile::encodeName(aside).constData(), targetPath.constData());
-            setError(error, Error::fromErrno(saved, QStringLiteral("Couldn't replace “%1”").arg(targetInfo.fileName())));
+            setError(error, Error::fromErrno(saved, platform::localizedString("Couldn't replace “%1”").arg(targetInfo.fileName())));
             return false;
         }
         return true;
     }
     if (std::rename(freshPath.constData(), targetPath.constData()) != 0) {
-        setError(error, Error::fromErrno(errno, QStringLiteral("Couldn't write “%1”").arg(targetInfo.fileName())));
+        setError(error, Error::fromErrno(errno, platform::localizedString("Couldn't write “%1”").arg(targetInfo.fileName())));
         return false;
     }
     return true;

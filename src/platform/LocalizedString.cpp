@@ -7,7 +7,9 @@ namespace platform {
 QString localizedString(const char* englishText)
 {
     // One table for the whole application, like a default strings table.
-    return QCoreApplication::translate("Localizable", englishText);
+    // Its context is the one lupdate gives to `platform::localizedString("…")`
+    // (see scripts/translations.py).
+    return QCoreApplication::translate("platform", englishText);
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/PropertyList.h"
+#include "platform/LocalizedString.h"
 #include "platform/PropertyListShape.h"
 
 #include <QDateTime>
@@ -140,7 +141,7 @@ plist_t toNode(const QVariant& value, QString* failure)
     default:
         if (value.metaType() == QMetaType::fromType<PropertyListUID>())
             return plist_new_uid(value.value<PropertyListUID>().value);
-        *failure = QStringLiteral("a value of type “%1” has no property-list form")
+        *failure = platform::localizedString("a value of type “%1” has no property-list form")
                        .arg(QLatin1String(value.metaType().name() ? value.metaType().name() : "invalid"));
         return nullptr;
     }
@@ -237,7 +238,7 @@ std::optional<QByteArray> dataFromPropertyList(const QVariant& value, Format for
     QString failure;
     Node node(toNode(value, &failure));
     if (!node) {
-        setError(error, plistError(QStringLiteral("The property list couldn’t be written: %1.").arg(failure)));
+        setError(error, plistError(platform::localizedString("The property list couldn’t be written: %1.").arg(failure)));
         return std::nullopt;
     }
     return dataFromPropertyListNode(node.get(), format, error);
@@ -253,7 +254,7 @@ std::optional<QByteArray> dataFromPropertyListNode(const void* node, Format form
     else
         plist_to_xml(root, &bytes, &length);
     if (!bytes) {
-        setError(error, plistError(QStringLiteral("The property list couldn’t be written.")));
+        setError(error, plistError(platform::localizedString("The property list couldn’t be written.")));
         return std::nullopt;
     }
     QByteArray result(bytes, qsizetype(length));
@@ -265,14 +266,14 @@ std::optional<QVariant> propertyListFromData(const QByteArray& data, Error* erro
 {
     // Measured first: the parser recurses, and would overflow the stack.
     if (const auto problem = shapeProblem(data, limits)) {
-        setError(error, plistError(QStringLiteral("The property list is refused: %1.").arg(*problem)));
+        setError(error, plistError(platform::localizedString("The property list is refused: %1.").arg(*problem)));
         return std::nullopt;
     }
     plist_t root = nullptr;
     if (!data.isEmpty() && data.size() <= qsizetype(UINT32_MAX) && !binaryKeysHoldNul(data))
         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
     if (!root) {
-        setError(error, plistError(QStringLiteral("The data isn’t a property list in a known format.")));
+        setError(error, plistError(platform::localizedString("The data isn’t a property list in a known format.")));
         return std::nullopt;
     }
     Node node(root);

@@ -1,4 +1,5 @@
 #include "platform/PropertyListShape.h"
+#include "platform/LocalizedString.h"
 
 #include <vector>
 
@@ -8,12 +9,12 @@ namespace {
 
 QString tooDeep(int limit)
 {
-    return QStringLiteral("it is nested more than %1 levels deep").arg(limit);
+    return platform::localizedString("it is nested more than %1 levels deep").arg(limit);
 }
 
 QString tooMany(qint64 limit)
 {
-    return QStringLiteral("it holds more than %1 values").arg(limit);
+    return platform::localizedString("it holds more than %1 values").arg(limit);
 }
 
 // Binary: the object table is walked from the top object, depth-first with
@@ -102,7 +103,7 @@ std::optional<QString> binaryProblem(const QByteArray& data, const Limits& limit
             return std::nullopt;
         ++frame.next;
         if (state[size_t(child)] == OnPath)
-            return QStringLiteral("it contains itself");
+            return platform::localizedString("it contains itself");
         if (state[size_t(child)] == Done) {
             // Reached again by another way: its depth counts from here too.
             const int below = depthBelow[size_t(child)];

@@ -1,4 +1,5 @@
 #include "platform/SafeFile.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/FileCopy.h"
 
@@ -24,16 +25,16 @@ constexpr size_t kPiece = 1 << 16;
 Error unreadable(const QString& path, const QString& reason)
 {
     return Error(QString::fromLatin1(kPOSIXErrorDomain), EACCES,
-                 QStringLiteral("“%1” could not be read: %2.").arg(path, reason));
+                 platform::localizedString("“%1” could not be read: %2.").arg(path, reason));
 }
 
 QString reasonFor(int code)
 {
     switch (code) {
     case ELOOP:
-        return QStringLiteral("it is a symbolic link, and links are not followed");
+        return platform::localizedString("it is a symbolic link, and links are not followed");
     case EXDEV:
-        return QStringLiteral("it lies outside the folder it was looked for in");
+        return platform::localizedString("it lies outside the folder it was looked for in");
     default:
         return QString::fromLocal8Bit(strerror(code));
     }
@@ -50,8 +51,8 @@ Descriptor checkedRegular(int fd, const QString& displayPath, qint64* size, Erro
         return {};
     }
     if (!S_ISREG(info.st_mode)) {
-        setError(error, unreadable(displayPath, S_ISDIR(info.st_mode) ? QStringLiteral("it is a folder")
-                                                                     : QStringLiteral("it is not a regular file")));
+        setError(error, unreadable(displayPath, S_ISDIR(info.st_mode) ? platform::localizedString("it is a folder")
+                                                                     : platform::localizedString("it is not a regular file")));
         return {};
     }
     // O_NONBLOCK stays: it changes nothing for a regular file.
@@ -191,7 +192,7 @@ std::optional<QByteArray> readAll(int fd, qint64 limit, const QString& displayPa
     // Straight into the result, one piece more than the size so that the
     // end shows at once; a file that grows meanwhile is read on in pieces.
     const auto tooLarge = [&] {
-        setError(error, unreadable(displayPath, QStringLiteral("it is larger than %1, the most this program reads")
+        setError(error, unreadable(displayPath, platform::localizedString("it is larger than %1, the most this program reads")
                                                     .arg(describeSize(limit))));
         return std::nullopt;
     };
@@ -341,7 +342,7 @@ QString describeSize(qint64 bytes)
         return QStringLiteral("%1 GB").arg(bytes / (1024 * kMB));
     if (bytes >= kMB)
         return QStringLiteral("%1 MB").arg(bytes / kMB);
-    return QStringLiteral("%1 bytes").arg(bytes);
+    return platform::localizedString("%1 bytes").arg(bytes);
 }
 
 } // namespace platform::safefile

@@ -1,4 +1,5 @@
 #include "platform/Workspace.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/DesktopEntry.h"
 #include "platform/FileURL.h"
@@ -134,7 +135,7 @@ void Workspace::openURLs(const QList<QUrl>& urls, const QUrl& applicationURL, bo
         const auto entry = DesktopEntry::load(path);
         std::optional<Error> failure;
         if (!entry) {
-            failure = openError(QStringLiteral("The application “%1” could not be opened because its desktop entry "
+            failure = openError(platform::localizedString("The application “%1” could not be opened because its desktop entry "
                                                "cannot be read.")
                                     .arg(path));
         } else {

@@ -1,6 +1,10 @@
 #include "platform/Xdg.h"
 
 #include <QDir>
+#include <QFile>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::xdg {
 
@@ -37,6 +41,22 @@ QStringList dataDirs()
     if (dirs.isEmpty())
         dirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
     return dirs;
+}
+
+void provideRuntimeDirectory()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const uid_t user = geteuid();
+    const passwd* entry = getpwuid(user);
+    const QString name = entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(user);
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + QStringLiteral("/runtime-") + name);
+    mkdir(path.constData(), 0700);
+    struct stat status{};
+    if (lstat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != user ||
+        (status.st_mode & 0777) != 0700)
+        return;
+    qputenv("XDG_RUNTIME_DIR", path);
 }
 
 } // namespace platform::xdg

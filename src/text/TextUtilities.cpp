@@ -177,12 +177,12 @@ QString stringForTimeInterval(double seconds)
     // Negative and NaN intervals mean nothing is left.
     const double t = seconds > 0 ? seconds : 0;
     if (const qint64 days = wholeCount(std::floor(t / 86400)); days >= 1)
-        return countPhrase(days, "%ld day remaining", "%ld days remaining");
+        return countPhrase(days, QT_TRANSLATE_NOOP("platform", "%ld day remaining"), QT_TRANSLATE_NOOP("platform", "%ld days remaining"));
     if (const qint64 hours = wholeCount(std::floor(t / 3600)); hours >= 1)
-        return countPhrase(hours, "%ld hour remaining", "%ld hours remaining");
+        return countPhrase(hours, QT_TRANSLATE_NOOP("platform", "%ld hour remaining"), QT_TRANSLATE_NOOP("platform", "%ld hours remaining"));
     if (const qint64 minutes = wholeCount(std::floor(t / 60)); minutes >= 1)
-        return countPhrase(minutes, "%ld minute remaining", "%ld minutes remaining");
-    return countPhrase(wholeCount(std::ceil(t)), "%ld second remaining", "%ld seconds remaining");
+        return countPhrase(minutes, QT_TRANSLATE_NOOP("platform", "%ld minute remaining"), QT_TRANSLATE_NOOP("platform", "%ld minutes remaining"));
+    return countPhrase(wholeCount(std::ceil(t)), QT_TRANSLATE_NOOP("platform", "%ld second remaining"), QT_TRANSLATE_NOOP("platform", "%ld seconds remaining"));
 }
 
 QString stringByStandardizingNewlines(const QString& text)

@@ -3,6 +3,8 @@
 #include "app/ImportFlow.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 #include <QProcess>
 #include <QUrlQuery>
@@ -193,5 +195,87 @@ TEST(NotesExportCommand, AnExecLineThatCannotCarryTheURLIsReportedNotStarted)
         EXPECT_TRUE(result.err.contains(QStringLiteral("takes no URLs"))) << result.err.toStdString();
         EXPECT_FALSE(QFile::exists(home.receivedLog()));
         EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
+    }
+}
+
+// The messages follow the user's language, with English where there is no
+// translation.
+TEST(NotesExportCommand, SpeaksTheLanguageOfTheLocale)
+{
+    const struct {
+        const char* lang;
+        const char* refusal;  // of a library that does not exist
+        const char* summary;  // of the sample
+        const char* progress; // a note being exported
+    } cases[] = {
+        {"de_DE.UTF-8", "„R/Missing“ gibt es nicht.", "Geschriebene Notizen: 16 (15 als „.html“, 1 als „.rtfd“).\n",
+         "„Tomato soup“ wird exportiert…"},
+        {"C.UTF-8", "“R/Missing” does not exist.", "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n",
+         "Exporting “Tomato soup”…"},
+        {"sv_SE.UTF-8", "“R/Missing” does not exist.", "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n",
+         "Exporting “Tomato soup”…"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lang);
+        const TestHome home;
+        testsupport::TempDir root;
+        QProcessEnvironment environment = home.environment();
+        for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            environment.remove(QString::fromLatin1(variable));
+        environment.insert(QStringLiteral("LANG"), QString::fromLatin1(c.lang));
+
+        const QString missing = root.filePath(QStringLiteral("Missing"));
+        const Result refused = runProgram(QStringLiteral("notes-export"),
+                                          {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")}, environment);
+        EXPECT_EQ(refused.exitCode, 1);
+        const QString refusal = QString::fromUtf8(c.refusal).replace(QStringLiteral("R/Missing"), missing);
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("notes-export: ") + refusal)) << refused.err.toStdString();
+
+        const Result exported = runProgram(
+            QStringLiteral("notes-export"),
+            {QStringLiteral("--destination"), root.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")},
+            environment);
+        EXPECT_EQ(exported.exitCode, 0);
+        EXPECT_TRUE(exported.err.contains(QString::fromUtf8(c.summary))) << exported.err.toStdString();
+        EXPECT_TRUE(exported.err.contains(QString::fromUtf8(c.progress))) << exported.err.toStdString();
+    }
+}
+
+// A clean run prints its progress and summary and nothing else, also where
+// no session gave it a runtime folder (root in a plain shell).
+TEST(NotesExportCommand, ACleanRunPrintsOnlyItsProgressAndSummary)
+{
+    const QRegularExpression ours(QStringLiteral("^((\\[\\d+/\\d+\\] )?(Preparing to export|Exporting “.*”|Finishing)…|"
+                                                 "Notes (written|skipped)[: ].*)$"));
+    for (const bool sessionFolder : {false, true}) {
+        SCOPED_TRACE(sessionFolder ? "runtime folder given" : "no runtime folder");
+        const TestHome home;
+        testsupport::TempDir root;
+        QProcessEnvironment environment = home.environment();
+        environment.insert(QStringLiteral("TMPDIR"), root.path());
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        const QString session = root.filePath(QStringLiteral("session"));
+        if (sessionFolder) {
+            ASSERT_TRUE(QDir().mkpath(session));
+            ASSERT_TRUE(QFile::setPermissions(session, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), session);
+        }
+        const Result result = runProgram(
+            QStringLiteral("notes-export"),
+            {QStringLiteral("--destination"), root.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")},
+            environment);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        for (const QString& line : result.err.split(u'\n', Qt::SkipEmptyParts))
+            EXPECT_TRUE(ours.match(line).hasMatch()) << line.toStdString();
+        // Without one the program makes the folder Qt would use, private to the user.
+        const QStringList made = QDir(root.path()).entryList({QStringLiteral("runtime-*")}, QDir::Dirs);
+        EXPECT_EQ(made.size(), sessionFolder ? 0 : 1);
+        if (!sessionFolder && !made.isEmpty()) {
+            const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                QFile::WriteOther | QFile::ExeOther;
+            const auto permissions = QFileInfo(root.filePath(made.constFirst())).permissions();
+            EXPECT_FALSE(permissions & others);
+            EXPECT_TRUE(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
     }
 }

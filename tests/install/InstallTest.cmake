@@ -14,7 +14,9 @@ set(id app.ostrel.notes-import)
 foreach(path bin/notes-import bin/notes-export share/notes-import/Info.rtf share/notes-import/NamedColors.json
              share/notes-import/SampleLibrary/library.json
              share/notes-import/SampleNotesContainer/NoteStore.sqlite share/applications/${id}.desktop
-             share/icons/hicolor/scalable/apps/${id}.svg share/metainfo/${id}.metainfo.xml)
+             share/icons/hicolor/scalable/apps/${id}.svg share/metainfo/${id}.metainfo.xml
+             share/man/man1/notes-export.1.gz share/man/man1/notes-import.1.gz
+             share/bash-completion/completions/notes-export share/notes-import/translations/notes-import_de.qm)
   if(NOT EXISTS ${prefix}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()

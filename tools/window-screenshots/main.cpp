@@ -5,6 +5,7 @@
 #include "platform/Progress.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -50,6 +51,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
     QApplication application(argc, argv);
+    // The README's pictures are English, whatever the language of the machine.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const QString windowPath = QString::fromLocal8Bit(argv[1]);
     const QString sheetPath = QString::fromLocal8Bit(argv[2]);
 

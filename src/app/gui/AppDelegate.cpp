@@ -25,7 +25,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-using platform::localizedString;
 
 AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
     : QObject(parent),
@@ -34,7 +33,7 @@ AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
 {
     m_window = new QMainWindow;
     m_window->setObjectName(QStringLiteral("MainWindow"));
-    m_window->setWindowTitle(localizedString("Notes Import"));
+    m_window->setWindowTitle(platform::localizedString("Notes Import"));
     m_window->resize(560, 460);
 
     auto* central = new QWidget(m_window);
@@ -47,8 +46,8 @@ AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
     m_libraryLabel = new QLabel(central);
     m_libraryLabel->setTextFormat(Qt::PlainText);
     m_libraryLabel->setWordWrap(true);
-    m_chooseButton = new QPushButton(localizedString("Choose…"), central);
-    m_startButton = new QPushButton(localizedString("Start Import"), central);
+    m_chooseButton = new QPushButton(platform::localizedString("Choose…"), central);
+    m_startButton = new QPushButton(platform::localizedString("Start Import"), central);
     m_startButton->setDefault(true);
     connect(m_chooseButton, &QPushButton::clicked, this, &AppDelegate::chooseNotesLibrary);
     connect(m_startButton, &QPushButton::clicked, this, &AppDelegate::startImport);
@@ -163,7 +162,7 @@ void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, 
     }
     if (purpose == OpenPurpose::Switch) {
         // Another library was asked for; the one in use stays.
-        showAlertSheet(localizedString("Could not open Notes"), failure);
+        showAlertSheet(platform::localizedString("Could not open Notes"), failure);
         emit notesLibraryOpened(false);
         return;
     }
@@ -172,7 +171,7 @@ void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, 
     if (!platform::UserDefaults::standard().string(key).isEmpty())
         platform::UserDefaults::standard().removeObject(key);
     emit notesLibraryOpened(false);
-    platform::runModalAlert({localizedString("Could not open Notes"), failure, {localizedString("Quit")}});
+    platform::runModalAlert({platform::localizedString("Could not open Notes"), failure, {platform::localizedString("Quit")}});
     terminate();
 }
 
@@ -186,17 +185,17 @@ void AppDelegate::updateLibraryLabel()
     if (path.isEmpty())
         path = notesLibraryPath();
     const QString shown = QDir::cleanPath(path) == QDir::cleanPath(sampleLibraryPath())
-                              ? localizedString("the bundled sample library")
+                              ? platform::localizedString("the bundled sample library")
                               : QDir::toNativeSeparators(path);
-    m_libraryLabel->setText(platform::stringWithFormat(localizedString("Notes library: %@"), {shown}));
+    m_libraryLabel->setText(platform::stringWithFormat(platform::localizedString("Notes library: %@"), {shown}));
 }
 
 void AppDelegate::chooseNotesLibrary()
 {
     // A Notes folder is chosen by its database, a library folder by its description.
-    const QString file = QFileDialog::getOpenFileName(m_window, localizedString("Choose a Notes Library"),
+    const QString file = QFileDialog::getOpenFileName(m_window, platform::localizedString("Choose a Notes Library"),
                                                       notesLibraryPath(),
-                                                      localizedString("Notes libraries (NoteStore.sqlite library.json)"));
+                                                      platform::localizedString("Notes libraries (NoteStore.sqlite library.json)"));
     if (!file.isEmpty())
         useNotesLibrary(QFileInfo(file).fileName() == QLatin1String(NotesLibrary::kDescriptionFileName)
                             ? QFileInfo(file).path()
@@ -231,7 +230,7 @@ void AppDelegate::startImport()
     platform::Error error;
     const auto folder = app::prepareImportFolder(&error);
     if (!folder) {
-        showAlertSheet(localizedString("Cannot start the import."), error.localizedDescription());
+        showAlertSheet(platform::localizedString("Cannot start the import."), error.localizedDescription());
         return;
     }
     m_progressWindow = std::make_unique<ProgressWindowController>();

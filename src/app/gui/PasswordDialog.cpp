@@ -10,18 +10,17 @@
 #include <QVBoxLayout>
 #include <openssl/crypto.h>
 
-using platform::localizedString;
 
 PasswordDialog::PasswordDialog(int lockedNoteCount, const QStringList& hints, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(localizedString("Locked Notes"));
+    setWindowTitle(platform::localizedString("Locked Notes"));
     auto* message = new QLabel(this);
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     message->setText(lockedNoteCount == 1
-                         ? localizedString("One note of this library is locked. Enter its password to export it.")
+                         ? platform::localizedString("One note of this library is locked. Enter its password to export it.")
                          : platform::stringWithFormat(
-                               localizedString("%@ notes of this library are locked. Enter their password to "
+                               platform::localizedString("%@ notes of this library are locked. Enter their password to "
                                                "export them."),
                                {QString::number(lockedNoteCount)}));
 
@@ -42,13 +41,13 @@ PasswordDialog::PasswordDialog(int lockedNoteCount, const QStringList& hints, QW
         hint->setObjectName(QStringLiteral("PasswordHint"));
         hint->setTextFormat(Qt::PlainText);
         hint->setWordWrap(true);
-        hint->setText(platform::stringWithFormat(localizedString("Hint: %@"), {distinct.join(QStringLiteral("; "))}));
+        hint->setText(platform::stringWithFormat(platform::localizedString("Hint: %@"), {distinct.join(QStringLiteral("; "))}));
         layout->addWidget(hint);
     }
 
     auto* buttons = new QDialogButtonBox(this);
-    m_openButton = buttons->addButton(localizedString("Export Locked Notes"), QDialogButtonBox::AcceptRole);
-    m_skipButton = buttons->addButton(localizedString("Skip locked notes"), QDialogButtonBox::RejectRole);
+    m_openButton = buttons->addButton(platform::localizedString("Export Locked Notes"), QDialogButtonBox::AcceptRole);
+    m_skipButton = buttons->addButton(platform::localizedString("Skip locked notes"), QDialogButtonBox::RejectRole);
     m_openButton->setDefault(true);
     m_openButton->setEnabled(false);
     connect(m_field, &QLineEdit::textChanged, this, [this](const QString& text) { m_openButton->setEnabled(!text.isEmpty()); });
