@@ -1,6 +1,7 @@
 #include "notestore/NoteAttachments.h"
 
 #include "notestore/LockedMedia.h"
+#include "notestore/PictureBudget.h"
 
 #include "platform/FileURL.h"
 #include "platform/UniformTypes.h"
@@ -369,6 +370,8 @@ QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, con
     }
     Visit& recorded = m_visits[index];
     recorded.name = visit.name;
+    if (!visit.contentID.isEmpty())
+        recorded.contentID = visit.contentID;
     if (recorded.problem.isEmpty())
         recorded.problem = visit.problem;
     return html;
@@ -422,6 +425,10 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
     case AttachmentKind::Gallery:
     case AttachmentKind::Drawing: {
         const AttachmentFile picture = pictureToShow(row, m_place);
+        if (!picture.path.isEmpty() && m_pictureBudget && !m_pictureBudget->admit(pictureFileSize(picture.path))) {
+            visit.contentID = pictureContentID(row.identifier);
+            return pictureReferenceHTML(visit.contentID);
+        }
         QString problem = picture.problem;
         const QString html = picture.path.isEmpty() ? QString()
                            : picture.encrypted     ? lockedPictureHTML(row, m_place, picture.path, &problem)
