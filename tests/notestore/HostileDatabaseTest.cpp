@@ -79,7 +79,7 @@ std::vector<HostileCase> hostileCases()
         {"FolderWithoutItsAccount",
          [](Container& c) { addNote(c, QStringLiteral("Lost"), c.addFolder(QStringLiteral("Travel"), 0)); },
          {QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Travel'")}, {}, {},
-         {QStringLiteral("Notes without an account/Travel/Lost.html"), QStringLiteral("iCloud/Notes/Kept.html")}},
+         {QStringLiteral("Notes without an account/Travel/Lost.html"), QStringLiteral("iCloud/Notes/Kept.html")}, {}},
         {"FoldersInACycle",
          [](Container& c) {
              const int a = c.addFolder(QStringLiteral("A"), 0);
@@ -90,7 +90,7 @@ std::vector<HostileCase> hostileCases()
                          "ZTITLE2 = 'B') WHERE ZTITLE2 = 'A'")},
          {}, {},
          {QStringLiteral("iCloud/A/B/In B.html"), QStringLiteral("iCloud/A/In A.html"),
-          QStringLiteral("iCloud/Notes/Kept.html")}},
+          QStringLiteral("iCloud/Notes/Kept.html")}, {}},
         // What is in the trash or deleted stays out, whatever its folder's account.
         {"TrashAndTombstonesStayOut",
          [](Container& c) {
@@ -102,10 +102,10 @@ std::vector<HostileCase> hostileCases()
              c.notes.back().markedForDeletion = true;
          },
          {QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Old'")}, {}, {},
-         {QStringLiteral("iCloud/Notes/Kept.html")}},
+         {QStringLiteral("iCloud/Notes/Kept.html")}, {}},
         {"ControlCharactersInTitle",
          [](Container& c) { addNote(c, QStringLiteral("con\a trol\x1b chars\x7f"), 0); }, {}, {}, {},
-         {QStringLiteral("iCloud/Notes/Kept.html"), QStringLiteral("iCloud/Notes/con  trol  chars.html")}},
+         {QStringLiteral("iCloud/Notes/Kept.html"), QStringLiteral("iCloud/Notes/con  trol  chars.html")}, {}},
         {"UnreadableBodyWithALineBreakInItsTitle",
          [](Container& c) {
              addNote(c, QStringLiteral("Broken\ntitle"), 0);
@@ -122,15 +122,15 @@ std::vector<HostileCase> hostileCases()
          QStringLiteral("  “Vault” in “Notes”: cannot be opened on this machine")},
         {"EntityNamedTwice", {},
          {QStringLiteral("INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES (99, 'ICNote', 0, 0)")}, {},
-         QStringLiteral("names ICNote twice")},
+         QStringLiteral("names ICNote twice"), {}, {}},
         {"NoteDataWithoutItsData", {}, {QStringLiteral("ALTER TABLE ZICNOTEDATA DROP COLUMN ZDATA")}, {},
-         QStringLiteral("(no ZICNOTEDATA.ZDATA)")},
+         QStringLiteral("(no ZICNOTEDATA.ZDATA)"), {}, {}},
         {"GarbagePage", {}, {},
          [](const QString& folder) {
              QString error;
              EXPECT_TRUE(overwriteDatabaseBytes(folder, 4096, QByteArray(4096, '\xa5'), &error)) << error.toStdString();
          },
-         QStringLiteral("is damaged")},
+         QStringLiteral("is damaged"), {}, {}},
     };
 }
 
