@@ -1,6 +1,7 @@
 #include "notestore/NoteAttachments.h"
 
 #include "notestore/LockedMedia.h"
+#include "notestore/MediaAccess.h"
 #include "notestore/PictureBudget.h"
 
 #include "platform/FileURL.h"
@@ -177,8 +178,16 @@ QString extensionFor(const AttachmentRow& row, AttachmentKind kind, const MediaP
     }
 }
 
-QString missingFileProblem()
+QString missingFileProblem(const AttachmentRow& row, const MediaPlace& place)
 {
+    // A folder this user may not enter hides the file as well as its absence does.
+    QStringList candidates;
+    if (isPlainName(row.mediaIdentifier) && isPlainName(row.mediaFilename)) {
+        for (const QString& base : bases(place))
+            candidates << base + QStringLiteral("/Media/") + row.mediaIdentifier + u'/' + row.mediaFilename;
+    }
+    if (QString denied = deniedFolderProblem(place.containerRoot, candidates); !denied.isEmpty())
+        return denied;
     return QStringLiteral("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
 
@@ -263,7 +272,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
         return {path, {}};
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
         return {{}, QStringLiteral("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
-    return {{}, missingFileProblem()};
+    return {{}, missingFileProblem(row, place)};
 }
 
 AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
@@ -282,7 +291,7 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
     default: return {{}, QStringLiteral("it is not a picture")};
     }
-    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem()} : AttachmentFile{path, {}};
+    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem(row, place)} : AttachmentFile{path, {}};
 }
 
 QString inlinePictureHTML(const QString& path, QString* problem)

@@ -9,6 +9,7 @@
 #include "export/ExportNoteOperation.h"
 #include "export/ExportTestSupport.h"
 #include "notestore-generate/DamagedContainers.h"
+#include "notestore/NoteAttachments.h"
 #include "notestore/NoteCrypto.h"
 #include "platform/FileURL.h"
 
@@ -206,7 +207,7 @@ int asNobody(const std::function<int()>& check)
 }
 
 // A folder or database that cannot be read says so, naming it, instead of
-// passing for a folder that holds no library.
+// passing for a folder that holds no library (or a file never downloaded).
 TEST(HostileDatabasePermissions, UnreadableFolderOrDatabaseIsNamedAsPermissionDenied)
 {
     testsupport::TempDir dir;
@@ -227,9 +228,25 @@ TEST(HostileDatabasePermissions, UnreadableFolderOrDatabaseIsNamedAsPermissionDe
         const bool refused = !app::openNotes(path, &error);
         return refused && error.localizedDescription() == QStringLiteral("Cannot read “%1”: permission denied.").arg(named);
     };
+    // An attachment behind a folder that cannot be entered is not "missing".
+    const QString media = dir.filePath(QStringLiteral("media/Accounts/ACC/Media"));
+    testsupport::writeFile(media + QStringLiteral("/M1/report.pdf"), "%PDF-1.4");
+    for (const QString& folder : {dir.filePath(QStringLiteral("media")), dir.filePath(QStringLiteral("media/Accounts")),
+                                  dir.filePath(QStringLiteral("media/Accounts/ACC"))})
+        ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(media).constData(), 0700), 0);
+    notestore::AttachmentRow row;
+    row.typeUTI = QStringLiteral("com.adobe.pdf");
+    row.mediaIdentifier = QStringLiteral("M1");
+    row.mediaFilename = QStringLiteral("report.pdf");
+    notestore::MediaPlace place;
+    place.containerRoot = dir.filePath(QStringLiteral("media"));
+    place.accountIdentifier = QStringLiteral("ACC");
     const int status = asNobody([&] {
+        const QString mediaProblem = notestore::fileToSave(row, place).problem;
         return (deniedNaming(closed, closed) ? 0 : 1) | (deniedNaming(unreadable, database) ? 0 : 2)
-             | (deniedNaming(database, database) ? 0 : 4);
+             | (deniedNaming(database, database) ? 0 : 4)
+             | (mediaProblem == QStringLiteral("its folder “%1” cannot be read: permission denied").arg(media) ? 0 : 8);
     });
     if (status < 0)
         GTEST_SKIP() << "no other user to be had";
