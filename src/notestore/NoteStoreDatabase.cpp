@@ -31,17 +31,17 @@ constexpr Fingerprint kFingerprints[] = {
 constexpr int kOldestVersion = 11;
 constexpr int kNewestVersion = 26;
 
-// Columns every version this program knows has; without them the layout is
-// a later one.
 // The entities whose rows this program reads.
 constexpr const char* kReadEntities[] = {"ICAccount", "ICFolder", "ICNote", "ICAttachment", "ICMedia",
                                          "ICInlineAttachment"};
 // Note bodies cannot be read without these.
 constexpr const char* kRequiredNoteDataColumns[] = {"Z_PK", "ZNOTE", "ZDATA"};
 
-constexpr const char* kRequiredColumns[] = {"Z_PK", "Z_ENT", "ZIDENTIFIER", "ZNAME",   "ZTITLE1",  "ZTITLE2",
-                                            "ZFOLDER",     "ZPARENT", "ZOWNER",   "ZFOLDERTYPE",
-                                            "ZMARKEDFORDELETION", "ZISPASSWORDPROTECTED"};
+// Columns every version this program knows has; without them the layout is
+// a later one.
+constexpr const char* kRequiredColumns[] = {"Z_PK",    "Z_ENT",   "ZIDENTIFIER", "ZNAME",
+                                            "ZTITLE1", "ZTITLE2", "ZFOLDER",     "ZPARENT",
+                                            "ZOWNER",  "ZFOLDERTYPE", "ZMARKEDFORDELETION", "ZISPASSWORDPROTECTED"};
 
 QString cut(const char* column)
 {
