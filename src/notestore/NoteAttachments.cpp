@@ -364,8 +364,8 @@ QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, con
                                    [&](const Visit& known) { return known.identifier == identifier; })
                     - m_visits.cbegin();
     if (index == m_visits.size())
-        m_visits.append(Visit{identifier, {}, {}});
-    Visit visit{identifier, {}, {}};
+        m_visits.append(Visit{identifier, {}, {}, {}});
+    Visit visit{identifier, {}, {}, {}};
     QString html;
     if (const auto row = m_attachments.constFind(identifier); row != m_attachments.constEnd()) {
         visit.name = attachmentFileName(*row, m_place);
