@@ -48,7 +48,19 @@ int addPictureNote(Container& container, int folder, const PictureNoteSpec& spec
                                            QStringLiteral("public.png")));
         runs.push_back(TextRun(QStringLiteral("\n")));
     }
+    if (spec.withPDF)
+        runs.push_back(TextRun(QString(QChar(0xFFFC))).withAttachment(QStringLiteral("PDF-%1").arg(note),
+                                                                        QStringLiteral("com.adobe.pdf")));
     container.addNote(spec.title, folder, styledText(runs), appleTime(2025, 6, 1));
+    if (spec.withPDF) {
+        container.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), QStringLiteral("MEDIA-%1-PDF").arg(note),
+                                              {{QStringLiteral("ZFILENAME"), QStringLiteral("document.pdf")}}, {}, {}});
+        const int media = int(container.objects.size()) - 1;
+        container.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), QStringLiteral("PDF-%1").arg(note),
+                                              {{QStringLiteral("ZTYPEUTI"), QStringLiteral("com.adobe.pdf")}},
+                                              {{QStringLiteral("ZNOTE"), note}},
+                                              {{QStringLiteral("ZMEDIA"), media}}});
+    }
     for (int picture = 0; picture < fileCount(spec); ++picture) {
         container.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), mediaIdentifier(note, picture),
                                               {{QStringLiteral("ZFILENAME"), fileName(picture)}}, {}, {}});
@@ -68,6 +80,16 @@ bool writePictureFiles(const Container& container, int note, const PictureNoteSp
     const Account& account = container.accounts[size_t(container.folders[size_t(container.notes[size_t(note)].folder)].account)];
     const QString accountFolder = QDir(folder).filePath(QStringLiteral("Accounts/%1/Media").arg(account.identifier));
     const QByteArray zeros(1 << 20, '\0');
+    if (spec.withPDF) {
+        const QString directory = QDir(accountFolder).filePath(QStringLiteral("MEDIA-%1-PDF").arg(note));
+        QFile pdf(QDir(directory).filePath(QStringLiteral("document.pdf")));
+        const QByteArray bytes = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
+        if (!QDir().mkpath(directory) || !pdf.open(QIODevice::WriteOnly) || pdf.write(bytes) != bytes.size()) {
+            if (error)
+                *error = QStringLiteral("cannot write %1").arg(pdf.fileName());
+            return false;
+        }
+    }
     for (int picture = 0; picture < fileCount(spec); ++picture) {
         const QString directory = QDir(accountFolder).filePath(mediaIdentifier(note, picture));
         QFile file(QDir(directory).filePath(fileName(picture)));

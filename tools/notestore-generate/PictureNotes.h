@@ -14,6 +14,7 @@ struct PictureNoteSpec {
     qint64 pictureBytes = 0; // each file's size; a small PNG padded with zeros
     bool onePicture = false; // one file shown at every place
     bool sparse = false;     // the padding is a hole: large, quick, no disk
+    bool withPDF = false;    // a PDF after the pictures makes the note an ".rtfd" in any case
 };
 
 // Adds to `container` a note in `folder` (whose account must have an

@@ -113,7 +113,8 @@ int main(int argc, char* argv[])
                                           QStringLiteral("BYTES"), QStringLiteral("500000"));
     const QCommandLineOption onePicture(QStringLiteral("one-picture"),
                                         QStringLiteral("The note shows one picture at every place."));
-    parser.addOptions({sample, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture});
+    const QCommandLineOption withPDF(QStringLiteral("with-pdf"), QStringLiteral("The note also holds a PDF."));
+    parser.addOptions({sample, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
@@ -129,6 +130,7 @@ int main(int argc, char* argv[])
         spec.pictures = parser.value(pictures).toInt();
         spec.pictureBytes = parser.value(pictureBytes).toLongLong();
         spec.onePicture = parser.isSet(onePicture);
+        spec.withPDF = parser.isSet(withPDF);
         const int note = addPictureNote(container, notesFolder, spec);
         if (!writeContainer(container, folder, &error) || !writePictureFiles(container, note, spec, folder, &error)) {
             fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
