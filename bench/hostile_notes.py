@@ -33,14 +33,14 @@ def export(work, container, *extra, allowed=(0,)):
     return run([os.path.join(BIN, "notes-export"), "--library", container, "--destination", out, "--no-handoff",
                 *extra], allowed)
 
-def pictures(work, count, size):
+def pictures(work, count, size, *extra):
     container = os.path.join(work, "pictures-%d" % count)
     subprocess.run([os.path.join(BIN, "notestore-generate"), "--pictures", str(count), "--picture-bytes", str(size),
-                    container], check=True)
+                    *extra, container], check=True)
     seconds, peak, errors = export(work, container)
     summary = [line for line in errors.splitlines() if "Notes written" in line]
-    print("%5d pictures of %d bytes: %.1f s, peak %.1f MB; %s" % (count, size, seconds, peak / 1024,
-                                                                 " ".join(summary)), flush=True)
+    print("%5d pictures of %d bytes %s: %.1f s, peak %.1f MB; %s" % (count, size, " ".join(extra), seconds,
+                                                                    peak / 1024, " ".join(summary)), flush=True)
     shutil.rmtree(container, ignore_errors=True)
 
 def locked(work, rounds):
@@ -66,6 +66,7 @@ def main():
     try:
         pictures(work, 2000, 500000)
         pictures(work, 64, 500000)
+        pictures(work, 64, 500000, "--with-pdf")
         locked(work, 1000000)
         locked(work, 1000001)
     finally:
