@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <algorithm>
 
 namespace notestoregen {
 
