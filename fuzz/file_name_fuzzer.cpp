@@ -43,6 +43,7 @@ void checkSanitized(const QString& input)
         check(c != u'/', "holds a slash", input, result);
         check(c != u'\0', "holds a NUL", input, result);
         check(!platform::charset::isNewline(c.unicode()), "holds a newline", input, result);
+        check(c >= u' ' && !(c >= u'\x7f' && c <= u'\x9f'), "holds a control character", input, result);
     }
     // Shortening must never split a surrogate pair.
     if (!hasLoneSurrogate(input))

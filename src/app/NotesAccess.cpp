@@ -1,6 +1,7 @@
 #include "app/NotesAccess.h"
 #include "platform/LocalizedString.h"
 
+#include "app/LibraryPermissions.h"
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
@@ -25,6 +26,11 @@ platform::Error unusable(const QString& path, const QString& what)
 
 std::shared_ptr<NotesApplication> openNotes(const QString& path, platform::Error* error)
 {
+    if (const QString denied = libraryPermissionProblem(path); !denied.isEmpty()) {
+        platform::setError(error, platform::Error(QString::fromLatin1(NotesLibrary::kErrorDomain),
+                                                  NotesLibrary::ErrorUnreadable, denied));
+        return nullptr;
+    }
     const QFileInfo info(path);
     const QString databaseName = QLatin1String(notestore::NoteStoreDatabase::kDatabaseFileName);
     const QString descriptionName = QLatin1String(NotesLibrary::kDescriptionFileName);

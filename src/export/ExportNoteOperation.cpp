@@ -138,6 +138,11 @@ void ExportNoteOperation::main()
     });
     if (!getAccounts())
         return;
+    if (const auto app = notesApp()) {
+        const QStringList remarks = app->summaryRemarks();
+        std::lock_guard lock(m_mutex);
+        m_summary.libraryRemarks = remarks;
+    }
     const auto total = qint64(totalNoteCount());
     changeProgress([total](platform::Progress& progress) { progress.setTotalUnitCount(total); });
 

@@ -12,6 +12,8 @@ struct ExportSummary {
     QStringList attachmentsLeftOut;   // "<note name>: <attachment name>"
     QStringList notesLeftOut;         // "“<note name>” in “<folder name>”: <reason>"
     QStringList notesAsPlainText;     // note names whose HTML nested too deeply for styled text
+    QStringList notesWithPicturesAsFiles; // as ".rtfd": their pictures were too large for the HTML
+    QStringList libraryRemarks;       // what the library's source says of how it was read
 
     // The summary as lines of text, for the command line and the log.
     QStringList lines() const;

@@ -72,9 +72,13 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     });
 
     bool richText = false;
+    bool picturesAsFiles = false;
     for (const auto& attachment : note.attachments()) {
         if (isFileAttachment(*attachment)) {
             richText = true;
+        } else if (!attachment->contentID().isEmpty()) {
+            // A picture too large for the body: only a package can carry it.
+            richText = picturesAsFiles = true;
         } else if (const QString problem = attachment->saveProblem(); !problem.isEmpty()) {
             // Not a file of the package (a picture, a table): named here, as
             // the package path names the files it could not save.
@@ -110,6 +114,8 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     {
         std::lock_guard lock(m_mutex);
         ++(richText ? m_summary.richTextNoteCount : m_summary.htmlNoteCount);
+        if (picturesAsFiles)
+            m_summary.notesWithPicturesAsFiles << note.name();
         if (passwordProtected)
             m_passwordProtectedFileURLs.insert(fileURL);
     }

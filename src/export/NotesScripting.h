@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QUrl>
 #include <memory>
@@ -16,6 +17,11 @@
 // Folders nested deeper than this are refused, with the folder named:
 // far beyond any real library, and within what paths and stacks can take.
 inline constexpr int kMaxFolderDepth = 1000;
+
+// Pictures a body carries itself (data: URLs), at most this many bytes of
+// them per note: a body is built in memory, so beyond it a source shows its
+// pictures by reference (see NotesAttachment::contentID).
+inline constexpr qint64 kMaxPictureBytesInBody = qint64(32) << 20;
 
 using FourCharCode = quint32;
 // The file format code 'item' given to saveIn(): save the item as it is.
@@ -36,6 +42,10 @@ public:
     // kind that cannot be exported), or empty when nothing is known to be
     // wrong. An attachment with a problem is named in the export's summary.
     virtual QString saveProblem() { return {}; }
+    // The id by which the body shows this picture (<img src="cid:…">), for
+    // a picture too large to go into the body; empty otherwise. Its note
+    // becomes a rich-text document carrying it as a file at that place.
+    virtual QString contentID() { return {}; }
 };
 
 class NotesNote {
@@ -85,6 +95,9 @@ class NotesApplication {
 public:
     virtual ~NotesApplication() = default;
     virtual QList<std::shared_ptr<NotesAccount>> accounts() = 0;
+    // Lines about how the library was read that the end-of-export summary
+    // carries (notes placed in a folder of the source's making, say).
+    virtual QStringList summaryRemarks() { return {}; }
     // False, with the reason, once the library cannot be reached any more.
     // Failed requests read as empty values, so without this question a
     // library that vanished mid-export would pass for an empty one.

@@ -1,3 +1,4 @@
+#include "export/EmbeddedPictures.h"
 #include "export/ExportNames.h"
 #include "export/ExportNoteOperation.h"
 #include "export/ExportStaging.h"
@@ -13,6 +14,7 @@
 #include "platform/Resources.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 
 
@@ -77,22 +79,6 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QUrl&
 bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL,
                                                     platform::Error* error)
 {
-    const std::optional<QByteArray> page = completeHTMLForHTMLFragment(body);
-    if (!page) {
-        platform::setError(error, richTextError(platform::stringWithFormat(
-                                      platform::localizedString("The note “%@” could not be exported: the page template "
-                                                      "“NoteHTMLTemplate.html” is missing."),
-                                      {note.name()})));
-        return false;
-    }
-    std::optional<platform::AttributedString> document = platform::attributedStringFromHTML(*page, error);
-    if (!document)
-        return false;
-    if (platform::htmlNestingDepth(*page) > platform::kMaxHTMLNesting) {
-        std::lock_guard lock(m_mutex);
-        m_summary.notesAsPlainText << note.name();
-    }
-
     auto* fileManager = platform::FileManager::defaultManager();
     // Each staged file has a folder of its own, so two attachments of one
     // name never share a file; all go once the package is written.
@@ -101,17 +87,14 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
         for (const QUrl& slot : stagingSlots)
             fileManager->removeItem(slot, nullptr);
     };
-    for (const auto& attachment : note.attachments()) {
-        if (!isFileAttachment(*attachment))
-            continue;
-        const QString name = attachment->name();
+    const auto newSlot = [&]() -> std::optional<QUrl> {
         if (!m_stagingDirectory) {
             // A folder of this export's own: no other program's files of the
             // same names are touched, and it goes with the operation.
             auto directory = std::make_unique<QTemporaryDir>(exportStagingTemplate());
             if (!directory->isValid()) {
                 platform::setError(error, platform::Error::fromErrno(EACCES, platform::localizedString("Couldn't create a folder for attachments")));
-                return false;
+                return std::nullopt;
             }
             std::lock_guard lock(m_mutex);
             m_stagingDirectory = std::move(directory);
@@ -120,28 +103,102 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
             platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(stagingSlots.size()), true);
         if (fileManager->isReachable(slot))
             fileManager->removeItem(slot, nullptr);
-        if (!fileManager->createDirectory(slot, false, error)) {
-            removeStaged();
-            return false;
-        }
+        if (!fileManager->createDirectory(slot, false, error))
+            return std::nullopt;
         stagingSlots.push_back(slot);
+        return slot;
+    };
+    bool failed = false;
+    // The attachment saved into a staging folder of its own, as a text
+    // attachment that the package copies when it is written (never read
+    // here); null when it could not be saved (then named in the summary).
+    const auto stage = [&](NotesAttachment& attachment) -> std::shared_ptr<platform::TextAttachment> {
+        const QString name = attachment.name();
+        const std::optional<QUrl> slot = newSlot();
+        if (!slot) {
+            failed = true;
+            return nullptr;
+        }
         // Notes names may hold "/" or "..": the staged file is always one
         // name inside its folder.
         const QString stagedName = exportFileName(name, platform::localizedString("Attachment"));
-        const QUrl stagingURL = platform::fileurl::appendingPathComponent(slot, stagedName);
-        attachment->saveIn(stagingURL, kNotesSaveFormatItem);
+        const QUrl stagingURL = platform::fileurl::appendingPathComponent(*slot, stagedName);
+        attachment.saveIn(stagingURL, kNotesSaveFormatItem);
         if (!fileManager->isReachable(stagingURL)) {
-            noteAttachmentLeftOut(note.name(), name, attachment->saveProblem());
-            continue;
+            noteAttachmentLeftOut(note.name(), name, attachment.saveProblem());
+            return nullptr;
         }
-        platform::filedates::setDates(stagingURL, attachment->creationDate(), attachment->modificationDate(), nullptr);
-
-        // The package copies the staged file when it is written: never read here.
+        platform::filedates::setDates(stagingURL, attachment.creationDate(), attachment.modificationDate(), nullptr);
         auto textAttachment = std::make_shared<platform::TextAttachment>();
         textAttachment->fileName = stagedName;
         textAttachment->contentsFilePath = platform::fileurl::path(stagingURL);
+        return textAttachment;
+    };
+
+    // The body's own pictures become files first, so the page stays small.
+    QString fragment = body;
+    QHash<QString, platform::TextAttachmentRef> pictures;
+    if (fragment.contains(QLatin1String("base64,"), Qt::CaseInsensitive)) {
+        const std::optional<QUrl> slot = newSlot();
+        QString reason;
+        if (!slot || !takeOutEmbeddedPictures(fragment, platform::fileurl::path(*slot), pictures, &reason)) {
+            if (slot)
+                platform::setError(error, richTextError(reason));
+            removeStaged();
+            return false;
+        }
+    }
+    const std::optional<QByteArray> page = completeHTMLForHTMLFragment(fragment);
+    if (!page) {
+        platform::setError(error, richTextError(platform::stringWithFormat(
+                                      platform::localizedString("The note “%@” could not be exported: the page template "
+                                                      "“NoteHTMLTemplate.html” is missing."),
+                                      {note.name()})));
+        removeStaged();
+        return false;
+    }
+
+    // Pictures too large for the body are shown by content ID: each is
+    // staged once and stands, as a file, wherever the body shows it.
+    const auto attachments = note.attachments();
+    for (const auto& attachment : attachments) {
+        const QString contentID = attachment->contentID();
+        if (contentID.isEmpty() || pictures.contains(contentID))
+            continue;
+        const auto staged = stage(*attachment);
+        if (failed) {
+            removeStaged();
+            return false;
+        }
+        if (staged)
+            pictures.insert(contentID, staged);
+    }
+    const auto pictureSource = [&pictures](const QString& source) -> platform::TextAttachmentRef {
+        static const QString scheme = QStringLiteral("cid:");
+        return source.startsWith(scheme) ? pictures.value(source.mid(scheme.size())) : nullptr;
+    };
+    std::optional<platform::AttributedString> document = platform::attributedStringFromHTML(*page, error, pictureSource);
+    if (!document) {
+        removeStaged();
+        return false;
+    }
+    if (platform::htmlNestingDepth(*page) > platform::kMaxHTMLNesting) {
+        std::lock_guard lock(m_mutex);
+        m_summary.notesAsPlainText << note.name();
+    }
+
+    for (const auto& attachment : attachments) {
+        if (!isFileAttachment(*attachment))
+            continue;
+        const auto staged = stage(*attachment);
+        if (failed) {
+            removeStaged();
+            return false;
+        }
+        if (!staged)
+            continue;
         document->appendString(QStringLiteral("\n"));
-        document->append(platform::AttributedString::withAttachment(std::move(textAttachment)));
+        document->append(platform::AttributedString::withAttachment(staged));
     }
 
     const std::optional<platform::FileWrapper> package = platform::rtfdFileWrapper(*document, error);

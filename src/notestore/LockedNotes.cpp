@@ -8,6 +8,7 @@ void LockedNoteKeys::setPasswords(PasswordList passwords)
     std::lock_guard lock(m_mutex);
     m_passwords = std::move(passwords);
     m_opened.clear();
+    m_derived.clear();
     m_lastOpening = 0;
 }
 
@@ -21,7 +22,7 @@ const LockedNoteKeys::Opened& LockedNoteKeys::unlock(qint64 id, const LockedKeyP
 {
     if (const auto known = m_opened.find(id); known != m_opened.end())
         return known->second;
-    UnlockedKey unlocked = unlockItemKey(key, m_passwords, m_lastOpening);
+    UnlockedKey unlocked = unlockItemKey(key, m_passwords, m_lastOpening, &m_derived);
     if (unlocked.outcome == CryptoOutcome::Opened)
         m_lastOpening = unlocked.passwordIndex;
     Opened opened{unlocked.outcome, std::move(unlocked.key), unlocked.reason};

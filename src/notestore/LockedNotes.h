@@ -16,8 +16,10 @@ inline constexpr const char* kWrongPassword = QT_TRANSLATE_NOOP("platform", "wro
 inline constexpr const char* kCannotBeOpenedHere = QT_TRANSLATE_NOOP("platform", "cannot be opened on this machine");
 
 // The passwords a user gave and what they opened. A note's outcome is
-// remembered, so asking for its body twice derives its key once; every
-// key and password is wiped when the passwords change or this goes away.
+// remembered, so asking for its body twice derives its key once, and the
+// key a password derives for one salt and count serves every note that
+// shares them; every key and password is wiped when the passwords change
+// or this goes away.
 class LockedNoteKeys {
 public:
     void setPasswords(PasswordList passwords);
@@ -45,6 +47,7 @@ private:
     // Notes of one account share their password: the last that worked is tried first.
     int m_lastOpening = 0;
     std::unordered_map<qint64, Opened> m_opened;
+    DerivedKeys m_derived;
 };
 
 } // namespace notestore

@@ -2,6 +2,8 @@
 #include "platform/LocalizedString.h"
 
 #include "notestore/LockedMedia.h"
+#include "notestore/MediaAccess.h"
+#include "notestore/PictureBudget.h"
 
 #include "platform/FileURL.h"
 #include "platform/UniformTypes.h"
@@ -177,8 +179,16 @@ QString extensionFor(const AttachmentRow& row, AttachmentKind kind, const MediaP
     }
 }
 
-QString missingFileProblem()
+QString missingFileProblem(const AttachmentRow& row, const MediaPlace& place)
 {
+    // A folder this user may not enter hides the file as well as its absence does.
+    QStringList candidates;
+    if (isPlainName(row.mediaIdentifier) && isPlainName(row.mediaFilename)) {
+        for (const QString& base : bases(place))
+            candidates << base + QStringLiteral("/Media/") + row.mediaIdentifier + u'/' + row.mediaFilename;
+    }
+    if (QString denied = deniedFolderProblem(place.containerRoot, candidates); !denied.isEmpty())
+        return denied;
     return platform::localizedString("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
 
@@ -263,7 +273,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
         return {path, {}};
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
         return {{}, platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
-    return {{}, missingFileProblem()};
+    return {{}, missingFileProblem(row, place)};
 }
 
 AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
@@ -282,7 +292,7 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
     default: return {{}, platform::localizedString("it is not a picture")};
     }
-    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem()} : AttachmentFile{path, {}};
+    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem(row, place)} : AttachmentFile{path, {}};
 }
 
 QString inlinePictureHTML(const QString& path, QString* problem)
@@ -355,8 +365,8 @@ QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, con
                                    [&](const Visit& known) { return known.identifier == identifier; })
                     - m_visits.cbegin();
     if (index == m_visits.size())
-        m_visits.append(Visit{identifier, {}, {}});
-    Visit visit{identifier, {}, {}};
+        m_visits.append(Visit{identifier, {}, {}, {}});
+    Visit visit{identifier, {}, {}, {}};
     QString html;
     if (const auto row = m_attachments.constFind(identifier); row != m_attachments.constEnd()) {
         visit.name = attachmentFileName(*row, m_place);
@@ -370,6 +380,8 @@ QString NoteAttachmentRenderer::htmlForAttachment(const QString& identifier, con
     }
     Visit& recorded = m_visits[index];
     recorded.name = visit.name;
+    if (!visit.contentID.isEmpty())
+        recorded.contentID = visit.contentID;
     if (recorded.problem.isEmpty())
         recorded.problem = visit.problem;
     return html;
@@ -423,6 +435,10 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
     case AttachmentKind::Gallery:
     case AttachmentKind::Drawing: {
         const AttachmentFile picture = pictureToShow(row, m_place);
+        if (!picture.path.isEmpty() && m_pictureBudget && !m_pictureBudget->admit(pictureFileSize(picture.path))) {
+            visit.contentID = pictureContentID(row.identifier);
+            return pictureReferenceHTML(visit.contentID);
+        }
         QString problem = picture.problem;
         const QString html = picture.path.isEmpty() ? QString()
                            : picture.encrypted     ? lockedPictureHTML(row, m_place, picture.path, &problem)

@@ -8,9 +8,12 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace notestore {
+
+class PictureBudget;
 
 // The columns of an attachment row, with its media row's, as the database
 // gives them (the reader picks the column its version has).
@@ -124,6 +127,7 @@ public:
         QString identifier;
         QString name;    // for the summary
         QString problem; // why it could not be drawn; empty when it was or needs no drawing
+        QString contentID; // a picture shown by reference, carried as a file
     };
     const QList<Visit>& visits() const { return m_visits; }
     // The visits that could not be drawn.
@@ -131,6 +135,8 @@ public:
     // The rows of the attachments the text named, in text order.
     const AttachmentRow* row(const QString& identifier) const;
     const MediaPlace& place() const { return m_place; }
+    // Pictures beyond `budget` are shown by content ID, not carried in the HTML.
+    void setPictureBudget(std::shared_ptr<PictureBudget> budget) { m_pictureBudget = std::move(budget); }
 
 private:
     QString htmlForRow(const AttachmentRow& row, int depth, Visit& visit);
@@ -142,6 +148,7 @@ private:
     TableRenderer m_tableHTML;
     NoteTitles m_noteTitle;
     QList<Visit> m_visits;
+    std::shared_ptr<PictureBudget> m_pictureBudget;
 };
 
 } // namespace notestore

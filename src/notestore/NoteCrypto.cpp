@@ -126,10 +126,8 @@ int createHiddenFile(const QString& folder, QString& path, int* code)
 
 } // namespace
 
-CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret& password, Secret& key,
-                            QString* reason)
+CryptoOutcome checkKeyParameters(const LockedKeyParameters& parameters, QString* reason)
 {
-    key.wipe();
     if (parameters.salt.isEmpty() || parameters.salt.size() > kMaxSaltBytes) {
         setReason(reason, platform::localizedString("a salt of %1 bytes").arg(parameters.salt.size()));
         return CryptoOutcome::Unsupported;
@@ -142,18 +140,31 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
         setReason(reason, platform::localizedString("a wrapped key of %1 bytes").arg(parameters.wrappedKey.size()));
         return CryptoOutcome::Unsupported;
     }
+    return CryptoOutcome::Opened;
+}
 
-    Secret keyEncryptingKey(kKeyEncryptingKeyBytes);
+bool deriveKeyEncryptingKey(const Secret& password, const QByteArray& salt, qint64 iterations, Secret& out)
+{
+    out = Secret(kKeyEncryptingKeyBytes);
     static const char kNothing = 0;
     if (PKCS5_PBKDF2_HMAC(password.isEmpty() ? &kNothing : reinterpret_cast<const char*>(password.data()),
-                          int(password.size()), reinterpret_cast<const unsigned char*>(parameters.salt.constData()),
-                          int(parameters.salt.size()), int(parameters.iterations), EVP_sha256(),
-                          kKeyEncryptingKeyBytes, keyEncryptingKey.data())
+                          int(password.size()), reinterpret_cast<const unsigned char*>(salt.constData()),
+                          int(salt.size()), int(iterations), EVP_sha256(), kKeyEncryptingKeyBytes, out.data())
         != 1) {
-        setReason(reason, platform::localizedString("the key could not be derived"));
-        return CryptoOutcome::Failed;
+        out.wipe();
+        return false;
     }
+    return true;
+}
 
+CryptoOutcome unwrapWithKeyEncryptingKey(const Secret& keyEncryptingKey, const QByteArray& wrappedKey, Secret& key,
+                                         QString* reason)
+{
+    key.wipe();
+    if (keyEncryptingKey.size() != kKeyEncryptingKeyBytes || wrappedKey.size() != kWrappedKeyBytes) {
+        setReason(reason, QStringLiteral("a wrapped key of %1 bytes").arg(wrappedKey.size()));
+        return CryptoOutcome::Unsupported;
+    }
     CipherContext context(EVP_CIPHER_CTX_new());
     if (!context) {
         setReason(reason, platform::localizedString("out of memory"));
@@ -166,8 +177,8 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
     int finalLength = 0;
     const bool ok = EVP_DecryptInit_ex(context.get(), EVP_aes_128_wrap(), nullptr, keyEncryptingKey.data(), nullptr) == 1
                     && EVP_DecryptUpdate(context.get(), unwrapped.data(), &length,
-                                         reinterpret_cast<const unsigned char*>(parameters.wrappedKey.constData()),
-                                         int(parameters.wrappedKey.size()))
+                                         reinterpret_cast<const unsigned char*>(wrappedKey.constData()),
+                                         int(wrappedKey.size()))
                            == 1
                     && EVP_DecryptFinal_ex(context.get(), unwrapped.data() + length, &finalLength) == 1
                     && length + finalLength == kItemKeyBytes;
@@ -177,7 +188,22 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
     return CryptoOutcome::Opened;
 }
 
-UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords, int firstTry)
+CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret& password, Secret& key,
+                            QString* reason)
+{
+    key.wipe();
+    if (const CryptoOutcome checked = checkKeyParameters(parameters, reason); checked != CryptoOutcome::Opened)
+        return checked;
+    Secret keyEncryptingKey;
+    if (!deriveKeyEncryptingKey(password, parameters.salt, parameters.iterations, keyEncryptingKey)) {
+        setReason(reason, QStringLiteral("the key could not be derived"));
+        return CryptoOutcome::Failed;
+    }
+    return unwrapWithKeyEncryptingKey(keyEncryptingKey, parameters.wrappedKey, key, reason);
+}
+
+UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordList& passwords, int firstTry,
+                          DerivedKeys* derived)
 {
     UnlockedKey result;
     if (passwords.empty())
@@ -185,7 +211,18 @@ UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordL
     const size_t count = passwords.size();
     for (size_t tried = 0; tried < count; ++tried) {
         const size_t index = (size_t(std::max(firstTry, 0)) + tried) % count;
-        result.outcome = unwrapItemKey(parameters, passwords[index], result.key, &result.reason);
+        if (!derived) {
+            result.outcome = unwrapItemKey(parameters, passwords[index], result.key, &result.reason);
+        } else if ((result.outcome = checkKeyParameters(parameters, &result.reason)) == CryptoOutcome::Opened) {
+            const Secret* keyEncryptingKey = derived->keyFor(int(index), passwords[index], parameters);
+            if (!keyEncryptingKey) {
+                result.reason = QStringLiteral("the key could not be derived");
+                result.outcome = CryptoOutcome::Failed;
+            } else {
+                result.outcome =
+                    unwrapWithKeyEncryptingKey(*keyEncryptingKey, parameters.wrappedKey, result.key, &result.reason);
+            }
+        }
         if (result.outcome == CryptoOutcome::Opened)
             result.passwordIndex = int(index);
         // Only a wrong password is worth another try: the rest holds for every password.
@@ -193,6 +230,20 @@ UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordL
             break;
     }
     return result;
+}
+
+const Secret* DerivedKeys::keyFor(int passwordIndex, const Secret& password, const LockedKeyParameters& parameters)
+{
+    const Key key{passwordIndex, parameters.salt, parameters.iterations};
+    if (const auto known = m_keys.find(key); known != m_keys.end())
+        return &known->second;
+    Secret derived;
+    if (!deriveKeyEncryptingKey(password, parameters.salt, parameters.iterations, derived))
+        return nullptr;
+    // A bound for hostile databases of endless salts: forgetting only costs time.
+    if (m_keys.size() >= kMaxKeys)
+        m_keys.clear();
+    return &m_keys.emplace(key, std::move(derived)).first->second;
 }
 
 CryptoOutcome decryptData(const Secret& key, QByteArrayView ciphertext, const SealParameters& seal,

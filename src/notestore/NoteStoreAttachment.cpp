@@ -9,8 +9,9 @@
 
 namespace notestore {
 
-NoteStoreAttachment::NoteStoreAttachment(AttachmentRow row, MediaPlace place, QString drawProblem)
-    : m_row(std::move(row)), m_place(std::move(place)), m_drawProblem(std::move(drawProblem))
+NoteStoreAttachment::NoteStoreAttachment(AttachmentRow row, MediaPlace place, QString drawProblem, QString contentID)
+    : m_row(std::move(row)), m_place(std::move(place)), m_drawProblem(std::move(drawProblem)),
+      m_contentID(std::move(contentID))
 {
 }
 
@@ -71,7 +72,7 @@ QList<std::shared_ptr<NotesAttachment>> scriptingAttachments(const NoteAttachmen
             // A table is part of the text, not an attachment of its own.
             if (attachmentKind(row->typeUTI) == AttachmentKind::Table && visit.problem.isEmpty())
                 continue;
-            result.append(std::make_shared<NoteStoreAttachment>(*row, renderer.place(), visit.problem));
+            result.append(std::make_shared<NoteStoreAttachment>(*row, renderer.place(), visit.problem, visit.contentID));
         } else if (!visit.problem.isEmpty()) {
             result.append(std::make_shared<LeftOutAttachment>(visit.name, visit.problem));
         }

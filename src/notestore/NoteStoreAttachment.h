@@ -10,8 +10,9 @@ namespace notestore {
 // file (streamed, never held in memory).
 class NoteStoreAttachment final : public NotesAttachment {
 public:
-    // `drawProblem`: why the body could not show it, when it is shown there.
-    NoteStoreAttachment(AttachmentRow row, MediaPlace place, QString drawProblem = {});
+    // `drawProblem`: why the body could not show it, when it is shown there;
+    // `contentID`: the body shows its picture by reference.
+    NoteStoreAttachment(AttachmentRow row, MediaPlace place, QString drawProblem = {}, QString contentID = {});
 
     QString name() override;
     std::optional<QString> URL() override;
@@ -19,11 +20,13 @@ public:
     std::optional<QDateTime> modificationDate() override { return m_row.modificationDate; }
     void saveIn(const QUrl& fileURL, FourCharCode format) override;
     QString saveProblem() override;
+    QString contentID() override { return m_contentID; }
 
 private:
     AttachmentRow m_row;
     MediaPlace m_place;
     QString m_drawProblem;
+    QString m_contentID;
     QString m_saveProblem; // of the last saveIn
 };
 

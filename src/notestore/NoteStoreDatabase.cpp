@@ -4,6 +4,7 @@
 #include "notestore/PrivateCopy.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <unordered_map>
 #include <sqlite3.h>
 
@@ -31,11 +32,17 @@ constexpr Fingerprint kFingerprints[] = {
 constexpr int kOldestVersion = 11;
 constexpr int kNewestVersion = 26;
 
+// The entities whose rows this program reads.
+constexpr const char* kReadEntities[] = {"ICAccount", "ICFolder", "ICNote", "ICAttachment", "ICMedia",
+                                         "ICInlineAttachment"};
+// Note bodies cannot be read without these.
+constexpr const char* kRequiredNoteDataColumns[] = {"Z_PK", "ZNOTE", "ZDATA"};
+
 // Columns every version this program knows has; without them the layout is
 // a later one.
-constexpr const char* kRequiredColumns[] = {"ZIDENTIFIER", "ZNAME",   "ZTITLE1",  "ZTITLE2",
-                                            "ZFOLDER",     "ZPARENT", "ZOWNER",   "ZFOLDERTYPE",
-                                            "ZMARKEDFORDELETION", "ZISPASSWORDPROTECTED"};
+constexpr const char* kRequiredColumns[] = {"Z_PK",    "Z_ENT",   "ZIDENTIFIER", "ZNAME",
+                                            "ZTITLE1", "ZTITLE2", "ZFOLDER",     "ZPARENT",
+                                            "ZOWNER",  "ZFOLDERTYPE", "ZMARKEDFORDELETION", "ZISPASSWORDPROTECTED"};
 
 QString cut(const char* column)
 {
@@ -45,6 +52,19 @@ QString cut(const char* column)
 QString boundedBlob(const QString& expression)
 {
     return QStringLiteral("CASE WHEN length(%1) <= %2 THEN %1 END").arg(expression).arg(kMaxKeyColumn);
+}
+
+// SQLite's integrity report opens with a header line ("*** in database
+// main ***") and may run on for pages; the first finding is what a user
+// can use, on one line.
+QString firstFinding(const QString& report)
+{
+    for (const QString& line : report.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts)) {
+        const QString finding = line.trimmed();
+        if (!finding.isEmpty() && !finding.startsWith(QLatin1String("*** in database")))
+            return finding.left(200);
+    }
+    return report.simplified().left(200);
 }
 
 platform::Error storeError(NoteStoreDatabase::ErrorCode code, const QString& description)
@@ -122,7 +142,7 @@ std::shared_ptr<NoteStoreDatabase> NoteStoreDatabase::open(const QString& path, 
 
 platform::Error NoteStoreDatabase::sqliteError(int code, const QString& what) const
 {
-    const QString detail = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
+    const QString detail = firstFinding(QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)));
     switch (code & 0xff) {
     case SQLITE_NOTADB:
         return storeError(ErrorNotSQLite, platform::localizedString("“%1” is not a SQLite database, so it cannot be a Notes "
@@ -214,7 +234,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
     if (check != u"ok") {
         platform::setError(error, storeError(ErrorCorrupt, platform::localizedString("The Notes database “%1” is damaged (%2). "
                                                                           "Copy it from the Mac again.")
-                                                               .arg(m_path, check.left(200))));
+                                                               .arg(m_path, firstFinding(check))));
         return false;
     }
     if (tables.contains(QStringLiteral("ZNOTEBODY")) && !tables.contains(QLatin1String(kObjectTable))) {
@@ -230,6 +250,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
                                                                 .arg(m_path)));
         return false;
     }
+    QSet<QString> twice;
     if (!query(QStringLiteral("PRAGMA table_info(%1)").arg(QLatin1String(kObjectTable)), {},
                [&](const Row& row) {
                    m_columns.insert(row.text(1));
@@ -238,11 +259,23 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
                error) ||
         !query(QStringLiteral("SELECT Z_ENT, Z_NAME FROM Z_PRIMARYKEY"), {},
                [&](const Row& row) {
-                   m_entities.insert(row.text(1), row.integer(0));
+                   const QString name = row.text(1);
+                   if (m_entities.contains(name))
+                       twice.insert(name);
+                   m_entities.insert(name, row.integer(0));
                    return true;
                },
                error))
         return false;
+    // Which rows are notes would be a guess: better no export than half a one.
+    for (const char* name : kReadEntities) {
+        if (twice.contains(QLatin1String(name))) {
+            platform::setError(error, storeError(ErrorCorrupt, QStringLiteral("The Notes database “%1” is damaged: its "
+                                                                              "table of entities names %2 twice.")
+                                                                   .arg(m_path, QLatin1String(name))));
+            return false;
+        }
+    }
     if (tables.contains(QStringLiteral("ZICNOTEDATA")) &&
         !query(QStringLiteral("PRAGMA table_info(ZICNOTEDATA)"), {},
                [&](const Row& row) {
@@ -282,6 +315,10 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
     }
     if (firstColumn({QStringLiteral("ZMODIFICATIONDATE1"), QStringLiteral("ZMODIFICATIONDATE")}).isEmpty())
         missing << QStringLiteral("ZMODIFICATIONDATE1");
+    for (const char* column : kRequiredNoteDataColumns) {
+        if (!m_noteDataColumns.contains(QLatin1String(column)))
+            missing << QStringLiteral("ZICNOTEDATA.") + QLatin1String(column);
+    }
     if (!missing.isEmpty()) {
         platform::setError(error, storeError(ErrorTooNew, platform::localizedString("“%1” has a layout this program does not "
                                                                          "know (no %2); it may come from a version of "

@@ -6,12 +6,14 @@
 #include "notestore/NoteStoreAttachment.h"
 #include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteTable.h"
+#include "notestore/PictureBudget.h"
 #include "platform/StringCompare.h"
 
 #include <QFileInfo>
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <unordered_map>
 
 namespace notestore {
@@ -150,9 +152,10 @@ bool NoteStoreApplication::load(platform::Error* error)
         folder.row = std::move(row);
         m_folders.push_back(std::move(folder));
     }
-    buildOutline();
+    // Before the outline adds folders of its own, which no note row names.
     for (size_t i = 0; i < m_folders.size(); ++i)
         m_folderByKey.insert(m_folders[i].row.pk, int(i));
+    buildOutline();
     for (size_t i = 0; i < m_notes.size(); ++i) {
         if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
             m_noteByIdentifier.insert(m_notes[i].identifier, int(i));
@@ -185,13 +188,28 @@ void NoteStoreApplication::buildOutline()
         const FolderRow& row = m_folders[size_t(index)].row;
         return row.folderType == 3 || !row.title || row.title->isEmpty();
     };
+    // A folder whose account is missing still has notes: it goes to an
+    // account of its own rather than out of the export, made once needed.
+    constexpr int kNoAccount = -2;
+    for (int i = 0; i < count; ++i) {
+        const auto& owner = m_folders[size_t(i)].row.owner;
+        const auto account = owner ? accountByKey.find(*owner) : accountByKey.end();
+        m_folders[size_t(i)].account = account != accountByKey.end() ? account->second : kNoAccount;
+    }
+    const auto accountOf = [&](int folder) {
+        int& account = m_folders[size_t(folder)].account;
+        if (account == kNoAccount)
+            account = orphanAccount();
+        return account;
+    };
     std::vector<bool> shown(size_t(count), false);
+    std::vector<bool> withdrawn(size_t(count), false); // in the trash or deleted, itself or above
     for (int i = 0; i < count; ++i) {
         Folder& folder = m_folders[size_t(i)];
-        const auto account = folder.row.owner ? accountByKey.find(*folder.row.owner) : accountByKey.end();
-        if (account == accountByKey.end() || removed(i) || hidden(i))
+        if (removed(i)) {
+            withdrawn[size_t(i)] = true;
             continue;
-        folder.account = account->second;
+        }
         // Bounded walk up: a damaged database may loop.
         bool gone = false;
         int effective = -1;
@@ -205,13 +223,18 @@ void NoteStoreApplication::buildOutline()
                 effective = at;
             at = rawParent(at);
         }
-        if (gone)
+        withdrawn[size_t(i)] = gone;
+        if (gone || hidden(i))
             continue;
         // A parent in another account is no parent here.
-        if (effective >= 0 && m_folders[size_t(effective)].row.owner != folder.row.owner)
+        if (effective >= 0 && m_folders[size_t(effective)].account != folder.account)
             effective = -1;
         folder.parent = effective;
         shown[size_t(i)] = true;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (shown[size_t(i)])
+            accountOf(i);
     }
     // Break what still loops or nests too deep by making that folder top-level.
     for (int i = 0; i < count; ++i) {
@@ -225,13 +248,42 @@ void NoteStoreApplication::buildOutline()
             }
         }
     }
+
+    // Notes go to their folder; a note that is not deleted but whose folder
+    // cannot be found, or is no folder to show, goes to the "Notes without
+    // a folder" of its folder's account, else of the account without one.
+    std::map<int, std::vector<int>> orphansByAccount;
+    for (size_t n = 0; n < m_notes.size(); ++n) {
+        const NoteRow& note = m_notes[n];
+        if (note.markedForDeletion)
+            continue;
+        const auto folder = note.folder ? folderByKey.find(*note.folder) : folderByKey.end();
+        if (folder == folderByKey.end()) {
+            orphansByAccount[orphanAccount()].push_back(int(n));
+        } else if (shown[size_t(folder->second)]) {
+            m_folders[size_t(folder->second)].notes.push_back(int(n));
+        } else if (!withdrawn[size_t(folder->second)]) {
+            orphansByAccount[accountOf(folder->second)].push_back(int(n));
+        }
+    }
+    for (auto& [account, notes] : orphansByAccount) {
+        Folder orphans;
+        orphans.row.title = QStringLiteral("Notes without a folder");
+        orphans.row.identifier = QStringLiteral("NotesWithoutAFolder-%1").arg(account);
+        orphans.account = account;
+        orphans.notes = std::move(notes);
+        m_orphanedNoteCount += int(orphans.notes.size());
+        m_folders.push_back(std::move(orphans));
+        shown.push_back(true);
+    }
+
     auto byName = [this](int a, int b) {
         const int order = platform::localizedStandardCompare(*m_folders[size_t(a)].row.title,
                                                               *m_folders[size_t(b)].row.title);
-        return order != 0 ? order < 0 : m_folders[size_t(a)].row.pk < m_folders[size_t(b)].row.pk;
+        return order != 0 ? order < 0 : a < b;
     };
     m_accountFolders.assign(m_accounts.size(), {});
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < int(m_folders.size()); ++i) {
         if (!shown[size_t(i)])
             continue;
         m_accountFolders[size_t(m_folders[size_t(i)].account)].push_back(i);
@@ -243,13 +295,6 @@ void NoteStoreApplication::buildOutline()
     for (Folder& folder : m_folders)
         std::sort(folder.folders.begin(), folder.folders.end(), byName);
 
-    for (size_t n = 0; n < m_notes.size(); ++n) {
-        const NoteRow& note = m_notes[n];
-        const auto folder = note.folder ? folderByKey.find(*note.folder) : folderByKey.end();
-        if (note.markedForDeletion || folder == folderByKey.end() || !shown[size_t(folder->second)])
-            continue;
-        m_folders[size_t(folder->second)].notes.push_back(int(n));
-    }
     auto newestFirst = [this](int a, int b) {
         const NoteRow& left = m_notes[size_t(a)];
         const NoteRow& right = m_notes[size_t(b)];
@@ -261,6 +306,23 @@ void NoteStoreApplication::buildOutline()
     };
     for (Folder& folder : m_folders)
         std::stable_sort(folder.notes.begin(), folder.notes.end(), newestFirst);
+}
+
+int NoteStoreApplication::orphanAccount()
+{
+    if (m_orphanAccount < 0) {
+        m_orphanAccount = int(m_accounts.size());
+        m_accounts.push_back({0, QStringLiteral("Notes without an account"), QStringLiteral("NotesWithoutAnAccount")});
+    }
+    return m_orphanAccount;
+}
+
+QStringList NoteStoreApplication::summaryRemarks()
+{
+    if (m_orphanedNoteCount == 0)
+        return {};
+    return {QStringLiteral("Notes whose folder could not be found, exported into “Notes without a folder”: %1.")
+                .arg(m_orphanedNoteCount)};
 }
 
 QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
@@ -327,7 +389,12 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         const auto found = m_noteByIdentifier.constFind(identifier);
         return found == m_noteByIdentifier.constEnd() ? QString() : m_notes[size_t(*found)].title;
     };
+    // A note whose pictures exceed the budget shows them all as files.
+    auto budget = std::make_shared<PictureBudget>(kMaxPictureBytesInBody);
+    if (pictureBytesShown(text, rows, place, kMaxPictureBytesInBody) > kMaxPictureBytesInBody)
+        budget->refuseAll();
     NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
+    renderer.setPictureBudget(std::move(budget));
     const QString html = htmlForNote(text, &renderer);
     if (attachments)
         *attachments = scriptingAttachments(renderer);

@@ -28,6 +28,8 @@ public:
     static std::shared_ptr<NoteStoreApplication> open(const QString& databasePath, platform::Error* error);
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
+    // How many notes went to "Notes without a folder", when any did.
+    QStringList summaryRemarks() override;
 
     NoteStoreDatabase& database() const { return *m_database; }
 
@@ -62,6 +64,8 @@ private:
     explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
     bool load(platform::Error* error);
     void buildOutline();
+    // The account "Notes without an account", made when first needed.
+    int orphanAccount();
     QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
                        QList<std::shared_ptr<NotesAttachment>>* attachments);
     // The text as HTML with its attachments drawn in place.
@@ -73,6 +77,8 @@ private:
     std::vector<Folder> m_folders;
     std::vector<NoteRow> m_notes;
     std::vector<std::vector<int>> m_accountFolders;
+    int m_orphanAccount = -1;
+    int m_orphanedNoteCount = 0;
     LockedNoteKeys m_lockedKeys;
     QHash<qint64, int> m_folderByKey;
     QHash<QString, int> m_noteByIdentifier;

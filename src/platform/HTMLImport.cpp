@@ -167,7 +167,7 @@ bool isEmptyElement(const QByteArray& name)
 
 // A picture the page carries in itself ("data:image/png;base64,…"); any
 // other source would have to be fetched, and is not.
-TextAttachmentRef embeddedPicture(const QTextCharFormat& format)
+TextAttachmentRef embeddedPicture(const QTextCharFormat& format, const PictureSource& pictureSource)
 {
     if (!format.isImageFormat())
         return nullptr;
@@ -176,7 +176,8 @@ TextAttachmentRef embeddedPicture(const QTextCharFormat& format)
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = dataURL.match(source);
     if (!match.hasMatch())
-        return nullptr;
+        return pictureSource && !source.startsWith(QLatin1String("data:"), Qt::CaseInsensitive) ? pictureSource(source)
+                                                                                                 : nullptr;
     auto decoded = QByteArray::fromBase64Encoding(QStringView(source).mid(match.capturedEnd()).toLatin1(),
                                                   QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded || decoded.decoded.isEmpty())
@@ -213,7 +214,8 @@ int htmlNestingDepth(const QByteArray& html)
     return deepest;
 }
 
-std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error)
+std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error,
+                                                         const PictureSource& pictureSource)
 {
     // The importer measures fonts, which needs the GUI side of Qt.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -249,7 +251,7 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
             const QTextFragment fragment = it.fragment();
             QString text = fragment.text();
             // A picture of the page's own stays where the page has it.
-            TextAttachmentRef picture = embeddedPicture(fragment.charFormat());
+            TextAttachmentRef picture = embeddedPicture(fragment.charFormat(), pictureSource);
             if (picture) {
                 text.removeIf([](QChar c) { return c != QChar(QChar::ObjectReplacementCharacter); });
                 text.replace(QChar(QChar::ObjectReplacementCharacter), QChar(NSAttachmentCharacter));

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <QByteArray>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -16,7 +17,11 @@ namespace platform {
 // other images and embedded objects are dropped, and nothing outside the
 // page is ever loaded. Needs a GUI application object; without one the answer is
 // an error, never a crash.
-std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr);
+// `pictureSource`, when given, is asked for any other picture the page
+// names (by its src); what it gives stands at that place.
+using PictureSource = std::function<TextAttachmentRef(const QString& source)>;
+std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr,
+                                                         const PictureSource& pictureSource = {});
 
 // Pages whose elements nest deeper than this are imported as plain text:
 // the layout engine slows down far faster than the nesting grows.

@@ -30,11 +30,25 @@ QString cutToFit(const QString& name)
     return result;
 }
 
+// Control characters garble terminals and file listings. Tab and NUL keep
+// their "-" and line breaks are removed below; the others become a blank
+// before trimming, so none is left at either end.
+bool isControlToBlank(char16_t c)
+{
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return control && c != u'\t' && c != u'\0' && !platform::charset::isNewline(c);
+}
+
 } // namespace
 
 QString stringSanitizedForFileName(const QString& name)
 {
-    QString result = trimmed(name);
+    QString result = name;
+    for (QChar& c : result) {
+        if (isControlToBlank(c.unicode()))
+            c = u' ';
+    }
+    result = trimmed(result);
     if (result.startsWith(u'.'))
         result[0] = u'-';
     result.replace(u'/', u'-');

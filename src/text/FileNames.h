@@ -14,10 +14,10 @@ namespace fw {
 // file system's own limit on this platform).
 inline constexpr qsizetype kMaximumFileNameLength = platform::pathutil::kMaximumNameLength;
 
-// `name` made safe as one file-name component: trimmed of whitespace,
-// newlines and "…"; a leading "." and every "/", ":", "~", tab and NUL
-// turned into "-"; newlines removed; cut to fit the length limit while
-// keeping the extension.
+// `name` made safe as one file-name component: other control characters
+// (C0, DEL, C1) turned into blanks; trimmed of whitespace, newlines and
+// "…"; a leading "." and every "/", ":", "~", tab and NUL turned into "-";
+// newlines removed; cut to fit the length limit while keeping the extension.
 QString stringSanitizedForFileName(const QString& name);
 
 // `name`, or "<stem> <n>.<extension>" with the first n from 1 up at which

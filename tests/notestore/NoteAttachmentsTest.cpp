@@ -1,4 +1,5 @@
 #include "notestore/NoteAttachments.h"
+#include "notestore/PictureBudget.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -297,6 +298,39 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
     EXPECT_TRUE(html.startsWith(QLatin1String("<table><table>")));
     ASSERT_EQ(renderer.problems().size(), 1);
     EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
+}
+
+// Pictures go into the HTML while the note's budget lasts; from the first
+// that does not fit on (a picture inside a table, say) every picture is
+// shown by content ID, and no picture is left out.
+TEST_F(Container, PicturesBeyondTheBudgetAreShownByContentID)
+{
+    QHash<QString, AttachmentRow> rows;
+    qint64 twoPictures = 0;
+    for (const char* name : {"A", "B", "C", "D"}) {
+        const QByteArray png = testsupport::imageBytes("PNG", Qt::red, name[0] == 'C' ? 40 : 4, 4);
+        put(account(QStringLiteral("Media/M%1/%1.png").arg(QLatin1String(name))), png);
+        rows.insert(QLatin1String(name), withMedia(row(QLatin1String(name), QStringLiteral("public.png")),
+                                                   QStringLiteral("M%1").arg(QLatin1String(name)),
+                                                   QStringLiteral("%1.png").arg(QLatin1String(name))));
+        if (name[0] < 'C')
+            twoPictures += png.size();
+    }
+    NoteAttachmentRenderer renderer(place(), rows, {});
+    renderer.setPictureBudget(std::make_shared<PictureBudget>(twoPictures));
+    QStringList shown;
+    for (const char* name : {"A", "B", "C", "D", "A"})
+        shown << renderer.htmlForAttachment(QLatin1String(name), QStringLiteral("public.png"), 0).left(24);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("<img src=\"data:image/png"), QStringLiteral("<img src=\"data:image/png"),
+                                  pictureReferenceHTML(pictureContentID(QStringLiteral("C"))).left(24),
+                                  pictureReferenceHTML(pictureContentID(QStringLiteral("D"))).left(24),
+                                  pictureReferenceHTML(pictureContentID(QStringLiteral("A"))).left(24)}));
+    QStringList contentIDs;
+    for (const auto& visit : renderer.visits())
+        contentIDs << visit.contentID;
+    EXPECT_EQ(contentIDs, (QStringList{pictureContentID(QStringLiteral("A")), QString(), pictureContentID(QStringLiteral("C")),
+                                       pictureContentID(QStringLiteral("D"))}));
+    EXPECT_TRUE(renderer.problems().isEmpty());
 }
 
 } // namespace

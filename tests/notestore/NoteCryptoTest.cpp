@@ -177,8 +177,33 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"NoSalt", [](LockedItem& i) { i.salt.clear(); }, CryptoOutcome::Unsupported},
         DamageCase{"NoIterations", [](LockedItem& i) { i.iterations = 0; }, CryptoOutcome::Unsupported},
         DamageCase{"EndlessIterations", [](LockedItem& i) { i.iterations = qint64(1) << 40; },
+                   CryptoOutcome::Unsupported},
+        DamageCase{"IterationsAboveTheBound", [](LockedItem& i) { i.iterations = kMaxCryptoIterations + 1; },
                    CryptoOutcome::Unsupported}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Deriving is the slow step: a password derives once per salt and count,
+// whatever number of notes share them, and never for a count it refuses.
+TEST(DerivedKeys, AreDerivedOncePerPasswordSaltAndCount)
+{
+    const QByteArray shared(16, '\x5a');
+    std::vector<LockedItem> items;
+    for (int i = 0; i < 3; ++i)
+        items.push_back(lockWithPassword("a body", "pw", 1000, shared));
+    items.push_back(lockWithPassword("a body", "pw", 1000)); // a salt of its own
+    items.push_back(lockWithPassword("a body", "pw", 1001, shared));
+    DerivedKeys derived;
+    const PasswordList given = passwords({"wrong", "pw"});
+    for (const LockedItem& item : items)
+        EXPECT_EQ(unlockItemKey(keyParameters(item), given, 0, &derived).outcome, CryptoOutcome::Opened);
+    EXPECT_EQ(derived.size(), 6u); // both passwords for each of the three salt-and-count pairs
+
+    LockedItem absurd = items.front();
+    absurd.iterations = kMaxCryptoIterations + 1;
+    const UnlockedKey refused = unlockItemKey(keyParameters(absurd), given, 0, &derived);
+    EXPECT_EQ(refused.outcome, CryptoOutcome::Unsupported);
+    EXPECT_EQ(derived.size(), 6u);
+}
 
 // Sizes around the piece size of the streamed decryption.
 class MediaFile : public testing::TestWithParam<qsizetype> {};

@@ -28,6 +28,10 @@ TEST(Sanitize, ReplacesTrimsRemovesAndCutsKeepingTheExtension)
         {QString(), QString()},
         {s("back\\slash?*\"quoted\""), s("back\\slash?*\"quoted\"")},
         {QString::fromUtf16(u"a\0b", 3), s("a-b")}, // a NUL would cut the name short at the system call
+        // Other controls (C0, DEL, C1) become blanks; at either end they go.
+        {s("con\a trol\x1b chars"), s("con  trol  chars")},
+        {s("\x01\x7f.x\u0080y\u009f"), s("-x y")},
+        {s("a\u0085b"), s("ab")}, // NEL is a line break
         {QString(251, u'x') + s(".txt"), QString(251, u'x') + s(".txt")},
         {QString(300, u'x') + s(".html"), QString(250, u'x') + s(".html")},
         {QString(256, u'y'), QString(255, u'y')},

@@ -38,10 +38,11 @@ void check(int result, const char* what)
 
 } // namespace
 
-LockedItem lockWithPassword(QByteArrayView plaintext, const QByteArray& password, qint64 iterations)
+LockedItem lockWithPassword(QByteArrayView plaintext, const QByteArray& password, qint64 iterations,
+                            const QByteArray& salt)
 {
     LockedItem item;
-    item.salt = randomBytes(16);
+    item.salt = salt.isEmpty() ? randomBytes(16) : salt;
     item.iterations = iterations;
     item.iv = randomBytes(16);
     QByteArray itemKey = randomBytes(16);

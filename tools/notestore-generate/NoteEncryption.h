@@ -17,8 +17,10 @@ struct LockedItem {
     QByteArray ciphertext;
 };
 
-// Fresh salt, item key and IV each call. Few rounds keep the tests quick;
+// Fresh item key and IV each call, and a fresh salt unless one is given
+// (notes of one account share theirs). Few rounds keep the tests quick;
 // the reader does not care how many there are.
-LockedItem lockWithPassword(QByteArrayView plaintext, const QByteArray& password, qint64 iterations = 1000);
+LockedItem lockWithPassword(QByteArrayView plaintext, const QByteArray& password, qint64 iterations = 1000,
+                            const QByteArray& salt = {});
 
 } // namespace testsupport

@@ -2,6 +2,7 @@
 // bundled sample and for benchmarks.
 
 #include "notestore-generate/NoteStoreGenerator.h"
+#include "notestore-generate/PictureNotes.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -105,18 +106,43 @@ int main(int argc, char* argv[])
                                    QStringLiteral("D"), QStringLiteral("3"));
     const QCommandLineOption accounts(QStringLiteral("accounts"), QStringLiteral("Number of accounts."),
                                       QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({sample, notes, bodyBytes, depth, accounts});
+    const QCommandLineOption pictures(QStringLiteral("pictures"),
+                                      QStringLiteral("Instead: one note showing N pictures (for memory checks)."),
+                                      QStringLiteral("N"));
+    const QCommandLineOption pictureBytes(QStringLiteral("picture-bytes"), QStringLiteral("Size of each picture."),
+                                          QStringLiteral("BYTES"), QStringLiteral("500000"));
+    const QCommandLineOption onePicture(QStringLiteral("one-picture"),
+                                        QStringLiteral("The note shows one picture at every place."));
+    const QCommandLineOption withPDF(QStringLiteral("with-pdf"), QStringLiteral("The note also holds a PDF."));
+    parser.addOptions({sample, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
 
+    QString error;
+    const QString folder = parser.positionalArguments().constFirst();
+    if (parser.isSet(pictures)) {
+        Container container;
+        container.addAccount(QStringLiteral("iCloud"), QStringLiteral("PICTURES-ACCOUNT"));
+        const int notesFolder = container.addFolder(QStringLiteral("Notes"), 0);
+        PictureNoteSpec spec;
+        spec.pictures = parser.value(pictures).toInt();
+        spec.pictureBytes = parser.value(pictureBytes).toLongLong();
+        spec.onePicture = parser.isSet(onePicture);
+        spec.withPDF = parser.isSet(withPDF);
+        const int note = addPictureNote(container, notesFolder, spec);
+        if (!writeContainer(container, folder, &error) || !writePictureFiles(container, note, spec, folder, &error)) {
+            fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
     const Container container = parser.isSet(sample)
                                     ? sampleContainer()
                                     : sizedContainer(parser.value(notes).toInt(), parser.value(bodyBytes).toInt(),
                                                      parser.value(depth).toInt(), parser.value(accounts).toInt());
-    QString error;
-    if (!writeContainer(container, parser.positionalArguments().constFirst(), &error)) {
+    if (!writeContainer(container, folder, &error)) {
         fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
         return 1;
     }
