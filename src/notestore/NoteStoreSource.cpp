@@ -2,6 +2,7 @@
 
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
+#include "notestore/NoteLinkTargets.h"
 #include "notestore/NoteStoreAttachment.h"
 #include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteTable.h"
@@ -45,6 +46,8 @@ protected:
 class StoreNote final : public NotesNote, StoreObject {
 public:
     StoreNote(std::shared_ptr<NoteStoreApplication> app, int index) : StoreObject(std::move(app), index) {}
+    // Links name notes by identifier, whatever its case.
+    QString id() override { return row().identifier.isEmpty() ? QString() : noteLinkID(row().identifier); }
     QString name() override { return row().title; }
     QString body() override
     {
@@ -154,7 +157,7 @@ bool NoteStoreApplication::load(platform::Error* error)
         m_folderByKey.insert(m_folders[i].row.pk, int(i));
     for (size_t i = 0; i < m_notes.size(); ++i) {
         if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
-            m_noteByIdentifier.insert(m_notes[i].identifier, int(i));
+            m_noteByIdentifier.insert(noteLinkID(m_notes[i].identifier), int(i));
     }
     return true;
 }

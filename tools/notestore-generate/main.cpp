@@ -1,6 +1,7 @@
 // notestore-generate: writes a Notes container of made-up notes, for the
 // bundled sample and for benchmarks.
 
+#include "notestore-generate/LinkedNotes.h"
 #include "notestore-generate/NoteStoreGenerator.h"
 
 #include <QCommandLineParser>
@@ -105,15 +106,17 @@ int main(int argc, char* argv[])
                                    QStringLiteral("D"), QStringLiteral("3"));
     const QCommandLineOption accounts(QStringLiteral("accounts"), QStringLiteral("Number of accounts."),
                                       QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({sample, notes, bodyBytes, depth, accounts});
+    const QCommandLineOption links(QStringLiteral("links"),
+                                   QStringLiteral("Notes of iOS 18 that link to each other, with maths."));
+    parser.addOptions({sample, links, notes, bodyBytes, depth, accounts});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
         parser.showHelp(2);
 
-    const Container container = parser.isSet(sample)
-                                    ? sampleContainer()
-                                    : sizedContainer(parser.value(notes).toInt(), parser.value(bodyBytes).toInt(),
+    const Container container = parser.isSet(sample) ? sampleContainer()
+                              : parser.isSet(links)  ? linkedNotesContainer()
+                                                     : sizedContainer(parser.value(notes).toInt(), parser.value(bodyBytes).toInt(),
                                                      parser.value(depth).toInt(), parser.value(accounts).toInt());
     QString error;
     if (!writeContainer(container, parser.positionalArguments().constFirst(), &error)) {

@@ -1,0 +1,92 @@
+#include "export/ExportTestSupport.h"
+#include "export/NoteLinks.h"
+#include "platform/FileURL.h"
+
+using testsupport::libraryApp;
+using testsupport::readFile;
+
+namespace {
+
+TEST(NoteLinks, RelativeLinksArePercentEncodedStepByStep)
+{
+    const std::vector<std::tuple<const char*, const char*, const char*>> cases = {
+        {"/d/A/F", "/d/A/F/N.html", "N.html"},
+        {"/d/A/F", "/d/A/F/Sub/N 1.html", "Sub/N%201.html"},
+        {"/d/A/F/Sub", "/d/B/G/N.rtfd/", "../../../B/G/N.rtfd"},
+        // A first step with ":" would read as a scheme, "#" and "?" as the end of the path.
+        {"/d/A", "/d/A/a:b #1?/Café 100%.html", "a%3Ab%20%231%3F/Caf%C3%A9%20100%25.html"},
+    };
+    for (const auto& [from, to, link] : cases)
+        EXPECT_EQ(relativeFileLink(QString::fromUtf8(from), QString::fromUtf8(to)), QString::fromUtf8(link)) << to;
+}
+
+TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
+{
+    NoteLinkTable table;
+    table.setFileOfNote(QStringLiteral("n1"), platform::fileurl::fromPath(QStringLiteral("/d/A/F/Other.html"), false));
+    table.setFileOfNote(QStringLiteral("a b/\"c\""), platform::fileurl::fromPath(QStringLiteral("/d/B/Note.rtfd"), true));
+    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d/A/F"), true);
+    const auto link = [](const char* id, const char* text) {
+        return QStringLiteral("<a href=\"%1\">%2</a>").arg(noteLinkURL(QString::fromUtf8(id)), QString::fromUtf8(text));
+    };
+    struct Case {
+        QString body;
+        std::optional<QString> complete;   // resolved at the end of the export
+        std::optional<QString> incomplete; // resolved while notes are still being named
+    };
+    const QString plain = QStringLiteral("<div>no link, <a href=\"https://example.org\">a site</a>, "
+                                         "&lt;a href=&quot;x-exported-note:n1&quot;&gt;</div>");
+    const QString broken = QStringLiteral("<div><a href=\"x-exported-note:n1</div>");
+    const Case cases[] = {
+        {plain, plain, plain},
+        {broken, broken, broken},
+        {"<div>" + link("n1", "<b>Other</b>") + "</div>", QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>"),
+         QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>")},
+        {link("a b/\"c\"", "odd id"), QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>"),
+         QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>")},
+        // Not exported: the text stays, styled as it was, and the next link is untouched.
+        {"<div>" + link("gone", "<i>Old</i> draft") + ", " + link("n1", "o") + "</div>",
+         QStringLiteral("<div><i>Old</i> draft, <a href=\"Other.html\">o</a></div>"), std::nullopt},
+        {link("gone", "a") + link("also gone", "b") + "<a href=\"https://x.org\">c</A>",
+         QStringLiteral("ab<a href=\"https://x.org\">c</A>"), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(table.resolved(c.body, folder, true), c.complete) << c.body.toStdString();
+        EXPECT_EQ(table.resolved(c.body, folder, false), c.incomplete) << c.body.toStdString();
+    }
+}
+
+// Links forward and back, across accounts, to a note of the same name, to
+// an ".rtfd" package, from one, and to notes that are never written.
+TEST(NoteLinks, TheExportPointsEachLinkAtTheFileItWrote)
+{
+    const auto app = libraryApp(R"({
+      "accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
+      "folders": [{"id": "f1", "name": "Notes", "notes": ["n1", "n2"]},
+                  {"id": "f2", "name": "Other folder", "notes": ["n3", "n4"]}],
+      "notes": [{"id": "n1", "name": "Start", "body": "<div><a href=\"x-exported-note:n3\">Later</a> <a href=\"x-exported-note:n2\">Same</a> <a href=\"x-exported-note:n4\">Empty</a> <a href=\"x-exported-note:nowhere\">Gone</a></div>"},
+                {"id": "n2", "name": "Start", "body": "<div><a href=\"x-exported-note:n1\">Back</a></div>"},
+                {"id": "n3", "name": "Later", "body": "<div><a href=\"x-exported-note:n1\">Start</a></div>", "attachments": ["pdf"]},
+                {"id": "n4", "name": "Empty", "body": ""}],
+      "attachments": [{"id": "pdf", "name": "report.pdf"}]
+    })");
+    testsupport::TempDir root;
+    const QString destination = root.filePath(QStringLiteral("Notes Import"));
+    QDir().mkpath(destination);
+    const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
+    testsupport::runToEnd(operation);
+    ASSERT_TRUE(operation->plistURL());
+
+    EXPECT_EQ(readFile(destination + QStringLiteral("/One/Notes/Start.html")),
+              QByteArray("<div><a href=\"../../Two/Other%20folder/Later.rtfd\">Later</a> "
+                         "<a href=\"Start%201.html\">Same</a> Empty Gone</div>"));
+    EXPECT_EQ(readFile(destination + QStringLiteral("/One/Notes/Start 1.html")),
+              QByteArray("<div><a href=\"Start.html\">Back</a></div>"));
+    EXPECT_TRUE(readFile(destination + QStringLiteral("/Two/Other folder/Later.rtfd/TXT.rtf"))
+                    .contains("HYPERLINK \"../../One/Notes/Start.html\""));
+    // Each note is counted once, whenever it was written.
+    EXPECT_EQ(operation->progress()->completedUnitCount(), 3);
+    EXPECT_EQ(operation->summary().htmlNoteCount, 2u);
+}
+
+} // namespace
