@@ -89,4 +89,59 @@ TEST(NoteLinks, TheExportPointsEachLinkAtTheFileItWrote)
     EXPECT_EQ(operation->summary().htmlNoteCount, 2u);
 }
 
+// Notes that wait for the end of the walk: one whose body cannot be read
+// again is left out and links to it become text; after a cancel none is
+// written, and no file ever holds an unresolved link.
+TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
+{
+    const QByteArray json = R"({
+      "accounts": [{"id": "a", "name": "One", "folders": ["f"]}],
+      "folders": [{"id": "f", "name": "F", "notes": ["w1", "w2", "t"]}],
+      "notes": [{"id": "w1", "name": "First", "body": "<div><a href=\"x-exported-note:t\">t</a></div>"},
+                {"id": "w2", "name": "Second", "body": "<div><a href=\"x-exported-note:t\">t</a> <a href=\"x-exported-note:w1\">first</a></div>"},
+                {"id": "t", "name": "Target", "body": "<div>t</div>"}]
+    })";
+    // Each body is read to count it and to write it; a note that waits is read once more.
+    struct Case {
+        const char* name;
+        bool cancel; // when Target is written; else the third read of First's body fails
+        QStringList written;
+        QByteArray second;
+    };
+    const Case cases[] = {
+        {"BodyGoneAtTheEnd", false, {"One/", "One/F/", "One/F/Second.html", "One/F/Target.html", "Notes Import.plist"},
+         "<div><a href=\"Target.html\">t</a> first</div>"},
+        {"CancelledBeforeTheEnd", true, {"One/", "One/F/", "One/F/Target.html"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto app = libraryApp(json);
+        testsupport::TempDir root;
+        const QString destination = root.filePath(QStringLiteral("Notes Import"));
+        QDir().mkpath(destination);
+        const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
+        std::weak_ptr<ExportNoteOperation> weak = operation;
+        std::atomic<int> targetReads{0}, firstReads{0};
+        const auto isBody = [](const LibraryNotesApplication::Request& request, const char* note) {
+            return request.what == QLatin1String("note.body") && request.objectID == QLatin1String(note);
+        };
+        app->setRequestObserver([&, weak](const LibraryNotesApplication::Request& request) {
+            if (c.cancel && isBody(request, "t") && ++targetReads == 2)
+                if (auto running = weak.lock())
+                    running->cancel();
+        });
+        app->setFailingRequests([&](const LibraryNotesApplication::Request& request) {
+            return !c.cancel && isBody(request, "w1") && ++firstReads == 3;
+        });
+        testsupport::runToEnd(operation);
+        QStringList expected = c.written;
+        expected.sort();
+        EXPECT_EQ(testsupport::tree(destination), expected);
+        EXPECT_EQ(bool(operation->plistURL()), !c.cancel);
+        if (!c.second.isEmpty()) {
+            EXPECT_EQ(readFile(destination + QStringLiteral("/One/F/Second.html")), c.second);
+        }
+    }
+}
+
 } // namespace
