@@ -9,7 +9,7 @@ namespace {
 
 // Ids travel percent-encoded, so the address holds no quote, blank or "&"
 // whatever a source's ids look like.
-const QString kScheme = QStringLiteral("x-exported-note:");
+const QString kScheme = kNoteLinkScheme + u':';
 const QString kStartTag = QStringLiteral("<a href=\"") + kScheme;
 const QString kEndTag = QStringLiteral("</a>");
 

@@ -11,6 +11,8 @@
 // that note was written to, or, when that note is not exported, into its
 // shown text alone, so no link in the export leads nowhere.
 QString noteLinkURL(const QString& noteID);
+// The scheme of those addresses; a source never passes one on from a note.
+inline const QString kNoteLinkScheme = QStringLiteral("x-exported-note");
 
 // A note's link from `fromFolderPath` to `toPath`: relative, one
 // percent-encoded name per step, so a folder called "a:b" or "#1" is

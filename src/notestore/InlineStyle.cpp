@@ -63,7 +63,7 @@ QString safeLinkTarget(const QByteArray& link)
     const QString scheme = url.scheme().toLower();
     // The export's own address for links between notes is made only from
     // links Notes made.
-    if (scheme == u"javascript" || scheme == u"vbscript" || scheme == u"data" || scheme == u"x-exported-note")
+    if (scheme == u"javascript" || scheme == u"vbscript" || scheme == u"data" || scheme == kNoteLinkScheme)
         return {};
     return QString::fromLatin1(url.toEncoded());
 }
