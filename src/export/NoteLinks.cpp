@@ -13,6 +13,13 @@ const QString kScheme = kNoteLinkScheme + u':';
 const QString kStartTag = QStringLiteral("<a href=\"") + kScheme;
 const QString kEndTag = QStringLiteral("</a>");
 
+// What a percent-encoded id is made of.
+bool isEncodedIDCharacter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'%' || c == u'-'
+        || c == u'.' || c == u'_' || c == u'~';
+}
+
 } // namespace
 
 QString noteLinkURL(const QString& noteID)
@@ -47,33 +54,42 @@ bool NoteLinkTable::holdsNoteLinks(const QString& body)
 
 std::optional<QString> NoteLinkTable::resolved(const QString& body, const QUrl& folderURL, bool complete) const
 {
+    // Every search below stops where the next one starts, so a hostile
+    // body of many start tags and no end tags is still one pass.
     const QString folderPath = platform::fileurl::path(folderURL);
+    const QStringView text(body);
+    QHash<QString, QString> links; // by id: a note is often linked more than once
     QString out;
     qsizetype copied = 0;
     qsizetype dropEndTagFrom = -1; // a link left as text loses its end tag too
     for (qsizetype at = body.indexOf(kStartTag); at >= 0; at = body.indexOf(kStartTag, at)) {
         const qsizetype idStart = at + kStartTag.size();
-        const qsizetype quote = body.indexOf(u'"', idStart);
-        if (quote < 0 || quote + 1 >= body.size() || body[quote + 1] != u'>') {
-            at = idStart; // not a start tag of ours: left as it is
+        qsizetype quote = idStart;
+        while (quote < body.size() && isEncodedIDCharacter(body[quote]))
+            ++quote;
+        if (!text.sliced(quote).startsWith(QLatin1String("\">"))) {
+            at = quote; // not a start tag of ours: left as it is
             continue;
         }
-        const QString id = QUrl::fromPercentEncoding(QStringView(body).sliced(idStart, quote - idStart).toLatin1());
+        const QString id = QUrl::fromPercentEncoding(text.sliced(idStart, quote - idStart).toLatin1());
         const auto path = m_paths.constFind(id);
         if (path == m_paths.constEnd() && !complete)
             return std::nullopt;
         if (dropEndTagFrom >= 0) {
             // The earlier link's text ends before this link starts.
-            const qsizetype end = body.indexOf(kEndTag, dropEndTagFrom, Qt::CaseInsensitive);
-            if (end >= 0 && end < at) {
-                out += QStringView(body).sliced(copied, end - copied);
-                copied = end + kEndTag.size();
+            const qsizetype end = text.sliced(dropEndTagFrom, at - dropEndTagFrom).indexOf(kEndTag, 0, Qt::CaseInsensitive);
+            if (end >= 0) {
+                out += text.sliced(copied, dropEndTagFrom + end - copied);
+                copied = dropEndTagFrom + end + kEndTag.size();
             }
             dropEndTagFrom = -1;
         }
         out += QStringView(body).sliced(copied, at - copied);
         if (path != m_paths.constEnd()) {
-            out += QStringLiteral("<a href=\"") + relativeFileLink(folderPath, *path) + QStringLiteral("\">");
+            QString& link = links[id];
+            if (link.isEmpty())
+                link = relativeFileLink(folderPath, *path);
+            out += QStringLiteral("<a href=\"") + link + QStringLiteral("\">");
         } else {
             dropEndTagFrom = quote + 2;
         }

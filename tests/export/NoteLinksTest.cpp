@@ -56,6 +56,22 @@ TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
     }
 }
 
+// Many start tags and few end tags, as a hostile library may hold: one
+// pass over the body, whatever it holds.
+TEST(NoteLinks, ManyLinksWithoutEndTagsAreOnePass)
+{
+    NoteLinkTable table;
+    table.setFileOfNote(QStringLiteral("n"), platform::fileurl::fromPath(QStringLiteral("/d/N.html"), false));
+    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d"), true);
+    const QString gone = QStringLiteral("<a href=\"%1\">x").arg(noteLinkURL(QStringLiteral("gone")));
+    const QString known = QStringLiteral("<a href=\"%1\">y").arg(noteLinkURL(QStringLiteral("n")));
+    const QString unquoted = QStringLiteral("<a href=\"x-exported-note:n<b>");
+    const int count = 100'000;
+    EXPECT_EQ(table.resolved(gone.repeated(count) + QStringLiteral("</a>"), folder, true), QStringLiteral("x").repeated(count));
+    EXPECT_EQ(table.resolved(known.repeated(count), folder, true), QStringLiteral("<a href=\"N.html\">y").repeated(count));
+    EXPECT_EQ(table.resolved(unquoted.repeated(count) + u'"', folder, true), unquoted.repeated(count) + u'"');
+}
+
 // Links forward and back, across accounts, to a note of the same name, to
 // an ".rtfd" package, from one, and to notes that are never written.
 TEST(NoteLinks, TheExportPointsEachLinkAtTheFileItWrote)
