@@ -52,14 +52,19 @@ bool NoteLinkTable::holdsNoteLinks(const QString& body)
     return body.contains(kStartTag);
 }
 
-std::optional<QString> NoteLinkTable::resolved(const QString& body, const QUrl& folderURL, bool complete) const
+namespace {
+
+// Rewrites each note link of `body`: `decide` is given the note's id and
+// the start tag as it stands, and leaves in `startTag` what to write
+// instead, or nothing to keep only the link's text; false stops the walk.
+// Every search stops where the next one starts, so a hostile body of many
+// start tags and no end tags is still one pass.
+template<typename Decide>
+std::optional<QString> rewriteNoteLinks(const QString& body, Decide decide)
 {
-    // Every search below stops where the next one starts, so a hostile
-    // body of many start tags and no end tags is still one pass.
-    const QString folderPath = platform::fileurl::path(folderURL);
     const QStringView text(body);
-    QHash<QString, QString> links; // by id: a note is often linked more than once
     QString out;
+    QString startTag;
     qsizetype copied = 0;
     qsizetype dropEndTagFrom = -1; // a link left as text loses its end tag too
     for (qsizetype at = body.indexOf(kStartTag); at >= 0; at = body.indexOf(kStartTag, at)) {
@@ -71,9 +76,8 @@ std::optional<QString> NoteLinkTable::resolved(const QString& body, const QUrl& 
             at = quote; // not a start tag of ours: left as it is
             continue;
         }
-        const QString id = QUrl::fromPercentEncoding(text.sliced(idStart, quote - idStart).toLatin1());
-        const auto path = m_paths.constFind(id);
-        if (path == m_paths.constEnd() && !complete)
+        startTag = text.sliced(at, quote + 2 - at).toString();
+        if (!decide(QUrl::fromPercentEncoding(text.sliced(idStart, quote - idStart).toLatin1()), startTag))
             return std::nullopt;
         if (dropEndTagFrom >= 0) {
             // The earlier link's text ends before this link starts.
@@ -84,24 +88,48 @@ std::optional<QString> NoteLinkTable::resolved(const QString& body, const QUrl& 
             }
             dropEndTagFrom = -1;
         }
-        out += QStringView(body).sliced(copied, at - copied);
-        if (path != m_paths.constEnd()) {
-            QString& link = links[id];
-            if (link.isEmpty())
-                link = relativeFileLink(folderPath, *path);
-            out += QStringLiteral("<a href=\"") + link + QStringLiteral("\">");
-        } else {
+        out += text.sliced(copied, at - copied);
+        out += startTag;
+        if (startTag.isEmpty())
             dropEndTagFrom = quote + 2;
-        }
         at = copied = quote + 2;
     }
     if (dropEndTagFrom >= 0) {
         const qsizetype end = body.indexOf(kEndTag, dropEndTagFrom, Qt::CaseInsensitive);
         if (end >= 0) {
-            out += QStringView(body).sliced(copied, end - copied);
+            out += text.sliced(copied, end - copied);
             copied = end + kEndTag.size();
         }
     }
-    out += QStringView(body).sliced(copied);
+    out += text.sliced(copied);
     return out;
+}
+
+} // namespace
+
+std::optional<QString> NoteLinkTable::resolved(const QString& body, const QUrl& folderURL, bool complete) const
+{
+    const QString folderPath = platform::fileurl::path(folderURL);
+    QHash<QString, QString> links; // by id: a note is often linked more than once
+    return rewriteNoteLinks(body, [&](const QString& id, QString& startTag) {
+        const auto path = m_paths.constFind(id);
+        if (path == m_paths.constEnd()) {
+            startTag.clear();
+            return complete;
+        }
+        QString& link = links[id];
+        if (link.isEmpty())
+            link = QStringLiteral("<a href=\"") + relativeFileLink(folderPath, *path) + QStringLiteral("\">");
+        startTag = link;
+        return true;
+    });
+}
+
+QString withoutNoteLinks(const QString& body, const std::function<bool(const QString& noteID)>& exported)
+{
+    return *rewriteNoteLinks(body, [&](const QString& id, QString& startTag) {
+        if (!exported(id))
+            startTag.clear();
+        return true;
+    });
 }

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 // Links from one note to another. A source names a note by its id(): the
@@ -18,6 +19,11 @@ inline const QString kNoteLinkScheme = QStringLiteral("x-exported-note");
 // percent-encoded name per step, so a folder called "a:b" or "#1" is
 // never read as a scheme or a fragment.
 QString relativeFileLink(const QString& fromFolderPath, const QString& toPath);
+
+// `body` with the links to notes `exported` says are not exported left as
+// their text; a source that knows tells so early, and notes that link to
+// them need not wait for the end of the export.
+QString withoutNoteLinks(const QString& body, const std::function<bool(const QString& noteID)>& exported);
 
 // The files of the notes of one export, as they are named, and the links
 // between them. Export thread only.

@@ -1,5 +1,6 @@
 #include "notestore/NoteStoreSource.h"
 
+#include "export/NoteLinks.h"
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
 #include "notestore/NoteLinkTargets.h"
@@ -159,6 +160,10 @@ bool NoteStoreApplication::load(platform::Error* error)
         if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
             m_noteByIdentifier.insert(noteLinkID(m_notes[i].identifier), int(i));
     }
+    for (const Folder& folder : m_folders)
+        for (const int note : folder.notes)
+            if (!m_notes[size_t(note)].identifier.isEmpty())
+                m_servedNotes.insert(noteLinkID(m_notes[size_t(note)].identifier));
     return true;
 }
 
@@ -330,7 +335,11 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         return found == m_noteByIdentifier.constEnd() ? QString() : m_notes[size_t(*found)].title;
     };
     NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
-    const QString html = htmlForNote(text, &renderer);
+    QString html = htmlForNote(text, &renderer);
+    // Notes in the trash or in no folder served here are never exported:
+    // links to them are text at once, and the note need not wait.
+    if (NoteLinkTable::holdsNoteLinks(html))
+        html = withoutNoteLinks(html, [this](const QString& id) { return m_servedNotes.contains(id); });
     if (attachments)
         *attachments = scriptingAttachments(renderer);
     return html;

@@ -54,6 +54,9 @@ TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
         EXPECT_EQ(table.resolved(c.body, folder, true), c.complete) << c.body.toStdString();
         EXPECT_EQ(table.resolved(c.body, folder, false), c.incomplete) << c.body.toStdString();
     }
+    // A source that knows a note is not exported leaves only the text early; the rest stay links.
+    const auto exported = [](const QString& id) { return id == QLatin1String("n1"); };
+    EXPECT_EQ(withoutNoteLinks(cases[4].body, exported), "<div><i>Old</i> draft, " + link("n1", "o") + "</div>");
 }
 
 // Many start tags and few end tags, as a hostile library may hold: one
