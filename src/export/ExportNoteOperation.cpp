@@ -182,6 +182,8 @@ void ExportNoteOperation::main()
         }
         m_uniqueNames.forgetDirectoryAtURL(accountFolderURL);
     }
+    if (!writeWaitingNotes())
+        return;
     // The last note may have been read from a library that was already going.
     if (libraryIsGone())
         return;

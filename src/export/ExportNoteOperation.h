@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/ExportSummary.h"
+#include "export/NoteLinks.h"
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
 #include "platform/Operation.h"
@@ -103,7 +104,20 @@ private:
     // asked wherever the cancel flag is.
     bool libraryIsGone();
     // The same, with the body the caller has already read from Notes.
-    bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
+    // Given its `owner`, a note that links to notes not yet named waits
+    // for the end of the export; without, such links become text.
+    bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body,
+                    const std::shared_ptr<NotesNote>& owner);
+    void describeProgress(NotesNote& note);
+    // Counts or names a note whose body came back empty.
+    void noteWithoutBody(NotesNote& note, const QString& folderName);
+    // Writes `body` (links already resolved) as the note's file at `fileURL`.
+    bool writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText);
+    // Links between notes: the note's file is named, then written now or,
+    // when a note it links to has no name yet, once all others are.
+    bool writeNoteWithLinks(NotesNote& note, const QString& body, const QUrl& folderURL, const QUrl& fileURL,
+                            bool richText, const std::shared_ptr<NotesNote>& owner);
+    bool writeWaitingNotes();
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
     bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
@@ -139,4 +153,12 @@ private:
     // Every directory made for a Notes folder, by path: whatever its name,
     // it is a folder of the manifest, never an item.
     QSet<QString> m_exportedFolderPaths;
+    NoteLinkTable m_noteLinks;
+    struct WaitingNote {
+        std::shared_ptr<NotesNote> note;
+        QUrl folderURL;
+        QUrl fileURL;
+        bool richText = false;
+    };
+    std::vector<WaitingNote> m_waitingNotes;
 };

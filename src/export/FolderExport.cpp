@@ -40,16 +40,10 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
             return false;
         const QString body = note->body();
         if (body.isEmpty()) {
-            const QString problem = note->bodyProblem();
-            std::lock_guard lock(m_mutex);
-            if (problem.isEmpty())
-                ++m_summary.emptyNoteCount;
-            else
-                m_summary.notesLeftOut << platform::stringWithFormat(platform::localizedString("“%@” in “%@”: %@"),
-                                                                     {note->name(), folder.name(), problem});
+            noteWithoutBody(*note, folder.name());
             continue;
         }
-        if (!exportNote(*note, folderURL, body))
+        if (!exportNote(*note, folderURL, body, note))
             return false;
     }
     // Nothing more is made in this folder; its names need not be kept.
@@ -57,12 +51,18 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     return true;
 }
 
-bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
+void ExportNoteOperation::noteWithoutBody(NotesNote& note, const QString& folderName)
 {
-    return exportNote(note, folderURL, note.body());
+    const QString problem = note.bodyProblem();
+    std::lock_guard lock(m_mutex);
+    if (problem.isEmpty())
+        ++m_summary.emptyNoteCount;
+    else
+        m_summary.notesLeftOut << platform::stringWithFormat(platform::localizedString("“%@” in “%@”: %@"),
+                                                             {note.name(), folderName, problem});
 }
 
-bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QString& body)
+void ExportNoteOperation::describeProgress(NotesNote& note)
 {
     // The name is read on the main thread, while this thread waits.
     NotesNote* noteForName = &note;
@@ -70,6 +70,17 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         progress.setLocalizedDescription(
             platform::stringWithFormat(platform::localizedString("Exporting “%@”…"), {noteForName->name()}));
     });
+}
+
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
+{
+    return exportNote(note, folderURL, note.body(), nullptr);
+}
+
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QString& body,
+                                     const std::shared_ptr<NotesNote>& owner)
+{
+    describeProgress(note);
 
     bool richText = false;
     bool picturesAsFiles = false;
@@ -92,7 +103,11 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         platform::pathutil::appendingPathExtension(baseName, extension), folderURL);
     // An ".rtfd" document is a package directory, and its URL says so.
     const QUrl fileURL = platform::fileurl::appendingPathComponent(folderURL, fileName, richText);
+    return writeNoteWithLinks(note, body, folderURL, fileURL, richText, owner);
+}
 
+bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText)
+{
     platform::Error error;
     if (richText) {
         if (!createRichTextFileForNote(note, body, fileURL, &error)) {

@@ -77,6 +77,8 @@ public:
     LibraryNote(std::shared_ptr<LibraryNotesApplication> app, int index) : LibraryObject(std::move(app), index) {}
     const NotesLibrary::Note& data() const { return library().notes()[size_t(m_index)]; }
 
+    // The id is part of the reference to the note, not a request of its own.
+    QString id() override { return data().id; }
     QString name() override { return ask("note.name", data().id) ? data().name : QString(); }
     QString body() override
     {

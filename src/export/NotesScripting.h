@@ -51,6 +51,9 @@ public:
 class NotesNote {
 public:
     virtual ~NotesNote() = default;
+    // What other notes' bodies link to this one by (see NoteLinks.h);
+    // empty for a note nothing can link to.
+    virtual QString id() { return {}; }
     virtual QString name() = 0;
     // An HTML fragment; empty for a note with nothing to export.
     virtual QString body() = 0;

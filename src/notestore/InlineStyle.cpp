@@ -1,6 +1,8 @@
 #include "notestore/InlineStyle.h"
 
+#include "export/NoteLinks.h"
 #include "notestore/HtmlWriter.h"
+#include "notestore/NoteLinkTargets.h"
 
 #include <QUrl>
 
@@ -59,7 +61,9 @@ QString safeLinkTarget(const QByteArray& link)
     if (!url.isValid())
         return {};
     const QString scheme = url.scheme().toLower();
-    if (scheme == u"javascript" || scheme == u"vbscript" || scheme == u"data")
+    // The export's own address for links between notes is made only from
+    // links Notes made.
+    if (scheme == u"javascript" || scheme == u"vbscript" || scheme == u"data" || scheme == kNoteLinkScheme)
         return {};
     return QString::fromLatin1(url.toEncoded());
 }
@@ -68,7 +72,9 @@ std::vector<InlineTag> inlineTags(const pb::Run& run)
 {
     std::vector<InlineTag> tags;
     if (run.has_link()) {
-        const QString target = safeLinkTarget(QByteArray::fromStdString(run.link()));
+        // A link to another note is pointed at that note's file by the export.
+        const QString note = linkedNoteIdentifier(QString::fromStdString(run.link()).trimmed());
+        const QString target = !note.isEmpty() ? noteLinkURL(note) : safeLinkTarget(QByteArray::fromStdString(run.link()));
         if (!target.isEmpty())
             tags.push_back({"a", attribute("href", target)});
     }

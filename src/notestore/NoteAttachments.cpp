@@ -220,6 +220,9 @@ AttachmentKind attachmentKind(const QString& typeUTI)
         return AttachmentKind::Mention;
     if (typeUTI == QLatin1String("com.apple.notes.inlinetextattachment.link"))
         return AttachmentKind::NoteLink;
+    if (typeUTI == QLatin1String("com.apple.notes.inlinetextattachment.calculateresult")
+        || typeUTI == QLatin1String("com.apple.notes.inlinetextattachment.calculategraphexpression"))
+        return AttachmentKind::Calculation;
     if (platform::uti::typeConformsTo(typeUTI, platform::uti::kUTTypeImage))
         return AttachmentKind::Picture;
     return AttachmentKind::File;
@@ -456,20 +459,11 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
 QString NoteAttachmentRenderer::htmlForInline(const InlineAttachmentRow& row, Visit& visit)
 {
     const AttachmentKind kind = attachmentKind(row.typeUTI);
-    if (kind == AttachmentKind::NoteLink) {
-        static const QRegularExpression target(QStringLiteral("^applenotes:note/([A-Za-z0-9_-]{1,128})(?:[?#].*)?$"));
-        const QRegularExpressionMatch match = target.match(row.tokenContentIdentifier);
-        QString title = match.hasMatch() && m_noteTitle ? m_noteTitle(match.captured(1)) : QString();
-        if (title.isEmpty())
-            title = row.altText;
-        if (title.isEmpty()) {
-            visit.problem = platform::localizedString("its target note is not in the database");
-            return {};
-        }
-        if (!match.hasMatch())
-            return title.toHtmlEscaped();
-        return QStringLiteral("<a href=\"applenotes:note/%1\">%2</a>").arg(match.captured(1), title.toHtmlEscaped());
-    }
+    if (kind == AttachmentKind::NoteLink)
+        return noteLinkHTML(row, visit);
+    // What the note shows is text; nothing is missing when there is none.
+    if (kind == AttachmentKind::Calculation)
+        return row.altText.toHtmlEscaped();
     if ((kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention) && !row.altText.isEmpty())
         return row.altText.toHtmlEscaped();
     visit.problem = kind == AttachmentKind::Hashtag || kind == AttachmentKind::Mention

@@ -57,6 +57,7 @@ enum class AttachmentKind {
     Hashtag,
     Mention,
     NoteLink,
+    Calculation, // a maths result or graph expression: the text it shows
 };
 
 AttachmentKind attachmentKind(const QString& typeUTI);
@@ -108,8 +109,8 @@ QString inlinePictureHTML(const QString& path, QString* problem);
 
 // Draws a note's attachments into its HTML. Tables are drawn by `tableHTML`
 // (their mergeable data, the renderer for their cells, the table's depth,
-// why it cannot be drawn); links to other notes name the target's title
-// when `noteTitle` knows it.
+// why it cannot be drawn); links to other notes show their own text, else
+// the target's title when `noteTitle` knows it.
 class NoteAttachmentRenderer final : public AttachmentRenderer {
 public:
     using TableRenderer =
@@ -141,6 +142,7 @@ public:
 private:
     QString htmlForRow(const AttachmentRow& row, int depth, Visit& visit);
     QString htmlForInline(const InlineAttachmentRow& row, Visit& visit);
+    QString noteLinkHTML(const InlineAttachmentRow& row, Visit& visit);
 
     MediaPlace m_place;
     QHash<QString, AttachmentRow> m_attachments;

@@ -1,8 +1,10 @@
 #include "notestore/NoteStoreSource.h"
 #include "platform/LocalizedString.h"
 
+#include "export/NoteLinks.h"
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
+#include "notestore/NoteLinkTargets.h"
 #include "notestore/NoteStoreAttachment.h"
 #include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteTable.h"
@@ -48,6 +50,8 @@ protected:
 class StoreNote final : public NotesNote, StoreObject {
 public:
     StoreNote(std::shared_ptr<NoteStoreApplication> app, int index) : StoreObject(std::move(app), index) {}
+    // Links name notes by identifier, whatever its case.
+    QString id() override { return row().identifier.isEmpty() ? QString() : noteLinkID(row().identifier); }
     QString name() override { return row().title; }
     QString body() override
     {
@@ -158,8 +162,12 @@ bool NoteStoreApplication::load(platform::Error* error)
     buildOutline();
     for (size_t i = 0; i < m_notes.size(); ++i) {
         if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
-            m_noteByIdentifier.insert(m_notes[i].identifier, int(i));
+            m_noteByIdentifier.insert(noteLinkID(m_notes[i].identifier), int(i));
     }
+    for (const Folder& folder : m_folders)
+        for (const int note : folder.notes)
+            if (!m_notes[size_t(note)].identifier.isEmpty())
+                m_servedNotes.insert(noteLinkID(m_notes[size_t(note)].identifier));
     return true;
 }
 
@@ -395,7 +403,11 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         budget->refuseAll();
     NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
     renderer.setPictureBudget(std::move(budget));
-    const QString html = htmlForNote(text, &renderer);
+    QString html = htmlForNote(text, &renderer);
+    // Notes in the trash or in no folder served here are never exported:
+    // links to them are text at once, and the note need not wait.
+    if (NoteLinkTable::holdsNoteLinks(html))
+        html = withoutNoteLinks(html, [this](const QString& id) { return m_servedNotes.contains(id); });
     if (attachments)
         *attachments = scriptingAttachments(renderer);
     return html;

@@ -6,6 +6,7 @@
 #include "notestore.pb.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <QString>
 #include <memory>
@@ -82,6 +83,7 @@ private:
     LockedNoteKeys m_lockedKeys;
     QHash<qint64, int> m_folderByKey;
     QHash<QString, int> m_noteByIdentifier;
+    QSet<QString> m_servedNotes; // link ids of the notes in the outline
 };
 
 } // namespace notestore

@@ -162,6 +162,7 @@ TEST(NoteHTMLTest, LinkTargets)
         {"\x01javascript:alert(1)", ""},
         {"vbscript:x", ""},
         {"data:text/html,<script>", ""},
+        {"x-exported-note:N-1", ""}, // only links Notes made name notes
         {"", ""},
         {"   ", ""},
     };

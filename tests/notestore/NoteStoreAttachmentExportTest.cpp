@@ -210,7 +210,7 @@ const KindCase kKinds[] = {
      [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "@Ann"); }, "before @Ann&nbsp;after"},
     {"NoteLink", "com.apple.notes.inlinetextattachment.link",
      [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "Old name", "applenotes:note/TARGET-NOTE"); },
-     R"(<a href="applenotes:note/TARGET-NOTE">Target</a>)"},
+     R"(<a href="Target.html">Old name</a>)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),

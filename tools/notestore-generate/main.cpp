@@ -1,6 +1,7 @@
 // notestore-generate: writes a Notes container of made-up notes, for the
 // bundled sample and for benchmarks.
 
+#include "notestore-generate/LinkedNotes.h"
 #include "notestore-generate/NoteStoreGenerator.h"
 #include "notestore-generate/PictureNotes.h"
 
@@ -106,6 +107,8 @@ int main(int argc, char* argv[])
                                    QStringLiteral("D"), QStringLiteral("3"));
     const QCommandLineOption accounts(QStringLiteral("accounts"), QStringLiteral("Number of accounts."),
                                       QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption links(QStringLiteral("links"),
+                                   QStringLiteral("Notes of iOS 18 that link to each other, with maths."));
     const QCommandLineOption pictures(QStringLiteral("pictures"),
                                       QStringLiteral("Instead: one note showing N pictures (for memory checks)."),
                                       QStringLiteral("N"));
@@ -114,7 +117,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption onePicture(QStringLiteral("one-picture"),
                                         QStringLiteral("The note shows one picture at every place."));
     const QCommandLineOption withPDF(QStringLiteral("with-pdf"), QStringLiteral("The note also holds a PDF."));
-    parser.addOptions({sample, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF});
+    parser.addOptions({sample, links, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
@@ -138,9 +141,9 @@ int main(int argc, char* argv[])
         }
         return 0;
     }
-    const Container container = parser.isSet(sample)
-                                    ? sampleContainer()
-                                    : sizedContainer(parser.value(notes).toInt(), parser.value(bodyBytes).toInt(),
+    const Container container = parser.isSet(sample) ? sampleContainer()
+                              : parser.isSet(links)  ? linkedNotesContainer()
+                                                     : sizedContainer(parser.value(notes).toInt(), parser.value(bodyBytes).toInt(),
                                                      parser.value(depth).toInt(), parser.value(accounts).toInt());
     if (!writeContainer(container, folder, &error)) {
         fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());

@@ -1,0 +1,137 @@
+#include "export/ExportTestSupport.h"
+#include "export/NoteLinks.h"
+#include "platform/FileURL.h"
+
+using testsupport::libraryApp;
+using testsupport::readFile;
+
+namespace {
+
+TEST(NoteLinks, RelativeLinksArePercentEncodedStepByStep)
+{
+    const std::vector<std::tuple<const char*, const char*, const char*>> cases = {
+        {"/d/A/F", "/d/A/F/N.html", "N.html"},
+        {"/d/A/F", "/d/A/F/Sub/N 1.html", "Sub/N%201.html"},
+        {"/d/A/F/Sub", "/d/B/G/N.rtfd/", "../../../B/G/N.rtfd"},
+        // A first step with ":" would read as a scheme, "#" and "?" as the end of the path.
+        {"/d/A", "/d/A/a:b #1?/Café 100%.html", "a%3Ab%20%231%3F/Caf%C3%A9%20100%25.html"},
+    };
+    for (const auto& [from, to, link] : cases)
+        EXPECT_EQ(relativeFileLink(QString::fromUtf8(from), QString::fromUtf8(to)), QString::fromUtf8(link)) << to;
+}
+
+TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
+{
+    NoteLinkTable table;
+    table.setFileOfNote(QStringLiteral("n1"), platform::fileurl::fromPath(QStringLiteral("/d/A/F/Other.html"), false));
+    table.setFileOfNote(QStringLiteral("a b/\"c\""), platform::fileurl::fromPath(QStringLiteral("/d/B/Note.rtfd"), true));
+    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d/A/F"), true);
+    const auto link = [](const char* id, const char* text) {
+        return QStringLiteral("<a href=\"%1\">%2</a>").arg(noteLinkURL(QString::fromUtf8(id)), QString::fromUtf8(text));
+    };
+    struct Case {
+        QString body;
+        std::optional<QString> complete;   // resolved at the end of the export
+        std::optional<QString> incomplete; // resolved while notes are still being named
+    };
+    const QString plain = QStringLiteral("<div>no link, <a href=\"https://example.org\">a site</a>, "
+                                         "&lt;a href=&quot;x-exported-note:n1&quot;&gt;</div>");
+    const QString broken = QStringLiteral("<div><a href=\"x-exported-note:n1</div>");
+    const Case cases[] = {
+        {plain, plain, plain},
+        {broken, broken, broken},
+        {"<div>" + link("n1", "<b>Other</b>") + "</div>", QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>"),
+         QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>")},
+        {link("a b/\"c\"", "odd id"), QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>"),
+         QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>")},
+        // Not exported: the text stays, styled as it was, and the next link is untouched.
+        {"<div>" + link("gone", "<i>Old</i> draft") + ", " + link("n1", "o") + "</div>",
+         QStringLiteral("<div><i>Old</i> draft, <a href=\"Other.html\">o</a></div>"), std::nullopt},
+        {link("gone", "a") + link("also gone", "b") + "<a href=\"https://x.org\">c</A>",
+         QStringLiteral("ab<a href=\"https://x.org\">c</A>"), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(table.resolved(c.body, folder, true), c.complete) << c.body.toStdString();
+        EXPECT_EQ(table.resolved(c.body, folder, false), c.incomplete) << c.body.toStdString();
+    }
+    // A source that knows a note is not exported leaves only the text early; the rest stay links.
+    const auto exported = [](const QString& id) { return id == QLatin1String("n1"); };
+    EXPECT_EQ(withoutNoteLinks(cases[4].body, exported), "<div><i>Old</i> draft, " + link("n1", "o") + "</div>");
+}
+
+// Many start tags and few end tags, as a hostile library may hold: one
+// pass over the body, whatever it holds.
+TEST(NoteLinks, ManyLinksWithoutEndTagsAreOnePass)
+{
+    NoteLinkTable table;
+    table.setFileOfNote(QStringLiteral("n"), platform::fileurl::fromPath(QStringLiteral("/d/N.html"), false));
+    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d"), true);
+    const QString gone = QStringLiteral("<a href=\"%1\">x").arg(noteLinkURL(QStringLiteral("gone")));
+    const QString known = QStringLiteral("<a href=\"%1\">y").arg(noteLinkURL(QStringLiteral("n")));
+    const QString unquoted = QStringLiteral("<a href=\"x-exported-note:n<b>");
+    const int count = 100'000;
+    EXPECT_EQ(table.resolved(gone.repeated(count) + QStringLiteral("</a>"), folder, true), QStringLiteral("x").repeated(count));
+    EXPECT_EQ(table.resolved(known.repeated(count), folder, true), QStringLiteral("<a href=\"N.html\">y").repeated(count));
+    EXPECT_EQ(table.resolved(unquoted.repeated(count) + u'"', folder, true), unquoted.repeated(count) + u'"');
+}
+
+// Notes that wait for the end of the walk (they link to notes named after
+// them): one whose body cannot be read again is left out and links to it
+// become text; after a cancel none is written, and no file ever holds an
+// unresolved link. A note with no body is never named.
+TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
+{
+    const QByteArray json = R"({
+      "accounts": [{"id": "a", "name": "One", "folders": ["f"]}],
+      "folders": [{"id": "f", "name": "F", "notes": ["w1", "w2", "e", "t"]}],
+      "notes": [{"id": "w1", "name": "First", "body": "<div><a href=\"x-exported-note:t\">t</a></div>"},
+                {"id": "w2", "name": "Second", "body": "<div><a href=\"x-exported-note:t\">t</a> <a href=\"x-exported-note:w1\">first</a> <a href=\"x-exported-note:e\">empty</a></div>"},
+                {"id": "e", "name": "Empty", "body": ""},
+                {"id": "t", "name": "Target", "body": "<div>t</div>"}]
+    })";
+    // Each body is read to count it and to write it; a note that waits is read once more.
+    struct Case {
+        const char* name;
+        bool cancel; // when Target is written; else the third read of First's body fails
+        QStringList written;
+        QByteArray second;
+    };
+    const Case cases[] = {
+        {"BodyGoneAtTheEnd", false, {"One/", "One/F/", "One/F/Second.html", "One/F/Target.html", "Notes Import.plist"},
+         "<div><a href=\"Target.html\">t</a> first empty</div>"},
+        {"CancelledBeforeTheEnd", true, {"One/", "One/F/", "One/F/Target.html"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto app = libraryApp(json);
+        testsupport::TempDir root;
+        const QString destination = root.filePath(QStringLiteral("Notes Import"));
+        QDir().mkpath(destination);
+        const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
+        std::weak_ptr<ExportNoteOperation> weak = operation;
+        std::atomic<int> targetReads{0}, firstReads{0};
+        const auto isBody = [](const LibraryNotesApplication::Request& request, const char* note) {
+            return request.what == QLatin1String("note.body") && request.objectID == QLatin1String(note);
+        };
+        app->setRequestObserver([&, weak](const LibraryNotesApplication::Request& request) {
+            if (c.cancel && isBody(request, "t") && ++targetReads == 2)
+                if (auto running = weak.lock())
+                    running->cancel();
+        });
+        app->setFailingRequests([&](const LibraryNotesApplication::Request& request) {
+            return !c.cancel && isBody(request, "w1") && ++firstReads == 3;
+        });
+        testsupport::runToEnd(operation);
+        QStringList expected = c.written;
+        expected.sort();
+        EXPECT_EQ(testsupport::tree(destination), expected);
+        EXPECT_EQ(bool(operation->plistURL()), !c.cancel);
+        // Each note is counted once, whenever it was written.
+        EXPECT_EQ(operation->progress()->completedUnitCount(), c.written.filter(QStringLiteral(".html")).size());
+        if (!c.second.isEmpty()) {
+            EXPECT_EQ(readFile(destination + QStringLiteral("/One/F/Second.html")), c.second);
+        }
+    }
+}
+
+} // namespace
