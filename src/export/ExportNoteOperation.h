@@ -111,12 +111,14 @@ private:
     void describeProgress(NotesNote& note);
     // Counts or names a note whose body came back empty.
     void noteWithoutBody(NotesNote& note, const QString& folderName);
-    // Writes `body` (links already resolved) as the note's file at `fileURL`.
-    bool writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText);
+    // Writes `body` (links already resolved) as the note's file at `fileURL`;
+    // `picturesAsFiles` says its pictures were too large for its body.
+    bool writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText,
+                       bool picturesAsFiles);
     // Links between notes: the note's file is named, then written now or,
     // when a note it links to has no name yet, once all others are.
     bool writeNoteWithLinks(NotesNote& note, const QString& body, const QUrl& folderURL, const QUrl& fileURL,
-                            bool richText, const std::shared_ptr<NotesNote>& owner);
+                            bool richText, bool picturesAsFiles, const std::shared_ptr<NotesNote>& owner);
     bool writeWaitingNotes();
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
@@ -159,6 +161,7 @@ private:
         QUrl folderURL;
         QUrl fileURL;
         bool richText = false;
+        bool picturesAsFiles = false;
     };
     std::vector<WaitingNote> m_waitingNotes;
 };

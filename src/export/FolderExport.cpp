@@ -103,10 +103,11 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         platform::pathutil::appendingPathExtension(baseName, extension), folderURL);
     // An ".rtfd" document is a package directory, and its URL says so.
     const QUrl fileURL = platform::fileurl::appendingPathComponent(folderURL, fileName, richText);
-    return writeNoteWithLinks(note, body, folderURL, fileURL, richText, owner);
+    return writeNoteWithLinks(note, body, folderURL, fileURL, richText, picturesAsFiles, owner);
 }
 
-bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText)
+bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText,
+                                        bool picturesAsFiles)
 {
     platform::Error error;
     if (richText) {

@@ -3,20 +3,20 @@
 #include "platform/FileURL.h"
 
 bool ExportNoteOperation::writeNoteWithLinks(NotesNote& note, const QString& body, const QUrl& folderURL,
-                                             const QUrl& fileURL, bool richText,
+                                             const QUrl& fileURL, bool richText, bool picturesAsFiles,
                                              const std::shared_ptr<NotesNote>& owner)
 {
     // Named now, so notes written from here on can link to it.
     m_noteLinks.setFileOfNote(note.id(), fileURL);
     if (!NoteLinkTable::holdsNoteLinks(body))
-        return writeNoteFile(note, body, fileURL, richText);
+        return writeNoteFile(note, body, fileURL, richText, picturesAsFiles);
     const std::optional<QString> resolved = m_noteLinks.resolved(body, folderURL, !owner);
     if (resolved)
-        return writeNoteFile(note, *resolved, fileURL, richText);
+        return writeNoteFile(note, *resolved, fileURL, richText, picturesAsFiles);
     // A note it links to has no name yet, and may get one later in the
     // walk. Its name is kept; the body is read again at the end rather than
     // held, since a body can carry its pictures.
-    m_waitingNotes.push_back({owner, folderURL, fileURL, richText});
+    m_waitingNotes.push_back({owner, folderURL, fileURL, richText, picturesAsFiles});
     return true;
 }
 
@@ -38,7 +38,8 @@ bool ExportNoteOperation::writeWaitingNotes()
             continue;
         }
         const std::optional<QString> resolved = m_noteLinks.resolved(body, entry.folderURL, true);
-        if (!writeNoteFile(note, resolved.value_or(body), entry.fileURL, entry.richText))
+        if (!writeNoteFile(note, resolved.value_or(body), entry.fileURL, entry.richText,
+                           entry.picturesAsFiles))
             return false;
     }
     return true;
