@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/NotesScripting.h"
+#include "notestore/ContainerFiles.h"
 #include "notestore/LockedNotes.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore.pb.h"
@@ -26,6 +27,9 @@ public:
 
     // Opens the NoteStore.sqlite at `databasePath` (see NoteStoreDatabase::open).
     static std::shared_ptr<NoteStoreApplication> open(const QString& databasePath, platform::Error* error);
+    // The same for a container whose files are kept elsewhere (a backup).
+    static std::shared_ptr<NoteStoreApplication> open(std::shared_ptr<const ContainerFiles> files,
+                                                      platform::Error* error);
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
 
@@ -59,7 +63,7 @@ public:
     QStringList passwordHints() const;
 
 private:
-    explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
+    NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database, std::shared_ptr<const ContainerFiles> files);
     bool load(platform::Error* error);
     void buildOutline();
     QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
@@ -69,6 +73,7 @@ private:
                                 QList<std::shared_ptr<NotesAttachment>>* attachments);
 
     std::shared_ptr<NoteStoreDatabase> m_database;
+    std::shared_ptr<const ContainerFiles> m_files;
     std::vector<AccountRow> m_accounts;
     std::vector<Folder> m_folders;
     std::vector<NoteRow> m_notes;
