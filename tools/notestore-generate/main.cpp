@@ -1,6 +1,7 @@
 // notestore-generate: writes a Notes container of made-up notes, for the
 // bundled sample and for benchmarks.
 
+#include "notestore-generate/BackupWriter.h"
 #include "notestore-generate/NoteStoreGenerator.h"
 
 #include <QCommandLineParser>
@@ -105,7 +106,17 @@ int main(int argc, char* argv[])
                                    QStringLiteral("D"), QStringLiteral("3"));
     const QCommandLineOption accounts(QStringLiteral("accounts"), QStringLiteral("Number of accounts."),
                                       QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({sample, notes, bodyBytes, depth, accounts});
+    const QCommandLineOption backupFolder(QStringLiteral("backup"),
+                                          QStringLiteral("Also wrap the container into a device backup in DIR."),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption backupPassword(QStringLiteral("backup-password"),
+                                            QStringLiteral("Encrypt the backup with this (made-up) password."),
+                                            QStringLiteral("PASSWORD"));
+    const QCommandLineOption rounds(QStringLiteral("rounds"),
+                                    QStringLiteral("Rounds of the backup's first key derivation (real backups: "
+                                                   "10000000)."),
+                                    QStringLiteral("N"), QStringLiteral("10000000"));
+    parser.addOptions({sample, notes, bodyBytes, depth, accounts, backupFolder, backupPassword, rounds});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
@@ -119,6 +130,18 @@ int main(int argc, char* argv[])
     if (!writeContainer(container, parser.positionalArguments().constFirst(), &error)) {
         fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
         return 1;
+    }
+    if (parser.isSet(backupFolder)) {
+        BackupOptions options;
+        options.encrypted = parser.isSet(backupPassword);
+        options.password = parser.value(backupPassword).toUtf8();
+        options.firstRounds = parser.value(rounds).toLongLong();
+        options.secondRounds = 10'000;
+        const QString device = parser.value(backupFolder) + u'/' + backupFolderName(options);
+        if (!writeBackup(parser.positionalArguments().constFirst(), device, options, &error)) {
+            fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
     }
     return 0;
 }

@@ -2,10 +2,13 @@
 
 #include "app/ImportFlow.h"
 #include "app/NotesAccess.h"
+#include "app/Passwords.h"
+#include "backup/BackupFolder.h"
 #include "export/NotesLibrary.h"
 #include "platform/Alert.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
+#include "platform/MainThreadHandoff.h"
 #include "platform/Resources.h"
 #include "platform/RichText.h"
 #include "platform/UserDefaults.h"
@@ -17,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -122,16 +126,55 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
     m_chooseButton->setEnabled(false);
     QPointer<AppDelegate> self = this;
     // Reading a large library takes a while; the window stays responsive.
-    m_openQueue->addOperationWithBlock([self, this, path, purpose] {
+    // The backup's password is asked on the main thread while this waits.
+    auto typed = std::make_shared<notestore::PasswordList>();
+    app::BackupUnlock unlock;
+    unlock.passwords = [self, typed](const backup::BackupSummary& summary,
+                                     QString*) -> std::optional<notestore::PasswordList> {
+        std::optional<notestore::Secret> password;
+        platform::runOnMainThreadAndWait([&] {
+            if (self)
+                password = self->m_backupPasswordPrompt ? self->m_backupPasswordPrompt(self->m_window, summary.displayName())
+                                                        : runBackupPasswordDialog(self->m_window, summary.displayName());
+        });
+        notestore::PasswordList passwords;
+        if (password && !password->isEmpty()) {
+            typed->push_back(password->clone());
+            passwords.push_back(std::move(*password));
+        }
+        return passwords;
+    };
+    // Seconds of key derivation per password on a real backup: say so.
+    unlock.deriving = [self] {
+        platform::OperationQueue::mainQueue()->addOperationWithBlock([self] {
+            if (self)
+                self->m_libraryLabel->setText(localizedString("Opening the encrypted backup…"));
+        });
+    };
+    m_openQueue->addOperationWithBlock([self, this, path, purpose, unlock, typed] {
         platform::Error error;
-        auto notesApp = app::openNotes(path, &error);
+        auto notesApp = app::openNotes(path, &error, unlock);
         if (!notesApp) {
             const QString failure = error.localizedDescription();
-            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure] {
+            // Several backups: the user picks one of them.
+            QStringList backups;
+            if (error.domain() == QLatin1String(backup::kErrorDomain) && error.code() == backup::ErrorSeveralBackups) {
+                platform::Error ignored;
+                for (const backup::BackupSummary& summary : backup::findBackups(path, &ignored))
+                    backups << summary.folder + u'\n' + summary.description();
+            }
+            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure, backups] {
                 if (self)
-                    self->notesLibraryDidOpen(path, purpose, false, failure);
+                    self->notesLibraryDidOpen(path, purpose, false, failure, backups);
             });
             return;
+        }
+        // The backup's password serves its locked notes too.
+        if (!typed->empty())
+            app::givePasswords(*notesApp, app::clonePasswords(*typed));
+        {
+            std::lock_guard lock(m_mutex);
+            m_backupPasswords = typed;
         }
         // Without permission no Notes object is made, and nothing is reported.
         if (app::determinePermissionToAutomate(path)) {
@@ -146,9 +189,27 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
     });
 }
 
-void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure)
+void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
+                                      const QStringList& backups)
 {
     m_chooseButton->setEnabled(true);
+    if (!success && !backups.isEmpty()) {
+        QStringList descriptions;
+        for (const QString& backup : backups)
+            descriptions << backup.section(u'\n', 1);
+        const int chosen = m_backupChooser ? m_backupChooser(m_window, descriptions) : [&] {
+            bool ok = false;
+            const QString item = QInputDialog::getItem(m_window, localizedString("Choose a Backup"),
+                                                       localizedString("This folder holds the backups of several "
+                                                                       "devices. Export the notes of:"),
+                                                       descriptions, 0, false, &ok);
+            return ok ? int(descriptions.indexOf(item)) : -1;
+        }();
+        if (chosen >= 0 && chosen < backups.size()) {
+            openNotesLibrary(backups[chosen].section(u'\n', 0, 0), purpose);
+            return;
+        }
+    }
     const QString key = QString::fromLatin1(kNotesLibraryPathKey);
     if (success) {
         if (purpose == OpenPurpose::Switch) {
@@ -161,6 +222,7 @@ void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, 
         emit notesLibraryOpened(true);
         return;
     }
+    updateLibraryLabel();
     if (purpose == OpenPurpose::Switch) {
         // Another library was asked for; the one in use stays.
         showAlertSheet(localizedString("Could not open Notes"), failure);
@@ -196,9 +258,13 @@ void AppDelegate::chooseNotesLibrary()
     // A Notes folder is chosen by its database, a library folder by its description.
     const QString file = QFileDialog::getOpenFileName(m_window, localizedString("Choose a Notes Library"),
                                                       notesLibraryPath(),
-                                                      localizedString("Notes libraries (NoteStore.sqlite library.json)"));
+                                                      localizedString("Notes libraries (NoteStore.sqlite library.json "
+                                                                      "Manifest.plist Manifest.db)"));
+    // A library folder by its description, a device backup by its manifest.
+    const QString name = QFileInfo(file).fileName();
     if (!file.isEmpty())
-        useNotesLibrary(QFileInfo(file).fileName() == QLatin1String(NotesLibrary::kDescriptionFileName)
+        useNotesLibrary(name == QLatin1String(NotesLibrary::kDescriptionFileName)
+                                || name == QLatin1String("Manifest.plist") || name == QLatin1String("Manifest.db")
                             ? QFileInfo(file).path()
                             : file);
 }
@@ -226,7 +292,25 @@ void AppDelegate::startImport()
         return;
     if (const auto notes = notesApp(); notes && m_passwordsAskedFor.lock() != notes) {
         m_passwordsAskedFor = notes;
-        askForLockedNotePasswords(*notes, m_window, m_passwordPrompt);
+        std::shared_ptr<notestore::PasswordList> backupPasswords;
+        {
+            std::lock_guard lock(m_mutex);
+            backupPasswords = m_backupPasswords;
+        }
+        if (backupPasswords && !backupPasswords->empty()) {
+            // Asked as usual; the backup's password is tried as well.
+            const app::LockedNotesInfo locked = app::lockedNotesOf(*notes);
+            if (locked.count > 0) {
+                auto password = m_passwordPrompt ? m_passwordPrompt(m_window, locked.count, locked.hints)
+                                                 : runPasswordDialog(m_window, locked.count, locked.hints);
+                notestore::PasswordList passwords = app::clonePasswords(*backupPasswords);
+                if (password && !password->isEmpty())
+                    passwords.push_back(std::move(*password));
+                app::givePasswords(*notes, std::move(passwords));
+            }
+        } else {
+            askForLockedNotePasswords(*notes, m_window, m_passwordPrompt);
+        }
     }
     platform::Error error;
     const auto folder = app::prepareImportFolder(&error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/gui/BackupPasswordDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressWindowController.h"
 #include "export/NotesScripting.h"
@@ -55,6 +56,12 @@ public:
     void setTerminateHandler(std::function<void()> handler) { m_terminate = std::move(handler); }
     // What asks for the password of locked notes; tests replace the dialog.
     void setPasswordPrompt(PasswordPrompt prompt) { m_passwordPrompt = std::move(prompt); }
+    // What asks for the password of an encrypted backup; tests replace it.
+    void setBackupPasswordPrompt(BackupPasswordPrompt prompt) { m_backupPasswordPrompt = std::move(prompt); }
+    // What picks one of several device backups (their descriptions); -1
+    // when none is picked. Tests replace it.
+    using BackupChooser = std::function<int(QWidget* parent, const QStringList& backups)>;
+    void setBackupChooser(BackupChooser chooser) { m_backupChooser = std::move(chooser); }
 
 signals:
     // The background opening of a Notes library has ended (on the main thread).
@@ -63,7 +70,8 @@ signals:
 private:
     enum class OpenPurpose { Launch, Switch };
     void openNotesLibrary(const QString& path, OpenPurpose purpose);
-    void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure);
+    void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
+                             const QStringList& backups = {});
     void showAlertSheet(const QString& message, const QString& informative);
     void updateLibraryLabel();
     void terminate();
@@ -82,6 +90,10 @@ private:
     std::function<void()> m_terminate;
     std::unique_ptr<platform::OperationQueue> m_openQueue;
     PasswordPrompt m_passwordPrompt;
+    BackupPasswordPrompt m_backupPasswordPrompt;
+    BackupChooser m_backupChooser;
+    // The password that opened an encrypted backup: tried on its locked notes too.
+    std::shared_ptr<notestore::PasswordList> m_backupPasswords;
     // Asked once per library opened.
     std::weak_ptr<NotesApplication> m_passwordsAskedFor;
 };
