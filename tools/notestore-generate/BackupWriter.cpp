@@ -221,8 +221,8 @@ bool writeBackup(const QString& containerFolder, const QString& deviceFolder, co
     std::vector<Item> items;
     if (options.withNotes) {
         items.push_back({kNotesDomain, QString(), 2, {}, 0});
-        const QDir container(containerFolder);
-        QDirIterator walk(containerFolder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+        const QDir container(QDir(containerFolder).absolutePath());
+        QDirIterator walk(container.path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                           QDirIterator::Subdirectories);
         while (walk.hasNext()) {
             const QString path = walk.next();
