@@ -15,8 +15,8 @@ const QString kDatabase = QStringLiteral("NoteStore.sqlite");
 
 QString notesFolderProblem(const BackupSummary& summary)
 {
-    return QStringLiteral("The backup “%1” holds no Notes data: Notes was not on the device %2, or its notes are "
-                          "only in iCloud and were never downloaded to it.")
+    return QStringLiteral("The backup “%1” holds no Notes data: Notes was not on “%2”, or its notes are only in "
+                          "iCloud and were never downloaded to it.")
         .arg(summary.folder, summary.displayName());
 }
 
@@ -56,7 +56,7 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
             return nullptr;
         }
         if (passwords.empty()) {
-            platform::setError(error, backupError(ErrorNoPassword, QStringLiteral("The backup “%1” of %2 is "
+            platform::setError(error, backupError(ErrorNoPassword, QStringLiteral("The backup “%1” of “%2” is "
                                                                                   "encrypted, and no password was "
                                                                                   "given for it.")
                                                                        .arg(summary.folder, summary.displayName())));
@@ -82,12 +82,12 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
         }
         if (!opened) {
             platform::setError(error, backupError(ErrorWrongPassword,
-                                                  QStringLiteral("The backup “%1” of %2 is encrypted, and %3 opens it.")
+                                                  QStringLiteral("The backup “%1” of “%2” is encrypted, and %3.")
                                                       .arg(summary.folder, summary.displayName(),
                                                            passwords.size() == 1
-                                                               ? QStringLiteral("the password given is wrong: it "
-                                                                                "never")
-                                                               : QStringLiteral("none of the %1 passwords given")
+                                                               ? QStringLiteral("the password given does not open it")
+                                                               : QStringLiteral("none of the %1 passwords given "
+                                                                                "opens it")
                                                                      .arg(passwords.size()))));
             return nullptr;
         }

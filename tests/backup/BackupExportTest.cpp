@@ -184,7 +184,7 @@ const RefusalCase kRefusals[] = {
      },
      false, "backups that old are not supported"},
     {"EncryptedWithoutPassword", encrypt, {}, false, "is encrypted, and no password was given"},
-    {"EncryptedWithAWrongPassword", encrypt, {}, true, "is encrypted, and the password given is wrong"},
+    {"EncryptedWithAWrongPassword", encrypt, {}, true, "is encrypted, and the password given does not open it"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Backup, Refusals, ::testing::ValuesIn(kRefusals),

@@ -2,7 +2,6 @@
 
 #include "platform/LocalizedString.h"
 
-#include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,43 +11,57 @@
 
 using platform::localizedString;
 
-std::optional<notestore::Secret> runBackupPasswordDialog(QWidget* parent, const QString& deviceName)
+BackupPasswordDialog::BackupPasswordDialog(const QString& deviceName, QWidget* parent) : QDialog(parent)
 {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(localizedString("Encrypted Backup"));
-    auto* message = new QLabel(&dialog);
+    setWindowTitle(localizedString("Encrypted Backup"));
+    auto* message = new QLabel(this);
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     message->setText(platform::stringWithFormat(
         localizedString("The backup of “%@” is encrypted. Enter the password chosen when backup encryption was "
                         "switched on; it opens locked notes too when they have the same one."),
         {deviceName}));
-    auto* field = new QLineEdit(&dialog);
-    field->setEchoMode(QLineEdit::Password);
-    field->setObjectName(QStringLiteral("BackupPasswordField"));
-    auto* buttons = new QDialogButtonBox(&dialog);
+    m_field = new QLineEdit(this);
+    m_field->setEchoMode(QLineEdit::Password);
+    m_field->setObjectName(QStringLiteral("BackupPasswordField"));
+    auto* buttons = new QDialogButtonBox(this);
     QPushButton* open = buttons->addButton(localizedString("Open Backup"), QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);
     open->setDefault(true);
     open->setEnabled(false);
-    QObject::connect(field, &QLineEdit::textChanged, open, [open](const QString& text) { open->setEnabled(!text.isEmpty()); });
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
+    connect(m_field, &QLineEdit::textChanged, open, [open](const QString& text) { open->setEnabled(!text.isEmpty()); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
     layout->addWidget(message);
-    layout->addWidget(field);
+    layout->addWidget(m_field);
     layout->addWidget(buttons);
+}
 
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    QString text = field->text();
-    field->clear();
+BackupPasswordDialog::~BackupPasswordDialog()
+{
+    m_field->clear();
+}
+
+std::optional<notestore::Secret> BackupPasswordDialog::takePassword()
+{
+    QString text = m_field->text();
+    m_field->clear();
     std::optional<notestore::Secret> password;
-    if (accepted && !text.isEmpty()) {
+    if (result() == QDialog::Accepted && !text.isEmpty()) {
         QByteArray utf8 = text.toUtf8();
         password.emplace(utf8.constData(), utf8.size());
         OPENSSL_cleanse(utf8.data(), size_t(utf8.size()));
     }
+    // The field let go of its copy, so this one is not shared any more.
     if (!text.isEmpty())
         OPENSSL_cleanse(text.data(), size_t(text.size()) * sizeof(QChar));
     return password;
+}
+
+std::optional<notestore::Secret> runBackupPasswordDialog(QWidget* parent, const QString& deviceName)
+{
+    BackupPasswordDialog dialog(deviceName, parent);
+    dialog.exec();
+    return dialog.takePassword();
 }

@@ -2,13 +2,29 @@
 
 #include "notestore/Secret.h"
 
+#include <QDialog>
 #include <QString>
-#include <QWidget>
 #include <functional>
 #include <optional>
 
-// Asks for the password of an encrypted device backup, masked; nothing when
-// the user cancels. The text is wiped from the field once taken.
+class QLineEdit;
+
+// Asks for the password of an encrypted device backup, masked.
+class BackupPasswordDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit BackupPasswordDialog(const QString& deviceName, QWidget* parent = nullptr);
+    ~BackupPasswordDialog() override;
+
+    QLineEdit* passwordField() const { return m_field; }
+    // The password typed, once the dialog was accepted; the field is
+    // emptied and the text wiped. Nothing after Cancel.
+    std::optional<notestore::Secret> takePassword();
+
+private:
+    QLineEdit* m_field = nullptr;
+};
+
 std::optional<notestore::Secret> runBackupPasswordDialog(QWidget* parent, const QString& deviceName);
 
 // What asks for a backup's password; tests replace the dialog.
