@@ -190,6 +190,114 @@ const RefusalCase kRefusals[] = {
 INSTANTIATE_TEST_SUITE_P(Backup, Refusals, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Where the backup keeps a file of the Notes container.
+QString storedFile(const QString& device, const QString& relative)
+{
+    const QString id = QString::fromLatin1(
+        QCryptographicHash::hash(("AppDomainGroup-group.com.apple.notes-" + relative).toUtf8(), QCryptographicHash::Sha1)
+            .toHex());
+    return device + u'/' + id.left(2) + u'/' + id;
+}
+
+const QString kManual = QStringLiteral("Accounts/ACCOUNT/Media/M-F/Manual.pdf");
+
+struct DamageCase {
+    const char* name;
+    bool encrypted;
+    std::function<void(const QString& device)> damage;
+    int exitCode;
+    const char* message;
+};
+
+class DamagedFiles : public testing::TestWithParam<DamageCase> {};
+
+// A damaged or missing file is named with the reason: an attachment in the
+// summary while the rest is exported, the database as the failure.
+TEST_P(DamagedFiles, AreNamedWithTheReason)
+{
+    const DamageCase& test = GetParam();
+    const testsupport::TempDir dir;
+    Container c;
+    Account account;
+    account.identifier = QStringLiteral("ACCOUNT");
+    c.accounts.push_back(account);
+    const int folder = c.addFolder(QStringLiteral("Notes"), 0);
+    const int note = c.addNote(QStringLiteral("Manual"), folder,
+                               styledText({TextRun(QStringLiteral("Manual\n"), 0),
+                                           TextRun(QString(QChar(0xFFFC))).withAttachment(QStringLiteral("F"),
+                                                                                        QStringLiteral("com.adobe.pdf"))}),
+                               appleTime(2024, 1, 1));
+    c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), QStringLiteral("M-F"),
+                                  {{QStringLiteral("ZFILENAME"), QStringLiteral("Manual.pdf")}}, {}, {}});
+    c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), QStringLiteral("F"),
+                                  {{QStringLiteral("ZTYPEUTI"), QStringLiteral("com.adobe.pdf")}},
+                                  {{QStringLiteral("ZNOTE"), note}}, {{QStringLiteral("ZMEDIA"), 0}}});
+    c.files.push_back({kManual, QByteArray("%PDF-1.4\n") + QByteArray(100000, 'p')});
+    c.addNote(QStringLiteral("Plain"), folder, plainText(QStringLiteral("Plain"), QStringLiteral("text")),
+              appleTime(2024, 1, 2));
+    testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
+    BackupOptions options;
+    if (test.encrypted) {
+        options.encrypted = true;
+        options.password = testsupport::kBackupPassword;
+    }
+    const QString device = testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
+                                                      dir.filePath(QStringLiteral("backups")), options);
+    test.damage(device);
+    QFile passwords(dir.filePath(QStringLiteral("passwords")));
+    ASSERT_TRUE(passwords.open(QIODevice::WriteOnly));
+    passwords.write(testsupport::kBackupPassword + '\n');
+    passwords.close();
+    const CommandResult run = runExport({QStringLiteral("--library"), device, QStringLiteral("--destination"),
+                                         dir.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff"),
+                                         QStringLiteral("--password-file"), passwords.fileName()},
+                                        dir);
+    EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8(test.message))) << run.err.toStdString();
+    if (test.exitCode == 0) {
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("out/iCloud/Notes/Plain.html"))));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Manual.pdf"))) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out/iCloud/Notes/Manual.rtfd/Manual.pdf"))));
+    }
+}
+
+void cutShort(const QString& path, qint64 by)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() - by));
+}
+
+const DamageCase kDamage[] = {
+    {"AttachmentMissing", false, [](const QString& d) { QFile::remove(storedFile(d, kManual)); }, 0,
+     "not in the copied folder"},
+    {"AttachmentALink", false,
+     [](const QString& d) {
+         QFile::remove(storedFile(d, kManual));
+         QFile::link(d + QStringLiteral("/Info.plist"), storedFile(d, kManual));
+     },
+     0, "not in the copied folder"},
+    {"AttachmentLongerThanItsRecord", false,
+     [](const QString& d) {
+         QFile file(storedFile(d, kManual));
+         ASSERT_TRUE(file.open(QIODevice::Append));
+         file.write("more");
+     },
+     0, "its record gives"},
+    {"EncryptedAttachmentCutShort", true, [](const QString& d) { cutShort(storedFile(d, kManual), 16); }, 0,
+     "bytes encrypted take"},
+    {"DatabaseMissing", false, [](const QString& d) { QFile::remove(storedFile(d, QStringLiteral("NoteStore.sqlite"))); },
+     1, "NoteStore.sqlite” couldn’t be read"},
+    {"EncryptedDatabaseCutShort", true,
+     [](const QString& d) { cutShort(storedFile(d, QStringLiteral("NoteStore.sqlite")), 32); }, 1,
+     "NoteStore.sqlite” couldn’t be read"},
+    {"EncryptedManifestCutShort", true, [](const QString& d) { cutShort(d + QStringLiteral("/Manifest.db"), 5); }, 1,
+     "its Manifest.db cannot be read"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Backup, DamagedFiles, ::testing::ValuesIn(kDamage),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(BackupFolders, WithSeveralBackupsListTheirDevicesAndStop)
 {
     const testsupport::TempDir dir;
