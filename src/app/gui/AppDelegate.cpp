@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -54,7 +55,14 @@ AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
     m_chooseButton = new QPushButton(localizedString("Choose…"), central);
     m_startButton = new QPushButton(localizedString("Start Import"), central);
     m_startButton->setDefault(true);
-    connect(m_chooseButton, &QPushButton::clicked, this, &AppDelegate::chooseNotesLibrary);
+    // A Notes folder or library by one of its files; a device backup, or a
+    // folder of them, by its folder.
+    auto* chooseMenu = new QMenu(m_chooseButton);
+    connect(chooseMenu->addAction(localizedString("Notes Folder or Library…")), &QAction::triggered, this,
+            &AppDelegate::chooseNotesLibrary);
+    connect(chooseMenu->addAction(localizedString("iPhone or iPad Backup…")), &QAction::triggered, this,
+            &AppDelegate::chooseBackupFolder);
+    m_chooseButton->setMenu(chooseMenu);
     connect(m_startButton, &QPushButton::clicked, this, &AppDelegate::startImport);
 
     auto* libraryRow = new QHBoxLayout;
@@ -267,6 +275,14 @@ void AppDelegate::chooseNotesLibrary()
                                 || name == QLatin1String("Manifest.plist") || name == QLatin1String("Manifest.db")
                             ? QFileInfo(file).path()
                             : file);
+}
+
+void AppDelegate::chooseBackupFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(m_window, localizedString("Choose an iPhone or iPad Backup"),
+                                                             notesLibraryPath());
+    if (!folder.isEmpty())
+        useNotesLibrary(folder);
 }
 
 void AppDelegate::useNotesLibrary(const QString& path)

@@ -48,6 +48,8 @@ public:
     static QString sampleLibraryPath();
     // Asks for another library folder.
     void chooseNotesLibrary();
+    // Asks for a device backup's folder, or a folder of backups.
+    void chooseBackupFolder();
     // Opens `path` in the background and remembers it once it has opened;
     // a folder that cannot be opened is reported and the current one kept.
     void useNotesLibrary(const QString& path);
