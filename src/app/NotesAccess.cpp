@@ -25,7 +25,10 @@ std::shared_ptr<NotesApplication> openBackup(const backup::BackupSummary& summar
                                              const BackupUnlock& unlock)
 {
     notestore::PasswordList passwords;
-    if (summary.encrypted && unlock.passwords) {
+    // A backup that is refused anyway is refused before anybody is asked.
+    const bool refused = !summary.finished || !summary.hasManifestDatabase
+                      || !backup::parseKeybag(summary.keybag, nullptr);
+    if (summary.encrypted && unlock.passwords && !refused) {
         QString problem;
         auto given = unlock.passwords(summary, &problem);
         if (!given) {
