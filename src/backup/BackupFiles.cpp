@@ -207,7 +207,7 @@ std::shared_ptr<const notestore::LocalFile> BackupFiles::localFile(const QString
             return std::make_shared<notestore::LocalFile>(m_summary.folder + u'/' + found->storedPath());
     }
     platform::Error error;
-    std::shared_ptr<notestore::PrivateCopy> folder = notestore::PrivateCopy::makeEmpty(&error);
+    std::shared_ptr<notestore::PrivateCopy> folder = notestore::PrivateCopy::makeEmpty(&error, false);
     const QString path = folder ? folder->folderPath() + u'/' + QFileInfo(relativePath).fileName() : QString();
     if (!folder || !extract(relativePath, path, true, &error)) {
         if (problem)

@@ -160,9 +160,10 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
     return copy;
 }
 
-std::unique_ptr<PrivateCopy> PrivateCopy::makeEmpty(platform::Error* error)
+std::unique_ptr<PrivateCopy> PrivateCopy::makeEmpty(platform::Error* error, bool sweep)
 {
-    removeAbandonedCopies();
+    if (sweep)
+        removeAbandonedCopies();
     QByteArray pattern = QFile::encodeName(QStringLiteral("%1/%2%3-XXXXXX")
                                                .arg(QDir::tempPath(), QLatin1String(kFolderPrefix))
                                                .arg(::getpid()));
