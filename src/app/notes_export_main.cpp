@@ -84,8 +84,8 @@ int main(int argc, char* argv[])
                                                                "one per line; each is tried on every one."),
                                                 QStringLiteral("FILE"));
     const QCommandLineOption askPasswordOption(QStringLiteral("ask-password"),
-                                               QStringLiteral("Ask for the password of locked notes on the terminal "
-                                                              "(only when the library has any)."));
+                                               QStringLiteral("Ask on the terminal for the password of an encrypted "
+                                                              "backup, then of locked notes (only when there are any)."));
     parser.addOptions({libraryOption, destinationOption, noHandoffOption, passwordFileOption, askPasswordOption});
     if (!parser.parse(app.arguments())) {
         printError(parser.errorText());
