@@ -2,6 +2,7 @@
 #include "app/gui/AppDelegate.h"
 #include "app/gui/GuiTestSupport.h"
 #include "backup/BackupTestSupport.h"
+#include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,44 @@ TEST(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
             files << entry;
     EXPECT_EQ(files, (QStringList{"iCloud/Notes/Locked.html", "iCloud/Notes/Open.html"}));
     EXPECT_EQ(lockedAsked, 1);
+}
+
+} // namespace
+
+namespace {
+
+// Cancelling the password of an encrypted backup, even the remembered one
+// at launch, says why and keeps the program open for another choice.
+TEST(BackupWindow, WithoutItsPasswordSaysSoAndStaysOpen)
+{
+    testsupport::PrivateHome privateHome;
+    testsupport::AlertRecorder alerts;
+    testsupport::FakeWorkspace workspace;
+    Container c;
+    c.addNote(QStringLiteral("Open"), c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud"))),
+              plainText(QStringLiteral("Open"), QStringLiteral("y")), appleTime(2024, 1, 2));
+    const QString container = privateHome.dir.filePath(QStringLiteral("container"));
+    testsupport::writeContainer(c, container);
+    BackupOptions encrypted;
+    encrypted.encrypted = true;
+    encrypted.password = testsupport::kBackupPassword;
+    const QString device =
+        testsupport::writeBackupOf(container, privateHome.dir.filePath(QStringLiteral("backups")), encrypted);
+    platform::UserDefaults::standard().setObject(device, QString::fromLatin1(AppDelegate::kNotesLibraryPathKey));
+
+    AppDelegate delegate{&workspace};
+    bool terminated = false;
+    delegate.setTerminateHandler([&] { terminated = true; });
+    delegate.setBackupPasswordPrompt([](QWidget*, const QString&) { return std::optional<notestore::Secret>(); });
+    bool finished = false;
+    QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool) { finished = true; });
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(spinUntil([&] { return finished; }, 60000));
+    EXPECT_FALSE(terminated);
+    ASSERT_EQ(alerts.shown.size(), size_t(1));
+    EXPECT_TRUE(alerts.shown[0].alert.informativeText.contains(QStringLiteral("no password was given")))
+        << alerts.shown[0].alert.informativeText.toStdString();
+    EXPECT_EQ(platform::UserDefaults::standard().string(QString::fromLatin1(AppDelegate::kNotesLibraryPathKey)), device);
 }
 
 } // namespace

@@ -171,9 +171,11 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
                 for (const backup::BackupSummary& summary : backup::findBackups(path, &ignored))
                     backups << summary.folder + u'\n' + summary.description();
             }
-            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure, backups] {
+            const bool locked = error.domain() == QLatin1String(backup::kErrorDomain)
+                             && (error.code() == backup::ErrorNoPassword || error.code() == backup::ErrorWrongPassword);
+            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure, backups, locked] {
                 if (self)
-                    self->notesLibraryDidOpen(path, purpose, false, failure, backups);
+                    self->notesLibraryDidOpen(path, purpose, false, failure, backups, locked);
             });
             return;
         }
@@ -198,7 +200,7 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
 }
 
 void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
-                                      const QStringList& backups)
+                                      const QStringList& backups, bool locked)
 {
     m_chooseButton->setEnabled(true);
     if (!success && !backups.isEmpty()) {
@@ -231,7 +233,9 @@ void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, 
         return;
     }
     updateLibraryLabel();
-    if (purpose == OpenPurpose::Switch) {
+    // A password not given or mistyped is no reason to quit or to forget
+    // the backup: the user may choose it again.
+    if (purpose == OpenPurpose::Switch || locked) {
         // Another library was asked for; the one in use stays.
         showAlertSheet(localizedString("Could not open Notes"), failure);
         emit notesLibraryOpened(false);

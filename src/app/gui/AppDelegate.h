@@ -72,8 +72,10 @@ signals:
 private:
     enum class OpenPurpose { Launch, Switch };
     void openNotesLibrary(const QString& path, OpenPurpose purpose);
+    // `backups`: the folder and description of each backup to pick from;
+    // `locked`: an encrypted backup stayed shut (no or a wrong password).
     void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
-                             const QStringList& backups = {});
+                             const QStringList& backups = {}, bool locked = false);
     void showAlertSheet(const QString& message, const QString& informative);
     void updateLibraryLabel();
     void terminate();
