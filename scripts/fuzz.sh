@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-10}"
-fuzzers=(css_color_fuzzer notes_library_fuzzer keyed_archive_fuzzer rich_text_fuzzer file_name_fuzzer note_body_fuzzer note_table_fuzzer)
+fuzzers=(css_color_fuzzer notes_library_fuzzer keyed_archive_fuzzer rich_text_fuzzer file_name_fuzzer note_body_fuzzer note_table_fuzzer
+  backup_keybag_fuzzer backup_file_record_fuzzer)
 bash scripts/setup.sh
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi

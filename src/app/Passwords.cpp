@@ -217,6 +217,24 @@ bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool 
             return false;
         passwords = std::move(*fromFile);
     }
+    return supplyPasswords(notes, std::move(passwords), ask, error);
+}
+
+QString backupPasswordPrompt(const QString& deviceName)
+{
+    return QStringLiteral("Password of the encrypted backup of “%1”: ").arg(deviceName);
+}
+
+notestore::PasswordList clonePasswords(const notestore::PasswordList& passwords)
+{
+    notestore::PasswordList copies;
+    for (const notestore::Secret& password : passwords)
+        copies.push_back(password.clone());
+    return copies;
+}
+
+bool supplyPasswords(NotesApplication& notes, notestore::PasswordList passwords, bool ask, QString* error)
+{
     const LockedNotesInfo locked = lockedNotesOf(notes);
     if (ask && locked.count > 0) {
         auto typed = askPassword(STDIN_FILENO, STDERR_FILENO, passwordPrompt(locked.hints), error);

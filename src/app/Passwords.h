@@ -48,5 +48,14 @@ void givePasswords(NotesApplication& notes, notestore::PasswordList passwords);
 // when `ask` and the library has locked notes, one asked on the terminal.
 // False, with the message, when the file cannot be read or asking failed.
 bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool ask, QString* error);
+// The same with passwords already read (from the file, and any asked for
+// an encrypted backup, which are tried on the locked notes too).
+bool supplyPasswords(NotesApplication& notes, notestore::PasswordList passwords, bool ask, QString* error);
+
+// The question asked for an encrypted backup of the device `deviceName`.
+QString backupPasswordPrompt(const QString& deviceName);
+
+// A copy of each password.
+notestore::PasswordList clonePasswords(const notestore::PasswordList& passwords);
 
 } // namespace app

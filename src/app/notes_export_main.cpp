@@ -8,6 +8,7 @@
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
 #include "app/ProgressPrinter.h"
+#include "backup/BackupFolder.h"
 #include "export/ExportNoteOperation.h"
 #include "export/ExportStaging.h"
 #include "export/NotesLibrary.h"
@@ -69,7 +70,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption libraryOption(QStringLiteral("library"),
                                            platform::localizedString("The Notes library: a folder holding library.json, "
                                                           "a Notes folder copied from a Mac or its "
-                                                          "NoteStore.sqlite (default: the bundled sample)."),
+                                                          "NoteStore.sqlite, or an iPhone or iPad backup "
+                                                          "(default: the bundled sample)."),
                                            QStringLiteral("PATH"));
     const QCommandLineOption destinationOption(QStringLiteral("destination"),
                                                platform::localizedString("The folder to export into; it is emptied first "
@@ -81,12 +83,12 @@ int main(int argc, char* argv[])
     // Passwords come from a file or the terminal only: a command line and
     // the environment are visible to other users and end up in logs.
     const QCommandLineOption passwordFileOption(QStringLiteral("password-file"),
-                                                platform::localizedString("Passwords for locked notes, one per line; each is "
-                                                               "tried on every locked note."),
+                                                platform::localizedString("Passwords for an encrypted backup and locked notes, "
+                                                               "one per line; each is tried on every one."),
                                                 QStringLiteral("FILE"));
     const QCommandLineOption askPasswordOption(QStringLiteral("ask-password"),
-                                               platform::localizedString("Ask for the password of locked notes on the terminal "
-                                                              "(only when the library has any)."));
+                                               platform::localizedString("Ask on the terminal for the password of an encrypted "
+                                                              "backup, then of locked notes (only when there are any)."));
     parser.addOptions({libraryOption, destinationOption, noHandoffOption, passwordFileOption, askPasswordOption});
     if (const auto exitCode = app::parseCommandLine(parser, app.arguments()))
         return *exitCode;
@@ -103,12 +105,51 @@ int main(int argc, char* argv[])
                                     ? parser.value(libraryOption)
                                     : platform::resourceDirectory() + QStringLiteral("/SampleLibrary");
 
+    // Read once (it may be a pipe): the passwords serve an encrypted backup and the locked notes.
+    notestore::PasswordList passwords;
+    if (parser.isSet(passwordFileOption)) {
+        QString problem;
+        auto fromFile = app::readPasswordFile(parser.value(passwordFileOption), &problem);
+        if (!fromFile) {
+            printError(problem);
+            return ExitFailure;
+        }
+        passwords = std::move(*fromFile);
+    }
+    const bool ask = parser.isSet(askPasswordOption);
+    notestore::PasswordList typedForBackup;
+    app::BackupUnlock unlock;
+    unlock.passwords = [&](const backup::BackupSummary& summary, QString* problem)
+        -> std::optional<notestore::PasswordList> {
+        notestore::PasswordList tried = app::clonePasswords(passwords);
+        if (ask) {
+            auto typed = app::askPassword(STDIN_FILENO, STDERR_FILENO, app::backupPasswordPrompt(summary.displayName()),
+                                          problem);
+            if (!typed)
+                return std::nullopt;
+            if (!typed->isEmpty()) {
+                typedForBackup.push_back(typed->clone());
+                tried.push_back(std::move(*typed));
+            }
+        }
+        return tried;
+    };
+    unlock.deriving = [] {
+        fprintf(stderr, "Opening the encrypted backup…\n");
+        fflush(stderr);
+    };
+
     platform::Error error;
-    const auto notesApp = app::openNotes(libraryPath, &error);
+    const auto notesApp = app::openNotes(libraryPath, &error, unlock);
     if (!notesApp) {
         printError(error.localizedDescription());
+        if (error.domain() == QLatin1String(backup::kErrorDomain) && error.code() == backup::ErrorNoPassword && !ask
+            && passwords.empty())
+            printError(QStringLiteral("give its password with --password-file or --ask-password"));
         return ExitFailure;
     }
+    for (notestore::Secret& typed : typedForBackup)
+        passwords.push_back(std::move(typed));
     if (handsOff) {
         if (const auto problem = app::ostrelVersionProblem(*platform::Workspace::sharedWorkspace())) {
             printAlert(*problem);
@@ -116,8 +157,7 @@ int main(int argc, char* argv[])
         }
     }
     QString passwordProblem;
-    if (!app::supplyPasswords(*notesApp, parser.value(passwordFileOption), parser.isSet(askPasswordOption),
-                              &passwordProblem)) {
+    if (!app::supplyPasswords(*notesApp, std::move(passwords), ask, &passwordProblem)) {
         printError(passwordProblem);
         return ExitFailure;
     }

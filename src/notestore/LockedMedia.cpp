@@ -18,7 +18,7 @@ bool fail(QString* problem, const QString& reason)
     return false;
 }
 
-bool decryptBounded(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+bool decryptBounded(const AttachmentRow& row, const MediaPlace& place, const AttachmentFile& source,
                     const QString& destinationPath, QString* problem, qint64 maxBytes)
 {
     if (!place.mediaKey)
@@ -27,20 +27,23 @@ bool decryptBounded(const AttachmentRow& row, const MediaPlace& place, const QSt
     QString reason;
     if (place.mediaKey(row.mediaPK, row.mediaKey, key, &reason) != CryptoOutcome::Opened)
         return fail(problem, platform::localizedString("its file is locked: %1").arg(reason));
-    if (decryptFile(key, sourcePath, destinationPath, row.mediaSeal, &reason, maxBytes) != CryptoOutcome::Opened)
+    const auto local = containerFiles(place)->localFile(source.relativePath, &reason);
+    if (!local)
+        return fail(problem, reason);
+    if (decryptFile(key, local->path(), destinationPath, row.mediaSeal, &reason, maxBytes) != CryptoOutcome::Opened)
         return fail(problem, platform::localizedString("its file cannot be decrypted: %1").arg(reason));
     return true;
 }
 
 } // namespace
 
-bool decryptMediaFile(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+bool decryptMediaFile(const AttachmentRow& row, const MediaPlace& place, const AttachmentFile& source,
                       const QString& destinationPath, QString* problem)
 {
-    return decryptBounded(row, place, sourcePath, destinationPath, problem, kMaxLockedMediaBytes);
+    return decryptBounded(row, place, source, destinationPath, problem, kMaxLockedMediaBytes);
 }
 
-QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, const QString& sourcePath,
+QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, const AttachmentFile& source,
                           QString* problem)
 {
     // Readable by this user only, and named so that what a killed run
@@ -52,10 +55,10 @@ QString lockedPictureHTML(const AttachmentRow& row, const MediaPlace& place, con
         return {};
     }
     // The extension tells the picture's type when its bytes do not.
-    const QString extension = platform::pathutil::pathExtension(sourcePath);
+    const QString extension = platform::pathutil::pathExtension(source.path);
     const QString path = folder.filePath(extension.isEmpty() ? QStringLiteral("picture")
                                                              : QStringLiteral("picture.") + extension);
-    if (!decryptBounded(row, place, sourcePath, path, problem, kMaxInlinePictureSize))
+    if (!decryptBounded(row, place, source, path, problem, kMaxInlinePictureSize))
         return {};
     return inlinePictureHTML(path, problem);
 }

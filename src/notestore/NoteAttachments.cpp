@@ -1,8 +1,10 @@
 #include "notestore/NoteAttachments.h"
 #include "platform/LocalizedString.h"
 
+#include "notestore/FolderFiles.h"
 #include "notestore/LockedMedia.h"
 #include "notestore/MediaAccess.h"
+#include "notestore/NoteStoreDatabase.h"
 #include "notestore/PictureBudget.h"
 
 #include "platform/FileURL.h"
@@ -44,31 +46,32 @@ bool isPlainIdentifier(const QString& identifier)
     return plain.match(identifier).hasMatch();
 }
 
-// The folders that may hold an account's files: its own, then the root's.
+// The folders that may hold an account's files, relative to the
+// container: its own, then the root.
 QStringList bases(const MediaPlace& place)
 {
     QStringList result;
     if (isPlainName(place.accountIdentifier))
-        result << place.containerRoot + QStringLiteral("/Accounts/") + place.accountIdentifier;
-    result << place.containerRoot;
+        result << QStringLiteral("Accounts/") + place.accountIdentifier;
+    result << QString();
     return result;
 }
 
-// `base`/`parts`… when it is a regular file that lies inside the container
-// (no link leads out of it); empty otherwise.
+QString joined(const QString& base, const QString& rest)
+{
+    return base.isEmpty() ? rest : base + u'/' + rest;
+}
+
+// `base`/`parts`… relative to the container when it is a regular file that
+// lies inside it (no link leads out of it); empty otherwise.
 QString regularFileInside(const MediaPlace& place, const QString& base, const QStringList& parts)
 {
     for (const QString& part : parts) {
         if (!isPlainName(part))
             return {};
     }
-    const QString path = base + u'/' + parts.join(u'/');
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return {};
-    const QString root = QFileInfo(place.containerRoot).canonicalFilePath();
-    const QString real = QFileInfo(path).canonicalFilePath();
-    return !root.isEmpty() && real.startsWith(root + u'/') ? path : QString();
+    const QString relative = joined(base, parts.join(u'/'));
+    return containerFiles(place)->isFile(relative) ? relative : QString();
 }
 
 QString firstFile(const MediaPlace& place, const QList<QStringList>& candidates)
@@ -124,14 +127,14 @@ QString largestPreview(const AttachmentRow& row, const MediaPlace& place)
     const QString prefix = row.identifier + QStringLiteral("-1-");
     const QString suffix = QStringLiteral("-0.jpeg");
     for (const QString& base : bases(place)) {
-        const QDir previews(base + QStringLiteral("/Previews"));
+        const QString previews = joined(base, QStringLiteral("Previews"));
         QString best;
         qint64 bestArea = -1;
-        for (const QString& name : previews.entryList({prefix + u'*' + suffix}, QDir::Files | QDir::System)) {
+        for (const QString& name : containerFiles(place)->fileNames(previews, prefix, suffix)) {
             const QStringList size = name.mid(prefix.size(), name.size() - prefix.size() - suffix.size()).split(u'x');
             const qint64 area = size.size() == 2 ? size[0].toLongLong() * size[1].toLongLong() : 0;
-            if (area > bestArea && !regularFileInside(place, previews.path(), {name}).isEmpty()) {
-                best = previews.filePath(name);
+            if (area > bestArea && !regularFileInside(place, previews, {name}).isEmpty()) {
+                best = joined(previews, name);
                 bestArea = area;
             }
         }
@@ -182,12 +185,13 @@ QString extensionFor(const AttachmentRow& row, AttachmentKind kind, const MediaP
 QString missingFileProblem(const AttachmentRow& row, const MediaPlace& place)
 {
     // A folder this user may not enter hides the file as well as its absence does.
+    const QString root = containerFiles(place)->root();
     QStringList candidates;
     if (isPlainName(row.mediaIdentifier) && isPlainName(row.mediaFilename)) {
         for (const QString& base : bases(place))
-            candidates << base + QStringLiteral("/Media/") + row.mediaIdentifier + u'/' + row.mediaFilename;
+            candidates << root + u'/' + joined(base, QStringLiteral("Media/") + row.mediaIdentifier + u'/' + row.mediaFilename);
     }
-    if (QString denied = deniedFolderProblem(place.containerRoot, candidates); !denied.isEmpty())
+    if (QString denied = deniedFolderProblem(root, candidates); !denied.isEmpty())
         return denied;
     return platform::localizedString("its file is not in the copied folder, perhaps never downloaded from iCloud");
 }
@@ -256,12 +260,25 @@ bool isEncryptedMedia(const AttachmentRow& row, const MediaPlace& place)
         || !row.mediaSeal.iv.isEmpty();
 }
 
+std::shared_ptr<const ContainerFiles> containerFiles(const MediaPlace& place)
+{
+    if (place.files)
+        return place.files;
+    return std::make_shared<FolderFiles>(place.containerRoot + u'/' + QLatin1String(NoteStoreDatabase::kDatabaseFileName));
+}
+
+// The file at `relative`, named for the user.
+static AttachmentFile found(const MediaPlace& place, const QString& relative, bool encrypted = false)
+{
+    return {containerFiles(place)->root() + u'/' + relative, {}, encrypted, relative};
+}
+
 AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
 {
     const AttachmentKind kind = attachmentKind(row.typeUTI);
     QString path = mediaFile(row, place);
     if (!path.isEmpty() && isEncryptedMedia(row, place))
-        return {path, {}, true};
+        return found(place, path, true);
     if (path.isEmpty() && place.lockedNote
         && (kind == AttachmentKind::ScannedDocument || kind == AttachmentKind::Drawing
             || kind == AttachmentKind::Gallery))
@@ -273,7 +290,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
     if (path.isEmpty() && kind == AttachmentKind::Gallery)
         path = largestPreview(row, place);
     if (!path.isEmpty())
-        return {path, {}};
+        return found(place, path);
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
         return {{}, platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
     return {{}, missingFileProblem(row, place)};
@@ -289,16 +306,22 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
     case AttachmentKind::Picture:
         path = mediaFile(row, place);
         if (!path.isEmpty() && isEncryptedMedia(row, place))
-            return {path, {}, true};
+            return found(place, path, true);
         break;
     case AttachmentKind::Drawing: path = fallbackImage(row, place); break;
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
     default: return {{}, platform::localizedString("it is not a picture")};
     }
-    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem(row, place)} : AttachmentFile{path, {}};
+    return path.isEmpty() ? AttachmentFile{{}, missingFileProblem(row, place)} : found(place, path);
 }
 
-QString inlinePictureHTML(const QString& path, QString* problem)
+QString containerPictureHTML(const MediaPlace& place, const AttachmentFile& picture, QString* problem)
+{
+    const auto local = containerFiles(place)->localFile(picture.relativePath, problem);
+    return local ? inlinePictureHTML(local->path(), problem, picture.path) : QString();
+}
+
+QString inlinePictureHTML(const QString& path, QString* problem, const QString& typeName)
 {
     const auto fail = [&](const QString& reason) {
         if (problem)
@@ -324,7 +347,8 @@ QString inlinePictureHTML(const QString& path, QString* problem)
         platform::uti::preferredIdentifierForFilenameExtension(QString::fromLatin1(QImageReader::imageFormat(&file))));
     if (mimeType.isEmpty())
         mimeType = platform::uti::preferredMIMETypeForType(
-            platform::uti::preferredIdentifierForFilenameExtension(platform::pathutil::pathExtension(path)));
+            platform::uti::preferredIdentifierForFilenameExtension(
+                platform::pathutil::pathExtension(typeName.isEmpty() ? path : typeName)));
     if (!mimeType.startsWith(QLatin1String("image/")))
         return fail(platform::localizedString("its file is not a picture"));
 
@@ -438,14 +462,14 @@ QString NoteAttachmentRenderer::htmlForRow(const AttachmentRow& row, int depth, 
     case AttachmentKind::Gallery:
     case AttachmentKind::Drawing: {
         const AttachmentFile picture = pictureToShow(row, m_place);
-        if (!picture.path.isEmpty() && m_pictureBudget && !m_pictureBudget->admit(pictureFileSize(picture.path))) {
+        if (!picture.path.isEmpty() && m_pictureBudget && !m_pictureBudget->admit(containerFiles(m_place)->fileSize(picture.relativePath))) {
             visit.contentID = pictureContentID(row.identifier);
             return pictureReferenceHTML(visit.contentID);
         }
         QString problem = picture.problem;
         const QString html = picture.path.isEmpty() ? QString()
-                           : picture.encrypted     ? lockedPictureHTML(row, m_place, picture.path, &problem)
-                                                   : inlinePictureHTML(picture.path, &problem);
+                           : picture.encrypted     ? lockedPictureHTML(row, m_place, picture, &problem)
+                                                   : containerPictureHTML(m_place, picture, &problem);
         if (html.isEmpty())
             visit.problem = problem;
         return html;

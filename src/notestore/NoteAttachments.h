@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notestore/ContainerFiles.h"
 #include "notestore/NoteCrypto.h"
 #include "notestore/NoteHTML.h"
 
@@ -70,6 +71,8 @@ using MediaKeyOpener = std::function<CryptoOutcome(qint64 mediaPK, const LockedK
 // Where a container keeps the files of one account's attachments.
 struct MediaPlace {
     QString containerRoot;
+    // The container's files; when unset, the folder at `containerRoot`.
+    std::shared_ptr<const ContainerFiles> files;
     QString accountIdentifier;
     // The note is locked: its media files are encrypted and opened with
     // `mediaKey`; its other files are never served as they are.
@@ -90,7 +93,11 @@ struct AttachmentFile {
     QString path;    // a regular file inside the container; empty when there is none
     QString problem; // why there is none, for the user
     bool encrypted = false; // `path` is a locked media file: decrypt it, never copy it
+    QString relativePath;   // `path` inside the container, for its ContainerFiles
 };
+
+// The files of the container `place` stands for.
+std::shared_ptr<const ContainerFiles> containerFiles(const MediaPlace& place);
 
 // Whether the media file of `row` is encrypted.
 bool isEncryptedMedia(const AttachmentRow& row, const MediaPlace& place);
@@ -104,8 +111,12 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place);
 AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place);
 
 // <img src="data:<mime type>;base64,…"> of the picture at `path`, read in
-// pieces; empty, with the reason, when it is unreadable or too large.
-QString inlinePictureHTML(const QString& path, QString* problem);
+// pieces; empty, with the reason, when it is unreadable or too large. The
+// extension of `typeName` (else of `path`) tells the type when its bytes do not.
+QString inlinePictureHTML(const QString& path, QString* problem, const QString& typeName = {});
+
+// inlinePictureHTML of a picture of the container.
+QString containerPictureHTML(const MediaPlace& place, const AttachmentFile& picture, QString* problem);
 
 // Draws a note's attachments into its HTML. Tables are drawn by `tableHTML`
 // (their mergeable data, the renderer for their cells, the table's depth,

@@ -38,12 +38,12 @@ void NoteStoreAttachment::saveIn(const QUrl& fileURL, FourCharCode)
         return;
     }
     if (file.encrypted) {
-        if (!decryptMediaFile(m_row, m_place, file.path, platform::fileurl::path(fileURL), &m_saveProblem))
+        if (!decryptMediaFile(m_row, m_place, file, platform::fileurl::path(fileURL), &m_saveProblem))
             platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(m_saveProblem));
         return;
     }
     platform::Error error;
-    if (!platform::FileManager::defaultManager()->copyItem(platform::fileurl::fromPath(file.path, false), fileURL, &error)) {
+    if (!containerFiles(m_place)->copyFile(file.relativePath, fileURL, &error)) {
         m_saveProblem = error.localizedDescription();
         platform::logLine(QStringLiteral("Couldn't save attachment: %1").arg(m_saveProblem));
     }

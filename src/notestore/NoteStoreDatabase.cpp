@@ -1,6 +1,7 @@
 #include "notestore/NoteStoreDatabase.h"
 #include "platform/LocalizedString.h"
 
+#include "notestore/FolderFiles.h"
 #include "notestore/PrivateCopy.h"
 
 #include <QFile>
@@ -123,9 +124,15 @@ NoteStoreDatabase::~NoteStoreDatabase()
 
 std::shared_ptr<NoteStoreDatabase> NoteStoreDatabase::open(const QString& path, platform::Error* error)
 {
-    auto copy = PrivateCopy::make(path, error);
+    return open(FolderFiles(path), error);
+}
+
+std::shared_ptr<NoteStoreDatabase> NoteStoreDatabase::open(const ContainerFiles& files, platform::Error* error)
+{
+    auto copy = files.copyDatabase(error);
     if (!copy)
         return nullptr;
+    const QString path = files.databasePath();
     const QByteArray copyPath = QFile::encodeName(copy->databasePath());
     std::shared_ptr<NoteStoreDatabase> database(new NoteStoreDatabase(path, std::move(copy)));
     const int opened = sqlite3_open_v2(copyPath.constData(), &database->m_db,

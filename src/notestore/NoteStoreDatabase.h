@@ -19,6 +19,7 @@ struct sqlite3_stmt;
 
 namespace notestore {
 
+class ContainerFiles;
 class PrivateCopy;
 
 struct AccountRow {
@@ -95,6 +96,8 @@ public:
     // Errors name that file: not SQLite, not a Notes database, a version
     // older or newer than this program reads, damaged, busy.
     static std::shared_ptr<NoteStoreDatabase> open(const QString& path, platform::Error* error);
+    // The same for the database of `files`.
+    static std::shared_ptr<NoteStoreDatabase> open(const ContainerFiles& files, platform::Error* error);
     ~NoteStoreDatabase();
 
     // The user's file, for messages.

@@ -2,6 +2,7 @@
 #include "platform/LocalizedString.h"
 
 #include "export/NoteLinks.h"
+#include "notestore/FolderFiles.h"
 #include "notestore/NoteBody.h"
 #include "notestore/NoteHTML.h"
 #include "notestore/NoteLinkTargets.h"
@@ -128,17 +129,24 @@ public:
 
 } // namespace
 
-NoteStoreApplication::NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database)
-    : m_database(std::move(database))
+NoteStoreApplication::NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database,
+                                           std::shared_ptr<const ContainerFiles> files)
+    : m_database(std::move(database)), m_files(std::move(files))
 {
 }
 
 std::shared_ptr<NoteStoreApplication> NoteStoreApplication::open(const QString& databasePath, platform::Error* error)
 {
-    auto database = NoteStoreDatabase::open(databasePath, error);
+    return open(std::make_shared<FolderFiles>(databasePath), error);
+}
+
+std::shared_ptr<NoteStoreApplication> NoteStoreApplication::open(std::shared_ptr<const ContainerFiles> files,
+                                                                 platform::Error* error)
+{
+    auto database = NoteStoreDatabase::open(*files, error);
     if (!database)
         return nullptr;
-    std::shared_ptr<NoteStoreApplication> app(new NoteStoreApplication(std::move(database)));
+    std::shared_ptr<NoteStoreApplication> app(new NoteStoreApplication(std::move(database), std::move(files)));
     if (!app->load(error))
         return nullptr;
     return app;
@@ -373,7 +381,8 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         return {};
     }
     MediaPlace place;
-    place.containerRoot = QFileInfo(m_database->path()).absolutePath();
+    place.containerRoot = m_files->root();
+    place.files = m_files;
     if (const auto folder = note.folder ? m_folderByKey.constFind(*note.folder) : m_folderByKey.constEnd();
         folder != m_folderByKey.constEnd() && m_folders[size_t(*folder)].account >= 0)
         place.accountIdentifier = m_accounts[size_t(m_folders[size_t(*folder)].account)].identifier;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/NotesScripting.h"
+#include "notestore/ContainerFiles.h"
 #include "notestore/LockedNotes.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore.pb.h"
@@ -27,6 +28,9 @@ public:
 
     // Opens the NoteStore.sqlite at `databasePath` (see NoteStoreDatabase::open).
     static std::shared_ptr<NoteStoreApplication> open(const QString& databasePath, platform::Error* error);
+    // The same for a container whose files are kept elsewhere (a backup).
+    static std::shared_ptr<NoteStoreApplication> open(std::shared_ptr<const ContainerFiles> files,
+                                                      platform::Error* error);
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
     // How many notes went to "Notes without a folder", when any did.
@@ -62,7 +66,7 @@ public:
     QStringList passwordHints() const;
 
 private:
-    explicit NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database);
+    NoteStoreApplication(std::shared_ptr<NoteStoreDatabase> database, std::shared_ptr<const ContainerFiles> files);
     bool load(platform::Error* error);
     void buildOutline();
     // The account "Notes without an account", made when first needed.
@@ -74,6 +78,7 @@ private:
                                 QList<std::shared_ptr<NotesAttachment>>* attachments);
 
     std::shared_ptr<NoteStoreDatabase> m_database;
+    std::shared_ptr<const ContainerFiles> m_files;
     std::vector<AccountRow> m_accounts;
     std::vector<Folder> m_folders;
     std::vector<NoteRow> m_notes;

@@ -1,7 +1,6 @@
 #include "notestore/PictureBudget.h"
 
-#include <QFile>
-#include <sys/stat.h>
+#include "notestore/ContainerFiles.h"
 
 namespace notestore {
 
@@ -13,12 +12,6 @@ bool PictureBudget::admit(qint64 bytes)
     }
     m_left -= bytes;
     return true;
-}
-
-qint64 pictureFileSize(const QString& path)
-{
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_size) : 0;
 }
 
 qint64 pictureBytesShown(const pb::NoteText& text, const QHash<QString, AttachmentRow>& rows, const MediaPlace& place,
@@ -39,7 +32,7 @@ qint64 pictureBytesShown(const pb::NoteText& text, const QHash<QString, Attachme
             qint64 size = 0;
             if (kind == AttachmentKind::Picture || kind == AttachmentKind::Drawing || kind == AttachmentKind::Gallery) {
                 const AttachmentFile picture = pictureToShow(*row, place);
-                size = picture.path.isEmpty() ? 0 : pictureFileSize(picture.path);
+                size = picture.relativePath.isEmpty() ? 0 : containerFiles(place)->fileSize(picture.relativePath);
             }
             known = sizes.insert(identifier, size);
         }

@@ -32,9 +32,6 @@ private:
 qint64 pictureBytesShown(const pb::NoteText& text, const QHash<QString, AttachmentRow>& rows, const MediaPlace& place,
                          qint64 limit);
 
-// The size of a picture's file, or 0 when it cannot be told.
-qint64 pictureFileSize(const QString& path);
-
 // The content ID of an attachment's picture carried as a file, and the
 // element that shows it where the text has it.
 QString pictureContentID(const QString& attachmentIdentifier);

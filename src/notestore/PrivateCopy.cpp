@@ -148,7 +148,23 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
         platform::setError(error, failure(errno, platform::localizedString("Cannot open the folder “%1”").arg(sourceFolder)));
         return nullptr;
     }
-    removeAbandonedCopies();
+    auto copy = makeEmpty(error);
+    if (!copy)
+        return nullptr;
+    const QString target = copy->databasePath();
+    if (!copyFile(sourceDir.get(), databasePath, target, false, error) ||
+        !copyFile(sourceDir.get(), databasePath + QStringLiteral("-wal"), target + QStringLiteral("-wal"), true,
+                  error) ||
+        !copyFile(sourceDir.get(), databasePath + QStringLiteral("-shm"), target + QStringLiteral("-shm"), true,
+                  error))
+        return nullptr;
+    return copy;
+}
+
+std::unique_ptr<PrivateCopy> PrivateCopy::makeEmpty(platform::Error* error, bool sweep)
+{
+    if (sweep)
+        removeAbandonedCopies();
     QByteArray pattern = QFile::encodeName(QStringLiteral("%1/%2%3-XXXXXX")
                                                .arg(QDir::tempPath(), QLatin1String(kFolderPrefix))
                                                .arg(::getpid()));
@@ -158,15 +174,7 @@ std::unique_ptr<PrivateCopy> PrivateCopy::make(const QString& databasePath, plat
                                                      .arg(QDir::tempPath())));
         return nullptr;
     }
-    std::unique_ptr<PrivateCopy> copy(new PrivateCopy(QFile::decodeName(pattern)));
-    const QString target = copy->databasePath();
-    if (!copyFile(sourceDir.get(), databasePath, target, false, error) ||
-        !copyFile(sourceDir.get(), databasePath + QStringLiteral("-wal"), target + QStringLiteral("-wal"), true,
-                  error) ||
-        !copyFile(sourceDir.get(), databasePath + QStringLiteral("-shm"), target + QStringLiteral("-shm"), true,
-                  error))
-        return nullptr;
-    return copy;
+    return std::unique_ptr<PrivateCopy>(new PrivateCopy(QFile::decodeName(pattern)));
 }
 
 PrivateCopy::~PrivateCopy()

@@ -20,6 +20,10 @@ public:
     // Fails naming the file and the reason for a file that is a symbolic
     // link, not a regular file, unreadable or too large.
     static std::unique_ptr<PrivateCopy> make(const QString& databasePath, platform::Error* error);
+    // An empty private folder, for a reader that puts the database into
+    // databasePath() itself (decrypting it, say). `sweep`: first remove the
+    // folders of programs that were killed; once per run is enough.
+    static std::unique_ptr<PrivateCopy> makeEmpty(platform::Error* error, bool sweep = true);
     ~PrivateCopy();
     PrivateCopy(const PrivateCopy&) = delete;
     PrivateCopy& operator=(const PrivateCopy&) = delete;

@@ -2,6 +2,7 @@
 // bundled sample and for benchmarks.
 
 #include "notestore-generate/LinkedNotes.h"
+#include "notestore-generate/BackupWriter.h"
 #include "notestore-generate/NoteStoreGenerator.h"
 #include "notestore-generate/PictureNotes.h"
 
@@ -117,7 +118,18 @@ int main(int argc, char* argv[])
     const QCommandLineOption onePicture(QStringLiteral("one-picture"),
                                         QStringLiteral("The note shows one picture at every place."));
     const QCommandLineOption withPDF(QStringLiteral("with-pdf"), QStringLiteral("The note also holds a PDF."));
-    parser.addOptions({sample, links, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF});
+    const QCommandLineOption backupFolder(QStringLiteral("backup"),
+                                          QStringLiteral("Also wrap the container into a device backup in DIR."),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption backupPassword(QStringLiteral("backup-password"),
+                                            QStringLiteral("Encrypt the backup with this (made-up) password."),
+                                            QStringLiteral("PASSWORD"));
+    const QCommandLineOption rounds(QStringLiteral("rounds"),
+                                    QStringLiteral("Rounds of the backup's first key derivation (real backups: "
+                                                   "10000000)."),
+                                    QStringLiteral("N"), QStringLiteral("10000000"));
+    parser.addOptions({sample, links, notes, bodyBytes, depth, accounts, pictures, pictureBytes, onePicture, withPDF,
+                       backupFolder, backupPassword, rounds});
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Where to write the container."));
     parser.process(app);
     if (parser.positionalArguments().size() != 1)
@@ -148,6 +160,18 @@ int main(int argc, char* argv[])
     if (!writeContainer(container, folder, &error)) {
         fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
         return 1;
+    }
+    if (parser.isSet(backupFolder)) {
+        BackupOptions options;
+        options.encrypted = parser.isSet(backupPassword);
+        options.password = parser.value(backupPassword).toUtf8();
+        options.firstRounds = parser.value(rounds).toLongLong();
+        options.secondRounds = 10'000;
+        const QString device = parser.value(backupFolder) + u'/' + backupFolderName(options);
+        if (!writeBackup(parser.positionalArguments().constFirst(), device, options, &error)) {
+            fprintf(stderr, "notestore-generate: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
     }
     return 0;
 }

@@ -2,10 +2,13 @@
 
 #include "app/ImportFlow.h"
 #include "app/NotesAccess.h"
+#include "app/Passwords.h"
+#include "backup/BackupFolder.h"
 #include "export/NotesLibrary.h"
 #include "platform/Alert.h"
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
+#include "platform/MainThreadHandoff.h"
 #include "platform/Resources.h"
 #include "platform/RichText.h"
 #include "platform/UserDefaults.h"
@@ -17,7 +20,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -49,7 +54,14 @@ AppDelegate::AppDelegate(platform::Workspace* workspace, QObject* parent)
     m_chooseButton = new QPushButton(platform::localizedString("Choose…"), central);
     m_startButton = new QPushButton(platform::localizedString("Start Import"), central);
     m_startButton->setDefault(true);
-    connect(m_chooseButton, &QPushButton::clicked, this, &AppDelegate::chooseNotesLibrary);
+    // A Notes folder or library by one of its files; a device backup, or a
+    // folder of them, by its folder.
+    auto* chooseMenu = new QMenu(m_chooseButton);
+    connect(chooseMenu->addAction(platform::localizedString("Notes Folder or Library…")), &QAction::triggered, this,
+            &AppDelegate::chooseNotesLibrary);
+    connect(chooseMenu->addAction(platform::localizedString("iPhone or iPad Backup…")), &QAction::triggered, this,
+            &AppDelegate::chooseBackupFolder);
+    m_chooseButton->setMenu(chooseMenu);
     connect(m_startButton, &QPushButton::clicked, this, &AppDelegate::startImport);
 
     auto* libraryRow = new QHBoxLayout;
@@ -121,16 +133,57 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
     m_chooseButton->setEnabled(false);
     QPointer<AppDelegate> self = this;
     // Reading a large library takes a while; the window stays responsive.
-    m_openQueue->addOperationWithBlock([self, this, path, purpose] {
+    // The backup's password is asked on the main thread while this waits.
+    auto typed = std::make_shared<notestore::PasswordList>();
+    app::BackupUnlock unlock;
+    unlock.passwords = [self, typed](const backup::BackupSummary& summary,
+                                     QString*) -> std::optional<notestore::PasswordList> {
+        std::optional<notestore::Secret> password;
+        platform::runOnMainThreadAndWait([&] {
+            if (self)
+                password = self->m_backupPasswordPrompt ? self->m_backupPasswordPrompt(self->m_window, summary.displayName())
+                                                        : runBackupPasswordDialog(self->m_window, summary.displayName());
+        });
+        notestore::PasswordList passwords;
+        if (password && !password->isEmpty()) {
+            typed->push_back(password->clone());
+            passwords.push_back(std::move(*password));
+        }
+        return passwords;
+    };
+    // Seconds of key derivation per password on a real backup: say so.
+    unlock.deriving = [self] {
+        platform::OperationQueue::mainQueue()->addOperationWithBlock([self] {
+            if (self)
+                self->m_libraryLabel->setText(platform::localizedString("Opening the encrypted backup…"));
+        });
+    };
+    m_openQueue->addOperationWithBlock([self, this, path, purpose, unlock, typed] {
         platform::Error error;
-        auto notesApp = app::openNotes(path, &error);
+        auto notesApp = app::openNotes(path, &error, unlock);
         if (!notesApp) {
             const QString failure = error.localizedDescription();
-            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure] {
+            // Several backups: the user picks one of them.
+            QStringList backups;
+            if (error.domain() == QLatin1String(backup::kErrorDomain) && error.code() == backup::ErrorSeveralBackups) {
+                platform::Error ignored;
+                for (const backup::BackupSummary& summary : backup::findBackups(path, &ignored))
+                    backups << summary.folder + u'\n' + summary.description();
+            }
+            const bool locked = error.domain() == QLatin1String(backup::kErrorDomain)
+                             && (error.code() == backup::ErrorNoPassword || error.code() == backup::ErrorWrongPassword);
+            platform::OperationQueue::mainQueue()->addOperationWithBlock([self, path, purpose, failure, backups, locked] {
                 if (self)
-                    self->notesLibraryDidOpen(path, purpose, false, failure);
+                    self->notesLibraryDidOpen(path, purpose, false, failure, backups, locked);
             });
             return;
+        }
+        // The backup's password serves its locked notes too.
+        if (!typed->empty())
+            app::givePasswords(*notesApp, app::clonePasswords(*typed));
+        {
+            std::lock_guard lock(m_mutex);
+            m_backupPasswords = typed;
         }
         // Without permission no Notes object is made, and nothing is reported.
         if (app::determinePermissionToAutomate(path)) {
@@ -145,9 +198,27 @@ void AppDelegate::openNotesLibrary(const QString& path, OpenPurpose purpose)
     });
 }
 
-void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure)
+void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
+                                      const QStringList& backups, bool locked)
 {
     m_chooseButton->setEnabled(true);
+    if (!success && !backups.isEmpty()) {
+        QStringList descriptions;
+        for (const QString& backup : backups)
+            descriptions << backup.section(u'\n', 1);
+        const int chosen = m_backupChooser ? m_backupChooser(m_window, descriptions) : [&] {
+            bool ok = false;
+            const QString item = QInputDialog::getItem(m_window, platform::localizedString("Choose a Backup"),
+                                                       platform::localizedString("This folder holds the backups of several "
+                                                                       "devices. Export the notes of:"),
+                                                       descriptions, 0, false, &ok);
+            return ok ? int(descriptions.indexOf(item)) : -1;
+        }();
+        if (chosen >= 0 && chosen < backups.size()) {
+            openNotesLibrary(backups[chosen].section(u'\n', 0, 0), purpose);
+            return;
+        }
+    }
     const QString key = QString::fromLatin1(kNotesLibraryPathKey);
     if (success) {
         if (purpose == OpenPurpose::Switch) {
@@ -160,7 +231,10 @@ void AppDelegate::notesLibraryDidOpen(const QString& path, OpenPurpose purpose, 
         emit notesLibraryOpened(true);
         return;
     }
-    if (purpose == OpenPurpose::Switch) {
+    updateLibraryLabel();
+    // A password not given or mistyped is no reason to quit or to forget
+    // the backup: the user may choose it again.
+    if (purpose == OpenPurpose::Switch || locked) {
         // Another library was asked for; the one in use stays.
         showAlertSheet(platform::localizedString("Could not open Notes"), failure);
         emit notesLibraryOpened(false);
@@ -195,11 +269,23 @@ void AppDelegate::chooseNotesLibrary()
     // A Notes folder is chosen by its database, a library folder by its description.
     const QString file = QFileDialog::getOpenFileName(m_window, platform::localizedString("Choose a Notes Library"),
                                                       notesLibraryPath(),
-                                                      platform::localizedString("Notes libraries (NoteStore.sqlite library.json)"));
+                                                      platform::localizedString("Notes libraries (NoteStore.sqlite library.json "
+                                                                      "Manifest.plist Manifest.db)"));
+    // A library folder by its description, a device backup by its manifest.
+    const QString name = QFileInfo(file).fileName();
     if (!file.isEmpty())
-        useNotesLibrary(QFileInfo(file).fileName() == QLatin1String(NotesLibrary::kDescriptionFileName)
+        useNotesLibrary(name == QLatin1String(NotesLibrary::kDescriptionFileName)
+                                || name == QLatin1String("Manifest.plist") || name == QLatin1String("Manifest.db")
                             ? QFileInfo(file).path()
                             : file);
+}
+
+void AppDelegate::chooseBackupFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(m_window, platform::localizedString("Choose an iPhone or iPad Backup"),
+                                                             notesLibraryPath());
+    if (!folder.isEmpty())
+        useNotesLibrary(folder);
 }
 
 void AppDelegate::useNotesLibrary(const QString& path)
@@ -225,7 +311,25 @@ void AppDelegate::startImport()
         return;
     if (const auto notes = notesApp(); notes && m_passwordsAskedFor.lock() != notes) {
         m_passwordsAskedFor = notes;
-        askForLockedNotePasswords(*notes, m_window, m_passwordPrompt);
+        std::shared_ptr<notestore::PasswordList> backupPasswords;
+        {
+            std::lock_guard lock(m_mutex);
+            backupPasswords = m_backupPasswords;
+        }
+        if (backupPasswords && !backupPasswords->empty()) {
+            // Asked as usual; the backup's password is tried as well.
+            const app::LockedNotesInfo locked = app::lockedNotesOf(*notes);
+            if (locked.count > 0) {
+                auto password = m_passwordPrompt ? m_passwordPrompt(m_window, locked.count, locked.hints)
+                                                 : runPasswordDialog(m_window, locked.count, locked.hints);
+                notestore::PasswordList passwords = app::clonePasswords(*backupPasswords);
+                if (password && !password->isEmpty())
+                    passwords.push_back(std::move(*password));
+                app::givePasswords(*notes, std::move(passwords));
+            }
+        } else {
+            askForLockedNotePasswords(*notes, m_window, m_passwordPrompt);
+        }
     }
     platform::Error error;
     const auto folder = app::prepareImportFolder(&error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/gui/BackupPasswordDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "app/gui/ProgressWindowController.h"
 #include "export/NotesScripting.h"
@@ -47,6 +48,8 @@ public:
     static QString sampleLibraryPath();
     // Asks for another library folder.
     void chooseNotesLibrary();
+    // Asks for a device backup's folder, or a folder of backups.
+    void chooseBackupFolder();
     // Opens `path` in the background and remembers it once it has opened;
     // a folder that cannot be opened is reported and the current one kept.
     void useNotesLibrary(const QString& path);
@@ -55,6 +58,12 @@ public:
     void setTerminateHandler(std::function<void()> handler) { m_terminate = std::move(handler); }
     // What asks for the password of locked notes; tests replace the dialog.
     void setPasswordPrompt(PasswordPrompt prompt) { m_passwordPrompt = std::move(prompt); }
+    // What asks for the password of an encrypted backup; tests replace it.
+    void setBackupPasswordPrompt(BackupPasswordPrompt prompt) { m_backupPasswordPrompt = std::move(prompt); }
+    // What picks one of several device backups (their descriptions); -1
+    // when none is picked. Tests replace it.
+    using BackupChooser = std::function<int(QWidget* parent, const QStringList& backups)>;
+    void setBackupChooser(BackupChooser chooser) { m_backupChooser = std::move(chooser); }
 
 signals:
     // The background opening of a Notes library has ended (on the main thread).
@@ -63,7 +72,10 @@ signals:
 private:
     enum class OpenPurpose { Launch, Switch };
     void openNotesLibrary(const QString& path, OpenPurpose purpose);
-    void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure);
+    // `backups`: the folder and description of each backup to pick from;
+    // `locked`: an encrypted backup stayed shut (no or a wrong password).
+    void notesLibraryDidOpen(const QString& path, OpenPurpose purpose, bool success, const QString& failure,
+                             const QStringList& backups = {}, bool locked = false);
     void showAlertSheet(const QString& message, const QString& informative);
     void updateLibraryLabel();
     void terminate();
@@ -82,6 +94,10 @@ private:
     std::function<void()> m_terminate;
     std::unique_ptr<platform::OperationQueue> m_openQueue;
     PasswordPrompt m_passwordPrompt;
+    BackupPasswordPrompt m_backupPasswordPrompt;
+    BackupChooser m_backupChooser;
+    // The password that opened an encrypted backup: tried on its locked notes too.
+    std::shared_ptr<notestore::PasswordList> m_backupPasswords;
     // Asked once per library opened.
     std::weak_ptr<NotesApplication> m_passwordsAskedFor;
 };

@@ -1,0 +1,117 @@
+#include "backup/BackupTestSupport.h"
+
+using namespace notestoregen;
+
+namespace testsupport {
+
+namespace {
+
+const QString kAccount = QStringLiteral("0A0C0F2E-ACCT");
+const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
+
+struct Builder {
+    Container c;
+    int folder = 0;
+
+    int note(const QString& title, const QList<std::pair<QString, QString>>& attachments)
+    {
+        std::vector<TextRun> runs{TextRun(title + u'\n', 0), TextRun(QStringLiteral("before "))};
+        for (const auto& [identifier, type] : attachments) {
+            runs.push_back(TextRun(QString(QChar(0xFFFC))).withAttachment(identifier, type));
+            runs.push_back(TextRun(QStringLiteral(" ")));
+        }
+        runs.push_back(TextRun(QStringLiteral("after")));
+        return c.addNote(title, folder, styledText(runs), appleTime(2024, 3, 1) + double(c.notes.size()));
+    }
+    int attachment(int note, const QString& identifier, const QString& type, QVariantMap columns = {})
+    {
+        columns.insert(QStringLiteral("ZTYPEUTI"), type);
+        columns.insert(QStringLiteral("ZCREATIONDATE"), appleTime(2023, 5, 6));
+        columns.insert(QStringLiteral("ZMODIFICATIONDATE"), appleTime(2023, 7, 8));
+        c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), identifier, columns, {{QStringLiteral("ZNOTE"), note}}, {}});
+        return int(c.objects.size()) - 1;
+    }
+    void media(int attachment, const QString& identifier, const QString& filename, const QByteArray& contents,
+               const QVariantMap& columns = {})
+    {
+        QVariantMap all = columns;
+        all.insert(QStringLiteral("ZFILENAME"), filename);
+        c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), identifier, all, {}, {}});
+        c.objects[size_t(attachment)].objectReferences.push_back({QStringLiteral("ZMEDIA"), int(c.objects.size()) - 1});
+        if (!contents.isNull())
+            file(QStringLiteral("Media/%1/%2").arg(identifier, filename), contents);
+    }
+    void file(const QString& relative, const QByteArray& contents)
+    {
+        c.files.push_back({QStringLiteral("Accounts/%1/%2").arg(kAccount, relative), contents});
+    }
+};
+
+} // namespace
+
+Container richContainer()
+{
+    Builder b;
+    Account account;
+    account.identifier = kAccount;
+    b.c.accounts.push_back(account);
+    b.folder = b.c.addFolder(QStringLiteral("Notes"), 0);
+    const int trip = b.c.addFolder(QStringLiteral("Trip"), 0, b.folder);
+
+    b.media(b.attachment(b.note(QStringLiteral("Photo"), {{"P", "public.png"}}), "P", "public.png"), "M-P",
+            "Photo.png", imageBytes("PNG", Qt::red, 40, 30));
+    // Bigger than one piece of decryption, not a whole number of blocks.
+    QByteArray manual = kPDF + QByteArray(3 * 1024 * 1024 + 5, 'm');
+    b.media(b.attachment(b.note(QStringLiteral("Manual"), {{"F", "com.adobe.pdf"}}), "F", "com.adobe.pdf"), "M-F",
+            "Manual.pdf", manual);
+    const int gallery = b.note(QStringLiteral("Scans"), {{"G", "com.apple.notes.gallery"}});
+    b.attachment(gallery, "G", "com.apple.notes.gallery");
+    b.file(QStringLiteral("Previews/G-1-60x40-0.jpeg"), imageBytes("JPEG", Qt::gray));
+    b.file(QStringLiteral("Previews/G-1-600x400-0.jpeg"), imageBytes("JPEG", Qt::white, 60, 40));
+    const int drawing = b.note(QStringLiteral("Sketch"), {{"D", "com.apple.drawing.2"}});
+    b.attachment(drawing, "D", "com.apple.drawing.2");
+    b.file(QStringLiteral("FallbackImages/D/FallbackImage.png"), imageBytes("PNG", Qt::black));
+    b.media(b.attachment(b.note(QStringLiteral("Not downloaded"), {{"N", "com.adobe.pdf"}}), "N", "com.adobe.pdf"),
+            "M-N", "Far.pdf", QByteArray());
+
+    const int locked = b.note(QStringLiteral("Diary"), {{"L", "public.png"}});
+    Note& note = b.c.notes[size_t(locked)];
+    lockNote(note, gzippedBody(note.text), kNotesPassword, QStringLiteral("the usual"));
+    const LockedItem picture = lockWithPassword(imageBytes("PNG", Qt::green), kNotesPassword);
+    b.media(b.attachment(locked, "L", "public.png"), "M-L", "Secret.png", picture.ciphertext,
+            {{"ZISPASSWORDPROTECTED", 1},
+             {"ZCRYPTOSALT", picture.salt},
+             {"ZCRYPTOITERATIONCOUNT", picture.iterations},
+             {"ZCRYPTOWRAPPEDKEY", picture.wrappedKey},
+             {"ZASSETCRYPTOINITIALIZATIONVECTOR", picture.iv},
+             {"ZASSETCRYPTOTAG", picture.tag}});
+
+    const int late = b.c.addNote(QStringLiteral("Late"), trip, plainText(QStringLiteral("Late"), QStringLiteral("Only in the log")),
+                                 appleTime(2025, 1, 1));
+    b.c.notes[size_t(late)].walOnly = true;
+    return b.c;
+}
+
+QString writeBackupOf(const QString& containerFolder, const QString& backups, const BackupOptions& options)
+{
+    const QString device = backups + u'/' + backupFolderName(options);
+    QString error;
+    EXPECT_TRUE(writeBackup(containerFolder, device, options, &error)) << error.toStdString();
+    return device;
+}
+
+QStringList fingerprintWithDates(const QString& root, const QDateTime& writtenSince)
+{
+    const QMap<QString, QByteArray> files = fingerprint(root);
+    QStringList lines;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QFileInfo info(root + u'/' + it.key());
+        lines << it.key() + u' ' + QString::fromLatin1(it.value())
+                     + (info.isDir()                                                          ? QString()
+                        : writtenSince.isValid() && info.lastModified() >= writtenSince ? QStringLiteral("@now")
+                                                    : u'@' + QString::number(info.lastModified().toMSecsSinceEpoch()));
+    }
+    return lines;
+}
+
+} // namespace testsupport
