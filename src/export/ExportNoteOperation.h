@@ -103,10 +103,13 @@ private:
     // asked wherever the cancel flag is.
     bool libraryIsGone();
     // The same, with the body the caller has already read from Notes.
-    bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body);
+    bool exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body);
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
-    bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
+    bool createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL, platform::Error* error);
+    // completeHTMLForHTMLFragment() with the fragment as UTF-8, spared a
+    // round trip through UTF-16.
+    std::optional<QByteArray> completeHTMLForHTMLFragmentUTF8(const QByteArray& fragment);
     // Manifest nodes are built straight into the property-list library's
     // tree, so a large export is not held a second time as QVariants.
     struct ManifestNodeDeleter {

@@ -39,7 +39,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     for (const auto& note : folder.notes()) {
         if (isCancelled() || libraryIsGone())
             return false;
-        const QString body = note->body();
+        // As UTF-8: an HTML note's bytes go to its file as they come.
+        const QByteArray body = note->bodyUTF8();
         if (body.isEmpty()) {
             const QString problem = note->bodyProblem();
             std::lock_guard lock(m_mutex);
@@ -60,10 +61,10 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
 
 bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
 {
-    return exportNote(note, folderURL, note.body());
+    return exportNote(note, folderURL, note.bodyUTF8());
 }
 
-bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QString& body)
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body)
 {
     // The name is read on the main thread, while this thread waits.
     NotesNote* noteForName = &note;
@@ -101,7 +102,7 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
         const auto setDates = [&](int fd) {
             platform::filedates::setDates(fd, fileURL, note.creationDate(), note.modificationDate(), nullptr);
         };
-        if (!platform::FileManager::defaultManager()->writeData(body.toUtf8(), fileURL, &error, setDates)) {
+        if (!platform::FileManager::defaultManager()->writeData(body, fileURL, &error, setDates)) {
             setOperationError(error);
             return false;
         }

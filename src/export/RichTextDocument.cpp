@@ -19,8 +19,8 @@ using platform::localizedString;
 
 namespace {
 
-const QString kCSSPlaceholder = QStringLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */");
-const QString kBodyPlaceholder = QStringLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->");
+const QByteArray kCSSPlaceholder = QByteArrayLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */");
+const QByteArray kBodyPlaceholder = QByteArrayLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->");
 
 platform::Error richTextError(const QString& description)
 {
@@ -53,6 +53,11 @@ QUrl ExportNoteOperation::attachmentStagingDirectoryURL() const
 
 std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragment(const QString& fragment)
 {
+    return completeHTMLForHTMLFragmentUTF8(fragment.toUtf8());
+}
+
+std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragmentUTF8(const QByteArray& fragment)
+{
     // Read afresh for every note, so the template is never stale.
     const QUrl url = pageTemplateURL();
     QFile file(url.isEmpty() ? QString() : platform::fileurl::path(url));
@@ -62,23 +67,25 @@ std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragment(const
                                                                     : platform::fileurl::path(url)}));
         return std::nullopt;
     }
-    QString page = QString::fromUtf8(file.readAll());
+    // The template is ours and valid UTF-8, and the markers are ASCII, so
+    // replacing bytes finds what replacing characters would.
+    QByteArray page = file.readAll();
     // The style sheet goes in first, so a marker inside the note's own text
     // is left as the note has it.
-    page.replace(kCSSPlaceholder, noteStylesCSSString());
+    page.replace(kCSSPlaceholder, noteStylesCSSString().toUtf8());
     page.replace(kBodyPlaceholder, fragment);
-    return page.toUtf8();
+    return page;
 }
 
 bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QUrl& fileURL, platform::Error* error)
 {
-    return createRichTextFileForNote(note, note.body(), fileURL, error);
+    return createRichTextFileForNote(note, note.bodyUTF8(), fileURL, error);
 }
 
-bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL,
+bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL,
                                                     platform::Error* error)
 {
-    const std::optional<QByteArray> page = completeHTMLForHTMLFragment(body);
+    const std::optional<QByteArray> page = completeHTMLForHTMLFragmentUTF8(body);
     if (!page) {
         platform::setError(error, richTextError(platform::stringWithFormat(
                                       localizedString("The note “%@” could not be exported: the page template "
