@@ -132,13 +132,17 @@ def print_size_header():
 
 
 def library_row(runner, args, label, library, notes, runs):
-    """Measures the export of the library at `library` against `cp -R` and prints one row."""
-    r = runner.median(args.export, library, runs)
-    spread = "%.1f (%.1f–%.1f)" % (r["ratio"], r["ratios"][0], r["ratios"][-1]) if runs > 1 else "%.1f" % r["ratio"]
-    print("| %s | %d | %d | %.2f | %.2f | %s | %.2f | %.2f | %.0f | %.0f | %s |" % (
-        label, notes, runs, r["export"], r["copy"], spread, r["cpu"], r["cpu"] / r["export"], r["peak"],
-        r["output"], load()), flush=True)
-    return r
+    """Measures the export of the library at `library` against `cp -R` and prints one row
+    (and one for the baseline program, when given, measured right after)."""
+    programs = [(label, args.export)]
+    if args.baseline:
+        programs.append((label + " (baseline)", args.baseline))
+    for name, exporter in programs:
+        r = runner.median(exporter, library, runs)
+        spread = "%.1f (%.1f–%.1f)" % (r["ratio"], r["ratios"][0], r["ratios"][-1]) if runs > 1 else "%.1f" % r["ratio"]
+        print("| %s | %d | %d | %.2f | %.2f | %s | %.2f | %.2f | %.0f | %.0f | %s |" % (
+            name, notes, runs, r["export"], r["copy"], spread, r["cpu"], r["cpu"] / r["export"], r["peak"],
+            r["output"], load()), flush=True)
 
 
 def size_rows(args, runner):
@@ -199,6 +203,8 @@ def main():
     parser.add_argument("--only", choices=["sizes", "names", "attachment"], action="append",
                         help="run only these parts (may be repeated)")
     parser.add_argument("--export", default=os.path.join(BIN, "notes-export"))
+    parser.add_argument("--baseline", default=None, metavar="PROGRAM",
+                        help="another notes-export (an older build) to measure beside it, row by row")
     parser.add_argument("--work", default=None, help="scratch folder (default: a new one on %s when it is "
                                                      "a tmpfs, else in the temporary folder)" % TMPFS)
     args = parser.parse_args()
