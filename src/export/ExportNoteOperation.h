@@ -106,23 +106,26 @@ private:
     // The same, with the body the caller has already read from Notes.
     // Given its `owner`, a note that links to notes not yet named waits
     // for the end of the export; without, such links become text.
-    bool exportNote(NotesNote& note, const QUrl& folderURL, const QString& body,
+    bool exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body,
                     const std::shared_ptr<NotesNote>& owner);
     void describeProgress(NotesNote& note);
     // Counts or names a note whose body came back empty.
     void noteWithoutBody(NotesNote& note, const QString& folderName);
     // Writes `body` (links already resolved) as the note's file at `fileURL`;
     // `picturesAsFiles` says its pictures were too large for its body.
-    bool writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText,
+    bool writeNoteFile(NotesNote& note, const QByteArray& body, const QUrl& fileURL, bool richText,
                        bool picturesAsFiles);
     // Links between notes: the note's file is named, then written now or,
     // when a note it links to has no name yet, once all others are.
-    bool writeNoteWithLinks(NotesNote& note, const QString& body, const QUrl& folderURL, const QUrl& fileURL,
+    bool writeNoteWithLinks(NotesNote& note, const QByteArray& body, const QUrl& folderURL, const QUrl& fileURL,
                             bool richText, bool picturesAsFiles, const std::shared_ptr<NotesNote>& owner);
     bool writeWaitingNotes();
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
-    bool createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL, platform::Error* error);
+    bool createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL, platform::Error* error);
+    // completeHTMLForHTMLFragment() with the fragment as UTF-8, spared a
+    // round trip through UTF-16.
+    std::optional<QByteArray> completeHTMLForHTMLFragmentUTF8(const QByteArray& fragment);
     // Manifest nodes are built straight into the property-list library's
     // tree, so a large export is not held a second time as QVariants.
     struct ManifestNodeDeleter {

@@ -38,7 +38,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     for (const auto& note : folder.notes()) {
         if (isCancelled() || libraryIsGone())
             return false;
-        const QString body = note->body();
+        // As UTF-8: an HTML note's bytes go to its file as they come.
+        const QByteArray body = note->bodyUTF8();
         if (body.isEmpty()) {
             noteWithoutBody(*note, folder.name());
             continue;
@@ -74,10 +75,10 @@ void ExportNoteOperation::describeProgress(NotesNote& note)
 
 bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
 {
-    return exportNote(note, folderURL, note.body(), nullptr);
+    return exportNote(note, folderURL, note.bodyUTF8(), nullptr);
 }
 
-bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QString& body,
+bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body,
                                      const std::shared_ptr<NotesNote>& owner)
 {
     describeProgress(note);
@@ -106,7 +107,7 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     return writeNoteWithLinks(note, body, folderURL, fileURL, richText, picturesAsFiles, owner);
 }
 
-bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QString& body, const QUrl& fileURL, bool richText,
+bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body, const QUrl& fileURL, bool richText,
                                         bool picturesAsFiles)
 {
     platform::Error error;
@@ -120,7 +121,7 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QString& body, co
         const auto setDates = [&](int fd) {
             platform::filedates::setDates(fd, fileURL, note.creationDate(), note.modificationDate(), nullptr);
         };
-        if (!platform::FileManager::defaultManager()->writeData(body.toUtf8(), fileURL, &error, setDates)) {
+        if (!platform::FileManager::defaultManager()->writeData(body, fileURL, &error, setDates)) {
             setOperationError(error);
             return false;
         }

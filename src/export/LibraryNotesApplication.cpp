@@ -94,6 +94,19 @@ public:
         }
         return body;
     }
+    QByteArray bodyUTF8() override
+    {
+        if (!ask("note.body", data().id))
+            return {};
+        QByteArray body;
+        platform::Error error;
+        m_problem.clear();
+        if (!library().readBodyUTF8(data(), body, &error)) {
+            platform::logLine(error.localizedDescription());
+            m_problem = error.localizedDescription();
+        }
+        return body;
+    }
     QString bodyProblem() override { return m_problem; }
     bool hasBody() override { return ask("note.body", data().id) && library().hasBody(data()); }
     bool passwordProtected() override { return ask("note.passwordProtected", data().id) && data().passwordProtected; }

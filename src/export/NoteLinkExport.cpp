@@ -2,7 +2,7 @@
 
 #include "platform/FileURL.h"
 
-bool ExportNoteOperation::writeNoteWithLinks(NotesNote& note, const QString& body, const QUrl& folderURL,
+bool ExportNoteOperation::writeNoteWithLinks(NotesNote& note, const QByteArray& body, const QUrl& folderURL,
                                              const QUrl& fileURL, bool richText, bool picturesAsFiles,
                                              const std::shared_ptr<NotesNote>& owner)
 {
@@ -10,9 +10,9 @@ bool ExportNoteOperation::writeNoteWithLinks(NotesNote& note, const QString& bod
     m_noteLinks.setFileOfNote(note.id(), fileURL);
     if (!NoteLinkTable::holdsNoteLinks(body))
         return writeNoteFile(note, body, fileURL, richText, picturesAsFiles);
-    const std::optional<QString> resolved = m_noteLinks.resolved(body, folderURL, !owner);
+    const std::optional<QString> resolved = m_noteLinks.resolved(QString::fromUtf8(body), folderURL, !owner);
     if (resolved)
-        return writeNoteFile(note, *resolved, fileURL, richText, picturesAsFiles);
+        return writeNoteFile(note, resolved->toUtf8(), fileURL, richText, picturesAsFiles);
     // A note it links to has no name yet, and may get one later in the
     // walk. Its name is kept; the body is read again at the end rather than
     // held, since a body can carry its pictures.
@@ -30,15 +30,15 @@ bool ExportNoteOperation::writeWaitingNotes()
             return false;
         NotesNote& note = *entry.note;
         describeProgress(note);
-        const QString body = note.body();
+        const QByteArray body = note.bodyUTF8();
         if (body.isEmpty()) {
             // Readable a moment ago: the library changed under the export.
             m_noteLinks.forgetNote(note.id());
             noteWithoutBody(note, platform::fileurl::lastPathComponent(entry.folderURL));
             continue;
         }
-        const std::optional<QString> resolved = m_noteLinks.resolved(body, entry.folderURL, true);
-        if (!writeNoteFile(note, resolved.value_or(body), entry.fileURL, entry.richText,
+        const std::optional<QString> resolved = m_noteLinks.resolved(QString::fromUtf8(body), entry.folderURL, true);
+        if (!writeNoteFile(note, resolved ? resolved->toUtf8() : body, entry.fileURL, entry.richText,
                            entry.picturesAsFiles))
             return false;
     }

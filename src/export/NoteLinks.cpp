@@ -52,6 +52,12 @@ bool NoteLinkTable::holdsNoteLinks(const QString& body)
     return body.contains(kStartTag);
 }
 
+bool NoteLinkTable::holdsNoteLinks(const QByteArray& body)
+{
+    static const QByteArray startTag = kStartTag.toLatin1();
+    return body.contains(startTag);
+}
+
 namespace {
 
 // Rewrites each note link of `body`: `decide` is given the note's id and

@@ -33,6 +33,8 @@ public:
     void forgetNote(const QString& noteID);
 
     static bool holdsNoteLinks(const QString& body);
+    // The same over the body's UTF-8: the start tag is ASCII.
+    static bool holdsNoteLinks(const QByteArray& body);
     // `body` with its note links resolved for a file in `folderURL`. With
     // `complete` false, nothing when a linked note has no file yet: it may
     // still get one. With `complete` true such links become their text.

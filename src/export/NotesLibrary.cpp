@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -398,6 +399,32 @@ bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* er
         body = note.body;
         return true;
     }
+    QByteArray bytes;
+    if (!readBodyFile(note, bytes, error))
+        return false;
+    body = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool NotesLibrary::readBodyUTF8(const Note& note, QByteArray& body, platform::Error* error) const
+{
+    if (note.bodyFilePath.isEmpty()) {
+        body = note.body.toUtf8();
+        return true;
+    }
+    if (!readBodyFile(note, body, error))
+        return false;
+    // Exactly what a QString in between would give: invalid sequences
+    // become U+FFFD, and a leading byte-order mark goes.
+    if (!QUtf8StringView(body).isValidUtf8())
+        body = QString::fromUtf8(body).toUtf8();
+    else if (body.startsWith("\xEF\xBB\xBF"))
+        body.remove(0, 3);
+    return true;
+}
+
+bool NotesLibrary::readBodyFile(const Note& note, QByteArray& body, platform::Error* error) const
+{
     platform::Error openError;
     qint64 size = -1;
     const auto fd = openFile(note.bodyFilePath, &openError, &size);
@@ -409,7 +436,7 @@ bool NotesLibrary::readBody(const Note& note, QString& body, platform::Error* er
                                                                     .arg(note.name, openError.localizedDescription())));
         return false;
     }
-    body = QString::fromUtf8(*bytes);
+    body = std::move(*bytes);
     return true;
 }
 

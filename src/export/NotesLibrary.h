@@ -71,6 +71,10 @@ public:
     // The note's HTML: `body`, or the contents of its body file, read now so
     // that bodies are not kept in memory. False when the file cannot be read.
     bool readBody(const Note& note, QString& body, platform::Error* error) const;
+    // The same as UTF-8, byte for byte what readBody() would give encoded:
+    // a body file's bytes as they are when they are valid UTF-8 (less a
+    // leading byte-order mark), else re-encoded after decoding.
+    bool readBodyUTF8(const Note& note, QByteArray& body, platform::Error* error) const;
     // Whether the note has a body, told without reading it: a body file
     // that is there, is a regular file and is not empty.
     bool hasBody(const Note& note) const;
@@ -83,6 +87,8 @@ public:
 
 private:
     class Parser;
+    // The bytes of the note's body file, bounded.
+    bool readBodyFile(const Note& note, QByteArray& body, platform::Error* error) const;
     static std::shared_ptr<NotesLibrary> parsed(QByteArray json, const QString& folderPath,
                                                 platform::Error* error);
     struct FolderIdentity {

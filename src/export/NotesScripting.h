@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QStringList>
@@ -57,6 +58,10 @@ public:
     virtual QString name() = 0;
     // An HTML fragment; empty for a note with nothing to export.
     virtual QString body() = 0;
+    // The same body as UTF-8 (one request, like body()). A source that
+    // holds the bytes already hands them over without a round trip through
+    // UTF-16; either way the bytes are what body().toUtf8() would give.
+    virtual QByteArray bodyUTF8() { return body().toUtf8(); }
     // Why body() came back empty for a note that has content after all (a
     // body that cannot be read, a locked note that cannot be opened), or
     // empty when the note is simply empty. Such a note is left out and

@@ -20,8 +20,8 @@
 
 namespace {
 
-const QString kCSSPlaceholder = QStringLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */");
-const QString kBodyPlaceholder = QStringLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->");
+const QByteArray kCSSPlaceholder = QByteArrayLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */");
+const QByteArray kBodyPlaceholder = QByteArrayLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->");
 
 platform::Error richTextError(const QString& description)
 {
@@ -54,6 +54,11 @@ QUrl ExportNoteOperation::attachmentStagingDirectoryURL() const
 
 std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragment(const QString& fragment)
 {
+    return completeHTMLForHTMLFragmentUTF8(fragment.toUtf8());
+}
+
+std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragmentUTF8(const QByteArray& fragment)
+{
     // Read afresh for every note, so the template is never stale.
     const QUrl url = pageTemplateURL();
     QFile file(url.isEmpty() ? QString() : platform::fileurl::path(url));
@@ -63,20 +68,22 @@ std::optional<QByteArray> ExportNoteOperation::completeHTMLForHTMLFragment(const
                                                                     : platform::fileurl::path(url)}));
         return std::nullopt;
     }
-    QString page = QString::fromUtf8(file.readAll());
+    // The template is ours and valid UTF-8, and the markers are ASCII, so
+    // replacing bytes finds what replacing characters would.
+    QByteArray page = file.readAll();
     // The style sheet goes in first, so a marker inside the note's own text
     // is left as the note has it.
-    page.replace(kCSSPlaceholder, noteStylesCSSString());
+    page.replace(kCSSPlaceholder, noteStylesCSSString().toUtf8());
     page.replace(kBodyPlaceholder, fragment);
-    return page.toUtf8();
+    return page;
 }
 
 bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QUrl& fileURL, platform::Error* error)
 {
-    return createRichTextFileForNote(note, note.body(), fileURL, error);
+    return createRichTextFileForNote(note, note.bodyUTF8(), fileURL, error);
 }
 
-bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QString& body, const QUrl& fileURL,
+bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL,
                                                     platform::Error* error)
 {
     auto* fileManager = platform::FileManager::defaultManager();
@@ -136,7 +143,7 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QStri
     };
 
     // The body's own pictures become files first, so the page stays small.
-    QString fragment = body;
+    QString fragment = QString::fromUtf8(body);
     QHash<QString, platform::TextAttachmentRef> pictures;
     if (fragment.contains(QLatin1String("base64,"), Qt::CaseInsensitive)) {
         const std::optional<QUrl> slot = newSlot();

@@ -13,41 +13,54 @@ bool forbidden(char16_t c)
     return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F || c == 0xFFFE || c == 0xFFFF;
 }
 
+// Copies stretches of characters that need nothing done in one append
+// each; only what must change is written piece by piece.
+// No reserve() here: it allocates the exact size asked for, so one per
+// piece of text would copy the whole page again each time it fills up.
 void appendEscaped(QString& out, QStringView text, bool keepBlanks, bool& afterBlank)
 {
-    out.reserve(out.size() + text.size());
+    qsizetype run = 0; // start of the stretch not yet copied
+    const auto flush = [&](qsizetype end) {
+        if (end > run)
+            out.append(text.mid(run, end - run));
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out += c;
-            out += text[++i];
+        const char16_t c = text[i].unicode();
+        const QChar* replacement = nullptr;
+        QLatin1String entity;
+        if (c == u' ') {
+            if (keepBlanks || !afterBlank) {
+                afterBlank = true;
+                continue;
+            }
+            entity = QLatin1String("&nbsp;");
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
             afterBlank = false;
             continue;
-        }
-        if (c.isSurrogate() || forbidden(c.unicode())) {
-            out += kReplacement;
-            afterBlank = false;
-            continue;
-        }
-        switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'"': out += QLatin1String("&quot;"); break;
-        case u'\'': out += QLatin1String("&#39;"); break;
-        case u' ':
-            if (!keepBlanks && afterBlank) {
-                out += QLatin1String("&nbsp;");
+        } else if (QChar::isSurrogate(c) || forbidden(c)) {
+            replacement = &kReplacement;
+        } else {
+            switch (c) {
+            case u'&': entity = QLatin1String("&amp;"); break;
+            case u'<': entity = QLatin1String("&lt;"); break;
+            case u'>': entity = QLatin1String("&gt;"); break;
+            case u'"': entity = QLatin1String("&quot;"); break;
+            case u'\'': entity = QLatin1String("&#39;"); break;
+            default:
                 afterBlank = false;
                 continue;
             }
-            out += c;
-            afterBlank = true;
-            continue;
-        default: out += c; break;
         }
+        flush(i);
+        run = i + 1;
+        if (replacement)
+            out += *replacement;
+        else
+            out += entity;
         afterBlank = false;
     }
+    flush(text.size());
 }
 
 } // namespace

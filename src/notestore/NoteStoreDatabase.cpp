@@ -135,13 +135,25 @@ std::shared_ptr<NoteStoreDatabase> NoteStoreDatabase::open(const ContainerFiles&
     const QString path = files.databasePath();
     const QByteArray copyPath = QFile::encodeName(copy->databasePath());
     std::shared_ptr<NoteStoreDatabase> database(new NoteStoreDatabase(path, std::move(copy)));
+    // Writable, since the copy is ours alone: a read-only connection cannot
+    // keep a log's index in its own memory, and exclusive locking needs that.
+    // No statement may write all the same (query_only below).
     const int opened = sqlite3_open_v2(copyPath.constData(), &database->m_db,
-                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (opened != SQLITE_OK) {
         platform::setError(error, database->sqliteError(opened, QString()));
         return nullptr;
     }
     sqlite3_busy_timeout(database->m_db, kBusyTimeoutMs);
+    // Nobody else opens the private copy: the first read takes the lock and
+    // keeps it, rather than every statement taking and dropping a file lock
+    // and looking for a journal beside the file.
+    if (const int locked = sqlite3_exec(database->m_db, "PRAGMA query_only=1; PRAGMA locking_mode=EXCLUSIVE",
+                                        nullptr, nullptr, nullptr);
+        locked != SQLITE_OK) {
+        platform::setError(error, database->sqliteError(locked, QString()));
+        return nullptr;
+    }
     if (!database->inspect(error))
         return nullptr;
     return database;

@@ -10,9 +10,8 @@ void runOnMainThreadAndWait(void (*run)(void*), void* context);
 }
 
 // Runs `block` on the main thread and returns once it has run. The caller
-// sleeps on a semaphore that the main thread releases right after the
-// block, so a hand-off costs two thread wake-ups and no allocation beyond
-// the queued event. On the main thread, or with no application object whose
+// sleeps until the main thread signals it right after the block, so a
+// hand-off costs two thread wake-ups and no processor time while waiting. On the main thread, or with no application object whose
 // event loop could run it, the block runs at once on the calling thread.
 // Blocks queued this way and through the main operation queue run in the
 // order they were queued.

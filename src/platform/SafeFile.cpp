@@ -4,6 +4,7 @@
 #include "platform/FileCopy.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
@@ -234,12 +235,25 @@ std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit, Err
 
 namespace {
 
-// A hidden file beside `path`, for writing before the rename.
+// A hidden file beside `path`, for writing before the rename. Made with
+// the usual mode (0666 less the umask) at once, where mkostemp() would make
+// it 0600 and cost a chmod for every file.
 int makeTemporary(const QByteArray& path, QByteArray* temporary)
 {
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const qsizetype slash = path.lastIndexOf('/');
     *temporary = (slash < 0 ? QByteArray() : path.left(slash + 1)) + kTemporaryPrefix + "XXXXXX";
-    return mkostemp(temporary->data(), O_CLOEXEC);
+    char* const letters = temporary->data() + temporary->size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        quint64 random = QRandomGenerator::global()->generate64();
+        for (int i = 0; i < 6; ++i, random /= sizeof kLetters - 1)
+            letters[i] = kLetters[random % (sizeof kLetters - 1)];
+        const int fd = ::open(temporary->constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool writeFully(int fd, const char* bytes, size_t size, int* code)
@@ -279,15 +293,6 @@ bool renameIntoPlace(const QByteArray& temporary, const QByteArray& path)
 // Closes, and on success renames into place; on failure nothing is left.
 WriteResult finish(int fd, const QByteArray& temporary, const QByteArray& path, WriteResult result)
 {
-    // mkostemp makes 0600; a saved file gets the usual mode. The mask is
-    // read once: umask() can only be read by changing it, process-wide.
-    static const mode_t mask = [] {
-        const mode_t current = umask(0);
-        umask(current);
-        return current;
-    }();
-    if (!result.code && fchmod(fd, 0666 & ~mask) != 0)
-        result.code = errno;
     if (::close(fd) != 0 && !result.code)
         result.code = errno;
     if (!result.code && !renameIntoPlace(temporary, path))

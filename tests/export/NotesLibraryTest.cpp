@@ -60,6 +60,45 @@ TEST(NotesLibrary, BodyFilesAreReadOnRequestAndAMissingOneReadsAsEmpty)
     EXPECT_EQ(notes[1]->body(), QString());
 }
 
+// The export writes bodyUTF8() as it comes; it must be exactly the UTF-8
+// of body(), whatever the file holds.
+TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
+{
+    const QByteArray cases[] = {
+        "<div>plain</div>",
+        "<div>caf\xc3\xa9 \xf0\x9f\x98\x80</div>", // two- and four-byte sequences
+        "\xef\xbb\xbf<div>after a byte-order mark</div>",
+        "\xef\xbb\xbf\xef\xbb\xbf<div>after two</div>",
+        QByteArray("<div>a\0b</div>", 14), // a NUL inside
+        "<div>\xff\xfe stray bytes</div>",
+        "<div>cut \xe2\x82</div>", // a sequence cut short
+        "<div>\xc0\xaf overlong</div>",
+        "<div>\xed\xa0\x80 a surrogate</div>",
+        "<div>ends cut \xf0\x9f\x98",
+    };
+    testsupport::TempDir dir;
+    QByteArray notes, ids;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        testsupport::writeFile(dir.filePath(QStringLiteral("b%1.html").arg(i)), cases[i]);
+        notes += QStringLiteral(R"(%1{"id": "n%2", "bodyFile": "b%2.html"})").arg(i ? "," : "").arg(i).toUtf8();
+        ids += QStringLiteral(R"(%1"n%2")").arg(i ? "," : "").arg(i).toUtf8();
+    }
+    // An inline body goes the same way.
+    notes += R"(,{"id": "inline", "body": "<div>inline \u00e9</div>"})";
+    ids += R"(,"inline")";
+    auto app = libraryApp(R"({"accounts": [{"id": "a", "folders": ["f"]}], "folders": [{"id": "f", "notes": [)" + ids +
+                              R"(]}], "notes": [)" + notes + "]}",
+                          dir.path());
+    ASSERT_TRUE(app);
+    const auto folderNotes = app->accounts()[0]->folders()[0]->notes();
+    ASSERT_EQ(folderNotes.size(), qsizetype(std::size(cases)) + 1);
+    for (const auto& note : folderNotes) {
+        const QString body = note->body();
+        EXPECT_FALSE(body.isEmpty());
+        EXPECT_EQ(note->bodyUTF8(), body.toUtf8()) << body.toStdString();
+    }
+}
+
 TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
 {
     auto app = libraryApp(R"({"accounts": [{}], "folders": [{"id": "f", "notes": ["n"]}],

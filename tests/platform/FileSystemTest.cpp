@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -85,6 +86,29 @@ TEST(FileManager, NeverWritesThroughALinkAndSeesDanglingLinks)
     // Removing a link removes the link only.
     EXPECT_TRUE(FileManager::defaultManager()->removeItem(fileurl::fromPath(link, false), nullptr));
     EXPECT_TRUE(QFile::exists(outside));
+}
+
+// Written and copied files get the usual mode under any umask, and the
+// hidden names they were written under are gone.
+TEST(FileManager, WrittenFilesHaveTheUmaskModeAndLeaveNoTemporaryName)
+{
+    const mode_t previous = umask(022);
+    for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
+        umask(mask);
+        TempDir dir;
+        const QString written = dir.filePath(QStringLiteral("note.html"));
+        const QString copied = dir.filePath(QStringLiteral("copy.html"));
+        auto* files = FileManager::defaultManager();
+        ASSERT_TRUE(files->writeData("<div>x</div>", fileurl::fromPath(written, false), nullptr));
+        ASSERT_TRUE(files->copyItem(fileurl::fromPath(written, false), fileurl::fromPath(copied, false), nullptr));
+        for (const QString& path : {written, copied}) {
+            struct stat info {};
+            ASSERT_EQ(lstat(QFile::encodeName(path).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0666 & ~mask) << path.toStdString() << " umask " << mask;
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+    umask(previous);
 }
 
 TEST(UniformTypes, ConformanceAndItemsOnDisk)

@@ -13,7 +13,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <cerrno>
+#include <future>
 #include <gtest/gtest.h>
 
 using testsupport::libraryApp;
@@ -156,12 +158,22 @@ TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
     testsupport::TempDir root;
     auto app = libraryApp(kLibrary);
     std::atomic<bool> requested{false};
-    app->setRequestObserver([&](const LibraryNotesApplication::Request&) { requested = true; });
+    // The first request (enumeration, on the worker) waits until the
+    // controller is gone; otherwise a quick export may end first.
+    std::promise<void> dropped;
+    std::shared_future<void> droppedFuture = dropped.get_future().share();
+    app->setRequestObserver([&requested, droppedFuture](const LibraryNotesApplication::Request&) {
+        if (!requested.exchange(true))
+            droppedFuture.wait();
+    });
     bool handlerCalled = false;
     {
-        ProgressWindowController controller;
-        controller.showSheetOnWindow(nullptr, app, root.url(), [&](int) { handlerCalled = true; });
-        ASSERT_TRUE(spinUntil([&] { return requested.load(); }));
+        const auto release = qScopeGuard([&] { dropped.set_value(); });
+        {
+            ProgressWindowController controller;
+            controller.showSheetOnWindow(nullptr, app, root.url(), [&](int) { handlerCalled = true; });
+            ASSERT_TRUE(spinUntil([&] { return requested.load(); }));
+        }
     }
     // The export still needs the main thread for its progress; it stops and
     // lets go of the Notes object without anyone waiting on the main thread.
