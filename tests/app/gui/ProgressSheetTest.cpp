@@ -90,7 +90,7 @@ TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
     auto app = libraryApp(kLibrary);
     std::atomic<bool> cancelled{false};
     bool endedBeforeCancelReturned = true;
-    app->setRequestObserver([&](const LibraryNotesApplication::Request&) {
+    app->setRequestObserver([&](const testsupport::WatchedNotesApplication::Request&) {
         if (cancelled.exchange(true))
             return;
         fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(), [&] {
@@ -156,7 +156,7 @@ TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
     testsupport::TempDir root;
     auto app = libraryApp(kLibrary);
     std::atomic<bool> requested{false};
-    app->setRequestObserver([&](const LibraryNotesApplication::Request&) { requested = true; });
+    app->setRequestObserver([&](const testsupport::WatchedNotesApplication::Request&) { requested = true; });
     bool handlerCalled = false;
     {
         ProgressWindowController controller;
