@@ -15,6 +15,8 @@ packages=(
   # makes rebuilds cheap; the build works without it
   ccache
   libgtest-dev libgmock-dev libbenchmark-dev
+  # line and function coverage of the tests (scripts/coverage.sh)
+  gcovr
   fonts-dejavu-core
   # read back exported rich-text files in the tests
   file unrtf

@@ -5,11 +5,8 @@
 #include "platform/SafeFile.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 // A Notes library kept in a folder: "library.json" plus the attachment
@@ -105,42 +102,16 @@ private:
     std::vector<Attachment> m_attachments;
 };
 
-// Serves a NotesLibrary through the scripting interface. Every request can
-// be counted and made to fail, which tests use to play a flaky Notes.
-class LibraryNotesApplication final : public NotesApplication,
-                                      public std::enable_shared_from_this<LibraryNotesApplication> {
+// Serves a NotesLibrary through the scripting interface.
+class LibraryNotesApplication final : public NotesApplication {
 public:
-    // A request: what is asked ("note.body", "folder.notes", ...) and the
-    // id of the object asked (empty for the application).
-    struct Request {
-        QString what;
-        QString objectID;
-    };
-    using RequestFilter = std::function<bool(const Request&)>;
-
     static std::shared_ptr<LibraryNotesApplication> make(std::shared_ptr<const NotesLibrary> library);
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
     bool isReachable(platform::Error* error) override;
 
-    const NotesLibrary& library() const { return *m_library; }
-
-    // Requests for which `filter` answers true fail (read as empty).
-    void setFailingRequests(RequestFilter filter);
-    // Called for every request, before it is answered; may run on any thread.
-    void setRequestObserver(std::function<void(const Request&)> observer);
-    // How many requests of the kind `what` were made.
-    int requestCount(const QString& what) const;
-
-    // Answers whether the request succeeds, counting it.
-    bool request(const QString& what, const QString& objectID);
-
 private:
     explicit LibraryNotesApplication(std::shared_ptr<const NotesLibrary> library);
 
     std::shared_ptr<const NotesLibrary> m_library;
-    mutable std::mutex m_mutex;
-    QHash<QString, int> m_counts;
-    RequestFilter m_failing;
-    std::function<void(const Request&)> m_observer;
 };

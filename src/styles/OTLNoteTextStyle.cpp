@@ -36,12 +36,6 @@ StyleCaches& caches()
     return cacheSlots;
 }
 
-OTLNoteTextStyle::SavedStylesReader& savedStylesReaderForTesting()
-{
-    static OTLNoteTextStyle::SavedStylesReader reader;
-    return reader;
-}
-
 OTLNoteTextStyleRef cachedStyle(OTLNoteTextStyleRef& slot, std::int64_t type)
 {
     if (!slot) {
@@ -327,7 +321,7 @@ QList<OTLNoteTextStyleRef> OTLNoteTextStyle::customStyles()
     std::optional<QList<OTLNoteTextStyleRef>>& slot = caches().customStyles;
     if (!slot) {
         QList<OTLNoteTextStyleRef> custom;
-        for (const OTLNoteTextStyleRef& style : savedStyles()) {
+        for (const OTLNoteTextStyleRef& style : readSavedStylesFromDefaults()) {
             if (style && style->type() == OTLNoteTextStyleTypeCustom)
                 custom.append(style);
         }
@@ -463,7 +457,7 @@ OTLNoteTextStyleRef OTLNoteTextStyle::savedStyleForType(std::int64_t type)
 {
     if (type == OTLNoteTextStyleTypeCustom)
         return nullptr;
-    for (const OTLNoteTextStyleRef& style : savedStyles()) {
+    for (const OTLNoteTextStyleRef& style : readSavedStylesFromDefaults()) {
         if (style && style->type() == type)
             return style;
     }
@@ -474,16 +468,4 @@ void OTLNoteTextStyle::reloadStylesFromDefaults()
 {
     caches() = StyleCaches{};
     platform::NotificationCenter::defaultCenter().post(OTLNoteTextStyleDefaultsDidChangeNotification);
-}
-
-void OTLNoteTextStyle::setSavedStylesReaderForTesting(SavedStylesReader reader)
-{
-    savedStylesReaderForTesting() = std::move(reader);
-}
-
-QList<OTLNoteTextStyleRef> OTLNoteTextStyle::savedStyles()
-{
-    if (const SavedStylesReader& reader = savedStylesReaderForTesting())
-        return reader();
-    return readSavedStylesFromDefaults();
 }

@@ -210,11 +210,6 @@ public:
     // for no value, and none (with one log line) for anything unreadable.
     static QList<OTLNoteTextStyleRef> stylesFromSavedValue(const QVariant& stored);
 
-    // Replaces where saved styles come from (null restores the user
-    // defaults), for tests.
-    using SavedStylesReader = std::function<QList<OTLNoteTextStyleRef>()>;
-    static void setSavedStylesReaderForTesting(SavedStylesReader reader);
-
     // ---- Style sheet of exported pages
     // One rule per standard style with an element, each ending in a line feed.
     static QString CSSDeclarationForStandardStyles();
@@ -222,7 +217,6 @@ public:
     static bool shouldForceLightAppearance();
 
 private:
-    static QList<OTLNoteTextStyleRef> savedStyles();
     static QList<OTLNoteTextStyleRef> readSavedStylesFromDefaults();
 
     void didChange(const QString& key);

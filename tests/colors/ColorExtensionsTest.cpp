@@ -1,8 +1,5 @@
 #include "colors/ColorExtensions.h"
 #include "colors/SecureUnarchiveColorFromDataTransformer.h"
-#include "platform/KeyedArchiver.h"
-#include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
 
 #include <QColor>
 #include <cmath>
@@ -13,29 +10,6 @@ using platform::Color;
 using Space = platform::Color::Space;
 
 namespace {
-
-const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
-
-// Standard user defaults in a fresh config folder for one test.
-class DefaultsFixture : public testing::Test {
-protected:
-    void TearDown() override { platform::setAppearance(platform::Appearance::Light); }
-
-    void store(const QVariant& value)
-    {
-        platform::Error error;
-        ASSERT_TRUE(platform::UserDefaults::standard().setObject(value, kBackgroundKey, &error))
-            << error.localizedDescription().toStdString();
-    }
-    void storeColor(const ColorPtr& color)
-    {
-        const auto data = platform::KeyedArchiver::archivedData(QVariant::fromValue(color), true, nullptr);
-        ASSERT_TRUE(data);
-        store(*data);
-    }
-
-    testsupport::PrivateHome m_home;
-};
 
 Color::RGBA rgbaOf(const ColorPtr& color)
 {
@@ -94,50 +68,6 @@ TEST(ColorEquality, InclusiveEpsilonAcrossRepresentations)
 
     EXPECT_FALSE(otl::isEqualToColorOTLVersion(Color::pattern("Stripes"), Color::pattern("Stripes")));
     EXPECT_FALSE(otl::isEqualToColorOTLVersion(nullptr, Color::white()));
-}
-
-TEST(ColorEquality, WhiteAndBlackAcrossTheLists)
-{
-    const auto apple = platform::ColorList::named("Apple");
-    const auto crayons = platform::ColorList::named("Crayons");
-    for (const ColorPtr& white : {Color::white(), apple->colorWithKey("White"), crayons->colorWithKey("Snow"),
-                                  Color::withRGBA(1, 1, 1, 1, Space::GenericRGB)}) {
-        EXPECT_TRUE(otl::isWhiteColor(white));
-        EXPECT_FALSE(otl::isBlackColor(white));
-    }
-    for (const ColorPtr& black : {Color::black(), apple->colorWithKey("Black"), crayons->colorWithKey("Licorice")}) {
-        EXPECT_TRUE(otl::isBlackColor(black));
-        EXPECT_FALSE(otl::isWhiteColor(black));
-    }
-    EXPECT_FALSE(otl::isWhiteColor(Color::withWhite(1, 0.5)));
-    EXPECT_FALSE(otl::isBlackColor(crayons->colorWithKey("Lead")));
-    EXPECT_FALSE(otl::isWhiteColor(nullptr));
-    EXPECT_FALSE(otl::isBlackColor(nullptr));
-}
-
-TEST_F(DefaultsFixture, NoteBackgroundFallsBackToTextBackground)
-{
-    const auto isTextBackground = [](const ColorPtr& color) {
-        return color && color->type() == Color::Type::Catalog && color->catalogNameComponent() == "textBackgroundColor";
-    };
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
-
-    storeColor(Color::white());
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
-    storeColor(platform::ColorList::named("Crayons")->colorWithKey("Licorice"));
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
-
-    const ColorPtr yellow = Color::withRGBA(1, 1, 0.8, 1);
-    storeColor(yellow);
-    EXPECT_TRUE(otl::isEqualToColorOTLVersion(otl::defaultNoteBackgroundColor(), yellow));
-
-    // Not data, not an archive, an archive of something else: all unusable.
-    store(QStringLiteral("yellow"));
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
-    store(QByteArray("not an archive"));
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
-    store(*platform::KeyedArchiver::archivedData(QStringLiteral("yellow"), true, nullptr));
-    EXPECT_TRUE(isTextBackground(otl::defaultNoteBackgroundColor()));
 }
 
 TEST(ColorTransformer, AcceptsOnlyAColourAtTheRoot)

@@ -24,7 +24,7 @@ QByteArray nestedLibrary(const char* order)
                     {"id": "B", "name": "B", "notes": ["b1"]},
                     {"id": "C", "name": "C", "notes": ["c1", "c2", "c3"]}],
         "notes": [{"id": "a1", "body": "x"}, {"id": "a2", "body": ""}, {"id": "b1", "body": "x"},
-                  {"id": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
+                  {"id": "c1", "name": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
 }
 
 } // namespace
@@ -50,7 +50,7 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
 TEST(Enumeration, FailedRequestsCountAsEmpty)
 {
     auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
-    app->setFailingRequests([](const LibraryNotesApplication::Request& request) {
+    app->setFailingRequests([](const testsupport::WatchedNotesApplication::Request& request) {
         return (request.what == QLatin1String("folder.notes") && request.objectID == QLatin1String("B")) ||
                (request.what == QLatin1String("note.body") && request.objectID == QLatin1String("c1"));
     });

@@ -115,9 +115,10 @@ TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
     Export run(app);
     const QString folder = run.destination + QStringLiteral("/Work/Notes");
     // Before the second note is written, its folder turns into a plain file.
-    app->setRequestObserver([folder](const LibraryNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.attachments") && request.objectID == QLatin1String("n2") &&
-            QFileInfo(folder).isDir()) {
+    // The notes are all named "Same"; the second asked for its attachments is n2.
+    std::atomic<int> asked{0};
+    app->setRequestObserver([folder, &asked](const testsupport::WatchedNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.attachments") && ++asked == 2 && QFileInfo(folder).isDir()) {
             QDir(folder).removeRecursively();
             QFile file(folder);
             file.open(QIODevice::WriteOnly);
@@ -139,7 +140,7 @@ TEST(Export, ProgressIsOnlyChangedOnTheMainThreadAndNamesEachNote)
     Export run(app);
     QStringList descriptions;
     std::atomic<int> namesReadOnMain{0};
-    app->setRequestObserver([&](const LibraryNotesApplication::Request& request) {
+    app->setRequestObserver([&](const testsupport::WatchedNotesApplication::Request& request) {
         if (request.what == QLatin1String("note.name") && platform::isMainThread())
             ++namesReadOnMain;
     });
@@ -176,7 +177,7 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
         "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n3", "name": "O", "body": "z"}, {"id": "n2", "name": "M", "body": "y"}]})";
     struct Case {
         const char* what;
-        const char* objectID; // any object when empty
+        const char* note; // any note when empty
         QStringList written;
         int notes;
     };
@@ -184,16 +185,16 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
     // modification date is the account's last request.
     const Case cases[] = {
         {"note.body", "", {}, 0},
-        {"note.creationDate", "n1", {"One/", "One/F/", "One/F/N.html"}, 1},
-        {"note.modificationDate", "n3", {"One/", "One/F/", "One/F/N.html", "One/F/O.html"}, 2},
+        {"note.creationDate", "N", {"One/", "One/F/", "One/F/N.html"}, 1},
+        {"note.modificationDate", "O", {"One/", "One/F/", "One/F/N.html", "One/F/O.html"}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto app = libraryApp(twoAccounts);
         Export run(app);
         std::weak_ptr<ExportNoteOperation> weak = run.operation;
-        app->setRequestObserver([weak, &c](const LibraryNotesApplication::Request& request) {
-            if (request.what == QLatin1String(c.what) && (!*c.objectID || request.objectID == QLatin1String(c.objectID)))
+        app->setRequestObserver([weak, &c](const testsupport::WatchedNotesApplication::Request& request) {
+            if (request.what == QLatin1String(c.what) && (!*c.note || request.objectID == QLatin1String(c.note)))
                 if (auto operation = weak.lock())
                     operation->cancel();
         });

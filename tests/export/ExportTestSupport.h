@@ -3,6 +3,7 @@
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
 #include "support/TestSupport.h"
+#include "support/WatchedNotesApplication.h"
 
 #include <QDir>
 #include <atomic>
@@ -10,21 +11,22 @@
 
 namespace testsupport {
 
-inline std::shared_ptr<LibraryNotesApplication> libraryApp(const QByteArray& json, const QString& folder = QString())
+// The library `json` describes, watched; null, failing the test, when it does not load.
+inline std::shared_ptr<WatchedNotesApplication> libraryApp(const QByteArray& json, const QString& folder = QString())
 {
     platform::Error error;
     auto library = NotesLibrary::fromJSON(json, folder.isEmpty() ? QDir::tempPath() : folder, &error);
     EXPECT_TRUE(library) << error.localizedDescription().toStdString();
-    return library ? LibraryNotesApplication::make(library) : nullptr;
+    return library ? WatchedNotesApplication::wrap(LibraryNotesApplication::make(library)) : nullptr;
 }
 
-// The library in the folder `path`; null, failing the test, when it does not load.
-inline std::shared_ptr<LibraryNotesApplication> loadedApp(const QString& path)
+// The library in the folder `path`, watched; null, failing the test, when it does not load.
+inline std::shared_ptr<WatchedNotesApplication> loadedApp(const QString& path)
 {
     platform::Error error;
     auto library = NotesLibrary::load(path, &error);
     EXPECT_TRUE(library) << error.localizedDescription().toStdString();
-    return library ? LibraryNotesApplication::make(library) : nullptr;
+    return library ? WatchedNotesApplication::wrap(LibraryNotesApplication::make(library)) : nullptr;
 }
 
 // Runs `operation` on a private queue while this thread runs the event loop.

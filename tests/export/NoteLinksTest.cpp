@@ -110,16 +110,16 @@ TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
         const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
         std::weak_ptr<ExportNoteOperation> weak = operation;
         std::atomic<int> targetReads{0}, firstReads{0};
-        const auto isBody = [](const LibraryNotesApplication::Request& request, const char* note) {
+        const auto isBody = [](const testsupport::WatchedNotesApplication::Request& request, const char* note) {
             return request.what == QLatin1String("note.body") && request.objectID == QLatin1String(note);
         };
-        app->setRequestObserver([&, weak](const LibraryNotesApplication::Request& request) {
-            if (c.cancel && isBody(request, "t") && ++targetReads == 2)
+        app->setRequestObserver([&, weak](const testsupport::WatchedNotesApplication::Request& request) {
+            if (c.cancel && isBody(request, "Target") && ++targetReads == 2)
                 if (auto running = weak.lock())
                     running->cancel();
         });
-        app->setFailingRequests([&](const LibraryNotesApplication::Request& request) {
-            return !c.cancel && isBody(request, "w1") && ++firstReads == 3;
+        app->setFailingRequests([&](const testsupport::WatchedNotesApplication::Request& request) {
+            return !c.cancel && isBody(request, "First") && ++firstReads == 3;
         });
         testsupport::runToEnd(operation);
         QStringList expected = c.written;

@@ -99,27 +99,6 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
     }
 }
 
-TEST(NotesLibrary, MissingValuesReadAsFailedRequestsDo)
-{
-    auto app = libraryApp(R"({"accounts": [{}], "folders": [{"id": "f", "notes": ["n"]}],
-                              "notes": [{"id": "n", "attachments": ["a"]}], "attachments": [{"id": "a", "URL": null}]})");
-    ASSERT_TRUE(app);
-    const auto accounts = app->accounts();
-    ASSERT_EQ(accounts.size(), 1);
-    EXPECT_EQ(accounts[0]->name(), QString());
-    EXPECT_TRUE(accounts[0]->folders().isEmpty());
-
-    auto note = libraryApp(R"({"folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "attachments": ["a"]}],
-                              "attachments": [{"id": "a"}], "accounts": [{"id": "acc", "folders": ["f"]}]})")
-                    ->accounts()[0]->folders()[0]->notes()[0];
-    EXPECT_EQ(note->body(), QString());
-    EXPECT_FALSE(note->passwordProtected());
-    EXPECT_FALSE(note->creationDate());
-    const auto attachment = note->attachments().value(0);
-    ASSERT_TRUE(attachment);
-    EXPECT_FALSE(attachment->URL());
-}
-
 TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
 {
     platform::Error error;

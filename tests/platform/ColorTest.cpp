@@ -10,15 +10,6 @@ using Space = Color::Space;
 
 namespace {
 
-class AppearanceGuard {
-public:
-    AppearanceGuard() : m_saved(platform::currentAppearance()) {}
-    ~AppearanceGuard() { platform::setAppearance(m_saved); }
-
-private:
-    platform::Appearance m_saved;
-};
-
 void expectRGBA(const ColorRef& color, double r, double g, double b, double a)
 {
     ASSERT_TRUE(color);
@@ -31,28 +22,6 @@ void expectRGBA(const ColorRef& color, double r, double g, double b, double a)
 }
 
 } // namespace
-
-TEST(Color, ComponentReadersAnswerOnlyForTheirOwnSpace)
-{
-    const ColorRef rgb = Color::withRGBA(0.25, 0.5, 0.75, 0.4);
-    EXPECT_EQ(rgb->type(), Color::Type::ComponentBased);
-    EXPECT_EQ(rgb->colorSpace(), Space::DeviceRGB);
-    expectRGBA(rgb, 0.25, 0.5, 0.75, 0.4);
-    EXPECT_FALSE(rgb->whiteAlpha());
-
-    const ColorRef grey = Color::withWhite(0.3, 0.6);
-    EXPECT_FALSE(grey->rgba());
-    EXPECT_FALSE(grey->hsba());
-    ASSERT_TRUE(grey->whiteAlpha());
-    EXPECT_DOUBLE_EQ(grey->whiteAlpha()->white, 0.3);
-    EXPECT_DOUBLE_EQ(grey->whiteAlpha()->alpha, 0.6);
-
-    const ColorRef apple = ColorList::named(QStringLiteral("Apple"))->colorWithKey(QStringLiteral("White"));
-    EXPECT_EQ(apple->type(), Color::Type::Catalog);
-    EXPECT_FALSE(apple->rgba());
-    EXPECT_FALSE(apple->whiteAlpha());
-    EXPECT_FALSE(apple->colorSpace());
-}
 
 TEST(Color, ConversionsBetweenSpacesAndKinds)
 {
@@ -84,22 +53,6 @@ TEST(Color, PatternHasNoComponentFormAndNothingCrashes)
     EXPECT_FALSE(pattern->shadowWithLevel(0.1));
 }
 
-TEST(Color, HSBRoundTripsThroughRGB)
-{
-    expectRGBA(Color::withHSBA(0, 1, 1, 1), 1, 0, 0, 1);
-    expectRGBA(Color::withHSBA(1.0 / 3, 1, 1, 1), 0, 1, 0, 1);
-    expectRGBA(Color::withHSBA(2.0 / 3, 1, 0.5, 0.25), 0, 0, 0.5, 0.25);
-    expectRGBA(Color::withHSBA(1.0, 1, 1, 1), 1, 0, 0, 1); // a full turn is red again
-
-    const auto hsb = Color::withRGBA(0.2, 0.6, 0.4, 1)->hsba();
-    ASSERT_TRUE(hsb);
-    EXPECT_NEAR(hsb->hue, 150.0 / 360, 1e-12);
-    EXPECT_NEAR(hsb->saturation, 2.0 / 3, 1e-12);
-    EXPECT_NEAR(hsb->brightness, 0.6, 1e-12);
-    const auto back = Color::withHSBA(hsb->hue, hsb->saturation, hsb->brightness, 1)->rgba();
-    EXPECT_TRUE(std::abs(back->red - 0.2) < 1e-12 && std::abs(back->green - 0.6) < 1e-12 && std::abs(back->blue - 0.4) < 1e-12);
-}
-
 TEST(Color, ColourListsAndMissingKeys)
 {
     EXPECT_FALSE(ColorList::named(QStringLiteral("Nope")));
@@ -116,28 +69,3 @@ TEST(Color, ColourListsAndMissingKeys)
     expectRGBA(snow->usingColorSpace(Space::DeviceRGB), 1, 1, 1, 1);
 }
 
-TEST(Color, SystemColoursFollowTheAppearance)
-{
-    AppearanceGuard guard;
-    const ColorRef background = Color::textBackgroundColor();
-    const ColorRef text = Color::textColor();
-    EXPECT_EQ(background->type(), Color::Type::Catalog);
-    EXPECT_EQ(background->catalogNameComponent(), QStringLiteral("textBackgroundColor"));
-
-    platform::setAppearance(platform::Appearance::Light);
-    expectRGBA(background->usingColorSpace(Space::DeviceRGB), 1, 1, 1, 1);
-    expectRGBA(text->usingColorSpace(Space::DeviceRGB), 0, 0, 0, 1);
-
-    // The same object resolves anew once the appearance changes.
-    platform::setAppearance(platform::Appearance::Dark);
-    const auto dark = background->usingColorSpace(Space::DeviceRGB)->rgba();
-    EXPECT_LT(dark->red, 0.5);
-    EXPECT_GT(text->usingColorSpace(Space::DeviceRGB)->rgba()->red, 0.5);
-}
-
-TEST(Color, ShadowBlendsTowardBlackAndKeepsAlpha)
-{
-    const ColorRef shaded = Color::withRGBA(1, 0.5, 0, 0.5)->shadowWithLevel(0.1);
-    expectRGBA(shaded, 0.9, 0.45, 0, 0.5);
-    expectRGBA(Color::withWhite(1, 1)->shadowWithLevel(2), 0, 0, 0, 1); // level is clamped
-}

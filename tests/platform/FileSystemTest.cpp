@@ -13,41 +13,6 @@
 using namespace platform;
 using testsupport::TempDir;
 
-TEST(FileURL, DirectoriesEndWithSlashAndStringsArePercentEncoded)
-{
-    const QUrl dir = fileurl::fromPath(QStringLiteral("/tmp/Notes Import"), true);
-    EXPECT_EQ(fileurl::absoluteString(dir), QStringLiteral("file:///tmp/Notes%20Import/"));
-    const QUrl file = fileurl::appendingPathComponent(dir, QStringLiteral("Kyoto — 50%.html"));
-    EXPECT_EQ(fileurl::absoluteString(file), QStringLiteral("file:///tmp/Notes%20Import/Kyoto%20%E2%80%94%2050%25.html"));
-    EXPECT_EQ(fileurl::lastPathComponent(dir), QStringLiteral("Notes Import"));
-    EXPECT_EQ(fileurl::path(dir), QStringLiteral("/tmp/Notes Import"));
-}
-
-TEST(PathExtension, FollowsTheLastPeriod)
-{
-    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("Version 1.5")), QStringLiteral("5"));
-    EXPECT_EQ(pathutil::deletingPathExtension(QStringLiteral("Version 1.5")), QStringLiteral("Version 1"));
-    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("archive.tar.gz")), QStringLiteral("gz"));
-    EXPECT_EQ(pathutil::pathExtension(QStringLiteral("Work")), QString());
-    EXPECT_EQ(pathutil::pathExtension(QStringLiteral(".profile")), QString());
-    EXPECT_EQ(pathutil::appendingPathExtension(QStringLiteral("Note"), QString()), QStringLiteral("Note"));
-}
-
-TEST(FileManager, CreatingThroughARegularFileFailsWithAClearError)
-{
-    TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral("file")), "x");
-    Error error;
-    EXPECT_FALSE(FileManager::defaultManager()->createDirectory(
-        fileurl::fromPath(dir.filePath(QStringLiteral("file/sub/deeper")), true), true, &error));
-    EXPECT_EQ(error.code(), ENOTDIR);
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("couldn’t be created"))) << error.localizedDescription().toStdString();
-
-    EXPECT_TRUE(FileManager::defaultManager()->createDirectory(
-        fileurl::fromPath(dir.filePath(QStringLiteral("a/b/c")), true), true, &error));
-    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("a/b/c"))).isDir());
-}
-
 TEST(FileManager, ListingSkipsHiddenEntriesAndMarksDirectories)
 {
     TempDir dir;

@@ -206,56 +206,6 @@ TEST(KeyedArchiver, DeepNestingAndUnarchivableValuesFailCleanly)
     expectRefused(keyedArchive(objects, quint64(objects.size() - 1)), kAll, "too deep");
 }
 
-namespace {
-
-// The field types themselves are covered by the real classes; this is
-// about what a registered class may and may not do.
-struct Swatch {
-    QString name;
-};
-using SwatchRef = std::shared_ptr<const Swatch>;
-
-void registerSwatch()
-{
-    platform::ArchivableClass archivable;
-    archivable.className = "OTLSwatch";
-    archivable.metaType = QMetaType::fromType<SwatchRef>();
-    archivable.encode = [](const QVariant& object, KeyedArchiver& coder) {
-        const SwatchRef swatch = object.value<SwatchRef>();
-        coder.encodeObject(swatch->name, "name");
-        coder.encodeInteger(99, "$class"); // must not clobber the class reference
-    };
-    archivable.decode = [](KeyedUnarchiver& coder) -> QVariant {
-        auto swatch = std::make_shared<Swatch>();
-        swatch->name = coder.decodeObjectOfClass("NSString", "name").toString();
-        EXPECT_EQ(coder.decodeInteger("$class"), 99);
-        EXPECT_FALSE(coder.containsValueForKey("absent"));
-        EXPECT_EQ(coder.decodeInteger("absent"), 0);
-        return QVariant::fromValue(SwatchRef(swatch));
-    };
-    platform::registerArchivableClass(archivable);
-}
-
-} // namespace
-
-TEST(KeyedArchiver, RegisteredClassesCodeTheirFields)
-{
-    registerSwatch();
-    const auto swatch = std::make_shared<const Swatch>(Swatch{"Sea"});
-    const QByteArray data = archive(QVariantList{QVariant::fromValue(SwatchRef(swatch))});
-
-    Error error;
-    const QVariantList back =
-        KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "OTLSwatch"}, data, &error).toList();
-    ASSERT_EQ(back.size(), 1) << error.localizedDescription().toStdString();
-    const SwatchRef copy = back[0].value<SwatchRef>();
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->name, "Sea");
-
-    // The nested decodes name their own classes; the style class must be allowed at the top.
-    expectRefused(data, {"NSArray"}, "registered class not allowed");
-}
-
 TEST(KeyedArchiver, CorruptedBytesNeverCrash)
 {
     // Every single-byte change of a small archive either reads or fails cleanly.

@@ -35,32 +35,6 @@ void readBack(const AttributedString& text, QTextDocument& document, const QStri
 
 } // namespace
 
-TEST(AttributedString, RunsMergeAndAppendedTextTakesTheLastAttributes)
-{
-    const AttributeDictionary bold = attributes(fontWithTraits(QStringLiteral("Menlo"), 12, true, false));
-    AttributedString text(QStringLiteral("ab"), bold);
-    text.append(QStringLiteral("c"), bold);
-    text.append(QStringLiteral("d"), {});
-    text.appendString(QStringLiteral("\n"));
-    text.append(AttributedString::withAttachment(std::make_shared<TextAttachment>()));
-    EXPECT_EQ(text.string(), QStringLiteral("abcd\n") + QChar(NSAttachmentCharacter));
-    ASSERT_EQ(text.runs().size(), 3u);
-    EXPECT_EQ(text.runs()[0].length, 3);
-    EXPECT_EQ(text.runs()[1].length, 2);
-    EXPECT_TRUE(text.attributesAt(4).isEmpty());
-    EXPECT_TRUE(text.attributesAt(5).contains(NSAttachmentAttributeName));
-    EXPECT_EQ(text.attributesAt(1), bold);
-}
-
-// Known families with their traits come back through the RTF writer below.
-TEST(AttributedString, AnUnknownFamilyKeepsItsNameAtTheDefaultSize)
-{
-    const FontRef unknown = fontWithTraits(QStringLiteral("No Such Family"), 0, false, false);
-    EXPECT_EQ(unknown->familyName(), QStringLiteral("No Such Family"));
-    EXPECT_EQ(unknown->pointSize(), FontCatalog::kDefaultFontSize);
-    EXPECT_FALSE(fontIsBold(*unknown) || fontIsItalic(*unknown));
-}
-
 TEST(RTFDWriter, TextComesBackEscapesIncluded)
 {
     const QString original = QStringLiteral("Braces {} and \\ back\tslash — café 京都 😀\nsecond") + QChar(0x2028)

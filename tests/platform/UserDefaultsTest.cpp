@@ -53,32 +53,6 @@ TEST_F(UserDefaultsTest, OwnDomainWinsOverSuitesInOrder)
     EXPECT_TRUE(defaults.boolValue("flag"));
 }
 
-TEST_F(UserDefaultsTest, ChangesByAnotherProgramAreSeen)
-{
-    UserDefaults defaults("own");
-    defaults.addSuite("shared");
-    EXPECT_FALSE(defaults.object("K").isValid());
-    writeDomain("shared", {{"K", "one"}}, plist::Format::Binary);
-    EXPECT_EQ(defaults.string("K"), "one");
-    QFile::remove(UserDefaults::pathForDomain("shared"));
-    EXPECT_FALSE(defaults.object("K").isValid());
-}
-
-TEST_F(UserDefaultsTest, WritesGoToTheOwnDomainAsBinary)
-{
-    writeDomain("shared", {{"K", "shared"}}, plist::Format::Binary);
-    UserDefaults defaults("own");
-    defaults.addSuite("shared");
-    ASSERT_TRUE(defaults.setObject("mine", "K"));
-    EXPECT_EQ(defaults.string("K"), "mine");
-    const QByteArray written = testsupport::readFile(UserDefaults::pathForDomain("own"));
-    EXPECT_TRUE(written.startsWith("bplist00"));
-    EXPECT_EQ(UserDefaults("shared").string("K"), "shared");
-
-    ASSERT_TRUE(defaults.removeObject("K"));
-    EXPECT_EQ(defaults.string("K"), "shared");
-}
-
 TEST_F(UserDefaultsTest, GroupContainerIsMadeOnDemand)
 {
     const QUrl url = FileManager::defaultManager()->containerURL("group.example");

@@ -77,44 +77,6 @@ public:
 
 } // namespace
 
-TEST(FontCatalog, BuiltInFamiliesByFaceFamilyAndDescriptor)
-{
-    const FontCatalog& fonts = FontCatalog::shared();
-    FontRef bold = fonts.fontWithName("HelveticaNeue-Bold", 17);
-    ASSERT_TRUE(bold);
-    EXPECT_EQ(bold->familyName(), "Helvetica Neue");
-    EXPECT_EQ(bold->pointSize(), 17.0);
-    EXPECT_EQ(bold->weight(), NSFontWeightBold);
-
-    // A family name stands for its regular face.
-    FontRef menlo = fonts.fontWithName("Menlo", 11);
-    ASSERT_TRUE(menlo);
-    EXPECT_EQ(menlo->fontName(), "Menlo-Regular");
-
-    FontRef described = fonts.fontWithDescriptor({"Menlo", NSFontWeightBold}, 12);
-    ASSERT_TRUE(described);
-    EXPECT_EQ(described->fontName(), "Menlo-Bold");
-    // The nearest weight wins when the family has no exact one.
-    EXPECT_EQ(fonts.fontWithDescriptor({"Helvetica Neue", NSFontWeightHeavy}, 12)->fontName(), "HelveticaNeue-Bold");
-    EXPECT_EQ(fonts.fontWithDescriptor({"Helvetica Neue", NSFontWeightLight}, 12)->fontName(), "HelveticaNeue");
-}
-
-TEST(FontCatalog, UnknownNamesGiveNoFontAndSizeZeroGivesTheDefault)
-{
-    const FontCatalog& fonts = FontCatalog::shared();
-    EXPECT_FALSE(fonts.fontWithName("NoSuchFont-Regular", 12));
-    EXPECT_FALSE(fonts.fontWithName("", 12));
-    EXPECT_FALSE(fonts.fontWithDescriptor({"No Such Family", NSFontWeightBold}, 12));
-    // Face names are case-sensitive, as PostScript names are.
-    EXPECT_FALSE(fonts.fontWithName("helveticaneue", 12));
-
-    EXPECT_EQ(fonts.fontWithName("HelveticaNeue", 0)->pointSize(), FontCatalog::kDefaultFontSize);
-    FontRef user = fonts.userFontOfSize(0);
-    ASSERT_TRUE(user);
-    EXPECT_EQ(user->fontName(), "HelveticaNeue");
-    EXPECT_EQ(user->pointSize(), 12.0);
-}
-
 TEST(FontCatalog, KnowsTheInstalledFamilies)
 {
     const QStringList installed = QFontDatabase::families();
@@ -157,14 +119,6 @@ TEST(FontCatalog, KnowsFamiliesOfSeveralFoundriesAndItalicOnlyFamiliesByName)
     }
 }
 
-TEST(ParagraphStyle, EqualityCoversTabs)
-{
-    ParagraphStyle copy = ParagraphStyle::defaultParagraphStyle();
-    EXPECT_EQ(copy, ParagraphStyle::defaultParagraphStyle());
-    copy.tabStops.removeLast();
-    EXPECT_NE(copy, ParagraphStyle::defaultParagraphStyle());
-}
-
 TEST(AttributeValue, ComparesByValue)
 {
     EXPECT_EQ(AttributeValue(1), AttributeValue(1.0));
@@ -181,25 +135,5 @@ TEST(AttributeValue, ComparesByValue)
     auto same = std::make_shared<const TextAttachment>(TextAttachment{"a.pdf", "x"});
     EXPECT_EQ(AttributeValue(attachment), AttributeValue(attachment));
     EXPECT_NE(AttributeValue(attachment), AttributeValue(same));
-}
-
-TEST(AttributeDictionary, KeepsFirstOrderAndComparesWithoutIt)
-{
-    AttributeDictionary a;
-    a.set(NSFontAttributeName, FontCatalog::shared().userFontOfSize(12));
-    a.set(NSUnderlineStyleAttributeName, 1);
-    a.set(NSFontAttributeName, FontCatalog::shared().userFontOfSize(14));
-    EXPECT_EQ(a.keys(), (QStringList{NSFontAttributeName, NSUnderlineStyleAttributeName}));
-    EXPECT_EQ(a.value(NSFontAttributeName)->font()->pointSize(), 14.0);
-    EXPECT_FALSE(a.value(NSLinkAttributeName));
-
-    AttributeDictionary b;
-    b.set(NSUnderlineStyleAttributeName, 1.0);
-    b.set(NSFontAttributeName, FontCatalog::shared().userFontOfSize(14));
-    EXPECT_EQ(a, b);
-    b.set(NSLinkAttributeName, QUrl("https://example.com"));
-    EXPECT_NE(a, b);
-    b.remove(NSLinkAttributeName);
-    EXPECT_EQ(a, b);
 }
 

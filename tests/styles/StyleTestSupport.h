@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Color.h"
+#include "platform/UserDefaults.h"
 #include "styles/OTLNoteTextStyle.h"
+#include "text/UserDefaultsExtensions.h"
 
 #include <QList>
 #include <gtest/gtest.h>
@@ -11,15 +13,18 @@ namespace stylestest {
 // Empties the style caches with nothing saved, in the light appearance.
 inline void resetCatalogue()
 {
-    OTLNoteTextStyle::setSavedStylesReaderForTesting({});
+    platform::UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
     OTLNoteTextStyle::reloadStylesFromDefaults();
     platform::setAppearance(platform::Appearance::Light);
 }
 
-// Makes the catalogue read `styles` as the saved ones.
-inline void saveStyles(QList<OTLNoteTextStyleRef> styles)
+// Saves `styles` in the user defaults, where the catalogue reads them.
+inline void saveStyles(const QList<OTLNoteTextStyleRef>& styles)
 {
-    OTLNoteTextStyle::setSavedStylesReaderForTesting([styles] { return styles; });
+    QVariantList list;
+    for (const auto& style : styles)
+        list.append(QVariant::fromValue(style));
+    ASSERT_TRUE(fw::archiveObject(platform::UserDefaults::standard(), list, OTLNoteTextStylesKey));
     OTLNoteTextStyle::reloadStylesFromDefaults();
 }
 

@@ -25,19 +25,6 @@ TEST(GenerateFilename, TakesTheFirstSentenceWithoutMarkers)
     EXPECT_EQ(generateFilenameTruncatingToPeriod(s("...Dots..."), false), s("-..Dots..."));
 }
 
-TEST(GenerateFilename, KeepsTheWordThatCrossesTheWindow)
-{
-    // 125 units (20 emoji among them), a space, then a word crossing unit 128.
-    QString head;
-    for (int i = 0; i < 20; ++i)
-        head += kEmoji;
-    head += u' ' + QString(84, u'a');
-    const QString text = head + s(" crossing more words");
-    EXPECT_EQ(generateFilename(text), head + s(" crossing"));
-    // A supplementary format character stops the name.
-    EXPECT_EQ(generateFilename(kEmoji + QString::fromUcs4(U"\U000E0001", 1) + s("x")), kEmoji);
-}
-
 TEST(Cleaning, NewlinesTabsEscapesAndTrimming)
 {
     EXPECT_EQ(stringByRemovingNewlinesAndTabs(s("a\n\nb\tc")), s("a b c"));

@@ -40,15 +40,6 @@ TEST_F(Hashtags, WordStartsPunctuationAndUnderscores)
     EXPECT_EQ(uniqueTagNamesFromHashtags(s("#a #b #a")), (QSet<QString>{"a", "b"}));
 }
 
-TEST_F(Hashtags, EveryPartOfAChainCoversItsOwnHash)
-{
-    // A short first tag must not limit where the later parts are found.
-    EXPECT_EQ(tagNamesAndRangesFromHashtags(s("##x #a#longer_tag#b,#c#"), &ranges),
-              (QStringList{"x", "a", "longer tag", "b", "c"}));
-    EXPECT_EQ(ranges, (Ranges{{1, 2}, {4, 2}, {6, 11}, {17, 2}, {20, 2}}));
-    EXPECT_EQ(tagNamesAndRangesFromHashtags(s("x#a #b")), QStringList{"b"});
-}
-
 TEST_F(Hashtags, RangesCountUtf16UnitsOutsideTheBasicPlane)
 {
     // An emoji ends a tag; a letter outside the plane belongs to it whole.
@@ -69,15 +60,6 @@ TEST_F(Hashtags, NumericTagsFollowTheDefaultsSwitchAsItChanges)
     // A different size makes sure the rewrite is seen even with coarse file times.
     writeDefaults({{"OTLAllowNumericHashtags", false}, {"Other", 1}});
     EXPECT_EQ(tagNamesAndRangesFromHashtags(text), withoutNumeric);
-}
-
-TEST(StandardSearch, IgnoresCaseAndDiacriticsAndKeepsCombiningMarks)
-{
-    EXPECT_EQ(localizedStandardRangesOfString(s("café and CAFÉ, caff"), s("Cafe")), (Ranges{{0, 4}, {9, 4}}));
-    EXPECT_EQ(localizedStandardRangesOfString(s("Résumé, RESUME"), s("resume")), (Ranges{{0, 6}, {8, 6}}));
-    // Decomposed accents stay inside the match.
-    EXPECT_EQ(localizedStandardRangesOfString(s("Cafe\u0301 x"), s("Cafe")), (Ranges{{0, 5}}));
-    EXPECT_EQ(localizedStandardRangesOfString(s("xe\u0301\u0323y"), s("é")), (Ranges{{1, 3}}));
 }
 
 TEST(StandardSearch, BoundsRepeatsAndSurrogatePairs)

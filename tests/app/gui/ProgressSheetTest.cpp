@@ -92,7 +92,7 @@ TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
     auto app = libraryApp(kLibrary);
     std::atomic<bool> cancelled{false};
     bool endedBeforeCancelReturned = true;
-    app->setRequestObserver([&](const LibraryNotesApplication::Request&) {
+    app->setRequestObserver([&](const testsupport::WatchedNotesApplication::Request&) {
         if (cancelled.exchange(true))
             return;
         fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(), [&] {
@@ -162,7 +162,7 @@ TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
     // controller is gone; otherwise a quick export may end first.
     std::promise<void> dropped;
     std::shared_future<void> droppedFuture = dropped.get_future().share();
-    app->setRequestObserver([&requested, droppedFuture](const LibraryNotesApplication::Request&) {
+    app->setRequestObserver([&requested, droppedFuture](const testsupport::WatchedNotesApplication::Request&) {
         if (!requested.exchange(true))
             droppedFuture.wait();
     });
