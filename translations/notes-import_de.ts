@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
     <name>platform</name>
@@ -151,10 +152,6 @@
         <translation>Notes-Bibliothek auswählen</translation>
     </message>
     <message>
-        <source>Notes libraries (NoteStore.sqlite library.json)</source>
-        <translation>Notes-Bibliotheken (NoteStore.sqlite library.json)</translation>
-    </message>
-    <message>
         <source>Locked Notes</source>
         <translation>Gesperrte Notizen</translation>
     </message>
@@ -195,24 +192,12 @@
         <translation>Exportiert eine Notes-Bibliothek und übergibt sie Ostrel zum Import.</translation>
     </message>
     <message>
-        <source>The Notes library: a folder holding library.json, a Notes folder copied from a Mac or its NoteStore.sqlite (default: the bundled sample).</source>
-        <translation>Die Notes-Bibliothek: ein Ordner mit library.json, ein von einem Mac kopierter Notes-Ordner oder dessen NoteStore.sqlite (Vorgabe: das mitgelieferte Beispiel).</translation>
-    </message>
-    <message>
-        <source>The folder to export into; it is emptied first (default: "Notes Import" in the shared container).</source>
+        <source>The folder to export into; it is emptied first (default: &quot;Notes Import&quot; in the shared container).</source>
         <translation>Der Ordner, in den exportiert wird; er wird zuerst geleert (Vorgabe: „Notes Import“ im gemeinsamen Container).</translation>
     </message>
     <message>
         <source>Do not check for Ostrel or hand the export to it; print the hand-off URL instead.</source>
         <translation>Ostrel weder prüfen noch den Export übergeben; stattdessen die Übergabe-URL ausgeben.</translation>
-    </message>
-    <message>
-        <source>Passwords for locked notes, one per line; each is tried on every locked note.</source>
-        <translation>Passwörter für gesperrte Notizen, eines pro Zeile; jedes wird an jeder gesperrten Notiz versucht.</translation>
-    </message>
-    <message>
-        <source>Ask for the password of locked notes on the terminal (only when the library has any).</source>
-        <translation>Im Terminal nach dem Passwort gesperrter Notizen fragen (nur wenn die Bibliothek welche hat).</translation>
     </message>
     <message>
         <source>unexpected argument “%1”</source>
@@ -241,10 +226,6 @@
     <message>
         <source>Exports a Notes library and hands it to Ostrel for import, in a window.</source>
         <translation>Exportiert eine Notes-Bibliothek und übergibt sie Ostrel zum Import, in einem Fenster.</translation>
-    </message>
-    <message>
-        <source>Choose a folder holding library.json, a Notes folder copied from a Mac (holding NoteStore.sqlite) or a NoteStore.sqlite file.</source>
-        <translation>Wählen Sie einen Ordner mit library.json, einen von einem Mac kopierten Notes-Ordner (mit NoteStore.sqlite) oder eine Datei NoteStore.sqlite.</translation>
     </message>
     <message>
         <source>does not exist</source>
@@ -443,7 +424,7 @@
         <translation>Die Notiz „%@“ konnte nicht exportiert werden: Die Seitenvorlage „NoteHTMLTemplate.html“ fehlt.</translation>
     </message>
     <message>
-        <source>Couldn't create a folder for attachments</source>
+        <source>Couldn&apos;t create a folder for attachments</source>
         <translation>Für die Anhänge konnte kein Ordner angelegt werden</translation>
     </message>
     <message>
@@ -627,10 +608,6 @@
         <translation>seine Tabellendaten können nicht gelesen werden: %1</translation>
     </message>
     <message>
-        <source>its target note is not in the database</source>
-        <translation>seine Zielnotiz ist nicht in der Datenbank</translation>
-    </message>
-    <message>
         <source>it has no text</source>
         <translation>er hat keinen Text</translation>
     </message>
@@ -669,10 +646,6 @@
     <message>
         <source>a wrapped key of %1 bytes</source>
         <translation>ein verpackter Schlüssel von %1 Byte</translation>
-    </message>
-    <message>
-        <source>the key could not be derived</source>
-        <translation>der Schlüssel konnte nicht abgeleitet werden</translation>
     </message>
     <message>
         <source>out of memory</source>
@@ -799,7 +772,7 @@
         <translation>die Tabelle verweist auf Kennung %1 von %2</translation>
     </message>
     <message>
-        <source>the table's %1 are not an ordered set</source>
+        <source>the table&apos;s %1 are not an ordered set</source>
         <translation>die %1 der Tabelle sind keine geordnete Menge</translation>
     </message>
     <message>
@@ -807,7 +780,7 @@
         <translation>die Tabelle hat mehr als %1 %2</translation>
     </message>
     <message>
-        <source>the table's cells are not a dictionary</source>
+        <source>the table&apos;s cells are not a dictionary</source>
         <translation>die Zellen der Tabelle sind kein Wörterbuch</translation>
     </message>
     <message>
@@ -967,16 +940,300 @@
         <translation>„%1“ ist kein brauchbarer Dateiname.</translation>
     </message>
     <message>
-        <source>Couldn't read “%1”</source>
+        <source>Couldn&apos;t read “%1”</source>
         <translation>„%1“ konnte nicht gelesen werden</translation>
     </message>
     <message>
-        <source>Couldn't write “%1”</source>
+        <source>Couldn&apos;t write “%1”</source>
         <translation>„%1“ konnte nicht geschrieben werden</translation>
     </message>
     <message>
-        <source>Couldn't replace “%1”</source>
+        <source>Couldn&apos;t replace “%1”</source>
         <translation>„%1“ konnte nicht ersetzt werden</translation>
+    </message>
+    <message>
+        <source>Notes Folder or Library…</source>
+        <translation>Notizen-Ordner oder Bibliothek…</translation>
+    </message>
+    <message>
+        <source>iPhone or iPad Backup…</source>
+        <translation>Backup eines iPhone oder iPad…</translation>
+    </message>
+    <message>
+        <source>Opening the encrypted backup…</source>
+        <translation>Das verschlüsselte Backup wird geöffnet…</translation>
+    </message>
+    <message>
+        <source>Choose a Backup</source>
+        <translation>Backup auswählen</translation>
+    </message>
+    <message>
+        <source>This folder holds the backups of several devices. Export the notes of:</source>
+        <translation>Dieser Ordner enthält die Backups mehrerer Geräte. Die Notizen exportieren von:</translation>
+    </message>
+    <message>
+        <source>Notes libraries (NoteStore.sqlite library.json Manifest.plist Manifest.db)</source>
+        <translation>Notes-Bibliotheken (NoteStore.sqlite library.json Manifest.plist Manifest.db)</translation>
+    </message>
+    <message>
+        <source>Choose an iPhone or iPad Backup</source>
+        <translation>Backup eines iPhone oder iPad auswählen</translation>
+    </message>
+    <message>
+        <source>Encrypted Backup</source>
+        <translation>Verschlüsseltes Backup</translation>
+    </message>
+    <message>
+        <source>The backup of “%@” is encrypted. Enter the password chosen when backup encryption was switched on; it opens locked notes too when they have the same one.</source>
+        <translation>Das Backup von „%@“ ist verschlüsselt. Geben Sie das Passwort ein, das beim Einschalten der Backup-Verschlüsselung gewählt wurde; es öffnet auch gesperrte Notizen, die dasselbe Passwort haben.</translation>
+    </message>
+    <message>
+        <source>Open Backup</source>
+        <translation>Backup öffnen</translation>
+    </message>
+    <message>
+        <source>The Notes library: a folder holding library.json, a Notes folder copied from a Mac or its NoteStore.sqlite, or an iPhone or iPad backup (default: the bundled sample).</source>
+        <translation>Die Notes-Bibliothek: ein Ordner mit library.json, ein von einem Mac kopierter Notizen-Ordner oder dessen NoteStore.sqlite, oder ein Backup eines iPhone oder iPad (Standard: das mitgelieferte Beispiel).</translation>
+    </message>
+    <message>
+        <source>Passwords for an encrypted backup and locked notes, one per line; each is tried on every one.</source>
+        <translation>Passwörter für ein verschlüsseltes Backup und gesperrte Notizen, eines pro Zeile; jedes wird bei allen versucht.</translation>
+    </message>
+    <message>
+        <source>Ask on the terminal for the password of an encrypted backup, then of locked notes (only when there are any).</source>
+        <translation>Im Terminal nach dem Passwort eines verschlüsselten Backups fragen, dann nach dem gesperrter Notizen (nur wenn es solche gibt).</translation>
+    </message>
+    <message>
+        <source>Choose a folder holding library.json, a Notes folder copied from a Mac (holding NoteStore.sqlite), a NoteStore.sqlite file, or a backup of an iPhone or iPad.</source>
+        <translation>Wählen Sie einen Ordner mit library.json, einen von einem Mac kopierten Notizen-Ordner (mit NoteStore.sqlite), eine Datei NoteStore.sqlite oder ein Backup eines iPhone oder iPad.</translation>
+    </message>
+    <message>
+        <source>“%1” holds the backups of %2 devices; give the folder of one of them with --library:</source>
+        <translation>„%1“ enthält die Backups von %2 Geräten; geben Sie den Ordner eines davon mit --library an:</translation>
+    </message>
+    <message>
+        <source>Notes written as “.rtfd” with their pictures as files, the pictures being more than %@ MB in all: %@.</source>
+        <translation>Als „.rtfd“ mit ihren Bildern als Dateien geschriebene Notizen, weil die Bilder zusammen mehr als %@ MB groß sind: %@.</translation>
+    </message>
+    <message>
+        <source>Cannot read “%1”: permission denied.</source>
+        <translation>„%1“ kann nicht gelesen werden: Zugriff verweigert.</translation>
+    </message>
+    <message>
+        <source>Password of the encrypted backup of “%1”: </source>
+        <translation>Passwort des verschlüsselten Backups von „%1“: </translation>
+    </message>
+    <message>
+        <source>a %1 salt of %2 bytes</source>
+        <translation>ein %1-Salt von %2 Bytes</translation>
+    </message>
+    <message>
+        <source>the key could not be derived</source>
+        <translation>der Schlüssel konnte nicht abgeleitet werden</translation>
+    </message>
+    <message>
+        <source>The backup “%1” holds no Notes data: Notes was not on “%2”, or its notes are only in iCloud and were never downloaded to it.</source>
+        <translation>Das Backup „%1“ enthält keine Notizen: Notizen war nicht auf „%2“, oder seine Notizen liegen nur in iCloud und wurden nie auf das Gerät geladen.</translation>
+    </message>
+    <message>
+        <source>The backup “%1” was not completed (its Status.plist says so). Make the backup again and let it finish.</source>
+        <translation>Das Backup „%1“ wurde nicht abgeschlossen (so steht es in seiner Status.plist). Erstellen Sie das Backup erneut und lassen Sie es zu Ende laufen.</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is of iOS 10.2 or older (it has Manifest.mbdb): backups that old are not supported.</source>
+        <translation>Das Backup „%1“ stammt von iOS 10.2 oder älter (es hat eine Manifest.mbdb): so alte Backups werden nicht unterstützt.</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is damaged: it has no Manifest.db.</source>
+        <translation>Das Backup „%1“ ist beschädigt: es hat keine Manifest.db.</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is damaged: its keybag cannot be read (%2).</source>
+        <translation>Das Backup „%1“ ist beschädigt: sein Schlüsselbund kann nicht gelesen werden (%2).</translation>
+    </message>
+    <message>
+        <source>The backup “%1” of “%2” is encrypted, and no password was given for it.</source>
+        <translation>Das Backup „%1“ von „%2“ ist verschlüsselt, und es wurde kein Passwort dafür angegeben.</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is damaged: its keybag cannot be used (%2).</source>
+        <translation>Das Backup „%1“ ist beschädigt: sein Schlüsselbund kann nicht verwendet werden (%2).</translation>
+    </message>
+    <message>
+        <source>The backup “%1” of “%2” is encrypted, and %3.</source>
+        <translation>Das Backup „%1“ von „%2“ ist verschlüsselt, und %3.</translation>
+    </message>
+    <message>
+        <source>the password given does not open it</source>
+        <translation>das angegebene Passwort öffnet es nicht</translation>
+    </message>
+    <message>
+        <source>none of the %1 passwords given opens it</source>
+        <translation>keines der %1 angegebenen Passwörter öffnet es</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be read: the backup does not hold it</source>
+        <translation>Die Datei „%1“ konnte nicht gelesen werden: das Backup enthält sie nicht</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be read: %2</source>
+        <translation>Die Datei „%1“ konnte nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The backup “%1” cannot be read: %2</source>
+        <translation>Das Backup „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is damaged: its %2 cannot be read%3.</source>
+        <translation>Das Backup „%1“ ist beschädigt: seine %2 kann nicht gelesen werden%3.</translation>
+    </message>
+    <message>
+        <source>, backed up %1 UTC</source>
+        <translation>, gesichert %1 UTC</translation>
+    </message>
+    <message>
+        <source>, encrypted</source>
+        <translation>, verschlüsselt</translation>
+    </message>
+    <message>
+        <source>, in “%1”</source>
+        <translation>, in „%1“</translation>
+    </message>
+    <message>
+        <source>The backup “%1” is damaged: its Manifest.db cannot be read (%2).</source>
+        <translation>Das Backup „%1“ ist beschädigt: seine Manifest.db kann nicht gelesen werden (%2).</translation>
+    </message>
+    <message>
+        <source>its key is %1 bytes long</source>
+        <translation>ihr Schlüssel ist %1 Bytes lang</translation>
+    </message>
+    <message>
+        <source>its protection class %1 has no key in the keybag</source>
+        <translation>ihre Schutzklasse %1 hat keinen Schlüssel im Schlüsselbund</translation>
+    </message>
+    <message>
+        <source>its key does not unwrap</source>
+        <translation>ihr Schlüssel lässt sich nicht entpacken</translation>
+    </message>
+    <message>
+        <source>it is larger than %1</source>
+        <translation>sie ist größer als %1</translation>
+    </message>
+    <message>
+        <source>its ManifestKey: %1</source>
+        <translation>ihr ManifestKey: %1</translation>
+    </message>
+    <message>
+        <source>more than %1 files of Notes</source>
+        <translation>mehr als %1 Dateien von Notizen</translation>
+    </message>
+    <message>
+        <source>its record is larger than %1 bytes</source>
+        <translation>ihr Eintrag ist größer als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>its record cannot be read (%1)</source>
+        <translation>ihr Eintrag kann nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>not a file record</source>
+        <translation>kein Dateieintrag</translation>
+    </message>
+    <message>
+        <source>its record gives a size of %1 bytes</source>
+        <translation>ihr Eintrag nennt eine Größe von %1 Bytes</translation>
+    </message>
+    <message>
+        <source>its %1 has %2 bytes, not 4</source>
+        <translation>sein %1 hat %2 Bytes statt 4</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>er ist leer</translation>
+    </message>
+    <message>
+        <source>it ends inside a record</source>
+        <translation>er endet mitten in einem Eintrag</translation>
+    </message>
+    <message>
+        <source>its record %1 is %2 bytes long</source>
+        <translation>sein Eintrag %1 ist %2 Bytes lang</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 classes</source>
+        <translation>er enthält mehr als %1 Klassen</translation>
+    </message>
+    <message>
+        <source>it holds no class keys</source>
+        <translation>er enthält keine Klassenschlüssel</translation>
+    </message>
+    <message>
+        <source>it lacks the salt or the rounds of its key derivation</source>
+        <translation>ihm fehlen das Salt oder die Runden seiner Schlüsselableitung</translation>
+    </message>
+    <message>
+        <source>no class key in it is protected by the password</source>
+        <translation>kein Klassenschlüssel darin ist durch das Passwort geschützt</translation>
+    </message>
+    <message>
+        <source>it is %1 bytes long where %2 bytes encrypted take %3</source>
+        <translation>sie ist %1 Bytes lang, wo %2 Bytes verschlüsselt %3 belegen</translation>
+    </message>
+    <message>
+        <source>it is %1 bytes long, not whole blocks</source>
+        <translation>sie ist %1 Bytes lang, keine ganzen Blöcke</translation>
+    </message>
+    <message>
+        <source>its key is not a key for it</source>
+        <translation>ihr Schlüssel passt nicht zu ihr</translation>
+    </message>
+    <message>
+        <source>it ended early</source>
+        <translation>sie endete vorzeitig</translation>
+    </message>
+    <message>
+        <source>it cannot be decrypted</source>
+        <translation>sie lässt sich nicht entschlüsseln</translation>
+    </message>
+    <message>
+        <source>it does not decrypt to the %1 bytes its record gives</source>
+        <translation>sie entschlüsselt sich nicht zu den %1 Bytes, die ihr Eintrag nennt</translation>
+    </message>
+    <message>
+        <source>it is %1 bytes long, its record gives %2</source>
+        <translation>sie ist %1 Bytes lang, ihr Eintrag nennt %2</translation>
+    </message>
+    <message>
+        <source>The file “%1” couldn’t be saved</source>
+        <translation>Die Datei „%1“ konnte nicht gesichert werden</translation>
+    </message>
+    <message>
+        <source>its folder “%1” cannot be read: permission denied</source>
+        <translation>sein Ordner „%1“ kann nicht gelesen werden: Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>its target note is not in the database</source>
+        <translation>seine Zielnotiz ist nicht in der Datenbank</translation>
+    </message>
+    <message>
+        <source>The Notes database “%1” is damaged: its table of entities names %2 twice.</source>
+        <translation>Die Notizen-Datenbank „%1“ ist beschädigt: ihre Tabelle der Entitäten nennt %2 zweimal.</translation>
+    </message>
+    <message>
+        <source>Notes without a folder</source>
+        <translation>Notizen ohne Ordner</translation>
+    </message>
+    <message>
+        <source>Notes without an account</source>
+        <translation>Notizen ohne Account</translation>
+    </message>
+    <message>
+        <source>Notes whose folder could not be found, exported into “Notes without a folder”: %1.</source>
+        <translation>Notizen, deren Ordner nicht gefunden wurde, exportiert nach „Notizen ohne Ordner“: %1.</translation>
+    </message>
+    <message>
+        <source>give its password with --password-file or --ask-password</source>
+        <translation>geben Sie sein Passwort mit --password-file oder --ask-password an</translation>
     </message>
 </context>
 </TS>

@@ -1,4 +1,5 @@
 #include "app/LibraryPermissions.h"
+#include "platform/LocalizedString.h"
 
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
@@ -16,7 +17,7 @@ namespace {
 
 QString denied(const QString& path)
 {
-    return QStringLiteral("Cannot read “%1”: permission denied.").arg(path);
+    return platform::localizedString("Cannot read “%1”: permission denied.").arg(path);
 }
 
 // Opening is the test: the permission bits alone do not tell what ACLs or

@@ -222,7 +222,7 @@ bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool 
 
 QString backupPasswordPrompt(const QString& deviceName)
 {
-    return QStringLiteral("Password of the encrypted backup of “%1”: ").arg(deviceName);
+    return platform::localizedString("Password of the encrypted backup of “%1”: ").arg(deviceName);
 }
 
 notestore::PasswordList clonePasswords(const notestore::PasswordList& passwords)

@@ -145,7 +145,7 @@ int main(int argc, char* argv[])
         printError(error.localizedDescription());
         if (error.domain() == QLatin1String(backup::kErrorDomain) && error.code() == backup::ErrorNoPassword && !ask
             && passwords.empty())
-            printError(QStringLiteral("give its password with --password-file or --ask-password"));
+            printError(platform::localizedString("give its password with --password-file or --ask-password"));
         return ExitFailure;
     }
     for (notestore::Secret& typed : typedForBackup)

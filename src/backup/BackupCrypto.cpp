@@ -1,4 +1,5 @@
 #include "backup/BackupCrypto.h"
+#include "platform/LocalizedString.h"
 
 #include <openssl/evp.h>
 
@@ -23,7 +24,7 @@ void setReason(QString* reason, const QString& text)
 bool checkRound(const QByteArray& salt, qint64 iterations, const char* name, QString* reason)
 {
     if (salt.isEmpty() || salt.size() > kMaxSaltBytes) {
-        setReason(reason, QStringLiteral("a %1 salt of %2 bytes").arg(QLatin1String(name)).arg(salt.size()));
+        setReason(reason, platform::localizedString("a %1 salt of %2 bytes").arg(QLatin1String(name)).arg(salt.size()));
         return false;
     }
     if (iterations < 1 || iterations > kMaxDerivationRounds) {
@@ -50,7 +51,7 @@ Secret deriveBackupKey(const Secret& password, const DerivationParameters& param
         if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char*>(input), int(inputSize), bytes(parameters.dpsl),
                               int(parameters.dpsl.size()), int(parameters.dpic), EVP_sha256(), kKeyBytes, first.data())
             != 1) {
-            setReason(reason, QStringLiteral("the key could not be derived"));
+            setReason(reason, platform::localizedString("the key could not be derived"));
             return {};
         }
         input = first.data();
@@ -60,7 +61,7 @@ Secret deriveBackupKey(const Secret& password, const DerivationParameters& param
     if (PKCS5_PBKDF2_HMAC(reinterpret_cast<const char*>(input), int(inputSize), bytes(parameters.salt),
                           int(parameters.salt.size()), int(parameters.iterations), EVP_sha1(), kKeyBytes, key.data())
         != 1) {
-        setReason(reason, QStringLiteral("the key could not be derived"));
+        setReason(reason, platform::localizedString("the key could not be derived"));
         return {};
     }
     return key;

@@ -1,4 +1,5 @@
 #include "backup/BackupFiles.h"
+#include "platform/LocalizedString.h"
 
 #include "backup/StoredFile.h"
 #include "notestore/PrivateCopy.h"
@@ -15,7 +16,7 @@ const QString kDatabase = QStringLiteral("NoteStore.sqlite");
 
 QString notesFolderProblem(const BackupSummary& summary)
 {
-    return QStringLiteral("The backup “%1” holds no Notes data: Notes was not on “%2”, or its notes are only in "
+    return platform::localizedString("The backup “%1” holds no Notes data: Notes was not on “%2”, or its notes are only in "
                           "iCloud and were never downloaded to it.")
         .arg(summary.folder, summary.displayName());
 }
@@ -27,7 +28,7 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
                                                int* usedPassword)
 {
     if (!summary.finished) {
-        platform::setError(error, backupError(ErrorNotFinished, QStringLiteral("The backup “%1” was not completed "
+        platform::setError(error, backupError(ErrorNotFinished, platform::localizedString("The backup “%1” was not completed "
                                                                                "(its Status.plist says so). Make the "
                                                                                "backup again and let it finish.")
                                                                     .arg(summary.folder)));
@@ -35,11 +36,11 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
     }
     if (!summary.hasManifestDatabase) {
         platform::setError(error, summary.hasOldManifest
-                                      ? backupError(ErrorTooOld, QStringLiteral("The backup “%1” is of iOS 10.2 or "
+                                      ? backupError(ErrorTooOld, platform::localizedString("The backup “%1” is of iOS 10.2 or "
                                                                                 "older (it has Manifest.mbdb): "
                                                                                 "backups that old are not supported.")
                                                                      .arg(summary.folder))
-                                      : backupError(ErrorDamaged, QStringLiteral("The backup “%1” is damaged: it has "
+                                      : backupError(ErrorDamaged, platform::localizedString("The backup “%1” is damaged: it has "
                                                                                  "no Manifest.db.")
                                                                       .arg(summary.folder)));
         return nullptr;
@@ -50,13 +51,13 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
         QString problem;
         const auto keybag = parseKeybag(summary.keybag, &problem);
         if (!keybag) {
-            platform::setError(error, backupError(ErrorDamaged, QStringLiteral("The backup “%1” is damaged: its "
+            platform::setError(error, backupError(ErrorDamaged, platform::localizedString("The backup “%1” is damaged: its "
                                                                                "keybag cannot be read (%2).")
                                                                     .arg(summary.folder, problem)));
             return nullptr;
         }
         if (passwords.empty()) {
-            platform::setError(error, backupError(ErrorNoPassword, QStringLiteral("The backup “%1” of “%2” is "
+            platform::setError(error, backupError(ErrorNoPassword, platform::localizedString("The backup “%1” of “%2” is "
                                                                                   "encrypted, and no password was "
                                                                                   "given for it.")
                                                                        .arg(summary.folder, summary.displayName())));
@@ -74,7 +75,7 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
                 break;
             case UnlockOutcome::WrongPassword: break;
             case UnlockOutcome::Damaged:
-                platform::setError(error, backupError(ErrorDamaged, QStringLiteral("The backup “%1” is damaged: its "
+                platform::setError(error, backupError(ErrorDamaged, platform::localizedString("The backup “%1” is damaged: its "
                                                                                    "keybag cannot be used (%2).")
                                                                         .arg(summary.folder, problem)));
                 return nullptr;
@@ -82,11 +83,11 @@ std::shared_ptr<BackupFiles> BackupFiles::open(const BackupSummary& summary, con
         }
         if (!opened) {
             platform::setError(error, backupError(ErrorWrongPassword,
-                                                  QStringLiteral("The backup “%1” of “%2” is encrypted, and %3.")
+                                                  platform::localizedString("The backup “%1” of “%2” is encrypted, and %3.")
                                                       .arg(summary.folder, summary.displayName(),
                                                            passwords.size() == 1
-                                                               ? QStringLiteral("the password given does not open it")
-                                                               : QStringLiteral("none of the %1 passwords given "
+                                                               ? platform::localizedString("the password given does not open it")
+                                                               : platform::localizedString("none of the %1 passwords given "
                                                                                 "opens it")
                                                                      .arg(passwords.size()))));
             return nullptr;
@@ -131,7 +132,7 @@ bool BackupFiles::extract(const QString& relativePath, const QString& destinatio
     const QString display = root() + u'/' + relativePath;
     const ManifestEntry* found = entry(relativePath);
     if (!found || found->flags != 1) {
-        platform::setError(error, backupError(ErrorUnreadable, QStringLiteral("The file “%1” couldn’t be read: the "
+        platform::setError(error, backupError(ErrorUnreadable, platform::localizedString("The file “%1” couldn’t be read: the "
                                                                               "backup does not hold it")
                                                                    .arg(display)));
         return false;
@@ -139,7 +140,7 @@ bool BackupFiles::extract(const QString& relativePath, const QString& destinatio
     QString problem;
     const auto record = readFileRecord(found->file, &problem);
     if (!record) {
-        platform::setError(error, backupError(ErrorDamaged, QStringLiteral("The file “%1” couldn’t be read: %2")
+        platform::setError(error, backupError(ErrorDamaged, platform::localizedString("The file “%1” couldn’t be read: %2")
                                                                 .arg(display, problem)));
         return false;
     }
@@ -147,7 +148,7 @@ bool BackupFiles::extract(const QString& relativePath, const QString& destinatio
     if (m_summary.encrypted) {
         key = fileKey(*record, m_keys, &problem);
         if (key.isEmpty()) {
-            platform::setError(error, backupError(ErrorDamaged, QStringLiteral("The file “%1” couldn’t be read: %2")
+            platform::setError(error, backupError(ErrorDamaged, platform::localizedString("The file “%1” couldn’t be read: %2")
                                                                     .arg(display, problem)));
             return false;
         }
@@ -219,7 +220,7 @@ std::shared_ptr<const notestore::LocalFile> BackupFiles::localFile(const QString
     const QString path = folder ? folder->folderPath() + u'/' + QFileInfo(relativePath).fileName() : QString();
     if (!folder || !extract(relativePath, path, true, &error)) {
         if (problem)
-            *problem = QStringLiteral("its file cannot be read: %1").arg(error.localizedDescription());
+            *problem = platform::localizedString("its file cannot be read: %1").arg(error.localizedDescription());
         return nullptr;
     }
     return std::make_shared<notestore::LocalFile>(path, [folder] {});

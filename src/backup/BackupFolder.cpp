@@ -1,4 +1,5 @@
 #include "backup/BackupFolder.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/PropertyList.h"
 #include "platform/SafeFile.h"
@@ -33,14 +34,14 @@ std::optional<QVariantMap> readDictionary(const QString& folder, const char* nam
                                                                  &readError, size)
                                    : std::nullopt;
     if (!data) {
-        platform::setError(error, backupError(ErrorUnreadable, QStringLiteral("The backup “%1” cannot be read: %2")
+        platform::setError(error, backupError(ErrorUnreadable, platform::localizedString("The backup “%1” cannot be read: %2")
                                                                    .arg(folder, readError.localizedDescription())));
         return std::nullopt;
     }
     platform::Error parseError;
     const auto value = platform::plist::propertyListFromData(*data, &parseError, platform::plist::Limits{64, 1'000'000});
     if (!value || value->typeId() != QMetaType::QVariantMap) {
-        platform::setError(error, backupError(ErrorDamaged, QStringLiteral("The backup “%1” is damaged: its %2 cannot "
+        platform::setError(error, backupError(ErrorDamaged, platform::localizedString("The backup “%1” is damaged: its %2 cannot "
                                                                            "be read%3.")
                                                                 .arg(folder, QLatin1String(name),
                                                                      parseError.localizedDescription().isEmpty()
@@ -81,10 +82,10 @@ QString BackupSummary::description() const
     if (!parts.isEmpty())
         result += QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", ")));
     if (date)
-        result += QStringLiteral(", backed up %1 UTC").arg(date->toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        result += platform::localizedString(", backed up %1 UTC").arg(date->toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     if (encrypted)
-        result += QStringLiteral(", encrypted");
-    return result + QStringLiteral(", in “%1”").arg(QFileInfo(folder).fileName());
+        result += platform::localizedString(", encrypted");
+    return result + platform::localizedString(", in “%1”").arg(QFileInfo(folder).fileName());
 }
 
 bool isDeviceBackup(const QString& folder)

@@ -1,4 +1,5 @@
 #include "backup/BackupManifest.h"
+#include "platform/LocalizedString.h"
 
 #include "backup/BackupFolder.h"
 #include "backup/StoredFile.h"
@@ -16,7 +17,7 @@ namespace {
 
 platform::Error damaged(const QString& folder, const QString& reason)
 {
-    return backupError(ErrorDamaged, QStringLiteral("The backup “%1” is damaged: its Manifest.db cannot be read (%2).")
+    return backupError(ErrorDamaged, platform::localizedString("The backup “%1” is damaged: its Manifest.db cannot be read (%2).")
                                          .arg(folder, reason));
 }
 
@@ -24,18 +25,18 @@ platform::Error damaged(const QString& folder, const QString& reason)
 Secret unwrapWithClass(const QByteArray& data, const ClassKeys& keys, QString* reason)
 {
     if (data.size() < 4 + 24) {
-        *reason = QStringLiteral("its key is %1 bytes long").arg(data.size());
+        *reason = platform::localizedString("its key is %1 bytes long").arg(data.size());
         return {};
     }
     const quint32 protectionClass = qFromLittleEndian<quint32>(data.constData());
     const auto classKey = keys.find(protectionClass);
     if (classKey == keys.end()) {
-        *reason = QStringLiteral("its protection class %1 has no key in the keybag").arg(protectionClass);
+        *reason = platform::localizedString("its protection class %1 has no key in the keybag").arg(protectionClass);
         return {};
     }
     Secret key = unwrapKey(classKey->second, data.mid(4));
     if (key.isEmpty())
-        *reason = QStringLiteral("its key does not unwrap");
+        *reason = platform::localizedString("its key does not unwrap");
     return key;
 }
 
@@ -59,13 +60,13 @@ bool readDomainFiles(const QString& backupFolder, const QString& domain, const C
     {
         const auto fd = platform::safefile::openBeneath(backupFolder, QStringLiteral("Manifest.db"), &openError, &size);
         if (!fd.isValid()) {
-            platform::setError(error, backupError(ErrorUnreadable, QStringLiteral("The backup “%1” cannot be read: %2")
+            platform::setError(error, backupError(ErrorUnreadable, platform::localizedString("The backup “%1” cannot be read: %2")
                                                                        .arg(backupFolder, openError.localizedDescription())));
             return false;
         }
     }
     if (size > kMaxManifestBytes) {
-        platform::setError(error, damaged(backupFolder, QStringLiteral("it is larger than %1")
+        platform::setError(error, damaged(backupFolder, platform::localizedString("it is larger than %1")
                                                             .arg(platform::safefile::describeSize(kMaxManifestBytes))));
         return false;
     }
@@ -74,7 +75,7 @@ bool readDomainFiles(const QString& backupFolder, const QString& domain, const C
         QString reason;
         key = unwrapWithClass(manifestKey, *keys, &reason);
         if (key.isEmpty()) {
-            platform::setError(error, damaged(backupFolder, QStringLiteral("its ManifestKey: %1").arg(reason)));
+            platform::setError(error, damaged(backupFolder, platform::localizedString("its ManifestKey: %1").arg(reason)));
             return false;
         }
     }
@@ -120,7 +121,7 @@ bool readDomainFiles(const QString& backupFolder, const QString& domain, const C
                 files.insert(relative, std::move(entry));
         }
     }
-    const QString detail = result == SQLITE_TOOBIG ? QStringLiteral("more than %1 files of Notes").arg(kMaxDomainRows)
+    const QString detail = result == SQLITE_TOOBIG ? platform::localizedString("more than %1 files of Notes").arg(kMaxDomainRows)
                                                    : QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(statement);
     sqlite3_close_v2(db);

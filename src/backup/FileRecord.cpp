@@ -1,4 +1,5 @@
 #include "backup/FileRecord.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/KeyedArchiver.h"
 
@@ -51,7 +52,7 @@ std::optional<FileRecord> readFileRecord(const QByteArray& archive, QString* pro
         return std::nullopt;
     };
     if (archive.size() > FileRecord::kMaxArchiveBytes)
-        return fail(QStringLiteral("its record is larger than %1 bytes").arg(FileRecord::kMaxArchiveBytes));
+        return fail(platform::localizedString("its record is larger than %1 bytes").arg(FileRecord::kMaxArchiveBytes));
     registerFileRecordClass();
     platform::Error error;
     const QVariant object = platform::KeyedUnarchiver::unarchivedObjectOfClasses(
@@ -59,12 +60,12 @@ std::optional<FileRecord> readFileRecord(const QByteArray& archive, QString* pro
          QStringLiteral("NSDictionary"), QStringLiteral("NSArray")},
         archive, &error);
     if (!object.isValid() || object.metaType() != QMetaType::fromType<FileRecord>())
-        return fail(QStringLiteral("its record cannot be read (%1)")
-                        .arg(error.localizedDescription().isEmpty() ? QStringLiteral("not a file record")
+        return fail(platform::localizedString("its record cannot be read (%1)")
+                        .arg(error.localizedDescription().isEmpty() ? platform::localizedString("not a file record")
                                                                     : error.localizedDescription()));
     FileRecord record = object.value<FileRecord>();
     if (record.size < 0 || record.size > FileRecord::kMaxFileBytes)
-        return fail(QStringLiteral("its record gives a size of %1 bytes").arg(record.size));
+        return fail(platform::localizedString("its record gives a size of %1 bytes").arg(record.size));
     return record;
 }
 

@@ -1,4 +1,5 @@
 #include "backup/Keybag.h"
+#include "platform/LocalizedString.h"
 
 #include <QtEndian>
 
@@ -27,7 +28,7 @@ bool setInteger(const QByteArray& tag, const QByteArray& value, quint32& out, QS
 {
     const auto number = integer(value);
     if (!number)
-        return fail(problem, QStringLiteral("its %1 has %2 bytes, not 4").arg(QString::fromLatin1(tag)).arg(value.size()));
+        return fail(problem, platform::localizedString("its %1 has %2 bytes, not 4").arg(QString::fromLatin1(tag)).arg(value.size()));
     out = *number;
     return true;
 }
@@ -37,11 +38,11 @@ bool setInteger(const QByteArray& tag, const QByteArray& value, quint32& out, QS
 std::optional<Keybag> parseKeybag(const QByteArray& data, QString* problem)
 {
     if (data.isEmpty()) {
-        fail(problem, QStringLiteral("it is empty"));
+        fail(problem, platform::localizedString("it is empty"));
         return std::nullopt;
     }
     if (data.size() > Keybag::kMaxBytes) {
-        fail(problem, QStringLiteral("it is larger than %1 bytes").arg(Keybag::kMaxBytes));
+        fail(problem, platform::localizedString("it is larger than %1 bytes").arg(Keybag::kMaxBytes));
         return std::nullopt;
     }
     Keybag bag;
@@ -50,14 +51,14 @@ std::optional<Keybag> parseKeybag(const QByteArray& data, QString* problem)
     qsizetype at = 0;
     while (at < data.size()) {
         if (data.size() - at < 8) {
-            fail(problem, QStringLiteral("it ends inside a record"));
+            fail(problem, platform::localizedString("it ends inside a record"));
             return std::nullopt;
         }
         const QByteArray tag = data.mid(at, 4);
         const quint32 length = qFromBigEndian<quint32>(data.constData() + at + 4);
         at += 8;
         if (length > kMaxValueBytes || qsizetype(length) > data.size() - at) {
-            fail(problem, QStringLiteral("its record %1 is %2 bytes long")
+            fail(problem, platform::localizedString("its record %1 is %2 bytes long")
                               .arg(QString::fromLatin1(tag.toHex()))
                               .arg(length));
             return std::nullopt;
@@ -72,7 +73,7 @@ std::optional<Keybag> parseKeybag(const QByteArray& data, QString* problem)
                 continue;
             }
             if (int(bag.classes.size()) >= Keybag::kMaxClasses) {
-                fail(problem, QStringLiteral("it holds more than %1 classes").arg(Keybag::kMaxClasses));
+                fail(problem, platform::localizedString("it holds more than %1 classes").arg(Keybag::kMaxClasses));
                 return std::nullopt;
             }
             current = &bag.classes.emplace_back();
@@ -104,11 +105,11 @@ std::optional<Keybag> parseKeybag(const QByteArray& data, QString* problem)
         }
     }
     if (bag.classes.empty()) {
-        fail(problem, QStringLiteral("it holds no class keys"));
+        fail(problem, platform::localizedString("it holds no class keys"));
         return std::nullopt;
     }
     if (bag.derivation.salt.isEmpty() || bag.derivation.iterations == 0) {
-        fail(problem, QStringLiteral("it lacks the salt or the rounds of its key derivation"));
+        fail(problem, platform::localizedString("it lacks the salt or the rounds of its key derivation"));
         return std::nullopt;
     }
     return bag;
@@ -134,7 +135,7 @@ UnlockOutcome unlockKeybag(const Keybag& keybag, const Secret& password, ClassKe
         keys[entry.protectionClass] = std::move(classKey);
     }
     if (keys.empty()) {
-        fail(reason, QStringLiteral("no class key in it is protected by the password"));
+        fail(reason, platform::localizedString("no class key in it is protected by the password"));
         return UnlockOutcome::Damaged;
     }
     return UnlockOutcome::Opened;

@@ -1,4 +1,5 @@
 #include "backup/StoredFile.h"
+#include "platform/LocalizedString.h"
 
 #include "backup/BackupFolder.h"
 #include "platform/FileCopy.h"
@@ -45,16 +46,16 @@ bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out,
 {
     // CBC output is the plaintext padded to whole blocks, 1 to 16 bytes more.
     if (storedSize % 16 != 0 || storedSize == 0 || (size >= 0 && (storedSize < size + 1 || storedSize > size + 16))) {
-        *reason = size >= 0 ? QStringLiteral("it is %1 bytes long where %2 bytes encrypted take %3")
+        *reason = size >= 0 ? platform::localizedString("it is %1 bytes long where %2 bytes encrypted take %3")
                                   .arg(storedSize)
                                   .arg(size)
                                   .arg((size / 16 + 1) * 16)
-                            : QStringLiteral("it is %1 bytes long, not whole blocks").arg(storedSize);
+                            : platform::localizedString("it is %1 bytes long, not whole blocks").arg(storedSize);
         return false;
     }
     CBCDecryptor decryptor(key);
     if (!decryptor.isValid()) {
-        *reason = QStringLiteral("its key is not a key for it");
+        *reason = platform::localizedString("its key is not a key for it");
         return false;
     }
     // The plaintext is the user's private data: wiped, not just freed.
@@ -68,13 +69,13 @@ bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out,
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
-            *reason = got < 0 ? systemReason(errno) : QStringLiteral("it ended early");
+            *reason = got < 0 ? systemReason(errno) : platform::localizedString("it ended early");
             return false;
         }
         read += got;
         const qint64 length = decryptor.update(piece.data(), got, plain.data());
         if (length < 0) {
-            *reason = QStringLiteral("it cannot be decrypted");
+            *reason = platform::localizedString("it cannot be decrypted");
             return false;
         }
         total += length;
@@ -86,7 +87,7 @@ bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out,
     }
     const qint64 last = decryptor.finish(plain.data());
     if (last < 0 || (size >= 0 && total + last != size)) {
-        *reason = QStringLiteral("it does not decrypt to the %1 bytes its record gives").arg(size);
+        *reason = platform::localizedString("it does not decrypt to the %1 bytes its record gives").arg(size);
         return false;
     }
     if (!writeAll(out, plain.data(), last, &code)) {
@@ -105,7 +106,7 @@ bool writeStoredFile(const QString& backupFolder, const QString& storedPath, con
 {
     const auto cannotRead = [&](int code, const QString& why) {
         platform::setError(error, platform::Error(QString::fromLatin1(kErrorDomain), code,
-                                                  QStringLiteral("The file “%1” couldn’t be read: %2")
+                                                  platform::localizedString("The file “%1” couldn’t be read: %2")
                                                       .arg(displayPath, why)));
         return false;
     };
@@ -115,7 +116,7 @@ bool writeStoredFile(const QString& backupFolder, const QString& storedPath, con
     if (!in.isValid())
         return cannotRead(ErrorUnreadable, openError.localizedDescription());
     if (!key && size >= 0 && storedSize != size)
-        return cannotRead(ErrorDamaged, QStringLiteral("it is %1 bytes long, its record gives %2")
+        return cannotRead(ErrorDamaged, platform::localizedString("it is %1 bytes long, its record gives %2")
                                             .arg(storedSize)
                                             .arg(size));
 
@@ -131,7 +132,7 @@ bool writeStoredFile(const QString& backupFolder, const QString& storedPath, con
     }
     const auto cannotSave = [&](int code) {
         platform::setError(error, platform::Error::fromErrno(
-                                      code, QStringLiteral("The file “%1” couldn’t be saved").arg(destinationPath)));
+                                      code, platform::localizedString("The file “%1” couldn’t be saved").arg(destinationPath)));
         return false;
     };
     if (out < 0)

@@ -1,4 +1,5 @@
 #include "export/EmbeddedPictures.h"
+#include "platform/LocalizedString.h"
 
 #include "platform/UniformTypes.h"
 
@@ -92,7 +93,7 @@ bool takeOutEmbeddedPictures(QString& fragment, const QString& folder,
         const Decoded decoded = decodeInto(QStringView(fragment).mid(dataStart, close - dataStart), path);
         if (decoded == Decoded::WriteFailed) {
             if (error)
-                *error = QStringLiteral("Couldn't write “%1”").arg(path);
+                *error = platform::localizedString("Couldn't write “%1”").arg(path);
             return false;
         }
         if (decoded == Decoded::NotBase64)

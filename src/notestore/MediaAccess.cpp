@@ -1,4 +1,5 @@
 #include "notestore/MediaAccess.h"
+#include "platform/LocalizedString.h"
 
 #include <QFile>
 #include <QStringList>
@@ -19,13 +20,13 @@ QString deniedFolderProblem(const QString& containerRoot, const QStringList& can
         for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
             if (::access(QFile::encodeName(folder).constData(), X_OK) != 0) {
                 if (errno == EACCES)
-                    return QStringLiteral("its folder “%1” cannot be read: permission denied").arg(folder);
+                    return platform::localizedString("its folder “%1” cannot be read: permission denied").arg(folder);
                 break; // missing from here on: not a matter of permissions
             }
             folder += u'/' + parts[i];
         }
         if (::access(QFile::encodeName(folder).constData(), X_OK) != 0 && errno == EACCES)
-            return QStringLiteral("its folder “%1” cannot be read: permission denied").arg(folder);
+            return platform::localizedString("its folder “%1” cannot be read: permission denied").arg(folder);
     }
     return {};
 }

@@ -162,7 +162,7 @@ CryptoOutcome unwrapWithKeyEncryptingKey(const Secret& keyEncryptingKey, const Q
 {
     key.wipe();
     if (keyEncryptingKey.size() != kKeyEncryptingKeyBytes || wrappedKey.size() != kWrappedKeyBytes) {
-        setReason(reason, QStringLiteral("a wrapped key of %1 bytes").arg(wrappedKey.size()));
+        setReason(reason, platform::localizedString("a wrapped key of %1 bytes").arg(wrappedKey.size()));
         return CryptoOutcome::Unsupported;
     }
     CipherContext context(EVP_CIPHER_CTX_new());
@@ -196,7 +196,7 @@ CryptoOutcome unwrapItemKey(const LockedKeyParameters& parameters, const Secret&
         return checked;
     Secret keyEncryptingKey;
     if (!deriveKeyEncryptingKey(password, parameters.salt, parameters.iterations, keyEncryptingKey)) {
-        setReason(reason, QStringLiteral("the key could not be derived"));
+        setReason(reason, platform::localizedString("the key could not be derived"));
         return CryptoOutcome::Failed;
     }
     return unwrapWithKeyEncryptingKey(keyEncryptingKey, parameters.wrappedKey, key, reason);
@@ -216,7 +216,7 @@ UnlockedKey unlockItemKey(const LockedKeyParameters& parameters, const PasswordL
         } else if ((result.outcome = checkKeyParameters(parameters, &result.reason)) == CryptoOutcome::Opened) {
             const Secret* keyEncryptingKey = derived->keyFor(int(index), passwords[index], parameters);
             if (!keyEncryptingKey) {
-                result.reason = QStringLiteral("the key could not be derived");
+                result.reason = platform::localizedString("the key could not be derived");
                 result.outcome = CryptoOutcome::Failed;
             } else {
                 result.outcome =

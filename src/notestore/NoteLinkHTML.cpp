@@ -1,4 +1,5 @@
 #include "notestore/NoteAttachments.h"
+#include "platform/LocalizedString.h"
 
 #include "export/NoteLinks.h"
 #include "notestore/HtmlWriter.h"
@@ -16,7 +17,7 @@ QString NoteAttachmentRenderer::noteLinkHTML(const InlineAttachmentRow& row, Vis
     if (text.isEmpty() && !target.isEmpty() && m_noteTitle)
         text = m_noteTitle(target);
     if (text.isEmpty()) {
-        visit.problem = QStringLiteral("its target note is not in the database");
+        visit.problem = platform::localizedString("its target note is not in the database");
         return {};
     }
     if (target.isEmpty())

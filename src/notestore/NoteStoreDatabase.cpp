@@ -289,7 +289,7 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
     // Which rows are notes would be a guess: better no export than half a one.
     for (const char* name : kReadEntities) {
         if (twice.contains(QLatin1String(name))) {
-            platform::setError(error, storeError(ErrorCorrupt, QStringLiteral("The Notes database “%1” is damaged: its "
+            platform::setError(error, storeError(ErrorCorrupt, platform::localizedString("The Notes database “%1” is damaged: its "
                                                                               "table of entities names %2 twice.")
                                                                    .arg(m_path, QLatin1String(name))));
             return false;

@@ -284,7 +284,7 @@ void NoteStoreApplication::buildOutline()
     }
     for (auto& [account, notes] : orphansByAccount) {
         Folder orphans;
-        orphans.row.title = QStringLiteral("Notes without a folder");
+        orphans.row.title = platform::localizedString("Notes without a folder");
         orphans.row.identifier = QStringLiteral("NotesWithoutAFolder-%1").arg(account);
         orphans.account = account;
         orphans.notes = std::move(notes);
@@ -328,7 +328,7 @@ int NoteStoreApplication::orphanAccount()
 {
     if (m_orphanAccount < 0) {
         m_orphanAccount = int(m_accounts.size());
-        m_accounts.push_back({0, QStringLiteral("Notes without an account"), QStringLiteral("NotesWithoutAnAccount")});
+        m_accounts.push_back({0, platform::localizedString("Notes without an account"), QStringLiteral("NotesWithoutAnAccount")});
     }
     return m_orphanAccount;
 }
@@ -337,7 +337,7 @@ QStringList NoteStoreApplication::summaryRemarks()
 {
     if (m_orphanedNoteCount == 0)
         return {};
-    return {QStringLiteral("Notes whose folder could not be found, exported into “Notes without a folder”: %1.")
+    return {platform::localizedString("Notes whose folder could not be found, exported into “Notes without a folder”: %1.")
                 .arg(m_orphanedNoteCount)};
 }
 
