@@ -65,12 +65,12 @@ class Runner:
                                                                      errors.read().decode(errors="replace")))
         return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
 
-    def pair(self, exporter, library):
+    def pair(self, exporter, library, extra=()):
         """One export into a folder of its own, then cp -R of what it wrote."""
         run = tempfile.mkdtemp(prefix="run-", dir=self.work)
         destination = os.path.join(run, "Notes Import")
         seconds, cpu, peak = self.timed([exporter, "--library", library, "--destination", destination,
-                                         "--no-handoff"])
+                                         "--no-handoff", *extra])
         copy_seconds, _, _ = self.timed(["cp", "-R", destination, os.path.join(run, "copy")])
         result = {"export": seconds, "cpu": cpu, "peak": peak, "copy": copy_seconds,
                   "ratio": seconds / copy_seconds, "output": tree_megabytes(destination)}
@@ -82,8 +82,8 @@ class Runner:
             shutil.rmtree(run)
         return result
 
-    def median(self, exporter, library, runs):
-        results = [self.pair(exporter, library) for _ in range(runs)]
+    def median(self, exporter, library, runs, extra=()):
+        results = [self.pair(exporter, library, extra) for _ in range(runs)]
         # Each ratio pairs an export with the copy made right after it,
         # which keeps a change of load on a shared machine out of the ratio.
         median = {key: statistics.median(r[key] for r in results) for key in results[0]}
@@ -112,13 +112,54 @@ def notestore_library(path, notes):
     return path
 
 
+# The made-up password of the encrypted benchmark backup; the backup keeps
+# the real number of key derivation rounds (10,000,000), so opening it costs
+# what opening a real one does.
+BACKUP_PASSWORD = "bench password"
+
+
+def backup_library(path, notes, encrypted=False):
+    """The same container as notestore_library, wrapped into a device backup
+    in the folder `path` (a folder of backups holding one)."""
+    if not os.path.exists(NOTESTORE_GENERATE):
+        return None
+    container = path + "-container"
+    options = ["--backup-password", BACKUP_PASSWORD] if encrypted else []
+    subprocess.run([NOTESTORE_GENERATE, container, "--notes", str(notes), "--body-bytes", "3000", "--depth", "3",
+                    "--accounts", "2", "--backup", path, *options], check=True, stdout=subprocess.DEVNULL)
+    shutil.rmtree(container)
+    if not encrypted:
+        return path
+    password_file = path + "-password"
+    with open(password_file, "w") as f:
+        f.write(BACKUP_PASSWORD + "\n")
+    return path, ["--password-file", password_file]
+
+
+def encrypted_backup_library(path, notes):
+    return backup_library(path, notes, encrypted=True)
+
+
 # Each input: its label and a maker that writes a library of N notes at a
-# path and returns what to pass as --library (None when it cannot be made
-# here). A further kind of input is one more entry.
+# path and returns what to pass as --library, or that and further
+# arguments (None when it cannot be made here). A further kind of input is
+# one more entry.
 INPUTS = [
     ("library.json", json_library),
     ("Notes database", notestore_library),
+    ("plain backup", backup_library),
+    ("encrypted backup", encrypted_backup_library),
 ]
+
+
+def key_derivation_seconds():
+    """The time of opening one encrypted backup's keybag: PBKDF2-SHA256 with
+    10,000,000 rounds, then PBKDF2-SHA1 with 10,000."""
+    import hashlib
+    start = time.monotonic()
+    first = hashlib.pbkdf2_hmac("sha256", BACKUP_PASSWORD.encode(), b"s" * 20, 10_000_000, 32)
+    hashlib.pbkdf2_hmac("sha1", first, b"t" * 20, 10_000, 32)
+    return time.monotonic() - start
 
 
 def load():
@@ -131,33 +172,57 @@ def print_size_header():
     print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|")
 
 
-def library_row(runner, args, label, library, notes, runs):
+def library_row(runner, args, label, library, notes, runs, extra=()):
     """Measures the export of the library at `library` against `cp -R` and prints one row
-    (and one for the baseline program, when given, measured right after)."""
+    (and one for the baseline program, when given, measured right after); answers the
+    median export time of the program measured."""
     programs = [(label, args.export)]
     if args.baseline:
         programs.append((label + " (baseline)", args.baseline))
+    seconds = None
     for name, exporter in programs:
-        r = runner.median(exporter, library, runs)
+        r = runner.median(exporter, library, runs, extra)
+        seconds = seconds if seconds is not None else r["export"]
         spread = "%.1f (%.1f–%.1f)" % (r["ratio"], r["ratios"][0], r["ratios"][-1]) if runs > 1 else "%.1f" % r["ratio"]
         print("| %s | %d | %d | %.2f | %.2f | %s | %.2f | %.2f | %.0f | %.0f | %s |" % (
             name, notes, runs, r["export"], r["copy"], spread, r["cpu"], r["cpu"] / r["export"], r["peak"],
             r["output"], load()), flush=True)
+    return seconds
 
 
 def size_rows(args, runner):
     print_size_header()
     skipped = []
+    seconds = {}
     for notes in args.sizes:
         for label, make in INPUTS:
-            library = make(os.path.join(runner.work, "%s-%d" % (make.__name__, notes)), notes)
-            if library is None:
+            path = os.path.join(runner.work, "%s-%d" % (make.__name__, notes))
+            made = make(path, notes)
+            if made is None:
                 skipped.append(label)
                 continue
-            library_row(runner, args, label, library, notes, args.runs)
+            library, extra = made if isinstance(made, tuple) else (made, [])
+            seconds[label, notes] = library_row(runner, args, label, library, notes, args.runs, extra)
             shutil.rmtree(library, ignore_errors=True)
     for label in sorted(set(skipped)):
         print("\n(%s rows skipped: its generator is not built.)" % label)
+    backup_ratios(args, seconds)
+
+
+def backup_ratios(args, seconds):
+    """A backup against the same container read directly."""
+    rows = [n for n in args.sizes if ("Notes database", n) in seconds and ("plain backup", n) in seconds]
+    if not rows:
+        return
+    derivation = key_derivation_seconds()
+    print("\nOne key derivation of an encrypted backup: %.2f s (%s)" % (derivation, load()))
+    print("\n| notes | plain backup / database (bar: 1.2) | encrypted backup / (database + one derivation) (bar: 1.5) |")
+    print("|---:|---:|---:|")
+    for notes in rows:
+        database = seconds["Notes database", notes]
+        encrypted = seconds.get(("encrypted backup", notes))
+        print("| %d | %.2f | %s |" % (notes, seconds["plain backup", notes] / database,
+                                      "%.2f" % (encrypted / (database + derivation)) if encrypted else "—"))
 
 
 def same_name_rows(args, runner):
