@@ -25,22 +25,6 @@ QString systemReason(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-bool writeAll(int fd, const unsigned char* bytes, qint64 size, int* code)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            *code = errno;
-            return false;
-        }
-        bytes += written;
-        size -= written;
-    }
-    return true;
-}
-
 // Decrypts `in` into `out`; false with the reason.
 bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out, QString* reason, bool* writing)
 {
@@ -79,7 +63,7 @@ bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out,
             return false;
         }
         total += length;
-        if (!writeAll(out, plain.data(), length, &code)) {
+        if (!platform::safefile::writeFully(out, plain.data(), size_t(length), &code)) {
             *writing = true;
             *reason = systemReason(code);
             return false;
@@ -90,7 +74,7 @@ bool decrypt(int in, qint64 storedSize, const Secret& key, qint64 size, int out,
         *reason = platform::localizedString("it does not decrypt to the %1 bytes its record gives").arg(size);
         return false;
     }
-    if (!writeAll(out, plain.data(), last, &code)) {
+    if (!platform::safefile::writeFully(out, plain.data(), size_t(last), &code)) {
         *writing = true;
         *reason = systemReason(code);
         return false;

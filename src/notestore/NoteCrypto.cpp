@@ -89,22 +89,6 @@ bool finishGCM(EVP_CIPHER_CTX* context, const SealParameters& seal)
 
 using FileDescriptor = platform::safefile::Descriptor;
 
-bool writeAll(int fd, const unsigned char* bytes, qsizetype size, int* code)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            *code = errno;
-            return false;
-        }
-        bytes += written;
-        size -= written;
-    }
-    return true;
-}
-
 // A new hidden file in `folder`, made exclusively so nothing planted there is reused.
 int createHiddenFile(const QString& folder, QString& path, int* code)
 {
@@ -348,7 +332,7 @@ CryptoOutcome decryptFile(const Secret& key, const QString& sourcePath, const QS
         if (EVP_DecryptUpdate(context.get(), plain.data(), &length, piece.data(), int(got)) != 1)
             return discard(CryptoOutcome::Corrupt, platform::localizedString("The file %1 couldn’t be decrypted")
                                                        .arg(quoted(sourcePath)));
-        if (!writeAll(out.get(), plain.data(), length, &code))
+        if (!platform::safefile::writeFully(out.get(), plain.data(), size_t(length), &code))
             return cannotSave(code);
     }
     if (!finishGCM(context.get(), seal))

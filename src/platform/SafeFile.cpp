@@ -256,22 +256,6 @@ int makeTemporary(const QByteArray& path, QByteArray* temporary)
     return -1;
 }
 
-bool writeFully(int fd, const char* bytes, size_t size, int* code)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            *code = errno;
-            return false;
-        }
-        bytes += written;
-        size -= size_t(written);
-    }
-    return true;
-}
-
 // Usually the name is free, and one call both checks and renames. A file
 // already there is replaced, but a link planted at the name is refused, as
 // an open without following would.
@@ -348,6 +332,23 @@ QString describeSize(qint64 bytes)
     if (bytes >= kMB)
         return QStringLiteral("%1 MB").arg(bytes / kMB);
     return platform::localizedString("%1 bytes").arg(bytes);
+}
+
+bool writeFully(int fd, const void* data, size_t size, int* code)
+{
+    auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            *code = errno;
+            return false;
+        }
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
 }
 
 } // namespace platform::safefile

@@ -91,4 +91,7 @@ inline constexpr char kTemporaryPrefix[] = ".notes-export-";
 // "1 MB", "64 MB", "2 GB": a limit as the user reads it.
 QString describeSize(qint64 bytes);
 
+// Writes all `size` bytes, retrying after signals; false with errno in `code`.
+bool writeFully(int fd, const void* data, size_t size, int* code);
+
 } // namespace platform::safefile
