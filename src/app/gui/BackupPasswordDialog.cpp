@@ -1,4 +1,5 @@
 #include "app/gui/BackupPasswordDialog.h"
+#include "app/gui/PasswordDialog.h"
 
 #include "platform/LocalizedString.h"
 
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <openssl/crypto.h>
 
 using platform::localizedString;
 
@@ -45,18 +45,7 @@ BackupPasswordDialog::~BackupPasswordDialog()
 
 std::optional<notestore::Secret> BackupPasswordDialog::takePassword()
 {
-    QString text = m_field->text();
-    m_field->clear();
-    std::optional<notestore::Secret> password;
-    if (result() == QDialog::Accepted && !text.isEmpty()) {
-        QByteArray utf8 = text.toUtf8();
-        password.emplace(utf8.constData(), utf8.size());
-        OPENSSL_cleanse(utf8.data(), size_t(utf8.size()));
-    }
-    // The field let go of its copy, so this one is not shared any more.
-    if (!text.isEmpty())
-        OPENSSL_cleanse(text.data(), size_t(text.size()) * sizeof(QChar));
-    return password;
+    return takePasswordFrom(m_field, result() == QDialog::Accepted);
 }
 
 std::optional<notestore::Secret> runBackupPasswordDialog(QWidget* parent, const QString& deviceName)

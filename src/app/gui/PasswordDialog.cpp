@@ -61,12 +61,12 @@ PasswordDialog::~PasswordDialog()
     m_field->clear();
 }
 
-std::optional<notestore::Secret> PasswordDialog::takePassword()
+std::optional<notestore::Secret> takePasswordFrom(QLineEdit* field, bool accepted)
 {
-    QString text = m_field->text();
-    m_field->clear();
+    QString text = field->text();
+    field->clear();
     std::optional<notestore::Secret> password;
-    if (result() == QDialog::Accepted && !text.isEmpty()) {
+    if (accepted && !text.isEmpty()) {
         QByteArray utf8 = text.toUtf8();
         password.emplace(utf8.constData(), utf8.size());
         OPENSSL_cleanse(utf8.data(), size_t(utf8.size()));
@@ -75,6 +75,11 @@ std::optional<notestore::Secret> PasswordDialog::takePassword()
     if (!text.isEmpty())
         OPENSSL_cleanse(text.data(), size_t(text.size()) * sizeof(QChar));
     return password;
+}
+
+std::optional<notestore::Secret> PasswordDialog::takePassword()
+{
+    return takePasswordFrom(m_field, result() == QDialog::Accepted);
 }
 
 std::optional<notestore::Secret> runPasswordDialog(QWidget* parent, int lockedNoteCount, const QStringList& hints)

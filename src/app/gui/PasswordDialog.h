@@ -39,6 +39,10 @@ using PasswordPrompt = std::function<std::optional<notestore::Secret>(QWidget* p
                                                                       const QStringList& hints)>;
 std::optional<notestore::Secret> runPasswordDialog(QWidget* parent, int lockedNoteCount, const QStringList& hints);
 
+// What a masked field holds, once its dialog was `accepted`: the field is
+// emptied and the text wiped either way.
+std::optional<notestore::Secret> takePasswordFrom(QLineEdit* field, bool accepted);
+
 // When the library has locked notes, asks with `prompt` (the dialog when
 // empty) and hands the answer to the library; without any, asks nothing.
 void askForLockedNotePasswords(NotesApplication& notes, QWidget* parent, const PasswordPrompt& prompt);
