@@ -1,61 +1,14 @@
 #include "backup/BackupTestSupport.h"
 
+#include "notestore/AttachmentContainer.h"
+
 using namespace notestoregen;
 
 namespace testsupport {
 
-namespace {
-
-const QString kAccount = QStringLiteral("0A0C0F2E-ACCT");
-const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
-
-struct Builder {
-    Container c;
-    int folder = 0;
-
-    int note(const QString& title, const QList<std::pair<QString, QString>>& attachments)
-    {
-        std::vector<TextRun> runs{TextRun(title + u'\n', 0), TextRun(QStringLiteral("before "))};
-        for (const auto& [identifier, type] : attachments) {
-            runs.push_back(TextRun(QString(QChar(0xFFFC))).withAttachment(identifier, type));
-            runs.push_back(TextRun(QStringLiteral(" ")));
-        }
-        runs.push_back(TextRun(QStringLiteral("after")));
-        return c.addNote(title, folder, styledText(runs), appleTime(2024, 3, 1) + double(c.notes.size()));
-    }
-    int attachment(int note, const QString& identifier, const QString& type, QVariantMap columns = {})
-    {
-        columns.insert(QStringLiteral("ZTYPEUTI"), type);
-        columns.insert(QStringLiteral("ZCREATIONDATE"), appleTime(2023, 5, 6));
-        columns.insert(QStringLiteral("ZMODIFICATIONDATE"), appleTime(2023, 7, 8));
-        c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), identifier, columns, {{QStringLiteral("ZNOTE"), note}}, {}});
-        return int(c.objects.size()) - 1;
-    }
-    void media(int attachment, const QString& identifier, const QString& filename, const QByteArray& contents,
-               const QVariantMap& columns = {})
-    {
-        QVariantMap all = columns;
-        all.insert(QStringLiteral("ZFILENAME"), filename);
-        c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), identifier, all, {}, {}});
-        c.objects[size_t(attachment)].objectReferences.push_back({QStringLiteral("ZMEDIA"), int(c.objects.size()) - 1});
-        if (!contents.isNull())
-            file(QStringLiteral("Media/%1/%2").arg(identifier, filename), contents);
-    }
-    void file(const QString& relative, const QByteArray& contents)
-    {
-        c.files.push_back({QStringLiteral("Accounts/%1/%2").arg(kAccount, relative), contents});
-    }
-};
-
-} // namespace
-
 Container richContainer()
 {
-    Builder b;
-    Account account;
-    account.identifier = kAccount;
-    b.c.accounts.push_back(account);
-    b.folder = b.c.addFolder(QStringLiteral("Notes"), 0);
+    AttachmentContainer b;
     const int trip = b.c.addFolder(QStringLiteral("Trip"), 0, b.folder);
 
     b.media(b.attachment(b.note(QStringLiteral("Photo"), {{"P", "public.png"}}), "P", "public.png"), "M-P",

@@ -1,4 +1,4 @@
-#include "notestore/NoteStoreTestSupport.h"
+#include "notestore/AttachmentContainer.h"
 
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
@@ -10,12 +10,13 @@
 
 using namespace notestoregen;
 
+using testsupport::AttachmentContainer;
 using testsupport::imageBytes;
+using testsupport::kAccountID;
+using testsupport::kPDF;
 
 namespace {
 
-const QString kAccountID = QStringLiteral("0A0C0F2E-ACCT");
-const QByteArray kPDF = "%PDF-1.4\n1 0 obj <<>> endobj\n%%EOF\n";
 const QByteArray kAudio = QByteArray("\0\0\0\x18" "ftypM4A ", 12) + QByteArray(5000, '\x11');
 
 // A published table sample, kept with the fuzz seeds.
@@ -26,65 +27,6 @@ QByteArray tableData()
         ADD_FAILURE() << "no table sample at " << file.fileName().toStdString();
     return file.readAll();
 }
-
-// One container: an account, a folder, and notes whose text names attachments.
-class AttachmentContainer {
-public:
-    AttachmentContainer()
-    {
-        Account account;
-        account.identifier = kAccountID;
-        c.accounts.push_back(account);
-        folder = c.addFolder(QStringLiteral("Notes"), 0);
-    }
-
-    // A note "Title / before ￼ after" naming `identifier` of `type` at ￼.
-    int note(const QString& title, const QList<std::pair<QString, QString>>& attachments)
-    {
-        std::vector<TextRun> runs{TextRun(title + u'\n', 0), TextRun(QStringLiteral("before "))};
-        for (const auto& [identifier, type] : attachments) {
-            runs.push_back(TextRun(QString(QChar(0xFFFC))).withAttachment(identifier, type));
-            runs.push_back(TextRun(QStringLiteral(" ")));
-        }
-        runs.push_back(TextRun(QStringLiteral("after")));
-        return c.addNote(title, folder, styledText(runs), appleTime(2024, 3, 1) + c.notes.size());
-    }
-
-    int attachment(int note, const QString& identifier, const QString& type, QVariantMap columns = {})
-    {
-        columns.insert(QStringLiteral("ZTYPEUTI"), type);
-        columns.insert(QStringLiteral("ZCREATIONDATE"), appleTime(2023, 5, 6));
-        columns.insert(QStringLiteral("ZMODIFICATIONDATE"), appleTime(2023, 7, 8));
-        c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), identifier, columns, {{QStringLiteral("ZNOTE"), note}}, {}});
-        return int(c.objects.size()) - 1;
-    }
-
-    // Its media row, and the file unless `contents` is null (never downloaded).
-    void media(int attachment, const QString& identifier, const QString& filename, const QByteArray& contents)
-    {
-        c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), identifier, {{QStringLiteral("ZFILENAME"), filename}}, {}, {}});
-        c.objects[size_t(attachment)].objectReferences.push_back({QStringLiteral("ZMEDIA"), int(c.objects.size()) - 1});
-        if (!contents.isNull())
-            file(QStringLiteral("Media/%1/%2").arg(identifier, filename), contents);
-    }
-
-    void token(int note, const QString& identifier, const QString& type, const QString& alt, const QString& target = {})
-    {
-        QVariantMap columns{{QStringLiteral("ZTYPEUTI"), type}, {QStringLiteral("ZALTTEXT"), alt}};
-        if (!target.isEmpty())
-            columns.insert(QStringLiteral("ZTOKENCONTENTIDENTIFIER"), target);
-        c.objects.push_back(ObjectRow{QStringLiteral("ICInlineAttachment"), identifier, columns, {{QStringLiteral("ZNOTE1"), note}}, {}});
-    }
-
-    // A file of the account's folder.
-    void file(const QString& relative, const QByteArray& contents)
-    {
-        c.files.push_back({QStringLiteral("Accounts/%1/%2").arg(kAccountID, relative), contents});
-    }
-
-    Container c;
-    int folder = 0;
-};
 
 struct Exported {
     QString destination;
