@@ -136,6 +136,8 @@ void ExportNoteOperation::main()
         std::lock_guard lock(m_mutex);
         m_stagingDirectory.reset();
     });
+    // Notes read before the export stopped, however it stopped, are written.
+    const auto writePending = qScopeGuard([this] { flushPendingNotes(); });
     if (!getAccounts())
         return;
     if (const auto app = notesApp()) {
@@ -164,6 +166,8 @@ void ExportNoteOperation::main()
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
         platform::Error error;
         // Missing parents are made too; when there are none, as usual, this is one mkdir.
+        if (!flushPendingNotes())
+            return;
         if (!fileManager->createDirectory(accountFolderURL, true, &error)) {
             setOperationError(error);
             return;
@@ -182,7 +186,7 @@ void ExportNoteOperation::main()
         }
         m_uniqueNames.forgetDirectoryAtURL(accountFolderURL);
     }
-    if (!writeWaitingNotes())
+    if (!writeWaitingNotes() || !flushPendingNotes())
         return;
     // The last note may have been read from a library that was already going.
     if (libraryIsGone())

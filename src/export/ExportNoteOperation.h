@@ -4,17 +4,24 @@
 #include "export/NoteLinks.h"
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
+#include "platform/FileWrapper.h"
 #include "platform/Operation.h"
 #include "platform/Progress.h"
+#include "platform/SerialQueue.h"
+#include "platform/TextAttributes.h"
 #include "text/FileNames.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QDateTime>
 #include <QVariantMap>
 #include <QString>
 #include <QUrl>
+#include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -113,8 +120,14 @@ private:
     void noteWithoutBody(NotesNote& note, const QString& folderName);
     // Writes `body` (links already resolved) as the note's file at `fileURL`;
     // `picturesAsFiles` says its pictures were too large for its body.
+    // The note is read from Notes now and written, in turn, at the next
+    // flush (see PendingNotes.cpp); false once the export has to stop.
     bool writeNoteFile(NotesNote& note, const QByteArray& body, const QUrl& fileURL, bool richText,
                        bool picturesAsFiles);
+    // Writes every note read but not yet written, in the order they were
+    // read. False, with operationError() set unless one was already, when
+    // one cannot be written; the rest are then left out.
+    bool flushPendingNotes();
     // Links between notes: the note's file is named, then written now or,
     // when a note it links to has no name yet, once all others are.
     bool writeNoteWithLinks(NotesNote& note, const QByteArray& body, const QUrl& folderURL, const QUrl& fileURL,
@@ -123,6 +136,25 @@ private:
     // Names an attachment that did not make it into the note in the summary.
     void noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName, const QString& reason);
     bool createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL, platform::Error* error);
+    // A rich-text note in three steps: its page and staged attachments are
+    // made on the export thread (requests to Notes, files in the staging
+    // folder), converted anywhere (no side effects), then written.
+    struct RichTextJob {
+        QByteArray page;
+        QHash<QString, platform::TextAttachmentRef> pictures; // by content ID
+        std::vector<platform::TextAttachmentRef> files;       // go after the text
+        std::vector<QUrl> stagingSlots;                       // removed once written
+    };
+    struct RichTextDocument {
+        std::optional<platform::FileWrapper> package;
+        platform::Error error;
+        bool flattened = false; // nested too deeply for styled text
+    };
+    std::unique_ptr<RichTextJob> prepareRichText(NotesNote& note, const QByteArray& body, platform::Error* error);
+    static RichTextDocument convertRichText(const RichTextJob& job);
+    bool writeRichText(RichTextJob& job, RichTextDocument document, const QString& noteName, const QUrl& fileURL,
+                       platform::Error* error);
+    void removeStagedFiles(RichTextJob& job);
     // completeHTMLForHTMLFragment() with the fragment as UTF-8, spared a
     // round trip through UTF-16.
     std::optional<QByteArray> completeHTMLForHTMLFragmentUTF8(const QByteArray& fragment);
@@ -167,4 +199,22 @@ private:
         bool picturesAsFiles = false;
     };
     std::vector<WaitingNote> m_waitingNotes;
+    // Notes read from Notes and waiting to be written; see PendingNotes.cpp.
+    struct PendingNote {
+        QUrl fileURL;
+        QString name;
+        std::optional<QDateTime> creationDate;
+        std::optional<QDateTime> modificationDate;
+        bool passwordProtected = false;
+        bool picturesAsFiles = false;
+        QByteArray html;                          // an HTML note
+        std::unique_ptr<RichTextJob> richTextJob; // a rich-text note, converted ahead by m_richTextQueue
+        std::future<RichTextDocument> document;
+    };
+    std::deque<PendingNote> m_pendingNotes;
+    qint64 m_pendingBytes = 0;
+    bool writePendingNotes(bool all);
+    bool writePendingNote(PendingNote& pending);
+    // Last, so that it finishes its work before anything it uses goes.
+    platform::SerialQueue m_richTextQueue;
 };

@@ -24,6 +24,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
     platform::Error error;
     // The name was free, so this is one mkdir; no walk up the path.
+    if (!flushPendingNotes())
+        return false;
     if (!platform::FileManager::defaultManager()->createDirectory(folderURL, true, &error)) {
         setOperationError(error);
         return false;
@@ -105,40 +107,4 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, con
     // An ".rtfd" document is a package directory, and its URL says so.
     const QUrl fileURL = platform::fileurl::appendingPathComponent(folderURL, fileName, richText);
     return writeNoteWithLinks(note, body, folderURL, fileURL, richText, picturesAsFiles, owner);
-}
-
-bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body, const QUrl& fileURL, bool richText,
-                                        bool picturesAsFiles)
-{
-    platform::Error error;
-    if (richText) {
-        if (!createRichTextFileForNote(note, body, fileURL, &error)) {
-            setOperationError(error);
-            return false;
-        }
-    } else {
-        // Dates are a courtesy: a file system that cannot keep them still gets the note.
-        const auto setDates = [&](int fd) {
-            platform::filedates::setDates(fd, fileURL, note.creationDate(), note.modificationDate(), nullptr);
-        };
-        if (!platform::FileManager::defaultManager()->writeData(body, fileURL, &error, setDates)) {
-            setOperationError(error);
-            return false;
-        }
-    }
-
-    const bool passwordProtected = note.passwordProtected();
-    {
-        std::lock_guard lock(m_mutex);
-        ++(richText ? m_summary.richTextNoteCount : m_summary.htmlNoteCount);
-        if (picturesAsFiles)
-            m_summary.notesWithPicturesAsFiles << note.name();
-        if (passwordProtected)
-            m_passwordProtectedFileURLs.insert(fileURL);
-    }
-    if (richText)
-        platform::filedates::setDates(fileURL, note.creationDate(), note.modificationDate(), nullptr);
-
-    changeProgress([](platform::Progress& progress) { progress.setCompletedUnitCount(progress.completedUnitCount() + 1); });
-    return true;
 }

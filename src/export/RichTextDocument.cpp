@@ -86,14 +86,22 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QUrl&
 bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QByteArray& body, const QUrl& fileURL,
                                                     platform::Error* error)
 {
+    const std::unique_ptr<RichTextJob> job = prepareRichText(note, body, error);
+    return job && writeRichText(*job, convertRichText(*job), note.name(), fileURL, error);
+}
+
+std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRichText(NotesNote& note,
+                                                                                      const QByteArray& body,
+                                                                                      platform::Error* error)
+{
     auto* fileManager = platform::FileManager::defaultManager();
+    auto job = std::make_unique<RichTextJob>();
+    const auto fail = [&] {
+        removeStagedFiles(*job);
+        return nullptr;
+    };
     // Each staged file has a folder of its own, so two attachments of one
     // name never share a file; all go once the package is written.
-    std::vector<QUrl> stagingSlots;
-    const auto removeStaged = [&] {
-        for (const QUrl& slot : stagingSlots)
-            fileManager->removeItem(slot, nullptr);
-    };
     const auto newSlot = [&]() -> std::optional<QUrl> {
         if (!m_stagingDirectory) {
             // A folder of this export's own: no other program's files of the
@@ -107,12 +115,12 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QByte
             m_stagingDirectory = std::move(directory);
         }
         const QUrl slot = platform::fileurl::appendingPathComponent(
-            platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(stagingSlots.size()), true);
+            platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(job->stagingSlots.size()), true);
         if (fileManager->isReachable(slot))
             fileManager->removeItem(slot, nullptr);
         if (!fileManager->createDirectory(slot, false, error))
             return std::nullopt;
-        stagingSlots.push_back(slot);
+        job->stagingSlots.push_back(slot);
         return slot;
     };
     bool failed = false;
@@ -144,74 +152,90 @@ bool ExportNoteOperation::createRichTextFileForNote(NotesNote& note, const QByte
 
     // The body's own pictures become files first, so the page stays small.
     QString fragment = QString::fromUtf8(body);
-    QHash<QString, platform::TextAttachmentRef> pictures;
     if (fragment.contains(QLatin1String("base64,"), Qt::CaseInsensitive)) {
         const std::optional<QUrl> slot = newSlot();
         QString reason;
-        if (!slot || !takeOutEmbeddedPictures(fragment, platform::fileurl::path(*slot), pictures, &reason)) {
+        if (!slot || !takeOutEmbeddedPictures(fragment, platform::fileurl::path(*slot), job->pictures, &reason)) {
             if (slot)
                 platform::setError(error, richTextError(reason));
-            removeStaged();
-            return false;
+            return fail();
         }
     }
-    const std::optional<QByteArray> page = completeHTMLForHTMLFragment(fragment);
+    std::optional<QByteArray> page = completeHTMLForHTMLFragment(fragment);
     if (!page) {
         platform::setError(error, richTextError(platform::stringWithFormat(
                                       platform::localizedString("The note “%@” could not be exported: the page template "
                                                       "“NoteHTMLTemplate.html” is missing."),
                                       {note.name()})));
-        removeStaged();
-        return false;
+        return fail();
     }
+    job->page = std::move(*page);
 
     // Pictures too large for the body are shown by content ID: each is
     // staged once and stands, as a file, wherever the body shows it.
     const auto attachments = note.attachments();
     for (const auto& attachment : attachments) {
         const QString contentID = attachment->contentID();
-        if (contentID.isEmpty() || pictures.contains(contentID))
+        if (contentID.isEmpty() || job->pictures.contains(contentID))
             continue;
         const auto staged = stage(*attachment);
-        if (failed) {
-            removeStaged();
-            return false;
-        }
+        if (failed)
+            return fail();
         if (staged)
-            pictures.insert(contentID, staged);
+            job->pictures.insert(contentID, staged);
     }
-    const auto pictureSource = [&pictures](const QString& source) -> platform::TextAttachmentRef {
-        static const QString scheme = QStringLiteral("cid:");
-        return source.startsWith(scheme) ? pictures.value(source.mid(scheme.size())) : nullptr;
-    };
-    std::optional<platform::AttributedString> document = platform::attributedStringFromHTML(*page, error, pictureSource);
-    if (!document) {
-        removeStaged();
-        return false;
-    }
-    if (platform::htmlNestingDepth(*page) > platform::kMaxHTMLNesting) {
-        std::lock_guard lock(m_mutex);
-        m_summary.notesAsPlainText << note.name();
-    }
-
     for (const auto& attachment : attachments) {
         if (!isFileAttachment(*attachment))
             continue;
         const auto staged = stage(*attachment);
-        if (failed) {
-            removeStaged();
-            return false;
-        }
-        if (!staged)
-            continue;
-        document->appendString(QStringLiteral("\n"));
-        document->append(platform::AttributedString::withAttachment(staged));
+        if (failed)
+            return fail();
+        if (staged)
+            job->files.push_back(staged);
     }
+    return job;
+}
 
-    const std::optional<platform::FileWrapper> package = platform::rtfdFileWrapper(*document, error);
-    const bool written = package && package->writeToURL(fileURL, true, error);
-    removeStaged();
+ExportNoteOperation::RichTextDocument ExportNoteOperation::convertRichText(const RichTextJob& job)
+{
+    RichTextDocument result;
+    const auto pictureSource = [&job](const QString& source) -> platform::TextAttachmentRef {
+        static const QString scheme = QStringLiteral("cid:");
+        return source.startsWith(scheme) ? job.pictures.value(source.mid(scheme.size())) : nullptr;
+    };
+    std::optional<platform::AttributedString> document =
+        platform::attributedStringFromHTML(job.page, &result.error, pictureSource);
+    if (!document)
+        return result;
+    result.flattened = platform::htmlNestingDepth(job.page) > platform::kMaxHTMLNesting;
+    for (const auto& file : job.files) {
+        document->appendString(QStringLiteral("\n"));
+        document->append(platform::AttributedString::withAttachment(file));
+    }
+    result.package = platform::rtfdFileWrapper(*document, &result.error);
+    return result;
+}
+
+bool ExportNoteOperation::writeRichText(RichTextJob& job, RichTextDocument document, const QString& noteName,
+                                        const QUrl& fileURL, platform::Error* error)
+{
+    if (document.flattened) {
+        std::lock_guard lock(m_mutex);
+        m_summary.notesAsPlainText << noteName;
+    }
+    bool written = false;
+    if (!document.package)
+        platform::setError(error, document.error);
+    else
+        written = document.package->writeToURL(fileURL, true, error);
+    removeStagedFiles(job);
     return written;
+}
+
+void ExportNoteOperation::removeStagedFiles(RichTextJob& job)
+{
+    for (const QUrl& slot : std::exchange(job.stagingSlots, {}))
+        platform::FileManager::defaultManager()->removeItem(slot, nullptr);
 }
 
 void ExportNoteOperation::noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName,
