@@ -87,10 +87,16 @@ ExportNoteOperation::ManifestNode ExportNoteOperation::folderDictFromURL(const Q
     }
     ManifestNode folders(plist_new_array()), items(plist_new_array());
     for (const QUrl& entry : *entries) {
-        // A Notes folder named like a package ("Thesis.rtfd") is still a folder.
-        const auto type = platform::uti::typeIdentifierOfItem(entry);
-        if (m_exportedFolderPaths.contains(platform::fileurl::path(entry)) ||
-            (type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder))) {
+        // A Notes folder named like a package ("Thesis.rtfd") is still a
+        // folder. The listing already told directories apart, so a note's
+        // file costs no second look at the disk.
+        const auto isFolder = [&] {
+            if (!platform::fileurl::hasDirectoryPath(entry))
+                return false;
+            const auto type = platform::uti::typeIdentifierOfItem(entry);
+            return type && platform::uti::typeConformsTo(*type, platform::uti::kUTTypeFolder);
+        };
+        if (m_exportedFolderPaths.contains(platform::fileurl::path(entry)) || isFolder()) {
             auto folder = folderDictFromURL(entry, depth + 1);
             if (!folder)
                 return nullptr;

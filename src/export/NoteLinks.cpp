@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QStringList>
+#include <string.h>
 
 namespace {
 
@@ -55,7 +56,8 @@ bool NoteLinkTable::holdsNoteLinks(const QString& body)
 bool NoteLinkTable::holdsNoteLinks(const QByteArray& body)
 {
     static const QByteArray startTag = kStartTag.toLatin1();
-    return body.contains(startTag);
+    // Asked of every note's body: the C library's search is several times Qt's.
+    return memmem(body.constData(), size_t(body.size()), startTag.constData(), size_t(startTag.size())) != nullptr;
 }
 
 namespace {
