@@ -70,13 +70,9 @@ bool ExportNoteOperation::writePendingNotes(bool all)
         m_pendingBytes -= pending.html.size();
         if (writePendingNote(pending))
             continue;
-        // The export stops here; what was staged for the notes after goes.
-        for (PendingNote& left : m_pendingNotes) {
-            if (left.richTextJob) {
-                left.document.wait();
-                removeStagedFiles(*left.richTextJob);
-            }
-        }
+        // The export stops here. A rich-text note is only ever first in
+        // line (the notes before it were written when it was staged), so
+        // the notes left are HTML, with nothing staged.
         m_pendingNotes.clear();
         m_pendingBytes = 0;
         return false;
