@@ -63,51 +63,105 @@ void appendEscaped(QString& out, QStringView text, bool keepBlanks, bool& afterB
     flush(text.size());
 }
 
+// The same for UTF-8 text, which holds no surrogates: U+FFFE and U+FFFF
+// are EF BF BE and EF BF BF, and no other multi-byte character needs care.
+void appendEscapedUTF8(QByteArray& out, QByteArrayView text, bool keepBlanks, bool& afterBlank)
+{
+    static constexpr char kReplacementUTF8[] = "\xEF\xBF\xBD";
+    const char* const data = text.data();
+    const qsizetype size = text.size();
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype end) {
+        if (end > run)
+            out.append(data + run, end - run);
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        const char* replacement = nullptr;
+        qsizetype length = 1;
+        if (c >= 0x80) {
+            if (c == 0xEF && i + 2 < size && static_cast<unsigned char>(data[i + 1]) == 0xBF &&
+                (static_cast<unsigned char>(data[i + 2]) & 0xFE) == 0xBE) {
+                replacement = kReplacementUTF8;
+                length = 3;
+            } else {
+                afterBlank = false;
+                continue;
+            }
+        } else if (c == ' ') {
+            if (keepBlanks || !afterBlank) {
+                afterBlank = true;
+                continue;
+            }
+            replacement = "&nbsp;";
+        } else if (forbidden(c)) {
+            replacement = kReplacementUTF8;
+        } else {
+            switch (c) {
+            case '&': replacement = "&amp;"; break;
+            case '<': replacement = "&lt;"; break;
+            case '>': replacement = "&gt;"; break;
+            case '"': replacement = "&quot;"; break;
+            case '\'': replacement = "&#39;"; break;
+            default:
+                afterBlank = false;
+                continue;
+            }
+        }
+        flush(i);
+        i += length - 1;
+        run = i + 1;
+        out.append(replacement);
+        afterBlank = false;
+    }
+    flush(size);
+}
+
 } // namespace
 
-void HtmlWriter::open(const char* tag, const QString& attributes)
+void HtmlWriter::open(const char* tag, QByteArrayView attributes)
 {
-    m_out += u'<';
-    m_out += QLatin1String(tag);
-    m_out += attributes;
-    m_out += u'>';
+    m_out += '<';
+    m_out += tag;
+    m_out.append(attributes);
+    m_out += '>';
     m_open.push_back(tag);
 }
 
 void HtmlWriter::closeTo(size_t depth)
 {
     while (m_open.size() > depth) {
-        m_out += QLatin1String("</");
-        m_out += QLatin1String(m_open.back());
-        m_out += u'>';
+        m_out += "</";
+        m_out += m_open.back();
+        m_out += '>';
         m_open.pop_back();
     }
 }
 
-void HtmlWriter::text(QStringView text)
+void HtmlWriter::text(QByteArrayView text)
 {
-    appendEscaped(m_out, text, m_preformatted, m_afterBlank);
+    appendEscapedUTF8(m_out, text, m_preformatted, m_afterBlank);
 }
 
 void HtmlWriter::lineBreak()
 {
-    m_out += QLatin1String("<br>");
+    m_out += "<br>";
     m_afterBlank = true;
 }
 
 void HtmlWriter::newline()
 {
-    m_out += u'\n';
+    m_out += '\n';
     m_afterBlank = true;
 }
 
-void HtmlWriter::raw(const QString& html)
+void HtmlWriter::raw(QByteArrayView html)
 {
-    m_out += html;
+    m_out.append(html);
     m_afterBlank = true;
 }
 
-QString HtmlWriter::finish()
+QByteArray HtmlWriter::finish()
 {
     closeTo(0);
     return std::move(m_out);

@@ -54,7 +54,9 @@ public:
     // Links name notes by identifier, whatever its case.
     QString id() override { return row().identifier.isEmpty() ? QString() : noteLinkID(row().identifier); }
     QString name() override { return row().title; }
-    QString body() override
+    QString body() override { return QString::fromUtf8(bodyUTF8()); }
+    // Built as UTF-8, which is what the export writes.
+    QByteArray bodyUTF8() override
     {
         m_problem.clear();
         m_attachments.clear();
@@ -65,7 +67,7 @@ public:
     // Counting needs no decoding; a locked note only counts when it opens.
     bool hasBody() override
     {
-        return row().passwordProtected ? !body().isEmpty() : m_app->database().hasNoteData(row().pk);
+        return row().passwordProtected ? !bodyUTF8().isEmpty() : m_app->database().hasNoteData(row().pk);
     }
     bool passwordProtected() override { return row().passwordProtected; }
     std::optional<QDateTime> creationDate() override { return dateFromAppleTime(row().creationDate); }
@@ -74,7 +76,7 @@ public:
     QList<std::shared_ptr<NotesAttachment>> attachments() override
     {
         if (!m_read)
-            body();
+            bodyUTF8();
         return m_attachments;
     }
 
@@ -349,7 +351,7 @@ QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
     return list;
 }
 
-QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
+QByteArray NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
                                         QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     QString reason;
@@ -370,7 +372,7 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
     return htmlWithAttachments(note, *text, problem, attachments);
 }
 
-QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
+QByteArray NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
                                                   QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     QHash<QString, AttachmentRow> rows;
@@ -412,17 +414,18 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         budget->refuseAll();
     NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
     renderer.setPictureBudget(std::move(budget));
-    QString html = htmlForNote(text, &renderer);
+    QByteArray html = htmlForNote(text, &renderer);
     // Notes in the trash or in no folder served here are never exported:
     // links to them are text at once, and the note need not wait.
     if (NoteLinkTable::holdsNoteLinks(html))
-        html = withoutNoteLinks(html, [this](const QString& id) { return m_servedNotes.contains(id); });
+        html = withoutNoteLinks(QString::fromUtf8(html), [this](const QString& id) { return m_servedNotes.contains(id); })
+                   .toUtf8();
     if (attachments)
         *attachments = scriptingAttachments(renderer);
     return html;
 }
 
-QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
+QByteArray NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
                                          QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     const auto gzipped = m_lockedKeys.open(note.pk, {note.cryptoSalt, note.cryptoIterations, note.cryptoWrappedKey},
