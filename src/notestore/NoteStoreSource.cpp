@@ -160,6 +160,7 @@ bool NoteStoreApplication::load(platform::Error* error)
     if (!m_database->readAccounts(m_accounts, error) || !m_database->readFolders(folders, error) ||
         !m_database->readNotes(m_notes, error))
         return false;
+    m_attachmentRows.emplace(*m_database);
     m_folders.reserve(folders.size());
     for (FolderRow& row : folders) {
         Folder folder;
@@ -378,7 +379,7 @@ QByteArray NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const 
     QHash<QString, AttachmentRow> rows;
     QHash<QString, InlineAttachmentRow> tokens;
     QString reason;
-    if (!readNoteAttachmentRows(*m_database, note.pk, rows, tokens, &reason)) {
+    if (!m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
         *problem = reason;
         return {};
     }

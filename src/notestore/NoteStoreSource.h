@@ -3,6 +3,7 @@
 #include "export/NotesScripting.h"
 #include "notestore/ContainerFiles.h"
 #include "notestore/LockedNotes.h"
+#include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore.pb.h"
 
@@ -86,6 +87,7 @@ private:
     int m_orphanAccount = -1;
     int m_orphanedNoteCount = 0;
     LockedNoteKeys m_lockedKeys;
+    std::optional<NoteAttachmentRowReader> m_attachmentRows;
     QHash<qint64, int> m_folderByKey;
     QHash<QString, int> m_noteByIdentifier;
     QSet<QString> m_servedNotes; // link ids of the notes in the outline
