@@ -1,5 +1,7 @@
 #include "notestore/HtmlWriter.h"
 
+#include <array>
+
 namespace notestore {
 
 namespace {
@@ -8,7 +10,7 @@ constexpr QChar kReplacement(0xFFFD);
 
 // Characters an HTML text may not hold: controls other than tab and the
 // line ends, lone surrogates and the two non-characters at the plane's end.
-bool forbidden(char16_t c)
+constexpr bool forbidden(char16_t c)
 {
     return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F || c == 0xFFFE || c == 0xFFFF;
 }
@@ -65,6 +67,17 @@ void appendEscaped(QString& out, QStringView text, bool keepBlanks, bool& afterB
 
 // The same for UTF-8 text, which holds no surrogates: U+FFFE and U+FFFF
 // are EF BF BE and EF BF BF, and no other multi-byte character needs care.
+// Bytes that may need more than a copy: blanks, markup, controls and the
+// first byte of U+FFFE and U+FFFF. Most text has none, and is skipped a
+// byte at a time with one look-up.
+constexpr auto kSpecialBytes = [] {
+    std::array<bool, 256> special{};
+    for (int c = 0; c < 256; ++c)
+        special[size_t(c)] = (c < 0x80 && forbidden(char16_t(c))) || c == ' ' || c == '&' || c == '<' || c == '>' ||
+                             c == '"' || c == '\'' || c == 0xEF;
+    return special;
+}();
+
 void appendEscapedUTF8(QByteArray& out, QByteArrayView text, bool keepBlanks, bool& afterBlank)
 {
     static constexpr char kReplacementUTF8[] = "\xEF\xBF\xBD";
@@ -76,6 +89,12 @@ void appendEscapedUTF8(QByteArray& out, QByteArrayView text, bool keepBlanks, bo
             out.append(data + run, end - run);
     };
     for (qsizetype i = 0; i < size; ++i) {
+        if (!kSpecialBytes[static_cast<unsigned char>(data[i])]) {
+            afterBlank = false;
+            while (i + 1 < size && !kSpecialBytes[static_cast<unsigned char>(data[i + 1])])
+                ++i;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(data[i]);
         const char* replacement = nullptr;
         qsizetype length = 1;

@@ -17,6 +17,8 @@ public:
     void open(const char* tag, QByteArrayView attributes = {});
     void closeTo(size_t depth);
     size_t depth() const { return m_open.size(); }
+    // Room for about this many bytes, asked for once up front.
+    void reserve(qsizetype bytes) { m_out.reserve(bytes); }
 
     // `text` must be valid UTF-8 (no encoded surrogates).
     void text(QByteArrayView text);

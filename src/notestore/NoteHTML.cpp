@@ -146,6 +146,8 @@ public:
     QByteArray build()
     {
         const qsizetype size = m_text.size();
+        // Markup adds about a third to a styled text.
+        m_writer.reserve(size + size / 2 + 256);
         for (qsizetype start = 0; start < size;) {
             qsizetype end = m_text.indexOf('\n', start);
             const bool terminated = end >= 0;
