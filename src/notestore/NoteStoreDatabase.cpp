@@ -562,6 +562,27 @@ std::optional<NoteData> NoteStoreDatabase::readNoteData(qint64 notePK, QString* 
 
 bool NoteStoreDatabase::hasNoteData(qint64 notePK)
 {
+    // Counting asks for every note: one pass over the note data answers
+    // them all. SQLite takes the bare column from the row of max(Z_PK),
+    // the newest, as the per-note query does.
+    std::call_once(m_notesWithDataRead, [this] {
+        std::unordered_set<qint64> notes;
+        qint64 rows = 0;
+        const bool read = query(QByteArray("SELECT ZNOTE, length(ZDATA), max(Z_PK) FROM ZICNOTEDATA "
+                                           "WHERE ZNOTE IS NOT NULL GROUP BY ZNOTE"),
+                                {},
+                                [&](const Row& row) {
+                                    const qint64 size = row.integer(1);
+                                    if (size > 0 && size <= kMaxNoteDataBytes)
+                                        notes.insert(row.integer(0));
+                                    return ++rows < kMaxRows;
+                                },
+                                nullptr);
+        if (read && rows < kMaxRows)
+            m_notesWithData = std::move(notes);
+    });
+    if (m_notesWithData)
+        return m_notesWithData->count(notePK) > 0;
     qint64 size = 0;
     const bool read = query(m_noteDataSizeSQL, {notePK},
                             [&](const Row& row) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -150,6 +151,10 @@ private:
     // Run for every note, so made once the columns are known.
     QByteArray m_noteDataSQL;
     QByteArray m_noteDataSizeSQL;
+    // The notes hasNoteData() finds data for, read in one pass when first
+    // asked; nullopt where that pass failed or found too many rows.
+    std::once_flag m_notesWithDataRead;
+    std::optional<std::unordered_set<qint64>> m_notesWithData;
     QHash<QString, qint64> m_entities;
 };
 
