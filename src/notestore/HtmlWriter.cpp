@@ -78,7 +78,7 @@ constexpr auto kSpecialBytes = [] {
     return special;
 }();
 
-void appendEscapedUTF8(QByteArray& out, QByteArrayView text, bool keepBlanks, bool& afterBlank)
+void appendEscapedUTF8(std::string& out, QByteArrayView text, bool keepBlanks, bool& afterBlank)
 {
     static constexpr char kReplacementUTF8[] = "\xEF\xBF\xBD";
     const char* const data = text.data();
@@ -86,7 +86,7 @@ void appendEscapedUTF8(QByteArray& out, QByteArrayView text, bool keepBlanks, bo
     qsizetype run = 0;
     const auto flush = [&](qsizetype end) {
         if (end > run)
-            out.append(data + run, end - run);
+            out.append(data + run, size_t(end - run));
     };
     for (qsizetype i = 0; i < size; ++i) {
         if (!kSpecialBytes[static_cast<unsigned char>(data[i])]) {
@@ -142,7 +142,7 @@ void HtmlWriter::open(const char* tag, QByteArrayView attributes)
 {
     m_out += '<';
     m_out += tag;
-    m_out.append(attributes);
+    m_out.append(attributes.data(), size_t(attributes.size()));
     m_out += '>';
     m_open.push_back(tag);
 }
@@ -176,14 +176,16 @@ void HtmlWriter::newline()
 
 void HtmlWriter::raw(QByteArrayView html)
 {
-    m_out.append(html);
+    m_out.append(html.data(), size_t(html.size()));
     m_afterBlank = true;
 }
 
 QByteArray HtmlWriter::finish()
 {
     closeTo(0);
-    return std::move(m_out);
+    QByteArray html(m_out.data(), qsizetype(m_out.size()));
+    m_out.clear();
+    return html;
 }
 
 QString attribute(const char* name, const QString& value)

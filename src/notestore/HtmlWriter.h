@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <string>
 #include <vector>
 
 namespace notestore {
@@ -18,7 +19,7 @@ public:
     void closeTo(size_t depth);
     size_t depth() const { return m_open.size(); }
     // Room for about this many bytes, asked for once up front.
-    void reserve(qsizetype bytes) { m_out.reserve(bytes); }
+    void reserve(qsizetype bytes) { m_out.reserve(size_t(bytes)); }
 
     // `text` must be valid UTF-8 (no encoded surrogates).
     void text(QByteArrayView text);
@@ -36,7 +37,9 @@ public:
     QByteArray finish();
 
 private:
-    QByteArray m_out;
+    // Appending to a std::string is a plain copy; QByteArray's append goes
+    // through its general insert. Copied once into a QByteArray at the end.
+    std::string m_out;
     std::vector<const char*> m_open;
     bool m_preformatted = false;
     bool m_afterBlank = true;

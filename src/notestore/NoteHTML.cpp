@@ -4,6 +4,7 @@
 #include "notestore/InlineStyle.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -63,6 +64,16 @@ std::vector<Span> layOut(const pb::NoteText& note, const QByteArray& text)
         // A character of four bytes is a surrogate pair: a run ending
         // inside it takes it whole.
         while (end < size && position16 < end16) {
+            // Eight ASCII bytes at once, where the run reaches past them.
+            if (end16 - position16 >= 8 && size - end >= 8) {
+                quint64 word;
+                std::memcpy(&word, text.constData() + end, sizeof word);
+                if ((word & 0x8080808080808080ULL) == 0) {
+                    end += 8;
+                    position16 += 8;
+                    continue;
+                }
+            }
             const qsizetype length = sequenceLength(static_cast<unsigned char>(text[end]));
             end = std::min(size, end + length);
             position16 += length == 4 ? 2 : 1;
