@@ -24,6 +24,9 @@ namespace notestore {
 namespace {
 
 constexpr double kAppleEpochOffset = 978307200.0;
+// Bytes of a note body's messages kept on the stack before the arena asks
+// for more; a note of a few KB of text fits.
+constexpr size_t kArenaFirstBlock = 32 * 1024;
 
 std::optional<QDateTime> dateFromAppleTime(std::optional<double> seconds)
 {
@@ -365,7 +368,13 @@ QByteArray NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* proble
         return lockedBody(note, *data, problem, attachments);
     if (data->data.isEmpty())
         return {};
-    const auto text = decodeNoteBody(data->data, &reason);
+    // Room for a typical body's messages up front.
+    alignas(std::max_align_t) char firstBlock[kArenaFirstBlock];
+    google::protobuf::ArenaOptions options;
+    options.initial_block = firstBlock;
+    options.initial_block_size = sizeof firstBlock;
+    google::protobuf::Arena arena(options);
+    const pb::NoteText* text = decodeNoteBody(data->data, arena, &reason);
     if (!text) {
         *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};
@@ -434,7 +443,8 @@ QByteArray NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData&
     if (!gzipped)
         return {};
     QString reason;
-    const auto text = decodeNoteBody(*gzipped, &reason);
+    google::protobuf::Arena arena;
+    const pb::NoteText* text = decodeNoteBody(*gzipped, arena, &reason);
     if (!text) {
         *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};
