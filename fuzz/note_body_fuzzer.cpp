@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Marker marker;
-    check(wellformed::check(notestore::htmlForNote(*note)), "HTML");
-    check(wellformed::check(notestore::htmlForNote(*note, &marker)), "HTML with attachments");
+    check(wellformed::check(QString::fromUtf8(notestore::htmlForNote(*note))), "HTML");
+    check(wellformed::check(QString::fromUtf8(notestore::htmlForNote(*note, &marker))), "HTML with attachments");
     return 0;
 }

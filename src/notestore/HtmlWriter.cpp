@@ -1,5 +1,7 @@
 #include "notestore/HtmlWriter.h"
 
+#include <array>
+
 namespace notestore {
 
 namespace {
@@ -8,7 +10,7 @@ constexpr QChar kReplacement(0xFFFD);
 
 // Characters an HTML text may not hold: controls other than tab and the
 // line ends, lone surrogates and the two non-characters at the plane's end.
-bool forbidden(char16_t c)
+constexpr bool forbidden(char16_t c)
 {
     return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0x7F || c == 0xFFFE || c == 0xFFFF;
 }
@@ -63,54 +65,127 @@ void appendEscaped(QString& out, QStringView text, bool keepBlanks, bool& afterB
     flush(text.size());
 }
 
+// The same for UTF-8 text, which holds no surrogates: U+FFFE and U+FFFF
+// are EF BF BE and EF BF BF, and no other multi-byte character needs care.
+// Bytes that may need more than a copy: blanks, markup, controls and the
+// first byte of U+FFFE and U+FFFF. Most text has none, and is skipped a
+// byte at a time with one look-up.
+constexpr auto kSpecialBytes = [] {
+    std::array<bool, 256> special{};
+    for (int c = 0; c < 256; ++c)
+        special[size_t(c)] = (c < 0x80 && forbidden(char16_t(c))) || c == ' ' || c == '&' || c == '<' || c == '>' ||
+                             c == '"' || c == '\'' || c == 0xEF;
+    return special;
+}();
+
+void appendEscapedUTF8(std::string& out, QByteArrayView text, bool keepBlanks, bool& afterBlank)
+{
+    static constexpr char kReplacementUTF8[] = "\xEF\xBF\xBD";
+    const char* const data = text.data();
+    const qsizetype size = text.size();
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype end) {
+        if (end > run)
+            out.append(data + run, size_t(end - run));
+    };
+    for (qsizetype i = 0; i < size; ++i) {
+        if (!kSpecialBytes[static_cast<unsigned char>(data[i])]) {
+            afterBlank = false;
+            while (i + 1 < size && !kSpecialBytes[static_cast<unsigned char>(data[i + 1])])
+                ++i;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(data[i]);
+        const char* replacement = nullptr;
+        qsizetype length = 1;
+        if (c >= 0x80) {
+            if (c == 0xEF && i + 2 < size && static_cast<unsigned char>(data[i + 1]) == 0xBF &&
+                (static_cast<unsigned char>(data[i + 2]) & 0xFE) == 0xBE) {
+                replacement = kReplacementUTF8;
+                length = 3;
+            } else {
+                afterBlank = false;
+                continue;
+            }
+        } else if (c == ' ') {
+            if (keepBlanks || !afterBlank) {
+                afterBlank = true;
+                continue;
+            }
+            replacement = "&nbsp;";
+        } else if (forbidden(c)) {
+            replacement = kReplacementUTF8;
+        } else {
+            switch (c) {
+            case '&': replacement = "&amp;"; break;
+            case '<': replacement = "&lt;"; break;
+            case '>': replacement = "&gt;"; break;
+            case '"': replacement = "&quot;"; break;
+            case '\'': replacement = "&#39;"; break;
+            default:
+                afterBlank = false;
+                continue;
+            }
+        }
+        flush(i);
+        i += length - 1;
+        run = i + 1;
+        out.append(replacement);
+        afterBlank = false;
+    }
+    flush(size);
+}
+
 } // namespace
 
-void HtmlWriter::open(const char* tag, const QString& attributes)
+void HtmlWriter::open(const char* tag, QByteArrayView attributes)
 {
-    m_out += u'<';
-    m_out += QLatin1String(tag);
-    m_out += attributes;
-    m_out += u'>';
+    m_out += '<';
+    m_out += tag;
+    m_out.append(attributes.data(), size_t(attributes.size()));
+    m_out += '>';
     m_open.push_back(tag);
 }
 
 void HtmlWriter::closeTo(size_t depth)
 {
     while (m_open.size() > depth) {
-        m_out += QLatin1String("</");
-        m_out += QLatin1String(m_open.back());
-        m_out += u'>';
+        m_out += "</";
+        m_out += m_open.back();
+        m_out += '>';
         m_open.pop_back();
     }
 }
 
-void HtmlWriter::text(QStringView text)
+void HtmlWriter::text(QByteArrayView text)
 {
-    appendEscaped(m_out, text, m_preformatted, m_afterBlank);
+    appendEscapedUTF8(m_out, text, m_preformatted, m_afterBlank);
 }
 
 void HtmlWriter::lineBreak()
 {
-    m_out += QLatin1String("<br>");
+    m_out += "<br>";
     m_afterBlank = true;
 }
 
 void HtmlWriter::newline()
 {
-    m_out += u'\n';
+    m_out += '\n';
     m_afterBlank = true;
 }
 
-void HtmlWriter::raw(const QString& html)
+void HtmlWriter::raw(QByteArrayView html)
 {
-    m_out += html;
+    m_out.append(html.data(), size_t(html.size()));
     m_afterBlank = true;
 }
 
-QString HtmlWriter::finish()
+QByteArray HtmlWriter::finish()
 {
     closeTo(0);
-    return std::move(m_out);
+    QByteArray html(m_out.data(), qsizetype(m_out.size()));
+    m_out.clear();
+    return html;
 }
 
 QString attribute(const char* name, const QString& value)

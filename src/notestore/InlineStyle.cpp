@@ -76,7 +76,7 @@ std::vector<InlineTag> inlineTags(const pb::Run& run)
         const QString note = linkedNoteIdentifier(QString::fromStdString(run.link()).trimmed());
         const QString target = !note.isEmpty() ? noteLinkURL(note) : safeLinkTarget(QByteArray::fromStdString(run.link()));
         if (!target.isEmpty())
-            tags.push_back({"a", attribute("href", target)});
+            tags.push_back({"a", attributeUTF8("href", target)});
     }
     QString style;
     if (run.has_color())
@@ -87,7 +87,7 @@ std::vector<InlineTag> inlineTags(const pb::Run& run)
         style += QStringLiteral("background-color:") + highlightColor(run.highlight());
     }
     if (!style.isEmpty())
-        tags.push_back({"span", attribute("style", style)});
+        tags.push_back({"span", attributeUTF8("style", style)});
     const int weight = run.font_weight();
     if (weight == 1 || weight == 3)
         tags.push_back({"b", {}});
@@ -97,7 +97,7 @@ std::vector<InlineTag> inlineTags(const pb::Run& run)
         tags.push_back({"u", {}});
     // The style is for readers that no longer know <strike>, Qt among them.
     if (run.strikethrough() != 0)
-        tags.push_back({"strike", attribute("style", QStringLiteral("text-decoration:line-through"))});
+        tags.push_back({"strike", attributeUTF8("style", QStringLiteral("text-decoration:line-through"))});
     if (run.baseline() > 0)
         tags.push_back({"sup", {}});
     else if (run.baseline() < 0)

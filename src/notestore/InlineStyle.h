@@ -10,7 +10,7 @@ namespace notestore {
 // One element of a run's character style, outermost first.
 struct InlineTag {
     const char* tag;
-    QString attributes;
+    QByteArray attributes; // UTF-8
     bool operator==(const InlineTag& other) const
     {
         return qstrcmp(tag, other.tag) == 0 && attributes == other.attributes;

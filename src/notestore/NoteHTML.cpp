@@ -4,18 +4,38 @@
 #include "notestore/InlineStyle.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+#include <optional>
 
 namespace notestore {
 
 namespace {
 
-constexpr QChar kAttachmentCharacter(0xFFFC);
-constexpr QChar kLineSeparator(0x2028);
+// U+FFFC and U+2028 in UTF-8.
+constexpr char kAttachmentCharacter[] = "\xEF\xBF\xBC";
+constexpr char kLineSeparator[] = "\xE2\x80\xA8";
 // Deeper list levels are drawn at this one.
 constexpr int kMaxIndent = 10;
 
-// A stretch of the text with one run's style. Runs are measured in UTF-16
-// code units like QString, so they apply directly.
+// The text as UTF-8 that decodes to what QString::fromUtf8() makes of it:
+// as it is when it is valid, else cleaned once (invalid bytes become
+// U+FFFD, a leading byte order mark goes).
+QByteArray validText(const std::string& text)
+{
+    const QByteArrayView bytes(text);
+    if (bytes.isValidUtf8() && !bytes.startsWith("\xEF\xBB\xBF"))
+        return QByteArray(text.data(), qsizetype(text.size()));
+    return QString::fromUtf8(bytes).toUtf8();
+}
+
+// Bytes in a UTF-8 character from its first byte.
+qsizetype sequenceLength(unsigned char lead)
+{
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// A stretch of the text with one run's style, in bytes of the UTF-8 text.
 struct Span {
     qsizetype start;
     qsizetype end;
@@ -26,25 +46,50 @@ struct Span {
 // Lays the runs over the text: runs of no length are skipped, a run that
 // would split a surrogate pair keeps the whole pair, text the runs do not
 // reach takes the last run's style, runs past the text's end are ignored.
-std::vector<Span> layOut(const pb::NoteText& note, const QString& text)
+// Runs count UTF-16 code units; one walk along the text turns them into
+// byte offsets.
+std::vector<Span> layOut(const pb::NoteText& note, const QByteArray& text)
 {
     std::vector<Span> spans;
     const qsizetype size = text.size();
-    qsizetype position = 0;
+    qsizetype position = 0;  // in bytes
+    qint64 position16 = 0;   // the same in UTF-16 code units
     for (const pb::Run& run : note.run()) {
         if (position >= size)
             break;
         if (run.length() <= 0)
             continue;
-        qsizetype end = position + qsizetype(std::min<qint64>(run.length(), size - position));
-        if (end < size && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
-            ++end;
+        const qint64 end16 = position16 + std::min<qint64>(run.length(), std::numeric_limits<qint64>::max() - position16);
+        qsizetype end = position;
+        // A character of four bytes is a surrogate pair: a run ending
+        // inside it takes it whole.
+        while (end < size && position16 < end16) {
+            // Eight ASCII bytes at once, where the run reaches past them.
+            if (end16 - position16 >= 8 && size - end >= 8) {
+                quint64 word;
+                std::memcpy(&word, text.constData() + end, sizeof word);
+                if ((word & 0x8080808080808080ULL) == 0) {
+                    end += 8;
+                    position16 += 8;
+                    continue;
+                }
+            }
+            const qsizetype length = sequenceLength(static_cast<unsigned char>(text[end]));
+            end = std::min(size, end + length);
+            position16 += length == 4 ? 2 : 1;
+        }
         spans.push_back({position, end, &run, false});
         position = end;
     }
     if (position < size)
         spans.push_back({position, size, spans.empty() ? nullptr : spans.back().run, true});
     return spans;
+}
+
+// Whether the UTF-8 character `character` starts at `i`.
+bool startsWith(const QByteArray& text, qsizetype i, const char (&character)[4])
+{
+    return i + 3 <= text.size() && text[i] == character[0] && text[i + 1] == character[1] && text[i + 2] == character[2];
 }
 
 enum class Kind { Body, Title, Heading, Subheading, Monospaced, Bulleted, Dashed, Numbered, Checklist };
@@ -91,12 +136,12 @@ void applyStyle(Paragraph& paragraph, const pb::Run* run)
     paragraph.done = style.checklist().done() != 0;
 }
 
-QString alignmentAttribute(int alignment)
+QByteArrayView alignmentAttribute(int alignment)
 {
     switch (alignment) {
-    case 1: return attribute("style", QStringLiteral("text-align:center"));
-    case 2: return attribute("style", QStringLiteral("text-align:right"));
-    case 3: return attribute("style", QStringLiteral("text-align:justify"));
+    case 1: return " style=\"text-align:center\"";
+    case 2: return " style=\"text-align:right\"";
+    case 3: return " style=\"text-align:justify\"";
     default: return {};
     }
 }
@@ -104,16 +149,18 @@ QString alignmentAttribute(int alignment)
 class NoteBuilder {
 public:
     NoteBuilder(const pb::NoteText& note, AttachmentRenderer* renderer, int depth)
-        : m_text(QString::fromUtf8(note.text())), m_spans(layOut(note, m_text)),
+        : m_text(validText(note.text())), m_spans(layOut(note, m_text)), m_tags(m_spans.size()),
           m_renderer(depth < kMaxAttachmentDepth ? renderer : nullptr), m_depth(depth)
     {
     }
 
-    QString build()
+    QByteArray build()
     {
         const qsizetype size = m_text.size();
+        // Markup adds about a third to a styled text.
+        m_writer.reserve(size + size / 2 + 256);
         for (qsizetype start = 0; start < size;) {
-            qsizetype end = m_text.indexOf(u'\n', start);
+            qsizetype end = m_text.indexOf('\n', start);
             const bool terminated = end >= 0;
             if (!terminated)
                 end = size;
@@ -217,13 +264,14 @@ private:
         if (list.itemDepth)
             m_writer.closeTo(list.itemDepth - 1);
         if (paragraph.kind == Kind::Checklist)
-            m_writer.open("li", attribute("class", paragraph.done ? QStringLiteral("checked") : QStringLiteral("unchecked"))
-                                    + alignmentAttribute(paragraph.alignment));
+            m_writer.open("li", (paragraph.done ? QByteArrayView(" class=\"checked\"") : QByteArrayView(" class=\"unchecked\""))
+                                    .toByteArray()
+                                    .append(alignmentAttribute(paragraph.alignment)));
         else
             m_writer.open("li", alignmentAttribute(paragraph.alignment));
         list.itemDepth = m_writer.depth();
         if (paragraph.kind == Kind::Checklist)
-            m_writer.text(paragraph.done ? u"\u2611 " : u"\u2610 ");
+            m_writer.text(paragraph.done ? "\xE2\x98\x91 " : "\xE2\x98\x90 "); // U+2611, U+2610
         if (empty && paragraph.kind != Kind::Checklist)
             m_writer.lineBreak();
         else
@@ -235,8 +283,8 @@ private:
         const size_t depth = m_writer.depth();
         switch (kind) {
         case Kind::Numbered: m_writer.open("ol"); break;
-        case Kind::Dashed: m_writer.open("ul", attribute("class", QStringLiteral("dashed"))); break;
-        case Kind::Checklist: m_writer.open("ul", attribute("class", QStringLiteral("checklist"))); break;
+        case Kind::Dashed: m_writer.open("ul", " class=\"dashed\""); break;
+        case Kind::Checklist: m_writer.open("ul", " class=\"checklist\""); break;
         default: m_writer.open("ul"); break;
         }
         m_lists.push_back({kind, depth, 0});
@@ -263,7 +311,7 @@ private:
         auto it = std::upper_bound(m_spans.begin(), m_spans.end(), paragraph.start,
                                    [](qsizetype p, const Span& span) { return p < span.end; });
         for (; it != m_spans.end() && it->start < paragraph.end; ++it) {
-            const std::vector<InlineTag> wanted = it->run ? inlineTags(*it->run) : std::vector<InlineTag>{};
+            const std::vector<InlineTag>& wanted = tagsOf(size_t(it - m_spans.begin()));
             const pb::Run* attachmentRun = it->run && !it->extended && it->run->has_attachment() ? it->run : nullptr;
             const qsizetype from = std::max(it->start, paragraph.start);
             const qsizetype to = std::min(it->end, paragraph.end);
@@ -271,24 +319,23 @@ private:
             const auto flush = [&](qsizetype upTo) {
                 if (upTo > pending) {
                     restyle(base, open, wanted);
-                    m_writer.text(QStringView(m_text).sliced(pending, upTo - pending));
+                    m_writer.text(QByteArrayView(m_text).sliced(pending, upTo - pending));
                 }
-                pending = upTo + 1;
+                pending = upTo + 3; // past the character of three bytes
             };
             for (qsizetype i = from; i < to; ++i) {
-                const QChar c = m_text[i];
-                if (c == kLineSeparator) {
+                if (startsWith(m_text, i, kLineSeparator)) {
                     flush(i);
                     restyle(base, open, wanted);
                     m_writer.lineBreak();
-                } else if (c == kAttachmentCharacter) {
+                } else if (startsWith(m_text, i, kAttachmentCharacter)) {
                     flush(i);
                     // An attachment stands on its own, outside the text's styles.
                     const QString html = attachmentHTML(attachmentRun);
                     if (!html.isEmpty()) {
                         m_writer.closeTo(base);
                         open.clear();
-                        m_writer.raw(html);
+                        m_writer.raw(html.toUtf8());
                     }
                 }
             }
@@ -312,6 +359,16 @@ private:
         }
     }
 
+    // The style of span `index`, worked out once: a span may stretch over
+    // many paragraphs.
+    const std::vector<InlineTag>& tagsOf(size_t index)
+    {
+        std::optional<std::vector<InlineTag>>& tags = m_tags[index];
+        if (!tags)
+            tags = m_spans[index].run ? inlineTags(*m_spans[index].run) : std::vector<InlineTag>{};
+        return *tags;
+    }
+
     QString attachmentHTML(const pb::Run* run)
     {
         if (!run || !m_renderer)
@@ -321,8 +378,9 @@ private:
                                              m_depth);
     }
 
-    const QString m_text;
+    const QByteArray m_text; // UTF-8
     const std::vector<Span> m_spans;
+    std::vector<std::optional<std::vector<InlineTag>>> m_tags; // by span
     AttachmentRenderer* const m_renderer;
     const int m_depth;
     HtmlWriter m_writer;
@@ -334,7 +392,7 @@ private:
 
 } // namespace
 
-QString htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer, int depth)
+QByteArray htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer, int depth)
 {
     if (note.text().empty())
         return {};

@@ -2,6 +2,7 @@
 
 #include "notestore.pb.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace notestore {
@@ -19,10 +20,10 @@ public:
 // Attachments nested deeper than this (tables in tables) are left out.
 inline constexpr int kMaxAttachmentDepth = 8;
 
-// The note's HTML fragment in the shape Notes hands bodies out: one <div>
+// The note's HTML fragment, as UTF-8, in the shape Notes hands bodies out: one <div>
 // per paragraph, lists, styles and links, every text escaped, always well
 // formed. Empty when the text is empty. Attachments go through `renderer`,
 // or are left out without one (and from `kMaxAttachmentDepth` on).
-QString htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer = nullptr, int depth = 0);
+QByteArray htmlForNote(const pb::NoteText& note, AttachmentRenderer* renderer = nullptr, int depth = 0);
 
 } // namespace notestore

@@ -43,6 +43,19 @@ QString noteCondition(const NoteStoreDatabase& database, const QString& alias)
     return tests.isEmpty() ? QStringLiteral("0") : u'(' + tests.join(QStringLiteral(" OR ")) + u')';
 }
 
+// The entity test, written so that SQLite finds the note's rows through the
+// note columns' indexes rather than walking every row of the entity for
+// each note; only where each of those columns has an index.
+QString entityCondition(const NoteStoreDatabase& database, const QString& alias)
+{
+    bool indexed = true;
+    for (const QString& candidate : {QStringLiteral("ZNOTE"), QStringLiteral("ZNOTE1")}) {
+        if (database.hasColumn(candidate) && !database.hasIndexOn(candidate))
+            indexed = false;
+    }
+    return (indexed ? QStringLiteral("+") : QString()) + alias + QStringLiteral(".Z_ENT = :entity");
+}
+
 // Key material is a few dozen bytes; anything longer is not read.
 QString boundedBlob(const QString& expression)
 {
@@ -51,25 +64,19 @@ QString boundedBlob(const QString& expression)
 
 } // namespace
 
-bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QString, AttachmentRow>& attachments,
-                            QHash<QString, InlineAttachmentRow>& inlineAttachments, QString* reason)
+NoteAttachmentRowReader::NoteAttachmentRowReader(const NoteStoreDatabase& database)
+    : m_attachmentEntity(database.entity(QStringLiteral("ICAttachment"))),
+      m_inlineEntity(database.entity(QStringLiteral("ICInlineAttachment")))
 {
-    const auto fail = [&](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
-    qint64 count = 0;
-    platform::Error error;
     const QString typeUTI = QStringLiteral("NULLIF(%1, '')");
-    if (const auto entity = database.entity(QStringLiteral("ICAttachment"))) {
+    if (m_attachmentEntity) {
         const QString mergeable = column(database, QStringLiteral("a"), {QStringLiteral("ZMERGEABLEDATA1"), QStringLiteral("ZMERGEABLEDATA")});
         const QString sql =
             QStringLiteral("SELECT a.ZIDENTIFIER, COALESCE(%1, %2), %3, %4, %5, %6, %7, "
                            "CASE WHEN length(%8) <= %9 THEN %8 END, %10, %11, m.ZIDENTIFIER, m.ZFILENAME, %12, "
                            "m.Z_PK, %15, %16, %17, %18, %19, %20 "
                            "FROM ZICCLOUDSYNCINGOBJECT a LEFT JOIN ZICCLOUDSYNCINGOBJECT m ON m.Z_PK = %13 "
-                           "WHERE a.Z_ENT = :entity AND %14")
+                           "WHERE %21 AND %14")
                 .arg(typeUTI.arg(column(database, QStringLiteral("a"), {QStringLiteral("ZTYPEUTI1")})),
                      column(database, QStringLiteral("a"), {QStringLiteral("ZTYPEUTI")}),
                      column(database, QStringLiteral("a"), {QStringLiteral("ZTITLE")}),
@@ -88,8 +95,35 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
                      column(database, QStringLiteral("m"), {QStringLiteral("ZCRYPTOITERATIONCOUNT")}),
                      boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZCRYPTOWRAPPEDKEY")})),
                      boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZASSETCRYPTOINITIALIZATIONVECTOR")})),
-                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZASSETCRYPTOTAG")})));
-        const bool read = database.query(sql, {*entity, notePK}, [&](const Row& row) {
+                     boundedBlob(column(database, QStringLiteral("m"), {QStringLiteral("ZASSETCRYPTOTAG")})),
+                     entityCondition(database, QStringLiteral("a")));
+        m_attachmentSQL = sql.toUtf8();
+    }
+    if (m_inlineEntity) {
+        const QString sql = QStringLiteral("SELECT i.ZIDENTIFIER, %1, %2, %3 FROM ZICCLOUDSYNCINGOBJECT i "
+                                           "WHERE %5 AND %4")
+                                .arg(column(database, QStringLiteral("i"), {QStringLiteral("ZTYPEUTI1"), QStringLiteral("ZTYPEUTI")}),
+                                     column(database, QStringLiteral("i"), {QStringLiteral("ZALTTEXT")}),
+                                     column(database, QStringLiteral("i"), {QStringLiteral("ZTOKENCONTENTIDENTIFIER")}),
+                                     noteCondition(database, QStringLiteral("i")),
+                                     entityCondition(database, QStringLiteral("i")));
+        m_inlineSQL = sql.toUtf8();
+    }
+}
+
+bool NoteAttachmentRowReader::read(NoteStoreDatabase& database, qint64 notePK,
+                                   QHash<QString, AttachmentRow>& attachments,
+                                   QHash<QString, InlineAttachmentRow>& inlineAttachments, QString* reason) const
+{
+    const auto fail = [&](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    qint64 count = 0;
+    platform::Error error;
+    if (m_attachmentEntity) {
+        const bool read = database.query(m_attachmentSQL, {*m_attachmentEntity, notePK}, [&](const Row& row) {
             if (++count > kMaxAttachmentsPerNote)
                 return false;
             AttachmentRow attachment;
@@ -117,14 +151,8 @@ bool readNoteAttachmentRows(NoteStoreDatabase& database, qint64 notePK, QHash<QS
         if (!read)
             return fail(platform::localizedString("its attachments cannot be read: %1").arg(error.localizedDescription()));
     }
-    if (const auto entity = database.entity(QStringLiteral("ICInlineAttachment"))) {
-        const QString sql = QStringLiteral("SELECT i.ZIDENTIFIER, %1, %2, %3 FROM ZICCLOUDSYNCINGOBJECT i "
-                                           "WHERE i.Z_ENT = :entity AND %4")
-                                .arg(column(database, QStringLiteral("i"), {QStringLiteral("ZTYPEUTI1"), QStringLiteral("ZTYPEUTI")}),
-                                     column(database, QStringLiteral("i"), {QStringLiteral("ZALTTEXT")}),
-                                     column(database, QStringLiteral("i"), {QStringLiteral("ZTOKENCONTENTIDENTIFIER")}),
-                                     noteCondition(database, QStringLiteral("i")));
-        const bool read = database.query(sql, {*entity, notePK}, [&](const Row& row) {
+    if (m_inlineEntity) {
+        const bool read = database.query(m_inlineSQL, {*m_inlineEntity, notePK}, [&](const Row& row) {
             if (++count > kMaxAttachmentsPerNote)
                 return false;
             InlineAttachmentRow token{row.text(0), row.text(1), row.text(2), row.text(3)};

@@ -187,8 +187,13 @@ constexpr qsizetype kMaxCachedStatements = 64;
 bool NoteStoreDatabase::query(const QString& sql, const QVariantList& bindings,
                               const std::function<bool(const Row&)>& each, platform::Error* error)
 {
+    return query(sql.toUtf8(), bindings, each, error);
+}
+
+bool NoteStoreDatabase::query(const QByteArray& text, const QVariantList& bindings,
+                              const std::function<bool(const Row&)>& each, platform::Error* error)
+{
     std::lock_guard lock(m_mutex);
-    const QByteArray text = sql.toUtf8();
     sqlite3_stmt* statement = m_statements.value(text);
     int result = SQLITE_OK;
     if (!statement) {
@@ -303,6 +308,18 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
                },
                error))
         return false;
+    // Which columns lead an index, so per-note queries can be steered to one.
+    qint64 indexes = 0;
+    if (!query(QStringLiteral("SELECT i.name FROM pragma_index_list('%1') AS l, pragma_index_info(l.name) AS i "
+                              "WHERE i.seqno = 0")
+                   .arg(QLatin1String(kObjectTable)),
+               {},
+               [&](const Row& row) {
+                   m_indexedColumns.insert(row.text(0));
+                   return ++indexes < kMaxRows;
+               },
+               error))
+        return false;
     for (const char* name : {"ICAccount", "ICFolder", "ICNote"}) {
         if (!m_entities.contains(QLatin1String(name))) {
             platform::setError(error, storeError(ErrorNotNotes, platform::localizedString("“%1” is a SQLite database, but not a "
@@ -346,6 +363,16 @@ bool NoteStoreDatabase::inspect(platform::Error* error)
                                                               .arg(kNewestVersion)));
         return false;
     }
+    auto crypto = [this](const char* column) {
+        return m_noteDataColumns.contains(QLatin1String(column)) ? boundedBlob(QLatin1String(column))
+                                                                 : QStringLiteral("NULL");
+    };
+    m_noteDataSQL = QStringLiteral("SELECT CASE WHEN length(ZDATA) <= %1 THEN ZDATA END, length(ZDATA), %2, %3 "
+                                   "FROM ZICNOTEDATA WHERE ZNOTE = ? ORDER BY Z_PK DESC LIMIT 1")
+                        .arg(kMaxNoteDataBytes)
+                        .arg(crypto("ZCRYPTOINITIALIZATIONVECTOR"), crypto("ZCRYPTOTAG"))
+                        .toUtf8();
+    m_noteDataSizeSQL = "SELECT length(ZDATA) FROM ZICNOTEDATA WHERE ZNOTE = ? ORDER BY Z_PK DESC LIMIT 1";
     return true;
 }
 
@@ -510,15 +537,7 @@ std::optional<NoteData> NoteStoreDatabase::readNoteData(qint64 notePK, QString* 
     NoteData data;
     qint64 size = 0;
     platform::Error error;
-    auto crypto = [this](const char* column) {
-        return m_noteDataColumns.contains(QLatin1String(column)) ? boundedBlob(QLatin1String(column))
-                                                                 : QStringLiteral("NULL");
-    };
-    const QString sql = QStringLiteral("SELECT CASE WHEN length(ZDATA) <= %1 THEN ZDATA END, length(ZDATA), %2, %3 "
-                                       "FROM ZICNOTEDATA WHERE ZNOTE = ? ORDER BY Z_PK DESC LIMIT 1")
-                            .arg(kMaxNoteDataBytes)
-                            .arg(crypto("ZCRYPTOINITIALIZATIONVECTOR"), crypto("ZCRYPTOTAG"));
-    if (!query(sql, {notePK},
+    if (!query(m_noteDataSQL, {notePK},
                [&](const Row& row) {
                    data.data = row.blob(0);
                    size = row.integer(1);
@@ -543,9 +562,29 @@ std::optional<NoteData> NoteStoreDatabase::readNoteData(qint64 notePK, QString* 
 
 bool NoteStoreDatabase::hasNoteData(qint64 notePK)
 {
+    // Counting asks for every note: one pass over the note data answers
+    // them all. SQLite takes the bare column from the row of max(Z_PK),
+    // the newest, as the per-note query does.
+    std::call_once(m_notesWithDataRead, [this] {
+        std::unordered_set<qint64> notes;
+        qint64 rows = 0;
+        const bool read = query(QByteArray("SELECT ZNOTE, length(ZDATA), max(Z_PK) FROM ZICNOTEDATA "
+                                           "WHERE ZNOTE IS NOT NULL GROUP BY ZNOTE"),
+                                {},
+                                [&](const Row& row) {
+                                    const qint64 size = row.integer(1);
+                                    if (size > 0 && size <= kMaxNoteDataBytes)
+                                        notes.insert(row.integer(0));
+                                    return ++rows < kMaxRows;
+                                },
+                                nullptr);
+        if (read && rows < kMaxRows)
+            m_notesWithData = std::move(notes);
+    });
+    if (m_notesWithData)
+        return m_notesWithData->count(notePK) > 0;
     qint64 size = 0;
-    const QString sql = QStringLiteral("SELECT length(ZDATA) FROM ZICNOTEDATA WHERE ZNOTE = ? ORDER BY Z_PK DESC LIMIT 1");
-    const bool read = query(sql, {notePK},
+    const bool read = query(m_noteDataSizeSQL, {notePK},
                             [&](const Row& row) {
                                 size = row.integer(0);
                                 return false;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -107,6 +108,8 @@ public:
     // Z_ENT of an entity ("ICNote"), when the database has it.
     std::optional<qint64> entity(const QString& name) const;
     bool hasColumn(const QString& column) const { return m_columns.contains(column); }
+    // Whether an index of the object table starts with `column`.
+    bool hasIndexOn(const QString& column) const { return m_indexedColumns.contains(column); }
     // The first of `candidates` the object table has, or empty.
     QString firstColumn(const QStringList& candidates) const;
     // SQL for the first non-null of those that exist, or NULL.
@@ -126,6 +129,9 @@ public:
     // walk by returning false. For readers of further rows.
     bool query(const QString& sql, const QVariantList& bindings, const std::function<bool(const Row&)>& each,
                platform::Error* error);
+    // The same with the SQL as UTF-8, for queries made once and run per note.
+    bool query(const QByteArray& sql, const QVariantList& bindings, const std::function<bool(const Row&)>& each,
+               platform::Error* error);
 
 private:
     NoteStoreDatabase(QString path, std::unique_ptr<PrivateCopy> copy);
@@ -141,6 +147,14 @@ private:
     int m_version = 0;
     QSet<QString> m_columns;
     QSet<QString> m_noteDataColumns;
+    QSet<QString> m_indexedColumns;
+    // Run for every note, so made once the columns are known.
+    QByteArray m_noteDataSQL;
+    QByteArray m_noteDataSizeSQL;
+    // The notes hasNoteData() finds data for, read in one pass when first
+    // asked; nullopt where that pass failed or found too many rows.
+    std::once_flag m_notesWithDataRead;
+    std::optional<std::unordered_set<qint64>> m_notesWithData;
     QHash<QString, qint64> m_entities;
 };
 

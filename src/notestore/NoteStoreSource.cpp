@@ -24,6 +24,9 @@ namespace notestore {
 namespace {
 
 constexpr double kAppleEpochOffset = 978307200.0;
+// Bytes of a note body's messages kept on the stack before the arena asks
+// for more; a note of a few KB of text fits.
+constexpr size_t kArenaFirstBlock = 32 * 1024;
 
 std::optional<QDateTime> dateFromAppleTime(std::optional<double> seconds)
 {
@@ -54,7 +57,9 @@ public:
     // Links name notes by identifier, whatever its case.
     QString id() override { return row().identifier.isEmpty() ? QString() : noteLinkID(row().identifier); }
     QString name() override { return row().title; }
-    QString body() override
+    QString body() override { return QString::fromUtf8(bodyUTF8()); }
+    // Built as UTF-8, which is what the export writes.
+    QByteArray bodyUTF8() override
     {
         m_problem.clear();
         m_attachments.clear();
@@ -65,7 +70,7 @@ public:
     // Counting needs no decoding; a locked note only counts when it opens.
     bool hasBody() override
     {
-        return row().passwordProtected ? !body().isEmpty() : m_app->database().hasNoteData(row().pk);
+        return row().passwordProtected ? !bodyUTF8().isEmpty() : m_app->database().hasNoteData(row().pk);
     }
     bool passwordProtected() override { return row().passwordProtected; }
     std::optional<QDateTime> creationDate() override { return dateFromAppleTime(row().creationDate); }
@@ -74,7 +79,7 @@ public:
     QList<std::shared_ptr<NotesAttachment>> attachments() override
     {
         if (!m_read)
-            body();
+            bodyUTF8();
         return m_attachments;
     }
 
@@ -158,6 +163,7 @@ bool NoteStoreApplication::load(platform::Error* error)
     if (!m_database->readAccounts(m_accounts, error) || !m_database->readFolders(folders, error) ||
         !m_database->readNotes(m_notes, error))
         return false;
+    m_attachmentRows.emplace(*m_database);
     m_folders.reserve(folders.size());
     for (FolderRow& row : folders) {
         Folder folder;
@@ -349,7 +355,7 @@ QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
     return list;
 }
 
-QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
+QByteArray NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
                                         QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     QString reason;
@@ -362,7 +368,13 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
         return lockedBody(note, *data, problem, attachments);
     if (data->data.isEmpty())
         return {};
-    const auto text = decodeNoteBody(data->data, &reason);
+    // Room for a typical body's messages up front.
+    alignas(std::max_align_t) char firstBlock[kArenaFirstBlock];
+    google::protobuf::ArenaOptions options;
+    options.initial_block = firstBlock;
+    options.initial_block_size = sizeof firstBlock;
+    google::protobuf::Arena arena(options);
+    const pb::NoteText* text = decodeNoteBody(data->data, arena, &reason);
     if (!text) {
         *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};
@@ -370,13 +382,13 @@ QString NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
     return htmlWithAttachments(note, *text, problem, attachments);
 }
 
-QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
+QByteArray NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
                                                   QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     QHash<QString, AttachmentRow> rows;
     QHash<QString, InlineAttachmentRow> tokens;
     QString reason;
-    if (!readNoteAttachmentRows(*m_database, note.pk, rows, tokens, &reason)) {
+    if (!m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
         *problem = reason;
         return {};
     }
@@ -412,17 +424,18 @@ QString NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const pb:
         budget->refuseAll();
     NoteAttachmentRenderer renderer(std::move(place), std::move(rows), std::move(tokens), table, title);
     renderer.setPictureBudget(std::move(budget));
-    QString html = htmlForNote(text, &renderer);
+    QByteArray html = htmlForNote(text, &renderer);
     // Notes in the trash or in no folder served here are never exported:
     // links to them are text at once, and the note need not wait.
     if (NoteLinkTable::holdsNoteLinks(html))
-        html = withoutNoteLinks(html, [this](const QString& id) { return m_servedNotes.contains(id); });
+        html = withoutNoteLinks(QString::fromUtf8(html), [this](const QString& id) { return m_servedNotes.contains(id); })
+                   .toUtf8();
     if (attachments)
         *attachments = scriptingAttachments(renderer);
     return html;
 }
 
-QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
+QByteArray NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
                                          QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
     const auto gzipped = m_lockedKeys.open(note.pk, {note.cryptoSalt, note.cryptoIterations, note.cryptoWrappedKey},
@@ -430,7 +443,8 @@ QString NoteStoreApplication::lockedBody(const NoteRow& note, const NoteData& da
     if (!gzipped)
         return {};
     QString reason;
-    const auto text = decodeNoteBody(*gzipped, &reason);
+    google::protobuf::Arena arena;
+    const pb::NoteText* text = decodeNoteBody(*gzipped, arena, &reason);
     if (!text) {
         *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
         return {};

@@ -3,6 +3,7 @@
 #include "export/NotesScripting.h"
 #include "notestore/ContainerFiles.h"
 #include "notestore/LockedNotes.h"
+#include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore.pb.h"
 
@@ -52,10 +53,10 @@ public:
     // Every folder of the account, nested ones too, by name.
     const std::vector<int>& accountFolders(int account) const { return m_accountFolders[size_t(account)]; }
 
-    // The note's HTML body, or empty with `problem` set when the note has
+    // The note's HTML body as UTF-8, or empty with `problem` set when the note has
     // content that cannot be read. `attachments`, when given, receives the
     // note's attachments in text order as the scripting interface lists them.
-    QString bodyOfNote(const NoteRow& note, QString* problem,
+    QByteArray bodyOfNote(const NoteRow& note, QString* problem,
                        QList<std::shared_ptr<NotesAttachment>>* attachments = nullptr);
 
     // Passwords for locked notes, each tried on every one; replaces any
@@ -71,10 +72,10 @@ private:
     void buildOutline();
     // The account "Notes without an account", made when first needed.
     int orphanAccount();
-    QString lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
+    QByteArray lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
                        QList<std::shared_ptr<NotesAttachment>>* attachments);
     // The text as HTML with its attachments drawn in place.
-    QString htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
+    QByteArray htmlWithAttachments(const NoteRow& note, const pb::NoteText& text, QString* problem,
                                 QList<std::shared_ptr<NotesAttachment>>* attachments);
 
     std::shared_ptr<NoteStoreDatabase> m_database;
@@ -86,6 +87,7 @@ private:
     int m_orphanAccount = -1;
     int m_orphanedNoteCount = 0;
     LockedNoteKeys m_lockedKeys;
+    std::optional<NoteAttachmentRowReader> m_attachmentRows;
     QHash<qint64, int> m_folderByKey;
     QHash<QString, int> m_noteByIdentifier;
     QSet<QString> m_servedNotes; // link ids of the notes in the outline

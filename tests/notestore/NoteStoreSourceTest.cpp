@@ -145,6 +145,50 @@ TEST_F(NoteStoreTest, RowsOnlyInTheWriteAheadLogAreRead)
     EXPECT_FALSE(outline(*app).contains(QStringLiteral("iCloud/Recipes/Late note")));
 }
 
+// Counting asks hasNoteData() of every note; it must agree with what
+// reading the newest note-data row finds.
+TEST_F(NoteStoreTest, HasNoteDataAgreesWithTheNewestRow)
+{
+    const QString newerRow = QStringLiteral("INSERT INTO ZICNOTEDATA (Z_PK, ZNOTE, ZDATA) SELECT max(d.Z_PK) + 1, "
+                                            "(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 = '%1'), %2 "
+                                            "FROM ZICNOTEDATA d");
+    const QString ofNote = QStringLiteral("ZNOTE = (SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 = '%1')");
+    const struct {
+        const char* title;
+        QString sql;
+        bool has;
+    } cases[] = {
+        {"Plain", {}, true},
+        {"NewestEmpty", newerRow.arg("NewestEmpty", "x''"), false},
+        {"NewestNull", newerRow.arg("NewestNull", "NULL"), false},
+        {"OlderEmpty", QStringLiteral("UPDATE ZICNOTEDATA SET ZDATA = x'' WHERE ") + ofNote.arg("OlderEmpty") + u';' +
+                           newerRow.arg("OlderEmpty", "(SELECT ZDATA FROM ZICNOTEDATA LIMIT 1 OFFSET 0)"), true},
+        {"NoRow", QStringLiteral("DELETE FROM ZICNOTEDATA WHERE ") + ofNote.arg("NoRow"), false},
+    };
+    Container c;
+    const int folder = c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud")));
+    for (const auto& each : cases)
+        c.addNote(QString::fromLatin1(each.title), folder, plainText(QString::fromLatin1(each.title), QStringLiteral("x")),
+                  appleTime(2024, 1, 1));
+    testsupport::writeContainer(c, container());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(database()).constData(), &db), SQLITE_OK);
+    for (const auto& each : cases)
+        ASSERT_EQ(sqlite3_exec(db, each.sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << each.title;
+    sqlite3_close(db);
+    const auto app = open(database());
+    ASSERT_TRUE(app);
+    for (const auto& each : cases) {
+        const auto note = std::find_if(app->notes().begin(), app->notes().end(),
+                                       [&](const auto& row) { return row.title == QLatin1String(each.title); });
+        ASSERT_NE(note, app->notes().end()) << each.title;
+        const auto data = app->database().readNoteData(note->pk, nullptr);
+        ASSERT_TRUE(data) << each.title;
+        EXPECT_EQ(!data->data.isEmpty(), each.has) << each.title;
+        EXPECT_EQ(app->database().hasNoteData(note->pk), each.has) << each.title;
+    }
+}
+
 TEST_F(NoteStoreTest, IdsStayTheSameAcrossOpenings)
 {
     testsupport::writeContainer(everyKindOfFolder(SchemaVersion::iOS15), container());
