@@ -282,7 +282,7 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
     if (path.isEmpty() && place.lockedNote
         && (kind == AttachmentKind::ScannedDocument || kind == AttachmentKind::Drawing
             || kind == AttachmentKind::Gallery))
-        return {{}, lockedStandInProblem()};
+        return {.problem = lockedStandInProblem()};
     if (path.isEmpty() && kind == AttachmentKind::ScannedDocument)
         path = fallbackPDF(row, place);
     if (path.isEmpty() && kind == AttachmentKind::Drawing)
@@ -292,8 +292,8 @@ AttachmentFile fileToSave(const AttachmentRow& row, const MediaPlace& place)
     if (!path.isEmpty())
         return found(place, path);
     if (kind == AttachmentKind::File && row.mediaIdentifier.isEmpty())
-        return {{}, platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
-    return {{}, missingFileProblem(row, place)};
+        return {.problem = platform::localizedString("it is of a kind that cannot be exported: %1").arg(row.typeUTI)};
+    return {.problem = missingFileProblem(row, place)};
 }
 
 AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
@@ -301,7 +301,7 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
     QString path;
     const AttachmentKind kind = attachmentKind(row.typeUTI);
     if (place.lockedNote && (kind == AttachmentKind::Drawing || kind == AttachmentKind::Gallery))
-        return {{}, lockedStandInProblem()};
+        return {.problem = lockedStandInProblem()};
     switch (kind) {
     case AttachmentKind::Picture:
         path = mediaFile(row, place);
@@ -310,7 +310,7 @@ AttachmentFile pictureToShow(const AttachmentRow& row, const MediaPlace& place)
         break;
     case AttachmentKind::Drawing: path = fallbackImage(row, place); break;
     case AttachmentKind::Gallery: path = largestPreview(row, place); break;
-    default: return {{}, platform::localizedString("it is not a picture")};
+    default: return {.problem = platform::localizedString("it is not a picture")};
     }
     return path.isEmpty() ? AttachmentFile{{}, missingFileProblem(row, place)} : found(place, path);
 }

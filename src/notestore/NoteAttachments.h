@@ -90,10 +90,10 @@ QString attachmentFileName(const AttachmentRow& row, const MediaPlace& place);
 
 // A file of the container that belongs to an attachment, or why there is none.
 struct AttachmentFile {
-    QString path;    // a regular file inside the container; empty when there is none
-    QString problem; // why there is none, for the user
+    QString path{};    // a regular file inside the container; empty when there is none
+    QString problem{}; // why there is none, for the user
     bool encrypted = false; // `path` is a locked media file: decrypt it, never copy it
-    QString relativePath;   // `path` inside the container, for its ContainerFiles
+    QString relativePath{}; // `path` inside the container, for its ContainerFiles
 };
 
 // The files of the container `place` stands for.
