@@ -1,9 +1,7 @@
 #include "export/ExportTestSupport.h"
 #include "export/NoteLinks.h"
-#include "platform/FileURL.h"
 
-using testsupport::libraryApp;
-using testsupport::readFile;
+using namespace testsupport;
 
 namespace {
 
@@ -94,43 +92,36 @@ TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
         const char* name;
         bool cancel; // when Target is written; else the third read of First's body fails
         QStringList written;
-        QByteArray second;
+        QByteArray second; // the file "Second.html"
     };
     const Case cases[] = {
-        {"BodyGoneAtTheEnd", false, {"One/", "One/F/", "One/F/Second.html", "One/F/Target.html", "Notes Import.plist"},
+        {"BodyGoneAtTheEnd", false, {"Notes Import.plist", "One/", "One/F/", "One/F/Second.html", "One/F/Target.html"},
          "<div><a href=\"Target.html\">t</a> first empty</div>"},
         {"CancelledBeforeTheEnd", true, {"One/", "One/F/", "One/F/Target.html"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto app = libraryApp(json);
-        testsupport::TempDir root;
-        const QString destination = root.filePath(QStringLiteral("Notes Import"));
-        QDir().mkpath(destination);
-        const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
-        std::weak_ptr<ExportNoteOperation> weak = operation;
+        ExportRun run(app);
+        std::weak_ptr<ExportNoteOperation> weak = run.operation;
         std::atomic<int> targetReads{0}, firstReads{0};
-        const auto isBody = [](const testsupport::WatchedNotesApplication::Request& request, const char* note) {
+        const auto isBody = [](const WatchedNotesApplication::Request& request, const char* note) {
             return request.what == QLatin1String("note.body") && request.objectID == QLatin1String(note);
         };
-        app->setRequestObserver([&, weak](const testsupport::WatchedNotesApplication::Request& request) {
+        app->setRequestObserver([&, weak](const WatchedNotesApplication::Request& request) {
             if (c.cancel && isBody(request, "Target") && ++targetReads == 2)
                 if (auto running = weak.lock())
                     running->cancel();
         });
-        app->setFailingRequests([&](const testsupport::WatchedNotesApplication::Request& request) {
+        app->setFailingRequests([&](const WatchedNotesApplication::Request& request) {
             return !c.cancel && isBody(request, "First") && ++firstReads == 3;
         });
-        testsupport::runToEnd(operation);
-        QStringList expected = c.written;
-        expected.sort();
-        EXPECT_EQ(testsupport::tree(destination), expected);
-        EXPECT_EQ(bool(operation->plistURL()), !c.cancel);
+        run.perform();
+        EXPECT_EQ(tree(run.destination), c.written);
+        EXPECT_EQ(bool(run.operation->plistURL()), !c.cancel);
         // Each note is counted once, whenever it was written.
-        EXPECT_EQ(operation->progress()->completedUnitCount(), c.written.filter(QStringLiteral(".html")).size());
-        if (!c.second.isEmpty()) {
-            EXPECT_EQ(readFile(destination + QStringLiteral("/One/F/Second.html")), c.second);
-        }
+        EXPECT_EQ(run.operation->progress()->completedUnitCount(), c.written.filter(QStringLiteral(".html")).size());
+        EXPECT_EQ(readFile(run.destination + QStringLiteral("/One/F/Second.html")), c.second);
     }
 }
 

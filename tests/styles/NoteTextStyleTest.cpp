@@ -13,14 +13,7 @@ namespace {
 using stylestest::customStyle;
 using stylestest::saveStyles;
 
-class NoteTextStyleTest : public stylestest::CatalogueTest {
-protected:
-    void TearDown() override
-    {
-        CatalogueTest::TearDown();
-        UserDefaults::standard().removeObject(OTLNoteTextStyleDefaultIdentifierKey);
-    }
-};
+using NoteTextStyleTest = stylestest::CatalogueTest;
 
 } // namespace
 

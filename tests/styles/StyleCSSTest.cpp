@@ -14,22 +14,15 @@ namespace {
 
 using stylestest::saveStyles;
 
-class StyleCSSTest : public stylestest::CatalogueTest {
-protected:
-    void TearDown() override
-    {
-        CatalogueTest::TearDown();
-        UserDefaults::standard().removeObject(kBackgroundKey);
-    }
-    static inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
-    static void storeBackgroundColor(const ColorRef& color)
-    {
-        Error error;
-        const auto data = KeyedArchiver::archivedData(QVariant::fromValue(color), true, &error);
-        ASSERT_TRUE(data) << error.localizedDescription().toStdString();
-        ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
-    }
-};
+using StyleCSSTest = stylestest::CatalogueTest;
+
+void storeBackgroundColor(const ColorRef& color)
+{
+    Error error;
+    const auto data = KeyedArchiver::archivedData(QVariant::fromValue(color), true, &error);
+    ASSERT_TRUE(data) << error.localizedDescription().toStdString();
+    ASSERT_TRUE(UserDefaults::standard().setObject(*data, stylestest::kBackgroundKey));
+}
 
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
              const char* extra = "")

@@ -1,7 +1,6 @@
 #include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "app/ImportFlow.h"
 #include "colors/ColorExtensions.h"
 #include "export/ExportNoteOperation.h"
 #include "platform/KeyedArchiver.h"
@@ -23,7 +22,7 @@ using testsupport::uid;
 
 namespace {
 
-const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
+using stylestest::kSuite;
 const std::string kSavedStylesError = "Error unarchiving saved note styles: ";
 
 QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
@@ -54,19 +53,7 @@ qsizetype countOf(const std::string& haystack, const std::string& needle)
 using stylestest::centredTitle;
 using stylestest::customStyle;
 
-class StylePersistenceTest : public testing::Test {
-protected:
-    void SetUp() override { clean(); }
-    void TearDown() override { clean(); }
-
-    static void clean()
-    {
-        UserDefaults::standard().removeSuite(kSuite);
-        UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
-        UserDefaults(kSuite).removeObject(OTLNoteTextStylesKey);
-        stylestest::resetCatalogue();
-    }
-};
+using StylePersistenceTest = stylestest::CatalogueTest;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ImportFlow.h"
 #include "platform/Color.h"
 #include "platform/UserDefaults.h"
 #include "styles/OTLNoteTextStyle.h"
@@ -10,10 +11,18 @@
 
 namespace stylestest {
 
+// The shared suite that another program's saved styles come from.
+inline const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
+inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
+
 // Empties the style caches with nothing saved, in the light appearance.
 inline void resetCatalogue()
 {
-    platform::UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    defaults.removeSuite(kSuite);
+    for (const QString& key : {OTLNoteTextStylesKey, OTLNoteTextStyleDefaultIdentifierKey, kBackgroundKey})
+        defaults.removeObject(key);
+    platform::UserDefaults(kSuite).removeObject(OTLNoteTextStylesKey);
     OTLNoteTextStyle::reloadStylesFromDefaults();
     platform::setAppearance(platform::Appearance::Light);
 }
