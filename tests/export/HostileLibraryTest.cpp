@@ -50,16 +50,16 @@ protected:
         writeFile(canary, kCanary);
     }
 
-    // Exports the library with a second note "Hostile" (`noteExtra`) whose
-    // file "x/body" is the hostile entry; the canary stays where it was and
-    // nowhere in the export.
-    ExportSummary exportHostile(const char* noteExtra, const char* attachments = "[]")
+    // Exports a library whose note "Hostile" has the body file "x/body" and
+    // whose note "Attached" has it as its attachment; the canary stays where
+    // it was and nowhere in the export.
+    ExportSummary exportHostile()
     {
-        writeFile(library + QStringLiteral("/library.json"), QByteArray(R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
-            "folders":[{"id":"f","name":"Notes","notes":["n1","n2"]}],
-            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"},
-                     {"id":"n2","name":"Hostile",)") + noteExtra + R"(}],
-            "attachments":)" + attachments + "}");
+        writeFile(library + QStringLiteral("/library.json"), R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
+            "folders":[{"id":"f","name":"Notes","notes":["n1","n2","n3"]}],
+            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"}, {"id":"n2","name":"Hostile","bodyFile":"x/body"},
+                     {"id":"n3","name":"Attached","body":"<p>with a file</p>","attachments":["t"]}],
+            "attachments":[{"id":"t","name":"secret.txt","file":"x/body"}]})");
         if (QByteArray(GetParam().name) != "InsideALinkedFolder")
             QDir().mkpath(library + QStringLiteral("/x"));
         GetParam().make(library + QStringLiteral("/x/body"), canary);
@@ -102,22 +102,16 @@ TEST_F(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
     }
 }
 
-TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
+TEST_P(HostileLibrary, ABodyFileOrAttachmentIsLeftOutAndNamed)
 {
-    const ExportSummary summary = exportHostile(R"("bodyFile":"x/body")");
+    const ExportSummary summary = exportHostile();
     EXPECT_EQ(summary.htmlNoteCount, 1u);
     ASSERT_EQ(summary.notesLeftOut.size(), 1);
     EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));
     EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first().toStdString();
-}
-
-TEST_P(HostileLibrary, AnAttachmentIsLeftOutAndNamed)
-{
-    const QStringList leftOut = exportHostile(R"("body":"<p>with a file</p>","attachments":["t"])",
-                                              R"([{"id":"t","name":"secret.txt","file":"x/body"}])")
-                                    .attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), 1);
-    EXPECT_TRUE(leftOut.first().startsWith(QStringLiteral("Hostile: secret.txt ("))) << leftOut.first().toStdString();
+    ASSERT_EQ(summary.attachmentsLeftOut.size(), 1);
+    EXPECT_TRUE(summary.attachmentsLeftOut.first().startsWith(QStringLiteral("Attached: secret.txt (")))
+        << summary.attachmentsLeftOut.first().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
