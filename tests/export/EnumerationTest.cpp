@@ -33,7 +33,8 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
 {
     for (const char* order : {R"(["A", "B", "C"])", R"(["C", "A", "B"])"}) {
         SCOPED_TRACE(order);
-        auto operation = enumerated(libraryApp(nestedLibrary(order)));
+        auto app = libraryApp(nestedLibrary(order));
+        auto operation = enumerated(app);
         const auto accounts = operation->accountDicts();
         ASSERT_EQ(accounts.size(), 1u);
         ASSERT_EQ(accounts[0].folders.size(), 2u);
@@ -44,6 +45,8 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
         EXPECT_EQ(a.folders[0].totalItemCount, 3u);
         EXPECT_EQ(operation->totalNoteCount(), 5u);
         EXPECT_EQ(operation->nestedFolderIdentifiers(), QSet<QString>{QStringLiteral("C")});
+        // Every body is asked once per place it is listed: C under A, and again on its own.
+        EXPECT_EQ(app->requestCount(QStringLiteral("note.body")), 6 + 3);
     }
 }
 
@@ -82,14 +85,6 @@ TEST(Enumeration, BodyFilesCountWhenTheyHoldSomething)
         ASSERT_TRUE(app);
         EXPECT_EQ(enumerated(app)->totalNoteCount(), c.counted);
     }
-}
-
-TEST(Enumeration, EveryBodyIsAskedOncePerPlaceItIsListed)
-{
-    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
-    enumerated(app);
-    // C is walked under A and again as a listed folder of the account.
-    EXPECT_EQ(app->requestCount(QStringLiteral("note.body")), 6 + 3);
 }
 
 TEST(Enumeration, LookupsByIdentifier)
