@@ -6,7 +6,6 @@
 #include "platform/TextAttributes.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -33,10 +32,7 @@ QByteArray utf16BigEndian(const QByteArray& ascii)
 // The font at `path` under another family name and foundry (vendor id).
 QByteArray fontVariant(const QString& path, const QString& family, const QByteArray& vendor)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray font = file.readAll();
+    QByteArray font = testsupport::readFile(path);
     font.replace(kSourceFamily, family.toLatin1());
     font.replace(utf16BigEndian(kSourceFamily), utf16BigEndian(family.toLatin1()));
     auto number = [&](qsizetype at, int bytes) {
