@@ -1,21 +1,9 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
 using namespace platform;
+using namespace stylestest;
 
-namespace {
-
-using stylestest::customStyle;
-using stylestest::saveStyles;
-
-using NoteTextStyleTest = stylestest::CatalogueTest;
-
-} // namespace
+using NoteTextStyleTest = CatalogueTest;
 
 TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
 {
@@ -76,7 +64,7 @@ TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 
 TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
 {
-    auto source = stylestest::everyFieldSet();
+    auto source = everyFieldSet();
     source->setOtherAllowedAttributeNames(QStringList{NSKernAttributeName});
 
     auto copy = source->copy();

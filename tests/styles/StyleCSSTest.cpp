@@ -1,27 +1,20 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "platform/KeyedArchiver.h"
-#include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 #include <limits>
 
 using namespace platform;
+using namespace stylestest;
 
 namespace {
 
-using stylestest::saveStyles;
-
-using StyleCSSTest = stylestest::CatalogueTest;
+using StyleCSSTest = CatalogueTest;
 
 void storeBackgroundColor(const ColorRef& color)
 {
     Error error;
     const auto data = KeyedArchiver::archivedData(QVariant::fromValue(color), true, &error);
     ASSERT_TRUE(data) << error.localizedDescription().toStdString();
-    ASSERT_TRUE(UserDefaults::standard().setObject(*data, stylestest::kBackgroundKey));
+    ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
 }
 
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,

@@ -2,8 +2,10 @@
 
 #include "app/ImportFlow.h"
 #include "platform/Color.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/UserDefaults.h"
 #include "styles/OTLNoteTextStyle.h"
+#include "support/TestSupport.h"
 #include "text/UserDefaultsExtensions.h"
 
 #include <QList>
@@ -27,13 +29,19 @@ inline void resetCatalogue()
     platform::setAppearance(platform::Appearance::Light);
 }
 
-// Saves `styles` in the user defaults, where the catalogue reads them.
-inline void saveStyles(const QList<OTLNoteTextStyleRef>& styles)
+// `styles` as a keyed archive of a list, the way they are saved.
+inline QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
 {
     QVariantList list;
     for (const auto& style : styles)
         list.append(QVariant::fromValue(style));
-    ASSERT_TRUE(fw::archiveObject(platform::UserDefaults::standard(), list, OTLNoteTextStylesKey));
+    return platform::KeyedArchiver::archivedData(list, true, nullptr).value_or(QByteArray());
+}
+
+// Saves `styles` in the user defaults, where the catalogue reads them.
+inline void saveStyles(const QList<OTLNoteTextStyleRef>& styles)
+{
+    ASSERT_TRUE(platform::UserDefaults::standard().setObject(archiveOf(styles), OTLNoteTextStylesKey));
     OTLNoteTextStyle::reloadStylesFromDefaults();
 }
 
