@@ -36,13 +36,10 @@ QString stateOf(const QString& path)
         contents = QFile::symLinkTarget(path).toUtf8();
     else if (S_ISREG(info.st_mode))
         contents = QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("%1 mode %2 size %3 mtime %4.%5 %6")
-        .arg(S_ISDIR(info.st_mode) ? 'd' : S_ISLNK(info.st_mode) ? 'l' : 'f')
-        .arg(info.st_mode & 07777, 0, 8)
-        .arg(info.st_size)
-        .arg(info.st_mtim.tv_sec)
-        .arg(info.st_mtim.tv_nsec)
-        .arg(QString::fromUtf8(contents));
+    const char kind = S_ISDIR(info.st_mode) ? 'd' : S_ISLNK(info.st_mode) ? 'l' : 'f';
+    return QString::asprintf("%c mode %o size %lld mtime %lld.%09ld ", kind, info.st_mode & 07777, qint64(info.st_size),
+                             qint64(info.st_mtim.tv_sec), info.st_mtim.tv_nsec) +
+           QString::fromUtf8(contents);
 }
 
 } // namespace
