@@ -18,45 +18,6 @@ TEST(NoteLinks, RelativeLinksArePercentEncodedStepByStep)
         EXPECT_EQ(relativeFileLink(QString::fromUtf8(from), QString::fromUtf8(to)), QString::fromUtf8(link)) << to;
 }
 
-TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
-{
-    NoteLinkTable table;
-    table.setFileOfNote(QStringLiteral("n1"), platform::fileurl::fromPath(QStringLiteral("/d/A/F/Other.html"), false));
-    table.setFileOfNote(QStringLiteral("a b/\"c\""), platform::fileurl::fromPath(QStringLiteral("/d/B/Note.rtfd"), true));
-    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d/A/F"), true);
-    const auto link = [](const char* id, const char* text) {
-        return QStringLiteral("<a href=\"%1\">%2</a>").arg(noteLinkURL(QString::fromUtf8(id)), QString::fromUtf8(text));
-    };
-    struct Case {
-        QString body;
-        std::optional<QString> complete;   // resolved at the end of the export
-        std::optional<QString> incomplete; // resolved while notes are still being named
-    };
-    const QString plain = QStringLiteral("<div>no link, <a href=\"https://example.org\">a site</a>, "
-                                         "&lt;a href=&quot;x-exported-note:n1&quot;&gt;</div>");
-    const QString broken = QStringLiteral("<div><a href=\"x-exported-note:n1</div>");
-    const Case cases[] = {
-        {plain, plain, plain},
-        {broken, broken, broken},
-        {"<div>" + link("n1", "<b>Other</b>") + "</div>", QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>"),
-         QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>")},
-        {link("a b/\"c\"", "odd id"), QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>"),
-         QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>")},
-        // Not exported: the text stays, styled as it was, and the next link is untouched.
-        {"<div>" + link("gone", "<i>Old</i> draft") + ", " + link("n1", "o") + "</div>",
-         QStringLiteral("<div><i>Old</i> draft, <a href=\"Other.html\">o</a></div>"), std::nullopt},
-        {link("gone", "a") + link("also gone", "b") + "<a href=\"https://x.org\">c</A>",
-         QStringLiteral("ab<a href=\"https://x.org\">c</A>"), std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(table.resolved(c.body, folder, true), c.complete) << c.body.toStdString();
-        EXPECT_EQ(table.resolved(c.body, folder, false), c.incomplete) << c.body.toStdString();
-    }
-    // A source that knows a note is not exported leaves only the text early; the rest stay links.
-    const auto exported = [](const QString& id) { return id == QLatin1String("n1"); };
-    EXPECT_EQ(withoutNoteLinks(cases[4].body, exported), "<div><i>Old</i> draft, " + link("n1", "o") + "</div>");
-}
-
 // Many start tags and few end tags, as a hostile library may hold: one
 // pass over the body, whatever it holds.
 TEST(NoteLinks, ManyLinksWithoutEndTagsAreOnePass)

@@ -48,20 +48,6 @@ TEST_F(RichTextNote, AttachmentNamesNeverReachOutsideTheStagingFolder)
         EXPECT_FALSE(name.contains(u'/'));
 }
 
-TEST_F(RichTextNote, TheStyleSheetGoesInBeforeTheBody)
-{
-    const QString fragment = QStringLiteral("<div>/* HTML FRAGMENT CSS PLACEHOLDER */</div>");
-    const std::optional<QByteArray> page = m_operation->completeHTMLForHTMLFragment(fragment);
-    ASSERT_TRUE(page);
-    const QString html = QString::fromUtf8(*page);
-    EXPECT_EQ(html.count(QStringLiteral("/* HTML FRAGMENT CSS PLACEHOLDER */")), 1);
-    EXPECT_FALSE(html.contains(QStringLiteral("<!-- HTML FRAGMENT BODY PLACEHOLDER -->")));
-    const qsizetype css = html.indexOf(m_operation->noteStylesCSSString());
-    ASSERT_GE(css, 0);
-    EXPECT_LT(css, html.indexOf(QStringLiteral("</style>")));
-    EXPECT_GT(html.indexOf(fragment), html.indexOf(QStringLiteral("<body")));
-}
-
 TEST_F(RichTextNote, AMissingTemplateFailsTheNote)
 {
     auto n = note();

@@ -73,22 +73,6 @@ public:
 
 } // namespace
 
-TEST(FontCatalog, KnowsTheInstalledFamilies)
-{
-    const QStringList installed = QFontDatabase::families();
-    if (installed.isEmpty())
-        GTEST_SKIP() << "no fonts installed";
-    const QStringList known = FontCatalog::shared().familyNames();
-    for (const QString& family : installed) {
-        // Listed as "<family> [<foundry>]" when several foundries install it.
-        if (!QFontDatabase::styles(family).isEmpty()) {
-            EXPECT_TRUE(known.contains(FontCatalog::plainFamilyName(family))) << family.toStdString();
-        }
-    }
-    EXPECT_TRUE(FontCatalog::shared().fontWithName(installed.first(), 10) ||
-                QFontDatabase::styles(installed.first()).isEmpty());
-}
-
 // Where two foundries install one family, the font database lists it once
 // for each ("Nimbus Sans [URW ]"); documents and saved styles name it plainly.
 TEST(FontCatalog, KnowsFamiliesOfSeveralFoundriesAndItalicOnlyFamiliesByName)
