@@ -26,8 +26,23 @@ const QByteArray kTwoAccounts = R"({
 
 TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 {
-    ExportRun run(libraryApp(kTwoAccounts));
+    std::atomic<int> violations{0};
+    auto previous = platform::Progress::setThreadViolationHandler([&](const char*) { ++violations; });
+    auto app = libraryApp(kTwoAccounts);
+    ExportRun run(app);
+    std::atomic<int> namesReadOnMain{0};
+    app->setRequestObserver([&](const WatchedNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.name") && platform::isMainThread())
+            ++namesReadOnMain;
+    });
+    QStringList descriptions;
+    QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
+        const QString text = run.operation->progress()->localizedDescription();
+        if (descriptions.isEmpty() || descriptions.last() != text)
+            descriptions.append(text);
+    });
     run.perform();
+    platform::Progress::setThreadViolationHandler(previous);
     ASSERT_EQ(run.failure(), QString());
     ASSERT_TRUE(run.operation->plistURL());
 
@@ -40,10 +55,12 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     EXPECT_EQ(platform::filedates::modificationDate(platform::fileurl::fromPath(same, false)),
               QDateTime::fromString(QStringLiteral("2021-01-02T03:04:05Z"), Qt::ISODate));
 
-    const auto progress = run.operation->progress();
-    EXPECT_EQ(progress->totalUnitCount(), 4);
-    EXPECT_EQ(progress->completedUnitCount(), 4);
-    EXPECT_EQ(progress->localizedDescription(), QStringLiteral("Finishing…"));
+    // Progress changes on the main thread only, and names each note as it is written.
+    EXPECT_EQ(violations, 0);
+    EXPECT_EQ(namesReadOnMain, 4);
+    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “Secret”…", "Finishing…"}));
+    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 4);
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 4);
 
     const QVariantMap manifest = run.manifest();
     EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
@@ -93,31 +110,6 @@ TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
     EXPECT_FALSE(run.operation->plistURL());
     EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Notes Import.plist")));
     EXPECT_EQ(run.operation->progress()->completedUnitCount(), 1);
-}
-
-TEST(Export, ProgressIsOnlyChangedOnTheMainThreadAndNamesEachNote)
-{
-    std::atomic<int> violations{0};
-    auto previous = platform::Progress::setThreadViolationHandler([&](const char*) { ++violations; });
-    auto app = libraryApp(kTwoAccounts);
-    ExportRun run(app);
-    QStringList descriptions;
-    std::atomic<int> namesReadOnMain{0};
-    app->setRequestObserver([&](const WatchedNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.name") && platform::isMainThread())
-            ++namesReadOnMain;
-    });
-    QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
-        const QString text = run.operation->progress()->localizedDescription();
-        if (descriptions.isEmpty() || descriptions.last() != text)
-            descriptions.append(text);
-    });
-    run.perform();
-    platform::Progress::setThreadViolationHandler(previous);
-    EXPECT_EQ(violations, 0);
-    EXPECT_EQ(namesReadOnMain, 4); // the progress text's name, once per written note
-    EXPECT_EQ(descriptions, (QStringList{QStringLiteral("Preparing to export…"), QStringLiteral("Exporting “Same”…"), QStringLiteral("Exporting “Secret”…"),
-                                         QStringLiteral("Finishing…")}));
 }
 
 TEST(Export, NamesOnDiskAndInTheManifest)
