@@ -5,9 +5,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -113,7 +110,7 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const
                              bool deepHasAttachment)
 {
     DiskLibrary library{path, {}};
-    QJsonArray notes, noteIDs;
+    QStringList notes, noteIDs;
     for (int i = 1; i <= count + 1; ++i) {
         const bool deep = i > count;
         const QString id = deep ? QStringLiteral("deep") : QStringLiteral("n%1").arg(i);
@@ -121,23 +118,20 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const
         QByteArray body = "<div>" + name.toUtf8() + "</div>";
         body += QByteArray(qMax(0, bodySize - int(body.size())), char('a' + (i - 1) % 26));
         library.bodies[name] = body;
-        QJsonObject note{{"id", id}, {"name", name}, {"body", QString::fromUtf8(body)}};
-        if (deep && deepHasAttachment)
-            note.insert("attachments", QJsonArray{"manual"});
-        notes.append(note);
+        const bool attached = deep && deepHasAttachment;
+        notes << QStringLiteral(R"({"id": "%1", "name": "%2", "body": "%3"%4})")
+                     .arg(id, name, QString::fromUtf8(body), attached ? R"(, "attachments": ["manual"])" : "");
         if (!deep)
-            noteIDs.append(id);
+            noteIDs << u'"' + id + u'"';
     }
-    const QJsonObject manual{{"id", "manual"}, {"name", "manual.pdf"}, {"file", "files/manual.pdf"}};
-    const QJsonObject description{
-        {"accounts", QJsonArray{QJsonObject{{"id", "a1"}, {"name", "Work"}, {"folders", QJsonArray{"f1", "f2"}}}}},
-        {"folders", QJsonArray{QJsonObject{{"id", "f1"}, {"name", "Notes"}, {"folders", QJsonArray{"f2"}},
-                                           {"notes", noteIDs}},
-                               QJsonObject{{"id", "f2"}, {"name", "Sub"}, {"notes", QJsonArray{"deep"}}}}},
-        {"notes", notes},
-        {"attachments", deepHasAttachment ? QJsonArray{manual} : QJsonArray{}},
-    };
-    writeFile(path + QStringLiteral("/library.json"), QJsonDocument(description).toJson());
+    const QString manual = R"({"id": "manual", "name": "manual.pdf", "file": "files/manual.pdf"})";
+    writeFile(path + QStringLiteral("/library.json"),
+              QStringLiteral(R"({"accounts": [{"id": "a1", "name": "Work", "folders": ["f1", "f2"]}],
+                  "folders": [{"id": "f1", "name": "Notes", "folders": ["f2"], "notes": [%1]},
+                              {"id": "f2", "name": "Sub", "notes": ["deep"]}],
+                  "notes": [%2], "attachments": [%3]})")
+                  .arg(noteIDs.join(u','), notes.join(u','), deepHasAttachment ? manual : QString())
+                  .toUtf8());
     writeFile(path + QStringLiteral("/files/manual.pdf"), "%PDF-1.4\n%%EOF\n");
     return library;
 }
