@@ -34,8 +34,8 @@ TEST(EmbeddedPictures, BecomeFilesShownByContentID)
         {QStringLiteral("<p>text</p>"), {}, {}},
         {QStringLiteral("<img src=\"%1\"> and <IMG SRC = \"%2\">").arg(dataURL(small), dataURL(large, "image/jpeg")),
          QStringLiteral("<img src=\"cid:embedded-0\"> and <IMG SRC = \"cid:embedded-1\">"), {small, large}},
-        {QStringLiteral("<img alt=x src='data:image/gif;base64,%1'>").arg(wrapped), QStringLiteral("<img alt=x src='cid:embedded-0'>"),
-         {small}},
+        {QStringLiteral("<img alt=x src='data:image/gif;base64,%1'>").arg(wrapped),
+         QStringLiteral("<img alt=x src='cid:embedded-0'>"), {small}},
         // Not base64, or no picture: left to the importer, which shows none.
         {QStringLiteral("<img src=\"data:image/png;base64,@@@@\">"), {}, {}},
         {QStringLiteral("<a href=\"data:text/html;base64,PGI+\">x</a>"), {}, {}},

@@ -61,7 +61,8 @@ struct ExportRun {
     }
     QVariantMap manifest() const
     {
-        const auto value = platform::plist::propertyListFromData(readFile(destination + QStringLiteral("/Notes Import.plist")), nullptr);
+        const QByteArray data = readFile(destination + QStringLiteral("/Notes Import.plist"));
+        const auto value = platform::plist::propertyListFromData(data, nullptr);
         return value ? value->toMap() : QVariantMap();
     }
     QStringList manifestEntries() const { return testsupport::manifestEntries(manifest(), destination); }
