@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testsupport::libraryApp;
+using namespace testsupport;
 
 namespace {
 
@@ -33,7 +33,8 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
 {
     for (const char* order : {R"(["A", "B", "C"])", R"(["C", "A", "B"])"}) {
         SCOPED_TRACE(order);
-        auto operation = enumerated(libraryApp(nestedLibrary(order)));
+        auto app = libraryApp(nestedLibrary(order));
+        auto operation = enumerated(app);
         const auto accounts = operation->accountDicts();
         ASSERT_EQ(accounts.size(), 1u);
         ASSERT_EQ(accounts[0].folders.size(), 2u);
@@ -44,13 +45,24 @@ TEST(Enumeration, NestedFoldersAreKeptOnceUnderTheirParentWhateverTheOrder)
         EXPECT_EQ(a.folders[0].totalItemCount, 3u);
         EXPECT_EQ(operation->totalNoteCount(), 5u);
         EXPECT_EQ(operation->nestedFolderIdentifiers(), QSet<QString>{QStringLiteral("C")});
+        // Every body is asked once per place it is listed: C under A, and again on its own.
+        EXPECT_EQ(app->requestCount(QStringLiteral("note.body")), 6 + 3);
+
+        EXPECT_FALSE(operation->accountWithIdentifier(QStringLiteral("nobody")));
+        const auto account = operation->accountWithIdentifier(QStringLiteral("acc"));
+        ASSERT_TRUE(account);
+        // The account's list holds nested folders too, so they are found; identifiers compare exactly.
+        const auto nested = operation->folderWithIdentifier(QStringLiteral("C"), *account);
+        ASSERT_TRUE(nested);
+        EXPECT_EQ(nested->name(), QStringLiteral("C"));
+        EXPECT_FALSE(operation->folderWithIdentifier(QStringLiteral("c"), *account));
     }
 }
 
 TEST(Enumeration, FailedRequestsCountAsEmpty)
 {
     auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
-    app->setFailingRequests([](const testsupport::WatchedNotesApplication::Request& request) {
+    app->setFailingRequests([](const WatchedNotesApplication::Request& request) {
         return (request.what == QLatin1String("folder.notes") && request.objectID == QLatin1String("B")) ||
                (request.what == QLatin1String("note.body") && request.objectID == QLatin1String("c1"));
     });
@@ -62,9 +74,9 @@ TEST(Enumeration, FailedRequestsCountAsEmpty)
 // exactly the notes whose body the export will find.
 TEST(Enumeration, BodyFilesCountWhenTheyHoldSomething)
 {
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral("full.html")), "<p>x</p>");
-    testsupport::writeFile(dir.filePath(QStringLiteral("empty.html")), "");
+    TempDir dir;
+    writeFile(dir.filePath(QStringLiteral("full.html")), "<p>x</p>");
+    writeFile(dir.filePath(QStringLiteral("empty.html")), "");
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.html"))).constData(), 0600), 0);
     ASSERT_EQ(mkdir(QFile::encodeName(dir.filePath(QStringLiteral("folder.html"))).constData(), 0700), 0);
     ASSERT_EQ(symlink("full.html", QFile::encodeName(dir.filePath(QStringLiteral("link.html"))).constData()), 0);
@@ -77,31 +89,9 @@ TEST(Enumeration, BodyFilesCountWhenTheyHoldSomething)
         SCOPED_TRACE(c.file);
         const QByteArray json = QByteArray(R"({"accounts": [{"id": "a", "folders": ["f"]}],
             "folders": [{"id": "f", "notes": ["n"]}], "notes": [{"id": "n", "bodyFile": ")") + c.file + R"("}]})";
-        testsupport::writeFile(dir.filePath(QStringLiteral("library.json")), json);
-        const auto app = testsupport::loadedApp(dir.path());
+        writeFile(dir.filePath(QStringLiteral("library.json")), json);
+        const auto app = loadedApp(dir.path());
         ASSERT_TRUE(app);
         EXPECT_EQ(enumerated(app)->totalNoteCount(), c.counted);
     }
-}
-
-TEST(Enumeration, EveryBodyIsAskedOncePerPlaceItIsListed)
-{
-    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
-    enumerated(app);
-    // C is walked under A and again as a listed folder of the account.
-    EXPECT_EQ(app->requestCount(QStringLiteral("note.body")), 6 + 3);
-}
-
-TEST(Enumeration, LookupsByIdentifier)
-{
-    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
-    auto operation = ExportNoteOperation::exportOperationForApp(app, QUrl());
-    EXPECT_FALSE(operation->accountWithIdentifier(QStringLiteral("nobody")));
-    auto account = operation->accountWithIdentifier(QStringLiteral("acc"));
-    ASSERT_TRUE(account);
-    // The account's list holds nested folders too, so they are found.
-    auto nested = operation->folderWithIdentifier(QStringLiteral("C"), *account);
-    ASSERT_TRUE(nested);
-    EXPECT_EQ(nested->name(), QStringLiteral("C"));
-    EXPECT_FALSE(operation->folderWithIdentifier(QStringLiteral("c"), *account)); // exact comparison
 }

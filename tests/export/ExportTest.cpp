@@ -1,34 +1,11 @@
 #include "export/ExportTestSupport.h"
 #include "platform/FileDates.h"
-#include "platform/FileURL.h"
-#include "platform/PropertyList.h"
 
-#include <QDir>
 #include <QFile>
 
-using testsupport::libraryApp;
-using testsupport::runToEnd;
-using testsupport::tree;
+using namespace testsupport;
 
 namespace {
-
-struct Export {
-    testsupport::TempDir root;
-    QString destination = root.filePath(QStringLiteral("Notes Import"));
-    std::shared_ptr<ExportNoteOperation> operation;
-
-    explicit Export(std::shared_ptr<NotesApplication> app)
-    {
-        QDir().mkpath(destination);
-        operation = ExportNoteOperation::exportOperationForApp(std::move(app), platform::fileurl::fromPath(destination, true));
-    }
-    QVariantMap manifest() const
-    {
-        const auto value = platform::plist::propertyListFromData(
-            testsupport::readFile(destination + QStringLiteral("/Notes Import.plist")), nullptr);
-        return value ? value->toMap() : QVariantMap();
-    }
-};
 
 const QByteArray kTwoAccounts = R"({
   "accounts": [{"id": "a1", "name": "Work", "folders": ["f1"]}, {"id": "a2", "name": "Work", "folders": ["f2"]}],
@@ -49,9 +26,24 @@ const QByteArray kTwoAccounts = R"({
 
 TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 {
-    Export run(libraryApp(kTwoAccounts));
-    runToEnd(run.operation);
-    ASSERT_FALSE(run.operation->operationError()) << run.operation->operationError()->localizedDescription().toStdString();
+    std::atomic<int> violations{0};
+    auto previous = platform::Progress::setThreadViolationHandler([&](const char*) { ++violations; });
+    auto app = libraryApp(kTwoAccounts);
+    ExportRun run(app);
+    std::atomic<int> namesReadOnMain{0};
+    app->setRequestObserver([&](const WatchedNotesApplication::Request& request) {
+        if (request.what == QLatin1String("note.name") && platform::isMainThread())
+            ++namesReadOnMain;
+    });
+    QStringList descriptions;
+    QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
+        const QString text = run.operation->progress()->localizedDescription();
+        if (descriptions.isEmpty() || descriptions.last() != text)
+            descriptions.append(text);
+    });
+    run.perform();
+    platform::Progress::setThreadViolationHandler(previous);
+    ASSERT_EQ(run.failure(), QString());
     ASSERT_TRUE(run.operation->plistURL());
 
     EXPECT_EQ(tree(run.destination),
@@ -59,21 +51,22 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
                            "Work/Notes/", "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/",
                            "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
     const QString same = run.destination + QStringLiteral("/Work/Notes/Same.html");
-    EXPECT_EQ(testsupport::readFile(same), QStringLiteral("<div>one — 1</div>").toUtf8());
-    const QUrl sameURL = platform::fileurl::fromPath(same, false);
-    EXPECT_EQ(platform::filedates::modificationDate(sameURL),
+    EXPECT_EQ(readFile(same), QStringLiteral("<div>one — 1</div>").toUtf8());
+    EXPECT_EQ(platform::filedates::modificationDate(platform::fileurl::fromPath(same, false)),
               QDateTime::fromString(QStringLiteral("2021-01-02T03:04:05Z"), Qt::ISODate));
 
-    const auto progress = run.operation->progress();
-    EXPECT_EQ(progress->totalUnitCount(), 4);
-    EXPECT_EQ(progress->completedUnitCount(), 4);
-    EXPECT_EQ(progress->localizedDescription(), QStringLiteral("Finishing…"));
+    // Progress changes on the main thread only, and names each note as it is written.
+    EXPECT_EQ(violations, 0);
+    EXPECT_EQ(namesReadOnMain, 4);
+    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “Secret”…", "Finishing…"}));
+    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 4);
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 4);
 
     const QVariantMap manifest = run.manifest();
     EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
               (QVariantMap{{QStringLiteral("convertHTMLFragments"), true}}));
     // The ".rtfd" package is an item, not a folder; a file and a package were encrypted.
-    EXPECT_EQ(testsupport::manifestEntries(manifest, run.destination),
+    EXPECT_EQ(manifestEntries(manifest, run.destination),
               (QStringList{"Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html*", "Work/", "Work/Notes/",
                            "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
@@ -84,22 +77,10 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     EXPECT_EQ(summary.emptyNoteCount, 1u);
 }
 
-TEST(Export, AnEmptyLibraryStillGetsAManifest)
-{
-    Export run(libraryApp("{}"));
-    QFile::copy(QStringLiteral("/dev/null"), run.destination + QStringLiteral("/.DS_Store"));
-    testsupport::writeFile(run.destination + QStringLiteral("/.hidden"), "x");
-    runToEnd(run.operation);
-    ASSERT_TRUE(run.operation->plistURL());
-    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 0);
-    EXPECT_TRUE(testsupport::manifestEntries(run.manifest(), run.destination).isEmpty());
-    EXPECT_TRUE(run.manifest().contains(QStringLiteral("Options")));
-}
-
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
 {
-    testsupport::TempDir root;
-    testsupport::writeFile(root.filePath(QStringLiteral("file")), "x");
+    TempDir root;
+    writeFile(root.filePath(QStringLiteral("file")), "x");
     // The destination runs through a regular file: not even root can write there.
     auto operation = ExportNoteOperation::exportOperationForApp(
         libraryApp(kTwoAccounts), platform::fileurl::fromPath(root.filePath(QStringLiteral("file/dest")), true));
@@ -112,62 +93,66 @@ TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
 TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
 {
     auto app = libraryApp(kTwoAccounts);
-    Export run(app);
+    ExportRun run(app);
     const QString folder = run.destination + QStringLiteral("/Work/Notes");
     // Before the second note is written, its folder turns into a plain file.
     // The notes are all named "Same"; the second asked for its attachments is n2.
     std::atomic<int> asked{0};
-    app->setRequestObserver([folder, &asked](const testsupport::WatchedNotesApplication::Request& request) {
+    app->setRequestObserver([folder, &asked](const WatchedNotesApplication::Request& request) {
         if (request.what == QLatin1String("note.attachments") && ++asked == 2 && QFileInfo(folder).isDir()) {
             QDir(folder).removeRecursively();
             QFile file(folder);
             file.open(QIODevice::WriteOnly);
         }
     });
-    runToEnd(run.operation);
-    ASSERT_TRUE(run.operation->operationError());
-    EXPECT_TRUE(run.operation->operationError()->localizedDescription().contains(QStringLiteral("couldn’t be saved")));
+    run.perform();
+    EXPECT_TRUE(run.failure().contains(QStringLiteral("couldn’t be saved"))) << run.failure().toStdString();
     EXPECT_FALSE(run.operation->plistURL());
     EXPECT_FALSE(QFile::exists(run.destination + QStringLiteral("/Notes Import.plist")));
     EXPECT_EQ(run.operation->progress()->completedUnitCount(), 1);
 }
 
-TEST(Export, ProgressIsOnlyChangedOnTheMainThreadAndNamesEachNote)
+TEST(Export, NamesOnDiskAndInTheManifest)
 {
-    std::atomic<int> violations{0};
-    auto previous = platform::Progress::setThreadViolationHandler([&](const char*) { ++violations; });
-    auto app = libraryApp(kTwoAccounts);
-    Export run(app);
-    QStringList descriptions;
-    std::atomic<int> namesReadOnMain{0};
-    app->setRequestObserver([&](const testsupport::WatchedNotesApplication::Request& request) {
-        if (request.what == QLatin1String("note.name") && platform::isMainThread())
-            ++namesReadOnMain;
-    });
-    QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
-        const QString text = run.operation->progress()->localizedDescription();
-        if (descriptions.isEmpty() || descriptions.last() != text)
-            descriptions.append(text);
-    });
-    runToEnd(run.operation);
-    platform::Progress::setThreadViolationHandler(previous);
-    EXPECT_EQ(violations, 0);
-    EXPECT_EQ(namesReadOnMain, 4); // the progress text's name, once per written note
-    EXPECT_EQ(descriptions, (QStringList{QStringLiteral("Preparing to export…"), QStringLiteral("Exporting “Same”…"), QStringLiteral("Exporting “Secret”…"),
-                                         QStringLiteral("Finishing…")}));
-}
-
-TEST(Export, NamesThatSanitizeToNothingGetAFallback)
-{
-    Export run(libraryApp(R"({"accounts": [{"id": "a", "name": " … ", "folders": ["f"]}],
-        "folders": [{"id": "f", "name": "\n", "notes": ["n", "m"]}],
-        "notes": [{"id": "n", "name": "   ", "body": "x"}, {"id": "m", "body": "y"}]})"));
-    runToEnd(run.operation);
-    ASSERT_TRUE(run.operation->plistURL());
-    EXPECT_EQ(tree(run.destination),
-              (QStringList{"Notes Import.plist", "Untitled Account/", "Untitled Account/Untitled Folder/",
-                           "Untitled Account/Untitled Folder/Untitled Note 1.html",
-                           "Untitled Account/Untitled Folder/Untitled Note.html"}));
+    TempDir library;
+    writeFile(library.filePath(QStringLiteral("report.pdf")), "%PDF-1.4\n%%EOF\n");
+    struct Case {
+        QByteArray json;
+        QStringList entries;
+    };
+    std::vector<Case> cases = {
+        {"{}", {}},
+        {R"({"accounts": [{"id": "a", "name": " … ", "folders": ["f"]}],
+            "folders": [{"id": "f", "name": "\n", "notes": ["n", "m"]}],
+            "notes": [{"id": "n", "name": "   ", "body": "x"}, {"id": "m", "body": "y"}]})",
+         {"Untitled Account/", "Untitled Account/Untitled Folder/", "Untitled Account/Untitled Folder/Untitled Note 1.html",
+          "Untitled Account/Untitled Folder/Untitled Note.html"}},
+    };
+    // A Notes folder may be named like a package; it is still a folder, and
+    // every note in it is listed. ".rtfd" notes stay items.
+    for (const char* name : {"Thesis.rtfd", "Trip.app", "Photos.bundle", "Plain"}) {
+        const QString folder = QStringLiteral("Work/") + QLatin1String(name);
+        cases.push_back({QByteArray(R"({"accounts": [{"id": "a", "name": "Work", "folders": ["f"]}],
+            "folders": [{"id": "f", "name": ")") + name + R"(", "folders": ["g"], "notes": ["n", "r"]},
+                        {"id": "g", "name": "Inner.rtfd", "notes": ["m"]}],
+            "notes": [{"id": "n", "name": "Chapter", "body": "<div>1</div>"},
+                      {"id": "r", "name": "Chapter", "body": "<div>2</div>", "attachments": ["pdf"]},
+                      {"id": "m", "name": "Deep", "body": "<div>3</div>"}],
+            "attachments": [{"id": "pdf", "name": "report.pdf", "file": "report.pdf"}]})",
+                         {"Work/", folder + "/", folder + "/Chapter.html", folder + "/Chapter.rtfd/",
+                          folder + "/Inner.rtfd/", folder + "/Inner.rtfd/Deep.html"}});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json.toStdString());
+        ExportRun run(libraryApp(c.json, library.path()));
+        // Hidden files already in the destination are not the export's.
+        writeFile(run.destination + QStringLiteral("/.DS_Store"), "");
+        writeFile(run.destination + QStringLiteral("/.hidden"), "x");
+        run.perform();
+        ASSERT_TRUE(run.operation->plistURL());
+        EXPECT_TRUE(run.manifest().contains(QStringLiteral("Options")));
+        EXPECT_EQ(run.manifestEntries(), c.entries);
+    }
 }
 
 TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
@@ -191,17 +176,17 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto app = libraryApp(twoAccounts);
-        Export run(app);
+        ExportRun run(app);
         std::weak_ptr<ExportNoteOperation> weak = run.operation;
-        app->setRequestObserver([weak, &c](const testsupport::WatchedNotesApplication::Request& request) {
+        app->setRequestObserver([weak, &c](const WatchedNotesApplication::Request& request) {
             if (request.what == QLatin1String(c.what) && (!*c.note || request.objectID == QLatin1String(c.note)))
                 if (auto operation = weak.lock())
                     operation->cancel();
         });
-        runToEnd(run.operation);
+        run.perform();
         EXPECT_EQ(tree(run.destination), c.written);
         EXPECT_FALSE(run.operation->plistURL());
-        EXPECT_FALSE(run.operation->operationError());
+        EXPECT_EQ(run.failure(), QString());
         EXPECT_EQ(run.operation->progress()->completedUnitCount(), c.notes);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
+#include "platform/FileURL.h"
+#include "platform/PropertyList.h"
 #include "support/TestSupport.h"
 #include "support/WatchedNotesApplication.h"
 
@@ -39,5 +41,31 @@ inline void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
     ASSERT_TRUE(spinUntil([&] { return finished.load(); }, 60000));
     queue.waitUntilAllOperationsAreFinished();
 }
+
+// An export of `app` into a fresh folder "Notes Import".
+struct ExportRun {
+    TempDir root;
+    QString destination = root.filePath(QStringLiteral("Notes Import"));
+    std::shared_ptr<ExportNoteOperation> operation;
+
+    explicit ExportRun(std::shared_ptr<NotesApplication> app)
+    {
+        QDir().mkpath(destination);
+        operation = ExportNoteOperation::exportOperationForApp(std::move(app), platform::fileurl::fromPath(destination, true));
+    }
+    void perform() const { runToEnd(operation); }
+    QString failure() const
+    {
+        const auto error = operation->operationError();
+        return error ? error->localizedDescription() : QString();
+    }
+    QVariantMap manifest() const
+    {
+        const QByteArray data = readFile(destination + QStringLiteral("/Notes Import.plist"));
+        const auto value = platform::plist::propertyListFromData(data, nullptr);
+        return value ? value->toMap() : QVariantMap();
+    }
+    QStringList manifestEntries() const { return testsupport::manifestEntries(manifest(), destination); }
+};
 
 } // namespace testsupport

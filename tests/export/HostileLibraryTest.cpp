@@ -5,11 +5,7 @@
 #include "platform/HTMLImport.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,30 +50,30 @@ protected:
         writeFile(canary, kCanary);
     }
 
-    // Exports the library with a second note "Hostile" (`noteExtra`) whose
-    // file "x/body" is the hostile entry; the canary stays where it was and
-    // nowhere in the export.
-    std::shared_ptr<ExportNoteOperation> exportHostile(const char* noteExtra, const char* attachments = "[]")
+    // Exports a library whose note "Hostile" has the body file "x/body" and
+    // whose note "Attached" has it as its attachment; the canary stays where
+    // it was and nowhere in the export.
+    ExportSummary exportHostile()
     {
-        writeFile(library + QStringLiteral("/library.json"), QByteArray(R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
-            "folders":[{"id":"f","name":"Notes","notes":["n1","n2"]}],
-            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"},
-                     {"id":"n2","name":"Hostile",)") + noteExtra + R"(}],
-            "attachments":)" + attachments + "}");
+        writeFile(library + QStringLiteral("/library.json"), R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
+            "folders":[{"id":"f","name":"Notes","notes":["n1","n2","n3"]}],
+            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"}, {"id":"n2","name":"Hostile","bodyFile":"x/body"},
+                     {"id":"n3","name":"Attached","body":"<p>with a file</p>","attachments":["t"]}],
+            "attachments":[{"id":"t","name":"secret.txt","file":"x/body"}]})");
         if (QByteArray(GetParam().name) != "InsideALinkedFolder")
             QDir().mkpath(library + QStringLiteral("/x"));
         GetParam().make(library + QStringLiteral("/x/body"), canary);
-        const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(library), destination.url());
-        runToEnd(operation);
-        EXPECT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
-        QDirIterator it(destination.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        ExportRun run(loadedApp(library));
+        run.perform();
+        EXPECT_EQ(run.failure(), QString());
+        QDirIterator it(run.destination, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())
             EXPECT_FALSE(readFile(it.next()).contains("CANARY")) << it.filePath().toStdString();
         EXPECT_EQ(readFile(canary), kCanary);
-        return operation;
+        return run.operation->summary();
     }
 
-    TempDir dir, destination;
+    TempDir dir;
     QString library = dir.filePath(QStringLiteral("lib"));
     QString outside = dir.filePath(QStringLiteral("x-target"));
     QString canary = outside + QStringLiteral("/body");
@@ -106,23 +102,16 @@ TEST_F(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
     }
 }
 
-TEST_P(HostileLibrary, ABodyFileIsLeftOutAndNamed)
+TEST_P(HostileLibrary, ABodyFileOrAttachmentIsLeftOutAndNamed)
 {
-    const ExportSummary summary = exportHostile(R"("bodyFile":"x/body")")->summary();
+    const ExportSummary summary = exportHostile();
     EXPECT_EQ(summary.htmlNoteCount, 1u);
     ASSERT_EQ(summary.notesLeftOut.size(), 1);
     EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));
     EXPECT_TRUE(summary.notesLeftOut.first().contains(QLatin1String(GetParam().reason))) << summary.notesLeftOut.first().toStdString();
-}
-
-TEST_P(HostileLibrary, AnAttachmentIsLeftOutAndNamed)
-{
-    const QStringList leftOut = exportHostile(R"("body":"<p>with a file</p>","attachments":["t"])",
-                                              R"([{"id":"t","name":"secret.txt","file":"x/body"}])")
-                                    ->summary()
-                                    .attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), 1);
-    EXPECT_TRUE(leftOut.first().startsWith(QStringLiteral("Hostile: secret.txt ("))) << leftOut.first().toStdString();
+    ASSERT_EQ(summary.attachmentsLeftOut.size(), 1);
+    EXPECT_TRUE(summary.attachmentsLeftOut.first().startsWith(QStringLiteral("Attached: secret.txt (")))
+        << summary.attachmentsLeftOut.first().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
@@ -132,29 +121,22 @@ INSTANTIATE_TEST_SUITE_P(Entries, HostileLibrary, testing::ValuesIn(kHostile),
 
 namespace {
 
-// One account "A" listing `topFolder`, and everything in `extra`
-// ("folders", "notes", "attachments"), as a library description.
-QByteArray describe(QJsonObject extra, const QString& topFolder)
+// One account "A" listing the folder "f1", and the folders, notes and
+// attachments that `rest` lists.
+QByteArray describe(const QString& rest)
 {
-    extra.insert("accounts", QJsonArray{QJsonObject{{"id", "a"}, {"name", "A"}, {"folders", QJsonArray{topFolder}}}});
-    return QJsonDocument(extra).toJson(QJsonDocument::Compact);
+    return R"({"accounts": [{"id": "a", "name": "A", "folders": ["f1"]}], )" + rest.toUtf8() + "}";
 }
 
-// `depth` folders, each inside the one before, as a library description.
+// `depth` folders, each inside the one before, the last with one note.
 QByteArray chainJSON(int depth)
 {
-    QJsonArray folders;
-    for (int i = 1; i <= depth; ++i) {
-        QJsonObject folder{{"id", QStringLiteral("f%1").arg(i)}, {"name", "d"}};
-        if (i < depth)
-            folder.insert("folders", QJsonArray{QStringLiteral("f%1").arg(i + 1)});
-        else
-            folder.insert("notes", QJsonArray{"n"});
-        folders.append(folder);
-    }
-    return describe({{"folders", folders},
-                     {"notes", QJsonArray{QJsonObject{{"id", "n"}, {"name", "Bottom"}, {"body", "<p>deep</p>"}}}}},
-                    QStringLiteral("f1"));
+    QStringList folders;
+    for (int i = 1; i < depth; ++i)
+        folders << QStringLiteral(R"({"id": "f%1", "name": "d", "folders": ["f%2"]})").arg(i).arg(i + 1);
+    folders << QStringLiteral(R"({"id": "f%1", "name": "d", "notes": ["n"]})").arg(depth);
+    return describe(QStringLiteral(R"("folders": [%1], "notes": [{"id": "n", "name": "Bottom", "body": "<p>deep</p>"}])")
+                        .arg(folders.join(u',')));
 }
 
 // A folder with one subfolder, and so on without end.
@@ -196,18 +178,13 @@ TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
                   .arg(kMaxFolderDepth));
 }
 
-TEST(HostileDepth, TheDeepestAllowedLibraryIsExportedQuickly)
+TEST(HostileDepth, TheDeepestAllowedLibraryIsExported)
 {
-    TempDir destination;
-    const auto operation = ExportNoteOperation::exportOperationForApp(libraryApp(chainJSON(kMaxFolderDepth)), destination.url());
-    QElapsedTimer timer;
-    timer.start();
-    runToEnd(operation);
-    // Each folder made by walking every parent took ten seconds for this; the bound is generous.
-    EXPECT_LT(timer.elapsed(), 20000);
-    ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
-    ASSERT_TRUE(operation->plistURL());
-    EXPECT_TRUE(QFileInfo::exists(destination.path() + QStringLiteral("/A") + QStringLiteral("/d").repeated(kMaxFolderDepth) +
+    ExportRun run(libraryApp(chainJSON(kMaxFolderDepth)));
+    run.perform();
+    ASSERT_EQ(run.failure(), QString());
+    ASSERT_TRUE(run.operation->plistURL());
+    EXPECT_TRUE(QFileInfo::exists(run.destination + QStringLiteral("/A") + QStringLiteral("/d").repeated(kMaxFolderDepth) +
                                   QStringLiteral("/Bottom.html")));
 }
 
@@ -229,26 +206,20 @@ TEST(HostileHTML, NestingIsMeasuredOverElementsThatHoldContent)
 
 TEST(HostileHTML, ADeeplyNestedPageIsImportedAsPlainTextAndSaid)
 {
-    TempDir dir, destination;
+    TempDir dir;
     const QString nested = QStringLiteral("<div>").repeated(10000) + QStringLiteral("deep &amp; plain") +
                            QStringLiteral("</div>").repeated(10000);
-    const QJsonObject note{{"id", "n"}, {"name", "Nested"}, {"body", nested}, {"attachments", QJsonArray{"t"}}};
     writeFile(dir.filePath(QStringLiteral("t.txt")), "attached");
-    writeFile(dir.filePath(QStringLiteral("library.json")),
-              describe({{"folders", QJsonArray{QJsonObject{{"id", "f"}, {"name", "F"}, {"notes", QJsonArray{"n"}}}}},
-                        {"notes", QJsonArray{note}},
-                        {"attachments", QJsonArray{QJsonObject{{"id", "t"}, {"name", "t.txt"}, {"file", "t.txt"}}}}},
-                       QStringLiteral("f")));
-    const auto operation = ExportNoteOperation::exportOperationForApp(loadedApp(dir.path()), destination.url());
-    QElapsedTimer timer;
-    timer.start();
-    runToEnd(operation);
-    EXPECT_LT(timer.elapsed(), 20000); // it took 32 s; the bound is generous
-    ASSERT_FALSE(operation->operationError()) << operation->operationError()->localizedDescription().toStdString();
-    EXPECT_EQ(operation->summary().notesAsPlainText, QStringList{QStringLiteral("Nested")});
-    EXPECT_TRUE(operation->summary().lines().contains(
+    ExportRun run(libraryApp(describe(QStringLiteral(R"("folders": [{"id": "f1", "name": "F", "notes": ["n"]}],
+        "notes": [{"id": "n", "name": "Nested", "body": "%1", "attachments": ["t"]}],
+        "attachments": [{"id": "t", "name": "t.txt", "file": "t.txt"}])").arg(nested)),
+                             dir.path()));
+    run.perform();
+    ASSERT_EQ(run.failure(), QString());
+    EXPECT_EQ(run.operation->summary().notesAsPlainText, QStringList{QStringLiteral("Nested")});
+    EXPECT_TRUE(run.operation->summary().lines().contains(
         QStringLiteral("Notes written as plain text, their HTML nested more than 200 levels deep: 1.")));
-    const QByteArray rtf = readFile(destination.path() + QStringLiteral("/A/F/Nested.rtfd/TXT.rtf"));
+    const QByteArray rtf = readFile(run.destination + QStringLiteral("/A/F/Nested.rtfd/TXT.rtf"));
     EXPECT_TRUE(rtf.contains("deep & plain")) << rtf.left(400).toStdString();
     // Ten thousand blocks ending together make one line break, not thousands.
     EXPECT_LT(rtf.count("\\line"), 4);

@@ -1,9 +1,7 @@
 #include "export/ExportTestSupport.h"
 #include "export/NoteLinks.h"
-#include "platform/FileURL.h"
 
-using testsupport::libraryApp;
-using testsupport::readFile;
+using namespace testsupport;
 
 namespace {
 
@@ -18,45 +16,6 @@ TEST(NoteLinks, RelativeLinksArePercentEncodedStepByStep)
     };
     for (const auto& [from, to, link] : cases)
         EXPECT_EQ(relativeFileLink(QString::fromUtf8(from), QString::fromUtf8(to)), QString::fromUtf8(link)) << to;
-}
-
-TEST(NoteLinks, BodiesLinkToTheFilesOrKeepTheText)
-{
-    NoteLinkTable table;
-    table.setFileOfNote(QStringLiteral("n1"), platform::fileurl::fromPath(QStringLiteral("/d/A/F/Other.html"), false));
-    table.setFileOfNote(QStringLiteral("a b/\"c\""), platform::fileurl::fromPath(QStringLiteral("/d/B/Note.rtfd"), true));
-    const QUrl folder = platform::fileurl::fromPath(QStringLiteral("/d/A/F"), true);
-    const auto link = [](const char* id, const char* text) {
-        return QStringLiteral("<a href=\"%1\">%2</a>").arg(noteLinkURL(QString::fromUtf8(id)), QString::fromUtf8(text));
-    };
-    struct Case {
-        QString body;
-        std::optional<QString> complete;   // resolved at the end of the export
-        std::optional<QString> incomplete; // resolved while notes are still being named
-    };
-    const QString plain = QStringLiteral("<div>no link, <a href=\"https://example.org\">a site</a>, "
-                                         "&lt;a href=&quot;x-exported-note:n1&quot;&gt;</div>");
-    const QString broken = QStringLiteral("<div><a href=\"x-exported-note:n1</div>");
-    const Case cases[] = {
-        {plain, plain, plain},
-        {broken, broken, broken},
-        {"<div>" + link("n1", "<b>Other</b>") + "</div>", QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>"),
-         QStringLiteral("<div><a href=\"Other.html\"><b>Other</b></a></div>")},
-        {link("a b/\"c\"", "odd id"), QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>"),
-         QStringLiteral("<a href=\"../../B/Note.rtfd\">odd id</a>")},
-        // Not exported: the text stays, styled as it was, and the next link is untouched.
-        {"<div>" + link("gone", "<i>Old</i> draft") + ", " + link("n1", "o") + "</div>",
-         QStringLiteral("<div><i>Old</i> draft, <a href=\"Other.html\">o</a></div>"), std::nullopt},
-        {link("gone", "a") + link("also gone", "b") + "<a href=\"https://x.org\">c</A>",
-         QStringLiteral("ab<a href=\"https://x.org\">c</A>"), std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(table.resolved(c.body, folder, true), c.complete) << c.body.toStdString();
-        EXPECT_EQ(table.resolved(c.body, folder, false), c.incomplete) << c.body.toStdString();
-    }
-    // A source that knows a note is not exported leaves only the text early; the rest stay links.
-    const auto exported = [](const QString& id) { return id == QLatin1String("n1"); };
-    EXPECT_EQ(withoutNoteLinks(cases[4].body, exported), "<div><i>Old</i> draft, " + link("n1", "o") + "</div>");
 }
 
 // Many start tags and few end tags, as a hostile library may hold: one
@@ -94,43 +53,36 @@ TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
         const char* name;
         bool cancel; // when Target is written; else the third read of First's body fails
         QStringList written;
-        QByteArray second;
+        QByteArray second; // the file "Second.html"
     };
     const Case cases[] = {
-        {"BodyGoneAtTheEnd", false, {"One/", "One/F/", "One/F/Second.html", "One/F/Target.html", "Notes Import.plist"},
+        {"BodyGoneAtTheEnd", false, {"Notes Import.plist", "One/", "One/F/", "One/F/Second.html", "One/F/Target.html"},
          "<div><a href=\"Target.html\">t</a> first empty</div>"},
         {"CancelledBeforeTheEnd", true, {"One/", "One/F/", "One/F/Target.html"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto app = libraryApp(json);
-        testsupport::TempDir root;
-        const QString destination = root.filePath(QStringLiteral("Notes Import"));
-        QDir().mkpath(destination);
-        const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
-        std::weak_ptr<ExportNoteOperation> weak = operation;
+        ExportRun run(app);
+        std::weak_ptr<ExportNoteOperation> weak = run.operation;
         std::atomic<int> targetReads{0}, firstReads{0};
-        const auto isBody = [](const testsupport::WatchedNotesApplication::Request& request, const char* note) {
+        const auto isBody = [](const WatchedNotesApplication::Request& request, const char* note) {
             return request.what == QLatin1String("note.body") && request.objectID == QLatin1String(note);
         };
-        app->setRequestObserver([&, weak](const testsupport::WatchedNotesApplication::Request& request) {
+        app->setRequestObserver([&, weak](const WatchedNotesApplication::Request& request) {
             if (c.cancel && isBody(request, "Target") && ++targetReads == 2)
                 if (auto running = weak.lock())
                     running->cancel();
         });
-        app->setFailingRequests([&](const testsupport::WatchedNotesApplication::Request& request) {
+        app->setFailingRequests([&](const WatchedNotesApplication::Request& request) {
             return !c.cancel && isBody(request, "First") && ++firstReads == 3;
         });
-        testsupport::runToEnd(operation);
-        QStringList expected = c.written;
-        expected.sort();
-        EXPECT_EQ(testsupport::tree(destination), expected);
-        EXPECT_EQ(bool(operation->plistURL()), !c.cancel);
+        run.perform();
+        EXPECT_EQ(tree(run.destination), c.written);
+        EXPECT_EQ(bool(run.operation->plistURL()), !c.cancel);
         // Each note is counted once, whenever it was written.
-        EXPECT_EQ(operation->progress()->completedUnitCount(), c.written.filter(QStringLiteral(".html")).size());
-        if (!c.second.isEmpty()) {
-            EXPECT_EQ(readFile(destination + QStringLiteral("/One/F/Second.html")), c.second);
-        }
+        EXPECT_EQ(run.operation->progress()->completedUnitCount(), c.written.filter(QStringLiteral(".html")).size());
+        EXPECT_EQ(readFile(run.destination + QStringLiteral("/One/F/Second.html")), c.second);
     }
 }
 

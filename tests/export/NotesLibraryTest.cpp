@@ -1,6 +1,8 @@
 #include "export/ExportTestSupport.h"
 
-using testsupport::libraryApp;
+#include <QFile>
+
+using namespace testsupport;
 
 namespace {
 
@@ -45,21 +47,6 @@ TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
     }
 }
 
-TEST(NotesLibrary, BodyFilesAreReadOnRequestAndAMissingOneReadsAsEmpty)
-{
-    testsupport::TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral("bodies/n.html")), "<div>caf\xc3\xa9</div>");
-    auto app = libraryApp(R"({"accounts": [{"id": "acc", "folders": ["f"]}], "folders": [{"id": "f", "notes": ["n", "m"]}],
-                              "notes": [{"id": "n", "bodyFile": "bodies/n.html"}, {"id": "m", "bodyFile": "bodies/m.html"}]})",
-                          dir.path());
-    ASSERT_TRUE(app);
-    const auto notes = app->accounts()[0]->folders()[0]->notes();
-    EXPECT_EQ(notes[0]->body(), QStringLiteral("<div>café</div>"));
-    testsupport::writeFile(dir.filePath(QStringLiteral("bodies/n.html")), "<div>changed</div>");
-    EXPECT_EQ(notes[0]->body(), QStringLiteral("<div>changed</div>"));
-    EXPECT_EQ(notes[1]->body(), QString());
-}
-
 // The export writes bodyUTF8() as it comes; it must be exactly the UTF-8
 // of body(), whatever the file holds.
 TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
@@ -76,10 +63,10 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
         "<div>\xed\xa0\x80 a surrogate</div>",
         "<div>ends cut \xf0\x9f\x98",
     };
-    testsupport::TempDir dir;
+    TempDir dir;
     QByteArray notes, ids;
     for (size_t i = 0; i < std::size(cases); ++i) {
-        testsupport::writeFile(dir.filePath(QStringLiteral("b%1.html").arg(i)), cases[i]);
+        writeFile(dir.filePath(QStringLiteral("b%1.html").arg(i)), cases[i]);
         notes += QStringLiteral(R"(%1{"id": "n%2", "bodyFile": "b%2.html"})").arg(i ? "," : "").arg(i).toUtf8();
         ids += QStringLiteral(R"(%1"n%2")").arg(i ? "," : "").arg(i).toUtf8();
     }
@@ -97,6 +84,11 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
         EXPECT_FALSE(body.isEmpty());
         EXPECT_EQ(note->bodyUTF8(), body.toUtf8()) << body.toStdString();
     }
+    // Body files are read on request: a changed one reads as changed, a missing one as empty.
+    writeFile(dir.filePath(QStringLiteral("b0.html")), "<div>changed</div>");
+    EXPECT_EQ(folderNotes[0]->body(), QStringLiteral("<div>changed</div>"));
+    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("b0.html"))));
+    EXPECT_EQ(folderNotes[0]->body(), QString());
 }
 
 TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
@@ -104,7 +96,7 @@ TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
     platform::Error error;
     EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
     EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
-    testsupport::TempDir empty;
+    TempDir empty;
     EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
     EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
 }

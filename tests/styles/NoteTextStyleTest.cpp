@@ -1,28 +1,14 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
 using namespace platform;
+using namespace stylestest;
 
-namespace {
+using NoteTextStyleTest = CatalogueTest;
 
-using stylestest::customStyle;
-using stylestest::saveStyles;
-
-class NoteTextStyleTest : public stylestest::CatalogueTest {
-protected:
-    void TearDown() override
-    {
-        CatalogueTest::TearDown();
-        UserDefaults::standard().removeObject(OTLNoteTextStyleDefaultIdentifierKey);
-    }
-};
-
-} // namespace
+QString fontOf(const OTLNoteTextStyleRef& style)
+{
+    return style->fontName() + u' ' + QString::number(style->fontSize());
+}
 
 TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
 {
@@ -31,8 +17,7 @@ TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
     EXPECT_EQ(style->name(), "Body");
     EXPECT_EQ(style->identifier(), "OTLNoteStyleIdentifierBody");
     EXPECT_FALSE(style->storedFont());
-    EXPECT_EQ(style->fontName(), "HelveticaNeue");
-    EXPECT_EQ(style->fontSize(), 12.0);
+    EXPECT_EQ(fontOf(style), "HelveticaNeue 12");
     EXPECT_EQ(style->paragraphStyle(), ParagraphStyle::defaultParagraphStyle());
 
     const AttributeDictionary attributes = style->attributes();
@@ -46,19 +31,15 @@ TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
 TEST_F(NoteTextStyleTest, FontNameAndSizeReplaceTheFont)
 {
     auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
-    EXPECT_EQ(style->fontName(), "HelveticaNeue-Bold");
     style->setFontSize(20);
-    EXPECT_EQ(style->fontName(), "HelveticaNeue-Bold");
-    EXPECT_EQ(style->fontSize(), 20.0);
+    EXPECT_EQ(fontOf(style), "HelveticaNeue-Bold 20");
     style->setFontName("Menlo-Bold");
-    EXPECT_EQ(style->font()->familyName(), "Menlo");
-    EXPECT_EQ(style->fontSize(), 20.0);
+    EXPECT_EQ(fontOf(style), "Menlo-Bold 20");
 
     // An unknown name leaves no font; the 12-point fallback applies.
     style->setFontName("NoSuchFont");
     EXPECT_FALSE(style->storedFont());
-    EXPECT_EQ(style->fontName(), "HelveticaNeue");
-    EXPECT_EQ(style->fontSize(), 12.0);
+    EXPECT_EQ(fontOf(style), "HelveticaNeue 12");
 }
 
 TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
@@ -83,7 +64,7 @@ TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
 
 TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
 {
-    auto source = stylestest::everyFieldSet();
+    auto source = everyFieldSet();
     source->setOtherAllowedAttributeNames(QStringList{NSKernAttributeName});
 
     auto copy = source->copy();
@@ -107,10 +88,10 @@ TEST_F(NoteTextStyleTest, CopyIsIndependentAndKeepsTheIdentifier)
 TEST_F(NoteTextStyleTest, CatalogueWithNothingSaved)
 {
     const auto all = OTLNoteTextStyle::allStyles();
-    ASSERT_EQ(all.size(), 5);
-    const QStringList names{"Title", "Heading", "Subheading", "Body", "Monospaced"};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(all[i]->name(), names[i]);
+    QStringList names;
+    for (const auto& style : all)
+        names << style->name();
+    ASSERT_EQ(names, (QStringList{"Title", "Heading", "Subheading", "Body", "Monospaced"}));
     EXPECT_TRUE(OTLNoteTextStyle::customStyles().isEmpty());
 
     // Cached styles are shared until a reload.
@@ -131,16 +112,17 @@ TEST_F(NoteTextStyleTest, DefaultStyleAndLookupByIdentifier)
     saveStyles({quote, unnamed});
 
     EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::bodyNoteTextStyle());
-    ASSERT_TRUE(UserDefaults::standard().setObject(quote->identifier(), OTLNoteTextStyleDefaultIdentifierKey));
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyle()->identifier(), quote->identifier());
-    ASSERT_TRUE(UserDefaults::standard().setObject(QString("OTLNoteStyleIdentifierMonospace"),
-                                                   OTLNoteTextStyleDefaultIdentifierKey));
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::monospacedNoteTextStyle());
     // An identifier no style has, or a value that is not text, falls back to the body.
-    ASSERT_TRUE(UserDefaults::standard().setObject(QString("gone"), OTLNoteTextStyleDefaultIdentifierKey));
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::bodyNoteTextStyle());
-    ASSERT_TRUE(UserDefaults::standard().setObject(7, OTLNoteTextStyleDefaultIdentifierKey));
-    EXPECT_EQ(OTLNoteTextStyle::defaultStyle(), OTLNoteTextStyle::bodyNoteTextStyle());
+    const std::pair<QVariant, QString> defaults[] = {
+        {quote->identifier(), quote->identifier()},
+        {QString("OTLNoteStyleIdentifierMonospace"), "OTLNoteStyleIdentifierMonospace"},
+        {QString("gone"), "OTLNoteStyleIdentifierBody"},
+        {7, "OTLNoteStyleIdentifierBody"},
+    };
+    for (const auto& [stored, expected] : defaults) {
+        ASSERT_TRUE(UserDefaults::standard().setObject(stored, OTLNoteTextStyleDefaultIdentifierKey));
+        EXPECT_EQ(OTLNoteTextStyle::defaultStyle()->identifier(), expected);
+    }
 
     EXPECT_FALSE(OTLNoteTextStyle::styleWithIdentifier({}));
     EXPECT_FALSE(OTLNoteTextStyle::styleWithIdentifier(""));

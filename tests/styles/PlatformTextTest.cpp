@@ -6,8 +6,9 @@
 #include "platform/TextAttributes.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
 #include <QFontDatabase>
+#include <QStringEncoder>
+#include <QtEndian>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -22,33 +23,17 @@ const QByteArray kSourceFamily = "DejaVu Sans";
 const QString kTwinFamily = QStringLiteral("Twinned Fam");
 const QString kItalicOnlyFamily = QStringLiteral("Slanted Fam");
 
-QByteArray utf16BigEndian(const QByteArray& ascii)
-{
-    QByteArray result;
-    for (const char c : ascii)
-        result.append('\0').append(c);
-    return result;
-}
-
 // The font at `path` under another family name and foundry (vendor id).
 QByteArray fontVariant(const QString& path, const QString& family, const QByteArray& vendor)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray font = file.readAll();
+    QByteArray font = testsupport::readFile(path);
     font.replace(kSourceFamily, family.toLatin1());
-    font.replace(utf16BigEndian(kSourceFamily), utf16BigEndian(family.toLatin1()));
-    auto number = [&](qsizetype at, int bytes) {
-        quint32 value = 0;
-        for (int i = 0; i < bytes; ++i)
-            value = value << 8 | uchar(font.at(at + i));
-        return value;
-    };
-    const quint32 tables = font.size() >= 12 ? number(4, 2) : 0;
+    QStringEncoder utf16(QStringConverter::Utf16BE);
+    font.replace(QByteArray(utf16(QString::fromLatin1(kSourceFamily))), QByteArray(utf16(family)));
+    const quint32 tables = font.size() >= 12 ? qFromBigEndian<quint16>(font.constData() + 4) : 0;
     for (quint32 i = 0; i < tables && 12 + 16 * (i + 1) <= quint32(font.size()); ++i) {
         const qsizetype record = 12 + 16 * i;
-        const quint32 offset = number(record + 8, 4);
+        const quint32 offset = qFromBigEndian<quint32>(font.constData() + record + 8);
         if (font.mid(record, 4) == "OS/2" && offset + 62 <= quint32(font.size()))
             font.replace(offset + 58, 4, vendor); // achVendID, which names the foundry
     }
@@ -76,22 +61,6 @@ public:
 [[maybe_unused]] testing::Environment* const kTestFonts = testing::AddGlobalTestEnvironment(new TestFonts);
 
 } // namespace
-
-TEST(FontCatalog, KnowsTheInstalledFamilies)
-{
-    const QStringList installed = QFontDatabase::families();
-    if (installed.isEmpty())
-        GTEST_SKIP() << "no fonts installed";
-    const QStringList known = FontCatalog::shared().familyNames();
-    for (const QString& family : installed) {
-        // Listed as "<family> [<foundry>]" when several foundries install it.
-        if (!QFontDatabase::styles(family).isEmpty()) {
-            EXPECT_TRUE(known.contains(FontCatalog::plainFamilyName(family))) << family.toStdString();
-        }
-    }
-    EXPECT_TRUE(FontCatalog::shared().fontWithName(installed.first(), 10) ||
-                QFontDatabase::styles(installed.first()).isEmpty());
-}
 
 // Where two foundries install one family, the font database lists it once
 // for each ("Nimbus Sans [URW ]"); documents and saved styles name it plainly.

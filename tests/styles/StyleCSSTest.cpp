@@ -1,35 +1,18 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "platform/KeyedArchiver.h"
-#include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
 #include <limits>
 
 using namespace platform;
+using namespace stylestest;
 
 namespace {
 
-using stylestest::saveStyles;
+using StyleCSSTest = CatalogueTest;
 
-class StyleCSSTest : public stylestest::CatalogueTest {
-protected:
-    void TearDown() override
-    {
-        CatalogueTest::TearDown();
-        UserDefaults::standard().removeObject(kBackgroundKey);
-    }
-    static inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
-    static void storeBackgroundColor(const ColorRef& color)
-    {
-        Error error;
-        const auto data = KeyedArchiver::archivedData(QVariant::fromValue(color), true, &error);
-        ASSERT_TRUE(data) << error.localizedDescription().toStdString();
-        ASSERT_TRUE(UserDefaults::standard().setObject(*data, kBackgroundKey));
-    }
-};
+void storeBackgroundColor(const ColorRef& color)
+{
+    ASSERT_TRUE(fw::archiveObject(UserDefaults::standard(), QVariant::fromValue(color), kBackgroundKey));
+}
 
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
              const char* extra = "")
@@ -43,13 +26,19 @@ QString rule(const char* element, const char* margin, const char* family, const 
 
 TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
 {
+    // A white or black note background counts as none.
     const struct {
         Appearance appearance;
+        ColorRef noteBackground;
         const char* text;
         const char* background;
-    } cases[] = {{Appearance::Light, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
-                 {Appearance::Dark, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"}};
+    } cases[] = {{Appearance::Light, nullptr, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
+                 {Appearance::Dark, nullptr, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
+                 {Appearance::Dark, Color::white(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
+                 {Appearance::Dark, Color::black(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"}};
     for (const auto& c : cases) {
+        if (c.noteBackground)
+            storeBackgroundColor(c.noteBackground);
         setAppearance(c.appearance);
         EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
         EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
@@ -114,17 +103,6 @@ TEST_F(StyleCSSTest, ChosenNoteBackgroundForcesBlackText)
                              "color: rgb(0, 0, 255);"));
     EXPECT_TRUE(css.contains("; background: rgb(255, 255, 204)}\n"));
     EXPECT_EQ(css.count("color: rgb(0, 0, 0)"), 4);
-}
-
-TEST_F(StyleCSSTest, WhiteOrBlackNoteBackgroundCountsAsNone)
-{
-    for (const ColorRef& color : {Color::white(), Color::black()}) {
-        storeBackgroundColor(color);
-        setAppearance(Appearance::Dark);
-        EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
-        EXPECT_TRUE(OTLNoteTextStyle::bodyNoteTextStyle()->CSSDeclaration().contains(
-            "color: rgba(255, 255, 255, 0.85); text-align: inherit; text-decoration: none; background: rgb(31, 31, 31)}"));
-    }
 }
 
 // Saved styles come from another program: any finite number is printed in

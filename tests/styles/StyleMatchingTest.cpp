@@ -1,14 +1,13 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
 #include <QUrl>
-#include <gtest/gtest.h>
 
 using namespace platform;
+using namespace stylestest;
 
 namespace {
 
-using StyleMatchingTest = stylestest::CatalogueTest;
+using StyleMatchingTest = CatalogueTest;
 
 ParagraphStyle paragraphOf(const AttributeDictionary& attributes)
 {

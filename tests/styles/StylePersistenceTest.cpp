@@ -1,21 +1,15 @@
-#include "styles/OTLNoteTextStyle.h"
 #include "styles/StyleTestSupport.h"
 
-#include "app/ImportFlow.h"
 #include "colors/ColorExtensions.h"
 #include "export/ExportNoteOperation.h"
-#include "platform/KeyedArchiver.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
-#include "platform/UserDefaults.h"
 #include "support/ArchiveSupport.h"
-#include "support/TestSupport.h"
-#include "text/UserDefaultsExtensions.h"
 
-#include <gtest/gtest.h>
 #include <random>
 
 using namespace platform;
+using namespace stylestest;
 using platform::plist::PropertyListUID;
 using testsupport::keyedArchive;
 using testsupport::objectsOf;
@@ -23,18 +17,7 @@ using testsupport::uid;
 
 namespace {
 
-const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
 const std::string kSavedStylesError = "Error unarchiving saved note styles: ";
-
-QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
-{
-    QVariantList list;
-    for (const auto& style : styles)
-        list.append(QVariant::fromValue(style));
-    const auto data = KeyedArchiver::archivedData(list, true, nullptr);
-    EXPECT_TRUE(data);
-    return data.value_or(QByteArray());
-}
 
 // A one-style archive with the style's fields (object 2) rewritten.
 QByteArray editedStyleArchive(const OTLNoteTextStyleRef& style, const std::function<void(QVariantMap&, QVariantList&)>& edit)
@@ -51,28 +34,13 @@ qsizetype countOf(const std::string& haystack, const std::string& needle)
     return QString::fromStdString(haystack).count(QString::fromStdString(needle));
 }
 
-using stylestest::centredTitle;
-using stylestest::customStyle;
-
-class StylePersistenceTest : public testing::Test {
-protected:
-    void SetUp() override { clean(); }
-    void TearDown() override { clean(); }
-
-    static void clean()
-    {
-        UserDefaults::standard().removeSuite(kSuite);
-        UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
-        UserDefaults(kSuite).removeObject(OTLNoteTextStylesKey);
-        stylestest::resetCatalogue();
-    }
-};
+using StylePersistenceTest = CatalogueTest;
 
 } // namespace
 
 TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
 {
-    const auto style = stylestest::everyFieldSet();
+    const auto style = everyFieldSet();
     auto bare = customStyle("Bare");
     bare->setCustomStyleIdentifier(QString());
     OTLNoteTextStyle::saveStylesToDefaults({style, bare});

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/ImportFlow.h"
 #include "platform/Color.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/UserDefaults.h"
 #include "styles/OTLNoteTextStyle.h"
+#include "support/TestSupport.h"
 #include "text/UserDefaultsExtensions.h"
 
 #include <QList>
@@ -10,21 +13,35 @@
 
 namespace stylestest {
 
+// The shared suite that another program's saved styles come from.
+inline const QString kSuite = QString::fromLatin1(app::kApplicationGroupIdentifier);
+inline const QString kBackgroundKey = QStringLiteral("OTLNoteDefaultBackgroundColor");
+
 // Empties the style caches with nothing saved, in the light appearance.
 inline void resetCatalogue()
 {
-    platform::UserDefaults::standard().removeObject(OTLNoteTextStylesKey);
+    platform::UserDefaults& defaults = platform::UserDefaults::standard();
+    defaults.removeSuite(kSuite);
+    for (const QString& key : {OTLNoteTextStylesKey, OTLNoteTextStyleDefaultIdentifierKey, kBackgroundKey})
+        defaults.removeObject(key);
+    platform::UserDefaults(kSuite).removeObject(OTLNoteTextStylesKey);
     OTLNoteTextStyle::reloadStylesFromDefaults();
     platform::setAppearance(platform::Appearance::Light);
+}
+
+// `styles` as a keyed archive of a list, the way they are saved.
+inline QByteArray archiveOf(const QList<OTLNoteTextStyleRef>& styles)
+{
+    QVariantList list;
+    for (const auto& style : styles)
+        list.append(QVariant::fromValue(style));
+    return platform::KeyedArchiver::archivedData(list, true, nullptr).value_or(QByteArray());
 }
 
 // Saves `styles` in the user defaults, where the catalogue reads them.
 inline void saveStyles(const QList<OTLNoteTextStyleRef>& styles)
 {
-    QVariantList list;
-    for (const auto& style : styles)
-        list.append(QVariant::fromValue(style));
-    ASSERT_TRUE(fw::archiveObject(platform::UserDefaults::standard(), list, OTLNoteTextStylesKey));
+    ASSERT_TRUE(platform::UserDefaults::standard().setObject(archiveOf(styles), OTLNoteTextStylesKey));
     OTLNoteTextStyle::reloadStylesFromDefaults();
 }
 

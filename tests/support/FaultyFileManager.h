@@ -34,8 +34,9 @@ public:
     bool copyFromDescriptor(int in, const QUrl& from, const QUrl& to, qint64 limit, Error* error) override;
 
 private:
-    // Takes `bytes` and one item from the budgets; false when they do not suffice.
-    bool spend(qint64 bytes, int* errnoValue);
+    // Takes `bytes` and one item from the budgets; when they do not suffice,
+    // false with the error a disk gives for the file or folder at `url`.
+    bool fits(qint64 bytes, const QUrl& url, Error* error, bool isFolder = false);
 
     std::mutex m_mutex;
     int m_errno;

@@ -5,10 +5,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -25,52 +21,22 @@ QByteArray native(const QString& path)
     return QFile::encodeName(path);
 }
 
-ItemState stateOf(const QString& path)
+// Kind, mode, size, time and contents (a checksum, or a link's target) of
+// the entry at `path`, links not followed.
+QString stateOf(const QString& path)
 {
     struct stat info {};
-    ItemState state;
     if (lstat(native(path).constData(), &info) != 0)
-        return state;
-    state.mode = info.st_mode & 07777;
-    state.size = info.st_size;
-    state.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    if (S_ISDIR(info.st_mode)) {
-        state.kind = 'd';
-    } else if (S_ISLNK(info.st_mode)) {
-        state.kind = 'l';
-        state.checksum = QFile::symLinkTarget(path).toUtf8();
-    } else {
-        state.kind = 'f';
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            QCryptographicHash hash(QCryptographicHash::Sha256);
-            hash.addData(&file);
-            state.checksum = hash.result().toHex();
-        }
-    }
-    return state;
-}
-
-void walk(const QString& root, const QString& relative, const QStringList& excluding, TreeSnapshot& out)
-{
-    const QDir dir(relative.isEmpty() ? root : root + u'/' + relative);
-    const QStringList names = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                            QDir::Name);
-    for (const QString& name : names) {
-        if (relative.isEmpty() && excluding.contains(name))
-            continue;
-        const QString child = relative.isEmpty() ? name : relative + u'/' + name;
-        const ItemState state = stateOf(root + u'/' + child);
-        out[child] = state;
-        if (state.kind == 'd')
-            walk(root, child, excluding, out);
-    }
-}
-
-std::string describe(const ItemState& state)
-{
-    return std::string(1, state.kind) + " mode " + std::to_string(state.mode) + " size " + std::to_string(state.size) +
-           " mtime " + std::to_string(state.modifiedNs) + " sum " + state.checksum.left(12).toStdString();
+        return QStringLiteral("unreadable");
+    QByteArray contents;
+    if (S_ISLNK(info.st_mode))
+        contents = QFile::symLinkTarget(path).toUtf8();
+    else if (S_ISREG(info.st_mode))
+        contents = QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256).toHex().left(16);
+    const char kind = S_ISDIR(info.st_mode) ? 'd' : S_ISLNK(info.st_mode) ? 'l' : 'f';
+    return QString::asprintf("%c mode %o size %lld mtime %lld.%09ld ", kind, info.st_mode & 07777, qint64(info.st_size),
+                             qint64(info.st_mtim.tv_sec), info.st_mtim.tv_nsec) +
+           QString::fromUtf8(contents);
 }
 
 } // namespace
@@ -80,23 +46,29 @@ TreeSnapshot snapshotTree(const QString& root, const QStringList& excluding, boo
     TreeSnapshot snapshot;
     if (withRoot)
         snapshot[QStringLiteral(".")] = stateOf(root);
-    walk(root, QString(), excluding, snapshot);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = QDir(root).relativeFilePath(it.next());
+        if (!excluding.contains(path.section(u'/', 0, 0)))
+            snapshot[path] = stateOf(it.filePath());
+    }
     return snapshot;
 }
 
 std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& after)
 {
+    const auto stateIn = [](const TreeSnapshot& snapshot, const QString& path) {
+        const auto found = snapshot.find(path);
+        return found == snapshot.end() ? QStringLiteral("absent") : found->second;
+    };
+    TreeSnapshot both = before;
+    both.insert(after.begin(), after.end());
     std::string text;
-    for (const auto& [path, state] : before) {
-        const auto found = after.find(path);
-        if (found == after.end())
-            text += "removed " + path.toStdString() + "\n";
-        else if (!(found->second == state))
-            text += "changed " + path.toStdString() + ": " + describe(state) + " -> " + describe(found->second) + "\n";
-    }
-    for (const auto& [path, state] : after) {
-        if (!before.count(path))
-            text += "added " + path.toStdString() + "\n";
+    for (const auto& entry : both) {
+        const QString was = stateIn(before, entry.first), is = stateIn(after, entry.first);
+        if (was != is)
+            text += QStringLiteral("%1: %2 -> %3\n").arg(entry.first, was, is).toStdString();
     }
     return text;
 }
@@ -138,48 +110,30 @@ DiskLibrary writeDiskLibrary(const QString& path, int count, int bodySize, const
                              bool deepHasAttachment)
 {
     DiskLibrary library{path, {}};
-    QDir().mkpath(path);
-    QJsonArray notes, noteIDs;
-    auto addNote = [&](const QString& id, const QString& name) {
+    QStringList notes, noteIDs;
+    for (int i = 1; i <= count + 1; ++i) {
+        const bool deep = i > count;
+        const QString id = deep ? QStringLiteral("deep") : QStringLiteral("n%1").arg(i);
+        const QString name = deep ? QStringLiteral("Deep") : QStringLiteral("%1 %2").arg(prefix).arg(i);
         QByteArray body = "<div>" + name.toUtf8() + "</div>";
-        body += QByteArray(qMax(0, bodySize - int(body.size())), char('a' + notes.size() % 26));
+        body += QByteArray(qMax(0, bodySize - int(body.size())), char('a' + (i - 1) % 26));
         library.bodies[name] = body;
-        notes.append(QJsonObject{{"id", id}, {"name", name}, {"body", QString::fromUtf8(body)}});
-    };
-    for (int i = 1; i <= count; ++i) {
-        addNote(QStringLiteral("n%1").arg(i), QStringLiteral("%1 %2").arg(prefix).arg(i));
-        noteIDs.append(QStringLiteral("n%1").arg(i));
+        const bool attached = deep && deepHasAttachment;
+        notes << QStringLiteral(R"({"id": "%1", "name": "%2", "body": "%3"%4})")
+                     .arg(id, name, QString::fromUtf8(body), attached ? R"(, "attachments": ["manual"])" : "");
+        if (!deep)
+            noteIDs << u'"' + id + u'"';
     }
-    addNote(QStringLiteral("deep"), QStringLiteral("Deep"));
-    if (deepHasAttachment) {
-        QJsonObject deep = notes.last().toObject();
-        deep.insert("attachments", QJsonArray{"manual"});
-        notes.replace(notes.size() - 1, deep);
-    }
-    const QJsonObject description{
-        {"accounts", QJsonArray{QJsonObject{{"id", "a1"}, {"name", "Work"}, {"folders", QJsonArray{"f1", "f2"}}}}},
-        {"folders", QJsonArray{QJsonObject{{"id", "f1"}, {"name", "Notes"}, {"folders", QJsonArray{"f2"}},
-                                           {"notes", noteIDs}},
-                               QJsonObject{{"id", "f2"}, {"name", "Sub"}, {"notes", QJsonArray{"deep"}}}}},
-        {"notes", notes},
-        {"attachments", deepHasAttachment ? QJsonArray{QJsonObject{{"id", "manual"}, {"name", "manual.pdf"},
-                                                                   {"file", "files/manual.pdf"}}}
-                                          : QJsonArray{}},
-    };
-    writeFile(path + QStringLiteral("/library.json"), QJsonDocument(description).toJson());
+    const QString manual = R"({"id": "manual", "name": "manual.pdf", "file": "files/manual.pdf"})";
+    writeFile(path + QStringLiteral("/library.json"),
+              QStringLiteral(R"({"accounts": [{"id": "a1", "name": "Work", "folders": ["f1", "f2"]}],
+                  "folders": [{"id": "f1", "name": "Notes", "folders": ["f2"], "notes": [%1]},
+                              {"id": "f2", "name": "Sub", "notes": ["deep"]}],
+                  "notes": [%2], "attachments": [%3]})")
+                  .arg(noteIDs.join(u','), notes.join(u','), deepHasAttachment ? manual : QString())
+                  .toUtf8());
     writeFile(path + QStringLiteral("/files/manual.pdf"), "%PDF-1.4\n%%EOF\n");
     return library;
-}
-
-std::map<QString, QByteArray> htmlFiles(const QString& root)
-{
-    std::map<QString, QByteArray> files;
-    QDirIterator it(root, {QStringLiteral("*.html")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        files[it.fileInfo().completeBaseName()] = readFile(it.filePath());
-    }
-    return files;
 }
 
 } // namespace
@@ -204,15 +158,17 @@ bool ExportScene::manifestExists() const
 
 int ExportScene::expectWholeNoteFiles() const
 {
-    const auto written = htmlFiles(destination);
-    for (const auto& [name, bytes] : written) {
+    int count = 0;
+    QDirIterator it(destination, {QStringLiteral("*.html")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    for (; it.hasNext(); ++count) {
+        const QString name = QFileInfo(it.next()).completeBaseName();
         const auto body = library.bodies.find(name);
         if (body == library.bodies.end())
             ADD_FAILURE() << "unexpected file " << name.toStdString();
         else
-            EXPECT_EQ(bytes, body->second) << name.toStdString() << " is not the note's whole body";
+            EXPECT_EQ(readFile(it.filePath()), body->second) << name.toStdString() << " is not the note's whole body";
     }
-    return int(written.size());
+    return count;
 }
 
 std::string ExportScene::changesOutsideDestination(const QString& libraryNow) const

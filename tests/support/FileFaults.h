@@ -4,27 +4,16 @@
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace testsupport {
 
-// One entry of a folder tree as the disk has it.
-struct ItemState {
-    char kind = '?'; // 'd', 'f', 'l'
-    unsigned mode = 0;
-    qint64 size = 0;
-    qint64 modifiedNs = 0;
-    QByteArray checksum; // of a file's bytes or a link's target
-    bool operator==(const ItemState&) const = default;
-};
-using TreeSnapshot = std::map<QString, ItemState>;
+// Each entry of a folder tree as the disk has it (kind, mode, size, time,
+// contents), keyed by its path relative to the tree's root.
+using TreeSnapshot = std::map<QString, QString>;
 
 // Everything below `root`, links not followed, keyed by relative path;
 // top-level entries named in `excluding` are left out with all they hold.

@@ -74,9 +74,7 @@ void writeFile(const QString& path, const QByteArray& contents)
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray imageBytes(const char* format, QColor color, int width, int height)

@@ -1,5 +1,7 @@
 #include "support/WatchedNotesApplication.h"
 
+#include <type_traits>
+
 namespace testsupport {
 namespace {
 
@@ -12,14 +14,29 @@ template <typename Inner>
 class Watched {
 protected:
     Watched(App app, std::shared_ptr<Inner> inner) : m_app(std::move(app)), m_inner(std::move(inner)) {}
-    bool ask(const char* what, const QString& id) const { return m_app->request(QString::fromLatin1(what), id); }
+
+    // Notes and attachments have no id in the interface: their name stands in.
+    QString key() const
+    {
+        if constexpr (std::is_same_v<Inner, NotesNote> || std::is_same_v<Inner, NotesAttachment>)
+            return m_inner->name();
+        else
+            return m_inner->id();
+    }
+    bool ask(const char* what) const { return m_app->request(QString::fromLatin1(what), key()); }
+
+    // A failed request reads as empty.
+    template <typename Result>
+    Result read(const char* what, Result (Inner::*get)()) const
+    {
+        return ask(what) ? (m_inner.get()->*get)() : Result();
+    }
     template <typename Wrapper, typename Object>
-    QList<std::shared_ptr<Object>> wrapped(const char* what, const QString& id,
-                                           const std::function<QList<std::shared_ptr<Object>>()>& list) const
+    QList<std::shared_ptr<Object>> wrapped(const char* what, QList<std::shared_ptr<Object>> (Inner::*list)()) const
     {
         QList<std::shared_ptr<Object>> result;
-        if (ask(what, id))
-            for (const auto& object : list())
+        if (ask(what))
+            for (const auto& object : (m_inner.get()->*list)())
                 result.append(std::make_shared<Wrapper>(m_app, object));
         return result;
     }
@@ -28,30 +45,23 @@ protected:
     std::shared_ptr<Inner> m_inner;
 };
 
-// Notes and attachments have no id in the interface: their name stands in.
 class WatchedAttachment final : public NotesAttachment, Watched<NotesAttachment> {
 public:
     WatchedAttachment(App app, std::shared_ptr<NotesAttachment> inner) : Watched(std::move(app), std::move(inner)) {}
-    QString name() override { return ask("attachment.name", key()) ? m_inner->name() : QString(); }
-    std::optional<QString> URL() override { return ask("attachment.URL", key()) ? m_inner->URL() : std::nullopt; }
-    std::optional<QDateTime> creationDate() override
-    {
-        return ask("attachment.creationDate", key()) ? m_inner->creationDate() : std::nullopt;
-    }
+    QString name() override { return read("attachment.name", &NotesAttachment::name); }
+    std::optional<QString> URL() override { return read("attachment.URL", &NotesAttachment::URL); }
+    std::optional<QDateTime> creationDate() override { return read("attachment.creationDate", &NotesAttachment::creationDate); }
     std::optional<QDateTime> modificationDate() override
     {
-        return ask("attachment.modificationDate", key()) ? m_inner->modificationDate() : std::nullopt;
+        return read("attachment.modificationDate", &NotesAttachment::modificationDate);
     }
     void saveIn(const QUrl& fileURL, FourCharCode format) override
     {
-        if (ask("attachment.saveIn", key()))
+        if (ask("attachment.saveIn"))
             m_inner->saveIn(fileURL, format);
     }
     QString saveProblem() override { return m_inner->saveProblem(); }
     QString contentID() override { return m_inner->contentID(); }
-
-private:
-    QString key() const { return m_inner->name(); }
 };
 
 class WatchedNote final : public NotesNote, Watched<NotesNote> {
@@ -59,53 +69,35 @@ public:
     WatchedNote(App app, std::shared_ptr<NotesNote> inner) : Watched(std::move(app), std::move(inner)) {}
     // The id is part of the reference to the note, not a request of its own.
     QString id() override { return m_inner->id(); }
-    QString name() override { return ask("note.name", key()) ? m_inner->name() : QString(); }
-    QString body() override { return ask("note.body", key()) ? m_inner->body() : QString(); }
-    QByteArray bodyUTF8() override { return ask("note.body", key()) ? m_inner->bodyUTF8() : QByteArray(); }
+    QString name() override { return read("note.name", &NotesNote::name); }
+    QString body() override { return read("note.body", &NotesNote::body); }
+    QByteArray bodyUTF8() override { return read("note.body", &NotesNote::bodyUTF8); }
     QString bodyProblem() override { return m_inner->bodyProblem(); }
-    bool hasBody() override { return ask("note.body", key()) && m_inner->hasBody(); }
-    bool passwordProtected() override { return ask("note.passwordProtected", key()) && m_inner->passwordProtected(); }
-    std::optional<QDateTime> creationDate() override
-    {
-        return ask("note.creationDate", key()) ? m_inner->creationDate() : std::nullopt;
-    }
-    std::optional<QDateTime> modificationDate() override
-    {
-        return ask("note.modificationDate", key()) ? m_inner->modificationDate() : std::nullopt;
-    }
+    bool hasBody() override { return read("note.body", &NotesNote::hasBody); }
+    bool passwordProtected() override { return read("note.passwordProtected", &NotesNote::passwordProtected); }
+    std::optional<QDateTime> creationDate() override { return read("note.creationDate", &NotesNote::creationDate); }
+    std::optional<QDateTime> modificationDate() override { return read("note.modificationDate", &NotesNote::modificationDate); }
     QList<std::shared_ptr<NotesAttachment>> attachments() override
     {
-        return wrapped<WatchedAttachment, NotesAttachment>("note.attachments", key(), [this] { return m_inner->attachments(); });
+        return wrapped<WatchedAttachment>("note.attachments", &NotesNote::attachments);
     }
-
-private:
-    QString key() const { return m_inner->name(); }
 };
 
 class WatchedFolder final : public NotesFolder, Watched<NotesFolder> {
 public:
     WatchedFolder(App app, std::shared_ptr<NotesFolder> inner) : Watched(std::move(app), std::move(inner)) {}
-    QString id() override { return ask("folder.id", m_inner->id()) ? m_inner->id() : QString(); }
-    QString name() override { return ask("folder.name", m_inner->id()) ? m_inner->name() : QString(); }
-    Folders folders() override
-    {
-        return wrapped<WatchedFolder, NotesFolder>("folder.folders", m_inner->id(), [this] { return m_inner->folders(); });
-    }
-    QList<std::shared_ptr<NotesNote>> notes() override
-    {
-        return wrapped<WatchedNote, NotesNote>("folder.notes", m_inner->id(), [this] { return m_inner->notes(); });
-    }
+    QString id() override { return read("folder.id", &NotesFolder::id); }
+    QString name() override { return read("folder.name", &NotesFolder::name); }
+    Folders folders() override { return wrapped<WatchedFolder>("folder.folders", &NotesFolder::folders); }
+    QList<std::shared_ptr<NotesNote>> notes() override { return wrapped<WatchedNote>("folder.notes", &NotesFolder::notes); }
 };
 
 class WatchedAccount final : public NotesAccount, Watched<NotesAccount> {
 public:
     WatchedAccount(App app, std::shared_ptr<NotesAccount> inner) : Watched(std::move(app), std::move(inner)) {}
-    QString id() override { return ask("account.id", m_inner->id()) ? m_inner->id() : QString(); }
-    QString name() override { return ask("account.name", m_inner->id()) ? m_inner->name() : QString(); }
-    Folders folders() override
-    {
-        return wrapped<WatchedFolder, NotesFolder>("account.folders", m_inner->id(), [this] { return m_inner->folders(); });
-    }
+    QString id() override { return read("account.id", &NotesAccount::id); }
+    QString name() override { return read("account.name", &NotesAccount::name); }
+    Folders folders() override { return wrapped<WatchedFolder>("account.folders", &NotesAccount::folders); }
 };
 
 } // namespace
@@ -144,15 +136,12 @@ int WatchedNotesApplication::requestCount(const QString& what) const
 
 bool WatchedNotesApplication::request(const QString& what, const QString& objectID)
 {
+    std::unique_lock lock(m_mutex);
+    ++m_counts[what];
+    const RequestFilter failing = m_failing;
+    const auto observer = m_observer;
+    lock.unlock();
     const Request request{what, objectID};
-    RequestFilter failing;
-    std::function<void(const Request&)> observer;
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_counts[what];
-        failing = m_failing;
-        observer = m_observer;
-    }
     if (observer)
         observer(request);
     return !(failing && failing(request));
