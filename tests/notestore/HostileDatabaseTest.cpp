@@ -26,11 +26,11 @@ struct HostileCase {
     // Adds to a container of one account "iCloud" with a folder "Notes"
     // holding the note "Kept".
     std::function<void(Container&)> build;
-    QStringList statements;                     // run on the written database
-    QString summaryLine;                        // the beginning of a line of the summary, when given
-    QStringList files;                          // the note files exported besides Kept's
-    QString openError;                          // else: part of the one-line reason it is refused with
-    std::function<void(const QString&)> damage; // on the written folder
+    QStringList statements = {};                     // run on the written database
+    QString summaryLine = {};                        // the beginning of a line of the summary, when given
+    QStringList files = {};                          // the note files exported besides Kept's
+    QString openError = {};                          // else: part of the one-line reason it is refused with
+    std::function<void(const QString&)> damage = {}; // on the written folder
 };
 
 void addNote(Container& c, const QString& title, int folder)

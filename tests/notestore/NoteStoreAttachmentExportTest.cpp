@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 using namespace notestoregen;
+using namespace Qt::StringLiterals;
 
 using testsupport::AttachmentContainer;
 using testsupport::exportContainer;
@@ -35,6 +36,14 @@ QByteArray tableData()
 QString notePath(const testsupport::TempDir& dir, const QString& file)
 {
     return dir.filePath(QStringLiteral("out/iCloud/Notes/") + file);
+}
+
+// As many lines as beginnings, each line starting with its own.
+void expectBeginnings(const QStringList& lines, const QStringList& beginnings)
+{
+    ASSERT_EQ(lines.size(), beginnings.size()) << lines.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].startsWith(beginnings[i])) << lines[i].toStdString();
 }
 
 // The bytes of every data: picture in the HTML, in order.
@@ -140,13 +149,9 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds
 TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
 {
     AttachmentContainer a;
-    const int note = a.note(QStringLiteral("Trip"), {{"P", "public.jpeg"},
-                                                     {"F", "com.adobe.pdf"},
-                                                     {"G", "com.adobe.pdf"},
-                                                     {"T", "com.apple.notes.table"},
-                                                     {"Q", "public.jpeg"},
-                                                     {"U", "com.adobe.pdf"},
-                                                     {"R", "com.example.plain"}});
+    const int note = a.note(u"Trip"_s, {{"P", "public.jpeg"}, {"F", "com.adobe.pdf"}, {"G", "com.adobe.pdf"},
+                                        {"T", "com.apple.notes.table"}, {"Q", "public.jpeg"}, {"U", "com.adobe.pdf"},
+                                        {"R", "com.example.plain"}});
     a.media(a.attachment(note, "P", "public.jpeg"), "M-P", "Beach.jpeg", QByteArray()); // never downloaded
     a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Tickets.pdf", kPDF);
     a.media(a.attachment(note, "G", "com.adobe.pdf"), "M-G", "Hotel.pdf", QByteArray()); // never downloaded
@@ -157,21 +162,15 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     const auto summary = exportContainer(a.c, dir);
     ASSERT_TRUE(summary);
 
-    EXPECT_EQ(readFile(notePath(dir, "Trip.rtfd/Tickets.pdf")), kPDF);
     // The picture that could be read stays in the text, a file of the package.
-    const QStringList files = tree(notePath(dir, "Trip.rtfd"));
-    ASSERT_EQ(files.size(), 3) << files.join(u' ').toStdString();
-    EXPECT_TRUE(files.contains("TXT.rtf") && files.contains("Tickets.pdf"));
-    const QStringList picture = files.filter(QRegularExpression("^Picture\\.jpe?g$"));
-    ASSERT_EQ(picture.size(), 1) << files.join(u' ').toStdString();
-    EXPECT_EQ(readFile(notePath(dir, "Trip.rtfd/" + picture[0])), imageBytes("JPEG", Qt::yellow));
-    const QStringList& leftOut = summary->attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), 5) << summary->lines().join(u'\n').toStdString();
-    EXPECT_TRUE(leftOut[0].startsWith(QStringLiteral("Trip: Beach.jpeg (its file is not in the copied folder")));
-    EXPECT_TRUE(leftOut[1].startsWith(QStringLiteral("Trip: Table (its table data cannot be read")));
-    EXPECT_EQ(leftOut[2], QStringLiteral("Trip: Attachment (the note names an attachment the database does not hold)"));
-    EXPECT_EQ(leftOut[3], QStringLiteral("Trip: README (its name has no extension to tell its kind, com.example.plain)"));
-    EXPECT_TRUE(leftOut[4].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
+    EXPECT_EQ(tree(notePath(dir, u"Trip.rtfd"_s)), (QStringList{"Picture.jpg", "TXT.rtf", "Tickets.pdf"}));
+    EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Tickets.pdf"_s)), kPDF);
+    EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Picture.jpg"_s)), imageBytes("JPEG", Qt::yellow));
+    expectBeginnings(summary->attachmentsLeftOut,
+                     {u"Trip: Beach.jpeg (its file is not in the copied folder"_s, u"Trip: Table (its table data cannot be read"_s,
+                      u"Trip: Attachment (the note names an attachment the database does not hold)"_s,
+                      u"Trip: README (its name has no extension to tell its kind, com.example.plain)"_s,
+                      u"Trip: Hotel.pdf (its file is not in the copied folder"_s});
     EXPECT_EQ(summary->richTextNoteCount, 1u);
 }
 
@@ -207,8 +206,7 @@ struct LockedMediaCase {
     std::vector<QByteArray> passwords;
     // Spoils the locked media before they are written: the PDF's, the picture's.
     std::function<void(testsupport::LockedItem& pdf, testsupport::LockedItem& picture)> spoil;
-    const char* noteLeftOut;        // null: the note's body opens
-    QStringList attachmentsLeftOut; // beginnings of the summary lines
+    QStringList leftOut; // beginnings of the summary lines naming the note or its attachments
 };
 
 class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
@@ -217,7 +215,7 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
 {
     const LockedMediaCase& test = GetParam();
     AttachmentContainer a;
-    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
+    const int note = a.note(u"Note"_s, {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
     Note& locked = a.c.notes[size_t(note)];
     testsupport::lockNote(locked, gzippedBody(locked.text), kMediaPassword);
 
@@ -229,47 +227,33 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     const auto lockedMedia = [&a](int attachment, const char* id, const char* filename,
                                   const testsupport::LockedItem& item) {
         a.media(attachment, id, filename, item.ciphertext);
-        const QVariantMap columns{{"ZISPASSWORDPROTECTED", 1},
-                                  {"ZCRYPTOSALT", item.salt},
-                                  {"ZCRYPTOITERATIONCOUNT", item.iterations},
-                                  {"ZCRYPTOWRAPPEDKEY", item.wrappedKey},
-                                  {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
-                                  {"ZASSETCRYPTOTAG", item.tag}};
-        for (auto column = columns.cbegin(); column != columns.cend(); ++column)
-            a.c.objects.back().columns.insert(column.key(), column.value());
+        a.c.objects.back().columns.insert({{"ZISPASSWORDPROTECTED", 1},
+                                           {"ZCRYPTOSALT", item.salt},
+                                           {"ZCRYPTOITERATIONCOUNT", item.iterations},
+                                           {"ZCRYPTOWRAPPEDKEY", item.wrappedKey},
+                                           {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
+                                           {"ZASSETCRYPTOTAG", item.tag}});
     };
     lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", pdf);
     lockedMedia(a.attachment(note, "P", "public.png"), "M-P", "Photo.png", picture);
     const testsupport::TempDir dir;
-    const auto exported = exportContainer(a.c, dir, test.passwords);
-    ASSERT_TRUE(exported);
-    const QString summary = exported->lines().join(u'\n');
+    const auto summary = exportContainer(a.c, dir, test.passwords);
+    ASSERT_TRUE(summary);
 
-    const QByteArray written = testsupport::everythingWritten(dir.filePath(QStringLiteral("out")));
+    const QByteArray written = testsupport::everythingWritten(dir.filePath(u"out"_s));
     for (const QByteArray& ciphertext : {pdf.ciphertext, picture.ciphertext})
-        EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64())) << summary.toStdString();
-    if (test.noteLeftOut) {
-        ASSERT_EQ(exported->notesLeftOut.size(), 1) << summary.toStdString();
-        EXPECT_TRUE(exported->notesLeftOut[0].endsWith(QLatin1String(test.noteLeftOut))) << summary.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(notePath(dir, "Note.rtfd")));
-        EXPECT_EQ(exported->attachmentsLeftOut, QStringList{});
+        EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64()));
+    expectBeginnings(summary->notesLeftOut + summary->attachmentsLeftOut, test.leftOut);
+    // What is not named is in the package, decrypted.
+    const QString named = test.leftOut.join(u' ');
+    if (named.startsWith(u"“Note”"_s)) {
+        EXPECT_FALSE(QFileInfo::exists(notePath(dir, u"Note.rtfd"_s)));
         return;
     }
-    EXPECT_EQ(exported->notesLeftOut, QStringList{}) << summary.toStdString();
-    const QStringList& leftOut = exported->attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), test.attachmentsLeftOut.size()) << summary.toStdString();
-    for (qsizetype i = 0; i < leftOut.size(); ++i)
-        EXPECT_TRUE(leftOut[i].startsWith(test.attachmentsLeftOut[i])) << leftOut[i].toStdString();
-    const QStringList files = tree(notePath(dir, "Note.rtfd"));
-    EXPECT_EQ(files.contains("Plan.pdf"), !summary.contains("Plan.pdf")) << files.join(u' ').toStdString();
-    if (files.contains("Plan.pdf")) {
-        EXPECT_EQ(readFile(notePath(dir, "Note.rtfd/Plan.pdf")), kPDF);
-    }
-    const QStringList shown = files.filter(QRegularExpression("\\.png$"));
-    ASSERT_EQ(shown.size(), summary.contains("Photo.png") ? 0 : 1) << files.join(u' ').toStdString();
-    if (!shown.isEmpty()) {
-        EXPECT_EQ(readFile(notePath(dir, "Note.rtfd/" + shown[0])), png);
-    }
+    const QStringList files = tree(notePath(dir, u"Note.rtfd"_s));
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Plan.pdf"_s)), named.contains(u"Plan.pdf"_s) ? QByteArray() : kPDF);
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Picture.png"_s)), named.contains(u"Photo.png"_s) ? QByteArray() : png);
+    EXPECT_EQ(files.size(), 3 - test.leftOut.size()) << files.join(u' ').toStdString();
 }
 
 void damageByte(QByteArray& bytes)
@@ -280,19 +264,15 @@ void damageByte(QByteArray& bytes)
 INSTANTIATE_TEST_SUITE_P(
     NoteStore, LockedMedia,
     testing::Values(
-        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, nullptr, {}},
-        LockedMediaCase{"NoPassword", {}, {}, "no password given", {}},
-        LockedMediaCase{"WrongPassword", {"wrong"}, {}, "wrong password", {}},
-        LockedMediaCase{"DamagedMediaKey",
-                        {kMediaPassword},
+        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, {}},
+        LockedMediaCase{"NoPassword", {}, {}, {u"“Note” in “Notes”: no password given"_s}},
+        LockedMediaCase{"WrongPassword", {"wrong"}, {}, {u"“Note” in “Notes”: wrong password"_s}},
+        LockedMediaCase{"DamagedMediaKey", {kMediaPassword},
                         [](testsupport::LockedItem& pdf, testsupport::LockedItem&) { damageByte(pdf.wrappedKey); },
-                        nullptr,
-                        {"Note: Plan.pdf (its file is locked: wrong password)"}},
-        LockedMediaCase{"DamagedPicture",
-                        {kMediaPassword},
+                        {u"Note: Plan.pdf (its file is locked: wrong password)"_s}},
+        LockedMediaCase{"DamagedPicture", {kMediaPassword},
                         [](testsupport::LockedItem&, testsupport::LockedItem& picture) { damageByte(picture.ciphertext); },
-                        nullptr,
-                        {"Note: Photo.png (its file cannot be decrypted: The file"}}),
+                        {u"Note: Photo.png (its file cannot be decrypted: The file"_s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A note's pictures go into its HTML up to a fixed budget; a note whose
