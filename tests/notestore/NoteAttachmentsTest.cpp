@@ -10,17 +10,12 @@
 using namespace notestore;
 using namespace Qt::StringLiterals;
 using testsupport::TempDir;
+using testsupport::writeFile;
 
 namespace {
 
-const QString kAccount = QStringLiteral("ACCOUNT-1");
+const QString kAccount = u"ACCOUNT-1"_s;
 const QByteArray kPDF = "%PDF-1.4\n% test\n%%EOF\n";
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    testsupport::writeFile(path, bytes);
-}
 
 AttachmentRow row(const QString& identifier, const QString& type)
 {
@@ -41,7 +36,7 @@ AttachmentRow withMedia(AttachmentRow r, const QString& media, const QString& fi
 // A container with the account's files laid out as a Mac keeps them.
 class Container : public testing::Test {
 protected:
-    QString account(const QString& relative) const { return m_root.filePath(QStringLiteral("Accounts/") + kAccount + u'/' + relative); }
+    QString account(const QString& relative) const { return m_root.filePath(u"Accounts/"_s + kAccount + u'/' + relative); }
     QString root(const QString& relative) const { return m_root.filePath(relative); }
     MediaPlace place() const
     {
@@ -74,10 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"ExtensionAdded", withMedia(row("a", "com.adobe.pdf"), "m", "Report"), "Report.pdf"},
         NameCase{"OtherSpellingOfTheExtensionKept", withMedia(row("a", "public.jpeg"), "m", "IMG_1.JPEG"), "IMG_1.JPEG"},
         NameCase{"AliasTypeKeepsItsExtension", withMedia(row("a", "com.apple.m4a-audio"), "m", "Memo.m4a"), "Memo.m4a"},
-        NameCase{"TitleWhenNoFile", [] { auto r = row("a", "public.mpeg-4"); r.title = QStringLiteral("Holiday"); return r; }(),
+        NameCase{"TitleWhenNoFile", [] { auto r = row("a", "public.mpeg-4"); r.title = u"Holiday"_s; return r; }(),
                  "Holiday.mp4"},
         NameCase{"UserTitleFirst",
-                 [] { auto r = row("a", "com.adobe.pdf"); r.title = QStringLiteral("T"); r.userTitle = QStringLiteral("Mine"); return r; }(),
+                 [] { auto r = row("a", "com.adobe.pdf"); r.title = u"T"_s; r.userTitle = u"Mine"_s; return r; }(),
                  "Mine.pdf"},
         NameCase{"ScanFromItsKind", row("a", "com.apple.paper.doc.scan"), "Scan.pdf"},
         NameCase{"DrawingFromItsKind", row("a", "com.apple.drawing.2"), "Drawing.png"},
@@ -104,7 +99,7 @@ TEST_P(FileToSave, IsTheFirstThatExists)
         return relative.startsWith(QLatin1String("A/")) ? account(relative.mid(2)) : root(relative);
     };
     for (const char* file : c.files)
-        put(resolve(QString::fromLatin1(file)), QByteArray(file));
+        writeFile(resolve(QString::fromLatin1(file)), QByteArray(file));
     const AttachmentFile found = fileToSave(c.row, place());
     if (std::strlen(c.expected) == 0) {
         EXPECT_EQ(found.path, QString());
@@ -126,10 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "Media/M1/r.pdf"},
         FileCase{"NeverDownloaded", withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), {"A/Media/M2/r.pdf"}, ""},
         FileCase{"ScanFallsBackToItsPDF",
-                 [] { auto r = row("S1", "com.apple.paper.doc.scan"); r.fallbackPDFGeneration = QStringLiteral("7"); return r; }(),
+                 [] { auto r = row("S1", "com.apple.paper.doc.scan"); r.fallbackPDFGeneration = u"7"_s; return r; }(),
                  {"A/FallbackPDFs/S1/7/FallbackPDF.pdf"}, "A/FallbackPDFs/S1/7/FallbackPDF.pdf"},
         FileCase{"DrawingFallsBackToItsImage",
-                 [] { auto r = row("D1", "com.apple.drawing.2"); r.fallbackImageGeneration = QStringLiteral("3"); return r; }(),
+                 [] { auto r = row("D1", "com.apple.drawing.2"); r.fallbackImageGeneration = u"3"_s; return r; }(),
                  {"A/FallbackImages/D1/3/FallbackImage.png"}, "A/FallbackImages/D1/3/FallbackImage.png"},
         FileCase{"OlderDrawingImage", row("D1", "com.apple.paper"), {"FallbackImages/D1.jpg"}, "FallbackImages/D1.jpg"},
         FileCase{"GalleryLargestPreview", row("G1", "com.apple.notes.gallery"),
@@ -146,11 +141,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Container, LinksLeadingOutOfTheContainerAreNotFollowed)
 {
     TempDir outside;
-    put(outside.filePath(QStringLiteral("private.pdf")), kPDF);
-    QDir().mkpath(account(QStringLiteral("Media/M1")));
-    ASSERT_TRUE(QFile::link(outside.filePath(QStringLiteral("private.pdf")), account(QStringLiteral("Media/M1/r.pdf"))));
-    ASSERT_TRUE(QFile::link(outside.path(), account(QStringLiteral("Media/M2"))));
-    put(outside.filePath(QStringLiteral("s.pdf")), kPDF);
+    writeFile(outside.filePath(u"private.pdf"_s), kPDF);
+    QDir().mkpath(account(u"Media/M1"_s));
+    ASSERT_TRUE(QFile::link(outside.filePath(u"private.pdf"_s), account(u"Media/M1/r.pdf"_s)));
+    ASSERT_TRUE(QFile::link(outside.path(), account(u"Media/M2"_s)));
+    writeFile(outside.filePath(u"s.pdf"_s), kPDF);
     EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M1", "r.pdf"), place()).path, QString());
     EXPECT_EQ(fileToSave(withMedia(row("a", "com.adobe.pdf"), "M2", "s.pdf"), place()).path, QString());
 }
@@ -160,10 +155,10 @@ TEST_F(Container, LinksLeadingOutOfTheContainerAreNotFollowed)
 // its extension; what cannot be shown is refused with the reason.
 TEST_F(Container, PicturesAreInlinedWholeOrRefusedWithTheReason)
 {
-    put(root(u"large.png"_s), testsupport::imageBytes("PNG", Qt::blue, 2, 2) + QByteArray(3 * 256 * 1024 + 1, '\x5a'));
-    put(root(u"misnamed.png"_s), testsupport::imageBytes("JPEG", Qt::black, 3, 3));
-    put(root(u"photo.heic"_s), QByteArray("\0\0\0\x18" "ftypheic", 12));
-    put(root(u"notes.txt"_s), "just text");
+    writeFile(root(u"large.png"_s), testsupport::imageBytes("PNG", Qt::blue, 2, 2) + QByteArray(3 * 256 * 1024 + 1, '\x5a'));
+    writeFile(root(u"misnamed.png"_s), testsupport::imageBytes("JPEG", Qt::black, 3, 3));
+    writeFile(root(u"photo.heic"_s), QByteArray("\0\0\0\x18" "ftypheic", 12));
+    writeFile(root(u"notes.txt"_s), "just text");
     QFile huge(root(u"huge.png"_s));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     ASSERT_TRUE(huge.resize(kMaxInlinePictureSize + 1)); // sparse: costs no disk
@@ -211,13 +206,13 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
     else if (!c.token.identifier.isEmpty())
         tokens.insert(id, c.token);
     const auto table = [](const QByteArray& data, AttachmentRenderer&, int depth, QString*) {
-        return data.isEmpty() ? QString() : QStringLiteral("<table data=\"%1\" depth=\"%2\"></table>").arg(QString::fromLatin1(data)).arg(depth);
+        return data.isEmpty() ? QString() : u"<table data=\"%1\" depth=\"%2\"></table>"_s.arg(QString::fromLatin1(data)).arg(depth);
     };
     const auto titles = [](const QString& note) {
-        return note == QLatin1String("N-2") ? QStringLiteral("Shopping <list>") : QString();
+        return note == QLatin1String("N-2") ? u"Shopping <list>"_s : QString();
     };
     NoteAttachmentRenderer renderer(place(), rows, tokens, table, titles);
-    const QString html = renderer.htmlForAttachment(id.isEmpty() ? QStringLiteral("nowhere") : id, type, 0);
+    const QString html = renderer.htmlForAttachment(id.isEmpty() ? u"nowhere"_s : id, type, 0);
     EXPECT_EQ(html, QString::fromUtf8(c.expectedHTML));
     if (std::strlen(c.problem) == 0) {
         EXPECT_TRUE(renderer.problems().isEmpty()) << renderer.problems().value(0).problem.toStdString();
@@ -230,7 +225,7 @@ TEST_P(Rendering, DrawsEachKindAsTheNoteShowsIt)
 
 AttachmentRow linkCard(const char* url, const char* title)
 {
-    AttachmentRow r = row(QStringLiteral("L"), QStringLiteral("public.url"));
+    AttachmentRow r = row(u"L"_s, u"public.url"_s);
     r.urlString = QString::fromUtf8(url);
     r.title = QString::fromUtf8(title);
     return r;
@@ -238,14 +233,14 @@ AttachmentRow linkCard(const char* url, const char* title)
 
 AttachmentRow tableRow(const QByteArray& data)
 {
-    AttachmentRow r = row(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"));
+    AttachmentRow r = row(u"T"_s, u"com.apple.notes.table"_s);
     r.mergeableData = data;
     return r;
 }
 
 InlineAttachmentRow token(const char* type, const char* alt, const char* target = "")
 {
-    return {QStringLiteral("I"), QString::fromLatin1(type), QString::fromUtf8(alt), QString::fromLatin1(target)};
+    return {u"I"_s, QString::fromLatin1(type), QString::fromUtf8(alt), QString::fromLatin1(target)};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -286,15 +281,15 @@ TEST_F(Container, TablesNestedTooDeeplyAreLeftOut)
     int calls = 0;
     const auto table = [&](const QByteArray&, AttachmentRenderer& cells, int depth, QString*) {
         ++calls;
-        return QStringLiteral("<table>") + cells.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), depth + 1)
-             + QStringLiteral("</table>");
+        return u"<table>"_s + cells.htmlForAttachment(u"T"_s, u"com.apple.notes.table"_s, depth + 1)
+             + u"</table>"_s;
     };
-    NoteAttachmentRenderer renderer(place(), {{QStringLiteral("T"), tableRow("x")}}, {}, table);
-    const QString html = renderer.htmlForAttachment(QStringLiteral("T"), QStringLiteral("com.apple.notes.table"), 0);
+    NoteAttachmentRenderer renderer(place(), {{u"T"_s, tableRow("x")}}, {}, table);
+    const QString html = renderer.htmlForAttachment(u"T"_s, u"com.apple.notes.table"_s, 0);
     EXPECT_EQ(calls, kMaxAttachmentDepth);
     EXPECT_TRUE(html.startsWith(QLatin1String("<table><table>")));
     ASSERT_EQ(renderer.problems().size(), 1);
-    EXPECT_TRUE(renderer.problems()[0].problem.contains(QStringLiteral("nested too deeply")));
+    EXPECT_TRUE(renderer.problems()[0].problem.contains(u"nested too deeply"_s));
 }
 
 // Pictures go into the HTML while the note's budget lasts; from the first
@@ -306,10 +301,10 @@ TEST_F(Container, PicturesBeyondTheBudgetAreShownByContentID)
     qint64 twoPictures = 0;
     for (const char* name : {"A", "B", "C", "D"}) {
         const QByteArray png = testsupport::imageBytes("PNG", Qt::red, name[0] == 'C' ? 40 : 4, 4);
-        put(account(QStringLiteral("Media/M%1/%1.png").arg(QLatin1String(name))), png);
-        rows.insert(QLatin1String(name), withMedia(row(QLatin1String(name), QStringLiteral("public.png")),
-                                                   QStringLiteral("M%1").arg(QLatin1String(name)),
-                                                   QStringLiteral("%1.png").arg(QLatin1String(name))));
+        writeFile(account(u"Media/M%1/%1.png"_s.arg(QLatin1String(name))), png);
+        rows.insert(QLatin1String(name), withMedia(row(QLatin1String(name), u"public.png"_s),
+                                                   u"M%1"_s.arg(QLatin1String(name)),
+                                                   u"%1.png"_s.arg(QLatin1String(name))));
         if (name[0] < 'C')
             twoPictures += png.size();
     }
@@ -317,16 +312,16 @@ TEST_F(Container, PicturesBeyondTheBudgetAreShownByContentID)
     renderer.setPictureBudget(std::make_shared<PictureBudget>(twoPictures));
     QStringList shown;
     for (const char* name : {"A", "B", "C", "D", "A"})
-        shown << renderer.htmlForAttachment(QLatin1String(name), QStringLiteral("public.png"), 0).left(24);
-    EXPECT_EQ(shown, (QStringList{QStringLiteral("<img src=\"data:image/png"), QStringLiteral("<img src=\"data:image/png"),
-                                  pictureReferenceHTML(pictureContentID(QStringLiteral("C"))).left(24),
-                                  pictureReferenceHTML(pictureContentID(QStringLiteral("D"))).left(24),
-                                  pictureReferenceHTML(pictureContentID(QStringLiteral("A"))).left(24)}));
+        shown << renderer.htmlForAttachment(QLatin1String(name), u"public.png"_s, 0).left(24);
+    EXPECT_EQ(shown, (QStringList{u"<img src=\"data:image/png"_s, u"<img src=\"data:image/png"_s,
+                                  pictureReferenceHTML(pictureContentID(u"C"_s)).left(24),
+                                  pictureReferenceHTML(pictureContentID(u"D"_s)).left(24),
+                                  pictureReferenceHTML(pictureContentID(u"A"_s)).left(24)}));
     QStringList contentIDs;
     for (const auto& visit : renderer.visits())
         contentIDs << visit.contentID;
-    EXPECT_EQ(contentIDs, (QStringList{pictureContentID(QStringLiteral("A")), QString(), pictureContentID(QStringLiteral("C")),
-                                       pictureContentID(QStringLiteral("D"))}));
+    EXPECT_EQ(contentIDs, (QStringList{pictureContentID(u"A"_s), QString(), pictureContentID(u"C"_s),
+                                       pictureContentID(u"D"_s)}));
     EXPECT_TRUE(renderer.problems().isEmpty());
 }
 

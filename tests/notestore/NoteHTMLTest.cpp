@@ -13,6 +13,7 @@
 
 using namespace notestore;
 using namespace notestoretest;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,7 +41,7 @@ public:
     QString htmlForAttachment(const QString& identifier, const QString& typeUTI, int depth) override
     {
         ++calls;
-        return QStringLiteral("<img alt=\"%1 %2 %3\">").arg(identifier, typeUTI).arg(depth);
+        return u"<img alt=\"%1 %2 %3\">"_s.arg(identifier, typeUTI).arg(depth);
     }
     int calls = 0;
 };
@@ -53,72 +54,72 @@ struct ShapeCase {
 
 std::vector<ShapeCase> shapeCases()
 {
-    const QString emoji = QStringLiteral("a\U0001F600b"); // a, a surrogate pair, b
+    const QString emoji = u"a\U0001F600b"_s; // a, a surrogate pair, b
     return {
         {"Empty", noteText({}, {}), ""},
-        {"PlainWithoutRuns", noteText(QStringLiteral("one\ntwo"), {}), "<div>one</div><div>two</div>"},
-        {"EmptyParagraph", noteText(QStringLiteral("a\n\nb\n"), {{5}}), "<div>a</div><div><br></div><div>b</div>"},
-        {"Headings", noteText(QStringLiteral("T\nH\nS\n"), {{2, paragraph(0)}, {2, paragraph(1)}, {2, paragraph(2)}}),
+        {"PlainWithoutRuns", noteText(u"one\ntwo"_s, {}), "<div>one</div><div>two</div>"},
+        {"EmptyParagraph", noteText(u"a\n\nb\n"_s, {{5}}), "<div>a</div><div><br></div><div>b</div>"},
+        {"Headings", noteText(u"T\nH\nS\n"_s, {{2, paragraph(0)}, {2, paragraph(1)}, {2, paragraph(2)}}),
          "<div><h1>T</h1></div><div><h2>H</h2></div><div><h3>S</h3></div>"},
         {"Monospaced",
-         noteText(QStringLiteral("x  = 1\n  y\n\nz\n"), {{10, paragraph(4)}, {1, paragraph(4)}, {2, paragraph(4)}}),
+         noteText(u"x  = 1\n  y\n\nz\n"_s, {{10, paragraph(4)}, {1, paragraph(4)}, {2, paragraph(4)}}),
          "<pre>x  = 1\n  y</pre><div><br></div><pre>z</pre>"},
-        {"BlanksKeptOutsidePre", noteText(QStringLiteral(" a   b"), {{6}}), "<div>&nbsp;a &nbsp; b</div>"},
-        {"Bulleted", noteText(QStringLiteral("a\nb\n"), {{4, paragraph(100)}}), "<ul><li>a</li><li>b</li></ul>"},
-        {"Dashed", noteText(QStringLiteral("a\n"), {{2, paragraph(101)}}), "<ul class=\"dashed\"><li>a</li></ul>"},
-        {"Numbered", noteText(QStringLiteral("a\nb"), {{3, paragraph(102)}}), "<ol><li>a</li><li>b</li></ol>"},
+        {"BlanksKeptOutsidePre", noteText(u" a   b"_s, {{6}}), "<div>&nbsp;a &nbsp; b</div>"},
+        {"Bulleted", noteText(u"a\nb\n"_s, {{4, paragraph(100)}}), "<ul><li>a</li><li>b</li></ul>"},
+        {"Dashed", noteText(u"a\n"_s, {{2, paragraph(101)}}), "<ul class=\"dashed\"><li>a</li></ul>"},
+        {"Numbered", noteText(u"a\nb"_s, {{3, paragraph(102)}}), "<ol><li>a</li><li>b</li></ol>"},
         {"Nested",
-         noteText(QStringLiteral("a\nb\nc\nd\n"),
+         noteText(u"a\nb\nc\nd\n"_s,
                   {{2, paragraph(100)}, {2, paragraph(100, 1)}, {2, paragraph(102, 2)}, {2, paragraph(100)}}),
          "<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li><li>d</li></ul>"},
-        {"StartsIndented", noteText(QStringLiteral("a\nb\n"), {{2, paragraph(100, 1)}, {2, paragraph(100)}}),
+        {"StartsIndented", noteText(u"a\nb\n"_s, {{2, paragraph(100, 1)}, {2, paragraph(100)}}),
          "<ul><ul><li>a</li></ul><li>b</li></ul>"},
-        {"ListKindChanges", noteText(QStringLiteral("a\nb\n"), {{2, paragraph(100)}, {2, paragraph(102)}}),
+        {"ListKindChanges", noteText(u"a\nb\n"_s, {{2, paragraph(100)}, {2, paragraph(102)}}),
          "<ul><li>a</li></ul><ol><li>b</li></ol>"},
-        {"ListThenText", noteText(QStringLiteral("a\nb"), {{2, paragraph(100)}, {1}}), "<ul><li>a</li></ul><div>b</div>"},
-        {"EmptyListItem", noteText(QStringLiteral("\n"), {{1, paragraph(100)}}), "<ul><li><br></li></ul>"},
+        {"ListThenText", noteText(u"a\nb"_s, {{2, paragraph(100)}, {1}}), "<ul><li>a</li></ul><div>b</div>"},
+        {"EmptyListItem", noteText(u"\n"_s, {{1, paragraph(100)}}), "<ul><li><br></li></ul>"},
         {"Checklist",
-         noteText(QStringLiteral("done\nopen\n"), {{5, paragraph(103, 0, 0, false, 1)}, {5, paragraph(103, 0, 0, false, 0)}}),
+         noteText(u"done\nopen\n"_s, {{5, paragraph(103, 0, 0, false, 1)}, {5, paragraph(103, 0, 0, false, 0)}}),
          "<ul class=\"checklist\"><li class=\"checked\">\u2611 done</li><li class=\"unchecked\">\u2610 open</li></ul>"},
         {"BlockQuote",
-         noteText(QStringLiteral("q\nr\nplain\n"), {{2, paragraph(-1, 0, 0, true)}, {2, paragraph(100, 0, 0, true)}, {6}}),
+         noteText(u"q\nr\nplain\n"_s, {{2, paragraph(-1, 0, 0, true)}, {2, paragraph(100, 0, 0, true)}, {6}}),
          "<blockquote><div>q</div><ul><li>r</li></ul></blockquote><div>plain</div>"},
         {"Alignment",
-         noteText(QStringLiteral("c\nr\nj\n"), {{2, paragraph(-1, 0, 1)}, {2, paragraph(0, 0, 2)}, {2, paragraph(100, 0, 3)}}),
+         noteText(u"c\nr\nj\n"_s, {{2, paragraph(-1, 0, 1)}, {2, paragraph(0, 0, 2)}, {2, paragraph(100, 0, 3)}}),
          "<div style=\"text-align:center\">c</div><div style=\"text-align:right\"><h1>r</h1></div>"
          "<ul><li style=\"text-align:justify\">j</li></ul>"},
         {"Decorations",
-         noteText(QStringLiteral("bibiusspb"),
+         noteText(u"bibiusspb"_s,
                   {{1, bold}, {1, italic}, {2, boldItalic}, {1, underline}, {1, strike}, {1, superscript},
                    {1, subscript}, {1, both(bold, underline)}}),
          "<div><b>b</b><i>i</i><b><i>bi</i></b><u>u</u><strike style=\"text-decoration:line-through\">s</strike><sup>s</sup><sub>p</sub><b><u>b</u></b></div>"},
-        {"SameStyleRunsMerge", noteText(QStringLiteral("abcd"), {{2, bold}, {2, bold}}), "<div><b>abcd</b></div>"},
-        {"StylesNestInOrder", noteText(QStringLiteral("ab"), {{1, both(bold, underline)}, {1, bold}}),
+        {"SameStyleRunsMerge", noteText(u"abcd"_s, {{2, bold}, {2, bold}}), "<div><b>abcd</b></div>"},
+        {"StylesNestInOrder", noteText(u"ab"_s, {{1, both(bold, underline)}, {1, bold}}),
          "<div><b><u>a</u>b</b></div>"},
-        {"Colours", noteText(QStringLiteral("rh"), {{1, red}, {1, highlight}}),
+        {"Colours", noteText(u"rh"_s, {{1, red}, {1, highlight}}),
          "<div><span style=\"color:#ff0000\">r</span><span style=\"background-color:#c4f2dc\">h</span></div>"},
-        {"Link", noteText(QStringLiteral("see x"), {{4}, {1, both(link("https://example.org/?a=1&b=\"2\""), bold)}}),
+        {"Link", noteText(u"see x"_s, {{4}, {1, both(link("https://example.org/?a=1&b=\"2\""), bold)}}),
          "<div>see <a href=\"https://example.org/?a=1&amp;b=%222%22\"><b>x</b></a></div>"},
-        {"LineSeparator", noteText(QStringLiteral("a\u2028b"), {{3, bold}}), "<div><b>a<br>b</b></div>"},
-        {"Escaping", noteText(QStringLiteral("<b>&\"'</b>"), {{10}}), "<div>&lt;b&gt;&amp;&quot;&#39;&lt;/b&gt;</div>"},
-        {"ControlCharacters", noteText(QStringLiteral("a\u0001b\u007f"), {{4}}), "<div>a\uFFFDb\uFFFD</div>"},
-        {"AttachmentWithoutRenderer", noteText(QStringLiteral("a\uFFFCb"), {{1}, {1, attachment("ID", "public.png")}, {1}}),
+        {"LineSeparator", noteText(u"a\u2028b"_s, {{3, bold}}), "<div><b>a<br>b</b></div>"},
+        {"Escaping", noteText(u"<b>&\"'</b>"_s, {{10}}), "<div>&lt;b&gt;&amp;&quot;&#39;&lt;/b&gt;</div>"},
+        {"ControlCharacters", noteText(u"a\u0001b\u007f"_s, {{4}}), "<div>a\uFFFDb\uFFFD</div>"},
+        {"AttachmentWithoutRenderer", noteText(u"a\uFFFCb"_s, {{1}, {1, attachment("ID", "public.png")}, {1}}),
          "<div>ab</div>"},
         // Run lengths that do not fit the text.
-        {"RunsOvershoot", noteText(QStringLiteral("ab\ncd"), {{2, bold}, {100, paragraph(0)}}),
+        {"RunsOvershoot", noteText(u"ab\ncd"_s, {{2, bold}, {100, paragraph(0)}}),
          "<div><h1><b>ab</b></h1></div><div><h1>cd</h1></div>"},
-        {"RunsUndershoot", noteText(QStringLiteral("abcd\nef"), {{1}, {1, bold}}), "<div>a<b>bcd</b></div><div><b>ef</b></div>"},
-        {"ZeroAndNegativeRuns", noteText(QStringLiteral("abc"), {{0, bold}, {-5, italic}, {1, underline}, {2}}),
+        {"RunsUndershoot", noteText(u"abcd\nef"_s, {{1}, {1, bold}}), "<div>a<b>bcd</b></div><div><b>ef</b></div>"},
+        {"ZeroAndNegativeRuns", noteText(u"abc"_s, {{0, bold}, {-5, italic}, {1, underline}, {2}}),
          "<div><u>a</u>bc</div>"},
-        {"HugeRun", noteText(QStringLiteral("ab"), {{std::numeric_limits<qint64>::max(), bold}}), "<div><b>ab</b></div>"},
+        {"HugeRun", noteText(u"ab"_s, {{std::numeric_limits<qint64>::max(), bold}}), "<div><b>ab</b></div>"},
         {"RunSplitsSurrogatePair", noteText(emoji, {{2, bold}, {2, italic}}),
          "<div><b>a\U0001F600</b><i>b</i></div>"},
-        {"ParagraphStyleFromItsNewline", noteText(QStringLiteral("ab\n"), {{1, paragraph(0)}, {2, paragraph(100)}}),
+        {"ParagraphStyleFromItsNewline", noteText(u"ab\n"_s, {{1, paragraph(0)}, {2, paragraph(100)}}),
          "<ul><li>ab</li></ul>"},
-        {"LastParagraphWithoutNewline", noteText(QStringLiteral("a\nb"), {{2}, {1, paragraph(1)}}),
+        {"LastParagraphWithoutNewline", noteText(u"a\nb"_s, {{2}, {1, paragraph(1)}}),
          "<div>a</div><div><h2>b</h2></div>"},
-        {"UnknownStyleIsBody", noteText(QStringLiteral("a"), {{1, paragraph(57)}}), "<div>a</div>"},
-        {"HugeIndent", noteText(QStringLiteral("a"), {{1, paragraph(100, 1 << 30)}}),
+        {"UnknownStyleIsBody", noteText(u"a"_s, {{1, paragraph(57)}}), "<div>a</div>"},
+        {"HugeIndent", noteText(u"a"_s, {{1, paragraph(100, 1 << 30)}}),
          "<ul><ul><ul><ul><ul><ul><ul><ul><ul><ul><ul><li>a</li></ul></ul></ul></ul></ul></ul></ul></ul></ul></ul></ul>"},
     };
 }
@@ -139,14 +140,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, NoteShapeTest, testing::ValuesIn(shapeCases()),
 TEST(NoteHTMLTest, AttachmentsStandOutsideTheTextStyles)
 {
     MarkerRenderer renderer;
-    const auto note = noteText(QStringLiteral("a\uFFFCb\uFFFC"),
+    const auto note = noteText(u"a\uFFFCb\uFFFC"_s,
                                {{1, bold}, {1, both(bold, attachment("T1", "com.apple.notes.table"))}, {1, bold}, {1, bold}});
     // The last U+FFFC has no attachment named: nothing to draw.
     EXPECT_EQ(htmlForNote(note, &renderer, 2),
-              QStringLiteral("<div><b>a</b><img alt=\"T1 com.apple.notes.table 2\"><b>b</b></div>"));
+              u"<div><b>a</b><img alt=\"T1 com.apple.notes.table 2\"><b>b</b></div>"_s);
     EXPECT_EQ(renderer.calls, 1);
     renderer.calls = 0;
-    EXPECT_EQ(htmlForNote(note, &renderer, kMaxAttachmentDepth), QStringLiteral("<div><b>ab</b></div>"));
+    EXPECT_EQ(htmlForNote(note, &renderer, kMaxAttachmentDepth), u"<div><b>ab</b></div>"_s);
     EXPECT_EQ(renderer.calls, 0) << "attachments nested too deep are not drawn";
 }
 
@@ -184,8 +185,8 @@ QString visibleText(const QString& html)
 {
     QString text;
     EXPECT_EQ(wellformed::check(html, &text), QString()) << qPrintable(html);
-    text.remove(QStringLiteral("\u2611 "));
-    text.remove(QStringLiteral("\u2610 "));
+    text.remove(u"\u2611 "_s);
+    text.remove(u"\u2610 "_s);
     return textShown(text);
 }
 
@@ -231,10 +232,10 @@ INSTANTIATE_TEST_SUITE_P(Blobs, BlobHTMLTest, testing::ValuesIn(kBlobs),
 pb::NoteText randomNote(std::mt19937& random)
 {
     static const std::vector<QString> pieces = {
-        QStringLiteral("a"), QStringLiteral(" "), QStringLiteral("  "), QStringLiteral("<"), QStringLiteral("&"),
-        QStringLiteral("\""), QStringLiteral("\n"), QStringLiteral("\n"), QStringLiteral("\u2028"),
-        QStringLiteral("\uFFFC"), QStringLiteral("\U0001F600"), QStringLiteral("\U0001F469\u200D\U0001F4BB"),
-        QStringLiteral("\u9ad4"), QStringLiteral("word"),
+        u"a"_s, u" "_s, u"  "_s, u"<"_s, u"&"_s,
+        u"\""_s, u"\n"_s, u"\n"_s, u"\u2028"_s,
+        u"\uFFFC"_s, u"\U0001F600"_s, u"\U0001F469\u200D\U0001F4BB"_s,
+        u"\u9ad4"_s, u"word"_s,
     };
     static const std::vector<int> styles = {-1, 0, 1, 2, 4, 100, 101, 102, 103, 7};
     const auto pick = [&](int n) { return int(random() % unsigned(n)); };

@@ -10,6 +10,7 @@
 
 using namespace notestore;
 using namespace notestoretest;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -284,7 +285,7 @@ private:
 TEST(NoteTableTest, TablesInTablesStopAtTheDepthBound)
 {
     Table table(1, 1, false);
-    pb::NoteText cell = noteText(QStringLiteral("\uFFFC"), {});
+    pb::NoteText cell = noteText(u"\uFFFC"_s, {});
     cell.add_run()->set_length(1);
     cell.mutable_run(0)->mutable_attachment()->set_identifier("self");
     table.setCell(0, 0, std::move(cell));
@@ -292,7 +293,7 @@ TEST(NoteTableTest, TablesInTablesStopAtTheDepthBound)
     const QString html = htmlForTable(table, &renderer, 0);
     EXPECT_EQ(wellformed::check(html), QString());
     EXPECT_EQ(renderer.deepest, kMaxAttachmentDepth - 1);
-    EXPECT_EQ(html.count(QStringLiteral("<table")), kMaxAttachmentDepth);
+    EXPECT_EQ(html.count(u"<table"_s), kMaxAttachmentDepth);
 }
 
 } // namespace
