@@ -4,8 +4,6 @@
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
-#include "platform/FileDates.h"
-#include "platform/FileURL.h"
 #include "platform/Resources.h"
 
 #include <QCoreApplication>
@@ -172,20 +170,6 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, SchemaVersions,
                                            SchemaVersion::iOS17, SchemaVersion::iOS18, SchemaVersion::iOS26),
                          [](const auto& info) { return std::string(versionName(info.param)); });
 
-TEST_F(NoteStoreTest, RowsOnlyInTheWriteAheadLogAreRead)
-{
-    ASSERT_TRUE(write(everyKindOfFolder(SchemaVersion::iOS18)));
-    ASSERT_TRUE(QFileInfo(database() + u"-wal"_s).size() > 0);
-    // Without its log the same database lacks them: they really are only there.
-    const QString bare = m_dir.filePath(u"bare/NoteStore.sqlite"_s);
-    QDir().mkpath(QFileInfo(bare).path());
-    ASSERT_TRUE(QFile::copy(database(), bare));
-    const auto app = open(bare);
-    ASSERT_TRUE(app);
-    EXPECT_FALSE(outline(*app).contains(u"On My Mac/Added later/Written last"_s));
-    EXPECT_FALSE(outline(*app).contains(u"iCloud/Recipes/Late note"_s));
-}
-
 TEST_F(NoteStoreTest, FoldersSortByNameAsNotesShowsThemAndNotesNewestFirst)
 {
     Container c;
@@ -271,10 +255,12 @@ QString generated(const QString& container, SchemaVersion version, int notes = 3
     return container + u"/NoteStore.sqlite"_s;
 }
 
+// What a case makes in the container folder, and the path below it then opened.
 struct BadDatabase {
     const char* name;
     std::function<void(const QString& container)> make;
     const char* says;
+    const char* opened = "/NoteStore.sqlite";
 };
 
 const BadDatabase kBadDatabases[] = {
@@ -317,6 +303,10 @@ const BadDatabase kBadDatabases[] = {
      },
      "symbolic link"},
     {"DatabaseIsAFolder", [](const QString& c) { QDir().mkpath(c + "/NoteStore.sqlite"); }, "not a regular file"},
+    {"EmptyFolder", [](const QString& c) { QDir().mkpath(c); }, "holds neither library.json nor NoteStore.sqlite", ""},
+    {"Missing", [](const QString&) {}, "does not exist", ""},
+    {"OtherFile", [](const QString& c) { testsupport::writeFile(c + "/notes.txt", QByteArray("my notes\n").repeated(100)); },
+     "is not a SQLite database", "/notes.txt"},
 };
 
 class BadDatabases : public NoteStoreTest, public ::testing::WithParamInterface<BadDatabase> {};
@@ -324,12 +314,14 @@ class BadDatabases : public NoteStoreTest, public ::testing::WithParamInterface<
 TEST_P(BadDatabases, FailNamingTheFileAndLeaveEverythingAsItWas)
 {
     GetParam().make(container());
+    const QString path = container() + QLatin1String(GetParam().opened);
     const auto before = testsupport::fingerprint(m_dir.path());
+    // The database itself is opened by the source; anything else as the command chooses its input.
+    const bool byTheSource = QLatin1String(GetParam().opened) == QLatin1String("/NoteStore.sqlite");
     platform::Error error;
-    EXPECT_FALSE(open(database(), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(database())) << error.localizedDescription().toStdString();
-    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().says)))
-        << error.localizedDescription().toStdString();
+    EXPECT_FALSE(byTheSource ? bool(open(path, &error)) : bool(app::openNotes(path, &error)));
+    const QString reason = error.localizedDescription();
+    EXPECT_TRUE(reason.contains(path) && reason.contains(QLatin1String(GetParam().says))) << reason.toStdString();
     EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
     EXPECT_TRUE(QDir(m_temporary.path()).isEmpty()) << "the private copy was left behind";
 }
@@ -337,95 +329,29 @@ TEST_P(BadDatabases, FailNamingTheFileAndLeaveEverythingAsItWas)
 INSTANTIATE_TEST_SUITE_P(NoteStore, BadDatabases, ::testing::ValuesIn(kBadDatabases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// ---- Choosing the input -----------------------------------------------------
-
-struct Input {
-    const char* name;
-    std::function<QString(const QString& dir)> path; // made inside `dir`
-    const char* says; // nullptr: opens
-};
-
-QString container(const QString& dir)
+TEST(NoteStoreInputs, ALibraryDescriptionOpensTheLibrary)
 {
-    Container c;
-    c.addFolder(u"Notes"_s, c.addAccount(u"iCloud"_s));
-    testsupport::writeContainer(c, dir + u"/container"_s);
-    return dir + u"/container"_s;
-}
-
-const Input kInputs[] = {
-    {"LibraryFolder", [](const QString&) { return platform::resourceDirectory() + u"/SampleLibrary"_s; }, nullptr},
-    {"LibraryDescription",
-     [](const QString&) { return platform::resourceDirectory() + u"/SampleLibrary/library.json"_s; }, nullptr},
-    {"NotesFolder", [](const QString& dir) { return container(dir); }, nullptr},
-    {"NotesDatabase", [](const QString& dir) { return container(dir) + u"/NoteStore.sqlite"_s; }, nullptr},
-    {"EmptyFolder", [](const QString& dir) { return dir; }, "holds neither library.json nor NoteStore.sqlite"},
-    {"Missing", [](const QString& dir) { return dir + u"/nothing"_s; }, "does not exist"},
-    {"OtherFile",
-     [](const QString& dir) {
-         testsupport::writeFile(dir + u"/notes.txt"_s, QByteArray("my notes\n").repeated(100));
-         return dir + u"/notes.txt"_s;
-     },
-     "is not a SQLite database"},
-};
-
-class Inputs : public ::testing::TestWithParam<Input> {};
-
-TEST_P(Inputs, OpenOrSayWhatWasExpected)
-{
-    const testsupport::TempDir dir;
-    const QString path = GetParam().path(dir.path());
     platform::Error error;
-    const auto app = app::openNotes(path, &error);
-    if (!GetParam().says) {
-        ASSERT_TRUE(app) << error.localizedDescription().toStdString();
-        EXPECT_FALSE(app->accounts().isEmpty());
-        return;
-    }
-    EXPECT_FALSE(app);
-    EXPECT_TRUE(error.localizedDescription().contains(path)) << error.localizedDescription().toStdString();
-    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().says)))
-        << error.localizedDescription().toStdString();
+    const auto app = app::openNotes(platform::resourceDirectory() + u"/SampleLibrary/library.json"_s, &error);
+    ASSERT_TRUE(app) << error.localizedDescription().toStdString();
+    EXPECT_FALSE(app->accounts().isEmpty());
 }
-
-INSTANTIATE_TEST_SUITE_P(NoteStore, Inputs, ::testing::ValuesIn(kInputs),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- The command ------------------------------------------------------------
 
-TEST(NoteStoreCommand, ExportsAGeneratedNotesFolderWithoutTouchingIt)
+// A destination inside the Notes folder, given by its database, is refused
+// and the folder left as it was.
+TEST(NoteStoreCommand, RefusesADestinationInsideTheNotesFolderGivenByItsDatabase)
 {
     const testsupport::TempDir dir;
-    const QString notes = dir.filePath(u"group.com.apple.notes"_s);
+    const QString notes = dir.filePath(u"container"_s);
     Container c;
-    const int account = c.addAccount(u"iCloud"_s);
-    const int folder = c.addFolder(u"Recipes"_s, account);
-    const int nested = c.addFolder(u"Baking"_s, account, folder);
-    const int trash = c.addFolder(u"Recently Deleted"_s, account);
-    c.folders[size_t(trash)].folderType = 1;
-    c.addNote(u"Bread"_s, nested, styledText({TextRun(u"Bread\n"_s, 0), TextRun(u"Flour & water"_s).withWeight(1)}),
-              appleTime(2024, 2, 3, 4, 5));
-    c.notes[size_t(c.addNote(u"Soup"_s, folder, plainText(u"Soup"_s, u"Hot"_s), appleTime(2025, 1, 1)))].walOnly = true;
-    c.addNote(u"Gone"_s, trash, plainText(u"Gone"_s, u"x"_s), appleTime(2025, 1, 1));
+    c.addFolder(u"Notes"_s, c.addAccount(u"iCloud"_s));
     testsupport::writeContainer(c, notes);
     const auto before = testsupport::fingerprint(notes);
-
-    const QString destination = dir.filePath(u"out"_s);
-    const auto run = testsupport::runExport({u"--library"_s, notes, u"--destination"_s, destination, u"--no-handoff"_s}, dir);
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(testsupport::tree(destination),
-              (QStringList{".notes-export", "iCloud/", "iCloud/Recipes/", "iCloud/Recipes/Baking/",
-                           "iCloud/Recipes/Baking/Bread.html", "iCloud/Recipes/Soup.html", "out.plist"}));
-    const QString bread = destination + u"/iCloud/Recipes/Baking/Bread.html"_s;
-    EXPECT_TRUE(testsupport::readFile(bread).contains("<b>Flour &amp; water</b>")) << testsupport::readFile(bread).constData();
-    EXPECT_EQ(platform::filedates::modificationDate(platform::fileurl::fromPath(bread, false)),
-              QDateTime(QDate(2024, 2, 3), QTime(4, 5), Qt::UTC));
-    EXPECT_EQ(testsupport::fingerprint(notes), before);
-
-    // A destination inside the Notes folder, given by its database, is refused.
-    const auto inside = testsupport::runExport(
+    const auto run = testsupport::runExport(
         {u"--library"_s, notes + u"/NoteStore.sqlite"_s, u"--destination"_s, notes + u"/export"_s, u"--no-handoff"_s}, dir);
-    EXPECT_EQ(inside.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(testsupport::fingerprint(notes), before);
 }
 

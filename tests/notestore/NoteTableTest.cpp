@@ -1,5 +1,5 @@
-// Tables: the real sample's grid exactly, tables made in code in the shape
-// the database uses, and hostile object graphs refused with a reason.
+// Tables made in code in the shape the database uses, and hostile object
+// graphs refused with a reason.
 #include "notestore/NoteBodySupport.h"
 #include "notestore/NoteHTML.h"
 #include "notestore/NoteTable.h"
@@ -13,19 +13,6 @@ using namespace notestoretest;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-TEST(NoteTableTest, TheSampleTablesGrid)
-{
-    QString reason;
-    const auto table = decodeTable(readBlob("table"), &reason);
-    ASSERT_TRUE(table) << qPrintable(reason);
-    EXPECT_EQ(table->strayCells(), 0);
-    EXPECT_EQ(htmlForTable(*table),
-              QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tbody>"
-                             "<tr><td valign=\"top\"><div>Row 1 Column 1</div></td><td valign=\"top\"><div>Row 1 Column 2</div></td></tr>"
-                             "<tr><td valign=\"top\"><div>Row 2 Column 1</div></td><td valign=\"top\"><div>Row 2 Column 2</div></td></tr>"
-                             "</tbody></table>"));
-}
 
 // Writes tables the way the database does: a map typed ICTable whose
 // rows and columns are ordered sets of identifier objects and whose cells
@@ -265,35 +252,5 @@ TEST_P(HostileTableTest, RefusedWithAReasonOrReadSafely)
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileTableTest, testing::ValuesIn(hostileCases()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A table whose every cell holds the same table again: the depth bound
-// stops the drawing.
-class NestingRenderer : public AttachmentRenderer {
-public:
-    explicit NestingRenderer(const Table& table) : m_table(table) {}
-    QString htmlForAttachment(const QString&, const QString&, int depth) override
-    {
-        deepest = std::max(deepest, depth);
-        return htmlForTable(m_table, this, depth);
-    }
-    int deepest = 0;
-
-private:
-    const Table& m_table;
-};
-
-TEST(NoteTableTest, TablesInTablesStopAtTheDepthBound)
-{
-    Table table(1, 1, false);
-    pb::NoteText cell = noteText(u"\uFFFC"_s, {});
-    cell.add_run()->set_length(1);
-    cell.mutable_run(0)->mutable_attachment()->set_identifier("self");
-    table.setCell(0, 0, std::move(cell));
-    NestingRenderer renderer(table);
-    const QString html = htmlForTable(table, &renderer, 0);
-    EXPECT_EQ(wellformed::check(html), QString());
-    EXPECT_EQ(renderer.deepest, kMaxAttachmentDepth - 1);
-    EXPECT_EQ(html.count(u"<table"_s), kMaxAttachmentDepth);
-}
 
 } // namespace
