@@ -76,9 +76,6 @@ TEST_P(EachAttachmentKind, ExportsWithTheNote)
     AttachmentContainer container;
     const QString type = QString::fromLatin1(k.type);
     k.add(container, container.note(QStringLiteral("Note"), {{QStringLiteral("X"), type}}), type);
-    container.c.addNote(QStringLiteral("Target"), container.folder, plainText(QStringLiteral("Target"), QStringLiteral("x")),
-                        appleTime(2020, 1, 1));
-    container.c.notes.back().identifier = QStringLiteral("TARGET-NOTE");
     const testsupport::TempDir dir;
     const auto summary = exportContainer(container.c, dir);
     ASSERT_TRUE(summary);
@@ -134,13 +131,8 @@ const KindCase kKinds[] = {
          a.attachment(n, "X", t, {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
      },
      R"(<a href="https://example\.org/trip\?a=1&amp;b=2">Trip &lt;plan&gt;</a>)"},
-    {"Hashtag", "com.apple.notes.inlinetextattachment.hashtag",
-     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "#work"); }, "before #work&nbsp;after"},
     {"Mention", "com.apple.notes.inlinetextattachment.mention",
      [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "@Ann"); }, "before @Ann&nbsp;after"},
-    {"NoteLink", "com.apple.notes.inlinetextattachment.link",
-     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "Old name", "applenotes:note/TARGET-NOTE"); },
-     R"(<a href="Target.html">Old name</a>)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),
