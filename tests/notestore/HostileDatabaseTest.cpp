@@ -195,45 +195,43 @@ TEST(HostileDatabasePermissions, UnreadableFolderOrDatabaseIsNamedAsPermissionDe
 {
     testsupport::TempDir dir;
     Container c;
-    c.addAccount(QStringLiteral("iCloud"));
-    addNote(c, QStringLiteral("Kept"), c.addFolder(QStringLiteral("Notes"), 0));
-    const QString closed = dir.filePath(QStringLiteral("closed"));
-    const QString unreadable = dir.filePath(QStringLiteral("unreadable"));
+    c.addAccount(u"iCloud"_s);
+    addNote(c, u"Kept"_s, c.addFolder(u"Notes"_s, 0));
+    const QString closed = dir.filePath(u"closed"_s);
+    const QString unreadable = dir.filePath(u"unreadable"_s);
+    const QString database = unreadable + u"/NoteStore.sqlite"_s;
     testsupport::writeContainer(c, closed);
     testsupport::writeContainer(c, unreadable);
-    const QString database = unreadable + QStringLiteral("/NoteStore.sqlite");
-    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    // An attachment behind a folder that cannot be entered is not "missing".
+    const QString media = dir.filePath(u"media/Accounts/ACC/Media"_s);
+    testsupport::writeFile(media + u"/M1/report.pdf"_s, "%PDF-1.4");
+    const auto mode = [](const QString& path, mode_t bits) { return chmod(QFile::encodeName(path).constData(), bits); };
+    for (const QString& folder : {dir.path(), unreadable, dir.filePath(u"media"_s), dir.filePath(u"media/Accounts"_s),
+                                  dir.filePath(u"media/Accounts/ACC"_s)})
+        ASSERT_EQ(mode(folder, 0755), 0);
     // No one but root passes these, whoever runs the test.
-    ASSERT_EQ(chmod(QFile::encodeName(closed).constData(), 0), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(unreadable).constData(), 0755), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(database).constData(), 0), 0);
+    for (const QString& closedToAll : {closed, database, media})
+        ASSERT_EQ(mode(closedToAll, 0), 0);
     const auto deniedNaming = [](const QString& path, const QString& named) {
         platform::Error error;
         const bool refused = !app::openNotes(path, &error);
-        return refused && error.localizedDescription() == QStringLiteral("Cannot read “%1”: permission denied.").arg(named);
+        return refused && error.localizedDescription() == u"Cannot read “%1”: permission denied."_s.arg(named);
     };
-    // An attachment behind a folder that cannot be entered is not "missing".
-    const QString media = dir.filePath(QStringLiteral("media/Accounts/ACC/Media"));
-    testsupport::writeFile(media + QStringLiteral("/M1/report.pdf"), "%PDF-1.4");
-    for (const QString& folder : {dir.filePath(QStringLiteral("media")), dir.filePath(QStringLiteral("media/Accounts")),
-                                  dir.filePath(QStringLiteral("media/Accounts/ACC"))})
-        ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0755), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(media).constData(), 0), 0);
     notestore::AttachmentRow row;
-    row.typeUTI = QStringLiteral("com.adobe.pdf");
-    row.mediaIdentifier = QStringLiteral("M1");
-    row.mediaFilename = QStringLiteral("report.pdf");
+    row.typeUTI = u"com.adobe.pdf"_s;
+    row.mediaIdentifier = u"M1"_s;
+    row.mediaFilename = u"report.pdf"_s;
     notestore::MediaPlace place;
-    place.containerRoot = dir.filePath(QStringLiteral("media"));
-    place.accountIdentifier = QStringLiteral("ACC");
+    place.containerRoot = dir.filePath(u"media"_s);
+    place.accountIdentifier = u"ACC"_s;
     const int status = asNobody([&] {
         const QString mediaProblem = notestore::fileToSave(row, place).problem;
         return (deniedNaming(closed, closed) ? 0 : 1) | (deniedNaming(unreadable, database) ? 0 : 2)
              | (deniedNaming(database, database) ? 0 : 4)
-             | (mediaProblem == QStringLiteral("its folder “%1” cannot be read: permission denied").arg(media) ? 0 : 8);
+             | (mediaProblem == u"its folder “%1” cannot be read: permission denied"_s.arg(media) ? 0 : 8);
     });
     for (const QString& folder : {closed, media})
-        chmod(QFile::encodeName(folder).constData(), 0755); // so that the folder can be removed
+        mode(folder, 0755); // so that the folder can be removed
     if (status < 0)
         GTEST_SKIP() << "no other user to be had";
     EXPECT_EQ(status, 0);
