@@ -43,16 +43,18 @@ std::vector<HostileCase> hostileCases()
     const auto lost = [](Container& c) { addNote(c, u"Lost"_s, 0); };
     const QString orphaned = u"Notes whose folder could not be found, exported into “Notes without a folder”: 1."_s;
     const QString entity = u"(SELECT Z_ENT FROM Z_PRIMARYKEY WHERE Z_NAME = '%1')"_s;
+    const QString orphan = u"Notes without an account/Notes without a folder/Lost.html"_s;
     std::vector<HostileCase> cases;
     for (const auto& [name, folder] : std::initializer_list<std::pair<const char*, QString>>{
              {"FolderNull", u"NULL"_s},
              {"FolderMissing", u"999999"_s},
              {"FolderNegative", u"-4"_s},
              {"FolderIsANote", u"(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 = 'Kept')"_s},
-             {"FolderIsAnAccount", u"(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE Z_ENT = %1)"_s.arg(entity.arg("ICAccount"))},
+             {"FolderIsAnAccount",
+              u"(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE Z_ENT = %1)"_s.arg(entity.arg("ICAccount"))},
              {"FolderOfWrongType", u"'Notes'"_s}}) {
-        cases.push_back({name, lost, {u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZFOLDER = %1 WHERE ZTITLE1 = 'Lost'"_s.arg(folder)},
-                         orphaned, {u"Notes without an account/Notes without a folder/Lost.html"_s}});
+        const QString statement = u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZFOLDER = %1 WHERE ZTITLE1 = 'Lost'"_s.arg(folder);
+        cases.push_back({name, lost, {statement}, orphaned, {orphan}});
     }
     const auto spoilt = [](const QString& title, const QByteArray& data) {
         return [=](Container& c) {
@@ -110,8 +112,9 @@ std::vector<HostileCase> hostileCases()
              c.notes.back().crypto->iterations = notestore::kMaxCryptoIterations + 1;
          },
          {}, u"  “Vault” in “Notes”: cannot be opened on this machine"_s},
-        {"EntityNamedTwice", {}, {u"INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES (99, 'ICNote', 0, 0)"_s},
-         {}, {}, u"names ICNote twice"_s},
+        {"EntityNamedTwice", {},
+         {u"INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES (99, 'ICNote', 0, 0)"_s}, {}, {},
+         u"names ICNote twice"_s},
         {"NoteDataWithoutItsData", {}, {u"ALTER TABLE ZICNOTEDATA DROP COLUMN ZDATA"_s}, {}, {},
          u"(no ZICNOTEDATA.ZDATA)"_s},
         {"GarbagePage", {}, {}, {}, {}, u"is damaged"_s,

@@ -132,7 +132,8 @@ TEST(LockedNoteSource, GivesEachBodyOrItsReason)
 {
     Container c = twoAccounts(false);
     for (const char* title : {"Passcode", "Damaged"})
-        lock(c.notes[size_t(c.addNote(QString::fromUtf8(title), 0, {}, appleTime(2024, 1, 1)))], u"secret"_s, kFirstPassword);
+        lock(c.notes[size_t(c.addNote(QString::fromUtf8(title), 0, {}, appleTime(2024, 1, 1)))], u"secret"_s,
+             kFirstPassword);
     c.notes.rbegin()[1].crypto->wrappedKey.clear(); // locked with the device passcode: no key to unwrap
     (*c.notes.back().data)[0] = char((*c.notes.back().data)[0] ^ 1);
     const testsupport::TempDir dir;

@@ -129,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
                    CryptoOutcome::WrongPassword},
         UnlockCase{"CiphertextBit", {kRight}, [](LockedItem& i) { i.ciphertext[0] = char(i.ciphertext[0] ^ 0x80); },
                    CryptoOutcome::Corrupt, 0},
-        UnlockCase{"TagBit", {kRight}, [](LockedItem& i) { i.tag[15] = char(i.tag[15] ^ 1); }, CryptoOutcome::Corrupt, 0},
+        UnlockCase{"TagBit", {kRight}, [](LockedItem& i) { i.tag[15] = char(i.tag[15] ^ 1); }, CryptoOutcome::Corrupt,
+                   0},
         UnlockCase{"ShortTag", {kRight}, [](LockedItem& i) { i.tag.chop(4); }, CryptoOutcome::Unsupported, 0},
         UnlockCase{"NoIV", {kRight}, [](LockedItem& i) { i.iv.clear(); }, CryptoOutcome::Unsupported, 0},
         UnlockCase{"LongWrappedKey", {kRight}, [](LockedItem& i) { i.wrappedKey += QByteArray(16, 'x'); },
@@ -207,8 +208,9 @@ TEST_P(MediaFileFault, LeavesNothingBehind)
     const UnlockedKey unlocked = unlockItemKey(keyParameters(item), passwords({"pw"}));
     const QString source = GetParam().source(dir, item);
     QString reason;
-    EXPECT_EQ(decryptFile(unlocked.key, source, dir.filePath(u"out/file.pdf"_s), seal(item), &reason, GetParam().maxBytes),
-              GetParam().outcome);
+    const QString destination = dir.filePath(u"out/file.pdf"_s);
+    const qint64 maxBytes = GetParam().maxBytes;
+    EXPECT_EQ(decryptFile(unlocked.key, source, destination, seal(item), &reason, maxBytes), GetParam().outcome);
     EXPECT_TRUE(reason.contains(QString::fromUtf8(GetParam().reasonPart))) << reason.toStdString();
     EXPECT_TRUE(QDir(dir.filePath(u"out"_s)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }

@@ -160,7 +160,8 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Tickets.pdf"_s)), kPDF);
     EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Picture.jpg"_s)), imageBytes("JPEG", Qt::yellow));
     expectBeginnings(summary->attachmentsLeftOut,
-                     {u"Trip: Beach.jpeg (its file is not in the copied folder"_s, u"Trip: Table (its table data cannot be read"_s,
+                     {u"Trip: Beach.jpeg (its file is not in the copied folder"_s,
+                      u"Trip: Table (its table data cannot be read"_s,
                       u"Trip: Attachment (the note names an attachment the database does not hold)"_s,
                       u"Trip: README (its name has no extension to tell its kind, com.example.plain)"_s,
                       u"Trip: Hotel.pdf (its file is not in the copied folder"_s});
