@@ -2,16 +2,11 @@
 // exported or named, a layout the reader cannot trust stops the export with
 // one line, and no reason spans two lines.
 
-#include "notestore/NoteStoreTestSupport.h"
+#include "notestore/NoteStoreExport.h"
 
-#include "app/NotesAccess.h"
-#include "app/Passwords.h"
-#include "export/ExportNoteOperation.h"
-#include "export/ExportTestSupport.h"
 #include "notestore-generate/DamagedContainers.h"
 #include "notestore/NoteAttachments.h"
 #include "notestore/NoteCrypto.h"
-#include "platform/FileURL.h"
 
 #include <functional>
 #include <grp.h>
@@ -20,119 +15,116 @@
 #include <unistd.h>
 
 using namespace notestoregen;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QByteArray kPassword = "pw";
-constexpr const char* kOrphaned = "Notes whose folder could not be found, exported into “Notes without a folder”: 1.";
 
 struct HostileCase {
     const char* name;
     // Adds to a container of one account "iCloud" with a folder "Notes"
     // holding the note "Kept".
     std::function<void(Container&)> build;
-    QStringList statements;                      // run on the written database
-    std::function<void(const QString&)> damage;  // on the written folder
-    QString openError;                           // part of the one-line reason it is refused with
-    QStringList files;                           // else: the note files exported, sorted
-    QString summaryLine;                         // and a line of the summary, when given
+    QStringList statements = {};                     // run on the written database
+    QString summaryLine = {};                        // the beginning of a line of the summary, when given
+    QStringList files = {};                          // the note files exported besides Kept's
+    QString openError = {};                          // else: part of the one-line reason it is refused with
+    std::function<void(const QString&)> damage = {}; // on the written folder
 };
 
 void addNote(Container& c, const QString& title, int folder)
 {
-    c.addNote(title, folder, plainText(title, QStringLiteral("Text of ") + title), appleTime(2025, 1, 1));
+    c.addNote(title, folder, plainText(title, u"Text of "_s + title), appleTime(2025, 1, 1));
 }
-
-QString setFolder(const QString& value)
-{
-    return QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZFOLDER = %1 WHERE ZTITLE1 = 'Lost'").arg(value);
-}
-
-const QString kEntity = QStringLiteral("(SELECT Z_ENT FROM Z_PRIMARYKEY WHERE Z_NAME = '%1')");
 
 std::vector<HostileCase> hostileCases()
 {
-    const auto lost = [](Container& c) { addNote(c, QStringLiteral("Lost"), 0); };
-    const QStringList keptAndOrphan{QStringLiteral("Notes without an account/Notes without a folder/Lost.html"),
-                                    QStringLiteral("iCloud/Notes/Kept.html")};
-    const QString orphaned = QString::fromUtf8(kOrphaned);
-    return {
-        {"FolderNull", lost, {setFolder(QStringLiteral("NULL"))}, {}, {}, keptAndOrphan, orphaned},
-        {"FolderMissing", lost, {setFolder(QStringLiteral("999999"))}, {}, {}, keptAndOrphan, orphaned},
-        {"FolderNegative", lost, {setFolder(QStringLiteral("-4"))}, {}, {}, keptAndOrphan, orphaned},
-        {"FolderIsANote", lost,
-         {setFolder(QStringLiteral("(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 = 'Kept')"))}, {}, {},
-         keptAndOrphan, orphaned},
-        {"FolderIsAnAccount", lost,
-         {setFolder(QStringLiteral("(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE Z_ENT = %1)")
-                        .arg(kEntity.arg(QStringLiteral("ICAccount"))))},
-         {}, {}, keptAndOrphan, orphaned},
-        {"FolderOfWrongType", lost, {setFolder(QStringLiteral("'Notes'"))}, {}, {}, keptAndOrphan, orphaned},
+    const auto lost = [](Container& c) { addNote(c, u"Lost"_s, 0); };
+    const QString orphaned = u"Notes whose folder could not be found, exported into “Notes without a folder”: 1."_s;
+    const QString entity = u"(SELECT Z_ENT FROM Z_PRIMARYKEY WHERE Z_NAME = '%1')"_s;
+    const QString orphan = u"Notes without an account/Notes without a folder/Lost.html"_s;
+    std::vector<HostileCase> cases;
+    for (const auto& [name, folder] : std::initializer_list<std::pair<const char*, QString>>{
+             {"FolderNull", u"NULL"_s},
+             {"FolderMissing", u"999999"_s},
+             {"FolderNegative", u"-4"_s},
+             {"FolderIsANote", u"(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE1 = 'Kept')"_s},
+             {"FolderIsAnAccount",
+              u"(SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE Z_ENT = %1)"_s.arg(entity.arg("ICAccount"))},
+             {"FolderOfWrongType", u"'Notes'"_s}}) {
+        const QString statement = u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZFOLDER = %1 WHERE ZTITLE1 = 'Lost'"_s.arg(folder);
+        cases.push_back({name, lost, {statement}, orphaned, {orphan}});
+    }
+    const auto spoilt = [](const QString& title, const QByteArray& data) {
+        return [=](Container& c) {
+            addNote(c, title, 0);
+            c.notes.back().data = data;
+        };
+    };
+    const std::vector<HostileCase> more{
         {"FolderIsASmartFolder",
          [](Container& c) {
-             const int smart = c.addFolder(QStringLiteral("Saved search"), 0);
+             const int smart = c.addFolder(u"Saved search"_s, 0);
              c.folders[size_t(smart)].folderType = 3;
-             addNote(c, QStringLiteral("Lost"), smart);
+             addNote(c, u"Lost"_s, smart);
          },
-         {}, {}, {},
-         {QStringLiteral("iCloud/Notes without a folder/Lost.html"), QStringLiteral("iCloud/Notes/Kept.html")},
-         orphaned},
-        {"FolderWithoutItsAccount",
-         [](Container& c) { addNote(c, QStringLiteral("Lost"), c.addFolder(QStringLiteral("Travel"), 0)); },
-         {QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Travel'")}, {}, {},
-         {QStringLiteral("Notes without an account/Travel/Lost.html"), QStringLiteral("iCloud/Notes/Kept.html")}, {}},
+         {}, orphaned, {u"iCloud/Notes without a folder/Lost.html"_s}},
+        {"FolderWithoutItsAccount", [](Container& c) { addNote(c, u"Lost"_s, c.addFolder(u"Travel"_s, 0)); },
+         {u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Travel'"_s}, {},
+         {u"Notes without an account/Travel/Lost.html"_s}},
         {"FoldersInACycle",
          [](Container& c) {
-             const int a = c.addFolder(QStringLiteral("A"), 0);
-             addNote(c, QStringLiteral("In A"), a);
-             addNote(c, QStringLiteral("In B"), c.addFolder(QStringLiteral("B"), 0, a));
+             const int a = c.addFolder(u"A"_s, 0);
+             addNote(c, u"In A"_s, a);
+             addNote(c, u"In B"_s, c.addFolder(u"B"_s, 0, a));
          },
-         {QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZPARENT = (SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE "
-                         "ZTITLE2 = 'B') WHERE ZTITLE2 = 'A'")},
-         {}, {},
-         {QStringLiteral("iCloud/A/B/In B.html"), QStringLiteral("iCloud/A/In A.html"),
-          QStringLiteral("iCloud/Notes/Kept.html")}, {}},
+         {u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZPARENT = (SELECT Z_PK FROM ZICCLOUDSYNCINGOBJECT WHERE ZTITLE2 = 'B') "
+          "WHERE ZTITLE2 = 'A'"_s},
+         {}, {u"iCloud/A/B/In B.html"_s, u"iCloud/A/In A.html"_s}},
         // What is in the trash or deleted stays out, whatever its folder's account.
         {"TrashAndTombstonesStayOut",
          [](Container& c) {
-             const int trash = c.addFolder(QStringLiteral("Recently Deleted"), 0);
+             const int trash = c.addFolder(u"Recently Deleted"_s, 0);
              c.folders[size_t(trash)].folderType = 1;
-             addNote(c, QStringLiteral("Binned"), trash);
-             addNote(c, QStringLiteral("Binned deeper"), c.addFolder(QStringLiteral("Old"), 0, trash));
-             addNote(c, QStringLiteral("Purged"), 0);
+             addNote(c, u"Binned"_s, trash);
+             addNote(c, u"Binned deeper"_s, c.addFolder(u"Old"_s, 0, trash));
+             addNote(c, u"Purged"_s, 0);
              c.notes.back().markedForDeletion = true;
          },
-         {QStringLiteral("UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Old'")}, {}, {},
-         {QStringLiteral("iCloud/Notes/Kept.html")}, {}},
-        {"ControlCharactersInTitle",
-         [](Container& c) { addNote(c, QStringLiteral("con\a trol\x1b chars\x7f"), 0); }, {}, {}, {},
-         {QStringLiteral("iCloud/Notes/Kept.html"), QStringLiteral("iCloud/Notes/con  trol  chars.html")}, {}},
-        {"UnreadableBodyWithALineBreakInItsTitle",
+         {u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Old'"_s}},
+        {"ControlCharactersInTitle", [](Container& c) { addNote(c, u"con\a trol\x1b chars\x7f"_s, 0); }, {}, {},
+         {u"iCloud/Notes/con  trol  chars.html"_s}},
+        {"UnreadableBodyWithALineBreakInItsTitle", spoilt(u"Broken\ntitle"_s, "not a body"), {},
+         u"  “Broken title” in “Notes”: its body cannot be read"_s},
+        {"GzippedBodyThatIsNoNoteBody", spoilt(u"Spoilt"_s, gzip("\x12\xff\xff\xff\xff\x0f garbage")), {},
+         u"  “Spoilt” in “Notes”: its body cannot be read"_s},
+        {"NoteWithoutData",
          [](Container& c) {
-             addNote(c, QStringLiteral("Broken\ntitle"), 0);
-             c.notes.back().data = QByteArray("not a body");
+             addNote(c, u"Nothing"_s, 0);
+             c.notes.back().hasNoteData = false;
          },
-         {}, {}, {}, {QStringLiteral("iCloud/Notes/Kept.html")}, QStringLiteral("  “Broken title” in “Notes”: ")},
+         {}, u"Notes skipped for an empty body: 1."_s},
         {"LockedWithRoundsAboveTheBound",
          [](Container& c) {
-             addNote(c, QStringLiteral("Vault"), 0);
-             testsupport::lockNote(c.notes.back(), gzippedBody(plainText(QStringLiteral("Vault"), {})), kPassword);
+             addNote(c, u"Vault"_s, 0);
+             testsupport::lockNote(c.notes.back(), gzippedBody(plainText(u"Vault"_s, {})), kPassword);
              c.notes.back().crypto->iterations = notestore::kMaxCryptoIterations + 1;
          },
-         {}, {}, {}, {QStringLiteral("iCloud/Notes/Kept.html")},
-         QStringLiteral("  “Vault” in “Notes”: cannot be opened on this machine")},
+         {}, u"  “Vault” in “Notes”: cannot be opened on this machine"_s},
         {"EntityNamedTwice", {},
-         {QStringLiteral("INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES (99, 'ICNote', 0, 0)")}, {},
-         QStringLiteral("names ICNote twice"), {}, {}},
-        {"NoteDataWithoutItsData", {}, {QStringLiteral("ALTER TABLE ZICNOTEDATA DROP COLUMN ZDATA")}, {},
-         QStringLiteral("(no ZICNOTEDATA.ZDATA)"), {}, {}},
-        {"GarbagePage", {}, {},
+         {u"INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES (99, 'ICNote', 0, 0)"_s}, {}, {},
+         u"names ICNote twice"_s},
+        {"NoteDataWithoutItsData", {}, {u"ALTER TABLE ZICNOTEDATA DROP COLUMN ZDATA"_s}, {}, {},
+         u"(no ZICNOTEDATA.ZDATA)"_s},
+        {"GarbagePage", {}, {}, {}, {}, u"is damaged"_s,
          [](const QString& folder) {
              QString error;
              EXPECT_TRUE(overwriteDatabaseBytes(folder, 4096, QByteArray(4096, '\xa5'), &error)) << error.toStdString();
-         },
-         QStringLiteral("is damaged"), {}, {}},
+         }},
     };
+    cases.insert(cases.end(), more.begin(), more.end());
+    return cases;
 }
 
 class HostileDatabase : public testing::TestWithParam<HostileCase> {};
@@ -153,32 +145,26 @@ TEST_P(HostileDatabase, EveryNoteIsExportedOrNamedAndEveryReasonIsOneLine)
     if (test.damage)
         test.damage(container);
 
-    platform::Error openError;
-    const auto app = app::openNotes(container, &openError);
     if (!test.openError.isEmpty()) {
-        ASSERT_FALSE(app);
+        platform::Error openError;
+        ASSERT_FALSE(app::openNotes(container, &openError));
         const QString reason = openError.localizedDescription();
         EXPECT_TRUE(reason.contains(test.openError)) << reason.toStdString();
         EXPECT_FALSE(reason.contains(u'\n')) << reason.toStdString();
         return;
     }
-    ASSERT_TRUE(app) << openError.localizedDescription().toStdString();
-    notestore::PasswordList passwords;
-    passwords.emplace_back(kPassword.constData(), kPassword.size());
-    app::givePasswords(*app, std::move(passwords));
     const QString destination = dir.filePath(QStringLiteral("out"));
-    ASSERT_TRUE(QDir().mkpath(destination));
-    const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
-    testsupport::runToEnd(operation);
-    ASSERT_TRUE(operation->plistURL());
+    const auto summary = testsupport::exportNotes(container, destination, {kPassword});
+    ASSERT_TRUE(summary);
 
-    QStringList files;
+    QStringList files, expected = test.files + QStringList{u"iCloud/Notes/Kept.html"_s};
     for (const QString& entry : testsupport::tree(destination)) {
-        if (entry.endsWith(QLatin1String(".html")) || entry.endsWith(QLatin1String(".rtfd/")))
+        if (entry.endsWith(u".html"_s) || entry.endsWith(u".rtfd/"_s))
             files << entry;
     }
-    EXPECT_EQ(files, test.files);
-    const QStringList lines = operation->summary().lines();
+    expected.sort();
+    EXPECT_EQ(files, expected);
+    const QStringList lines = summary->lines();
     for (const QString& line : lines)
         EXPECT_FALSE(line.contains(u'\n')) << line.toStdString();
     if (!test.summaryLine.isEmpty()) {
@@ -212,45 +198,43 @@ TEST(HostileDatabasePermissions, UnreadableFolderOrDatabaseIsNamedAsPermissionDe
 {
     testsupport::TempDir dir;
     Container c;
-    c.addAccount(QStringLiteral("iCloud"));
-    addNote(c, QStringLiteral("Kept"), c.addFolder(QStringLiteral("Notes"), 0));
-    const QString closed = dir.filePath(QStringLiteral("closed"));
-    const QString unreadable = dir.filePath(QStringLiteral("unreadable"));
+    c.addAccount(u"iCloud"_s);
+    addNote(c, u"Kept"_s, c.addFolder(u"Notes"_s, 0));
+    const QString closed = dir.filePath(u"closed"_s);
+    const QString unreadable = dir.filePath(u"unreadable"_s);
+    const QString database = unreadable + u"/NoteStore.sqlite"_s;
     testsupport::writeContainer(c, closed);
     testsupport::writeContainer(c, unreadable);
-    const QString database = unreadable + QStringLiteral("/NoteStore.sqlite");
-    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    // An attachment behind a folder that cannot be entered is not "missing".
+    const QString media = dir.filePath(u"media/Accounts/ACC/Media"_s);
+    testsupport::writeFile(media + u"/M1/report.pdf"_s, "%PDF-1.4");
+    const auto mode = [](const QString& path, mode_t bits) { return chmod(QFile::encodeName(path).constData(), bits); };
+    for (const QString& folder : {dir.path(), unreadable, dir.filePath(u"media"_s), dir.filePath(u"media/Accounts"_s),
+                                  dir.filePath(u"media/Accounts/ACC"_s)})
+        ASSERT_EQ(mode(folder, 0755), 0);
     // No one but root passes these, whoever runs the test.
-    ASSERT_EQ(chmod(QFile::encodeName(closed).constData(), 0), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(unreadable).constData(), 0755), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(database).constData(), 0), 0);
+    for (const QString& closedToAll : {closed, database, media})
+        ASSERT_EQ(mode(closedToAll, 0), 0);
     const auto deniedNaming = [](const QString& path, const QString& named) {
         platform::Error error;
         const bool refused = !app::openNotes(path, &error);
-        return refused && error.localizedDescription() == QStringLiteral("Cannot read “%1”: permission denied.").arg(named);
+        return refused && error.localizedDescription() == u"Cannot read “%1”: permission denied."_s.arg(named);
     };
-    // An attachment behind a folder that cannot be entered is not "missing".
-    const QString media = dir.filePath(QStringLiteral("media/Accounts/ACC/Media"));
-    testsupport::writeFile(media + QStringLiteral("/M1/report.pdf"), "%PDF-1.4");
-    for (const QString& folder : {dir.filePath(QStringLiteral("media")), dir.filePath(QStringLiteral("media/Accounts")),
-                                  dir.filePath(QStringLiteral("media/Accounts/ACC"))})
-        ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0755), 0);
-    ASSERT_EQ(chmod(QFile::encodeName(media).constData(), 0), 0);
     notestore::AttachmentRow row;
-    row.typeUTI = QStringLiteral("com.adobe.pdf");
-    row.mediaIdentifier = QStringLiteral("M1");
-    row.mediaFilename = QStringLiteral("report.pdf");
+    row.typeUTI = u"com.adobe.pdf"_s;
+    row.mediaIdentifier = u"M1"_s;
+    row.mediaFilename = u"report.pdf"_s;
     notestore::MediaPlace place;
-    place.containerRoot = dir.filePath(QStringLiteral("media"));
-    place.accountIdentifier = QStringLiteral("ACC");
+    place.containerRoot = dir.filePath(u"media"_s);
+    place.accountIdentifier = u"ACC"_s;
     const int status = asNobody([&] {
         const QString mediaProblem = notestore::fileToSave(row, place).problem;
         return (deniedNaming(closed, closed) ? 0 : 1) | (deniedNaming(unreadable, database) ? 0 : 2)
              | (deniedNaming(database, database) ? 0 : 4)
-             | (mediaProblem == QStringLiteral("its folder “%1” cannot be read: permission denied").arg(media) ? 0 : 8);
+             | (mediaProblem == u"its folder “%1” cannot be read: permission denied"_s.arg(media) ? 0 : 8);
     });
     for (const QString& folder : {closed, media})
-        chmod(QFile::encodeName(folder).constData(), 0755); // so that the folder can be removed
+        mode(folder, 0755); // so that the folder can be removed
     if (status < 0)
         GTEST_SKIP() << "no other user to be had";
     EXPECT_EQ(status, 0);

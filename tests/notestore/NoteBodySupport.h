@@ -3,6 +3,7 @@
 // Helpers of the note body tests: compression, the published sample bodies
 // and styled texts made in code.
 
+#include "notestore-generate/NoteStoreGenerator.h"
 #include "notestore.pb.h"
 
 #include <QByteArray>
@@ -11,28 +12,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <zlib.h>
 
 namespace notestoretest {
 
-// windowBits 15 gives a zlib stream, 15 + 16 a gzip one.
-inline QByteArray deflateWith(const QByteArray& data, int windowBits)
-{
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    QByteArray out(int(deflateBound(&stream, uLong(data.size()))) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = uInt(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(qsizetype(stream.total_out));
-    deflateEnd(&stream);
-    return out;
-}
+using notestoregen::gzip;
 
-inline QByteArray gzip(const QByteArray& data) { return deflateWith(data, 15 + 16); }
-inline QByteArray zlibCompress(const QByteArray& data) { return deflateWith(data, 15); }
+// A zlib stream: qCompress's output without its four-byte length.
+inline QByteArray zlibCompress(const QByteArray& data) { return qCompress(data).mid(4); }
 
 // The published sample "<name>_gzipped.bin", a seed of the fuzz corpora;
 // the test fails when it is missing.

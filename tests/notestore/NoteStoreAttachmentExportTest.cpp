@@ -1,19 +1,24 @@
-#include "notestore/AttachmentContainer.h"
+// Every kind of attachment, locked media, pictures beyond the body's budget
+// and links between notes, each through a generated container and a whole
+// export.
 
-#include "app/NotesAccess.h"
-#include "app/Passwords.h"
-#include "export/ExportNoteOperation.h"
-#include "export/ExportTestSupport.h"
-#include "platform/FileURL.h"
+#include "notestore/AttachmentContainer.h"
+#include "notestore/NoteStoreExport.h"
+
+#include "notestore-generate/LinkedNotes.h"
+#include "notestore-generate/PictureNotes.h"
 
 #include <QRegularExpression>
 
 using namespace notestoregen;
+using namespace Qt::StringLiterals;
 
 using testsupport::AttachmentContainer;
+using testsupport::exportContainer;
 using testsupport::imageBytes;
-using testsupport::kAccountID;
 using testsupport::kPDF;
+using testsupport::readFile;
+using testsupport::tree;
 
 namespace {
 
@@ -28,34 +33,17 @@ QByteArray tableData()
     return file.readAll();
 }
 
-struct Exported {
-    QString destination;
-    ExportSummary summary;
-    QString notePath(const QString& file) const { return destination + QStringLiteral("/iCloud/Notes/") + file; }
-};
-
-void exportContainer(const Container& c, const testsupport::TempDir& dir, Exported& result,
-                     const std::vector<QByteArray>& passwords = {})
+QString notePath(const testsupport::TempDir& dir, const QString& file)
 {
-    testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
-    platform::Error error;
-    const auto app = app::openNotes(dir.filePath(QStringLiteral("container")), &error);
-    ASSERT_TRUE(app) << error.localizedDescription().toStdString();
-    if (!passwords.empty()) {
-        notestore::PasswordList list;
-        for (const QByteArray& password : passwords)
-            list.emplace_back(password.constData(), password.size());
-        app::givePasswords(*app, std::move(list));
-    }
-    result.destination = dir.filePath(QStringLiteral("out"));
-    ASSERT_TRUE(QDir().mkpath(result.destination)); // the command makes it before the export starts
-    const auto operation =
-        ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(result.destination, true));
-    testsupport::runToEnd(operation);
-    if (testing::Test::HasFatalFailure())
-        return;
-    ASSERT_TRUE(operation->plistURL()) << operation->operationError().value_or(platform::Error()).localizedDescription().toStdString();
-    result.summary = operation->summary();
+    return dir.filePath(QStringLiteral("out/iCloud/Notes/") + file);
+}
+
+// As many lines as beginnings, each line starting with its own.
+void expectBeginnings(const QStringList& lines, const QStringList& beginnings)
+{
+    ASSERT_EQ(lines.size(), beginnings.size()) << lines.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].startsWith(beginnings[i])) << lines[i].toStdString();
 }
 
 // The bytes of every data: picture in the HTML, in order.
@@ -88,19 +76,16 @@ TEST_P(EachAttachmentKind, ExportsWithTheNote)
     AttachmentContainer container;
     const QString type = QString::fromLatin1(k.type);
     k.add(container, container.note(QStringLiteral("Note"), {{QStringLiteral("X"), type}}), type);
-    container.c.addNote(QStringLiteral("Target"), container.folder, plainText(QStringLiteral("Target"), QStringLiteral("x")),
-                        appleTime(2020, 1, 1));
-    container.c.notes.back().identifier = QStringLiteral("TARGET-NOTE");
     const testsupport::TempDir dir;
-    Exported exported;
-    exportContainer(container.c, dir, exported);
-    EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{}) << exported.summary.lines().join(u'\n').toStdString();
+    const auto summary = exportContainer(container.c, dir);
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->attachmentsLeftOut, QStringList{}) << summary->lines().join(u'\n').toStdString();
     if (!k.htmlPattern) {
-        EXPECT_EQ(testsupport::tree(exported.notePath("Note.rtfd")), (QStringList{k.packageFile, "TXT.rtf"}));
-        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/" + QString::fromLatin1(k.packageFile))), k.packageBytes);
+        EXPECT_EQ(tree(notePath(dir, "Note.rtfd")), (QStringList{k.packageFile, "TXT.rtf"}));
+        EXPECT_EQ(readFile(notePath(dir, "Note.rtfd/" + QString::fromLatin1(k.packageFile))), k.packageBytes);
         return;
     }
-    const QString html = QString::fromUtf8(testsupport::readFile(exported.notePath("Note.html")));
+    const QString html = QString::fromUtf8(readFile(notePath(dir, "Note.html")));
     EXPECT_TRUE(html.contains(QRegularExpression(QString::fromUtf8(k.htmlPattern)))) << html.toStdString();
     if (k.pictureFormat) {
         EXPECT_EQ(pictures(html, "image/" + QString::fromLatin1(k.pictureFormat).toLower()),
@@ -146,13 +131,8 @@ const KindCase kKinds[] = {
          a.attachment(n, "X", t, {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
      },
      R"(<a href="https://example\.org/trip\?a=1&amp;b=2">Trip &lt;plan&gt;</a>)"},
-    {"Hashtag", "com.apple.notes.inlinetextattachment.hashtag",
-     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "#work"); }, "before #work&nbsp;after"},
     {"Mention", "com.apple.notes.inlinetextattachment.mention",
      [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "@Ann"); }, "before @Ann&nbsp;after"},
-    {"NoteLink", "com.apple.notes.inlinetextattachment.link",
-     [](AttachmentContainer& a, int n, const QString& t) { a.token(n, "X", t, "Old name", "applenotes:note/TARGET-NOTE"); },
-     R"(<a href="Target.html">Old name</a>)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds),
@@ -161,65 +141,32 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, EachAttachmentKind, testing::ValuesIn(kKinds
 TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
 {
     AttachmentContainer a;
-    const int note = a.note(QStringLiteral("Trip"), {{"P", "public.jpeg"},
-                                                     {"F", "com.adobe.pdf"},
-                                                     {"G", "com.adobe.pdf"},
-                                                     {"T", "com.apple.notes.table"},
-                                                     {"Q", "public.jpeg"},
-                                                     {"U", "com.adobe.pdf"},
-                                                     {"R", "com.example.plain"}});
+    const int note = a.note(u"Trip"_s, {{"P", "public.jpeg"}, {"F", "com.adobe.pdf"}, {"G", "com.adobe.pdf"},
+                                        {"T", "com.apple.notes.table"}, {"Q", "public.jpeg"}, {"U", "com.adobe.pdf"},
+                                        {"R", "com.example.plain"}, {"V", "com.apple.notes.table"}});
     a.media(a.attachment(note, "P", "public.jpeg"), "M-P", "Beach.jpeg", QByteArray()); // never downloaded
     a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Tickets.pdf", kPDF);
     a.media(a.attachment(note, "G", "com.adobe.pdf"), "M-G", "Hotel.pdf", QByteArray()); // never downloaded
     a.attachment(note, "T", "com.apple.notes.table", {{"ZMERGEABLEDATA1", QByteArray("not a table")}});
     a.media(a.attachment(note, "Q", "public.jpeg"), "M-Q", "Sunset.jpeg", imageBytes("JPEG", Qt::yellow));
     a.media(a.attachment(note, "R", "com.example.plain"), "M-R", "README", "plain"); // no type to tell
+    a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", tableData()}}); // a table in the package's text
     const testsupport::TempDir dir;
-    Exported exported;
-    exportContainer(a.c, dir, exported);
+    const auto summary = exportContainer(a.c, dir);
+    ASSERT_TRUE(summary);
 
-    EXPECT_EQ(testsupport::readFile(exported.notePath("Trip.rtfd/Tickets.pdf")), kPDF);
     // The picture that could be read stays in the text, a file of the package.
-    const QStringList files = testsupport::tree(exported.notePath("Trip.rtfd"));
-    ASSERT_EQ(files.size(), 3) << files.join(u' ').toStdString();
-    EXPECT_TRUE(files.contains("TXT.rtf") && files.contains("Tickets.pdf"));
-    const QStringList picture = files.filter(QRegularExpression("^Picture\\.jpe?g$"));
-    ASSERT_EQ(picture.size(), 1) << files.join(u' ').toStdString();
-    EXPECT_EQ(testsupport::readFile(exported.notePath("Trip.rtfd/" + picture[0])), imageBytes("JPEG", Qt::yellow));
-    const QStringList& leftOut = exported.summary.attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), 5) << exported.summary.lines().join(u'\n').toStdString();
-    EXPECT_TRUE(leftOut[0].startsWith(QStringLiteral("Trip: Beach.jpeg (its file is not in the copied folder")));
-    EXPECT_TRUE(leftOut[1].startsWith(QStringLiteral("Trip: Table (its table data cannot be read")));
-    EXPECT_EQ(leftOut[2], QStringLiteral("Trip: Attachment (the note names an attachment the database does not hold)"));
-    EXPECT_EQ(leftOut[3], QStringLiteral("Trip: README (its name has no extension to tell its kind, com.example.plain)"));
-    EXPECT_TRUE(leftOut[4].startsWith(QStringLiteral("Trip: Hotel.pdf (its file is not in the copied folder")));
-    EXPECT_EQ(exported.summary.richTextNoteCount, 1u);
+    EXPECT_EQ(tree(notePath(dir, u"Trip.rtfd"_s)), (QStringList{"Picture.jpg", "TXT.rtf", "Tickets.pdf"}));
+    EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Tickets.pdf"_s)), kPDF);
+    EXPECT_EQ(readFile(notePath(dir, u"Trip.rtfd/Picture.jpg"_s)), imageBytes("JPEG", Qt::yellow));
+    expectBeginnings(summary->attachmentsLeftOut,
+                     {u"Trip: Beach.jpeg (its file is not in the copied folder"_s,
+                      u"Trip: Table (its table data cannot be read"_s,
+                      u"Trip: Attachment (the note names an attachment the database does not hold)"_s,
+                      u"Trip: README (its name has no extension to tell its kind, com.example.plain)"_s,
+                      u"Trip: Hotel.pdf (its file is not in the copied folder"_s});
+    EXPECT_EQ(summary->richTextNoteCount, 1u);
 }
-
-class AttachmentsOfEachVersion : public testing::TestWithParam<SchemaVersion> {};
-
-// Columns differ between versions: the type, the table data, the note.
-TEST_P(AttachmentsOfEachVersion, AreReadFromTheColumnsThatVersionHas)
-{
-    AttachmentContainer a;
-    a.c.version = GetParam();
-    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"T", "com.apple.notes.table"}});
-    a.media(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", kPDF);
-    const bool newer = versionHasColumn(GetParam(), QStringLiteral("ZMERGEABLEDATA1"));
-    a.attachment(note, "T", "com.apple.notes.table",
-                 {{newer ? "ZMERGEABLEDATA1" : "ZMERGEABLEDATA", tableData()}});
-    const testsupport::TempDir dir;
-    Exported exported;
-    exportContainer(a.c, dir, exported);
-    EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
-    EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{});
-}
-
-INSTANTIATE_TEST_SUITE_P(NoteStore, AttachmentsOfEachVersion,
-                         testing::Values(SchemaVersion::iOS11, SchemaVersion::iOS12, SchemaVersion::iOS13,
-                                         SchemaVersion::iOS14, SchemaVersion::iOS16, SchemaVersion::iOS17,
-                                         SchemaVersion::iOS18, SchemaVersion::iOS26),
-                         [](const auto& info) { return std::string(versionName(info.param)); });
 
 const QByteArray kMediaPassword = "media password";
 
@@ -228,8 +175,7 @@ struct LockedMediaCase {
     std::vector<QByteArray> passwords;
     // Spoils the locked media before they are written: the PDF's, the picture's.
     std::function<void(testsupport::LockedItem& pdf, testsupport::LockedItem& picture)> spoil;
-    const char* noteLeftOut;        // null: the note's body opens
-    QStringList attachmentsLeftOut; // beginnings of the summary lines
+    QStringList leftOut; // beginnings of the summary lines naming the note or its attachments
 };
 
 class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
@@ -238,7 +184,7 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
 {
     const LockedMediaCase& test = GetParam();
     AttachmentContainer a;
-    const int note = a.note(QStringLiteral("Note"), {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
+    const int note = a.note(u"Note"_s, {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
     Note& locked = a.c.notes[size_t(note)];
     testsupport::lockNote(locked, gzippedBody(locked.text), kMediaPassword);
 
@@ -250,47 +196,33 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     const auto lockedMedia = [&a](int attachment, const char* id, const char* filename,
                                   const testsupport::LockedItem& item) {
         a.media(attachment, id, filename, item.ciphertext);
-        const QVariantMap columns{{"ZISPASSWORDPROTECTED", 1},
-                                  {"ZCRYPTOSALT", item.salt},
-                                  {"ZCRYPTOITERATIONCOUNT", item.iterations},
-                                  {"ZCRYPTOWRAPPEDKEY", item.wrappedKey},
-                                  {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
-                                  {"ZASSETCRYPTOTAG", item.tag}};
-        for (auto column = columns.cbegin(); column != columns.cend(); ++column)
-            a.c.objects.back().columns.insert(column.key(), column.value());
+        a.c.objects.back().columns.insert({{"ZISPASSWORDPROTECTED", 1},
+                                           {"ZCRYPTOSALT", item.salt},
+                                           {"ZCRYPTOITERATIONCOUNT", item.iterations},
+                                           {"ZCRYPTOWRAPPEDKEY", item.wrappedKey},
+                                           {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
+                                           {"ZASSETCRYPTOTAG", item.tag}});
     };
     lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", pdf);
     lockedMedia(a.attachment(note, "P", "public.png"), "M-P", "Photo.png", picture);
     const testsupport::TempDir dir;
-    Exported exported;
-    exportContainer(a.c, dir, exported, test.passwords);
-    const QString summary = exported.summary.lines().join(u'\n');
+    const auto summary = exportContainer(a.c, dir, test.passwords);
+    ASSERT_TRUE(summary);
 
-    const QByteArray written = testsupport::everythingWritten(exported.destination);
+    const QByteArray written = testsupport::everythingWritten(dir.filePath(u"out"_s));
     for (const QByteArray& ciphertext : {pdf.ciphertext, picture.ciphertext})
-        EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64())) << summary.toStdString();
-    if (test.noteLeftOut) {
-        ASSERT_EQ(exported.summary.notesLeftOut.size(), 1) << summary.toStdString();
-        EXPECT_TRUE(exported.summary.notesLeftOut[0].endsWith(QLatin1String(test.noteLeftOut))) << summary.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(exported.notePath("Note.rtfd")));
-        EXPECT_EQ(exported.summary.attachmentsLeftOut, QStringList{});
+        EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64()));
+    expectBeginnings(summary->notesLeftOut + summary->attachmentsLeftOut, test.leftOut);
+    // What is not named is in the package, decrypted.
+    const QString named = test.leftOut.join(u' ');
+    if (named.startsWith(u"“Note”"_s)) {
+        EXPECT_FALSE(QFileInfo::exists(notePath(dir, u"Note.rtfd"_s)));
         return;
     }
-    EXPECT_EQ(exported.summary.notesLeftOut, QStringList{}) << summary.toStdString();
-    const QStringList& leftOut = exported.summary.attachmentsLeftOut;
-    ASSERT_EQ(leftOut.size(), test.attachmentsLeftOut.size()) << summary.toStdString();
-    for (qsizetype i = 0; i < leftOut.size(); ++i)
-        EXPECT_TRUE(leftOut[i].startsWith(test.attachmentsLeftOut[i])) << leftOut[i].toStdString();
-    const QStringList files = testsupport::tree(exported.notePath("Note.rtfd"));
-    EXPECT_EQ(files.contains("Plan.pdf"), !summary.contains("Plan.pdf")) << files.join(u' ').toStdString();
-    if (files.contains("Plan.pdf")) {
-        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/Plan.pdf")), kPDF);
-    }
-    const QStringList shown = files.filter(QRegularExpression("\\.png$"));
-    ASSERT_EQ(shown.size(), summary.contains("Photo.png") ? 0 : 1) << files.join(u' ').toStdString();
-    if (!shown.isEmpty()) {
-        EXPECT_EQ(testsupport::readFile(exported.notePath("Note.rtfd/" + shown[0])), png);
-    }
+    const QStringList files = tree(notePath(dir, u"Note.rtfd"_s));
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Plan.pdf"_s)), named.contains(u"Plan.pdf"_s) ? QByteArray() : kPDF);
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Picture.png"_s)), named.contains(u"Photo.png"_s) ? QByteArray() : png);
+    EXPECT_EQ(files.size(), 3 - test.leftOut.size()) << files.join(u' ').toStdString();
 }
 
 void damageByte(QByteArray& bytes)
@@ -301,19 +233,144 @@ void damageByte(QByteArray& bytes)
 INSTANTIATE_TEST_SUITE_P(
     NoteStore, LockedMedia,
     testing::Values(
-        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, nullptr, {}},
-        LockedMediaCase{"NoPassword", {}, {}, "no password given", {}},
-        LockedMediaCase{"WrongPassword", {"wrong"}, {}, "wrong password", {}},
-        LockedMediaCase{"DamagedMediaKey",
-                        {kMediaPassword},
+        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, {}},
+        LockedMediaCase{"WrongPassword", {"wrong"}, {}, {u"“Note” in “Notes”: wrong password"_s}},
+        LockedMediaCase{"DamagedMediaKey", {kMediaPassword},
                         [](testsupport::LockedItem& pdf, testsupport::LockedItem&) { damageByte(pdf.wrappedKey); },
-                        nullptr,
-                        {"Note: Plan.pdf (its file is locked: wrong password)"}},
-        LockedMediaCase{"DamagedPicture",
-                        {kMediaPassword},
+                        {u"Note: Plan.pdf (its file is locked: wrong password)"_s}},
+        LockedMediaCase{"DamagedPicture", {kMediaPassword},
                         [](testsupport::LockedItem&, testsupport::LockedItem& picture) { damageByte(picture.ciphertext); },
-                        nullptr,
-                        {"Note: Photo.png (its file cannot be decrypted: The file"}}),
+                        {u"Note: Photo.png (its file cannot be decrypted: The file"_s}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A note's pictures go into its HTML up to a fixed budget; a note whose
+// pictures exceed it becomes an ".rtfd" package carrying every picture as a
+// file at its place. Large pictures are sparse files: no disk, no time.
+struct AlbumCase {
+    const char* name;
+    PictureNoteSpec spec;
+    QStringList files; // the note's file, then the package's pictures in text order
+};
+
+std::vector<AlbumCase> albumCases()
+{
+    const qint64 half = kMaxPictureBytesInBody / 2 + 1;
+    return {
+        {"SmallPicturesStayInTheHTML", {QStringLiteral("Small"), 3, 0, false, false}, {QStringLiteral("Small.html")}},
+        {"PicturesOverTheBudgetBecomeFiles",
+         {QStringLiteral("Large"), 3, half, false, true},
+         {QStringLiteral("Large.rtfd"), QStringLiteral("picture-00000.png"), QStringLiteral("picture-00001.png"),
+          QStringLiteral("picture-00002.png")}},
+        // One picture shown at three places counts three times, and stands at each.
+        {"OnePictureShownOftenBecomesFiles",
+         {QStringLiteral("Repeated"), 3, half, true, true},
+         {QStringLiteral("Repeated.rtfd"), QStringLiteral("picture-00000.png"), QStringLiteral("picture-00000 2.png"),
+          QStringLiteral("picture-00000 3.png")}},
+    };
+}
+
+class PictureBudgetExport : public testing::TestWithParam<AlbumCase> {};
+
+TEST_P(PictureBudgetExport, NoPictureIsDroppedAndTheBodyStaysSmall)
+{
+    const AlbumCase& test = GetParam();
+    Container c;
+    c.addAccount(QStringLiteral("iCloud"), QStringLiteral("ACCOUNT-P"));
+    const int note = addPictureNote(c, c.addFolder(QStringLiteral("Notes"), 0), test.spec);
+    const testsupport::TempDir dir;
+    const QString container = dir.filePath(QStringLiteral("container"));
+    testsupport::writeContainer(c, container);
+    QString error;
+    ASSERT_TRUE(writePictureFiles(c, note, test.spec, container, &error)) << error.toStdString();
+    const auto summary = testsupport::exportNotes(container, dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->attachmentsLeftOut, QStringList{}) << summary->lines().join(u'\n').toStdString();
+
+    const QString noteFile = notePath(dir, test.files.constFirst());
+    if (noteFile.endsWith(QLatin1String(".html"))) {
+        EXPECT_EQ(QString::fromUtf8(readFile(noteFile)).count(QLatin1String("src=\"data:image/png;base64,")),
+                  test.spec.pictures);
+        EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{});
+        return;
+    }
+    EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{test.spec.title});
+    const QByteArray rtf = readFile(noteFile + QStringLiteral("/TXT.rtf"));
+    EXPECT_FALSE(rtf.contains("data:image"));
+    qsizetype previous = -1;
+    for (const QString& picture : test.files.mid(1)) {
+        EXPECT_EQ(QFileInfo(noteFile + u'/' + picture).size(), std::max<qint64>(test.spec.pictureBytes, 1));
+        // Each stands where the text shows it, in order.
+        const qsizetype at = rtf.indexOf("\\NeXTGraphic " + picture.toUtf8());
+        EXPECT_GT(at, previous) << picture.toStdString();
+        previous = at;
+    }
+    EXPECT_EQ(tree(noteFile).size(), test.files.size()); // the pictures and TXT.rtf, nothing else
+}
+
+INSTANTIATE_TEST_SUITE_P(Albums, PictureBudgetExport, testing::ValuesIn(albumCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every local link opens a file of the export; every link shows what the
+// note shows, and maths are text in place.
+TEST(NoteLinksExport, LinksLeadToTheExportedNotesOrAreText)
+{
+    const testsupport::TempDir dir;
+    const auto summary = exportContainer(linkedNotesContainer(), dir);
+    ASSERT_TRUE(summary);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\"|HYPERLINK \"([^\"]*)\""));
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    int local = 0;
+    for (const QString& relative : tree(out)) {
+        const QString path = out + u'/' + relative;
+        const bool rtf = relative.endsWith(QLatin1String(".rtfd/TXT.rtf"));
+        if (!relative.endsWith(QLatin1String(".html")) && !rtf)
+            continue;
+        const QString text = QString::fromUtf8(readFile(path));
+        EXPECT_FALSE(text.contains(QChar(0xFFFC)) || text.contains(QLatin1String("\\u-4?"))
+                     || text.contains(QLatin1String("applenotes:")) || text.contains(QLatin1String("x-exported-note")))
+            << relative.toStdString();
+        // A package's links start from the folder it is in, as a page's do.
+        const QDir base = QFileInfo(rtf ? QFileInfo(path).path() : path).dir();
+        for (const QRegularExpressionMatch& match : href.globalMatch(text)) {
+            const QString target = match.captured(1) + match.captured(2);
+            if (scheme.match(target).hasMatch())
+                continue;
+            ++local;
+            EXPECT_TRUE(QFileInfo::exists(base.filePath(QUrl::fromPercentEncoding(target.toUtf8()))))
+                << relative.toStdString() << " -> " << target.toStdString();
+        }
+    }
+    EXPECT_EQ(local, 8); // four in the index, one in each other note that links
+
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        // Inline, to the older of two notes of one title, and as an address with an owner.
+        {"iCloud/Notes/Index.html", R"(<a href="../Work/Meeting%201.html">Meeting</a>)"},
+        {"iCloud/Notes/Index.html", R"(<a href="../Work/Meeting.html">its notes</a>)"},
+        // No shown text: the target's title; the target is a package.
+        {"iCloud/Notes/Index.html", R"(<a href="../Work/Projects%20%231/Plan.rtfd">Plan</a>)"},
+        {"iCloud/Notes/Index.html",
+         R"(<a href="../../On%20My%20Mac/Travel%20%26%20Plans%20100%25/Caf%C3%A9%20trip.html">Café trip</a>)"},
+        // Not exported: in the trash, locked, in no database here.
+        {"iCloud/Notes/Index.html", "Gone: Old draft&nbsp;and the draft</div>"},
+        {"iCloud/Notes/Index.html", "Locked: Secret</div>"},
+        {"iCloud/Notes/Index.html", "Shared: Shared note</div>"},
+        {"iCloud/Notes/Index.html", "Sum: 40 + 2 = 42</div>"},
+        {"iCloud/Notes/Index.html", "Graph: y = 2x + 1&nbsp;drawn</div>"},
+        {"iCloud/Work/Meeting.html", R"(<a href="../Notes/Index.html">the index</a>)"},
+        {"iCloud/Work/Meeting 1.html", R"(<a href="Meeting%201.html">this note</a>)"},
+        {"On My Mac/Travel & Plans 100%/Café trip.html", R"(<a href="../../iCloud/Work/Meeting.html">the meeting</a>)"},
+        {"iCloud/Work/Projects #1/Plan.rtfd/TXT.rtf", R"(HYPERLINK "../../Notes/Index.html")"},
+        {"iCloud/Work/Projects #1/Plan.rtfd/TXT.rtf", R"( Index}}, not Old draft\par)"},
+    };
+    for (const auto& [file, fragment] : cases) {
+        const QString text = QString::fromUtf8(readFile(out + u'/' + QString::fromUtf8(file)));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(fragment))) << file << ": " << text.toStdString();
+    }
+    // Maths are text, not attachments; the locked note is the one thing named.
+    EXPECT_EQ(summary->attachmentsLeftOut, QStringList{});
+    ASSERT_EQ(summary->notesLeftOut.size(), 1) << summary->lines().join(u'\n').toStdString();
+    EXPECT_TRUE(summary->notesLeftOut[0].startsWith(QStringLiteral("“Secret”")));
+}
 
 } // namespace

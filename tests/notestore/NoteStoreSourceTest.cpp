@@ -1,7 +1,10 @@
 #include "notestore/NoteStoreTestSupport.h"
 
+#include "app/NotesAccess.h"
+#include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
+#include "platform/Resources.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +14,7 @@
 #include <sys/stat.h>
 
 using namespace notestoregen;
+using namespace Qt::StringLiterals;
 using testsupport::outline;
 
 namespace {
@@ -21,43 +25,42 @@ Container everyKindOfFolder(SchemaVersion version)
 {
     Container c;
     c.version = version;
-    const int cloud = c.addAccount(QStringLiteral("iCloud"));
-    const int local = c.addAccount(QStringLiteral("On My Mac"), QStringLiteral("LocalAccount"));
-    const auto folder = [&](const char* title, int account, std::optional<int> parent = {}) {
-        return c.addFolder(QString::fromUtf8(title), account, parent);
+    const int cloud = c.addAccount(u"iCloud"_s);
+    const int local = c.addAccount(u"On My Mac"_s, u"LocalAccount"_s);
+    const auto folder = [&](const QString& title, int account, std::optional<int> parent = {}) {
+        return c.addFolder(title, account, parent);
     };
-    const int notes = folder("Notes", cloud);
-    const int recipes = folder("Recipes", cloud);
-    const int baking = folder("Baking", cloud, recipes);
-    const int trash = folder("Recently Deleted", cloud);
+    const int notes = folder(u"Notes"_s, cloud);
+    const int recipes = folder(u"Recipes"_s, cloud);
+    const int baking = folder(u"Baking"_s, cloud, recipes);
+    const int trash = folder(u"Recently Deleted"_s, cloud);
     c.folders[size_t(trash)].folderType = 1;
-    c.folders[size_t(folder("Smart", cloud))].folderType = 3;
-    const int deleted = folder("Old", cloud);
+    c.folders[size_t(folder(u"Smart"_s, cloud))].folderType = 3;
+    const int deleted = folder(u"Old"_s, cloud);
     c.folders[size_t(deleted)].markedForDeletion = true;
-    const int underDeleted = folder("Under old", cloud, deleted);
-    const int underTrash = folder("Under trash", cloud, trash);
-    c.folders[size_t(folder("", cloud))].title.reset();
-    const int travel = folder("Travel", local);
-    const int lisbon = folder("Lisbon", local, travel);
-    const int later = folder("Added later", local);
+    const int underDeleted = folder(u"Under old"_s, cloud, deleted);
+    const int underTrash = folder(u"Under trash"_s, cloud, trash);
+    c.folders[size_t(folder({}, cloud))].title.reset();
+    const int travel = folder(u"Travel"_s, local);
+    const int lisbon = folder(u"Lisbon"_s, local, travel);
+    const int later = folder(u"Added later"_s, local);
     c.folders[size_t(later)].walOnly = true;
 
-    const auto note = [&](const char* title, int in, double modified) -> Note& {
-        const QString name = QString::fromUtf8(title);
-        return c.notes[size_t(c.addNote(name, in, plainText(name, QStringLiteral("Some text.")), modified))];
+    const auto note = [&](const QString& title, int in, double modified) -> Note& {
+        return c.notes[size_t(c.addNote(title, in, plainText(title, u"Some text."_s), modified))];
     };
-    note("First", notes, appleTime(2024, 3, 1, 9, 30));
-    note("Second", notes, appleTime(2024, 5, 1));
-    note("Bread", baking, appleTime(2023, 1, 1));
-    note("Trashed", trash, appleTime(2024, 6, 1));
-    note("In deleted folder", deleted, appleTime(2024, 6, 1));
-    note("Under deleted", underDeleted, appleTime(2024, 6, 1));
-    note("Under trash", underTrash, appleTime(2024, 6, 1));
-    note("Tombstone", notes, appleTime(2024, 6, 1)).markedForDeletion = true;
-    note("Pastel de nata", lisbon, appleTime(2022, 7, 7));
-    note("Locked", travel, appleTime(2022, 1, 1)).passwordProtected = true;
-    note("Written last", later, appleTime(2025, 1, 1)).walOnly = true;
-    note("Late note", recipes, appleTime(2025, 2, 1)).walOnly = true;
+    note(u"First"_s, notes, appleTime(2024, 3, 1, 9, 30));
+    note(u"Second"_s, notes, appleTime(2024, 5, 1));
+    note(u"Bread"_s, baking, appleTime(2023, 1, 1));
+    note(u"Trashed"_s, trash, appleTime(2024, 6, 1));
+    note(u"In deleted folder"_s, deleted, appleTime(2024, 6, 1));
+    note(u"Under deleted"_s, underDeleted, appleTime(2024, 6, 1));
+    note(u"Under trash"_s, underTrash, appleTime(2024, 6, 1));
+    note(u"Tombstone"_s, notes, appleTime(2024, 6, 1)).markedForDeletion = true;
+    note(u"Pastel de nata"_s, lisbon, appleTime(2022, 7, 7));
+    note(u"Locked"_s, travel, appleTime(2022, 1, 1)).passwordProtected = true;
+    note(u"Written last"_s, later, appleTime(2025, 1, 1)).walOnly = true;
+    note(u"Late note"_s, recipes, appleTime(2025, 2, 1)).walOnly = true;
     return c;
 }
 
@@ -79,10 +82,25 @@ const QStringList kEveryKindOfFolderOutline{
     "On My Mac/Travel/Lisbon/Pastel de nata",
 };
 
+// The ids of the accounts, their folders and notes, each note with its body.
+QStringList idsAndBodies(NotesApplication& app)
+{
+    QStringList list;
+    for (const auto& account : app.accounts()) {
+        list << account->id();
+        for (const auto& folder : account->folders()) {
+            list << folder->id();
+            for (const auto& note : folder->notes())
+                list << note->id() + u' ' + note->body();
+        }
+    }
+    return list;
+}
+
 class NoteStoreTest : public ::testing::Test {
 protected:
-    QString container() const { return m_dir.filePath(QStringLiteral("group.com.apple.notes")); }
-    QString database() const { return container() + QStringLiteral("/NoteStore.sqlite"); }
+    QString container() const { return m_dir.filePath(u"group.com.apple.notes"_s); }
+    QString database() const { return container() + u"/NoteStore.sqlite"_s; }
 
     std::shared_ptr<notestore::NoteStoreApplication> open(const QString& path, platform::Error* error = nullptr)
     {
@@ -99,30 +117,51 @@ protected:
     }
 
     testsupport::TempDir m_dir;
+    const testsupport::TempDir m_temporary;
+    const testsupport::ScopedEnvironment m_environment{{"TMPDIR", m_temporary.path()}};
 };
 
 class SchemaVersions : public NoteStoreTest, public ::testing::WithParamInterface<SchemaVersion> {};
 
+// The database is read from a private copy, removed afterwards; the user's
+// files stay as they were.
 TEST_P(SchemaVersions, ServeTheUserFoldersAndNotesInNotesOrder)
 {
-    const auto app = write(everyKindOfFolder(GetParam()));
-    ASSERT_TRUE(app);
-    EXPECT_EQ(outline(*app), kEveryKindOfFolderOutline);
-    EXPECT_EQ(app->database().version(), QString::fromLatin1(versionName(GetParam())).mid(3).toInt());
+    testsupport::writeContainer(everyKindOfFolder(GetParam()), container());
+    testsupport::writeFile(container() + u"/Accounts/LocalAccount/Media/x/picture.png"_s, "png");
+    ASSERT_TRUE(QFile::exists(database() + u"-shm"_s));
+    const auto before = testsupport::fingerprint(m_dir.path());
+    {
+        const auto app = open(database());
+        ASSERT_TRUE(app);
+        EXPECT_EQ(outline(*app), kEveryKindOfFolderOutline);
+        EXPECT_EQ(app->database().version(), QString::fromLatin1(versionName(GetParam())).mid(3).toInt());
 
-    const auto first = app->accounts()[0]->folders()[1]->notes()[1]; // iCloud/Notes/First
-    ASSERT_EQ(first->name(), QStringLiteral("First"));
-    EXPECT_EQ(first->modificationDate(), QDateTime(QDate(2024, 3, 1), QTime(9, 30), Qt::UTC));
-    EXPECT_EQ(first->creationDate(), QDateTime(QDate(2024, 2, 29), QTime(9, 30), Qt::UTC));
-    EXPECT_FALSE(first->passwordProtected());
-    EXPECT_TRUE(first->attachments().isEmpty());
-    const auto travel = app->accounts()[1]->folders()[2];
-    ASSERT_EQ(travel->name(), QStringLiteral("Travel"));
-    const auto locked = travel->notes()[0];
-    ASSERT_EQ(locked->name(), QStringLiteral("Locked"));
-    EXPECT_TRUE(locked->passwordProtected());
-    EXPECT_TRUE(locked->body().isEmpty());
-    EXPECT_EQ(locked->bodyProblem(), QStringLiteral("no password given"));
+        const auto first = app->accounts()[0]->folders()[1]->notes()[1]; // iCloud/Notes/First
+        ASSERT_EQ(first->name(), u"First"_s);
+        EXPECT_EQ(first->modificationDate(), QDateTime(QDate(2024, 3, 1), QTime(9, 30), Qt::UTC));
+        EXPECT_EQ(first->creationDate(), QDateTime(QDate(2024, 2, 29), QTime(9, 30), Qt::UTC));
+        EXPECT_FALSE(first->passwordProtected());
+        EXPECT_TRUE(first->attachments().isEmpty());
+        const auto locked = app->accounts()[1]->folders()[2]->notes()[0];
+        ASSERT_EQ(locked->name(), u"Locked"_s);
+        EXPECT_TRUE(locked->passwordProtected());
+        EXPECT_TRUE(locked->body().isEmpty());
+        EXPECT_EQ(locked->bodyProblem(), u"no password given"_s);
+
+        // Ids are unique and stay the same across openings.
+        const QStringList served = idsAndBodies(*app);
+        EXPECT_EQ(QSet<QString>(served.begin(), served.end()).size(), served.size());
+        EXPECT_TRUE(served.contains(u"LocalAccount"_s));
+        EXPECT_EQ(idsAndBodies(*open(database())), served);
+        const QStringList copies = QDir(m_temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_EQ(copies.size(), 1);
+        struct stat status{};
+        ASSERT_EQ(::stat(QFile::encodeName(m_temporary.filePath(copies[0])).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0700u);
+    }
+    EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
+    EXPECT_TRUE(QDir(m_temporary.path()).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, SchemaVersions,
@@ -130,20 +169,6 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, SchemaVersions,
                                            SchemaVersion::iOS14, SchemaVersion::iOS15, SchemaVersion::iOS16,
                                            SchemaVersion::iOS17, SchemaVersion::iOS18, SchemaVersion::iOS26),
                          [](const auto& info) { return std::string(versionName(info.param)); });
-
-TEST_F(NoteStoreTest, RowsOnlyInTheWriteAheadLogAreRead)
-{
-    ASSERT_TRUE(write(everyKindOfFolder(SchemaVersion::iOS18)));
-    ASSERT_TRUE(QFileInfo(database() + QStringLiteral("-wal")).size() > 0);
-    // Without its log the same database lacks them: they really are only there.
-    const QString bare = m_dir.filePath(QStringLiteral("bare"));
-    QDir().mkpath(bare);
-    ASSERT_TRUE(QFile::copy(database(), bare + QStringLiteral("/NoteStore.sqlite")));
-    const auto app = open(bare + QStringLiteral("/NoteStore.sqlite"));
-    ASSERT_TRUE(app);
-    EXPECT_FALSE(outline(*app).contains(QStringLiteral("On My Mac/Added later/Written last")));
-    EXPECT_FALSE(outline(*app).contains(QStringLiteral("iCloud/Recipes/Late note")));
-}
 
 // Counting asks hasNoteData() of every note; it must agree with what
 // reading the newest note-data row finds.
@@ -189,40 +214,19 @@ TEST_F(NoteStoreTest, HasNoteDataAgreesWithTheNewestRow)
     }
 }
 
-TEST_F(NoteStoreTest, IdsStayTheSameAcrossOpenings)
-{
-    testsupport::writeContainer(everyKindOfFolder(SchemaVersion::iOS15), container());
-    auto ids = [&] {
-        QStringList list;
-        const auto app = open(database());
-        for (const auto& account : app->accounts()) {
-            list << account->id();
-            for (const auto& folder : account->folders())
-                list << folder->id();
-        }
-        return list;
-    };
-    const QStringList first = ids();
-    EXPECT_EQ(first.size(), 2 + 6);
-    EXPECT_EQ(QSet<QString>(first.begin(), first.end()).size(), first.size());
-    EXPECT_EQ(ids(), first);
-    EXPECT_TRUE(first.contains(QStringLiteral("LocalAccount")));
-}
-
 TEST_F(NoteStoreTest, FoldersSortByNameAsNotesShowsThemAndNotesNewestFirst)
 {
     Container c;
-    const int account = c.addAccount(QStringLiteral("iCloud"));
+    const int account = c.addAccount(u"iCloud"_s);
     for (const char* name : {"Zebra", "item 10", "Item 2", "éclair", "apple", "Ätna"})
         c.addFolder(QString::fromUtf8(name), account);
-    const int inbox = c.addFolder(QStringLiteral("Inbox"), account);
-    c.addNote(QStringLiteral("Middle"), inbox, plainText("Middle", "x"), appleTime(2024, 6, 1));
-    c.addNote(QStringLiteral("Oldest"), inbox, plainText("Oldest", "x"), appleTime(2020, 6, 1));
-    c.addNote(QStringLiteral("Newest"), inbox, plainText("Newest", "x"), appleTime(2025, 6, 1));
-    c.addNote(QStringLiteral("Same time A"), inbox, plainText("A", "x"), appleTime(2021, 6, 1));
-    c.addNote(QStringLiteral("Same time B"), inbox, plainText("B", "x"), appleTime(2021, 6, 1));
-    const int undated = c.addNote(QStringLiteral("Undated"), inbox, plainText("U", "x"), 0);
-    c.notes[size_t(undated)].modificationDate.reset();
+    const int inbox = c.addFolder(u"Inbox"_s, account);
+    c.addNote(u"Middle"_s, inbox, plainText("Middle", "x"), appleTime(2024, 6, 1));
+    c.addNote(u"Oldest"_s, inbox, plainText("Oldest", "x"), appleTime(2020, 6, 1));
+    c.addNote(u"Newest"_s, inbox, plainText("Newest", "x"), appleTime(2025, 6, 1));
+    c.addNote(u"Same time A"_s, inbox, plainText("A", "x"), appleTime(2021, 6, 1));
+    c.addNote(u"Same time B"_s, inbox, plainText("B", "x"), appleTime(2021, 6, 1));
+    c.notes[size_t(c.addNote(u"Undated"_s, inbox, plainText("U", "x"), 0))].modificationDate.reset();
     const auto app = write(c);
     ASSERT_TRUE(app);
     EXPECT_EQ(outline(*app), (QStringList{"iCloud/", "iCloud/apple/", "iCloud/Ätna/", "iCloud/éclair/",
@@ -237,31 +241,28 @@ TEST_F(NoteStoreTest, FoldersSortByNameAsNotesShowsThemAndNotesNewestFirst)
 TEST_F(NoteStoreTest, LoopingAndDeepFoldersAreServedOnceAndBounded)
 {
     Container c;
-    const int account = c.addAccount(QStringLiteral("iCloud"));
-    const int a = c.addFolder(QStringLiteral("A"), account);
-    const int b = c.addFolder(QStringLiteral("B"), account, a);
+    const int account = c.addAccount(u"iCloud"_s);
+    const int a = c.addFolder(u"A"_s, account);
+    const int b = c.addFolder(u"B"_s, account, a);
     c.folders[size_t(a)].parent = b;
-    const int self = c.addFolder(QStringLiteral("Self"), account);
+    const int self = c.addFolder(u"Self"_s, account);
     c.folders[size_t(self)].parent = self;
     std::optional<int> parent;
     for (int level = 0; level < 100; ++level)
-        parent = c.addFolder(QStringLiteral("L%1").arg(level), account, parent);
-    c.addNote(QStringLiteral("Deep"), *parent, plainText("Deep", "x"), appleTime(2024, 1, 1));
+        parent = c.addFolder(u"L%1"_s.arg(level), account, parent);
+    c.addNote(u"Deep"_s, *parent, plainText("Deep", "x"), appleTime(2024, 1, 1));
     const auto app = write(c);
     ASSERT_TRUE(app);
     const QStringList lines = outline(*app);
-    for (const QString& name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Self"), QStringLiteral("L99")}) {
-        EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("/%1/$").arg(name))).size(), 1) << name.toStdString();
-    }
-    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("/Deep$"))).size(), 1);
+    for (const QString& name : {u"/A/$"_s, u"/B/$"_s, u"/Self/$"_s, u"/L99/$"_s, u"/Deep$"_s})
+        EXPECT_EQ(lines.filter(QRegularExpression(name)).size(), 1) << name.toStdString();
     for (const QString& line : lines)
         EXPECT_LE(line.count(u'/'), notestore::NoteStoreApplication::kMaxFolderDepth + 2);
 }
 
 TEST_F(NoteStoreTest, AnotherWritersUncommittedChangesAreNotWaitedFor)
 {
-    Container c = everyKindOfFolder(SchemaVersion::iOS15);
-    testsupport::writeContainer(c, container());
+    testsupport::writeContainer(everyKindOfFolder(SchemaVersion::iOS15), container());
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(database()).constData(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer,
@@ -276,30 +277,39 @@ TEST_F(NoteStoreTest, AnotherWritersUncommittedChangesAreNotWaitedFor)
     EXPECT_EQ(outline(*app), kEveryKindOfFolderOutline);
 }
 
-// ---- The user's files -------------------------------------------------------
-
-struct BadDatabase {
-    const char* name;
-    std::function<void(const QString& container)> make;
-    const char* says;
-};
-
-void writeBytes(const QString& path, const QByteArray& bytes)
+TEST_F(NoteStoreTest, CopiesLeftByAKilledRunAreRemovedOthersKept)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    testsupport::writeFile(path, bytes);
+    const QString abandoned = u"notes-import-store-999999999-abcdef"_s;
+    const QString running = u"notes-import-store-%1-ghijkl"_s.arg(QCoreApplication::applicationPid());
+    for (const QString& name : {abandoned, running, u"someone-else"_s})
+        testsupport::writeFile(m_temporary.filePath(name + u"/NoteStore.sqlite"_s), "x");
+    testsupport::writeContainer(Container(), container());
+    ASSERT_TRUE(open(database()));
+    EXPECT_EQ(QDir(m_temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{running, u"someone-else"_s}));
 }
+
+// ---- The user's files -------------------------------------------------------
 
 QString generated(const QString& container, SchemaVersion version, int notes = 3)
 {
     Container c = sizedContainer(notes, 300);
     c.version = version;
     testsupport::writeContainer(c, container);
-    return container + QStringLiteral("/NoteStore.sqlite");
+    return container + u"/NoteStore.sqlite"_s;
 }
 
+// What a case makes in the container folder, and the path below it then opened.
+struct BadDatabase {
+    const char* name;
+    std::function<void(const QString& container)> make;
+    const char* says;
+    const char* opened = "/NoteStore.sqlite";
+};
+
 const BadDatabase kBadDatabases[] = {
-    {"NotSQLite", [](const QString& c) { writeBytes(c + "/NoteStore.sqlite", QByteArray("not a database\n").repeated(300)); },
+    {"NotSQLite",
+     [](const QString& c) { testsupport::writeFile(c + "/NoteStore.sqlite", QByteArray("not a database\n").repeated(300)); },
      "is not a SQLite database"},
     {"OtherSQLite",
      [](const QString& c) {
@@ -311,13 +321,12 @@ const BadDatabase kBadDatabases[] = {
          sqlite3_close(db);
      },
      "not a Notes database"},
-    {"Empty", [](const QString& c) { writeBytes(c + "/NoteStore.sqlite", {}); }, "not a Notes database"},
+    {"Empty", [](const QString& c) { testsupport::writeFile(c + "/NoteStore.sqlite", {}); }, "not a Notes database"},
     {"TooOld", [](const QString& c) { generated(c, SchemaVersion::TooOld); }, "older than iOS 11"},
     {"TooNew", [](const QString& c) { generated(c, SchemaVersion::Unknown); }, "newer than iOS 26"},
     {"Corrupt",
      [](const QString& c) {
-         const QString path = generated(c, SchemaVersion::iOS15, 400);
-         QFile file(path);
+         QFile file(generated(c, SchemaVersion::iOS15, 400));
          file.open(QIODevice::ReadWrite);
          file.seek(file.size() / 2);
          file.write(QByteArray(64 * 1024, '\xA5'));
@@ -333,72 +342,61 @@ const BadDatabase kBadDatabases[] = {
     {"LogIsALink",
      [](const QString& c) {
          generated(c, SchemaVersion::iOS15);
-         writeBytes(c + "-elsewhere/log", "x");
+         testsupport::writeFile(c + "-elsewhere/log", "x");
          QFile::link(c + "-elsewhere/log", c + "/NoteStore.sqlite-wal");
      },
      "symbolic link"},
     {"DatabaseIsAFolder", [](const QString& c) { QDir().mkpath(c + "/NoteStore.sqlite"); }, "not a regular file"},
+    {"EmptyFolder", [](const QString& c) { QDir().mkpath(c); }, "holds neither library.json nor NoteStore.sqlite", ""},
+    {"Missing", [](const QString&) {}, "does not exist", ""},
+    {"OtherFile", [](const QString& c) { testsupport::writeFile(c + "/notes.txt", QByteArray("my notes\n").repeated(100)); },
+     "is not a SQLite database", "/notes.txt"},
 };
 
 class BadDatabases : public NoteStoreTest, public ::testing::WithParamInterface<BadDatabase> {};
 
 TEST_P(BadDatabases, FailNamingTheFileAndLeaveEverythingAsItWas)
 {
-    const testsupport::TempDir temporary;
-    testsupport::ScopedEnvironment environment{{"TMPDIR", temporary.path()}};
     GetParam().make(container());
+    const QString path = container() + QLatin1String(GetParam().opened);
     const auto before = testsupport::fingerprint(m_dir.path());
+    // The database itself is opened by the source; anything else as the command chooses its input.
+    const bool byTheSource = QLatin1String(GetParam().opened) == QLatin1String("/NoteStore.sqlite");
     platform::Error error;
-    EXPECT_FALSE(open(database(), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(database())) << error.localizedDescription().toStdString();
-    EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(GetParam().says)))
-        << error.localizedDescription().toStdString();
+    EXPECT_FALSE(byTheSource ? bool(open(path, &error)) : bool(app::openNotes(path, &error)));
+    const QString reason = error.localizedDescription();
+    EXPECT_TRUE(reason.contains(path) && reason.contains(QLatin1String(GetParam().says))) << reason.toStdString();
     EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
-    EXPECT_TRUE(QDir(temporary.path()).isEmpty()) << "the private copy was left behind";
+    EXPECT_TRUE(QDir(m_temporary.path()).isEmpty()) << "the private copy was left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(NoteStore, BadDatabases, ::testing::ValuesIn(kBadDatabases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(NoteStoreTest, TheUsersFilesStayUnchangedAndTheCopyIsPrivateAndRemoved)
+TEST(NoteStoreInputs, ALibraryDescriptionOpensTheLibrary)
 {
-    const testsupport::TempDir temporary;
-    testsupport::ScopedEnvironment environment{{"TMPDIR", temporary.path()}};
-    testsupport::writeContainer(everyKindOfFolder(SchemaVersion::iOS18), container());
-    testsupport::writeFile(container() + QStringLiteral("/Accounts/LocalAccount/Media/x/picture.png"), "png");
-    ASSERT_TRUE(QFile::exists(database() + QStringLiteral("-shm")));
-    const auto before = testsupport::fingerprint(m_dir.path());
-    {
-        auto app = open(database());
-        ASSERT_TRUE(app);
-        for (const auto& account : app->accounts()) {
-            for (const auto& folder : account->folders()) {
-                for (const auto& note : folder->notes())
-                    note->body();
-            }
-        }
-        const QStringList copies = QDir(temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        ASSERT_EQ(copies.size(), 1);
-        struct stat status{};
-        ASSERT_EQ(::stat(QFile::encodeName(temporary.filePath(copies[0])).constData(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0700u);
-    }
-    EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
-    EXPECT_TRUE(QDir(temporary.path()).isEmpty());
+    platform::Error error;
+    const auto app = app::openNotes(platform::resourceDirectory() + u"/SampleLibrary/library.json"_s, &error);
+    ASSERT_TRUE(app) << error.localizedDescription().toStdString();
+    EXPECT_FALSE(app->accounts().isEmpty());
 }
 
-TEST_F(NoteStoreTest, CopiesLeftByAKilledRunAreRemovedOthersKept)
+// ---- The command ------------------------------------------------------------
+
+// A destination inside the Notes folder, given by its database, is refused
+// and the folder left as it was.
+TEST(NoteStoreCommand, RefusesADestinationInsideTheNotesFolderGivenByItsDatabase)
 {
-    const testsupport::TempDir temporary;
-    testsupport::ScopedEnvironment environment{{"TMPDIR", temporary.path()}};
-    const QString abandoned = QStringLiteral("notes-import-store-999999999-abcdef");
-    const QString running = QStringLiteral("notes-import-store-%1-ghijkl").arg(QCoreApplication::applicationPid());
-    for (const QString& name : {abandoned, running, QStringLiteral("someone-else")})
-        testsupport::writeFile(temporary.filePath(name + QStringLiteral("/NoteStore.sqlite")), "x");
-    testsupport::writeContainer(Container(), container());
-    ASSERT_TRUE(open(database()));
-    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name),
-              (QStringList{running, QStringLiteral("someone-else")}));
+    const testsupport::TempDir dir;
+    const QString notes = dir.filePath(u"container"_s);
+    Container c;
+    c.addFolder(u"Notes"_s, c.addAccount(u"iCloud"_s));
+    testsupport::writeContainer(c, notes);
+    const auto before = testsupport::fingerprint(notes);
+    const auto run = testsupport::runExport(
+        {u"--library"_s, notes + u"/NoteStore.sqlite"_s, u"--destination"_s, notes + u"/export"_s, u"--no-handoff"_s}, dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(testsupport::fingerprint(notes), before);
 }
 
 } // namespace

@@ -91,13 +91,8 @@ inline QMap<QString, QByteArray> fingerprint(const QString& root)
 inline QByteArray everythingWritten(const QString& root)
 {
     QByteArray all;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        all += path.toUtf8() + '\n';
-        if (QFileInfo(path).isFile())
-            all += readFile(path);
-    }
+    for (const QString& entry : tree(root))
+        all += entry.toUtf8() + '\n' + readFile(root + u'/' + entry);
     return all;
 }
 
