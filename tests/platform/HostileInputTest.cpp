@@ -13,7 +13,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -265,7 +264,7 @@ TEST(PropertyListShape, DeepOrSelfContainingDataIsRefusedBeforeParsing)
 
 TEST(PropertyListShape, LargeContainersReadInLinearTime)
 {
-    // Quadratic reading took a minute for 100,000 values; the bound is generous.
+    // Quadratic reading took a minute for 100,000 values; the CTest timeout catches a relapse.
     for (const auto format : {plist::Format::Binary, plist::Format::XML}) {
         const QVariantList list = bigArray(100000);
         QVariantMap map;
@@ -274,10 +273,7 @@ TEST(PropertyListShape, LargeContainersReadInLinearTime)
         for (const QVariant& value : {QVariant(list), QVariant(map)}) {
             const auto data = plist::dataFromPropertyList(value, format, nullptr);
             ASSERT_TRUE(data);
-            QElapsedTimer timer;
-            timer.start();
             const auto read = plist::propertyListFromData(*data, nullptr);
-            EXPECT_LT(timer.elapsed(), 20000);
             ASSERT_TRUE(read);
             EXPECT_EQ(*read, value);
         }
