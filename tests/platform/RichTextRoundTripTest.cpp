@@ -15,6 +15,7 @@
 #include <QTextImageFormat>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace platform;
 using testsupport::formatOfText;
@@ -66,20 +67,16 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     QTextDocument document;
     readBack(text, document);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("styledplainlink"));
+    const auto style = [&](const QString& text) {
+        const QTextCharFormat f = formatOfText(document, text);
+        return std::tuple(f.fontFamilies().toStringList(), f.fontPointSize(), f.fontWeight(), f.fontItalic(),
+                          f.fontUnderline(), f.fontStrikeOut());
+    };
+    EXPECT_EQ(style("styled"), std::tuple(QStringList{"Helvetica Neue"}, 17.0, int(QFont::Bold), true, true, true));
+    EXPECT_EQ(style("plain"), std::tuple(QStringList{"Menlo"}, 12.0, int(QFont::Normal), false, false, false));
     const QTextCharFormat first = formatOfText(document, QStringLiteral("styled"));
-    EXPECT_EQ(first.fontPointSize(), 17);
-    EXPECT_EQ(first.fontWeight(), QFont::Bold);
-    EXPECT_TRUE(first.fontItalic());
-    EXPECT_TRUE(first.fontUnderline());
-    EXPECT_TRUE(first.fontStrikeOut());
     EXPECT_EQ(first.foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(first.background().color(), QColor(0, 0, 255));
-    EXPECT_EQ(first.fontFamilies().toStringList(), QStringList{QStringLiteral("Helvetica Neue")});
-
-    const QTextCharFormat plain = formatOfText(document, QStringLiteral("plain"));
-    EXPECT_EQ(plain.fontWeight(), QFont::Normal);
-    EXPECT_FALSE(plain.fontItalic() || plain.fontUnderline() || plain.fontStrikeOut());
-    EXPECT_EQ(plain.fontFamilies().toStringList(), QStringList{QStringLiteral("Menlo")});
     EXPECT_EQ(formatOfText(document, QStringLiteral("link")).anchorHref(),
               QStringLiteral("https://example.org/a%20b?q=%22x%22"));
 }
