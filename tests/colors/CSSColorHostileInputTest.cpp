@@ -27,8 +27,8 @@ void expectSane(const QString& text)
     const auto rgba = color->rgba();
     const auto white = color->whiteAlpha();
     ASSERT_TRUE(rgba || white) << shown;
-    const std::array<double, 4> values =
-        rgba ? std::array{rgba->red, rgba->green, rgba->blue, rgba->alpha} : std::array{white->white, white->alpha, 0.0, 0.0};
+    const std::array<double, 4> values = rgba ? std::array{rgba->red, rgba->green, rgba->blue, rgba->alpha}
+                                               : std::array{white->white, white->alpha, 0.0, 0.0};
     EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); })) << shown;
 }
 

@@ -15,7 +15,8 @@ TEST(ColorStrings, HexRgbAndHsl)
         const char *hex, *rgb, *hsl; // null: none
     } cases[] = {
         {Color::withRGBA(1, 0, 0, 1, Space::GenericRGB), "#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"},
-        {Color::withRGBA(1, 0, 0, 0.5, Space::GenericRGB), "#FF000080", "rgba(255, 0, 0, 0.5)", "hsla(0, 100%, 50%, 0.5)"},
+        {Color::withRGBA(1, 0, 0, 0.5, Space::GenericRGB), "#FF000080", "rgba(255, 0, 0, 0.5)",
+         "hsla(0, 100%, 50%, 0.5)"},
         {Color::withRGBA(0.5, 0.5, 0.5, 1, Space::GenericRGB), "#808080", "rgb(128, 128, 128)", "hsl(0, 0%, 50%)"},
         {Color::withRGBA(0, 1, 0, 1), "#00FF00", "rgb(0, 255, 0)", "hsl(120, 100%, 50%)"},
         {Color::withRGBA(1, 1, 1, 1), "#FFFFFF", "rgb(255, 255, 255)", "hsl(0, 0%, 100%)"},
