@@ -1,52 +1,48 @@
 #include "colors/ColorExtensions.h"
+#include "support/TestSupport.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 using platform::Color;
+using platform::ColorRef;
 using Space = platform::Color::Space;
 
-TEST(ColorStrings, HexRgbAndHslOfPlainColours)
+TEST(ColorStrings, HexRgbAndHsl)
 {
-    const auto red = Color::withRGBA(1, 0, 0, 1, Space::GenericRGB);
-    const auto halfRed = Color::withRGBA(1, 0, 0, 0.5, Space::GenericRGB);
-    const auto grey = Color::withRGBA(0.5, 0.5, 0.5, 1, Space::GenericRGB);
-    EXPECT_EQ(otl::hexStringValue(red), "#FF0000");
-    EXPECT_EQ(otl::hexStringValue(halfRed), "#FF000080");
-    EXPECT_EQ(otl::hexStringValue(grey), "#808080");
-    EXPECT_EQ(otl::rgbStringValue(red), "rgb(255, 0, 0)");
-    EXPECT_EQ(otl::rgbStringValue(halfRed), "rgba(255, 0, 0, 0.5)");
-    EXPECT_EQ(otl::rgbStringValue(grey), "rgb(128, 128, 128)");
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(0, 1, 0, 1)), "hsl(120, 100%, 50%)");
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(1, 1, 1, 1)), "hsl(0, 0%, 100%)");
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(0, 0, 0, 1)), "hsl(0, 0%, 0%)");
-}
-
-TEST(ColorStrings, GreyCatalogueAndPatternColours)
-{
-    EXPECT_EQ(otl::rgbStringValue(Color::withWhite(0.2, 1)), "rgb(51, 51, 51)");
-    EXPECT_EQ(otl::hslStringValue(Color::withWhite(0.2, 0.5)), "hsla(0, 0%, 20%, 0.5)");
-    const auto snow = platform::ColorList::named("Crayons")->colorWithKey("Snow");
-    EXPECT_EQ(otl::rgbStringValue(snow), "rgb(255, 255, 255)");
-    // A pattern has neither components nor a white.
-    EXPECT_TRUE(otl::rgbStringValue(Color::pattern("Stripes")).isNull());
-    EXPECT_TRUE(otl::hexStringValue(Color::pattern("Stripes")).isNull());
-    EXPECT_TRUE(otl::hslStringValue(Color::pattern("Stripes")).isNull());
-    EXPECT_TRUE(otl::rgbStringValue(nullptr).isNull());
-    EXPECT_FALSE(otl::hcsGetRedGreenBlueAlpha(Color::pattern("Stripes"), nullptr, nullptr, nullptr, nullptr));
-
+    const ColorRef stripes = Color::pattern("Stripes");
+    const struct {
+        ColorRef color;
+        const char *hex, *rgb, *hsl; // null: none
+    } cases[] = {
+        {Color::withRGBA(1, 0, 0, 1, Space::GenericRGB), "#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"},
+        {Color::withRGBA(1, 0, 0, 0.5, Space::GenericRGB), "#FF000080", "rgba(255, 0, 0, 0.5)",
+         "hsla(0, 100%, 50%, 0.5)"},
+        {Color::withRGBA(0.5, 0.5, 0.5, 1, Space::GenericRGB), "#808080", "rgb(128, 128, 128)", "hsl(0, 0%, 50%)"},
+        {Color::withRGBA(0, 1, 0, 1), "#00FF00", "rgb(0, 255, 0)", "hsl(120, 100%, 50%)"},
+        {Color::withRGBA(1, 1, 1, 1), "#FFFFFF", "rgb(255, 255, 255)", "hsl(0, 0%, 100%)"},
+        {Color::withRGBA(0, 0, 0, 1), "#000000", "rgb(0, 0, 0)", "hsl(0, 0%, 0%)"},
+        {Color::withRGBA(0, 0, 1, 1), "#0000FF", "rgb(0, 0, 255)", "hsl(240, 100%, 50%)"},
+        // A hue just under a full turn rounds up to 360 and wraps to 0.
+        {Color::withHSBA(0.9999, 1, 1, 1), "#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"},
+        // Light colours take the other branch of the saturation formula.
+        {Color::withRGBA(1, 0.5, 0.5, 1), "#FF8080", "rgb(255, 128, 128)", "hsl(0, 100%, 75%)"},
+        {Color::withRGBA(0.25, 0.5, 0.5, 1), "#408080", "rgb(64, 128, 128)", "hsl(180, 33%, 38%)"},
+        {Color::withWhite(0.2, 1), "#333333", "rgb(51, 51, 51)", "hsl(0, 0%, 20%)"},
+        {Color::withWhite(0.2, 0.5), "#33333380", "rgba(51, 51, 51, 0.5)", "hsla(0, 0%, 20%, 0.5)"},
+        // A catalogue colour has RGB components but no hue of its own.
+        {platform::ColorList::named("Crayons")->colorWithKey("Snow"), "#FFFFFF", "rgb(255, 255, 255)", nullptr},
+        // A pattern has neither components nor a white.
+        {stripes, nullptr, nullptr, nullptr},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rgb ? c.rgb : "none");
+        EXPECT_EQ(otl::hexStringValue(c.color), QString::fromLatin1(c.hex));
+        EXPECT_EQ(otl::rgbStringValue(c.color), QString::fromLatin1(c.rgb));
+        EXPECT_EQ(otl::hslStringValue(c.color), QString::fromLatin1(c.hsl));
+    }
+    EXPECT_FALSE(otl::hcsGetRedGreenBlueAlpha(stripes, nullptr, nullptr, nullptr, nullptr));
     double red = -1, alpha = -1;
     EXPECT_TRUE(otl::hcsGetRedGreenBlueAlpha(Color::withWhite(0.25, 0.75), &red, nullptr, nullptr, &alpha));
-    EXPECT_EQ(red, 0.25);
-    EXPECT_EQ(alpha, 0.75);
-}
-
-TEST(ColorStrings, HslHueWrapsAndLightColours)
-{
-    // A hue just under a full turn rounds up to 360 and wraps to 0.
-    EXPECT_EQ(otl::hslStringValue(Color::withHSBA(0.9999, 1, 1, 1)), "hsl(0, 100%, 50%)");
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(0, 0, 1, 1)), "hsl(240, 100%, 50%)");
-    // Light colours take the other branch of the saturation formula.
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(1, 0.5, 0.5, 1)), "hsl(0, 100%, 75%)");
-    EXPECT_EQ(otl::hslStringValue(Color::withRGBA(0.25, 0.5, 0.5, 1)), "hsl(180, 33%, 38%)");
+    EXPECT_EQ(std::pair(red, alpha), std::pair(0.25, 0.75));
 }

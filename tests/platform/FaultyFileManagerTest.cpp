@@ -68,23 +68,3 @@ TEST(FileManagerOnAFullDisk, ACopyCutShortIsRemoved)
     EXPECT_EQ(error.localizedDescription(), QStringLiteral("The file “big.pdf” couldn’t be saved: No space left on device."));
     EXPECT_FALSE(QFile::exists(target));
 }
-
-// Putting a manager in place hands back the one it replaced, so a caller
-// can put that back; nested replacements unwind in order.
-TEST(DefaultFileManager, ReplacingReturnsTheManagerReplaced)
-{
-    using platform::FileManager;
-    FileManager* const builtIn = FileManager::defaultManager();
-    {
-        FileManager outer, inner;
-        EXPECT_EQ(FileManager::setDefaultManager(&outer), builtIn);
-        EXPECT_EQ(FileManager::defaultManager(), &outer);
-        EXPECT_EQ(FileManager::setDefaultManager(&inner), &outer);
-        EXPECT_EQ(FileManager::setDefaultManager(&outer), &inner);
-        EXPECT_EQ(FileManager::setDefaultManager(builtIn), &outer);
-    }
-    // The managers above are gone; the one in place is not one of them.
-    EXPECT_EQ(FileManager::defaultManager(), builtIn);
-    EXPECT_EQ(FileManager::setDefaultManager(nullptr), builtIn);
-    EXPECT_EQ(FileManager::defaultManager(), builtIn);
-}

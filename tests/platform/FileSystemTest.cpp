@@ -33,26 +33,6 @@ TEST(FileManager, ListingSkipsHiddenEntriesAndMarksDirectories)
     EXPECT_EQ(error.code(), ENOENT);
 }
 
-TEST(FileManager, NeverWritesThroughALinkAndSeesDanglingLinks)
-{
-    TempDir dir;
-    const QString outside = dir.filePath(QStringLiteral("outside.txt"));
-    testsupport::writeFile(outside, "keep");
-    const QString link = dir.filePath(QStringLiteral("link.html"));
-    ASSERT_TRUE(QFile::link(outside, link));
-    Error error;
-    EXPECT_FALSE(FileManager::defaultManager()->writeData("new", fileurl::fromPath(link, false), &error));
-    EXPECT_EQ(testsupport::readFile(outside), QByteArray("keep"));
-
-    const QString dangling = dir.filePath(QStringLiteral("dangling"));
-    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dangling));
-    EXPECT_TRUE(FileManager::defaultManager()->isReachable(fileurl::fromPath(dangling, false)));
-
-    // Removing a link removes the link only.
-    EXPECT_TRUE(FileManager::defaultManager()->removeItem(fileurl::fromPath(link, false), nullptr));
-    EXPECT_TRUE(QFile::exists(outside));
-}
-
 // Written and copied files get the usual mode under any umask, and the
 // hidden names they were written under are gone.
 TEST(FileManager, WrittenFilesHaveTheUmaskModeAndLeaveNoTemporaryName)

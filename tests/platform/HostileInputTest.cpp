@@ -9,11 +9,11 @@
 #include "platform/SafeFile.h"
 #include "platform/TreeRemoval.h"
 #include "platform/UserDefaults.h"
+#include "support/ArchiveSupport.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -149,6 +149,8 @@ TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
     EXPECT_EQ(safefile::writeAtomically("page", QFile::encodeName(planted)).code, ELOOP);
     EXPECT_EQ(readFile(target), QByteArray("new"));
     EXPECT_TRUE(QFileInfo(planted).isSymLink());
+    // Removing the link removes the link only.
+    EXPECT_TRUE(FileManager::defaultManager()->removeItem(fileurl::fromPath(planted, false), nullptr));
     EXPECT_EQ(readFile(canary), kCanary);
 
     // A copy beyond its limit leaves neither the file nor a temporary one.
@@ -156,8 +158,7 @@ TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
     const Descriptor in = safefile::openRegularFile(dir.filePath(QStringLiteral("source")), nullptr);
     const auto result = safefile::copyToFile(in.get(), 65536, QFile::encodeName(dir.filePath(QStringLiteral("copy"))));
     EXPECT_TRUE(result.tooLarge);
-    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("canary"), QStringLiteral("note.html"),
-                                             QStringLiteral("planted.html"), QStringLiteral("source")}));
+    EXPECT_EQ(tree(dir.path()), (QStringList{"canary", "note.html", "source"}));
 }
 
 // ---- Property lists ----
@@ -265,7 +266,7 @@ TEST(PropertyListShape, DeepOrSelfContainingDataIsRefusedBeforeParsing)
 
 TEST(PropertyListShape, LargeContainersReadInLinearTime)
 {
-    // Quadratic reading took a minute for 100,000 values; the bound is generous.
+    // Quadratic reading took a minute for 100,000 values; the CTest timeout catches a relapse.
     for (const auto format : {plist::Format::Binary, plist::Format::XML}) {
         const QVariantList list = bigArray(100000);
         QVariantMap map;
@@ -274,10 +275,7 @@ TEST(PropertyListShape, LargeContainersReadInLinearTime)
         for (const QVariant& value : {QVariant(list), QVariant(map)}) {
             const auto data = plist::dataFromPropertyList(value, format, nullptr);
             ASSERT_TRUE(data);
-            QElapsedTimer timer;
-            timer.start();
             const auto read = plist::propertyListFromData(*data, nullptr);
-            EXPECT_LT(timer.elapsed(), 20000);
             ASSERT_TRUE(read);
             EXPECT_EQ(*read, value);
         }
@@ -307,19 +305,12 @@ TEST(KeyedArchiveLimits, AHugeArchiveIsRefusedUpFront)
     constexpr int count = 66000;
     QVariantList objects{QStringLiteral("$null")};
     for (int i = 1; i <= count; ++i)
-        objects.append(QVariantMap{{QStringLiteral("NS.objects"), QVariantList{QVariant::fromValue(plist::PropertyListUID{quint64(i + 1)})}},
-                                   {QStringLiteral("$class"), QVariant::fromValue(plist::PropertyListUID{count + 1})}});
-    objects.append(QVariantMap{{QStringLiteral("$classname"), QStringLiteral("NSArray")},
-                               {QStringLiteral("$classes"), QVariantList{QStringLiteral("NSArray"), QStringLiteral("NSObject")}}});
-    const QVariantMap archive{{QStringLiteral("$archiver"), QStringLiteral("NSKeyedArchiver")},
-                              {QStringLiteral("$version"), 100000},
-                              {QStringLiteral("$objects"), objects},
-                              {QStringLiteral("$top"), QVariantMap{{QStringLiteral("root"), QVariant::fromValue(plist::PropertyListUID{1})}}}};
-    const auto data = plist::dataFromPropertyList(archive, plist::Format::Binary, nullptr);
-    ASSERT_TRUE(data);
+        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(i + 1)}}, {"$class", uid(count + 1)}});
+    objects.append(QVariantMap{{"$classname", "NSArray"}, {"$classes", QStringList{"NSArray", "NSObject"}}});
+    const QByteArray data = keyedArchive(objects);
     Error error;
-    EXPECT_EQ(KeyedUnarchiver::forReadingFromData(*data, &error), nullptr);
-    EXPECT_FALSE(plist::propertyListFromData(*data, nullptr, plist::Limits{256, 65536}));
+    EXPECT_EQ(KeyedUnarchiver::forReadingFromData(data, &error), nullptr);
+    EXPECT_FALSE(plist::propertyListFromData(data, nullptr, plist::Limits{256, 65536}));
 }
 
 // ---- Preferences ----

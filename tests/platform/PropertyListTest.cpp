@@ -19,15 +19,11 @@ TEST(PropertyList, BinaryRoundTripKeepsEveryType)
         {QStringLiteral("date"), date},
         {QStringLiteral("list"), QVariantList{QStringLiteral("a"), QVariantMap{}}},
     };
-    const auto data = dataFromPropertyList(value, Format::Binary, nullptr);
-    ASSERT_TRUE(data);
-    EXPECT_TRUE(data->startsWith("bplist00"));
-    const auto back = propertyListFromData(*data, nullptr);
-    ASSERT_TRUE(back);
-    const QVariantMap map = back->toMap();
+    const QByteArray data = dataFromPropertyList(value, Format::Binary, nullptr).value_or(QByteArray());
+    EXPECT_TRUE(data.startsWith("bplist00"));
+    const QVariantMap map = propertyListFromData(data, nullptr).value_or(QVariant()).toMap();
     EXPECT_EQ(map, value);
     EXPECT_EQ(map.value(QStringLiteral("true")).metaType().id(), QMetaType::Bool);
-    EXPECT_EQ(map.value(QStringLiteral("large")).toLongLong(), qint64(1) << 40);
 }
 
 // XML is read in the user-defaults and nesting tests.

@@ -13,28 +13,20 @@ namespace {
 
 TEST(Scanner, FloatExtremesStayFinite)
 {
-    float value = 0;
-    Scanner huge("1e99999999999999999999");
-    ASSERT_TRUE(huge.scanFloat(&value));
-    EXPECT_EQ(value, FLT_MAX);
-    EXPECT_TRUE(huge.isAtEnd());
-
-    Scanner negative("-4e38");
-    ASSERT_TRUE(negative.scanFloat(&value));
-    EXPECT_EQ(value, -FLT_MAX);
-
-    Scanner tiny("1e-99999999");
-    ASSERT_TRUE(tiny.scanFloat(&value));
-    EXPECT_EQ(value, 0.0f);
-
-    Scanner manyDigits(QString(100000, u'9'));
-    ASSERT_TRUE(manyDigits.scanFloat(&value));
-    EXPECT_EQ(value, FLT_MAX);
-    EXPECT_TRUE(manyDigits.isAtEnd());
-
-    Scanner longFraction("0." + QString(100000, u'0') + "1e100000");
-    ASSERT_TRUE(longFraction.scanFloat(&value));
-    EXPECT_FLOAT_EQ(value, 0.1f);
+    const std::pair<QString, float> cases[] = {
+        {"1e99999999999999999999", FLT_MAX},
+        {"-4e38", -FLT_MAX},
+        {"1e-99999999", 0.0f},
+        {QString(100000, u'9'), FLT_MAX},
+        {"0." + QString(100000, u'0') + "1e100000", 0.1f},
+    };
+    for (const auto& [text, expected] : cases) {
+        float value = 0;
+        Scanner scanner(text);
+        ASSERT_TRUE(scanner.scanFloat(&value));
+        EXPECT_FLOAT_EQ(value, expected) << text.left(20).toStdString();
+        EXPECT_TRUE(scanner.isAtEnd());
+    }
 }
 
 TEST(Scanner, HexInt)

@@ -111,7 +111,11 @@ TEST_F(WorkspaceTest, OpeningRunsTheProgramWithoutAShellOrReportsWhyNot)
 {
     Workspace workspace;
     const QString target = path("made by touch; rm -rf x");
-    writeEntry("home", "app.touch", "Name=Toucher\nExec=touch %F\n");
+    // A stand-in of our own, found on the search path, makes the file it is given.
+    testsupport::writeFile(path("bin/toucher"), "#!/bin/sh\n: > \"$1\"\n");
+    ASSERT_TRUE(QFile::setPermissions(path("bin/toucher"), QFile::ReadOwner | QFile::ExeOwner));
+    const testsupport::ScopedEnvironment searchPath{{"PATH", path("bin")}};
+    writeEntry("home", "app.touch", "Name=Toucher\nExec=toucher %F\n");
     writeEntry("home", "app.gone", "Name=Gone\nExec=\"" + path("no such program").toUtf8() + "\" %u\n");
 
     std::atomic<int> calls{0};
