@@ -10,103 +10,67 @@ using testsupport::runExport;
 
 namespace {
 
-// A container and its backups, made once: encrypting and wrapping cost.
-class Backups : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new testsupport::TempDir;
-        testsupport::writeContainer(testsupport::richContainer(), container());
-        BackupOptions plain;
-        plain.deviceName = QStringLiteral("Plain iPhone");
-        s_plain = new QString(testsupport::writeBackupOf(container(), folder("plain"), plain));
-        BackupOptions encrypted;
-        encrypted.deviceName = QStringLiteral("Locked iPad");
-        encrypted.encrypted = true;
-        encrypted.password = testsupport::kBackupPassword;
-        encrypted.firstRounds = 3;
-        encrypted.secondRounds = 2;
-        s_encrypted = new QString(testsupport::writeBackupOf(container(), folder("encrypted"), encrypted));
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_plain;
-        delete s_encrypted;
-        delete s_dir;
-    }
-    static QString folder(const char* name) { return s_dir->filePath(QLatin1String(name)); }
-    static QString container() { return folder("container"); }
+// A plain and an encrypted backup of a container with all a backup must
+// carry export exactly what the container exports, named by the device's
+// folder or the folder holding it, and stay untouched.
+TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
+{
+    const testsupport::TempDir dir;
+    const QString container = dir.filePath(QStringLiteral("container"));
+    testsupport::writeContainer(testsupport::richContainer(), container);
+    BackupOptions plain;
+    plain.deviceName = QStringLiteral("Plain iPhone");
+    const QString plainDevice = testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("plain")), plain);
+    BackupOptions encrypted;
+    encrypted.deviceName = QStringLiteral("Locked iPad");
+    encrypted.encrypted = true;
+    encrypted.password = testsupport::kBackupPassword;
+    encrypted.firstRounds = 3;
+    encrypted.secondRounds = 2;
+    const QString encryptedDevice =
+        testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("encrypted")), encrypted);
+    const QString passwords = dir.filePath(QStringLiteral("passwords"));
+    testsupport::writeFile(passwords, testsupport::kNotesPassword + '\n' + testsupport::kBackupPassword + '\n');
+    const auto backups = [&] {
+        return testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("plain")))
+             + testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("encrypted")));
+    };
+    const QStringList before = backups();
 
-    // The export of `library` into the same destination each time (the
-    // manifest names it), as names, modes, dates and digests.
-    static QStringList exported(const QString& library, const QStringList& more = {},
-                                              CommandResult* result = nullptr)
-    {
-        const QString destination = folder("out");
+    // Into the same destination each time (the manifest names it), as names,
+    // modes, dates and digests.
+    CommandResult run;
+    const auto exported = [&](const QString& library) {
+        const QString destination = dir.filePath(QStringLiteral("out"));
         QDir(destination).removeRecursively();
         const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-2);
-        const QString passwords = folder("passwords");
-        QFile file(passwords);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(testsupport::kNotesPassword + '\n' + testsupport::kBackupPassword + '\n');
-        file.close();
-        const CommandResult run =
-            runExport(QStringList{QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
-                                  QStringLiteral("--no-handoff"), QStringLiteral("--password-file"), passwords}
-                          + more,
-                      *s_dir);
+        run = runExport({QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
+                         QStringLiteral("--no-handoff"), QStringLiteral("--password-file"), passwords},
+                        dir);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        if (result)
-            *result = run;
         return testsupport::fingerprintWithDates(destination, start);
-    }
-
-    static testsupport::TempDir* s_dir;
-    static QString* s_plain;
-    static QString* s_encrypted;
-};
-
-testsupport::TempDir* Backups::s_dir = nullptr;
-QString* Backups::s_plain = nullptr;
-QString* Backups::s_encrypted = nullptr;
-
-TEST_F(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
-{
-    CommandResult fromContainer;
-    const auto expected = exported(container(), {}, &fromContainer);
+    };
+    const QStringList expected = exported(container);
     // Everything the container holds came out, the locked note among it.
     const QString names = expected.join(u'\n');
     for (const char* name : {"iCloud/Notes/Diary.html ", "iCloud/Notes/Manual.rtfd/Manual.pdf ",
                              "iCloud/Notes/Trip/Late.html "})
-        EXPECT_TRUE(names.contains(QLatin1String(name))) << names.toStdString() << fromContainer.err.toStdString();
+        EXPECT_TRUE(names.contains(QLatin1String(name))) << names.toStdString() << run.err.toStdString();
 
-    const auto before = testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/plain"));
-    const auto encryptedBefore = testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/encrypted"));
-    const struct {
-        const char* name;
-        QString library;
-    } libraries[] = {
-        {"plain device folder", *s_plain},
-        {"folder of one plain backup", folder("plain")},
-        {"encrypted device folder", *s_encrypted},
-        {"folder of one encrypted backup", folder("encrypted")},
-    };
-    for (const auto& library : libraries) {
-        CommandResult run;
-        EXPECT_EQ(exported(library.library, {}, &run), expected) << library.name;
+    // With how often each says it opens the encrypted backup: once per
+    // password in the file, the second opens it.
+    const std::pair<QString, int> libraries[] = {{plainDevice, 0},
+                                                 {dir.filePath(QStringLiteral("plain")), 0},
+                                                 {encryptedDevice, 2},
+                                                 {dir.filePath(QStringLiteral("encrypted")), 2}};
+    for (const auto& [library, opening] : libraries) {
+        SCOPED_TRACE(library.toStdString());
+        EXPECT_EQ(exported(library), expected);
         // The summary names the same left-out attachment.
         EXPECT_TRUE(run.err.contains(QStringLiteral("Not downloaded: Far.pdf"))) << run.err.toStdString();
+        EXPECT_EQ(run.err.count(QStringLiteral("Opening the encrypted backup…")), opening);
     }
-    EXPECT_EQ(testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/plain")), before);
-    EXPECT_EQ(testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/encrypted")), encryptedBefore);
-}
-
-TEST_F(Backups, SayWhileTheEncryptedOneOpens)
-{
-    CommandResult run;
-    exported(*s_encrypted, {}, &run);
-    // Two passwords in the file: each tried once, the second opens it.
-    EXPECT_EQ(run.err.count(QStringLiteral("Opening the encrypted backup…")), 2) << run.err.toStdString();
+    EXPECT_EQ(backups(), before);
 }
 
 // Plists of a backup, edited as a damaged or hostile one would have them.
@@ -319,25 +283,34 @@ const DamageCase kDamage[] = {
 INSTANTIATE_TEST_SUITE_P(Backup, DamagedBackups, ::testing::ValuesIn(kDamage),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Several backups are listed by their devices, also one whose Info.plist
+// names nothing (its manifest and status tell); a damaged one does not hide
+// the others.
 TEST(BackupFolders, WithSeveralBackupsListTheirDevicesAndStop)
 {
     const testsupport::TempDir dir;
     Container c;
     c.addAccount(QStringLiteral("iCloud"));
     testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
-    for (const char* name : {"Ann’s iPhone", "Ann’s iPad"}) {
+    QStringList devices;
+    for (const char* name : {"Ann’s iPhone", "Ann’s iPad", "Damaged"}) {
         BackupOptions options;
         options.deviceName = QString::fromUtf8(name);
-        testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")), dir.filePath(QStringLiteral("backups")),
-                                   options);
+        options.encrypted = options.deviceName.endsWith(QStringLiteral("iPad"));
+        options.password = testsupport::kBackupPassword;
+        devices << testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
+                                              dir.filePath(QStringLiteral("backups")), options);
     }
+    editPlist(devices[0] + QStringLiteral("/Info.plist"), [](QVariantMap& info) { info.clear(); });
+    testsupport::writeFile(devices[2] + QStringLiteral("/Info.plist"), "damaged");
     const CommandResult run = runExport({QStringLiteral("--library"), dir.filePath(QStringLiteral("backups")),
                                          QStringLiteral("--destination"), dir.filePath(QStringLiteral("out")),
                                          QStringLiteral("--no-handoff")},
                                         dir);
     EXPECT_EQ(run.exitCode, 1);
-    for (const char* expected : {"“Ann’s iPhone” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC",
-                                 "“Ann’s iPad” (iPhone15,2, iOS 17.4)"})
+    for (const char* expected : {"holds the backups of 2 devices",
+                                 "“Ann’s iPhone” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC, in “",
+                                 "“Ann’s iPad” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC, encrypted, in “"})
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(expected))) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
 }
