@@ -68,6 +68,8 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         {"R", "{}", "--library L --destination L/export", 1, "overlaps"},
         {"S", "{}", "--library L", 1, "overlaps"},
         {"R", "{}", "--bogus", 2, ""},
+        {"R", "{}", "--library L --destination R/out extra", 2, "unexpected argument “extra”"},
+        {"R", "{}", "--library L --destination R/out --password-file R/none", 1, "none” couldn’t be read"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -86,7 +88,7 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         }
         const Result result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
         EXPECT_EQ(result.exitCode, c.exitCode);
-        EXPECT_TRUE(result.err.contains(QString::fromLatin1(c.message))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
         EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
         EXPECT_EQ(testsupport::readFile(root.filePath(QStringLiteral("Documents/thesis.txt"))), "keep me");
     }
