@@ -130,10 +130,16 @@ TEST(PasswordFile, ReadsAFileOrAPipeAndFailuresNameTheFile)
 // What is typed never shows on the terminal, and echo comes back afterwards.
 TEST(TerminalPassword, IsReadWithoutEcho)
 {
-    const std::pair<QByteArray, QByteArray> cases[] = {
-        {"s3cret word\n", "s3cret word"}, {"p\xC3\xA4ss\n", "p\xC3\xA4ss"}, {"\n", ""}, {"\x04", ""}};
+    const struct {
+        QByteArray typed;
+        QByteArray password; // null: refused
+    } cases[] = {{"s3cret word\n", "s3cret word"},
+                 {"p\xC3\xA4ss\n", "p\xC3\xA4ss"},
+                 {"\n", ""},
+                 {"\x04", ""},
+                 {QByteArray(app::kMaxPasswordBytes + 1, 'x') + '\n', QByteArray()}};
     for (const auto& [typed, expected] : cases) {
-        SCOPED_TRACE(typed.toStdString());
+        SCOPED_TRACE(typed.left(20).toStdString());
         int master = -1;
         int slave = -1;
         ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
@@ -149,8 +155,12 @@ TEST(TerminalPassword, IsReadWithoutEcho)
         QString error;
         const auto password = app::askPassword(slave, promptPipe[1], QStringLiteral("Password: "), &error);
         typist.join();
-        ASSERT_TRUE(password) << error.toStdString();
-        EXPECT_TRUE(*password == secret(expected));
+        ASSERT_EQ(password.has_value(), !expected.isNull()) << error.toStdString();
+        if (password) {
+            EXPECT_TRUE(*password == secret(expected));
+        } else {
+            EXPECT_TRUE(error.contains(QStringLiteral("longer than 1024 bytes"))) << error.toStdString();
+        }
         EXPECT_TRUE(echoes(slave));
 
         ::close(promptPipe[1]);
@@ -163,10 +173,20 @@ TEST(TerminalPassword, IsReadWithoutEcho)
         char buffer[256];
         for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
             shown.append(buffer, got);
-        EXPECT_FALSE(shown.contains(expected.isEmpty() ? QByteArray("\x01") : expected)) << shown.toStdString();
+        const QByteArray hidden = expected.isNull() ? typed.left(8) : expected;
+        EXPECT_TRUE(hidden.isEmpty() || !shown.contains(hidden)) << shown.toStdString();
         ::close(master);
         ::close(promptPipe[0]);
     }
+
+    // Only a terminal can keep what is typed from showing.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    QString error;
+    EXPECT_FALSE(app::askPassword(pipeEnds[0], pipeEnds[1], QStringLiteral("Password: "), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("terminal"))) << error.toStdString();
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
 }
 
 TEST(PasswordDialog, AsksOnceMaskedWithTheHint)
