@@ -1,11 +1,15 @@
 #include "app/Passwords.h"
+#include "app/gui/BackupPasswordDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <pty.h>
@@ -189,35 +193,62 @@ TEST(TerminalPassword, IsReadWithoutEcho)
     ::close(pipeEnds[1]);
 }
 
-TEST(PasswordDialog, AsksOnceMaskedWithTheHint)
+// The dialogs of locked notes and of an encrypted backup ask masked, with
+// the hint, and hand over what was typed only when it opens; the field
+// keeps no copy.
+TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
 {
+    const QString notes = QStringLiteral("3 notes of this library are locked. Enter their password to export them.");
+    const QString backup = QStringLiteral("The backup of “Ann’s iPad” is encrypted. Enter the password chosen when backup "
+                                          "encryption was switched on; it opens locked notes too when they have the same one.");
     const struct {
-        QStringList hints;
+        std::function<std::optional<Secret>()> run;
         QString typed;
-        bool accept;
-        const char* shownHint; // null: no hint shown
+        bool open;
+        QString shown; // the texts of its labels
     } cases[] = {
-        {{}, QStringLiteral("pässword"), true, nullptr},
-        {{QStringLiteral(" the cat ")}, QStringLiteral("x"), true, "Hint: the cat"},
-        {{QStringLiteral("cat"), QString(), QStringLiteral("dog"), QStringLiteral("cat")}, QStringLiteral("x"), true,
-         "Hint: cat; dog"},
-        {{}, QStringLiteral("typed then skipped"), false, nullptr},
+        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("pässword"), true, notes},
+        {[] { return runPasswordDialog(nullptr, 1, {QStringLiteral(" the cat ")}); }, QStringLiteral("x"), true,
+         QStringLiteral("One note of this library is locked. Enter its password to export it.|Hint: the cat")},
+        {[] {
+             return runPasswordDialog(nullptr, 3, {QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")});
+         },
+         QStringLiteral("x"), true, notes + QStringLiteral("|Hint: cat; dog")},
+        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("typed then skipped"), false, notes},
+        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("bäckup"), true,
+         backup},
+        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("x"), false, backup},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed.toStdString());
-        PasswordDialog dialog(3, c.hints);
-        EXPECT_EQ(dialog.passwordField()->echoMode(), QLineEdit::Password);
-        EXPECT_EQ(dialog.skipButton()->text(), QStringLiteral("Skip locked notes"));
-        const auto* hint = dialog.findChild<QLabel*>(QStringLiteral("PasswordHint"));
-        EXPECT_EQ(hint ? hint->text() : QString(), QString::fromUtf8(c.shownHint));
-        dialog.passwordField()->setText(c.typed);
-        EXPECT_TRUE(dialog.openButton()->isEnabled());
-        (c.accept ? dialog.openButton() : dialog.skipButton())->click();
-        const auto password = dialog.takePassword();
-        EXPECT_EQ(password.has_value(), c.accept);
+        SCOPED_TRACE(c.shown.left(30).toStdString() + (c.open ? " opened" : " cancelled"));
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                shown << label->text();
+            auto* field = dialog->findChild<QLineEdit*>();
+            EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+            const auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QPushButton* open = nullptr;
+            QPushButton* cancel = nullptr;
+            for (QAbstractButton* button : buttons->buttons())
+                (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? open : cancel) =
+                    qobject_cast<QPushButton*>(button);
+            EXPECT_FALSE(open->isEnabled());
+            field->setText(c.typed);
+            EXPECT_TRUE(open->isEnabled());
+            (c.open ? open : cancel)->click();
+        });
+        const auto password = c.run();
+        EXPECT_EQ(shown.join(u'|'), c.shown);
+        EXPECT_EQ(password.has_value(), c.open);
         if (password) {
             EXPECT_TRUE(*password == secret(c.typed.toUtf8()));
         }
-        EXPECT_TRUE(dialog.passwordField()->text().isEmpty());
     }
+    QLineEdit field;
+    field.setText(QStringLiteral("secret"));
+    EXPECT_TRUE(takePasswordFrom(&field, true));
+    EXPECT_TRUE(field.text().isEmpty());
 }
