@@ -69,6 +69,17 @@ const KeybagCase kKeybags[] = {
     {"NoSalt", record("UUID", QByteArray(16, 'u')) + record("ITER", number(1)) + classGroup(3), "lacks the salt"},
     {"ClassNumberOfTwoBytes", header() + record("UUID", QByteArray(16, 'c')) + record("CLAS", QByteArray(2, '\0')),
      "CLAS has 2 bytes"},
+    {"WrapOfTwoBytes", header() + record("UUID", QByteArray(16, 'c')) + record("WRAP", QByteArray(2, '\0')),
+     "WRAP has 2 bytes"},
+    {"KeyTypeOfTwoBytes", header() + record("UUID", QByteArray(16, 'c')) + record("KTYP", QByteArray(2, '\0')),
+     "KTYP has 2 bytes"},
+    {"VersionOfTwoBytes", record("VERS", QByteArray(2, '\0')) + header(), "VERS has 2 bytes"},
+    {"TypeOfTwoBytes", record("TYPE", QByteArray(2, '\0')) + header(), "TYPE has 2 bytes"},
+    {"RoundsOfTwoBytes", record("ITER", QByteArray(2, '\0')) + header(), "ITER has 2 bytes"},
+    {"FirstRoundsWithoutTheirSalt",
+     record("UUID", QByteArray(16, 'u')) + record("SALT", QByteArray(20, 's')) + record("ITER", number(1))
+         + record("DPIC", number(1)) + classGroup(3),
+     "", UnlockOutcome::Damaged},
     {"TooManyClasses",
      [] {
          QByteArray data = header();
