@@ -124,16 +124,27 @@ TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQ
     EXPECT_TRUE(QFile::exists(importFolder() + QStringLiteral("/Notes Import.plist")));
 }
 
+// Ostrel fails to start, or has gone by the time the export ends: the
+// alert says so and the program keeps running.
 TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
 {
     ASSERT_TRUE(launch());
-    workspace.openResult = platform::Error(QStringLiteral("Test"), 1, QStringLiteral("Ostrel crashed."));
-    delegate.startImport();
-    ASSERT_TRUE(sheetEnded());
-    ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
-    expectOnlyAlert(QStringLiteral("Cannot open Ostrel"), QStringLiteral("Ostrel crashed."), platform::AlertStyle::Sheet);
-    EXPECT_EQ(terminated, 0);
-    EXPECT_TRUE(delegate.startButton()->isEnabled());
+    for (const bool uninstalled : {false, true}) {
+        SCOPED_TRACE(uninstalled ? "uninstalled" : "crashed");
+        alerts.shown.clear();
+        workspace.openResult = platform::Error(QStringLiteral("Test"), 1, QStringLiteral("Ostrel crashed."));
+        delegate.startImport();
+        if (uninstalled)
+            workspace.installed = QUrl();
+        ASSERT_TRUE(sheetEnded());
+        ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
+        expectOnlyAlert(QStringLiteral("Cannot open Ostrel"),
+                        uninstalled ? QStringLiteral("Unable to locate the Ostrel application.")
+                                    : QStringLiteral("Ostrel crashed."),
+                        platform::AlertStyle::Sheet);
+        EXPECT_EQ(terminated, 0);
+        EXPECT_TRUE(delegate.startButton()->isEnabled());
+    }
 }
 
 TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
