@@ -83,31 +83,38 @@ TEST(PasswordLines, KeepEverythingButTheLineEnd)
     }
 }
 
+// A password manager can hand the passwords over through a pipe.
 TEST(PasswordFile, ReadsAFileOrAPipeAndFailuresNameTheFile)
 {
     testsupport::TempDir dir;
     const struct {
-        char kind; // 'f' a file, 'd' a folder, '-' nothing
+        char kind; // 'f' a file, 'p' a pipe, 'd' a folder, '-' nothing
         QByteArray contents;
         const char* problem; // null when it reads
     } cases[] = {
         {'f', "one\ntwo\n", nullptr},
+        {'p', "one\ntwo", nullptr},
         {'-', {}, "No such file"},
         {'d', {}, "not a regular file or a pipe"},
         {'f', "\n\n", "holds no password"},
         {'f', QByteArray(app::kMaxPasswordFileBytes + 1, '\n'), "larger than 65536 bytes"},
     };
     for (const auto& c : cases) {
-        const QString path = dir.filePath(QStringLiteral("pw"));
-        SCOPED_TRACE(c.problem ? c.problem : "reads");
-        QFile::remove(path);
-        QDir(path).removeRecursively();
-        if (c.kind == 'f')
+        const QString path = dir.filePath(QStringLiteral("pw%1").arg(&c - cases));
+        SCOPED_TRACE(path.toStdString());
+        std::thread writer;
+        if (c.kind == 'f') {
             testsupport::writeFile(path, c.contents);
-        else if (c.kind == 'd')
+        } else if (c.kind == 'd') {
             QDir().mkpath(path);
+        } else if (c.kind == 'p') {
+            ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            writer = std::thread([&] { testsupport::writeFile(path, c.contents); });
+        }
         QString error;
         const auto passwords = app::readPasswordFile(path, &error);
+        if (writer.joinable())
+            writer.join();
         ASSERT_EQ(passwords.has_value(), !c.problem) << error.toStdString();
         if (passwords) {
             EXPECT_EQ(texts(*passwords), (QByteArrayList{"one", "two"}));
@@ -115,20 +122,6 @@ TEST(PasswordFile, ReadsAFileOrAPipeAndFailuresNameTheFile)
             EXPECT_TRUE(error.contains(path) && error.contains(QString::fromUtf8(c.problem))) << error.toStdString();
         }
     }
-
-    // A password manager can hand the passwords over through a pipe.
-    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
-    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    std::thread writer([&fifo] {
-        const int fd = ::open(fifo.constData(), O_WRONLY);
-        [[maybe_unused]] const auto written = ::write(fd, "one\ntwo", 7);
-        ::close(fd);
-    });
-    QString error;
-    const auto passwords = app::readPasswordFile(QFile::decodeName(fifo), &error);
-    writer.join();
-    ASSERT_TRUE(passwords) << error.toStdString();
-    EXPECT_EQ(texts(*passwords), (QByteArrayList{"one", "two"}));
 }
 
 // What is typed never shows on the terminal, and echo comes back afterwards.
