@@ -1,15 +1,10 @@
 #include "platform/RichText.h"
-#include "support/TestSupport.h"
-#include "support/TextDocumentSupport.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextCursor>
 #include <gtest/gtest.h>
 
 namespace {
-
-using testsupport::formatOfText;
 
 QString plain(const QByteArray& rtf)
 {
@@ -122,18 +117,4 @@ TEST(RichText, InputThatIsNotRichTextFailsAndLeavesAnEmptyDocument)
     EXPECT_FALSE(platform::readRichText("plain text", document, &error));
     EXPECT_EQ(error.domain(), QLatin1String(platform::kRichTextErrorDomain));
     EXPECT_TRUE(document.isEmpty());
-}
-
-TEST(RichText, TheInformationTextReads)
-{
-    QTextDocument document;
-    const QByteArray info = testsupport::readFile(QStringLiteral(NI_SOURCE_DIR "/resources/Info.rtf"));
-    ASSERT_TRUE(platform::readRichText(info, document));
-    const QString text = document.toPlainText();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Import your notes into Ostrel\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("“Notes Import” in the storage")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Your Notes library is not changed")));
-    EXPECT_FALSE(text.contains(u'\\'));
-    EXPECT_FALSE(text.contains(QStringLiteral("Helvetica")));
-    EXPECT_TRUE(formatOfText(document, QStringLiteral("the Ostrel website")).isAnchor());
 }
