@@ -1,6 +1,7 @@
 #include "backup/BackupTestSupport.h"
 #include "notestore/AttachmentContainer.h"
 #include "platform/PropertyList.h"
+#include "support/FileFaults.h"
 
 #include <sqlite3.h>
 
@@ -61,6 +62,7 @@ TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
     // password in the file, the second opens it.
     const std::pair<QString, int> libraries[] = {{plainDevice, 0},
                                                  {dir.filePath(QStringLiteral("plain")), 0},
+                                                 {plainDevice + QStringLiteral("/Manifest.plist"), 0},
                                                  {encryptedDevice, 2},
                                                  {dir.filePath(QStringLiteral("encrypted")), 2}};
     for (const auto& [library, opening] : libraries) {
@@ -231,6 +233,15 @@ const DamageCase kDamage[] = {
     {"InfoNotADictionary", {},
      [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Info.plist"), "<plist><array/></plist>"); },
      nullptr, 1, "its Info.plist cannot be read"},
+    {"ManifestNotADictionary", {},
+     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Manifest.plist"), "<plist><true/></plist>"); },
+     nullptr, 1, "its Manifest.plist cannot be read"},
+    {"ManifestDatabaseALink", {},
+     [](const QString& d) {
+         QFile::rename(d + QStringLiteral("/Manifest.db"), d + QStringLiteral("/Manifest.db.moved"));
+         QFile::link(d + QStringLiteral("/Manifest.db.moved"), d + QStringLiteral("/Manifest.db"));
+     },
+     nullptr, 1, "cannot be read: "},
     {"StatusAFolder", {},
      [](const QString& d) {
          QFile::remove(d + QStringLiteral("/Status.plist"));
@@ -283,6 +294,32 @@ const DamageCase kDamage[] = {
 INSTANTIATE_TEST_SUITE_P(Backup, DamagedBackups, ::testing::ValuesIn(kDamage),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A destination too small for the attachment, from a plain or an encrypted
+// backup: the export fails naming the file it could not save.
+TEST_F(DamagedBackups, AnAttachmentTheDiskHasNoRoomForIsNamed)
+{
+    for (const bool encrypted : {false, true}) {
+        SCOPED_TRACE(encrypted ? "encrypted" : "plain");
+        const testsupport::TempDir dir;
+        testsupport::SmallFileSystem disk(64 * 1024);
+        if (!disk.isMounted())
+            GTEST_SKIP() << disk.failure().toStdString();
+        BackupOptions options;
+        options.encrypted = encrypted;
+        options.password = testsupport::kBackupPassword;
+        const QString device = testsupport::writeBackupOf(s_dir->filePath(QStringLiteral("container")),
+                                                          dir.filePath(QStringLiteral("backups")), options);
+        testsupport::writeFile(dir.filePath(QStringLiteral("passwords")), kPassword);
+        const CommandResult run = runExport({QStringLiteral("--library"), device, QStringLiteral("--destination"),
+                                             disk.path() + QStringLiteral("/out"), QStringLiteral("--no-handoff"),
+                                             QStringLiteral("--password-file"),
+                                             dir.filePath(QStringLiteral("passwords"))},
+                                            dir);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Manual.pdf” couldn’t be saved: No space left on device")))
+            << run.err.toStdString();
+    }
+}
+
 // Several backups are listed by their devices, also one whose Info.plist
 // names nothing (its manifest and status tell); a damaged one does not hide
 // the others.
@@ -302,6 +339,7 @@ TEST(BackupFolders, WithSeveralBackupsListTheirDevicesAndStop)
                                               dir.filePath(QStringLiteral("backups")), options);
     }
     editPlist(devices[0] + QStringLiteral("/Info.plist"), [](QVariantMap& info) { info.clear(); });
+    QDir(dir.filePath(QStringLiteral("backups"))).mkdir(QStringLiteral("not a backup"));
     testsupport::writeFile(devices[2] + QStringLiteral("/Info.plist"), "damaged");
     const CommandResult run = runExport({QStringLiteral("--library"), dir.filePath(QStringLiteral("backups")),
                                          QStringLiteral("--destination"), dir.filePath(QStringLiteral("out")),
