@@ -66,6 +66,7 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         {"R", "{}", "--library L --destination R/Documents", 1, "not empty"},
         {"R", "{\"notes\": [", "--library L --destination R/out", 1, "library.json"},
         {"R", "{}", "--library L --destination L/export", 1, "overlaps"},
+        {"R", "{}", "--library L --destination R/Documents/thesis.txt", 1, "exists and is not a folder"},
         {"S", "{}", "--library L", 1, "overlaps"},
         {"R", "{}", "--bogus", 2, ""},
         {"R", "{}", "--library L --destination R/out extra", 2, "unexpected argument “extra”"},

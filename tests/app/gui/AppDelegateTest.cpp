@@ -2,9 +2,12 @@
 #include "app/ImportFlow.h"
 #include "platform/UserDefaults.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
@@ -152,4 +155,31 @@ TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
     EXPECT_NE(delegate.notesApp(), sample);
     EXPECT_EQ(defaults().string(kLibraryKey), other);
     EXPECT_EQ(delegate.notesLibraryPath(), other);
+    // The sample is nothing to remember.
+    EXPECT_TRUE(use(AppDelegate::sampleLibraryPath()));
+    EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
+}
+
+// A library is chosen by one of its files, a backup by its folder.
+TEST_F(AppDelegateTest, ALibraryIsChosenByItsFileOrFolder)
+{
+    ASSERT_TRUE(launch());
+    const QString other = home.filePath(QStringLiteral("Other Library"));
+    testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {[&] { delegate.chooseNotesLibrary(); }, other + QStringLiteral("/library.json")},
+        {[&] { delegate.chooseBackupFolder(); }, other},
+    };
+    for (const auto& [choose, chosen] : cases) {
+        SCOPED_TRACE(chosen.toStdString());
+        use(AppDelegate::sampleLibraryPath());
+        QTimer::singleShot(0, [&chosen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            dialog->selectFile(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_TRUE(opened(choose));
+        EXPECT_EQ(delegate.notesLibraryPath(), other);
+    }
 }

@@ -66,7 +66,10 @@ protected:
 
 TEST_F(ProgressSheet, ASuccessfulExportEndsWithOneAndTheManifest)
 {
-    start(libraryApp(kLibrary));
+    const auto app = libraryApp(kLibrary);
+    start(app);
+    EXPECT_EQ(controller.notesApp(), app);
+    EXPECT_EQ(controller.folderURL(), platform::fileurl::fromPath(destination, true));
     // The end always comes through the main queue, never from inside the call.
     EXPECT_EQ(endCount, 0);
     EXPECT_TRUE(controller.window()->isVisible());
