@@ -2,6 +2,9 @@
 #include "backup/BackupTestSupport.h"
 #include "platform/UserDefaults.h"
 
+#include <QApplication>
+#include <QInputDialog>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace notestoregen;
@@ -42,11 +45,19 @@ protected:
 // locked one too with the same password.
 TEST_F(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
 {
+    // The window asks which one once it has read the folder.
     QStringList offered;
-    delegate.setBackupChooser([&](QWidget*, const QStringList& descriptions) {
-        offered = descriptions;
-        return int(descriptions.indexOf(QRegularExpression(QStringLiteral(".*New iPad.*"))));
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        chooser.stop();
+        offered = dialog->comboBoxItems();
+        dialog->setTextValue(offered.filter(QStringLiteral("New iPad")).value(0));
+        dialog->accept();
     });
+    chooser.start(10);
     QStringList askedFor;
     delegate.setBackupPasswordPrompt([&](QWidget*, const QString& device) {
         askedFor << device;
@@ -55,7 +66,7 @@ TEST_F(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
     int lockedAsked = 0;
     delegate.setPasswordPrompt([&](QWidget*, int, const QStringList&) -> std::optional<notestore::Secret> {
         ++lockedAsked;
-        return std::nullopt; // skipped: the backup's password opens them anyway
+        return notestore::Secret("wrong", 5); // the backup's password opens them anyway
     });
 
     ASSERT_TRUE(use(backups));
