@@ -1,4 +1,5 @@
 #include "app/ImportFlow.h"
+#include "app/ImportLock.h"
 #include "platform/FileURL.h"
 #include "support/TestSupport.h"
 
@@ -95,6 +96,23 @@ TEST(ImportFlow, PrepareImportFolderEmptiesReadOnlyFoldersOrStops)
     });
     EXPECT_EQ(refused, 0);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Root's/kept.html")));
+}
+
+// The lock of the shared folder is a plain file; anything else in its
+// place stops the import, named.
+TEST(ImportLock, IsRefusedWhereItsFileIsNoPlainFile)
+{
+    testsupport::TempDir dir;
+    const QString lock = dir.filePath(QLatin1String(app::ImportLock::kLockFileName));
+    for (const bool folder : {true, false}) {
+        QDir(lock).removeRecursively();
+        QFile::remove(lock);
+        ASSERT_TRUE(folder ? QDir().mkpath(lock) : mkfifo(QFile::encodeName(lock).constData(), 0600) == 0);
+        platform::Error error;
+        EXPECT_FALSE(app::ImportLock::acquire(dir.path(), &error));
+        EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("“%1” couldn’t be opened").arg(lock)))
+            << error.localizedDescription().toStdString();
+    }
 }
 
 } // namespace

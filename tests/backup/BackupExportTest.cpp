@@ -1,7 +1,6 @@
 #include "backup/BackupTestSupport.h"
 #include "notestore/AttachmentContainer.h"
 #include "platform/PropertyList.h"
-#include "support/FileFaults.h"
 
 #include <sqlite3.h>
 
@@ -293,32 +292,6 @@ const DamageCase kDamage[] = {
 
 INSTANTIATE_TEST_SUITE_P(Backup, DamagedBackups, ::testing::ValuesIn(kDamage),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A destination too small for the attachment, from a plain or an encrypted
-// backup: the export fails naming the file it could not save.
-TEST_F(DamagedBackups, AnAttachmentTheDiskHasNoRoomForIsNamed)
-{
-    for (const bool encrypted : {false, true}) {
-        SCOPED_TRACE(encrypted ? "encrypted" : "plain");
-        const testsupport::TempDir dir;
-        testsupport::SmallFileSystem disk(64 * 1024);
-        if (!disk.isMounted())
-            GTEST_SKIP() << disk.failure().toStdString();
-        BackupOptions options;
-        options.encrypted = encrypted;
-        options.password = testsupport::kBackupPassword;
-        const QString device = testsupport::writeBackupOf(s_dir->filePath(QStringLiteral("container")),
-                                                          dir.filePath(QStringLiteral("backups")), options);
-        testsupport::writeFile(dir.filePath(QStringLiteral("passwords")), kPassword);
-        const CommandResult run = runExport({QStringLiteral("--library"), device, QStringLiteral("--destination"),
-                                             disk.path() + QStringLiteral("/out"), QStringLiteral("--no-handoff"),
-                                             QStringLiteral("--password-file"),
-                                             dir.filePath(QStringLiteral("passwords"))},
-                                            dir);
-        EXPECT_TRUE(run.err.contains(QStringLiteral("Manual.pdf” couldn’t be saved: No space left on device")))
-            << run.err.toStdString();
-    }
-}
 
 // Several backups are listed by their devices, also one whose Info.plist
 // names nothing (its manifest and status tell); a damaged one does not hide
