@@ -194,8 +194,9 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
         }
 
         const QString missing = root.filePath(QStringLiteral("Missing"));
-        const Result refused = runProgram(QStringLiteral("notes-export"),
-                                          {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")}, environment);
+        const Result refused = runProgram(
+            QStringLiteral("notes-export"), {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")},
+            environment);
         EXPECT_EQ(refused.exitCode, 1);
         const QString refusal = QString::fromUtf8(c.refusal).replace(QStringLiteral("R/Missing"), missing);
         EXPECT_TRUE(refused.err.startsWith(QStringLiteral("notes-export: ") + refusal)) << refused.err.toStdString();
@@ -205,7 +206,8 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
         const Result result = runProgram(QStringLiteral("notes-export"), arguments, environment);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         const QString manifest = destination + QStringLiteral("/Notes Import.plist");
-        EXPECT_EQ(result.out, manifest + u'\n' + app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded) + u'\n');
+        const QString handoff = app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded);
+        EXPECT_EQ(result.out, manifest + u'\n' + handoff + u'\n');
         // The hidden marker makes the folder recognisably ours.
         EXPECT_TRUE(QFile::exists(destination + QStringLiteral("/.notes-export")));
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.summary))) << result.err.toStdString();

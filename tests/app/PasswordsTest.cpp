@@ -205,13 +205,15 @@ TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
         {[] { return runPasswordDialog(nullptr, 1, {QStringLiteral(" the cat ")}); }, QStringLiteral("x"), true,
          QStringLiteral("One note of this library is locked. Enter its password to export it.|Hint: the cat")},
         {[] {
-             return runPasswordDialog(nullptr, 3, {QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")});
+             const QStringList hints{QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")};
+             return runPasswordDialog(nullptr, 3, hints);
          },
          QStringLiteral("x"), true, notes + QStringLiteral("|Hint: cat; dog")},
         {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("typed then skipped"), false, notes},
         {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("bäckup"), true,
          backup},
-        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("x"), false, backup},
+        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("x"), false,
+         backup},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown.left(30).toStdString() + (c.open ? " opened" : " cancelled"));

@@ -61,7 +61,8 @@ TEST_F(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
     QStringList askedFor;
     delegate.setBackupPasswordPrompt([&](QWidget*, const QString& device) {
         askedFor << device;
-        return std::optional(notestore::Secret(testsupport::kBackupPassword.constData(), testsupport::kBackupPassword.size()));
+        const QByteArray& password = testsupport::kBackupPassword;
+        return std::optional(notestore::Secret(password.constData(), password.size()));
     });
     int lockedAsked = 0;
     delegate.setPasswordPrompt([&](QWidget*, int, const QStringList&) -> std::optional<notestore::Secret> {

@@ -35,7 +35,8 @@ TEST_F(AppDelegateTest, LaunchJoinsTheSharedSuiteShowsTheTextAndOpensTheSampleLi
 {
     ASSERT_TRUE(launch());
     EXPECT_TRUE(defaults().suites().contains(QLatin1String(app::kApplicationGroupIdentifier)));
-    EXPECT_TRUE(delegate.textView()->document()->toPlainText().startsWith(QStringLiteral("Import your notes into Ostrel")));
+    const QString text = delegate.textView()->document()->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Import your notes into Ostrel")));
     // Its link to the website opens in the user's browser.
     EXPECT_TRUE(delegate.textView()->toHtml().contains(QStringLiteral("href=\"https://")));
     EXPECT_TRUE(qobject_cast<QTextBrowser*>(delegate.textView())->openExternalLinks());
@@ -66,7 +67,8 @@ TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
 TEST_F(AppDelegateTest, WhatStopsTheImportBeforeItStartsIsShownOnTheWindow)
 {
     ASSERT_TRUE(launch());
-    const QString container = home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier)));
+    const QString container =
+        home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier)));
     workspace.installed = QUrl();
     delegate.startImport();
     expectOnlyAlert(QStringLiteral("Unable to locate the Ostrel application."),
