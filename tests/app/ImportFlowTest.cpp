@@ -1,7 +1,6 @@
-#include "app/FakeWorkspace.h"
 #include "app/ImportFlow.h"
+#include "app/ImportLock.h"
 #include "platform/FileURL.h"
-#include "platform/Operation.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -16,8 +15,6 @@
 
 namespace {
 
-using testsupport::FakeWorkspace;
-
 TEST(ImportFlow, VersionsFrom1_10_4OnAreAccepted)
 {
     for (const char* accepted : {"1.10.4", "1.11", "2.0", "1.10.4.1", "1.10.5b2", "10.0", "1.10.04"})
@@ -26,26 +23,6 @@ TEST(ImportFlow, VersionsFrom1_10_4OnAreAccepted)
         EXPECT_FALSE(app::isSupportedOstrelVersion(QString::fromLatin1(refused))) << refused;
     const app::Version parsed = app::parseVersion(QStringLiteral("3.7beta.x"));
     EXPECT_EQ(std::make_tuple(parsed.major, parsed.minor, parsed.patch), std::make_tuple(3, 7, 0));
-}
-
-TEST(ImportFlow, VersionProblemsCarryTheAlertTexts)
-{
-    FakeWorkspace workspace;
-    auto problem = app::ostrelVersionProblem(workspace);
-    ASSERT_TRUE(problem);
-    EXPECT_EQ(problem->message, QStringLiteral("Unable to locate the Ostrel application."));
-    EXPECT_EQ(problem->informative, QStringLiteral("Make sure Ostrel is installed and try again."));
-
-    workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/ostrel.desktop"));
-    for (const QString& version : {QString(), QStringLiteral("1.10.3")}) {
-        workspace.version = version;
-        problem = app::ostrelVersionProblem(workspace);
-        ASSERT_TRUE(problem);
-        EXPECT_EQ(problem->message, QStringLiteral("This version of Ostrel is too old. Version 1.10.4 or later is required."));
-        EXPECT_EQ(problem->informative, QStringLiteral("Update to the latest version of Ostrel and try again."));
-    }
-    workspace.version = QStringLiteral("1.10.4");
-    EXPECT_FALSE(app::ostrelVersionProblem(workspace));
 }
 
 TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
@@ -61,29 +38,6 @@ TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
     EXPECT_EQ(query.queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded), platform::fileurl::absoluteString(odd));
     EXPECT_EQ(query.queryItemValue(QStringLiteral("supportsHashtags")), QStringLiteral("0"));
     EXPECT_EQ(query.queryItems().size(), 2);
-}
-
-TEST(ImportFlow, PrepareImportFolderStartsAfreshInTheSharedContainer)
-{
-    testsupport::TempDir dir;
-    const testsupport::ScopedEnvironment environment{{"XDG_DATA_HOME", dir.path()}};
-    const QString folder = dir.filePath(QStringLiteral("group.app.ostrel/Notes Import"));
-    testsupport::writeFile(folder + QStringLiteral("/Personal/Old/note.html"), "old");
-    testsupport::writeFile(folder + QStringLiteral("/Notes Import.plist"), "old");
-
-    platform::Error error;
-    const auto url = app::prepareImportFolder(&error);
-    ASSERT_TRUE(url) << error.localizedDescription().toStdString();
-    EXPECT_EQ(*url, platform::fileurl::fromPath(folder, true));
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    // Only the marker that makes it recognisably ours from the start.
-    EXPECT_EQ(testsupport::tree(folder), QStringList{QStringLiteral(".notes-export")});
-
-    // A file where the container should be makes the step fail.
-    QDir(dir.filePath(QStringLiteral("group.app.ostrel"))).removeRecursively();
-    testsupport::writeFile(dir.filePath(QStringLiteral("group.app.ostrel")), "in the way");
-    EXPECT_FALSE(app::prepareImportFolder(&error));
-    EXPECT_FALSE(error.localizedDescription().isEmpty());
 }
 
 namespace {
@@ -144,42 +98,21 @@ TEST(ImportFlow, PrepareImportFolderEmptiesReadOnlyFoldersOrStops)
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Root's/kept.html")));
 }
 
-TEST(ImportFlow, OpenOstrelAnswersOnTheMainQueue)
+// The lock of the shared folder is a plain file; anything else in its
+// place stops the import, named.
+TEST(ImportLock, IsRefusedWhereItsFileIsNoPlainFile)
 {
-    FakeWorkspace workspace;
-    const QUrl manifest = platform::fileurl::fromPath(QStringLiteral("/x/Notes Import.plist"), false);
-    struct Answer {
-        bool arrived = false;
-        bool onMainThread = false;
-        std::optional<app::AlertText> failure;
-    };
-    auto open = [&] {
-        auto answer = std::make_shared<Answer>();
-        app::openOstrel(workspace, manifest, [answer](const std::optional<app::AlertText>& failure) {
-            answer->arrived = true;
-            answer->onMainThread = platform::isMainThread();
-            answer->failure = failure;
-        });
-        EXPECT_TRUE(testsupport::spinUntil([&] { return answer->arrived; }));
-        EXPECT_TRUE(answer->onMainThread);
-        return *answer;
-    };
-
-    Answer missing = open();
-    ASSERT_TRUE(missing.failure);
-    EXPECT_EQ(missing.failure->message, QStringLiteral("Cannot open Ostrel"));
-    EXPECT_TRUE(workspace.openedURLs.isEmpty());
-
-    workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/ostrel.desktop"));
-    workspace.openResult = platform::Error(QStringLiteral("D"), 1, QStringLiteral("The program could not be started."));
-    Answer failed = open();
-    ASSERT_TRUE(failed.failure);
-    EXPECT_EQ(failed.failure->message, QStringLiteral("Cannot open Ostrel"));
-    EXPECT_EQ(failed.failure->informative, QStringLiteral("The program could not be started."));
-    EXPECT_EQ(workspace.openedURLs, QList<QUrl>{app::handoffURL(manifest)});
-
-    workspace.openResult.reset();
-    EXPECT_FALSE(open().failure);
+    testsupport::TempDir dir;
+    const QString lock = dir.filePath(QLatin1String(app::ImportLock::kLockFileName));
+    for (const bool folder : {true, false}) {
+        QDir(lock).removeRecursively();
+        QFile::remove(lock);
+        ASSERT_TRUE(folder ? QDir().mkpath(lock) : mkfifo(QFile::encodeName(lock).constData(), 0600) == 0);
+        platform::Error error;
+        EXPECT_FALSE(app::ImportLock::acquire(dir.path(), &error));
+        EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("“%1” couldn’t be opened").arg(lock)))
+            << error.localizedDescription().toStdString();
+    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "app/Spawn.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -6,11 +7,8 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -23,26 +21,12 @@ struct ChildRun {
 };
 
 // Runs the program and reports its own peak resident memory.
-ChildRun runMeasured(const QStringList& arguments, const QProcessEnvironment& environment)
+ChildRun runMeasured(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
 {
-    std::vector<QByteArray> storage;
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    const size_t argumentCount = storage.size();
-    for (const QString& entry : environment.toStringList())
-        storage.push_back(entry.toLocal8Bit());
-    std::vector<char*> argv, envp;
-    for (size_t i = 0; i < storage.size(); ++i)
-        (i < argumentCount ? argv : envp).push_back(storage[i].data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-
     ChildRun run;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-        return run;
+    const pid_t child = testsupport::spawn(program, arguments, environment);
     struct rusage usage {};
-    if (wait4(pid, &run.status, 0, &usage) == pid)
+    if (child > 0 && wait4(child, &run.status, 0, &usage) == child)
         run.peakKB = usage.ru_maxrss;
     return run;
 }
@@ -71,8 +55,8 @@ TEST(LargeAttachment, ExportsWithPeakMemoryFarBelowItsSize)
     QProcessEnvironment environment = testsupport::privateEnvironment(dir);
     environment.insert(QStringLiteral("TMPDIR"), temporary);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
-    const ChildRun run = runMeasured({QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"),
-                                      QStringLiteral("--library"), library, QStringLiteral("--destination"),
+    const ChildRun run = runMeasured(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"),
+                                     {QStringLiteral("--library"), library, QStringLiteral("--destination"),
                                       destination, QStringLiteral("--no-handoff")},
                                      environment);
     ASSERT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;

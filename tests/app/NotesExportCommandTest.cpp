@@ -43,12 +43,6 @@ Result runProgram(const QString& program, const QStringList& arguments, const QP
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-Result runCommand(const QStringList& arguments)
-{
-    static const TestHome home;
-    return runProgram(QStringLiteral("notes-export"), arguments, home.environment());
-}
-
 // Puts the stand-in companion into the test's data directory.
 void installStandin(const TestHome& home, const QString& version)
 {
@@ -58,29 +52,6 @@ void installStandin(const TestHome& home, const QString& version)
 }
 
 } // namespace
-
-TEST(NotesExportCommand, ExportsTheSamplePrintsTheManifestAndReplacesItNextTime)
-{
-    testsupport::TempDir root;
-    const QString destination = root.filePath(QStringLiteral("Notes Import"));
-    const Result result = runCommand({QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")});
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QStringList lines = result.out.trimmed().split(u'\n');
-    ASSERT_EQ(lines.size(), 2) << result.out.toStdString();
-    EXPECT_EQ(lines.at(0), destination + QStringLiteral("/Notes Import.plist"));
-    EXPECT_EQ(lines.at(1), app::handoffURL(QUrl::fromLocalFile(lines.at(0))).toString(QUrl::FullyEncoded));
-    // The hidden marker makes the folder recognisably ours.
-    EXPECT_TRUE(QFile::exists(destination + QStringLiteral("/.notes-export")));
-    EXPECT_TRUE(result.err.contains(QStringLiteral("Exporting “Tomato soup”…")));
-    // Seventeen notes, one with an empty body.
-    EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n"
-                                                   "Notes skipped for an empty body: 1.\n")))
-        << result.err.toStdString();
-
-    testsupport::writeFile(destination + QStringLiteral("/stale.txt"), "old");
-    ASSERT_EQ(runCommand({QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")}).exitCode, 0);
-    EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/stale.txt")));
-}
 
 // Each refusal names its reason and leaves the user's files as they were.
 TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
@@ -95,8 +66,11 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         {"R", "{}", "--library L --destination R/Documents", 1, "not empty"},
         {"R", "{\"notes\": [", "--library L --destination R/out", 1, "library.json"},
         {"R", "{}", "--library L --destination L/export", 1, "overlaps"},
+        {"R", "{}", "--library L --destination R/Documents/thesis.txt", 1, "exists and is not a folder"},
         {"S", "{}", "--library L", 1, "overlaps"},
         {"R", "{}", "--bogus", 2, ""},
+        {"R", "{}", "--library L --destination R/out extra", 2, "unexpected argument “extra”"},
+        {"R", "{}", "--library L --destination R/out --password-file R/none", 1, "none” couldn’t be read"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -115,31 +89,43 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         }
         const Result result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
         EXPECT_EQ(result.exitCode, c.exitCode);
-        EXPECT_TRUE(result.err.contains(QString::fromLatin1(c.message))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
         EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
         EXPECT_EQ(testsupport::readFile(root.filePath(QStringLiteral("Documents/thesis.txt"))), "keep me");
     }
 }
 
-TEST(NotesExportCommand, RefusesToStartWithoutARecentOstrel)
+// Without a recent Ostrel nothing is exported; one whose Exec line cannot
+// carry the URL is reported and not started, and the export is kept.
+TEST(NotesExportCommand, WithoutAnOstrelToTakeItTheExportIsNotHandedOver)
 {
     const struct {
         const char* installed; // no companion when null
+        const char* code;      // what its Exec line has instead of %u
         const char* message;
     } cases[] = {
-        {nullptr, "Unable to locate the Ostrel application.\nMake sure Ostrel is installed and try again."},
-        {"1.10.3", "This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
-                   "Update to the latest version of Ostrel and try again."},
+        {nullptr, "%u", "Unable to locate the Ostrel application.\nMake sure Ostrel is installed and try again."},
+        {"1.10.3", "%u",
+         "This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
+         "Update to the latest version of Ostrel and try again."},
+        {"1.10.4", "%f", "Cannot open Ostrel\nThe application “Ostrel” could not be given the address to open"},
+        {"1.10.4", "%F", "command line takes no URLs (it has no %u or %U)."},
+        {"1.10.4", "", "command line takes no URLs (it has no %u or %U)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         const TestHome home;
         if (c.installed)
             installStandin(home, QString::fromLatin1(c.installed));
+        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+        if (c.installed)
+            testsupport::writeFile(entry, testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n"));
         const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-        EXPECT_FALSE(QFile::exists(home.importFolder()));
+        EXPECT_FALSE(QFile::exists(home.receivedLog()));
+        EXPECT_EQ(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")),
+                  QByteArray(c.code) != "%u");
     }
 }
 
@@ -161,121 +147,85 @@ TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
     const QString location =
         QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
     EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
-
-    // The stand-in accepts exactly this URL and nothing sloppier.
-    const auto standin = [](const QString& url) {
-        return runProgram(QStringLiteral("ostrel-standin"), {url}, QProcessEnvironment::systemEnvironment());
-    };
-    const Result accepted = standin(received);
+    // The stand-in reads the whole export through it.
+    const Result accepted =
+        runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
     EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
     EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
-    EXPECT_EQ(standin(QString(received).replace(QStringLiteral("%2520"), QStringLiteral("%20"))).exitCode, 1);
-    EXPECT_EQ(standin(QString(received).replace(QStringLiteral("//library"), QStringLiteral("//notes"))).exitCode, 1);
-    const QStringList notes = testsupport::tree(home.importFolder()).filter(QRegularExpression(QStringLiteral("\\.html$")));
-    ASSERT_FALSE(notes.isEmpty());
-    ASSERT_TRUE(QFile::remove(home.importFolder() + u'/' + notes.constFirst()));
-    EXPECT_EQ(standin(received).exitCode, 1);
 }
 
-// A companion whose Exec line cannot carry the URL is reported; nothing is
-// started, and the export itself is kept.
-TEST(NotesExportCommand, AnExecLineThatCannotCarryTheURLIsReportedNotStarted)
-{
-    for (const char* code : {"%f", "%F", ""}) {
-        SCOPED_TRACE(code);
-        const TestHome home;
-        installStandin(home, QStringLiteral("1.10.4"));
-        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
-        QByteArray text = testsupport::readFile(entry);
-        ASSERT_TRUE(text.contains(" %u\n"));
-        testsupport::writeFile(entry, text.replace(" %u\n", QByteArray(" ") + code + "\n"));
-        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot open Ostrel\n"))) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QStringLiteral("takes no URLs"))) << result.err.toStdString();
-        EXPECT_FALSE(QFile::exists(home.receivedLog()));
-        EXPECT_TRUE(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")));
-    }
-}
-
-// The messages follow the user's language, with English where there is no
-// translation.
-TEST(NotesExportCommand, SpeaksTheLanguageOfTheLocale)
+// A clean run prints the manifest and the hand-off URL, and on standard error
+// its progress and summary in the user's language (English where there is no
+// translation) and nothing else, also where no session gave it a runtime
+// folder (root in a plain shell). The next run replaces the export.
+TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
 {
     const struct {
         const char* lang;
+        bool runtimeFolder;
         const char* refusal;  // of a library that does not exist
-        const char* summary;  // of the sample
+        const char* summary;  // of the sample: seventeen notes, one with an empty body
         const char* progress; // a note being exported
     } cases[] = {
-        {"de_DE.UTF-8", "„R/Missing“ gibt es nicht.", "Geschriebene Notizen: 16 (15 als „.html“, 1 als „.rtfd“).\n",
-         "„Tomato soup“ wird exportiert…"},
-        {"C.UTF-8", "“R/Missing” does not exist.", "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n",
+        {"de_DE.UTF-8", true, "„R/Missing“ gibt es nicht.",
+         "Geschriebene Notizen: 16 (15 als „.html“, 1 als „.rtfd“).\n", "„Tomato soup“ wird exportiert…"},
+        {"C.UTF-8", false, "“R/Missing” does not exist.",
+         "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\nNotes skipped for an empty body: 1.\n",
          "Exporting “Tomato soup”…"},
-        {"sv_SE.UTF-8", "“R/Missing” does not exist.", "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n",
+        {"sv_SE.UTF-8", true, "“R/Missing” does not exist.", "Notes written: 16 (15 as “.html”, 1 as “.rtfd”).\n",
          "Exporting “Tomato soup”…"},
     };
+    const QRegularExpression english(QStringLiteral("^((\\[\\d+/\\d+\\] )?(Preparing to export|Exporting “.*”|Finishing)…|"
+                                                    "Notes (written|skipped)[: ].*)$"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lang);
         const TestHome home;
         testsupport::TempDir root;
         QProcessEnvironment environment = home.environment();
-        for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "XDG_RUNTIME_DIR"})
             environment.remove(QString::fromLatin1(variable));
         environment.insert(QStringLiteral("LANG"), QString::fromLatin1(c.lang));
-
-        const QString missing = root.filePath(QStringLiteral("Missing"));
-        const Result refused = runProgram(QStringLiteral("notes-export"),
-                                          {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")}, environment);
-        EXPECT_EQ(refused.exitCode, 1);
-        const QString refusal = QString::fromUtf8(c.refusal).replace(QStringLiteral("R/Missing"), missing);
-        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("notes-export: ") + refusal)) << refused.err.toStdString();
-
-        const Result exported = runProgram(
-            QStringLiteral("notes-export"),
-            {QStringLiteral("--destination"), root.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")},
-            environment);
-        EXPECT_EQ(exported.exitCode, 0);
-        EXPECT_TRUE(exported.err.contains(QString::fromUtf8(c.summary))) << exported.err.toStdString();
-        EXPECT_TRUE(exported.err.contains(QString::fromUtf8(c.progress))) << exported.err.toStdString();
-    }
-}
-
-// A clean run prints its progress and summary and nothing else, also where
-// no session gave it a runtime folder (root in a plain shell).
-TEST(NotesExportCommand, ACleanRunPrintsOnlyItsProgressAndSummary)
-{
-    const QRegularExpression ours(QStringLiteral("^((\\[\\d+/\\d+\\] )?(Preparing to export|Exporting “.*”|Finishing)…|"
-                                                 "Notes (written|skipped)[: ].*)$"));
-    for (const bool sessionFolder : {false, true}) {
-        SCOPED_TRACE(sessionFolder ? "runtime folder given" : "no runtime folder");
-        const TestHome home;
-        testsupport::TempDir root;
-        QProcessEnvironment environment = home.environment();
         environment.insert(QStringLiteral("TMPDIR"), root.path());
-        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        const QString session = root.filePath(QStringLiteral("session"));
-        if (sessionFolder) {
+        if (c.runtimeFolder) {
+            const QString session = root.filePath(QStringLiteral("session"));
             ASSERT_TRUE(QDir().mkpath(session));
             ASSERT_TRUE(QFile::setPermissions(session, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
             environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), session);
         }
-        const Result result = runProgram(
-            QStringLiteral("notes-export"),
-            {QStringLiteral("--destination"), root.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")},
+
+        const QString missing = root.filePath(QStringLiteral("Missing"));
+        const Result refused = runProgram(
+            QStringLiteral("notes-export"), {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")},
             environment);
+        EXPECT_EQ(refused.exitCode, 1);
+        const QString refusal = QString::fromUtf8(c.refusal).replace(QStringLiteral("R/Missing"), missing);
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("notes-export: ") + refusal)) << refused.err.toStdString();
+
+        const QString destination = root.filePath(QStringLiteral("Notes Import"));
+        const QStringList arguments{QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")};
+        const Result result = runProgram(QStringLiteral("notes-export"), arguments, environment);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        for (const QString& line : result.err.split(u'\n', Qt::SkipEmptyParts))
-            EXPECT_TRUE(ours.match(line).hasMatch()) << line.toStdString();
-        // Without one the program makes the folder Qt would use, private to the user.
-        const QStringList made = QDir(root.path()).entryList({QStringLiteral("runtime-*")}, QDir::Dirs);
-        EXPECT_EQ(made.size(), sessionFolder ? 0 : 1);
-        if (!sessionFolder && !made.isEmpty()) {
-            const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
-                                QFile::WriteOther | QFile::ExeOther;
-            const auto permissions = QFileInfo(root.filePath(made.constFirst())).permissions();
-            EXPECT_FALSE(permissions & others);
-            EXPECT_TRUE(permissions.testFlags(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString manifest = destination + QStringLiteral("/Notes Import.plist");
+        const QString handoff = app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded);
+        EXPECT_EQ(result.out, manifest + u'\n' + handoff + u'\n');
+        // The hidden marker makes the folder recognisably ours.
+        EXPECT_TRUE(QFile::exists(destination + QStringLiteral("/.notes-export")));
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.summary))) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.progress))) << result.err.toStdString();
+        if (QByteArray(c.progress).startsWith("Exporting")) {
+            for (const QString& line : result.err.split(u'\n', Qt::SkipEmptyParts))
+                EXPECT_TRUE(english.match(line).hasMatch()) << line.toStdString();
         }
+        // Without a runtime folder the program makes the one Qt would use, private to the user.
+        const QStringList made = QDir(root.path()).entryList({QStringLiteral("runtime-*")}, QDir::Dirs);
+        ASSERT_EQ(made.size(), c.runtimeFolder ? 0 : 1);
+        if (!made.isEmpty()) {
+            EXPECT_EQ(QFileInfo(root.filePath(made.constFirst())).permissions() & 0x7077,
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+
+        testsupport::writeFile(destination + QStringLiteral("/stale.txt"), "old");
+        ASSERT_EQ(runProgram(QStringLiteral("notes-export"), arguments, environment).exitCode, 0);
+        EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/stale.txt")));
     }
 }

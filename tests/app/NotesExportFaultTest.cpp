@@ -1,3 +1,4 @@
+#include "app/Spawn.h"
 #include "platform/PropertyList.h"
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
@@ -115,30 +116,12 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
     fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
-    // Everything exec needs is made before fork: the child may only exec.
-    std::vector<QByteArray> storage;
-    storage.push_back(QFile::encodeName(program));
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    const size_t argumentCount = storage.size();
-    for (const QString& entry : environment.toStringList())
-        storage.push_back(entry.toLocal8Bit());
-    std::vector<char*> argv, envp;
-    for (size_t i = 0; i < storage.size(); ++i)
-        (i < argumentCount ? argv : envp).push_back(storage[i].data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDERR_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
+    const pid_t child = spawn(program, arguments, environment, pipeEnds[1]);
     close(pipeEnds[1]);
-    close(devNull);
+    if (child < 0) {
+        close(pipeEnds[0]);
+        return result;
+    }
     // Until the program stands still, or is gone. The bound only keeps a
     // broken program from hanging the test.
     for (int waited = 0; waited < 60000; ++waited) {

@@ -1,10 +1,15 @@
 #include "app/Passwords.h"
+#include "app/gui/BackupPasswordDialog.h"
 #include "app/gui/PasswordDialog.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <pty.h>
@@ -23,11 +28,11 @@ Secret secret(const QByteArray& text)
     return Secret(text.constData(), text.size());
 }
 
-std::vector<QByteArray> texts(const PasswordList& passwords)
+QByteArrayList texts(const PasswordList& passwords)
 {
-    std::vector<QByteArray> result;
+    QByteArrayList result;
     for (const Secret& password : passwords)
-        result.emplace_back(reinterpret_cast<const char*>(password.data()), password.size());
+        result.append(QByteArray(reinterpret_cast<const char*>(password.data()), password.size()));
     return result;
 }
 
@@ -39,209 +44,207 @@ QByteArray lines(int count)
     return text;
 }
 
-struct LinesCase {
-    const char* name;
-    QByteArray text;
-    std::vector<QByteArray> passwords;
-    const char* problem; // part of the reason, or null when it parses
-};
-
-class PasswordLines : public testing::TestWithParam<LinesCase> {};
-
-TEST_P(PasswordLines, KeepEverythingButTheLineEnd)
-{
-    PasswordList passwords;
-    QString problem;
-    const bool parsed = app::parsePasswordLines(secret(GetParam().text), passwords, &problem);
-    if (GetParam().problem) {
-        EXPECT_FALSE(parsed);
-        EXPECT_TRUE(passwords.empty());
-        EXPECT_TRUE(problem.contains(QString::fromUtf8(GetParam().problem))) << problem.toStdString();
-        return;
-    }
-    ASSERT_TRUE(parsed) << problem.toStdString();
-    EXPECT_EQ(texts(passwords), GetParam().passwords);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PasswordLines,
-    testing::Values(LinesCase{"TwoLines", "first\nsecond\n", {"first", "second"}, nullptr},
-                    LinesCase{"WindowsLineEndsNoFinalOne", "first\r\nsecond", {"first", "second"}, nullptr},
-                    LinesCase{"SpacesAndTabsBelong", " padded \n\ttab\t\n", {" padded ", "\ttab\t"}, nullptr},
-                    LinesCase{"EmptyLinesSkipped", "\n\nonly\n\n\r\n", {"only"}, nullptr},
-                    LinesCase{"ByteOrderMark", "\xEF\xBB\xBFp\xC3\xA4ss\n", {"p\xC3\xA4ss"}, nullptr},
-                    LinesCase{"Empty", "", {}, nullptr},
-                    LinesCase{"LongestLine", QByteArray(app::kMaxPasswordBytes, 'x'),
-                              {QByteArray(app::kMaxPasswordBytes, 'x')}, nullptr},
-                    LinesCase{"LineTooLong", "ok\n" + QByteArray(app::kMaxPasswordBytes + 1, 'x'), {},
-                              "line 2 is longer than 1024 bytes"},
-                    LinesCase{"TooManyPasswords", lines(app::kMaxPasswords + 1), {}, "more than 100 passwords"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct FileCase {
-    const char* name;
-    std::function<QString(const testsupport::TempDir&)> make;
-    const char* problem;
-};
-
-class PasswordFile : public testing::TestWithParam<FileCase> {};
-
-TEST_P(PasswordFile, FailuresNameTheFile)
-{
-    testsupport::TempDir dir;
-    const QString path = GetParam().make(dir);
-    QString error;
-    const auto passwords = app::readPasswordFile(path, &error);
-    if (!GetParam().problem) {
-        ASSERT_TRUE(passwords) << error.toStdString();
-        EXPECT_EQ(texts(*passwords), (std::vector<QByteArray>{"one", "two"}));
-        return;
-    }
-    EXPECT_FALSE(passwords);
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
-    EXPECT_TRUE(error.contains(QString::fromUtf8(GetParam().problem))) << error.toStdString();
-}
-
-// A file "pw" holding `contents`.
-std::function<QString(const testsupport::TempDir&)> fileWith(const QByteArray& contents)
-{
-    return [contents](const testsupport::TempDir& d) {
-        testsupport::writeFile(d.filePath(QStringLiteral("pw")), contents);
-        return d.filePath(QStringLiteral("pw"));
-    };
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PasswordFile,
-    testing::Values(FileCase{"Regular", fileWith("one\ntwo\n"), nullptr},
-                    FileCase{"Missing", [](const testsupport::TempDir& d) { return d.filePath(QStringLiteral("none")); },
-                             "No such file"},
-                    FileCase{"Folder", [](const testsupport::TempDir& d) { return d.path(); },
-                             "not a regular file or a pipe"},
-                    FileCase{"NoPassword", fileWith("\n\n"), "holds no password"},
-                    FileCase{"TooLarge", fileWith(QByteArray(app::kMaxPasswordFileBytes + 1, '\n')),
-                             "larger than 65536 bytes"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// A password manager can hand the passwords over through a pipe.
-TEST(PasswordFile, ReadsAPipe)
-{
-    testsupport::TempDir dir;
-    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
-    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    std::thread writer([&fifo] {
-        const int fd = ::open(fifo.constData(), O_WRONLY);
-        [[maybe_unused]] const auto written = ::write(fd, "one\ntwo", 7);
-        ::close(fd);
-    });
-    QString error;
-    const auto passwords = app::readPasswordFile(QFile::decodeName(fifo), &error);
-    writer.join();
-    ASSERT_TRUE(passwords) << error.toStdString();
-    EXPECT_EQ(texts(*passwords), (std::vector<QByteArray>{"one", "two"}));
-}
-
 bool echoes(int fd)
 {
     termios state{};
     return tcgetattr(fd, &state) == 0 && (state.c_lflag & ECHO);
 }
 
-struct TerminalCase {
-    const char* name;
-    QByteArray typed;
-    QByteArray password;
-};
+} // namespace
 
-class TerminalPassword : public testing::TestWithParam<TerminalCase> {};
+// Only the line end is stripped; a reason when the file is too much.
+TEST(PasswordLines, KeepEverythingButTheLineEnd)
+{
+    const QByteArray longest(app::kMaxPasswordBytes, 'x');
+    const struct {
+        QByteArray text;
+        QByteArrayList passwords;
+        const char* problem; // null when it parses
+    } cases[] = {
+        {"first\nsecond\n", {"first", "second"}, nullptr},
+        {"first\r\nsecond", {"first", "second"}, nullptr},
+        {" padded \n\ttab\t\n", {" padded ", "\ttab\t"}, nullptr},
+        {"\n\nonly\n\n\r\n", {"only"}, nullptr},
+        {"\xEF\xBB\xBFp\xC3\xA4ss\n", {"p\xC3\xA4ss"}, nullptr},
+        {"", {}, nullptr},
+        {longest, {longest}, nullptr},
+        {"ok\n" + longest + 'x', {}, "line 2 is longer than 1024 bytes"},
+        {lines(app::kMaxPasswords + 1), {}, "more than 100 passwords"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(40).toStdString());
+        PasswordList passwords;
+        QString problem;
+        EXPECT_EQ(app::parsePasswordLines(secret(c.text), passwords, &problem), !c.problem);
+        EXPECT_EQ(texts(passwords), c.passwords);
+        if (c.problem) {
+            EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
+        }
+    }
+}
+
+// A password manager can hand the passwords over through a pipe.
+TEST(PasswordFile, ReadsAFileOrAPipeAndFailuresNameTheFile)
+{
+    testsupport::TempDir dir;
+    const struct {
+        char kind; // 'f' a file, 'p' a pipe, 'd' a folder, '-' nothing
+        QByteArray contents;
+        const char* problem; // null when it reads
+    } cases[] = {
+        {'f', "one\ntwo\n", nullptr},
+        {'p', "one\ntwo", nullptr},
+        {'-', {}, "No such file"},
+        {'d', {}, "not a regular file or a pipe"},
+        {'f', "\n\n", "holds no password"},
+        {'f', "ok\n" + QByteArray(app::kMaxPasswordBytes + 1, 'x'), "line 2 is longer than 1024 bytes"},
+        {'f', QByteArray(app::kMaxPasswordFileBytes + 1, '\n'), "larger than 65536 bytes"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("pw%1").arg(&c - cases));
+        SCOPED_TRACE(path.toStdString());
+        std::thread writer;
+        if (c.kind == 'f') {
+            testsupport::writeFile(path, c.contents);
+        } else if (c.kind == 'd') {
+            QDir().mkpath(path);
+        } else if (c.kind == 'p') {
+            ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            writer = std::thread([&] { testsupport::writeFile(path, c.contents); });
+        }
+        QString error;
+        const auto passwords = app::readPasswordFile(path, &error);
+        if (writer.joinable())
+            writer.join();
+        ASSERT_EQ(passwords.has_value(), !c.problem) << error.toStdString();
+        if (passwords) {
+            EXPECT_EQ(texts(*passwords), (QByteArrayList{"one", "two"}));
+        } else {
+            EXPECT_TRUE(error.contains(path) && error.contains(QString::fromUtf8(c.problem))) << error.toStdString();
+        }
+    }
+}
 
 // What is typed never shows on the terminal, and echo comes back afterwards.
-TEST_P(TerminalPassword, IsReadWithoutEcho)
+TEST(TerminalPassword, IsReadWithoutEcho)
 {
-    int master = -1;
-    int slave = -1;
-    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    ASSERT_TRUE(echoes(slave));
-    int promptPipe[2];
-    ASSERT_EQ(pipe(promptPipe), 0);
-    // Typed only once echo is off: switching it off discards what was typed before.
-    std::thread typist([&] {
-        while (echoes(slave))
-            std::this_thread::yield();
-        [[maybe_unused]] const auto written = ::write(master, GetParam().typed.constData(), GetParam().typed.size());
-    });
+    const struct {
+        QByteArray typed;
+        QByteArray password; // null: refused
+    } cases[] = {{"s3cret word\n", "s3cret word"},
+                 {"p\xC3\xA4ss\n", "p\xC3\xA4ss"},
+                 {"\n", ""},
+                 {"\x04", ""},
+                 {QByteArray(app::kMaxPasswordBytes + 1, 'x') + '\n', QByteArray()}};
+    for (const auto& [typed, expected] : cases) {
+        SCOPED_TRACE(typed.left(20).toStdString());
+        int master = -1;
+        int slave = -1;
+        ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+        ASSERT_TRUE(echoes(slave));
+        int promptPipe[2];
+        ASSERT_EQ(pipe(promptPipe), 0);
+        // Typed only once echo is off: switching it off discards what was typed before.
+        std::thread typist([&, slave, master] {
+            while (echoes(slave))
+                std::this_thread::yield();
+            [[maybe_unused]] const auto written = ::write(master, typed.constData(), typed.size());
+        });
+        QString error;
+        const auto password = app::askPassword(slave, promptPipe[1], QStringLiteral("Password: "), &error);
+        typist.join();
+        ASSERT_EQ(password.has_value(), !expected.isNull()) << error.toStdString();
+        if (password) {
+            EXPECT_TRUE(*password == secret(expected));
+        } else {
+            EXPECT_TRUE(error.contains(QStringLiteral("longer than 1024 bytes"))) << error.toStdString();
+        }
+        EXPECT_TRUE(echoes(slave));
+
+        ::close(promptPipe[1]);
+        char prompt[64] = {};
+        EXPECT_EQ(::read(promptPipe[0], prompt, sizeof prompt), 10);
+        EXPECT_STREQ(prompt, "Password: ");
+        // What the terminal showed: the line end only.
+        ::close(slave);
+        QByteArray shown;
+        char buffer[256];
+        for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, got);
+        const QByteArray hidden = expected.isNull() ? typed.left(8) : expected;
+        EXPECT_TRUE(hidden.isEmpty() || !shown.contains(hidden)) << shown.toStdString();
+        ::close(master);
+        ::close(promptPipe[0]);
+    }
+
+    // Only a terminal can keep what is typed from showing.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
     QString error;
-    const auto password = app::askPassword(slave, promptPipe[1], QStringLiteral("Password: "), &error);
-    typist.join();
-    ASSERT_TRUE(password) << error.toStdString();
-    EXPECT_TRUE(*password == secret(GetParam().password));
-    EXPECT_TRUE(echoes(slave));
-
-    ::close(promptPipe[1]);
-    char prompt[64] = {};
-    EXPECT_EQ(::read(promptPipe[0], prompt, sizeof prompt), 10);
-    EXPECT_STREQ(prompt, "Password: ");
-    // What the terminal showed: the line end only.
-    ::close(slave);
-    QByteArray shown;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
-        shown.append(buffer, got);
-    EXPECT_FALSE(shown.contains(GetParam().password.isEmpty() ? QByteArray("\x01") : GetParam().password))
-        << shown.toStdString();
-    ::close(master);
-    ::close(promptPipe[0]);
+    EXPECT_FALSE(app::askPassword(pipeEnds[0], pipeEnds[1], QStringLiteral("Password: "), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("terminal"))) << error.toStdString();
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Typing, TerminalPassword,
-                         testing::Values(TerminalCase{"Plain", "s3cret word\n", "s3cret word"},
-                                         TerminalCase{"NonAscii", "p\xC3\xA4ss\n", "p\xC3\xA4ss"},
-                                         TerminalCase{"OnlyReturn", "\n", ""},
-                                         TerminalCase{"EndOfInput", "\x04", ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct DialogCase {
-    const char* name;
-    QStringList hints;
-    QString typed;
-    bool accept;
-    const char* shownHint; // null: no hint shown
-    bool givesPassword;
-};
-
-class PasswordDialogTest : public testing::TestWithParam<DialogCase> {};
-
-TEST_P(PasswordDialogTest, AsksOnceMaskedWithTheHint)
+// The dialogs of locked notes and of an encrypted backup ask masked, with
+// the hint, and hand over what was typed only when it opens; the field
+// keeps no copy.
+TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
 {
-    PasswordDialog dialog(3, GetParam().hints);
-    EXPECT_EQ(dialog.passwordField()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(dialog.skipButton()->text(), QStringLiteral("Skip locked notes"));
-    const auto* hint = dialog.findChild<QLabel*>(QStringLiteral("PasswordHint"));
-    if (GetParam().shownHint) {
-        ASSERT_TRUE(hint);
-        EXPECT_EQ(hint->text(), QString::fromUtf8(GetParam().shownHint));
-    } else {
-        EXPECT_FALSE(hint);
+    const QString notes = QStringLiteral("3 notes of this library are locked. Enter their password to export them.");
+    const QString backup = QStringLiteral("The backup of “Ann’s iPad” is encrypted. Enter the password chosen when backup "
+                                          "encryption was switched on; it opens locked notes too when they have the same one.");
+    const struct {
+        std::function<std::optional<Secret>()> run;
+        QString typed;
+        bool open;
+        QString shown; // the texts of its labels
+    } cases[] = {
+        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("pässword"), true, notes},
+        {[] { return runPasswordDialog(nullptr, 1, {QStringLiteral(" the cat ")}); }, QStringLiteral("x"), true,
+         QStringLiteral("One note of this library is locked. Enter its password to export it.|Hint: the cat")},
+        {[] {
+             const QStringList hints{QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")};
+             return runPasswordDialog(nullptr, 3, hints);
+         },
+         QStringLiteral("x"), true, notes + QStringLiteral("|Hint: cat; dog")},
+        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("typed then skipped"), false, notes},
+        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("bäckup"), true,
+         backup},
+        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("x"), false,
+         backup},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown.left(30).toStdString() + (c.open ? " opened" : " cancelled"));
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                shown << label->text();
+            auto* field = dialog->findChild<QLineEdit*>();
+            EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+            const auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QPushButton* open = nullptr;
+            QPushButton* cancel = nullptr;
+            for (QAbstractButton* button : buttons->buttons())
+                (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? open : cancel) =
+                    qobject_cast<QPushButton*>(button);
+            EXPECT_FALSE(open->isEnabled());
+            field->setText(c.typed);
+            EXPECT_TRUE(open->isEnabled());
+            (c.open ? open : cancel)->click();
+        });
+        const auto password = c.run();
+        EXPECT_EQ(shown.join(u'|'), c.shown);
+        EXPECT_EQ(password.has_value(), c.open);
+        if (password) {
+            EXPECT_TRUE(*password == secret(c.typed.toUtf8()));
+        }
     }
-    dialog.passwordField()->setText(GetParam().typed);
-    EXPECT_EQ(dialog.openButton()->isEnabled(), !GetParam().typed.isEmpty());
-    (GetParam().accept ? dialog.openButton() : dialog.skipButton())->click();
-    const auto password = dialog.takePassword();
-    EXPECT_EQ(password.has_value(), GetParam().givesPassword);
-    if (password) {
-        EXPECT_TRUE(*password == secret(GetParam().typed.toUtf8()));
-    }
-    EXPECT_TRUE(dialog.passwordField()->text().isEmpty());
+    QLineEdit field;
+    field.setText(QStringLiteral("secret"));
+    EXPECT_TRUE(takePasswordFrom(&field, true));
+    EXPECT_TRUE(field.text().isEmpty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Dialog, PasswordDialogTest,
-    testing::Values(DialogCase{"Opened", {}, QStringLiteral("pässword"), true, nullptr, true},
-                    DialogCase{"Hint", {QStringLiteral(" the cat ")}, QStringLiteral("x"), true, "Hint: the cat", true},
-                    DialogCase{"HintsOfTwoAccounts",
-                               {QStringLiteral("cat"), QString(), QStringLiteral("dog"), QStringLiteral("cat")},
-                               QStringLiteral("x"), true, "Hint: cat; dog", true},
-                    DialogCase{"Skipped", {}, QStringLiteral("typed then skipped"), false, nullptr, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-} // namespace

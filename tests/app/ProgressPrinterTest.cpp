@@ -63,6 +63,10 @@ TEST(ProgressPrinter, NothingIsWrittenPerChangeAndFinishShowsTheLastState)
         printed.printer->finish();
         EXPECT_EQ(printed.writes, c.writes);
     }
+    // Before the total is known the bar shows no count.
+    Printed waiting(80);
+    waiting.printer->finish();
+    EXPECT_EQ(waiting.writes, (QList<QByteArray>{"\r\033[K[........................] Preparing to export…", "\n"}));
 }
 
 TEST(ProgressPrinter, LinesWrittenByTheTimerAndAtTheEndTogetherLoseNone)

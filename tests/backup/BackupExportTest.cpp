@@ -1,5 +1,8 @@
 #include "backup/BackupTestSupport.h"
+#include "notestore/AttachmentContainer.h"
 #include "platform/PropertyList.h"
+
+#include <sqlite3.h>
 
 using namespace notestoregen;
 using testsupport::CommandResult;
@@ -7,188 +10,100 @@ using testsupport::runExport;
 
 namespace {
 
-// A container and its backups, made once: encrypting and wrapping cost.
-class Backups : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_dir = new testsupport::TempDir;
-        testsupport::writeContainer(testsupport::richContainer(), container());
-        BackupOptions plain;
-        plain.deviceName = QStringLiteral("Plain iPhone");
-        s_plain = new QString(testsupport::writeBackupOf(container(), folder("plain"), plain));
-        BackupOptions encrypted;
-        encrypted.deviceName = QStringLiteral("Locked iPad");
-        encrypted.encrypted = true;
-        encrypted.password = testsupport::kBackupPassword;
-        encrypted.firstRounds = 3;
-        encrypted.secondRounds = 2;
-        s_encrypted = new QString(testsupport::writeBackupOf(container(), folder("encrypted"), encrypted));
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_plain;
-        delete s_encrypted;
-        delete s_dir;
-    }
-    static QString folder(const char* name) { return s_dir->filePath(QLatin1String(name)); }
-    static QString container() { return folder("container"); }
+// A plain and an encrypted backup of a container with all a backup must
+// carry export exactly what the container exports, named by the device's
+// folder or the folder holding it, and stay untouched.
+TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
+{
+    const testsupport::TempDir dir;
+    const QString container = dir.filePath(QStringLiteral("container"));
+    testsupport::writeContainer(testsupport::richContainer(), container);
+    BackupOptions plain;
+    plain.deviceName = QStringLiteral("Plain iPhone");
+    const QString plainDevice = testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("plain")), plain);
+    BackupOptions encrypted;
+    encrypted.deviceName = QStringLiteral("Locked iPad");
+    encrypted.encrypted = true;
+    encrypted.password = testsupport::kBackupPassword;
+    encrypted.firstRounds = 3;
+    encrypted.secondRounds = 2;
+    const QString encryptedDevice =
+        testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("encrypted")), encrypted);
+    const QString passwords = dir.filePath(QStringLiteral("passwords"));
+    testsupport::writeFile(passwords, testsupport::kNotesPassword + '\n' + testsupport::kBackupPassword + '\n');
+    const auto backups = [&] {
+        return testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("plain")))
+             + testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("encrypted")));
+    };
+    const QStringList before = backups();
 
-    // The export of `library` into the same destination each time (the
-    // manifest names it), as names, modes, dates and digests.
-    static QStringList exported(const QString& library, const QStringList& more = {},
-                                              CommandResult* result = nullptr)
-    {
-        const QString destination = folder("out");
+    // Into the same destination each time (the manifest names it), as names,
+    // modes, dates and digests.
+    CommandResult run;
+    const auto exported = [&](const QString& library) {
+        const QString destination = dir.filePath(QStringLiteral("out"));
         QDir(destination).removeRecursively();
         const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-2);
-        const QString passwords = folder("passwords");
-        QFile file(passwords);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(testsupport::kNotesPassword + '\n' + testsupport::kBackupPassword + '\n');
-        file.close();
-        const CommandResult run =
-            runExport(QStringList{QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
-                                  QStringLiteral("--no-handoff"), QStringLiteral("--password-file"), passwords}
-                          + more,
-                      *s_dir);
+        run = runExport({QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
+                         QStringLiteral("--no-handoff"), QStringLiteral("--password-file"), passwords},
+                        dir);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        if (result)
-            *result = run;
         return testsupport::fingerprintWithDates(destination, start);
-    }
-
-    static testsupport::TempDir* s_dir;
-    static QString* s_plain;
-    static QString* s_encrypted;
-};
-
-testsupport::TempDir* Backups::s_dir = nullptr;
-QString* Backups::s_plain = nullptr;
-QString* Backups::s_encrypted = nullptr;
-
-TEST_F(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
-{
-    CommandResult fromContainer;
-    const auto expected = exported(container(), {}, &fromContainer);
+    };
+    const QStringList expected = exported(container);
     // Everything the container holds came out, the locked note among it.
     const QString names = expected.join(u'\n');
     for (const char* name : {"iCloud/Notes/Diary.html ", "iCloud/Notes/Manual.rtfd/Manual.pdf ",
                              "iCloud/Notes/Trip/Late.html "})
-        EXPECT_TRUE(names.contains(QLatin1String(name))) << names.toStdString() << fromContainer.err.toStdString();
+        EXPECT_TRUE(names.contains(QLatin1String(name))) << names.toStdString() << run.err.toStdString();
 
-    const auto before = testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/plain"));
-    const auto encryptedBefore = testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/encrypted"));
-    const struct {
-        const char* name;
-        QString library;
-    } libraries[] = {
-        {"plain device folder", *s_plain},
-        {"folder of one plain backup", folder("plain")},
-        {"encrypted device folder", *s_encrypted},
-        {"folder of one encrypted backup", folder("encrypted")},
-    };
-    for (const auto& library : libraries) {
-        CommandResult run;
-        EXPECT_EQ(exported(library.library, {}, &run), expected) << library.name;
+    // With how often each says it opens the encrypted backup: once per
+    // password in the file, the second opens it.
+    const std::pair<QString, int> libraries[] = {{plainDevice, 0},
+                                                 {dir.filePath(QStringLiteral("plain")), 0},
+                                                 {plainDevice + QStringLiteral("/Manifest.plist"), 0},
+                                                 {encryptedDevice, 2},
+                                                 {dir.filePath(QStringLiteral("encrypted")), 2}};
+    for (const auto& [library, opening] : libraries) {
+        SCOPED_TRACE(library.toStdString());
+        EXPECT_EQ(exported(library), expected);
         // The summary names the same left-out attachment.
         EXPECT_TRUE(run.err.contains(QStringLiteral("Not downloaded: Far.pdf"))) << run.err.toStdString();
+        EXPECT_EQ(run.err.count(QStringLiteral("Opening the encrypted backup…")), opening);
     }
-    EXPECT_EQ(testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/plain")), before);
-    EXPECT_EQ(testsupport::fingerprintWithDates(s_dir->path() + QStringLiteral("/encrypted")), encryptedBefore);
+    EXPECT_EQ(backups(), before);
 }
 
-TEST_F(Backups, SayWhileTheEncryptedOneOpens)
+// Plists of a backup, edited as a damaged or hostile one would have them.
+void editPlist(const QString& path, const std::function<void(QVariantMap&)>& edit)
 {
-    CommandResult run;
-    exported(*s_encrypted, {}, &run);
-    // Two passwords in the file: each tried once, the second opens it.
-    EXPECT_EQ(run.err.count(QStringLiteral("Opening the encrypted backup…")), 2) << run.err.toStdString();
+    QVariantMap map = platform::plist::propertyListFromData(testsupport::readFile(path), nullptr)->toMap();
+    edit(map);
+    testsupport::writeFile(path, *platform::plist::dataFromPropertyList(map, platform::plist::Format::Binary, nullptr));
 }
 
-struct RefusalCase {
-    const char* name;
-    std::function<void(BackupOptions&)> options;
-    std::function<void(const QString& device)> damage; // may be empty
-    bool withPasswords;
-    const char* message;
-};
-
-class Refusals : public testing::TestWithParam<RefusalCase> {};
-
-TEST_P(Refusals, StopNamingTheBackupAndChangeNothing)
+void setInManifest(const QString& device, const char* key, const std::function<QByteArray(QByteArray)>& change)
 {
-    const RefusalCase& test = GetParam();
-    const testsupport::TempDir dir;
-    Container c;
-    c.addNote(QStringLiteral("Note"), c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud"))),
-              plainText(QStringLiteral("Note"), QStringLiteral("text")), appleTime(2024, 1, 1));
-    testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
-    BackupOptions options;
-    if (test.options)
-        test.options(options);
-    const QString device = testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
-                                                      dir.filePath(QStringLiteral("backups")), options);
-    if (test.damage)
-        test.damage(device);
-    const auto before = testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("backups")));
-    QStringList arguments{QStringLiteral("--library"), device, QStringLiteral("--destination"),
-                          dir.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")};
-    if (test.withPasswords) {
-        QFile file(dir.filePath(QStringLiteral("passwords")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("wrong\n");
-        file.close();
-        arguments << QStringLiteral("--password-file") << file.fileName();
-    }
-    const CommandResult run = runExport(arguments, dir);
-    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QString::fromUtf8(test.message))) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(device)) << run.err.toStdString();
-    EXPECT_EQ(testsupport::fingerprintWithDates(dir.filePath(QStringLiteral("backups"))), before);
+    editPlist(device + QStringLiteral("/Manifest.plist"), [&](QVariantMap& map) {
+        map.insert(QLatin1String(key), change(map.value(QLatin1String(key)).toByteArray()));
+    });
 }
 
-void replaceFile(const QString& path, const QByteArray& contents)
+// Runs `sql` on a plain backup's Manifest.db.
+void changeManifest(const QString& device, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(device + QStringLiteral("/Manifest.db")).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+void cutShort(const QString& path, qint64 by)
 {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() - by));
 }
-
-void encrypt(BackupOptions& options)
-{
-    options.encrypted = true;
-    options.password = testsupport::kBackupPassword;
-}
-
-const RefusalCase kRefusals[] = {
-    {"Unfinished", [](BackupOptions& o) { o.snapshotState = QStringLiteral("uploading"); }, {}, false,
-     "was not completed"},
-    {"WithoutNotes", [](BackupOptions& o) { o.withNotes = false; }, {}, false, "holds no Notes data"},
-    {"DamagedManifestDatabase", {},
-     [](const QString& device) { replaceFile(device + QStringLiteral("/Manifest.db"), QByteArray(8192, 'x')); }, false,
-     "its Manifest.db cannot be read"},
-    {"DamagedKeybag", encrypt,
-     [](const QString& device) {
-         const auto plist = platform::plist::propertyListFromData(testsupport::readFile(device + QStringLiteral("/Manifest.plist")), nullptr);
-         QVariantMap map = plist->toMap();
-         map.insert(QStringLiteral("BackupKeyBag"), map.value(QStringLiteral("BackupKeyBag")).toByteArray().left(30));
-         replaceFile(device + QStringLiteral("/Manifest.plist"),
-                     *platform::plist::dataFromPropertyList(map, platform::plist::Format::Binary, nullptr));
-     },
-     true, "its keybag cannot be read"},
-    {"TooOld", {},
-     [](const QString& device) {
-         QFile::remove(device + QStringLiteral("/Manifest.db"));
-         replaceFile(device + QStringLiteral("/Manifest.mbdb"), "mbdb\x05\x00");
-     },
-     false, "backups that old are not supported"},
-    {"EncryptedWithoutPassword", encrypt, {}, false, "is encrypted, and no password was given"},
-    {"EncryptedWithAWrongPassword", encrypt, {}, true, "is encrypted, and the password given does not open it"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Backup, Refusals, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Where the backup keeps a file of the Notes container.
 QString storedFile(const QString& device, const QString& relative)
@@ -199,124 +114,214 @@ QString storedFile(const QString& device, const QString& relative)
     return device + u'/' + id.left(2) + u'/' + id;
 }
 
-const QString kManual = QStringLiteral("Accounts/ACCOUNT/Media/M-F/Manual.pdf");
+const QString kManual = QStringLiteral("Accounts/%1/Media/M-F/Manual.pdf").arg(testsupport::kAccountID);
+const QString kDatabase = QStringLiteral("NoteStore.sqlite");
 
 struct DamageCase {
     const char* name;
-    bool encrypted;
-    std::function<void(const QString& device)> damage;
+    std::function<void(BackupOptions&)> options; // may be empty
+    std::function<void(const QString& device)> damage; // may be empty
+    const char* passwords; // the password file; null: none given
     int exitCode;
     const char* message;
 };
 
-class DamagedFiles : public testing::TestWithParam<DamageCase> {};
+// A note with a PDF and a plain note, in a fresh backup of its own for each case.
+class DamagedBackups : public testing::TestWithParam<DamageCase> {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new testsupport::TempDir;
+        testsupport::AttachmentContainer b;
+        b.media(b.attachment(b.note(QStringLiteral("Manual"), {{"F", "com.adobe.pdf"}}), "F", "com.adobe.pdf"), "M-F",
+                "Manual.pdf", testsupport::kPDF + QByteArray(100000, 'p'));
+        b.c.addNote(QStringLiteral("Plain"), b.folder, plainText(QStringLiteral("Plain"), QStringLiteral("text")),
+                    appleTime(2024, 1, 2));
+        testsupport::writeContainer(b.c, s_dir->filePath(QStringLiteral("container")));
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+    static testsupport::TempDir* s_dir;
+};
 
-// A damaged or missing file is named with the reason: an attachment in the
-// summary while the rest is exported, the database as the failure.
-TEST_P(DamagedFiles, AreNamedWithTheReason)
+testsupport::TempDir* DamagedBackups::s_dir = nullptr;
+
+// A refused backup is named with the reason, a damaged or missing file too:
+// an attachment in the summary while the rest is exported, the database as
+// the failure. The backup itself stays as it was.
+TEST_P(DamagedBackups, AreNamedWithTheReasonAndStayUntouched)
 {
     const DamageCase& test = GetParam();
     const testsupport::TempDir dir;
-    Container c;
-    Account account;
-    account.identifier = QStringLiteral("ACCOUNT");
-    c.accounts.push_back(account);
-    const int folder = c.addFolder(QStringLiteral("Notes"), 0);
-    const int note = c.addNote(QStringLiteral("Manual"), folder,
-                               styledText({TextRun(QStringLiteral("Manual\n"), 0),
-                                           TextRun(QString(QChar(0xFFFC))).withAttachment(QStringLiteral("F"),
-                                                                                        QStringLiteral("com.adobe.pdf"))}),
-                               appleTime(2024, 1, 1));
-    c.objects.push_back(ObjectRow{QStringLiteral("ICMedia"), QStringLiteral("M-F"),
-                                  {{QStringLiteral("ZFILENAME"), QStringLiteral("Manual.pdf")}}, {}, {}});
-    c.objects.push_back(ObjectRow{QStringLiteral("ICAttachment"), QStringLiteral("F"),
-                                  {{QStringLiteral("ZTYPEUTI"), QStringLiteral("com.adobe.pdf")}},
-                                  {{QStringLiteral("ZNOTE"), note}}, {{QStringLiteral("ZMEDIA"), 0}}});
-    c.files.push_back({kManual, QByteArray("%PDF-1.4\n") + QByteArray(100000, 'p')});
-    c.addNote(QStringLiteral("Plain"), folder, plainText(QStringLiteral("Plain"), QStringLiteral("text")),
-              appleTime(2024, 1, 2));
-    testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
     BackupOptions options;
-    if (test.encrypted) {
-        options.encrypted = true;
-        options.password = testsupport::kBackupPassword;
+    if (test.options)
+        test.options(options);
+    const QString backups = dir.filePath(QStringLiteral("backups"));
+    const QString device = testsupport::writeBackupOf(s_dir->filePath(QStringLiteral("container")), backups, options);
+    if (test.damage)
+        test.damage(device);
+    const auto before = testsupport::fingerprintWithDates(backups);
+    QStringList arguments{QStringLiteral("--library"), device, QStringLiteral("--destination"),
+                          dir.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")};
+    if (test.passwords) {
+        testsupport::writeFile(dir.filePath(QStringLiteral("passwords")), test.passwords);
+        arguments << QStringLiteral("--password-file") << dir.filePath(QStringLiteral("passwords"));
     }
-    const QString device = testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
-                                                      dir.filePath(QStringLiteral("backups")), options);
-    test.damage(device);
-    QFile passwords(dir.filePath(QStringLiteral("passwords")));
-    ASSERT_TRUE(passwords.open(QIODevice::WriteOnly));
-    passwords.write(testsupport::kBackupPassword + '\n');
-    passwords.close();
-    const CommandResult run = runExport({QStringLiteral("--library"), device, QStringLiteral("--destination"),
-                                         dir.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff"),
-                                         QStringLiteral("--password-file"), passwords.fileName()},
-                                        dir);
+    const CommandResult run = runExport(arguments, dir);
     EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QString::fromUtf8(test.message))) << run.err.toStdString();
     if (test.exitCode == 0) {
         EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("out/iCloud/Notes/Plain.html"))));
-        EXPECT_TRUE(run.err.contains(QStringLiteral("Manual.pdf"))) << run.err.toStdString();
-        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out/iCloud/Notes/Manual.rtfd/Manual.pdf"))));
+        // Nothing left out silently.
+        EXPECT_NE(QFileInfo::exists(dir.filePath(QStringLiteral("out/iCloud/Notes/Manual.rtfd/Manual.pdf"))),
+                  run.err.contains(QStringLiteral("Manual.pdf")));
+    } else {
+        EXPECT_TRUE(run.err.contains(device)) << run.err.toStdString();
     }
+    EXPECT_EQ(testsupport::fingerprintWithDates(backups), before);
 }
 
-void cutShort(const QString& path, qint64 by)
+void encrypt(BackupOptions& options)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.resize(file.size() - by));
+    options.encrypted = true;
+    options.password = testsupport::kBackupPassword;
 }
+
+const QByteArray kPassword = testsupport::kBackupPassword + '\n';
 
 const DamageCase kDamage[] = {
-    {"AttachmentMissing", false, [](const QString& d) { QFile::remove(storedFile(d, kManual)); }, 0,
+    {"Unfinished", [](BackupOptions& o) { o.snapshotState = QStringLiteral("uploading"); }, {}, nullptr, 1,
+     "was not completed"},
+    {"WithoutNotes", [](BackupOptions& o) { o.withNotes = false; }, {}, nullptr, 1, "holds no Notes data"},
+    {"DamagedManifestDatabase", {},
+     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Manifest.db"), QByteArray(8192, 'x')); },
+     nullptr, 1, "its Manifest.db cannot be read"},
+    {"DamagedKeybag", encrypt,
+     [](const QString& d) { setInManifest(d, "BackupKeyBag", [](const QByteArray& bag) { return bag.left(30); }); },
+     "wrong\n", 1, "its keybag cannot be read"},
+    {"TooOld", {},
+     [](const QString& d) {
+         QFile::remove(d + QStringLiteral("/Manifest.db"));
+         testsupport::writeFile(d + QStringLiteral("/Manifest.mbdb"), "mbdb\x05\x00");
+     },
+     nullptr, 1, "backups that old are not supported"},
+    {"EncryptedWithoutPassword", encrypt, {}, nullptr, 1, "is encrypted, and no password was given"},
+    {"EncryptedWithAWrongPassword", encrypt, {}, "wrong\n", 1, "is encrypted, and the password given does not open it"},
+    {"AttachmentMissing", {}, [](const QString& d) { QFile::remove(storedFile(d, kManual)); }, nullptr, 0,
      "not in the copied folder"},
-    {"AttachmentALink", false,
+    {"AttachmentALink", {},
      [](const QString& d) {
          QFile::remove(storedFile(d, kManual));
          QFile::link(d + QStringLiteral("/Info.plist"), storedFile(d, kManual));
      },
-     0, "not in the copied folder"},
-    {"AttachmentLongerThanItsRecord", false,
+     nullptr, 0, "not in the copied folder"},
+    {"AttachmentLongerThanItsRecord", {},
      [](const QString& d) {
          QFile file(storedFile(d, kManual));
          ASSERT_TRUE(file.open(QIODevice::Append));
          file.write("more");
      },
-     0, "its record gives"},
-    {"EncryptedAttachmentCutShort", true, [](const QString& d) { cutShort(storedFile(d, kManual), 16); }, 0,
-     "bytes encrypted take"},
-    {"DatabaseMissing", false, [](const QString& d) { QFile::remove(storedFile(d, QStringLiteral("NoteStore.sqlite"))); },
-     1, "NoteStore.sqlite” couldn’t be read"},
-    {"EncryptedDatabaseCutShort", true,
-     [](const QString& d) { cutShort(storedFile(d, QStringLiteral("NoteStore.sqlite")), 32); }, 1,
+     nullptr, 0, "its record gives"},
+    {"EncryptedAttachmentCutShort", encrypt, [](const QString& d) { cutShort(storedFile(d, kManual), 16); }, kPassword,
+     0, "bytes encrypted take"},
+    {"DatabaseMissing", {}, [](const QString& d) { QFile::remove(storedFile(d, kDatabase)); }, nullptr, 1,
      "NoteStore.sqlite” couldn’t be read"},
-    {"EncryptedManifestCutShort", true, [](const QString& d) { cutShort(d + QStringLiteral("/Manifest.db"), 5); }, 1,
-     "its Manifest.db cannot be read"},
+    {"EncryptedDatabaseCutShort", encrypt, [](const QString& d) { cutShort(storedFile(d, kDatabase), 32); }, kPassword,
+     1, "NoteStore.sqlite” couldn’t be read"},
+    {"EncryptedManifestCutShort", encrypt, [](const QString& d) { cutShort(d + QStringLiteral("/Manifest.db"), 5); },
+     kPassword, 1, "its Manifest.db cannot be read"},
+    {"InfoNotADictionary", {},
+     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Info.plist"), "<plist><array/></plist>"); },
+     nullptr, 1, "its Info.plist cannot be read"},
+    {"ManifestNotADictionary", {},
+     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Manifest.plist"), "<plist><true/></plist>"); },
+     nullptr, 1, "its Manifest.plist cannot be read"},
+    {"ManifestDatabaseALink", {},
+     [](const QString& d) {
+         QFile::rename(d + QStringLiteral("/Manifest.db"), d + QStringLiteral("/Manifest.db.moved"));
+         QFile::link(d + QStringLiteral("/Manifest.db.moved"), d + QStringLiteral("/Manifest.db"));
+     },
+     nullptr, 1, "cannot be read: "},
+    {"StatusAFolder", {},
+     [](const QString& d) {
+         QFile::remove(d + QStringLiteral("/Status.plist"));
+         QDir(d).mkdir(QStringLiteral("Status.plist"));
+     },
+     nullptr, 1, "cannot be read: "},
+    {"StatusMissing", {}, [](const QString& d) { QFile::remove(d + QStringLiteral("/Status.plist")); }, nullptr, 0,
+     "Notes written: 2"},
+    {"NoManifestDatabase", {}, [](const QString& d) { QFile::remove(d + QStringLiteral("/Manifest.db")); }, nullptr, 1,
+     "it has no Manifest.db"},
+    {"NoneOfTwoPasswords", encrypt, {}, "wrong\nworse\n", 1, "none of the 2 passwords given opens it"},
+    {"KeybagWithTooManyRounds", encrypt,
+     [](const QString& d) {
+         setInManifest(d, "BackupKeyBag", [](QByteArray bag) {
+             return bag.replace(bag.indexOf("DPIC") + 8, 4, QByteArray("\x7F\xFF\xFF\xFF"));
+         });
+     },
+     kPassword, 1, "its keybag cannot be used"},
+    {"ManifestKeyTooShort", encrypt,
+     [](const QString& d) { setInManifest(d, "ManifestKey", [](const QByteArray&) { return QByteArray("abc"); }); },
+     kPassword, 1, "its ManifestKey: its key is 3 bytes long"},
+    {"ManifestKeyOfAClassWithoutKey", encrypt,
+     [](const QString& d) {
+         setInManifest(d, "ManifestKey", [](const QByteArray& key) { return QByteArray("\x63\0\0\0", 4) + key.mid(4); });
+     },
+     kPassword, 1, "its protection class 99 has no key in the keybag"},
+    {"ManifestKeyThatDoesNotUnwrap", encrypt,
+     [](const QString& d) {
+         setInManifest(d, "ManifestKey", [](const QByteArray& key) { return key.left(4) + QByteArray(40, 'g'); });
+     },
+     kPassword, 1, "its key does not unwrap"},
+    {"EncryptedAttachmentGarbled", encrypt,
+     [](const QString& d) {
+         QByteArray data = testsupport::readFile(storedFile(d, kManual));
+         data[data.size() - 1] = char(data.back() ^ 0x55);
+         testsupport::writeFile(storedFile(d, kManual), data);
+     },
+     kPassword, 0, "does not decrypt to the 100035 bytes its record gives"},
+    {"DatabaseRecordGarbage", {},
+     [](const QString& d) { changeManifest(d, "UPDATE Files SET file = x'00' WHERE relativePath = 'NoteStore.sqlite'"); },
+     nullptr, 1, "NoteStore.sqlite” couldn’t be read: its record cannot be read"},
+    {"AttachmentRecordGarbage", {},
+     [](const QString& d) { changeManifest(d, "UPDATE Files SET file = x'00' WHERE relativePath LIKE '%Manual.pdf'"); },
+     nullptr, 0, "Manual.pdf"},
+    {"AttachmentNotInTheManifest", {},
+     [](const QString& d) { changeManifest(d, "DELETE FROM Files WHERE relativePath LIKE '%Manual.pdf'"); }, nullptr, 0,
+     "Manual.pdf"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Backup, DamagedFiles, ::testing::ValuesIn(kDamage),
+INSTANTIATE_TEST_SUITE_P(Backup, DamagedBackups, ::testing::ValuesIn(kDamage),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Several backups are listed by their devices, also one whose Info.plist
+// names nothing (its manifest and status tell); a damaged one does not hide
+// the others.
 TEST(BackupFolders, WithSeveralBackupsListTheirDevicesAndStop)
 {
     const testsupport::TempDir dir;
     Container c;
     c.addAccount(QStringLiteral("iCloud"));
     testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
-    for (const char* name : {"Ann’s iPhone", "Ann’s iPad"}) {
+    QStringList devices;
+    for (const char* name : {"Ann’s iPhone", "Ann’s iPad", "Damaged"}) {
         BackupOptions options;
         options.deviceName = QString::fromUtf8(name);
-        testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")), dir.filePath(QStringLiteral("backups")),
-                                   options);
+        options.encrypted = options.deviceName.endsWith(QStringLiteral("iPad"));
+        options.password = testsupport::kBackupPassword;
+        devices << testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
+                                              dir.filePath(QStringLiteral("backups")), options);
     }
+    editPlist(devices[0] + QStringLiteral("/Info.plist"), [](QVariantMap& info) { info.clear(); });
+    QDir(dir.filePath(QStringLiteral("backups"))).mkdir(QStringLiteral("not a backup"));
+    testsupport::writeFile(devices[2] + QStringLiteral("/Info.plist"), "damaged");
     const CommandResult run = runExport({QStringLiteral("--library"), dir.filePath(QStringLiteral("backups")),
                                          QStringLiteral("--destination"), dir.filePath(QStringLiteral("out")),
                                          QStringLiteral("--no-handoff")},
                                         dir);
     EXPECT_EQ(run.exitCode, 1);
-    for (const char* expected : {"“Ann’s iPhone” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC",
-                                 "“Ann’s iPad” (iPhone15,2, iOS 17.4)"})
+    for (const char* expected : {"holds the backups of 2 devices",
+                                 "“Ann’s iPhone” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC, in “",
+                                 "“Ann’s iPad” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC, encrypted, in “"})
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(expected))) << run.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
 }

@@ -1,19 +1,13 @@
-#include "app/FakeWorkspace.h"
-#include "app/gui/AppDelegate.h"
 #include "app/gui/GuiTestSupport.h"
 #include "app/ImportFlow.h"
-#include "platform/FileURL.h"
 #include "platform/UserDefaults.h"
-#include "support/TestSupport.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
 #include <QFile>
-#include <QMouseEvent>
+#include <QFileDialog>
 #include <QPushButton>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
@@ -21,77 +15,31 @@ using testsupport::spinUntil;
 
 namespace {
 
-class AppDelegateTest : public testing::Test {
+class AppDelegateTest : public testing::Test, protected testsupport::DelegateHarness {
 protected:
-    void SetUp() override
-    {
-        workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
-        workspace.version = QStringLiteral("1.10.4");
-        delegate.setTerminateHandler([this] { ++terminated; });
-    }
-
-    // Runs `open` and waits until the library has been opened (or not).
-    bool opened(const std::function<void()>& open)
-    {
-        bool done = false, success = false;
-        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
-            done = true;
-            success = ok;
-        });
-        open();
-        EXPECT_TRUE(spinUntil([&] { return done; }));
-        QObject::disconnect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, nullptr);
-        return success;
-    }
-    bool launch() { return opened([this] { delegate.applicationDidFinishLaunching(); }); }
-    QString importFolder() const
-    {
-        return home.filePath(QStringLiteral("data/%1/Notes Import").arg(QLatin1String(app::kApplicationGroupIdentifier)));
-    }
-    bool sheetEnded()
-    {
-        return spinUntil([this] { return !delegate.progressWindow()->window()->isVisible(); }, 60000);
-    }
-    void expectOnlyAlert(const char* message, const QString& informative)
+    void expectOnlyAlert(const QString& message, const QString& informative, platform::AlertStyle style)
     {
         ASSERT_EQ(alerts.shown.size(), 1u);
-        EXPECT_EQ(alerts.shown[0].alert.messageText, QString::fromUtf8(message));
+        EXPECT_EQ(alerts.shown[0].alert.messageText, message);
         EXPECT_EQ(alerts.shown[0].alert.informativeText, informative);
-        EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Sheet);
-        EXPECT_EQ(alerts.shown[0].window, delegate.window());
+        EXPECT_EQ(alerts.shown[0].style, style);
     }
-
-    testsupport::PrivateHome privateHome;
-    testsupport::TempDir& home = privateHome.dir;
-    testsupport::AlertRecorder alerts;
-    testsupport::FakeWorkspace workspace;
-    AppDelegate delegate{&workspace};
-    int terminated = 0;
+    platform::UserDefaults& defaults() { return platform::UserDefaults::standard(); }
 };
 
 const QString kLibraryKey = QString::fromLatin1(AppDelegate::kNotesLibraryPathKey);
-
-// Where the first link of the document starts, and its target.
-std::pair<int, QString> firstLink(const QTextDocument& document)
-{
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().isAnchor())
-                return {fragment.position(), fragment.charFormat().anchorHref()};
-        }
-    }
-    return {-1, QString()};
-}
 
 } // namespace
 
 TEST_F(AppDelegateTest, LaunchJoinsTheSharedSuiteShowsTheTextAndOpensTheSampleLibrary)
 {
     ASSERT_TRUE(launch());
-    EXPECT_TRUE(platform::UserDefaults::standard().suites().contains(QLatin1String(app::kApplicationGroupIdentifier)));
-    const QTextDocument* text = delegate.textView()->document();
-    EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Import your notes into Ostrel")));
+    EXPECT_TRUE(defaults().suites().contains(QLatin1String(app::kApplicationGroupIdentifier)));
+    const QString text = delegate.textView()->document()->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Import your notes into Ostrel")));
+    // Its link to the website opens in the user's browser.
+    EXPECT_TRUE(delegate.textView()->toHtml().contains(QStringLiteral("href=\"https://")));
+    EXPECT_TRUE(qobject_cast<QTextBrowser*>(delegate.textView())->openExternalLinks());
     ASSERT_TRUE(delegate.notesApp());
     EXPECT_FALSE(delegate.notesApp()->accounts().isEmpty());
     EXPECT_EQ(delegate.notesLibraryPath(), AppDelegate::sampleLibraryPath());
@@ -101,7 +49,7 @@ TEST_F(AppDelegateTest, LaunchJoinsTheSharedSuiteShowsTheTextAndOpensTheSampleLi
 
 TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
 {
-    platform::UserDefaults::standard().setObject(home.filePath(QStringLiteral("gone")), kLibraryKey);
+    defaults().setObject(home.filePath(QStringLiteral("gone")), kLibraryKey);
     EXPECT_FALSE(launch());
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Modal);
@@ -111,25 +59,26 @@ TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
     EXPECT_EQ(terminated, 1);
     EXPECT_FALSE(delegate.notesApp());
     // Otherwise every later launch would end the same way.
-    EXPECT_TRUE(platform::UserDefaults::standard().string(kLibraryKey).isEmpty());
+    EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
 }
 
-// Which problem stops it is the import flow's to say.
-TEST_F(AppDelegateTest, AMissingOstrelStopsTheImportBeforeItStarts)
+// A missing Ostrel, or a file where the shared container goes: an alert on
+// the window, and no import.
+TEST_F(AppDelegateTest, WhatStopsTheImportBeforeItStartsIsShownOnTheWindow)
 {
     ASSERT_TRUE(launch());
+    const QString container =
+        home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier)));
     workspace.installed = QUrl();
     delegate.startImport();
-    expectOnlyAlert("Unable to locate the Ostrel application.", QStringLiteral("Make sure Ostrel is installed and try again."));
-    EXPECT_FALSE(delegate.progressWindow());
-    EXPECT_FALSE(QFileInfo::exists(importFolder()));
-}
+    expectOnlyAlert(QStringLiteral("Unable to locate the Ostrel application."),
+                    QStringLiteral("Make sure Ostrel is installed and try again."), platform::AlertStyle::Sheet);
+    EXPECT_EQ(alerts.shown[0].window, delegate.window());
+    EXPECT_FALSE(QFileInfo::exists(container));
 
-TEST_F(AppDelegateTest, AFolderThatCannotBeMadeStopsTheImport)
-{
-    ASSERT_TRUE(launch());
-    // The shared container's place is taken by a plain file.
-    testsupport::writeFile(home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier))), "x");
+    alerts.shown.clear();
+    workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
+    testsupport::writeFile(container, "x");
     delegate.startImport();
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Cannot start the import."));
@@ -153,7 +102,6 @@ TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQ
 
     delegate.startImport();
     EXPECT_FALSE(QFileInfo::exists(importFolder() + QStringLiteral("/left over.txt")));
-    EXPECT_TRUE(QFileInfo(importFolder()).isDir());
     ASSERT_TRUE(sheetEnded());
     ASSERT_TRUE(spinUntil([&] { return terminated > 0; }));
     EXPECT_EQ(terminated, 1);
@@ -167,16 +115,27 @@ TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQ
     EXPECT_TRUE(QFile::exists(importFolder() + QStringLiteral("/Notes Import.plist")));
 }
 
+// Ostrel fails to start, or has gone by the time the export ends: the
+// alert says so and the program keeps running.
 TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
 {
     ASSERT_TRUE(launch());
-    workspace.openResult = platform::Error(QStringLiteral("Test"), 1, QStringLiteral("Ostrel crashed."));
-    delegate.startImport();
-    ASSERT_TRUE(sheetEnded());
-    ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
-    expectOnlyAlert("Cannot open Ostrel", QStringLiteral("Ostrel crashed."));
-    EXPECT_EQ(terminated, 0);
-    EXPECT_TRUE(delegate.startButton()->isEnabled());
+    for (const bool uninstalled : {false, true}) {
+        SCOPED_TRACE(uninstalled ? "uninstalled" : "crashed");
+        alerts.shown.clear();
+        workspace.openResult = platform::Error(QStringLiteral("Test"), 1, QStringLiteral("Ostrel crashed."));
+        delegate.startImport();
+        if (uninstalled)
+            workspace.installed = QUrl();
+        ASSERT_TRUE(sheetEnded());
+        ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
+        expectOnlyAlert(QStringLiteral("Cannot open Ostrel"),
+                        uninstalled ? QStringLiteral("Unable to locate the Ostrel application.")
+                                    : QStringLiteral("Ostrel crashed."),
+                        platform::AlertStyle::Sheet);
+        EXPECT_EQ(terminated, 0);
+        EXPECT_TRUE(delegate.startButton()->isEnabled());
+    }
 }
 
 TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
@@ -184,54 +143,45 @@ TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
     ASSERT_TRUE(launch());
     const auto sample = delegate.notesApp();
 
-    EXPECT_FALSE(opened([&] { delegate.useNotesLibrary(home.filePath(QStringLiteral("nothing here"))); }));
+    EXPECT_FALSE(use(home.filePath(QStringLiteral("nothing here"))));
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Could not open Notes"));
     EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Sheet);
     EXPECT_EQ(terminated, 0);
     EXPECT_EQ(delegate.notesApp(), sample);
-    EXPECT_TRUE(platform::UserDefaults::standard().string(kLibraryKey).isEmpty());
+    EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
 
     const QString other = home.filePath(QStringLiteral("Other Library"));
     testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
-    EXPECT_TRUE(opened([&] { delegate.useNotesLibrary(other); }));
+    EXPECT_TRUE(use(other));
     EXPECT_NE(delegate.notesApp(), sample);
-    EXPECT_EQ(platform::UserDefaults::standard().string(kLibraryKey), other);
+    EXPECT_EQ(defaults().string(kLibraryKey), other);
     EXPECT_EQ(delegate.notesLibraryPath(), other);
+    // The sample is nothing to remember.
+    EXPECT_TRUE(use(AppDelegate::sampleLibraryPath()));
+    EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
 }
 
-// Takes the URLs the program asks the desktop to open, instead of a browser.
-class InfoLinkOpenedURLs : public QObject {
-    Q_OBJECT
-public:
-    InfoLinkOpenedURLs() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
-    ~InfoLinkOpenedURLs() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
-TEST_F(AppDelegateTest, TheLinkInTheTextOpensInTheBrowser)
+// A library is chosen by one of its files, a backup by its folder.
+TEST_F(AppDelegateTest, ALibraryIsChosenByItsFileOrFolder)
 {
     ASSERT_TRUE(launch());
-    delegate.window()->show();
-    QTextEdit* view = delegate.textView();
-    const auto [position, target] = firstLink(*view->document());
-    ASSERT_GE(position, 0) << "the text has no link";
-    EXPECT_TRUE(target.startsWith(QStringLiteral("https://")));
-
-    InfoLinkOpenedURLs opened;
-    QTextCursor cursor(view->document());
-    cursor.setPosition(position + 1);
-    view->setTextCursor(cursor);
-    view->ensureCursorVisible();
-    const QPoint at = view->cursorRect(cursor).center();
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &event);
+    const QString other = home.filePath(QStringLiteral("Other Library"));
+    testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
+    const std::pair<std::function<void()>, QString> cases[] = {
+        {[&] { delegate.chooseNotesLibrary(); }, other + QStringLiteral("/library.json")},
+        {[&] { delegate.chooseBackupFolder(); }, other},
+    };
+    for (const auto& [choose, chosen] : cases) {
+        SCOPED_TRACE(chosen.toStdString());
+        use(AppDelegate::sampleLibraryPath());
+        QTimer::singleShot(0, [&chosen] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            dialog->selectFile(chosen);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_TRUE(opened(choose));
+        EXPECT_EQ(delegate.notesLibraryPath(), other);
     }
-    EXPECT_EQ(opened.urls, QList<QUrl>{QUrl(target)});
 }
-
-#include "AppDelegateTest.moc"

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/FakeWorkspace.h"
+#include "app/gui/AppDelegate.h"
 #include "platform/Alert.h"
+#include "support/TestSupport.h"
 
+#include <QRegularExpression>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace testsupport {
@@ -32,6 +37,55 @@ public:
 
 private:
     platform::AlertPresenter m_previous;
+};
+
+// The window program in a home of its own, its alerts recorded, with a
+// recent enough Ostrel installed and a terminate handler that only counts.
+class DelegateHarness {
+public:
+    DelegateHarness()
+    {
+        workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
+        workspace.version = QStringLiteral("1.10.4");
+        delegate.setTerminateHandler([this] { ++terminated; });
+    }
+
+    // Runs `open` and waits until a library has been opened (or not).
+    bool opened(const std::function<void()>& open)
+    {
+        bool done = false, success = false;
+        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
+            done = true;
+            success = ok;
+        });
+        open();
+        EXPECT_TRUE(spinUntil([&] { return done; }, 60000));
+        QObject::disconnect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, nullptr);
+        return success;
+    }
+    bool launch() { return opened([this] { delegate.applicationDidFinishLaunching(); }); }
+    bool use(const QString& library) { return opened([&] { delegate.useNotesLibrary(library); }); }
+
+    QString importFolder() const { return home.filePath(QStringLiteral("data/group.app.ostrel/Notes Import")); }
+    bool sheetEnded()
+    {
+        return spinUntil([this] { return !delegate.progressWindow()->window()->isVisible(); }, 60000);
+    }
+    // Starts an import, waits for its end and lists the notes written as ".html".
+    QStringList importedNotes()
+    {
+        delegate.startImport();
+        if (!delegate.progressWindow() || !sheetEnded())
+            return {QStringLiteral("(the import did not end)")};
+        return tree(importFolder()).filter(QRegularExpression(QStringLiteral("\\.html$")));
+    }
+
+    PrivateHome privateHome;
+    TempDir& home = privateHome.dir;
+    AlertRecorder alerts;
+    FakeWorkspace workspace;
+    AppDelegate delegate{&workspace};
+    int terminated = 0;
 };
 
 } // namespace testsupport

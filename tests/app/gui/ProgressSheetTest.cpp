@@ -41,15 +41,14 @@ protected:
     }
 
     // Starts the export; the handler records the end code.
-    void start(std::shared_ptr<NotesApplication> app, const QString& folder)
+    void start(std::shared_ptr<NotesApplication> app)
     {
-        controller.showSheetOnWindow(&parent, std::move(app), platform::fileurl::fromPath(folder, true),
+        controller.showSheetOnWindow(&parent, std::move(app), platform::fileurl::fromPath(destination, true),
                                      [this](int code) {
                                          ++endCount;
                                          endCode = code;
                                      });
     }
-    void start(std::shared_ptr<NotesApplication> app) { start(std::move(app), destination); }
     bool ended() { return spinUntil([this] { return endCount > 0; }, 60000); }
     QString manifestPath() const { return destination + QStringLiteral("/Notes Import.plist"); }
 
@@ -66,7 +65,10 @@ protected:
 
 TEST_F(ProgressSheet, ASuccessfulExportEndsWithOneAndTheManifest)
 {
-    start(libraryApp(kLibrary));
+    const auto app = libraryApp(kLibrary);
+    start(app);
+    EXPECT_EQ(controller.notesApp(), app);
+    EXPECT_EQ(controller.folderURL(), platform::fileurl::fromPath(destination, true));
     // The end always comes through the main queue, never from inside the call.
     EXPECT_EQ(endCount, 0);
     EXPECT_TRUE(controller.window()->isVisible());

@@ -1,15 +1,10 @@
 #include "platform/RichText.h"
-#include "support/TestSupport.h"
-#include "support/TextDocumentSupport.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextCursor>
 #include <gtest/gtest.h>
 
 namespace {
-
-using testsupport::formatOfText;
 
 QString plain(const QByteArray& rtf)
 {
@@ -19,74 +14,67 @@ QString plain(const QByteArray& rtf)
     return document.toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
+// One line per paragraph: its alignment and margins where set, then each
+// run of text with what is set on it: bold, italic, underline, the size,
+// the colours and the link.
+QString described(const QByteArray& rtf)
+{
+    QTextDocument document;
+    EXPECT_TRUE(platform::readRichText(rtf, document));
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat paragraph = block.blockFormat();
+        QStringList line;
+        if (paragraph.alignment() == Qt::AlignHCenter)
+            line << QStringLiteral("centred");
+        if (paragraph.leftMargin() != 0 || paragraph.textIndent() != 0)
+            line << QStringLiteral("margin %1 %2").arg(paragraph.leftMargin()).arg(paragraph.textIndent());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            QStringList set;
+            if (format.fontWeight() == QFont::Bold)
+                set << QStringLiteral("b");
+            if (format.fontItalic())
+                set << QStringLiteral("i");
+            if (format.fontUnderline())
+                set << QStringLiteral("u");
+            if (format.hasProperty(QTextFormat::FontPointSize))
+                set << QStringLiteral("%1pt").arg(format.fontPointSize());
+            if (format.hasProperty(QTextFormat::ForegroundBrush))
+                set << format.foreground().color().name();
+            if (format.hasProperty(QTextFormat::BackgroundBrush))
+                set << QStringLiteral("on ") + format.background().color().name();
+            if (format.isAnchor())
+                set << QStringLiteral("-> ") + format.anchorHref();
+            const QString run = u'[' + it.fragment().text() + u'|' + set.join(u' ');
+            line << run + u']';
+        }
+        lines << line.join(u' ');
+    }
+    return lines.join(u'\n');
+}
+
 } // namespace
 
-TEST(RichText, BoldItalicUnderlineAndSizesFollowGroups)
+// Character formats follow groups; paragraphs, colours and hyperlink fields.
+TEST(RichText, FormatsFollowGroupsParagraphsColoursAndLinks)
 {
-    QTextDocument document;
-    ASSERT_TRUE(platform::readRichText("{\\rtf1\\ansi\\fs20 plain {\\b bold {\\i both}} \\ul under\\ulnone  "
-                                       "{\\fs36 big}\\b on\\b0 off}",
-                                       document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("plain bold both under bigonoff"));
-    EXPECT_EQ(formatOfText(document, QStringLiteral("plain ")).fontPointSize(), 10);
-    EXPECT_EQ(formatOfText(document, QStringLiteral("bold ")).fontWeight(), QFont::Bold);
-    EXPECT_FALSE(formatOfText(document, QStringLiteral("bold ")).fontItalic());
-    const QTextCharFormat both = formatOfText(document, QStringLiteral("both"));
-    EXPECT_EQ(both.fontWeight(), QFont::Bold);
-    EXPECT_TRUE(both.fontItalic());
-    EXPECT_EQ(formatOfText(document, QStringLiteral(" ")).fontWeight(), QFont::Normal);
-    EXPECT_TRUE(formatOfText(document, QStringLiteral("under")).fontUnderline());
-    EXPECT_EQ(formatOfText(document, QStringLiteral("big")).fontPointSize(), 18);
-    EXPECT_EQ(formatOfText(document, QStringLiteral("on")).fontWeight(), QFont::Bold);
-    EXPECT_EQ(formatOfText(document, QStringLiteral("off")).fontWeight(), QFont::Normal);
-}
-
-TEST(RichText, ParagraphsAlignmentAndLineBreaks)
-{
-    QTextDocument document;
-    ASSERT_TRUE(platform::readRichText("{\\rtf1 one\\par\\qc\\li300\\fi-150 two\\line three\\par\\pard four}", document));
-    ASSERT_EQ(document.blockCount(), 3);
-    EXPECT_EQ(document.begin().text(), QStringLiteral("one"));
-    EXPECT_EQ(document.findBlockByNumber(1).text(), QStringLiteral("two\u2028three"));
-    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().alignment(), Qt::AlignHCenter);
-    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().leftMargin(), 20);
-    EXPECT_EQ(document.findBlockByNumber(1).blockFormat().textIndent(), -10);
-    EXPECT_EQ(document.findBlockByNumber(2).blockFormat().leftMargin(), 0);
-    EXPECT_NE(document.findBlockByNumber(2).blockFormat().alignment(), Qt::AlignHCenter);
-
-    ASSERT_TRUE(platform::readRichText("{\\rtf1 a\\tab b\\emdash\\ldblquote c\\rdblquote\\bullet\\endash\\lquote\\rquote}", document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("a\tb\u2014\u201Cc\u201D\u2022\u2013\u2018\u2019"));
-}
-
-TEST(RichText, ColourTableEntriesAndTheAutomaticColour)
-{
-    QTextDocument document;
-    ASSERT_TRUE(platform::readRichText("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
-                                       "\\cf1 red\\cf2 blue\\cf0 auto\\cf9\\i missing\\i0{\\cb1 marked}}",
-                                       document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("redblueautomissingmarked"));
-    EXPECT_EQ(formatOfText(document, QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
-    EXPECT_EQ(formatOfText(document, QStringLiteral("blue")).foreground().color(), QColor(0, 0, 255));
-    EXPECT_FALSE(formatOfText(document, QStringLiteral("auto")).hasProperty(QTextFormat::ForegroundBrush));
-    EXPECT_FALSE(formatOfText(document, QStringLiteral("missing")).hasProperty(QTextFormat::ForegroundBrush));
-    EXPECT_EQ(formatOfText(document, QStringLiteral("marked")).background().color(), QColor(255, 0, 0));
-}
-
-TEST(RichText, HyperlinkFieldsBecomeAnchorsOverTheirResult)
-{
-    QTextDocument document;
-    ASSERT_TRUE(platform::readRichText("{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a b\"}}"
-                                       "{\\fldrslt{\\ul the site}}} and {\\field{\\*\\fldinst PAGE}{\\fldrslt 3}} "
-                                       "{\\field{\\*\\fldinst{HYPERLINK \\\\l \"top\"}}{\\fldrslt up}}}",
-                                       document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("see the site and 3 up"));
-    const QTextCharFormat anchor = formatOfText(document, QStringLiteral("the site"));
-    EXPECT_TRUE(anchor.isAnchor());
-    EXPECT_EQ(anchor.anchorHref(), QStringLiteral("https://example.org/a b"));
-    EXPECT_TRUE(anchor.fontUnderline());
-    EXPECT_FALSE(formatOfText(document, QStringLiteral("3")).isAnchor());
-    EXPECT_FALSE(formatOfText(document, QStringLiteral(" and ")).isAnchor());
-    EXPECT_EQ(formatOfText(document, QStringLiteral("up")).anchorHref(), QStringLiteral("top"));
+    const std::pair<QByteArray, QString> cases[] = {
+        {"{\\rtf1\\ansi\\fs20 plain {\\b bold {\\i both}} \\ul under\\ulnone  {\\fs36 big}\\b on\\b0 off}",
+         "[plain |10pt] [bold |b 10pt] [both|b i 10pt] [ |10pt] [under|u 10pt] [ |10pt] [big|18pt] [on|b 10pt] [off|10pt]"},
+        {"{\\rtf1 one\\par\\qc\\li300\\fi-150 two\\line three\\par\\pard four}",
+         "[one|12pt]\ncentred margin 20 -10 [two\u2028three|12pt]\n[four|12pt]"},
+        {"{\\rtf1 a\\tab b\\emdash\\ldblquote c\\rdblquote\\bullet\\endash\\lquote\\rquote}",
+         "[a\tb\u2014\u201Cc\u201D\u2022\u2013\u2018\u2019|12pt]"},
+        {"{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+         "\\cf1 red\\cf2 blue\\cf0 auto\\cf9\\i missing\\i0{\\cb1 marked}}",
+         "[red|12pt #ff0000] [blue|12pt #0000ff] [auto|12pt] [missing|i 12pt] [marked|12pt on #ff0000]"},
+        {"{\\rtf1 see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a b\"}}{\\fldrslt{\\ul the site}}} and "
+         "{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}} {\\field{\\*\\fldinst{HYPERLINK \\\\l \"top\"}}{\\fldrslt up}}}",
+         "[see |12pt] [the site|u 12pt -> https://example.org/a b] [ and 3 |12pt] [up|12pt -> top]"},
+    };
+    for (const auto& [rtf, expected] : cases)
+        EXPECT_EQ(described(rtf), expected) << rtf.toStdString();
 }
 
 // The text read from escapes, skipped groups and malformed input, which
@@ -129,18 +117,4 @@ TEST(RichText, InputThatIsNotRichTextFailsAndLeavesAnEmptyDocument)
     EXPECT_FALSE(platform::readRichText("plain text", document, &error));
     EXPECT_EQ(error.domain(), QLatin1String(platform::kRichTextErrorDomain));
     EXPECT_TRUE(document.isEmpty());
-}
-
-TEST(RichText, TheInformationTextReads)
-{
-    QTextDocument document;
-    const QByteArray info = testsupport::readFile(QStringLiteral(NI_SOURCE_DIR "/resources/Info.rtf"));
-    ASSERT_TRUE(platform::readRichText(info, document));
-    const QString text = document.toPlainText();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Import your notes into Ostrel\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("“Notes Import” in the storage")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Your Notes library is not changed")));
-    EXPECT_FALSE(text.contains(u'\\'));
-    EXPECT_FALSE(text.contains(QStringLiteral("Helvetica")));
-    EXPECT_TRUE(formatOfText(document, QStringLiteral("the Ostrel website")).isAnchor());
 }
