@@ -208,18 +208,6 @@ void givePasswords(NotesApplication& notes, notestore::PasswordList passwords)
         store->setPasswords(std::move(passwords));
 }
 
-bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool ask, QString* error)
-{
-    notestore::PasswordList passwords;
-    if (!passwordFile.isEmpty()) {
-        auto fromFile = readPasswordFile(passwordFile, error);
-        if (!fromFile)
-            return false;
-        passwords = std::move(*fromFile);
-    }
-    return supplyPasswords(notes, std::move(passwords), ask, error);
-}
-
 QString backupPasswordPrompt(const QString& deviceName)
 {
     return platform::localizedString("Password of the encrypted backup of “%1”: ").arg(deviceName);

@@ -44,12 +44,10 @@ LockedNotesInfo lockedNotesOf(NotesApplication& notes);
 // Hands the passwords over to the library's locked notes.
 void givePasswords(NotesApplication& notes, notestore::PasswordList passwords);
 
-// The command's way: the passwords of `passwordFile` (when given), then,
-// when `ask` and the library has locked notes, one asked on the terminal.
-// False, with the message, when the file cannot be read or asking failed.
-bool supplyPasswords(NotesApplication& notes, const QString& passwordFile, bool ask, QString* error);
-// The same with passwords already read (from the file, and any asked for
-// an encrypted backup, which are tried on the locked notes too).
+// The command's way: the passwords already read (from the password file,
+// and any asked for an encrypted backup, which are tried on the locked
+// notes too), then, when `ask` and the library has locked notes, one asked
+// on the terminal. False, with the message, when asking failed.
 bool supplyPasswords(NotesApplication& notes, notestore::PasswordList passwords, bool ask, QString* error);
 
 // The question asked for an encrypted backup of the device `deviceName`.

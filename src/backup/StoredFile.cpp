@@ -128,9 +128,11 @@ bool writeStoredFile(const QString& backupFolder, const QString& storedPath, con
         QString reason;
         bool writing = false;
         if (!decrypt(in.get(), storedSize, *key, size, out, &reason, &writing)) {
+            // The write's own reason, before the removal can change errno.
+            const int code = errno ? errno : EIO;
             ::unlink(hiddenName.constData());
             if (writing)
-                return cannotSave(errno ? errno : EIO);
+                return cannotSave(code);
             return cannotRead(ErrorDamaged, reason);
         }
     } else {
