@@ -1,7 +1,5 @@
 #include "styles/StyleTestSupport.h"
 
-#include "colors/ColorExtensions.h"
-#include "export/ExportNoteOperation.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
 #include "support/ArchiveSupport.h"
@@ -37,41 +35,6 @@ qsizetype countOf(const std::string& haystack, const std::string& needle)
 using StylePersistenceTest = CatalogueTest;
 
 } // namespace
-
-TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
-{
-    const auto style = everyFieldSet();
-    auto bare = customStyle("Bare");
-    bare->setCustomStyleIdentifier(QString());
-    OTLNoteTextStyle::saveStylesToDefaults({style, bare});
-
-    const QVariantList objects = objectsOf(UserDefaults::standard().data(OTLNoteTextStylesKey));
-    const QVariantMap fields = objects[2].toMap();
-    EXPECT_EQ(objects[fields["$class"].value<PropertyListUID>().value].toMap()["$classname"], "OTLNoteTextStyle");
-    EXPECT_EQ(fields["fontSize"].typeId(), QMetaType::Double);
-
-    const QList<OTLNoteTextStyleRef> custom = OTLNoteTextStyle::customStyles();
-    ASSERT_EQ(custom.size(), 2);
-    const OTLNoteTextStyleRef& read = custom[1];
-    EXPECT_EQ(read->name(), "Quote");
-    EXPECT_EQ(read->customStyleIdentifier(), "QUOTE-ID");
-    EXPECT_EQ(read->fontName(), "Menlo-Bold");
-    EXPECT_EQ(read->fontSize(), 13.300000190734863); // single precision on the way
-    EXPECT_EQ(read->storedParagraphStyle(), style->storedParagraphStyle());
-    EXPECT_EQ(read->underlineStyle(), NSUnderlineStyleDouble);
-    EXPECT_EQ(read->strikethrough(), 1);
-    EXPECT_TRUE(otl::isEqualToColorOTLVersion(read->foregroundColor(), Color::withRGBA(0.5, 0.25, 0.125, 1)));
-    EXPECT_TRUE(read->resetOnNewLine());
-    EXPECT_TRUE(read->applyToParagraph());
-
-    // Saved without identifier, font or colour: none, Helvetica Neue at the
-    // default size, and the (black) text colour dropped again.
-    const OTLNoteTextStyleRef& readBare = custom[0];
-    EXPECT_TRUE(readBare->customStyleIdentifier().isNull());
-    EXPECT_EQ(readBare->storedFont()->familyName(), "Helvetica Neue");
-    EXPECT_EQ(readBare->fontSize(), FontCatalog::kDefaultFontSize);
-    EXPECT_FALSE(readBare->storedForegroundColor());
-}
 
 TEST_F(StylePersistenceTest, SavesWhatDiffersNotifyingTwice)
 {
@@ -228,27 +191,3 @@ TEST_F(StylePersistenceTest, MutatedArchivesNeverBreakTheReader)
     EXPECT_GT(refused, 0);
 }
 
-TEST_F(StylePersistenceTest, AnExportUsesTheStylesSavedInTheSharedSuite)
-{
-    UserDefaults suite(kSuite);
-    ASSERT_TRUE(fw::archiveObject(suite, QVariantList{QVariant::fromValue(centredTitle())}, OTLNoteTextStylesKey));
-    UserDefaults::standard().addSuite(kSuite);
-    OTLNoteTextStyle::reloadStylesFromDefaults();
-
-    const auto operation = std::make_shared<ExportNoteOperation>();
-    const QString css = operation->noteStylesCSSString();
-    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; color: "
-                               + otl::rgbStringValue(Color::textColor())
-                               + "; line-height: 1.5; text-align: center; text-decoration: none}\n"))
-        << css.toStdString();
-    const auto page = operation->completeHTMLForHTMLFragment(QStringLiteral("<h1>Trip</h1>"));
-    ASSERT_TRUE(page);
-    EXPECT_TRUE(QString::fromUtf8(*page).contains(css));
-
-    // A save goes to this application's own domain; the suite keeps Ostrel's.
-    const QByteArray ostrels = suite.data(OTLNoteTextStylesKey);
-    OTLNoteTextStyle::addCustomStyle(customStyle("Mine"));
-    EXPECT_EQ(suite.data(OTLNoteTextStylesKey), ostrels);
-    EXPECT_TRUE(UserDefaults(UserDefaults::standard().domain()).object(OTLNoteTextStylesKey).isValid());
-    EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle()->fontSize(), 20);
-}
