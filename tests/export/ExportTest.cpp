@@ -1,5 +1,4 @@
 #include "export/ExportTestSupport.h"
-#include "platform/FileDates.h"
 
 #include <QFile>
 
@@ -42,10 +41,8 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
               (QStringList{"Notes Import.plist", "Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html", "Work/",
                            "Work/Notes/", "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/",
                            "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
-    const QString same = run.destination + QStringLiteral("/Work/Notes/Same.html");
-    EXPECT_EQ(readFile(same), QStringLiteral("<div>one — 1</div>").toUtf8());
-    EXPECT_EQ(platform::filedates::modificationDate(platform::fileurl::fromPath(same, false)),
-              QDateTime::fromString(QStringLiteral("2021-01-02T03:04:05Z"), Qt::ISODate));
+    EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")),
+              QStringLiteral("<div>one — 1</div>").toUtf8());
 
     // Progress names each note as it is written.
     EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “Secret”…", "Finishing…"}));
@@ -60,11 +57,6 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
               (QStringList{"Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html*", "Work/", "Work/Notes/",
                            "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
-
-    const ExportSummary summary = run.operation->summary();
-    EXPECT_EQ(summary.htmlNoteCount, 3u);
-    EXPECT_EQ(summary.richTextNoteCount, 1u);
-    EXPECT_EQ(summary.emptyNoteCount, 1u);
 }
 
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
