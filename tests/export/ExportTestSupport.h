@@ -65,7 +65,6 @@ struct ExportRun {
         const auto value = platform::plist::propertyListFromData(data, nullptr);
         return value ? value->toMap() : QVariantMap();
     }
-    QStringList manifestEntries() const { return testsupport::manifestEntries(manifest(), destination); }
 };
 
 } // namespace testsupport

@@ -178,32 +178,6 @@ TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
                   .arg(kMaxFolderDepth));
 }
 
-TEST(HostileDepth, TheDeepestAllowedLibraryIsExported)
-{
-    ExportRun run(libraryApp(chainJSON(kMaxFolderDepth)));
-    run.perform();
-    ASSERT_EQ(run.failure(), QString());
-    ASSERT_TRUE(run.operation->plistURL());
-    EXPECT_TRUE(QFileInfo::exists(run.destination + QStringLiteral("/A") + QStringLiteral("/d").repeated(kMaxFolderDepth) +
-                                  QStringLiteral("/Bottom.html")));
-}
-
-// ---- HTML nesting ----
-
-TEST(HostileHTML, NestingIsMeasuredOverElementsThatHoldContent)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"", 0},
-        {"<p>a</p><p>b</p>", 1},
-        {"<div><div><br><img src=x><hr/></div></div>", 2},
-        {"<ul><li>a<li>b</ul>", 3}, // unclosed items count, as a parser might nest them
-        {"<DIV><Span>x</SPAN></div>", 2},
-        {"</div></div><p>", 1},
-    };
-    for (const auto& [html, depth] : cases)
-        EXPECT_EQ(platform::htmlNestingDepth(html), depth) << html;
-}
-
 TEST(HostileHTML, ADeeplyNestedPageIsImportedAsPlainTextAndSaid)
 {
     TempDir dir;

@@ -5,19 +5,6 @@ using namespace testsupport;
 
 namespace {
 
-TEST(NoteLinks, RelativeLinksArePercentEncodedStepByStep)
-{
-    const std::vector<std::tuple<const char*, const char*, const char*>> cases = {
-        {"/d/A/F", "/d/A/F/N.html", "N.html"},
-        {"/d/A/F", "/d/A/F/Sub/N 1.html", "Sub/N%201.html"},
-        {"/d/A/F/Sub", "/d/B/G/N.rtfd/", "../../../B/G/N.rtfd"},
-        // A first step with ":" would read as a scheme, "#" and "?" as the end of the path.
-        {"/d/A", "/d/A/a:b #1?/Café 100%.html", "a%3Ab%20%231%3F/Caf%C3%A9%20100%25.html"},
-    };
-    for (const auto& [from, to, link] : cases)
-        EXPECT_EQ(relativeFileLink(QString::fromUtf8(from), QString::fromUtf8(to)), QString::fromUtf8(link)) << to;
-}
-
 // Many start tags and few end tags, as a hostile library may hold: one
 // pass over the body, whatever it holds.
 TEST(NoteLinks, ManyLinksWithoutEndTagsAreOnePass)

@@ -26,7 +26,7 @@ QString rule(const char* element, const char* margin, const char* family, const 
 
 TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
 {
-    // A white or black note background counts as none.
+    // A black note background counts as none.
     const struct {
         Appearance appearance;
         ColorRef noteBackground;
@@ -34,7 +34,6 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
         const char* background;
     } cases[] = {{Appearance::Light, nullptr, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
                  {Appearance::Dark, nullptr, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
-                 {Appearance::Dark, Color::white(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
                  {Appearance::Dark, Color::black(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"}};
     for (const auto& c : cases) {
         if (c.noteBackground)
@@ -50,18 +49,9 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
     }
 }
 
-TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)
+TEST_F(StyleCSSTest, Alignment)
 {
     auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
-    style->setUnderlineStyle(NSUnderlineStyleSingle);
-    style->setStrikethrough(NSUnderlineStyleSingle);
-    EXPECT_TRUE(style->CSSDeclaration().endsWith("text-decoration: underline}"));
-    EXPECT_FALSE(style->CSSDeclaration().contains("line-through"));
-    for (std::int64_t other : {NSUnderlineStyleDouble, NSUnderlineStyleThick, std::int64_t(0x201)}) {
-        style->setUnderlineStyle(other);
-        EXPECT_TRUE(style->CSSDeclaration().endsWith("text-decoration: none}"));
-    }
-
     const std::pair<TextAlignment, const char*> alignments[] = {
         {TextAlignment::Left, "left"},        {TextAlignment::Right, "right"},
         {TextAlignment::Center, "center"},    {TextAlignment::Justified, "justify"},
@@ -73,17 +63,6 @@ TEST_F(StyleCSSTest, DecorationAlignmentAndNumbers)
         style->setParagraphStyle(paragraph);
         EXPECT_TRUE(style->CSSDeclaration().contains(QString("; text-align: ") + keyword + ";"));
     }
-
-    // One rounded decimal; no line height for a multiple of 0 or a plain line spacing.
-    ParagraphStyle paragraph;
-    paragraph.paragraphSpacing = 2.25;
-    paragraph.lineSpacing = 4;
-    style->setParagraphStyle(paragraph);
-    style->setFont(FontCatalog::shared().fontWithName("Menlo", 13.96));
-    const QString css = style->CSSDeclaration();
-    EXPECT_TRUE(css.startsWith("h2 {margin: 0.0px 0.0px 2.2px 0.0px; font-family: Menlo; font-size: 14.0px;"))
-        << css.toStdString();
-    EXPECT_FALSE(css.contains("line-height"));
 }
 
 TEST_F(StyleCSSTest, ChosenNoteBackgroundForcesBlackText)

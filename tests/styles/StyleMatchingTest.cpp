@@ -39,24 +39,14 @@ TEST_F(StyleMatchingTest, OnlyTheTextsOwnKeysDecide)
     EXPECT_TRUE(title->matchesAttributes(text));
     EXPECT_FALSE(title->matchesAttributes(text, std::nullopt));
 
-    // The writing direction never decides; other paragraph values do.
-    const auto rightToLeft = [](ParagraphStyle& p) { p.baseWritingDirection = WritingDirection::RightToLeft; };
-    EXPECT_TRUE(title->matchesAttributes(withParagraph(title->attributes(), rightToLeft), std::nullopt));
+    // Paragraph values decide.
     EXPECT_FALSE(title->matchesAttributes(
         withParagraph(title->attributes(), [](ParagraphStyle& p) { p.alignment = TextAlignment::Center; })));
 
     // A character style looks at the paragraph's line spacing only.
     const auto monospaced = OTLNoteTextStyle::monospacedNoteTextStyle();
-    EXPECT_TRUE(monospaced->matchesAttributes(
-        withParagraph(monospaced->attributes(), [](ParagraphStyle& p) { p.alignment = TextAlignment::Right; })));
     EXPECT_FALSE(monospaced->matchesAttributes(
         withParagraph(monospaced->attributes(), [](ParagraphStyle& p) { p.lineSpacing = 3; })));
-
-    // Something else under the paragraph key matches nothing.
-    AttributeDictionary bogus;
-    bogus.set(NSParagraphStyleAttributeName, QString("centred"));
-    EXPECT_FALSE(monospaced->matchesAttributes(bogus));
-    EXPECT_FALSE(title->matchesAttributes(bogus));
 }
 
 TEST_F(StyleMatchingTest, TheCatalogueAnswersInItsOrder)

@@ -1,8 +1,5 @@
 #include "styles/StyleTestSupport.h"
 
-#include "colors/ColorExtensions.h"
-#include "export/ExportNoteOperation.h"
-#include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
 #include "support/ArchiveSupport.h"
 
@@ -38,46 +35,8 @@ using StylePersistenceTest = CatalogueTest;
 
 } // namespace
 
-TEST_F(StylePersistenceTest, EveryFieldComesBackFromOurArchive)
+TEST_F(StylePersistenceTest, SavesWhatDiffers)
 {
-    const auto style = everyFieldSet();
-    auto bare = customStyle("Bare");
-    bare->setCustomStyleIdentifier(QString());
-    OTLNoteTextStyle::saveStylesToDefaults({style, bare});
-
-    const QVariantList objects = objectsOf(UserDefaults::standard().data(OTLNoteTextStylesKey));
-    const QVariantMap fields = objects[2].toMap();
-    EXPECT_EQ(objects[fields["$class"].value<PropertyListUID>().value].toMap()["$classname"], "OTLNoteTextStyle");
-    EXPECT_EQ(fields["fontSize"].typeId(), QMetaType::Double);
-
-    const QList<OTLNoteTextStyleRef> custom = OTLNoteTextStyle::customStyles();
-    ASSERT_EQ(custom.size(), 2);
-    const OTLNoteTextStyleRef& read = custom[1];
-    EXPECT_EQ(read->name(), "Quote");
-    EXPECT_EQ(read->customStyleIdentifier(), "QUOTE-ID");
-    EXPECT_EQ(read->fontName(), "Menlo-Bold");
-    EXPECT_EQ(read->fontSize(), 13.300000190734863); // single precision on the way
-    EXPECT_EQ(read->storedParagraphStyle(), style->storedParagraphStyle());
-    EXPECT_EQ(read->underlineStyle(), NSUnderlineStyleDouble);
-    EXPECT_EQ(read->strikethrough(), 1);
-    EXPECT_TRUE(otl::isEqualToColorOTLVersion(read->foregroundColor(), Color::withRGBA(0.5, 0.25, 0.125, 1)));
-    EXPECT_TRUE(read->resetOnNewLine());
-    EXPECT_TRUE(read->applyToParagraph());
-
-    // Saved without identifier, font or colour: none, Helvetica Neue at the
-    // default size, and the (black) text colour dropped again.
-    const OTLNoteTextStyleRef& readBare = custom[0];
-    EXPECT_TRUE(readBare->customStyleIdentifier().isNull());
-    EXPECT_EQ(readBare->storedFont()->familyName(), "Helvetica Neue");
-    EXPECT_EQ(readBare->fontSize(), FontCatalog::kDefaultFontSize);
-    EXPECT_FALSE(readBare->storedForegroundColor());
-}
-
-TEST_F(StylePersistenceTest, SavesWhatDiffersNotifyingTwice)
-{
-    int heard = 0;
-    ScopedObserver observer(NotificationCenter::defaultCenter(), OTLNoteTextStyleDefaultsDidChangeNotification,
-                            nullptr, [&](const Notification&) { ++heard; });
     auto odd = OTLNoteTextStyle::create();
     odd->setType(5);
     EXPECT_FALSE(odd->shouldSaveToDefaults());
@@ -85,13 +44,10 @@ TEST_F(StylePersistenceTest, SavesWhatDiffersNotifyingTwice)
     auto second = OTLNoteTextStyle::defaultTitleNoteTextStyle();
     second->setFontSize(30);
     OTLNoteTextStyle::saveStylesToDefaults({centredTitle(), second, odd});
-    EXPECT_EQ(heard, 2);
     EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle()->fontSize(), 20);
     OTLNoteTextStyle::addCustomStyle(customStyle("Alpha"));
     EXPECT_EQ(OTLNoteTextStyle::customStyles().size(), 1);
     EXPECT_EQ(OTLNoteTextStyle::savedStyleForType(OTLNoteTextStyleTypeCustom), nullptr);
-    OTLNoteTextStyle::reloadStylesFromDefaults();
-    EXPECT_EQ(heard, 5);
 
     QList<OTLNoteTextStyleRef> defaults;
     for (std::int64_t type : {1, 2, 4, 0, 3})
@@ -228,27 +184,3 @@ TEST_F(StylePersistenceTest, MutatedArchivesNeverBreakTheReader)
     EXPECT_GT(refused, 0);
 }
 
-TEST_F(StylePersistenceTest, AnExportUsesTheStylesSavedInTheSharedSuite)
-{
-    UserDefaults suite(kSuite);
-    ASSERT_TRUE(fw::archiveObject(suite, QVariantList{QVariant::fromValue(centredTitle())}, OTLNoteTextStylesKey));
-    UserDefaults::standard().addSuite(kSuite);
-    OTLNoteTextStyle::reloadStylesFromDefaults();
-
-    const auto operation = std::make_shared<ExportNoteOperation>();
-    const QString css = operation->noteStylesCSSString();
-    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 6.0px 0.0px; font-family: Menlo; font-size: 20.0px; color: "
-                               + otl::rgbStringValue(Color::textColor())
-                               + "; line-height: 1.5; text-align: center; text-decoration: none}\n"))
-        << css.toStdString();
-    const auto page = operation->completeHTMLForHTMLFragment(QStringLiteral("<h1>Trip</h1>"));
-    ASSERT_TRUE(page);
-    EXPECT_TRUE(QString::fromUtf8(*page).contains(css));
-
-    // A save goes to this application's own domain; the suite keeps Ostrel's.
-    const QByteArray ostrels = suite.data(OTLNoteTextStylesKey);
-    OTLNoteTextStyle::addCustomStyle(customStyle("Mine"));
-    EXPECT_EQ(suite.data(OTLNoteTextStylesKey), ostrels);
-    EXPECT_TRUE(UserDefaults(UserDefaults::standard().domain()).object(OTLNoteTextStylesKey).isValid());
-    EXPECT_EQ(OTLNoteTextStyle::titleNoteTextStyle()->fontSize(), 20);
-}

@@ -128,16 +128,9 @@ void WatchedNotesApplication::setRequestObserver(std::function<void(const Reques
     m_observer = std::move(observer);
 }
 
-int WatchedNotesApplication::requestCount(const QString& what) const
-{
-    std::lock_guard lock(m_mutex);
-    return m_counts.value(what);
-}
-
 bool WatchedNotesApplication::request(const QString& what, const QString& objectID)
 {
     std::unique_lock lock(m_mutex);
-    ++m_counts[what];
     const RequestFilter failing = m_failing;
     const auto observer = m_observer;
     lock.unlock();

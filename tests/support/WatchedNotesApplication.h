@@ -2,7 +2,6 @@
 
 #include "export/NotesScripting.h"
 
-#include <QHash>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -10,9 +9,9 @@
 namespace testsupport {
 
 // Wraps any Notes source so that a test can play a flaky or busy Notes:
-// every property read through it is one request, which is counted, can be
-// made to fail (it then reads as empty, as a failed request to Notes does)
-// and is shown to an observer before it is answered.
+// every property read through it is one request, which can be made to
+// fail (it then reads as empty, as a failed request to Notes does) and is
+// shown to an observer before it is answered.
 class WatchedNotesApplication final : public NotesApplication,
                                       public std::enable_shared_from_this<WatchedNotesApplication> {
 public:
@@ -35,10 +34,8 @@ public:
     void setFailingRequests(RequestFilter filter);
     // Called for every request, before it is answered; may run on any thread.
     void setRequestObserver(std::function<void(const Request&)> observer);
-    // How many requests of the kind `what` were made.
-    int requestCount(const QString& what) const;
 
-    // Counts the request and answers whether it succeeds.
+    // Shows the request to the observer and answers whether it succeeds.
     bool request(const QString& what, const QString& objectID);
 
 private:
@@ -46,7 +43,6 @@ private:
 
     std::shared_ptr<NotesApplication> m_inner;
     mutable std::mutex m_mutex;
-    QHash<QString, int> m_counts;
     RequestFilter m_failing;
     std::function<void(const Request&)> m_observer;
 };
