@@ -221,6 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{"LinkCardWithoutTitle", linkCard("https://example.org/", ""), {},
                    "<a href=\"https://example.org/\">https://example.org/</a>", ""},
         RenderCase{"ScriptLinkIsOnlyText", linkCard("javascript:alert(1)", "Click"), {}, "Click", ""},
+        RenderCase{"Mention", {}, token("com.apple.notes.inlinetextattachment.mention", "@Ann <x>"), "@Ann &lt;x&gt;", ""},
         RenderCase{"EmptyHashtag", {}, token("com.apple.notes.inlinetextattachment.hashtag", ""), "", "no text"},
         RenderCase{"NoteLinkWithAStrangeTarget", {},
                    token("com.apple.notes.inlinetextattachment.link", "Odd", "javascript:x\"><b>"), "Odd", ""},
