@@ -153,7 +153,6 @@ void damageByte(QByteArray& bytes)
 INSTANTIATE_TEST_SUITE_P(
     NoteStore, LockedMedia,
     testing::Values(
-        LockedMediaCase{"RightPassword", {"wrong", kMediaPassword}, {}, {}},
         LockedMediaCase{"WrongPassword", {"wrong"}, {}, {u"“Note” in “Notes”: wrong password"_s}},
         LockedMediaCase{"DamagedMediaKey", {kMediaPassword},
                         [](testsupport::LockedItem& pdf, testsupport::LockedItem&) { damageByte(pdf.wrappedKey); },
@@ -181,11 +180,6 @@ std::vector<AlbumCase> albumCases()
          {QStringLiteral("Large"), 3, half, false, true},
          {QStringLiteral("Large.rtfd"), QStringLiteral("picture-00000.png"), QStringLiteral("picture-00001.png"),
           QStringLiteral("picture-00002.png")}},
-        // One picture shown at three places counts three times, and stands at each.
-        {"OnePictureShownOftenBecomesFiles",
-         {QStringLiteral("Repeated"), 3, half, true, true},
-         {QStringLiteral("Repeated.rtfd"), QStringLiteral("picture-00000.png"), QStringLiteral("picture-00000 2.png"),
-          QStringLiteral("picture-00000 3.png")}},
     };
 }
 
