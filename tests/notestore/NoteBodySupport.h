@@ -7,7 +7,6 @@
 #include "notestore.pb.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 // The body-to-HTML builder: the shapes of every style and well-formed
 // output with every character kept whatever the runs say.
 #include "notestore/InlineStyle.h"
-#include "notestore/NoteBody.h"
 #include "notestore/NoteBodySupport.h"
 #include "notestore/NoteHTML.h"
 #include "notestore/WellFormedHTML.h"
