@@ -63,10 +63,6 @@ TEST_P(AttachmentNames, ComeFromTheFileTitleOrKindWithTheTypesExtension)
 INSTANTIATE_TEST_SUITE_P(
     Rows, AttachmentNames,
     testing::Values(
-        NameCase{"OtherSpellingOfTheExtensionKept", withMedia(row("a", "public.jpeg"), "m", "IMG_1.JPEG"), "IMG_1.JPEG"},
-        NameCase{"UserTitleFirst",
-                 [] { auto r = row("a", "com.adobe.pdf"); r.title = u"T"_s; r.userTitle = u"Mine"_s; return r; }(),
-                 "Mine.pdf"},
         NameCase{"PictureFromItsKind", row("a", "public.png"), "Picture.png"},
         NameCase{"NeverAPath", withMedia(row("a", "com.adobe.pdf"), "m", "../../etc/passwd"), "..-..-etc-passwd.pdf"},
         NameCase{"DotsOnly", withMedia(row("a", "com.adobe.pdf"), "m", ".."), "Attachment.pdf"}),

@@ -1,13 +1,12 @@
 #pragma once
 
-// Helpers of the note body tests: compression, the published sample bodies
-// and styled texts made in code.
+// Helpers of the note body tests: compression and styled texts made in
+// code.
 
 #include "notestore-generate/NoteStoreGenerator.h"
 #include "notestore.pb.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>
@@ -19,20 +18,6 @@ using notestoregen::gzip;
 
 // A zlib stream: qCompress's output without its four-byte length.
 inline QByteArray zlibCompress(const QByteArray& data) { return qCompress(data).mid(4); }
-
-// The published sample "<name>_gzipped.bin", a seed of the fuzz corpora;
-// the test fails when it is missing.
-inline QByteArray readBlob(const char* name)
-{
-    const QString folder = qstrcmp(name, "table") == 0 ? QStringLiteral("note_table") : QStringLiteral("note_body");
-    const QString path = QStringLiteral(NI_FUZZ_CORPUS "/%1/%2_gzipped.bin").arg(folder, QLatin1String(name));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "cannot read " << qPrintable(path);
-        return {};
-    }
-    return file.read(1 << 20);
-}
 
 // A run of `length` UTF-16 units; `style` adjusts it.
 struct RunSpec {

@@ -25,11 +25,7 @@ std::vector<GunzipCase> gunzipCases()
     const QByteArray zeros = gzip(QByteArray(1 << 20, '\0'));
     QByteArray damaged = gzip(QByteArray(4096, 'x') + "tail");
     damaged[damaged.size() - 6] = char(damaged[damaged.size() - 6] ^ 0x55); // the CRC
-    QByteArray large; // many times the decoder's buffer
-    for (int i = 0; i < 200000; ++i)
-        large += QByteArray::number(i) + ' ';
     return {
-        {"Large", gzip(large), large.size(), large, nullptr},
         {"Plain", hello, 1000, "hello, notes", nullptr},
         {"Zlib", zlibCompress("zlib stream"), 1000, "zlib stream", nullptr},
         {"ExactlyAtLimit", hello, 12, "hello, notes", nullptr},

@@ -1,8 +1,6 @@
-// The body-to-HTML builder: the shapes of every style, the real sample
-// bodies, and well-formed output with every character kept whatever the
-// runs say.
+// The body-to-HTML builder: the shapes of every style and well-formed
+// output with every character kept whatever the runs say.
 #include "notestore/InlineStyle.h"
-#include "notestore/NoteBody.h"
 #include "notestore/NoteBodySupport.h"
 #include "notestore/NoteHTML.h"
 #include "notestore/WellFormedHTML.h"
@@ -26,13 +24,7 @@ Style underline = [](pb::Run& r) { r.set_underline(1); };
 Style strike = [](pb::Run& r) { r.set_strikethrough(1); };
 Style superscript = [](pb::Run& r) { r.set_baseline(1); };
 Style subscript = [](pb::Run& r) { r.set_baseline(-1); };
-Style highlight = [](pb::Run& r) { r.set_highlight(4); };
-Style red = [](pb::Run& r) { r.mutable_color()->set_red(1); r.mutable_color()->set_alpha(1); };
 Style link(const char* url) { return [=](pb::Run& r) { r.set_link(url); }; }
-Style attachment(const char* id, const char* type)
-{
-    return [=](pb::Run& r) { r.mutable_attachment()->set_identifier(id); r.mutable_attachment()->set_type_uti(type); };
-}
 Style both(Style a, Style b) { return [=](pb::Run& r) { a(r); b(r); }; }
 
 // Draws every attachment as a marker naming it.
@@ -63,66 +55,33 @@ struct ShapeCase {
 
 std::vector<ShapeCase> shapeCases()
 {
-    const QString emoji = u"a\U0001F600b"_s; // a, a surrogate pair, b
     return {
-        {"Empty", noteText({}, {}), ""},
-        {"PlainWithoutRuns", noteText(u"one\ntwo"_s, {}), "<div>one</div><div>two</div>"},
-        {"EmptyParagraph", noteText(u"a\n\nb\n"_s, {{5}}), "<div>a</div><div><br></div><div>b</div>"},
-        {"Headings", noteText(u"T\nH\nS\n"_s, {{2, paragraph(0)}, {2, paragraph(1)}, {2, paragraph(2)}}),
-         "<div><h1>T</h1></div><div><h2>H</h2></div><div><h3>S</h3></div>"},
         {"Monospaced",
          noteText(u"x  = 1\n  y\n\nz\n"_s, {{10, paragraph(4)}, {1, paragraph(4)}, {2, paragraph(4)}}),
          "<pre>x  = 1\n  y</pre><div><br></div><pre>z</pre>"},
-        {"BlanksKeptOutsidePre", noteText(u" a   b"_s, {{6}}), "<div>&nbsp;a &nbsp; b</div>"},
-        {"Bulleted", noteText(u"a\nb\n"_s, {{4, paragraph(100)}}), "<ul><li>a</li><li>b</li></ul>"},
-        {"Dashed", noteText(u"a\n"_s, {{2, paragraph(101)}}), "<ul class=\"dashed\"><li>a</li></ul>"},
-        {"Numbered", noteText(u"a\nb"_s, {{3, paragraph(102)}}), "<ol><li>a</li><li>b</li></ol>"},
         {"Nested",
          noteText(u"a\nb\nc\nd\n"_s,
                   {{2, paragraph(100)}, {2, paragraph(100, 1)}, {2, paragraph(102, 2)}, {2, paragraph(100)}}),
          "<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li><li>d</li></ul>"},
-        {"StartsIndented", noteText(u"a\nb\n"_s, {{2, paragraph(100, 1)}, {2, paragraph(100)}}),
-         "<ul><ul><li>a</li></ul><li>b</li></ul>"},
-        {"ListKindChanges", noteText(u"a\nb\n"_s, {{2, paragraph(100)}, {2, paragraph(102)}}),
-         "<ul><li>a</li></ul><ol><li>b</li></ol>"},
-        {"ListThenText", noteText(u"a\nb"_s, {{2, paragraph(100)}, {1}}), "<ul><li>a</li></ul><div>b</div>"},
-        {"EmptyListItem", noteText(u"\n"_s, {{1, paragraph(100)}}), "<ul><li><br></li></ul>"},
         {"Checklist",
          noteText(u"done\nopen\n"_s, {{5, paragraph(103, 0, 0, false, 1)}, {5, paragraph(103, 0, 0, false, 0)}}),
          "<ul class=\"checklist\"><li class=\"checked\">\u2611 done</li><li class=\"unchecked\">\u2610 open</li></ul>"},
         {"BlockQuote",
          noteText(u"q\nr\nplain\n"_s, {{2, paragraph(-1, 0, 0, true)}, {2, paragraph(100, 0, 0, true)}, {6}}),
          "<blockquote><div>q</div><ul><li>r</li></ul></blockquote><div>plain</div>"},
-        {"Alignment",
-         noteText(u"c\nr\nj\n"_s, {{2, paragraph(-1, 0, 1)}, {2, paragraph(0, 0, 2)}, {2, paragraph(100, 0, 3)}}),
-         "<div style=\"text-align:center\">c</div><div style=\"text-align:right\"><h1>r</h1></div>"
-         "<ul><li style=\"text-align:justify\">j</li></ul>"},
         {"Decorations",
          noteText(u"bibiusspb"_s,
                   {{1, bold}, {1, italic}, {2, boldItalic}, {1, underline}, {1, strike}, {1, superscript},
                    {1, subscript}, {1, both(bold, underline)}}),
          "<div><b>b</b><i>i</i><b><i>bi</i></b><u>u</u><strike style=\"text-decoration:line-through\">s</strike><sup>s</sup><sub>p</sub><b><u>b</u></b></div>"},
-        {"SameStyleRunsMerge", noteText(u"abcd"_s, {{2, bold}, {2, bold}}), "<div><b>abcd</b></div>"},
-        {"StylesNestInOrder", noteText(u"ab"_s, {{1, both(bold, underline)}, {1, bold}}),
-         "<div><b><u>a</u>b</b></div>"},
-        {"Colours", noteText(u"rh"_s, {{1, red}, {1, highlight}}),
-         "<div><span style=\"color:#ff0000\">r</span><span style=\"background-color:#c4f2dc\">h</span></div>"},
         {"Link", noteText(u"see x"_s, {{4}, {1, both(link("https://example.org/?a=1&b=\"2\""), bold)}}),
          "<div>see <a href=\"https://example.org/?a=1&amp;b=%222%22\"><b>x</b></a></div>"},
-        {"LineSeparator", noteText(u"a\u2028b"_s, {{3, bold}}), "<div><b>a<br>b</b></div>"},
         {"Escaping", noteText(u"<b>&\"'</b>"_s, {{10}}), "<div>&lt;b&gt;&amp;&quot;&#39;&lt;/b&gt;</div>"},
         {"ControlCharacters", noteText(u"a\u0001b\u007f"_s, {{4}}), "<div>a\uFFFDb\uFFFD</div>"},
-        {"AttachmentWithoutRenderer", noteText(u"a\uFFFCb"_s, {{1}, {1, attachment("ID", "public.png")}, {1}}),
-         "<div>ab</div>"},
         // Run lengths that do not fit the text.
-        {"RunsOvershoot", noteText(u"ab\ncd"_s, {{2, bold}, {100, paragraph(0)}}),
-         "<div><h1><b>ab</b></h1></div><div><h1>cd</h1></div>"},
-        {"RunsUndershoot", noteText(u"abcd\nef"_s, {{1}, {1, bold}}), "<div>a<b>bcd</b></div><div><b>ef</b></div>"},
         {"ZeroAndNegativeRuns", noteText(u"abc"_s, {{0, bold}, {-5, italic}, {1, underline}, {2}}),
          "<div><u>a</u>bc</div>"},
         {"HugeRun", noteText(u"ab"_s, {{std::numeric_limits<qint64>::max(), bold}}), "<div><b>ab</b></div>"},
-        {"RunSplitsSurrogatePair", noteText(emoji, {{2, bold}, {2, italic}}),
-         "<div><b>a\U0001F600</b><i>b</i></div>"},
         // Bytes that are not UTF-8 read as U+FFFD, a leading byte order mark
         // is no character, and the runs count what is left.
         {"InvalidBytes", rawText("a\xFF" "b\xC0\xAF" "c", {{2, bold}, {1, italic}, {9, bold}}),
@@ -132,11 +91,6 @@ std::vector<ShapeCase> shapeCases()
         {"CutSequence", rawText("a\xE2\x80", {{1, bold}, {9, italic}}), "<div><b>a</b><i>\xEF\xBF\xBD\xEF\xBF\xBD</i></div>"},
         {"LeadingByteOrderMark", rawText("\xEF\xBB\xBF" "ab\xEF\xBB\xBF" "c", {{1, bold}, {2, italic}, {9, bold}}),
          "<div><b>a</b><i>b\xEF\xBB\xBF</i><b>c</b></div>"},
-        {"ParagraphStyleFromItsNewline", noteText(u"ab\n"_s, {{1, paragraph(0)}, {2, paragraph(100)}}),
-         "<ul><li>ab</li></ul>"},
-        {"LastParagraphWithoutNewline", noteText(u"a\nb"_s, {{2}, {1, paragraph(1)}}),
-         "<div>a</div><div><h2>b</h2></div>"},
-        {"UnknownStyleIsBody", noteText(u"a"_s, {{1, paragraph(57)}}), "<div>a</div>"},
         {"HugeIndent", noteText(u"a"_s, {{1, paragraph(100, 1 << 30)}}),
          "<ul><ul><ul><ul><ul><ul><ul><ul><ul><ul><ul><li>a</li></ul></ul></ul></ul></ul></ul></ul></ul></ul></ul></ul>"},
     };
@@ -154,20 +108,6 @@ TEST_P(NoteShapeTest, WritesTheExpectedHTML)
 
 INSTANTIATE_TEST_SUITE_P(Cases, NoteShapeTest, testing::ValuesIn(shapeCases()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(NoteHTMLTest, AttachmentsStandOutsideTheTextStyles)
-{
-    MarkerRenderer renderer;
-    const auto note = noteText(u"a\uFFFCb\uFFFC"_s,
-                               {{1, bold}, {1, both(bold, attachment("T1", "com.apple.notes.table"))}, {1, bold}, {1, bold}});
-    // The last U+FFFC has no attachment named: nothing to draw.
-    EXPECT_EQ(htmlForNote(note, &renderer, 2),
-              u"<div><b>a</b><img alt=\"T1 com.apple.notes.table 2\"><b>b</b></div>"_s);
-    EXPECT_EQ(renderer.calls, 1);
-    renderer.calls = 0;
-    EXPECT_EQ(htmlForNote(note, &renderer, kMaxAttachmentDepth), u"<div><b>ab</b></div>"_s);
-    EXPECT_EQ(renderer.calls, 0) << "attachments nested too deep are not drawn";
-}
 
 TEST(NoteHTMLTest, LinkTargets)
 {
@@ -207,43 +147,6 @@ QString visibleText(const QString& html)
     text.remove(u"\u2610 "_s);
     return textShown(text);
 }
-
-// The published sample bodies, looked at first with protoc, and a piece of
-// the HTML their runs must give.
-const std::pair<const char*, const char*> kBlobs[] = {
-    {"simple_note_protobuf", "<div><h1>Title</h1></div>"},
-    {"text_decorations",
-     "<div><u><strike style=\"text-decoration:line-through\">Underline strikethrough body</strike></u></div>"},
-    {"block_quotes", "<blockquote><pre>This is a monostyled block quote</pre>"},
-    {"url", "<a href=\"https://en.m.wikipedia.org/wiki/Jim_Nettles\"><b>Jim Nettles</b></a>"},
-    {"html", "<div>\t\t&lt;script src=\u2018evil.js\u2019&gt;&lt;/script&gt;</div>"},
-    {"wide_characters", "<div><h1>\u4f46\u4ed6\u9084\u662f\u5e0c\u671b</h1></div>"},
-    {"color_formatting",
-     "<div><span style=\"color:#4879ff\"><b>Bold blue</b></span><b> </b><span style=\"color:#ff4a1d\"><b>bold red</b>"},
-    {"list_indents",
-     "<ul class=\"checklist\"><li class=\"unchecked\">\u2610 Checklist<ul class=\"checklist\"><li class=\"unchecked\">"
-     "\u2610 Indented checklist 1"},
-    // Runs measured in UTF-16 across emoji, joined emoji and CJK.
-    {"emoji_formatting_1",
-     "<div>\U0001F680<i>1\U0001F6802\U0001F579\uFE0F<u>3</u></i><u>\U0001F4BB4"},
-    {"emoji_formatting_2",
-     "<div><b>Graphic Designer \U0001F4BB from Stockport, UK</b> \U0001F4CD</div>"},
-};
-
-class BlobHTMLTest : public testing::TestWithParam<std::pair<const char*, const char*>> {};
-
-TEST_P(BlobHTMLTest, RealBodiesGiveTheirStylesAndEveryCharacter)
-{
-    QString reason;
-    const auto note = decodeNoteBody(readBlob(GetParam().first), &reason);
-    ASSERT_TRUE(note) << qPrintable(reason);
-    const QString html = htmlForNote(*note);
-    EXPECT_EQ(visibleText(html), textShown(QString::fromStdString(note->text())));
-    EXPECT_TRUE(html.contains(QString::fromUtf8(GetParam().second))) << qPrintable(html);
-}
-
-INSTANTIATE_TEST_SUITE_P(Blobs, BlobHTMLTest, testing::ValuesIn(kBlobs),
-                         [](const auto& info) { return std::string(info.param.first); });
 
 // Random texts and random runs: lengths that overshoot, undershoot, split
 // surrogate pairs or are zero, and every paragraph and character style.
