@@ -93,18 +93,3 @@ INSTANTIATE_TEST_SUITE_P(
                     SparseCase{"HoleAtTheEnd", 1LL << 30, {{0, "head"}}}),
     [](const testing::TestParamInfo<SparseCase>& info) { return std::string(info.param.name); });
 
-TEST(FileCopy, ReplacesAnExistingTargetWholeWhateverTheLengthOfItsName)
-{
-    TempDir dir;
-    const QString source = dir.filePath(QStringLiteral("new.pdf"));
-    testsupport::writeFile(source, "new");
-    for (const QString& name : {QStringLiteral("old.pdf"), QString(251, u'x') + QStringLiteral(".pdf")}) {
-        const QString target = dir.filePath(name);
-        testsupport::writeFile(target, "the old contents, longer");
-        platform::Error error;
-        ASSERT_TRUE(copy(source, target, &error)) << error.localizedDescription().toStdString();
-        EXPECT_EQ(testsupport::readFile(target), "new");
-    }
-    EXPECT_EQ(entries(dir.path()).size(), 3);
-}
-

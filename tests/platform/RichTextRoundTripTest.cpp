@@ -81,37 +81,6 @@ TEST(RTFDWriter, CharacterStylesComeBack)
               QStringLiteral("https://example.org/a%20b?q=%22x%22"));
 }
 
-TEST(RTFDWriter, AttachmentsBecomeUniquelyNamedFilesOfThePackage)
-{
-    auto first = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "one"});
-    auto second = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "two"});
-    auto sneaky = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("TXT.rtf"), "three"});
-    AttributedString text(QStringLiteral("see"));
-    for (const auto& attachment : {first, second, sneaky}) {
-        text.appendString(QStringLiteral("\n"));
-        text.append(AttributedString::withAttachment(attachment));
-    }
-    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
-    ASSERT_TRUE(package && package->isDirectory);
-    QStringList files;
-    for (const FileWrapper& child : package->children)
-        files << child.preferredFilename + u'=' + QString::fromUtf8(child.regularFileContents.left(5));
-    const QStringList attachments{QStringLiteral("Plan {v2} é.pdf"), QStringLiteral("Plan {v2} é 2.pdf"),
-                                  QStringLiteral("TXT 2.rtf")};
-    EXPECT_EQ(files.mid(1), (QStringList{attachments[0] + "=one", attachments[1] + "=two", attachments[2] + "=three"}));
-    EXPECT_TRUE(files.value(0).startsWith(kRTFDTextFileName + u'='));
-
-    QTextDocument document;
-    ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("see\n%1\n%1\n%1").arg(QChar(0xFFFC)));
-    QStringList names;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                names.append(it.fragment().charFormat().property(kRichTextAttachmentFileNameProperty).toString());
-    EXPECT_EQ(names, attachments);
-}
-
 TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
 {
     QTextDocument document;
