@@ -83,13 +83,9 @@ TEST_P(FileCopyOfContents, IsByteForByteAndKeepsHoles)
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, FileCopyOfContents,
-    testing::Values(SparseCase{"Empty", 0, {}},
-                    SparseCase{"Small", 5, {{0, "hello"}}},
-                    SparseCase{"SeveralPieces", 3 * platform::kFileCopyChunkSize + 17,
+    testing::Values(SparseCase{"SeveralPieces", 3 * platform::kFileCopyChunkSize + 17,
                                {{0, QByteArray(platform::kFileCopyChunkSize + 3, 'a')},
                                 {2 * platform::kFileCopyChunkSize, QByteArray(platform::kFileCopyChunkSize + 17, 'b')}}},
-                    SparseCase{"HoleAtTheStart", 64 << 20, {{(64 << 20) - 4, "tail"}}},
-                    SparseCase{"HolesAround", 256 << 20, {{100 << 20, "middle"}}},
                     SparseCase{"HoleAtTheEnd", 1LL << 30, {{0, "head"}}}),
     [](const testing::TestParamInfo<SparseCase>& info) { return std::string(info.param.name); });
 

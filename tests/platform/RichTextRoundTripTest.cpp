@@ -196,8 +196,6 @@ TEST_P(HTMLImportPictures, StayWhereThePageHasThem)
 INSTANTIATE_TEST_SUITE_P(
     Pages, HTMLImportPictures,
     testing::Values(PictureCase{"InTheMiddle", R"(<div>before <img src="%PNG%"> after</div>)", "before @ after", 1},
-                    PictureCase{"OwnParagraph", R"(<div>a</div><div><img src="%PNG%"></div><div>b</div>)", "a\n@\nb", 1},
-                    PictureCase{"TwoInARow", R"(<div><img src="%PNG%"><img src="%PNG%"></div>)", "@@", 2},
                     PictureCase{"OutsideFileNeverRead", R"(<div>x<img src="/etc/hostname">y</div>)", "xy", 0},
                     PictureCase{"NotAPicture", R"(<div>x<img src="data:text/plain;base64,aGk=">y</div>)", "xy", 0},
                     PictureCase{"BrokenBase64", R"(<div>x<img src="data:image/png;base64,@@@">y</div>)", "xy", 0}),
