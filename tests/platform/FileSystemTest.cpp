@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace platform;

@@ -1,6 +1,5 @@
 #include "platform/PropertyList.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
 
 using namespace platform::plist;

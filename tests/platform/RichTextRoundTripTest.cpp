@@ -10,7 +10,6 @@
 #include "support/TextDocumentSupport.h"
 
 #include <QFileInfo>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <cerrno>

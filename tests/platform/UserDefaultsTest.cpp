@@ -5,9 +5,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
