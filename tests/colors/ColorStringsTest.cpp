@@ -19,6 +19,7 @@ TEST(ColorStrings, HexRgbAndHsl)
          "hsla(0, 100%, 50%, 0.5)"},
         {Color::withRGBA(0.5, 0.5, 0.5, 1, Space::GenericRGB), "#808080", "rgb(128, 128, 128)", "hsl(0, 0%, 50%)"},
         {Color::withRGBA(0, 1, 0, 1), "#00FF00", "rgb(0, 255, 0)", "hsl(120, 100%, 50%)"},
+        {Color::withRGBA(0, 0, 0, 1), "#000000", "rgb(0, 0, 0)", "hsl(0, 0%, 0%)"},
         {Color::withRGBA(0, 0, 1, 1), "#0000FF", "rgb(0, 0, 255)", "hsl(240, 100%, 50%)"},
         // A hue just under a full turn rounds up to 360 and wraps to 0.
         {Color::withHSBA(0.9999, 1, 1, 1), "#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"},

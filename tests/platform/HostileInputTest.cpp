@@ -60,6 +60,7 @@ struct OpenCase {
 
 const OpenCase kOpenCases[] = {
     {"inner/plain.html", ""},
+    {"./inner/plain.html", ""},
     {"to-canary", "symbolic link"},
     {"to-outside/canary.txt", "symbolic link"},
     {"fifo", "not a regular file"},
