@@ -42,25 +42,15 @@ TEST(CSSColor, EachParserReadsItsOwnFormsOnly)
         double r, g, b, a;
     } cases[] = {
         {otl::colorWithHexString, "#F80", 1, k88, 0, 1},
-        {otl::colorWithHexString, "#f808", 1, k88, 0, k88},
-        {otl::colorWithHexString, "\n  #FF880080 \t", 1, k88, 0, 128 / 255.0},
         {otl::colorWithHexString, "#1234567", 0x12 / 255.0, 0x34 / 255.0, 0x56 / 255.0, 1},
         {otl::colorWithHexString, "#12345", 0, 0, 0, -1},
-        {otl::colorWithHexString, "#12g", 0, 0, 0, -1},
         // Out of range is passed on, not clamped; the argument count must match the name.
         {otl::colorWithRGBString, "RGB( 100% ,0,0 )", 1, 0, 0, 1},
-        {otl::colorWithRGBString, "rgba(255, 0, 0, 50%)", 1, 0, 0, 0.5},
         {otl::colorWithRGBString, "rgb(510, -255, 0)", 2, -1, 0, 1},
-        {otl::colorWithRGBString, "rgba(255, 0, 0)", 0, 0, 0, -1},
         {otl::colorWithRGBString, "rgb(255, 0, 0) x", 0, 0, 0, -1},
         {otl::colorWithCSS, " Red ", 1, 0, 0, 1},
-        {otl::colorWithCSS, "transparent", 0, 0, 0, 0},
         {otl::colorWithCSS, "DarkGray", kA9, kA9, kA9, 1},
-        {otl::colorWithCSS, "darkgrey", kA9, kA9, kA9, 1},
-        {otl::colorWithCSS, "gray", 128 / 255.0, 128 / 255.0, 128 / 255.0, 1}, // no parenthesis: a name
-        {otl::colorWithCSS, "gray(1", 0, 0, 0, -1},
         {otl::colorWithW3CNamedColor, "#FF0000", 0, 0, 0, -1},
-        {otl::colorWithW3CNamedColor, "aliceblue", 0xF0 / 255.0, 0xF8 / 255.0, 1, 1},
         {otl::colorWithW3CNamedColor, "YellowGreen", 0x9A / 255.0, 0xCD / 255.0, 0x32 / 255.0, 1},
         // Hue wraps either way; saturation cancelling the lightness gives a finite black.
         {otl::colorWithHSLString, "hsl(120, 100%, 50%)", 0, 1, 0, 1},

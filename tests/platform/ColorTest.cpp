@@ -21,16 +21,11 @@ RGBA rgba(const ColorRef& color)
 
 TEST(Color, ConversionsBetweenSpacesAndKinds)
 {
-    const ColorRef generic = Color::withRGBA(0.1, 0.2, 0.3, 0.4, Space::GenericRGB);
-    const ColorRef device = Color::withRGBA(0.1, 0.2, 0.3, 0.4);
-    EXPECT_EQ(rgba(device->usingColorSpace(Space::GenericRGB)), (RGBA{0.1, 0.2, 0.3, 0.4}));
-    EXPECT_EQ(rgba(generic->usingColorSpace(Space::DeviceRGB)), (RGBA{0.1, 0.2, 0.3, 0.4}));
     EXPECT_EQ(rgba(Color::withWhite(0.7, 0.5)->usingColorSpace(Space::DeviceRGB)), (RGBA{0.7, 0.7, 0.7, 0.5}));
     EXPECT_NEAR(Color::withRGBA(1, 1, 1, 0.5)->usingColorSpace(Space::Gray)->whiteAlpha()->white, 1.0, 1e-12);
 
     const ColorRef crayon = ColorList::named(QStringLiteral("Crayons"))->colorWithKey(QStringLiteral("Licorice"));
     EXPECT_EQ(rgba(crayon->usingColorSpace(Space::DeviceRGB)), (RGBA{0, 0, 0, 1}));
-    EXPECT_EQ(rgba(crayon->usingType(Color::Type::ComponentBased)), (RGBA{0, 0, 0, 1}));
     EXPECT_FALSE(Color::withWhite(1, 1)->usingType(Color::Type::Catalog));
 }
 

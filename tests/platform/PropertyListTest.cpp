@@ -1,30 +1,8 @@
 #include "platform/PropertyList.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
 
 using namespace platform::plist;
-
-TEST(PropertyList, BinaryRoundTripKeepsEveryType)
-{
-    const QDateTime date = QDateTime::fromString(QStringLiteral("2024-03-01T09:30:00.500Z"), Qt::ISODateWithMs);
-    const QVariantMap value{
-        {QStringLiteral("string"), QStringLiteral("Kyoto — 京都")},
-        {QStringLiteral("true"), true},
-        {QStringLiteral("false"), false},
-        {QStringLiteral("integer"), qint64(-42)},
-        {QStringLiteral("large"), qint64(1) << 40},
-        {QStringLiteral("real"), 0.5},
-        {QStringLiteral("data"), QByteArray("\x00\x01\xff", 3)},
-        {QStringLiteral("date"), date},
-        {QStringLiteral("list"), QVariantList{QStringLiteral("a"), QVariantMap{}}},
-    };
-    const QByteArray data = dataFromPropertyList(value, Format::Binary, nullptr).value_or(QByteArray());
-    EXPECT_TRUE(data.startsWith("bplist00"));
-    const QVariantMap map = propertyListFromData(data, nullptr).value_or(QVariant()).toMap();
-    EXPECT_EQ(map, value);
-    EXPECT_EQ(map.value(QStringLiteral("true")).metaType().id(), QMetaType::Bool);
-}
 
 // XML is read in the user-defaults and nesting tests.
 TEST(PropertyList, GarbageIsRefused)

@@ -10,7 +10,6 @@
 #include "support/TextDocumentSupport.h"
 
 #include <QFileInfo>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <cerrno>
@@ -79,37 +78,6 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     EXPECT_EQ(first.background().color(), QColor(0, 0, 255));
     EXPECT_EQ(formatOfText(document, QStringLiteral("link")).anchorHref(),
               QStringLiteral("https://example.org/a%20b?q=%22x%22"));
-}
-
-TEST(RTFDWriter, AttachmentsBecomeUniquelyNamedFilesOfThePackage)
-{
-    auto first = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "one"});
-    auto second = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("Plan {v2} é.pdf"), "two"});
-    auto sneaky = std::make_shared<TextAttachment>(TextAttachment{QStringLiteral("TXT.rtf"), "three"});
-    AttributedString text(QStringLiteral("see"));
-    for (const auto& attachment : {first, second, sneaky}) {
-        text.appendString(QStringLiteral("\n"));
-        text.append(AttributedString::withAttachment(attachment));
-    }
-    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
-    ASSERT_TRUE(package && package->isDirectory);
-    QStringList files;
-    for (const FileWrapper& child : package->children)
-        files << child.preferredFilename + u'=' + QString::fromUtf8(child.regularFileContents.left(5));
-    const QStringList attachments{QStringLiteral("Plan {v2} é.pdf"), QStringLiteral("Plan {v2} é 2.pdf"),
-                                  QStringLiteral("TXT 2.rtf")};
-    EXPECT_EQ(files.mid(1), (QStringList{attachments[0] + "=one", attachments[1] + "=two", attachments[2] + "=three"}));
-    EXPECT_TRUE(files.value(0).startsWith(kRTFDTextFileName + u'='));
-
-    QTextDocument document;
-    ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("see\n%1\n%1\n%1").arg(QChar(0xFFFC)));
-    QStringList names;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                names.append(it.fragment().charFormat().property(kRichTextAttachmentFileNameProperty).toString());
-    EXPECT_EQ(names, attachments);
 }
 
 TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
@@ -227,8 +195,6 @@ TEST_P(HTMLImportPictures, StayWhereThePageHasThem)
 INSTANTIATE_TEST_SUITE_P(
     Pages, HTMLImportPictures,
     testing::Values(PictureCase{"InTheMiddle", R"(<div>before <img src="%PNG%"> after</div>)", "before @ after", 1},
-                    PictureCase{"OwnParagraph", R"(<div>a</div><div><img src="%PNG%"></div><div>b</div>)", "a\n@\nb", 1},
-                    PictureCase{"TwoInARow", R"(<div><img src="%PNG%"><img src="%PNG%"></div>)", "@@", 2},
                     PictureCase{"OutsideFileNeverRead", R"(<div>x<img src="/etc/hostname">y</div>)", "xy", 0},
                     PictureCase{"NotAPicture", R"(<div>x<img src="data:text/plain;base64,aGk=">y</div>)", "xy", 0},
                     PictureCase{"BrokenBase64", R"(<div>x<img src="data:image/png;base64,@@@">y</div>)", "xy", 0}),

@@ -5,9 +5,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -66,36 +63,6 @@ TEST_F(UserDefaultsTest, RelativeBaseDirectoriesFallBackToHome)
 {
     qputenv("XDG_CONFIG_HOME", "relative/path");
     EXPECT_EQ(xdg::configHome(), QDir::homePath() + "/.config");
-}
-
-// Ostrel may rewrite a value to one of the same size within the file
-// system's time resolution, or a copy may keep the old times: the value is
-// read anew all the same.
-TEST_F(UserDefaultsTest, ASameSizeSameTimeRewriteIsSeen)
-{
-    const QString path = UserDefaults::pathForDomain("shared");
-    for (const bool byRename : {true, false}) {
-        SCOPED_TRACE(byRename ? "replaced by a rename" : "rewritten in place");
-        writeDomain("shared", {{"OTLAllowNumericHashtags", false}, {"Color", "AAAA"}}, plist::Format::Binary);
-        UserDefaults defaults("own");
-        defaults.addSuite("shared");
-        ASSERT_EQ(defaults.string("Color"), "AAAA");
-        ASSERT_FALSE(defaults.boolValue("OTLAllowNumericHashtags"));
-
-        struct stat before {};
-        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
-        const auto bytes = plist::dataFromPropertyList(
-            QVariantMap{{"OTLAllowNumericHashtags", true}, {"Color", "BBBB"}}, plist::Format::Binary, nullptr);
-        ASSERT_EQ(bytes->size(), qint64(before.st_size));
-        const QString written = byRename ? path + ".new" : path;
-        testsupport::writeFile(written, *bytes);
-        ASSERT_EQ(::rename(QFile::encodeName(written).constData(), QFile::encodeName(path).constData()), 0);
-        const timespec times[2] = {before.st_atim, before.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-
-        EXPECT_EQ(defaults.string("Color"), "BBBB");
-        EXPECT_TRUE(defaults.boolValue("OTLAllowNumericHashtags"));
-    }
 }
 
 } // namespace

@@ -23,17 +23,13 @@ TEST(GenerateFilename, TakesTheFirstSentenceWithoutMarkers)
     EXPECT_EQ(generateFilenameTruncatingToPeriod(s("...Dots..."), false), s("-..Dots..."));
 }
 
-TEST(Cleaning, NewlinesTabsEscapesAndTrimming)
+TEST(Cleaning, NewlinesTabsEscapesTrimmingAndIllegalCharacters)
 {
     EXPECT_EQ(stringByRemovingNewlinesAndTabs(s("  a \u2028  b \n")), s("a b"));
     EXPECT_EQ(stringByRemovingNewlines(s("\ta\n\nb\r\u2028 ")), s("a  b \u2028"));
     EXPECT_EQ(stringByEscapingBackslashes(s("a\\b\\\\")), s("a\\\\b\\\\\\\\"));
     EXPECT_EQ(stringByEscapingQuotes(s("it's \"x\" \\")), s("it\\'s \\\"x\\\" \\"));
     EXPECT_EQ(stringByTrimmingWhitespace(s("\u00a0 x y\n\t")), s("x y"));
-}
-
-TEST(Cleaning, RemovesControlIllegalAndLoneSurrogates)
-{
     const QString lone = QString(QChar(0xD800));
     const QString text = s("a\u0001b\u200Ec\uFFFF") + lone + kEmoji + QChar(0xDC00) + QString::fromUcs4(U"\U000E0001", 1)
         + QString::fromUcs4(U"\U000E0080", 1) + s("d");
@@ -100,10 +96,7 @@ TEST(CString, DecodesOrRefuses)
     EXPECT_EQ(stringWithCString("\x80", WindowsCP1252StringEncoding, 1), s("€"));
     EXPECT_EQ(stringWithCString("\x8E", MacOSRomanStringEncoding, 1), s("é"));
     EXPECT_EQ(stringWithCString("x", 9999, 1), std::nullopt);
-}
-
-TEST(CString, UTF16HonoursTheByteOrderMark)
-{
+    // UTF-16 honours the byte order mark.
     EXPECT_EQ(stringWithCString("\xFE\xFF\0A\0B", UTF16StringEncoding, 6), s("AB"));
     EXPECT_EQ(stringWithCString("\xFF\xFE" "A\0B\0", UTF16StringEncoding, 6), s("AB"));
     EXPECT_EQ(stringWithCString("A\0B\0\0\0C\0", UTF16StringEncoding, 8), s("AB")); // host order, ends at a NUL unit

@@ -81,11 +81,7 @@ TEST(StandardSearch, IgnoresCaseAndAccentsAndNeverMatchesEmpty)
         {s("a") + kEmoji + s("b") + kEmoji, kEmoji, {{1, 2}, {4, 2}}},
         {s("a\u200Bb"), s("\u200B"), {}},
         {s("e\u0301 x"), s("\u0301"), {}},
-        {s("\u00AD\u00AD\u00AD"), s("\u00AD"), {}},
-        {s("caf\u00E9"), s("\u200B\u00AD"), {}},
-        {s("e\u0301 x"), s("\u200D\u0301"), {}},
         {cafes, s("ca\u00ADfe"), {{0, 4}, {6, 4}, {15, 4}}},
-        {cafes, s("\u200Bcafe"), {{0, 4}, {6, 4}, {15, 4}}},
         {cafes, s("cafe\u0301"), {{0, 4}, {6, 4}, {15, 4}}},
     };
     for (const auto& c : cases)
