@@ -43,8 +43,6 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
         pending.creationDate = note.creationDate();
         pending.modificationDate = note.modificationDate();
         pending.passwordProtected = note.passwordProtected();
-        if (picturesAsFiles)
-            pending.name = note.name();
     }
     m_pendingBytes += pending.html.size();
     m_pendingNotes.push_back(std::move(pending));
