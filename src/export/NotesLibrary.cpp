@@ -444,8 +444,17 @@ bool NotesLibrary::hasBody(const Note& note) const
 {
     if (note.bodyFilePath.isEmpty())
         return !note.body.isEmpty();
+    const auto index = &note - m_notes.data();
+    const bool known = m_bodyPresence && index >= 0 && size_t(index) < m_notes.size();
+    if (known) {
+        if (const qint8 presence = m_bodyPresence[index].load(std::memory_order_relaxed))
+            return presence == 2;
+    }
     qint64 size = -1;
-    return openFile(note.bodyFilePath, nullptr, &size).isValid() && size > 0;
+    const bool present = openFile(note.bodyFilePath, nullptr, &size).isValid() && size > 0;
+    if (known)
+        m_bodyPresence[index].store(present ? 2 : 1, std::memory_order_relaxed);
+    return present;
 }
 
 std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath, platform::Error* error)
@@ -515,5 +524,6 @@ std::shared_ptr<NotesLibrary> NotesLibrary::parsed(QByteArray json, const QStrin
         platform::setError(error, libraryError(ErrorMalformed, parser.failure));
         return nullptr;
     }
+    library->m_bodyPresence = std::make_unique<std::atomic<qint8>[]>(library->m_notes.size());
     return library;
 }

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -100,6 +101,10 @@ private:
     std::vector<Folder> m_folders;
     std::vector<Note> m_notes;
     std::vector<Attachment> m_attachments;
+    // hasBody() per note once it was asked (0 not yet, 1 no, 2 yes): the
+    // outline asks again for each folder above a note, and each answer is
+    // an open of the body file.
+    mutable std::unique_ptr<std::atomic<qint8>[]> m_bodyPresence;
 };
 
 // Serves a NotesLibrary through the scripting interface.
