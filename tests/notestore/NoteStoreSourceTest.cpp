@@ -1,6 +1,7 @@
 #include "notestore/NoteStoreTestSupport.h"
 
 #include "app/NotesAccess.h"
+#include "notestore-generate/DamagedContainers.h"
 #include "export/NotesLibrary.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
@@ -107,9 +108,11 @@ protected:
         platform::Error ignored;
         return notestore::NoteStoreApplication::open(path, error ? error : &ignored);
     }
-    std::shared_ptr<notestore::NoteStoreApplication> write(const Container& c)
+    // `c` written, with `statements` run on its database, and opened.
+    std::shared_ptr<notestore::NoteStoreApplication> write(const Container& c, const QStringList& statements = {})
     {
-        testsupport::writeContainer(c, container());
+        QString written;
+        EXPECT_TRUE(writeDamagedContainer(c, statements, container(), &written)) << written.toStdString();
         platform::Error error;
         auto app = open(database(), &error);
         EXPECT_TRUE(app) << error.localizedDescription().toStdString();
@@ -189,26 +192,24 @@ TEST_F(NoteStoreTest, HasNoteDataAgreesWithTheNewestRow)
         {"NoRow", QStringLiteral("DELETE FROM ZICNOTEDATA WHERE ") + ofNote.arg("NoRow"), false},
     };
     Container c;
-    const int folder = c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud")));
-    for (const auto& each : cases)
-        c.addNote(QString::fromLatin1(each.title), folder, plainText(QString::fromLatin1(each.title), QStringLiteral("x")),
-                  appleTime(2024, 1, 1));
-    testsupport::writeContainer(c, container());
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(database()).constData(), &db), SQLITE_OK);
-    for (const auto& each : cases)
-        ASSERT_EQ(sqlite3_exec(db, each.sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << each.title;
-    sqlite3_close(db);
-    const auto app = open(database());
+    const int folder = c.addFolder(u"Notes"_s, c.addAccount(u"iCloud"_s));
+    QStringList statements;
+    for (const auto& each : cases) {
+        const QString title = QString::fromLatin1(each.title);
+        c.addNote(title, folder, plainText(title, u"x"_s), appleTime(2024, 1, 1));
+        statements << each.sql;
+    }
+    const auto app = write(c, statements);
     ASSERT_TRUE(app);
     for (const auto& each : cases) {
+        SCOPED_TRACE(each.title);
         const auto note = std::find_if(app->notes().begin(), app->notes().end(),
                                        [&](const auto& row) { return row.title == QLatin1String(each.title); });
-        ASSERT_NE(note, app->notes().end()) << each.title;
+        ASSERT_NE(note, app->notes().end());
         const auto data = app->database().readNoteData(note->pk, nullptr);
-        ASSERT_TRUE(data) << each.title;
-        EXPECT_EQ(!data->data.isEmpty(), each.has) << each.title;
-        EXPECT_EQ(app->database().hasNoteData(note->pk), each.has) << each.title;
+        ASSERT_TRUE(data);
+        EXPECT_EQ(!data->data.isEmpty(), each.has);
+        EXPECT_EQ(app->database().hasNoteData(note->pk), each.has);
     }
 }
 

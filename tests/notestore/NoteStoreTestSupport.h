@@ -3,6 +3,7 @@
 #include "export/NotesScripting.h"
 #include "notestore-generate/NoteEncryption.h"
 #include "notestore-generate/NoteStoreGenerator.h"
+#include "notestore/Secret.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,14 @@ inline void writeContainer(const notestoregen::Container& container, const QStri
 {
     QString error;
     ASSERT_TRUE(notestoregen::writeContainer(container, folder, &error)) << error.toStdString();
+}
+
+inline notestore::PasswordList passwordList(const std::vector<QByteArray>& texts)
+{
+    notestore::PasswordList list;
+    for (const QByteArray& text : texts)
+        list.emplace_back(text.constData(), text.size());
+    return list;
 }
 
 // Locks `note` under `password` with `plaintext` (a gzipped body) as its data.
