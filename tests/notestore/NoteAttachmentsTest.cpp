@@ -116,10 +116,8 @@ TEST(InlinePicture, IsInlinedWholeOrRefusedWithTheReason)
     writeFile(dir.filePath(u"misnamed.png"_s), testsupport::imageBytes("JPEG", Qt::black, 3, 3));
     writeFile(dir.filePath(u"photo.heic"_s), QByteArray("\0\0\0\x18" "ftypheic", 12));
     writeFile(dir.filePath(u"notes.txt"_s), "just text");
-    QFile huge(dir.filePath(u"huge.png"_s));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(kMaxInlinePictureSize + 1)); // sparse: costs no disk
-    huge.close();
+    writeFile(dir.filePath(u"huge.png"_s), {});
+    ASSERT_TRUE(QFile::resize(dir.filePath(u"huge.png"_s), kMaxInlinePictureSize + 1)); // sparse: costs no disk
     QDir().mkpath(dir.filePath(u"folder.png"_s));
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"large.png", "image/png", ""},

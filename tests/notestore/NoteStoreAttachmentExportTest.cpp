@@ -21,15 +21,6 @@ using testsupport::tree;
 
 namespace {
 
-// A published table sample, kept with the fuzz seeds.
-QByteArray tableData()
-{
-    QFile file(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "no table sample at " << file.fileName().toStdString();
-    return file.readAll();
-}
-
 QString notePath(const testsupport::TempDir& dir, const QString& file)
 {
     return dir.filePath(QStringLiteral("out/iCloud/Notes/") + file);
@@ -60,7 +51,10 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     a.attachment(note, "T", "com.apple.notes.table", {{"ZMERGEABLEDATA1", QByteArray("not a table")}});
     a.media(a.attachment(note, "Q", "public.jpeg"), "M-Q", "Sunset.jpeg", imageBytes("JPEG", Qt::yellow));
     a.media(a.attachment(note, "R", "com.example.plain"), "M-R", "README", "plain"); // no type to tell
-    a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", tableData()}}); // a table in the package's text
+    // A published table sample, kept with the fuzz seeds, in the package's text.
+    const QByteArray table = readFile(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
+    ASSERT_FALSE(table.isEmpty()) << "no table sample in " NI_FUZZ_CORPUS;
+    a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", table}});
     const testsupport::TempDir dir;
     const auto summary = exportContainer(a.c, dir);
     ASSERT_TRUE(summary);

@@ -28,23 +28,20 @@ Container everyKindOfFolder(SchemaVersion version)
     c.version = version;
     const int cloud = c.addAccount(u"iCloud"_s);
     const int local = c.addAccount(u"On My Mac"_s, u"LocalAccount"_s);
-    const auto folder = [&](const QString& title, int account, std::optional<int> parent = {}) {
-        return c.addFolder(title, account, parent);
-    };
-    const int notes = folder(u"Notes"_s, cloud);
-    const int recipes = folder(u"Recipes"_s, cloud);
-    const int baking = folder(u"Baking"_s, cloud, recipes);
-    const int trash = folder(u"Recently Deleted"_s, cloud);
+    const int notes = c.addFolder(u"Notes"_s, cloud);
+    const int recipes = c.addFolder(u"Recipes"_s, cloud);
+    const int baking = c.addFolder(u"Baking"_s, cloud, recipes);
+    const int trash = c.addFolder(u"Recently Deleted"_s, cloud);
     c.folders[size_t(trash)].folderType = 1;
-    c.folders[size_t(folder(u"Smart"_s, cloud))].folderType = 3;
-    const int deleted = folder(u"Old"_s, cloud);
+    c.folders[size_t(c.addFolder(u"Smart"_s, cloud))].folderType = 3;
+    const int deleted = c.addFolder(u"Old"_s, cloud);
     c.folders[size_t(deleted)].markedForDeletion = true;
-    const int underDeleted = folder(u"Under old"_s, cloud, deleted);
-    const int underTrash = folder(u"Under trash"_s, cloud, trash);
-    c.folders[size_t(folder({}, cloud))].title.reset();
-    const int travel = folder(u"Travel"_s, local);
-    const int lisbon = folder(u"Lisbon"_s, local, travel);
-    const int later = folder(u"Added later"_s, local);
+    const int underDeleted = c.addFolder(u"Under old"_s, cloud, deleted);
+    const int underTrash = c.addFolder(u"Under trash"_s, cloud, trash);
+    c.folders[size_t(c.addFolder({}, cloud))].title.reset();
+    const int travel = c.addFolder(u"Travel"_s, local);
+    const int lisbon = c.addFolder(u"Lisbon"_s, local, travel);
+    const int later = c.addFolder(u"Added later"_s, local);
     c.folders[size_t(later)].walOnly = true;
 
     const auto note = [&](const QString& title, int in, double modified) -> Note& {
