@@ -41,8 +41,11 @@ Container twoAccounts(bool withPlainNote = true)
 
 TEST(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
 {
-    const QString diary = u"“Diary” in “Private”: "_s, bank = u"“Bank” in “Notes”: "_s;
-    const QString codes = u"“Codes” in “Notes”: "_s, wrong = u"wrong password"_s, none = u"no password given"_s;
+    const QString diary = u"“Diary” in “Private”: "_s;
+    const QString bank = u"“Bank” in “Notes”: "_s;
+    const QString codes = u"“Codes” in “Notes”: "_s;
+    const QString wrong = u"wrong password"_s;
+    const QString none = u"no password given"_s;
     const struct {
         const char* name;
         const char* passwordFile; // null: no --password-file
