@@ -9,8 +9,7 @@
 
 using namespace notestoregen;
 using namespace Qt::StringLiterals;
-using testsupport::CommandResult;
-using testsupport::runExport;
+using namespace testsupport;
 
 namespace {
 
@@ -20,7 +19,7 @@ const QByteArray kSecondPassword = "second password";
 // A locked note whose body is `body`, encrypted under `password`.
 void lock(Note& note, const QString& body, const QByteArray& password, const QString& hint = QString())
 {
-    testsupport::lockNote(note, gzippedBody(plainText(*note.title, body)), password, hint);
+    lockNote(note, gzippedBody(plainText(*note.title, body)), password, hint);
 }
 
 // Two accounts with a password each; one plain note beside the locked ones.
@@ -67,20 +66,20 @@ TEST(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        const testsupport::TempDir dir;
+        const TempDir dir;
         const QString notes = dir.filePath(u"group.com.apple.notes"_s);
-        testsupport::writeContainer(twoAccounts(test.withPlainNote), notes);
+        writeContainer(twoAccounts(test.withPlainNote), notes);
         const QString destination = dir.filePath(u"out"_s);
         QStringList arguments{u"--library"_s, notes, u"--destination"_s, destination, u"--no-handoff"_s};
         if (test.passwordFile) {
-            testsupport::writeFile(dir.filePath(u"passwords"_s), test.passwordFile);
+            writeFile(dir.filePath(u"passwords"_s), test.passwordFile);
             arguments << u"--password-file"_s << dir.filePath(u"passwords"_s);
         }
         const CommandResult run = runExport(arguments, dir);
         EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
 
         // The files written, not the folders or hidden ones.
-        QStringList files = testsupport::tree(destination).filter(QRegularExpression(u"^[^.].*[^/]$"_s));
+        QStringList files = tree(destination).filter(QRegularExpression(u"^[^.].*[^/]$"_s));
         files.removeOne(u"out.plist"_s);
         EXPECT_EQ(files, test.written);
         QStringList leftOut;
@@ -88,22 +87,21 @@ TEST(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
             if (line.startsWith(u"  “"_s))
                 leftOut << line.mid(2);
         EXPECT_EQ(leftOut, test.leftOut) << run.err.toStdString();
-        if (files.contains(u"iCloud/Private/Diary.html"_s)) {
-            EXPECT_TRUE(testsupport::readFile(destination + u"/iCloud/Private/Diary.html"_s).contains("dear diary"));
-        }
+        if (files.contains(u"iCloud/Private/Diary.html"_s))
+            EXPECT_TRUE(readFile(destination + u"/iCloud/Private/Diary.html"_s).contains("dear diary"));
 
         platform::Error error;
         const auto manifest =
-            platform::plist::propertyListFromData(testsupport::readFile(destination + u"/out.plist"_s), &error);
+            platform::plist::propertyListFromData(readFile(destination + u"/out.plist"_s), &error);
         ASSERT_TRUE(manifest) << error.localizedDescription().toStdString();
         QStringList encrypted;
         for (const QString& file : files)
             if (!file.endsWith(u"Shopping.html"_s))
                 encrypted << file + u'*';
-        EXPECT_EQ(testsupport::manifestEntries(manifest->toMap(), destination).filter(u"*"_s), encrypted);
+        EXPECT_EQ(manifestEntries(manifest->toMap(), destination).filter(u"*"_s), encrypted);
 
         // No password anywhere: not in the output, not in any file written.
-        const QByteArray written = testsupport::everythingWritten(destination) + run.out.toUtf8() + run.err.toUtf8();
+        const QByteArray written = everythingWritten(destination) + run.out.toUtf8() + run.err.toUtf8();
         for (const QByteArray& password : {kFirstPassword, kSecondPassword, QByteArray("p\xC3\xA4ssword")})
             EXPECT_FALSE(written.contains(password)) << password.constData();
     }
@@ -111,7 +109,7 @@ TEST(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
 
 TEST(LockedNotesCommand, AskPasswordNeedsATerminal)
 {
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const CommandResult run =
         runExport({u"--ask-password"_s, u"--no-handoff"_s, u"--destination"_s, dir.filePath(u"out"_s)}, dir);
     EXPECT_EQ(run.exitCode, 2);
@@ -128,15 +126,15 @@ TEST(LockedNoteSource, GivesEachBodyOrItsReason)
              kFirstPassword);
     c.notes.rbegin()[1].crypto->wrappedKey.clear(); // locked with the device passcode: no key to unwrap
     (*c.notes.back().data)[0] = char((*c.notes.back().data)[0] ^ 1);
-    const testsupport::TempDir dir;
-    testsupport::writeContainer(c, dir.filePath(u"notes"_s));
+    const TempDir dir;
+    writeContainer(c, dir.filePath(u"notes"_s));
     platform::Error error;
     const auto notes = app::openNotes(dir.filePath(u"notes"_s), &error);
     ASSERT_TRUE(notes) << error.localizedDescription().toStdString();
     const app::LockedNotesInfo info = app::lockedNotesOf(*notes);
     EXPECT_EQ(info.count, 5);
     EXPECT_EQ(app::passwordPrompt(info.hints), u"Password for locked notes (hint: the usual; the other one): "_s);
-    app::givePasswords(*notes, testsupport::passwordList({"a", kFirstPassword, "c"}));
+    app::givePasswords(*notes, passwordList({"a", kFirstPassword, "c"}));
 
     QStringList bodies;
     for (int round = 0; round < 2; ++round)

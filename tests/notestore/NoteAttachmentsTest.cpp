@@ -7,8 +7,7 @@
 
 using namespace notestore;
 using namespace Qt::StringLiterals;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -112,8 +111,8 @@ TEST(FileToSave, LinksLeadingOutOfTheContainerAreNotFollowed)
 TEST(InlinePicture, IsInlinedWholeOrRefusedWithTheReason)
 {
     const TempDir dir;
-    writeFile(dir.filePath(u"large.png"_s), testsupport::imageBytes("PNG", Qt::blue, 2, 2) + QByteArray(3 * 256 * 1024 + 1, '\x5a'));
-    writeFile(dir.filePath(u"misnamed.png"_s), testsupport::imageBytes("JPEG", Qt::black, 3, 3));
+    writeFile(dir.filePath(u"large.png"_s), imageBytes("PNG", Qt::blue, 2, 2) + QByteArray(3 * 256 * 1024 + 1, '\x5a'));
+    writeFile(dir.filePath(u"misnamed.png"_s), imageBytes("JPEG", Qt::black, 3, 3));
     writeFile(dir.filePath(u"photo.heic"_s), QByteArray("\0\0\0\x18" "ftypheic", 12));
     writeFile(dir.filePath(u"notes.txt"_s), "just text");
     writeFile(dir.filePath(u"huge.png"_s), {});
@@ -130,7 +129,7 @@ TEST(InlinePicture, IsInlinedWholeOrRefusedWithTheReason)
     };
     for (const auto& [file, mime, reason] : cases) {
         const QString path = dir.filePath(QString::fromLatin1(file));
-        const QByteArray base64 = testsupport::readFile(path).toBase64();
+        const QByteArray base64 = readFile(path).toBase64();
         QString problem;
         EXPECT_EQ(inlinePictureHTML(path, &problem),
                   mime ? u"<img src=\"data:%1;base64,%2\">"_s.arg(QLatin1String(mime), QLatin1String(base64)) : QString())

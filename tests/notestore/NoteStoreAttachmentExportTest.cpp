@@ -12,16 +12,11 @@
 using namespace notestoregen;
 using namespace Qt::StringLiterals;
 
-using testsupport::AttachmentContainer;
-using testsupport::exportContainer;
-using testsupport::imageBytes;
-using testsupport::kPDF;
-using testsupport::readFile;
-using testsupport::tree;
+using namespace testsupport;
 
 namespace {
 
-QString notePath(const testsupport::TempDir& dir, const QString& file)
+QString notePath(const TempDir& dir, const QString& file)
 {
     return dir.filePath(QStringLiteral("out/iCloud/Notes/") + file);
 }
@@ -55,7 +50,7 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     const QByteArray table = readFile(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
     ASSERT_FALSE(table.isEmpty()) << "no table sample in " NI_FUZZ_CORPUS;
     a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", table}});
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const auto summary = exportContainer(a.c, dir);
     ASSERT_TRUE(summary);
 
@@ -86,10 +81,9 @@ TEST(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     const QByteArray png = imageBytes("PNG", Qt::green);
     QByteArrayList ciphertexts;
     // A media file sealed under `password`, the part `damaged` of the seal spoilt.
-    using testsupport::LockedItem;
     const auto lockedMedia = [&](int attachment, const char* filename, const QByteArray& contents,
                                  const QByteArray& password, QByteArray LockedItem::*damaged = nullptr) {
-        LockedItem item = testsupport::lockWithPassword(contents, password);
+        LockedItem item = lockWithPassword(contents, password);
         if (damaged)
             (item.*damaged)[(item.*damaged).size() / 2] ^= 0x5a;
         ciphertexts << item.ciphertext;
@@ -103,17 +97,17 @@ TEST(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
     };
     const QByteArray password = "media password";
     for (const auto& [index, key] : {std::pair{other, QByteArray("not given")}, {note, password}})
-        testsupport::lockNote(a.c.notes[size_t(index)], gzippedBody(a.c.notes[size_t(index)].text), key);
+        lockNote(a.c.notes[size_t(index)], gzippedBody(a.c.notes[size_t(index)].text), key);
     lockedMedia(a.attachment(other, "O", "com.adobe.pdf"), "Secret.pdf", kPDF, "not given");
     lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "Plan.pdf", kPDF, password, &LockedItem::wrappedKey);
     lockedMedia(a.attachment(note, "P", "public.png"), "Photo.png", png, password, &LockedItem::ciphertext);
     lockedMedia(a.attachment(note, "G", "com.adobe.pdf"), "Guide.pdf", kPDF, password);
     lockedMedia(a.attachment(note, "Q", "public.png"), "Sunset.png", png, password);
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const auto summary = exportContainer(a.c, dir, {"wrong", password});
     ASSERT_TRUE(summary);
 
-    const QByteArray written = testsupport::everythingWritten(dir.filePath(u"out"_s));
+    const QByteArray written = everythingWritten(dir.filePath(u"out"_s));
     for (const QByteArray& ciphertext : ciphertexts)
         EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64()));
     expectBeginnings(summary->notesLeftOut + summary->attachmentsLeftOut,
@@ -137,13 +131,13 @@ TEST(PictureBudgetExport, NoPictureIsDroppedAndTheBodyStaysSmall)
     const int folder = c.addFolder(u"Notes"_s, 0);
     const int smallNote = addPictureNote(c, folder, small);
     const int largeNote = addPictureNote(c, folder, large);
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const QString container = dir.filePath(u"container"_s);
-    testsupport::writeContainer(c, container);
+    writeContainer(c, container);
     QString error;
     ASSERT_TRUE(writePictureFiles(c, smallNote, small, container, &error)) << error.toStdString();
     ASSERT_TRUE(writePictureFiles(c, largeNote, large, container, &error)) << error.toStdString();
-    const auto summary = testsupport::exportNotes(container, dir.filePath(u"out"_s));
+    const auto summary = exportNotes(container, dir.filePath(u"out"_s));
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->attachmentsLeftOut, QStringList{}) << summary->lines().join(u'\n').toStdString();
     EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{large.title});
@@ -168,7 +162,7 @@ TEST(PictureBudgetExport, NoPictureIsDroppedAndTheBodyStaysSmall)
 // note shows, and maths are text in place.
 TEST(NoteLinksExport, LinksLeadToTheExportedNotesOrAreText)
 {
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const auto summary = exportContainer(linkedNotesContainer(), dir);
     ASSERT_TRUE(summary);
     const QString out = dir.filePath(QStringLiteral("out"));
