@@ -172,14 +172,9 @@ TEST(Rendering, DrawsEachKindAsTheNoteShowsIt)
     const Layout layout;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        // The one not used has an empty identifier, which the text never names.
+        NoteAttachmentRenderer renderer(layout.place(), {{c.row.identifier, c.row}}, {{c.token.identifier, c.token}});
         const bool isRow = !c.row.identifier.isEmpty();
-        QHash<QString, AttachmentRow> rows;
-        QHash<QString, InlineAttachmentRow> tokens;
-        if (isRow)
-            rows.insert(c.row.identifier, c.row);
-        else
-            tokens.insert(c.token.identifier, c.token);
-        NoteAttachmentRenderer renderer(layout.place(), rows, tokens);
         EXPECT_EQ(renderer.htmlForAttachment(isRow ? c.row.identifier : c.token.identifier,
                                              isRow ? c.row.typeUTI : c.token.typeUTI, 0),
                   QString::fromUtf8(c.expectedHTML));

@@ -100,13 +100,11 @@ TEST(Unlock, OpensWithTheRightPasswordAndAnIntactItemOnly)
         if (outcome == CryptoOutcome::Opened)
             outcome = decryptData(unlocked.key, item.ciphertext, seal(item), plaintext, &reason);
         EXPECT_EQ(outcome, c.outcome) << reason.toStdString();
-        if (outcome == CryptoOutcome::Opened) {
+        if (outcome == CryptoOutcome::Opened)
             EXPECT_EQ(plaintext, body);
-        } else {
-            EXPECT_TRUE(plaintext.isEmpty() || plaintext == "left over");
-            EXPECT_FALSE((outcome == CryptoOutcome::Corrupt || outcome == CryptoOutcome::Unsupported)
-                         && reason.isEmpty());
-        }
+        else
+            EXPECT_TRUE(plaintext.isEmpty() || plaintext == "left over") << "a failure gave text";
+        EXPECT_FALSE((outcome == CryptoOutcome::Corrupt || outcome == CryptoOutcome::Unsupported) && reason.isEmpty());
     }
 }
 

@@ -38,15 +38,13 @@ pb::NoteText noteText(const char* bytes, std::initializer_list<RunSpec> runs)
 }
 
 // Paragraph styles for RunSpec.
-Style paragraph(int style, int indent = 0, int alignment = 0, bool quote = false, int done = -1)
+Style paragraph(int style, int indent = 0, bool quote = false, int done = -1)
 {
     return [=](pb::Run& run) {
         auto* p = run.mutable_paragraph();
         p->set_style(style);
         if (indent)
             p->set_indent(indent);
-        if (alignment)
-            p->set_alignment(alignment);
         if (quote)
             p->set_block_quote(1);
         if (done >= 0)
@@ -88,10 +86,10 @@ TEST(NoteShapeTest, WritesTheExpectedHTML)
                   {{2, paragraph(100)}, {2, paragraph(100, 1)}, {2, paragraph(102, 2)}, {2, paragraph(100)}}),
          "<ul><li>a<ul><li>b<ol><li>c</li></ol></li></ul></li><li>d</li></ul>"},
         {"Checklist",
-         noteText("done\nopen\n", {{5, paragraph(103, 0, 0, false, 1)}, {5, paragraph(103, 0, 0, false, 0)}}),
+         noteText("done\nopen\n", {{5, paragraph(103, 0, false, 1)}, {5, paragraph(103, 0, false, 0)}}),
          "<ul class=\"checklist\"><li class=\"checked\">\u2611 done</li><li class=\"unchecked\">\u2610 open</li></ul>"},
         {"BlockQuote",
-         noteText("q\nr\nplain\n", {{2, paragraph(-1, 0, 0, true)}, {2, paragraph(100, 0, 0, true)}, {6}}),
+         noteText("q\nr\nplain\n", {{2, paragraph(-1, 0, true)}, {2, paragraph(100, 0, true)}, {6}}),
          "<blockquote><div>q</div><ul><li>r</li></ul></blockquote><div>plain</div>"},
         {"Decorations",
          noteText("bibiusspb",

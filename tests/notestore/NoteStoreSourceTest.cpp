@@ -138,15 +138,12 @@ TEST_P(SchemaVersions, ServeTheUserFoldersAndNotesInNotesOrder)
         EXPECT_EQ(app->database().version(), QString::fromLatin1(versionName(GetParam())).mid(3).toInt());
 
         const auto first = app->accounts()[0]->folders()[1]->notes()[1]; // iCloud/Notes/First
-        ASSERT_EQ(first->name(), u"First"_s);
+        const auto locked = app->accounts()[1]->folders()[2]->notes()[0];
+        ASSERT_EQ(first->name() + u' ' + locked->name(), u"First Locked"_s);
         EXPECT_EQ(first->modificationDate(), QDateTime(QDate(2024, 3, 1), QTime(9, 30), Qt::UTC));
         EXPECT_EQ(first->creationDate(), QDateTime(QDate(2024, 2, 29), QTime(9, 30), Qt::UTC));
-        EXPECT_FALSE(first->passwordProtected());
-        EXPECT_TRUE(first->attachments().isEmpty());
-        const auto locked = app->accounts()[1]->folders()[2]->notes()[0];
-        ASSERT_EQ(locked->name(), u"Locked"_s);
-        EXPECT_TRUE(locked->passwordProtected());
-        EXPECT_TRUE(locked->body().isEmpty());
+        EXPECT_TRUE(!first->passwordProtected() && first->attachments().isEmpty());
+        EXPECT_TRUE(locked->passwordProtected() && locked->body().isEmpty());
         EXPECT_EQ(locked->bodyProblem(), u"no password given"_s);
 
         // Ids are unique and stay the same across openings.
@@ -340,6 +337,7 @@ TEST_P(BadDatabases, FailNamingTheFileAndLeaveEverythingAsItWas)
     EXPECT_FALSE(byTheSource ? bool(open(path, &error)) : bool(app::openNotes(path, &error)));
     const QString reason = error.localizedDescription();
     EXPECT_TRUE(reason.contains(path) && reason.contains(QLatin1String(GetParam().says))) << reason.toStdString();
+    EXPECT_FALSE(reason.contains(u'\n')) << reason.toStdString();
     EXPECT_EQ(testsupport::fingerprint(m_dir.path()), before);
     EXPECT_TRUE(QDir(m_temporary.path()).isEmpty()) << "the private copy was left behind";
 }
