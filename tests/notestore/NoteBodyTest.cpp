@@ -27,7 +27,6 @@ TEST(GunzipTest, InflatesOrSaysWhy)
     QByteArray damaged = gzip(QByteArray(4096, 'x') + "tail");
     damaged[damaged.size() - 6] = char(damaged[damaged.size() - 6] ^ 0x55); // the CRC
     const GunzipCase cases[] = {
-        {"Plain", hello, 1000, "hello, notes", nullptr},
         // qCompress's output less its four-byte length: a bare zlib stream.
         {"Zlib", qCompress("zlib stream").mid(4), 1000, "zlib stream", nullptr},
         {"ExactlyAtLimit", hello, 12, "hello, notes", nullptr},
@@ -47,15 +46,9 @@ TEST(GunzipTest, InflatesOrSaysWhy)
         SCOPED_TRACE(c.name);
         QByteArray out = "stale";
         QString reason;
-        const bool ok = gunzip(c.data, c.limit, out, &reason);
-        if (!c.expected.isNull()) {
-            EXPECT_TRUE(ok) << qPrintable(reason);
-            EXPECT_EQ(out, c.expected);
-        } else {
-            EXPECT_FALSE(ok);
-            EXPECT_TRUE(out.isEmpty()) << "a failure must not leave half the data";
-            EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
-        }
+        EXPECT_EQ(gunzip(c.data, c.limit, out, &reason), !c.expected.isNull()) << qPrintable(reason);
+        EXPECT_EQ(out, c.expected) << "a failure must not leave half the data"; // null equals empty
+        EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason); // any, when it inflates
     }
 }
 
@@ -112,10 +105,8 @@ TEST(DecodeNoteBodyTest, RefusesWhatIsNotANoteBody)
         QString reason;
         const auto note = decodeNoteBody(c.gzipped ? gzip(c.protobuf) : c.protobuf, &reason);
         EXPECT_EQ(note.has_value(), !c.reason) << qPrintable(reason);
-        if (c.reason) {
-            EXPECT_TRUE(reason.startsWith(QLatin1String("the note body"))) << qPrintable(reason);
-            EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
-        }
+        EXPECT_TRUE(!c.reason || (reason.startsWith(u"the note body") && reason.contains(QLatin1String(c.reason))))
+            << qPrintable(reason);
     }
 }
 

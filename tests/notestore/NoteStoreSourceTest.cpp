@@ -236,11 +236,9 @@ TEST_F(NoteStoreTest, AnotherWritersUncommittedChangesAreNotWaitedFor)
     testsupport::writeContainer(everyKindOfFolder(SchemaVersion::iOS15), container());
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(database()).constData(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer,
-                           "BEGIN EXCLUSIVE; UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = 'Uncommitted' "
-                           "WHERE ZTITLE1 = 'First'",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    const char* uncommitted = "BEGIN EXCLUSIVE; UPDATE ZICCLOUDSYNCINGOBJECT SET ZTITLE1 = 'Uncommitted' "
+                              "WHERE ZTITLE1 = 'First'";
+    ASSERT_EQ(sqlite3_exec(writer, uncommitted, nullptr, nullptr, nullptr), SQLITE_OK);
     const auto app = open(database());
     sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(writer);

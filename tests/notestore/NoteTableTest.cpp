@@ -214,14 +214,11 @@ TEST(NoteTableTest, HostileTablesAreRefusedWithAReasonOrReadSafely)
         QString reason;
         const auto table = maker.decode(&reason);
         if (c.reason) {
-            EXPECT_FALSE(table);
-            EXPECT_TRUE(reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
+            EXPECT_TRUE(!table && reason.contains(QLatin1String(c.reason))) << qPrintable(reason);
             continue;
         }
         ASSERT_TRUE(table) << qPrintable(reason);
-        EXPECT_EQ(table->rowCount(), 2);
-        EXPECT_EQ(table->columnCount(), 2);
-        EXPECT_EQ(table->strayCells(), c.strayCells);
+        EXPECT_EQ(std::tuple(table->rowCount(), table->columnCount(), table->strayCells()), std::tuple(2, 2, c.strayCells));
         EXPECT_EQ(wellformed::check(htmlForTable(*table)), QString());
     }
 }
