@@ -80,21 +80,6 @@ const QStringList kEveryKindOfFolderOutline{
     "On My Mac/Travel/Lisbon/Pastel de nata",
 };
 
-// The ids of the accounts, their folders and notes, each note with its body.
-QStringList idsAndBodies(NotesApplication& app)
-{
-    QStringList list;
-    for (const auto& account : app.accounts()) {
-        list << account->id();
-        for (const auto& folder : account->folders()) {
-            list << folder->id();
-            for (const auto& note : folder->notes())
-                list << note->id() + u' ' + note->body();
-        }
-    }
-    return list;
-}
-
 class NoteStoreTest : public ::testing::Test {
 protected:
     QString container() const { return m_dir.filePath(u"group.com.apple.notes"_s); }
@@ -147,10 +132,11 @@ TEST_P(SchemaVersions, ServeTheUserFoldersAndNotesInNotesOrder)
         EXPECT_EQ(locked->bodyProblem(), u"no password given"_s);
 
         // Ids are unique and stay the same across openings.
-        const QStringList served = idsAndBodies(*app);
-        EXPECT_EQ(QSet<QString>(served.begin(), served.end()).size(), served.size());
-        EXPECT_TRUE(served.contains(u"LocalAccount"_s));
-        EXPECT_EQ(idsAndBodies(*open(database())), served);
+        const QStringList served = outline(*app, true);
+        const QStringList ids = QStringList(served).replaceInStrings(QRegularExpression(u"^.* "_s), QString());
+        EXPECT_EQ(QSet<QString>(ids.begin(), ids.end()).size(), ids.size());
+        EXPECT_TRUE(ids.contains(u"LocalAccount"_s));
+        EXPECT_EQ(outline(*open(database()), true), served);
         const QStringList copies = QDir(m_temporary.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         ASSERT_EQ(copies.size(), 1);
         struct stat status{};
@@ -207,15 +193,13 @@ TEST_F(NoteStoreTest, HasNoteDataAgreesWithTheNewestRow)
     }
 }
 
-// Parent links a damaged database may hold; every folder still comes out
-// once and nothing walks forever.
+// Parent links a damaged database may hold (two folders in a cycle are
+// among the hostile databases); every folder still comes out once and
+// nothing walks forever.
 TEST_F(NoteStoreTest, LoopingAndDeepFoldersAreServedOnceAndBounded)
 {
     Container c;
     const int account = c.addAccount(u"iCloud"_s);
-    const int a = c.addFolder(u"A"_s, account);
-    const int b = c.addFolder(u"B"_s, account, a);
-    c.folders[size_t(a)].parent = b;
     const int self = c.addFolder(u"Self"_s, account);
     c.folders[size_t(self)].parent = self;
     std::optional<int> parent;
@@ -225,7 +209,7 @@ TEST_F(NoteStoreTest, LoopingAndDeepFoldersAreServedOnceAndBounded)
     const auto app = write(c);
     ASSERT_TRUE(app);
     const QStringList lines = outline(*app);
-    for (const QString& name : {u"/A/$"_s, u"/B/$"_s, u"/Self/$"_s, u"/L99/$"_s, u"/Deep$"_s})
+    for (const QString& name : {u"/Self/$"_s, u"/L99/$"_s, u"/Deep$"_s})
         EXPECT_EQ(lines.filter(QRegularExpression(name)).size(), 1) << name.toStdString();
     for (const QString& line : lines)
         EXPECT_LE(line.count(u'/'), notestore::NoteStoreApplication::kMaxFolderDepth + 2);

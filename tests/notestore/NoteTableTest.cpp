@@ -218,7 +218,8 @@ TEST(NoteTableTest, HostileTablesAreRefusedWithAReasonOrReadSafely)
             continue;
         }
         ASSERT_TRUE(table) << qPrintable(reason);
-        EXPECT_EQ(std::tuple(table->rowCount(), table->columnCount(), table->strayCells()), std::tuple(2, 2, c.strayCells));
+        EXPECT_EQ(std::tuple(table->rowCount(), table->columnCount(), table->strayCells()),
+                  std::tuple(2, 2, c.strayCells));
         EXPECT_EQ(wellformed::check(htmlForTable(*table)), QString());
     }
 }
