@@ -33,9 +33,9 @@ struct HostileCase {
     QString openError = {};                          // else: part of the one-line reason it is refused with
 };
 
-void addNote(Container& c, const QString& title, int folder)
+Note& addNote(Container& c, const QString& title, int folder)
 {
-    c.addNote(title, folder, plainText(title, u"Text of "_s + title), appleTime(2025, 1, 1));
+    return c.notes[size_t(c.addNote(title, folder, plainText(title, u"Text of "_s + title), appleTime(2025, 1, 1)))];
 }
 
 TEST(HostileDatabase, EveryNoteIsExportedOrNamedAndEveryReasonIsOneLine)
@@ -44,12 +44,6 @@ TEST(HostileDatabase, EveryNoteIsExportedOrNamedAndEveryReasonIsOneLine)
     const QString orphaned = u"Notes whose folder could not be found, exported into “Notes without a folder”: 1."_s;
     const QString entity = u"(SELECT Z_ENT FROM Z_PRIMARYKEY WHERE Z_NAME = '%1')"_s;
     const QString orphan = u"Notes without an account/Notes without a folder/Lost.html"_s;
-    const auto spoilt = [](const QString& title, const QByteArray& data) {
-        return [=](Container& c) {
-            addNote(c, title, 0);
-            c.notes.back().data = data;
-        };
-    };
     std::vector<HostileCase> cases{
         {"FolderIsASmartFolder",
          [](Container& c) {
@@ -77,22 +71,19 @@ TEST(HostileDatabase, EveryNoteIsExportedOrNamedAndEveryReasonIsOneLine)
              c.folders[size_t(trash)].folderType = 1;
              addNote(c, u"Binned"_s, trash);
              addNote(c, u"Binned deeper"_s, c.addFolder(u"Old"_s, 0, trash));
-             addNote(c, u"Purged"_s, 0);
-             c.notes.back().markedForDeletion = true;
+             addNote(c, u"Purged"_s, 0).markedForDeletion = true;
          },
          {u"UPDATE ZICCLOUDSYNCINGOBJECT SET ZOWNER = 999999 WHERE ZTITLE2 = 'Old'"_s}},
         {"ControlCharactersInTitle", [](Container& c) { addNote(c, u"con\a trol\x1b chars\x7f"_s, 0); }, {}, {},
          {u"iCloud/Notes/con  trol  chars.html"_s}},
-        {"UnreadableBodyWithALineBreakInItsTitle", spoilt(u"Broken\ntitle"_s, "not a body"), {},
+        {"UnreadableBodyWithALineBreakInItsTitle",
+         [](Container& c) { addNote(c, u"Broken\ntitle"_s, 0).data = "not a body"; }, {},
          u"  “Broken title” in “Notes”: its body cannot be read"_s},
-        {"GzippedBodyThatIsNoNoteBody", spoilt(u"Spoilt"_s, gzip("\x12\xff\xff\xff\xff\x0f garbage")), {},
+        {"GzippedBodyThatIsNoNoteBody",
+         [](Container& c) { addNote(c, u"Spoilt"_s, 0).data = gzip("\x12\xff\xff\xff\xff\x0f garbage"); }, {},
          u"  “Spoilt” in “Notes”: its body cannot be read"_s},
-        {"NoteWithoutData",
-         [](Container& c) {
-             addNote(c, u"Nothing"_s, 0);
-             c.notes.back().hasNoteData = false;
-         },
-         {}, u"Notes skipped for an empty body: 1."_s},
+        {"NoteWithoutData", [](Container& c) { addNote(c, u"Nothing"_s, 0).hasNoteData = false; }, {},
+         u"Notes skipped for an empty body: 1."_s},
         {"LockedWithRoundsAboveTheBound",
          [](Container& c) {
              addNote(c, u"Vault"_s, 0);

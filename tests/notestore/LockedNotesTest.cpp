@@ -2,7 +2,6 @@
 
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
-#include "notestore/NoteStoreSource.h"
 #include "platform/PropertyList.h"
 
 #include <QRegularExpression>
