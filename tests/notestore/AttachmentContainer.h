@@ -55,14 +55,6 @@ public:
             file(QStringLiteral("Media/%1/%2").arg(identifier, filename), contents);
     }
 
-    void token(int note, const QString& identifier, const QString& type, const QString& alt, const QString& target = {})
-    {
-        QVariantMap columns{{QStringLiteral("ZTYPEUTI"), type}, {QStringLiteral("ZALTTEXT"), alt}};
-        if (!target.isEmpty())
-            columns.insert(QStringLiteral("ZTOKENCONTENTIDENTIFIER"), target);
-        c.objects.push_back(notestoregen::ObjectRow{QStringLiteral("ICInlineAttachment"), identifier, columns, {{QStringLiteral("ZNOTE1"), note}}, {}});
-    }
-
     // A file of the account's folder.
     void file(const QString& relative, const QByteArray& contents)
     {

@@ -2,13 +2,13 @@
 
 #include "app/NotesAccess.h"
 #include "app/Passwords.h"
-#include "notestore/NoteStoreSource.h"
 #include "platform/PropertyList.h"
+
+#include <QRegularExpression>
 
 using namespace notestoregen;
 using namespace Qt::StringLiterals;
-using testsupport::CommandResult;
-using testsupport::runExport;
+using namespace testsupport;
 
 namespace {
 
@@ -18,7 +18,7 @@ const QByteArray kSecondPassword = "second password";
 // A locked note whose body is `body`, encrypted under `password`.
 void lock(Note& note, const QString& body, const QByteArray& password, const QString& hint = QString())
 {
-    testsupport::lockNote(note, gzippedBody(plainText(*note.title, body)), password, hint);
+    lockNote(note, gzippedBody(plainText(*note.title, body)), password, hint);
 }
 
 // Two accounts with a password each; one plain note beside the locked ones.
@@ -37,93 +37,80 @@ Container twoAccounts(bool withPlainNote = true)
     return c;
 }
 
-struct CommandCase {
-    const char* name;
-    const char* passwordFile; // null: no --password-file
-    bool withPlainNote;
-    QStringList written;      // note files besides the manifest; all but Shopping were locked
-    QStringList leftOut;      // summary lines naming notes left out
-    int exitCode;
-};
-
-class LockedNotesCommand : public testing::TestWithParam<CommandCase> {};
-
-TEST_P(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
+TEST(LockedNotesCommand, ExportsWhatOpensAndNamesTheRest)
 {
-    const CommandCase& test = GetParam();
-    const testsupport::TempDir dir;
-    const QString notes = dir.filePath(u"group.com.apple.notes"_s);
-    testsupport::writeContainer(twoAccounts(test.withPlainNote), notes);
-    const QString destination = dir.filePath(u"out"_s);
-    QStringList arguments{u"--library"_s, notes, u"--destination"_s, destination, u"--no-handoff"_s};
-    if (test.passwordFile) {
-        testsupport::writeFile(dir.filePath(u"passwords"_s), test.passwordFile);
-        arguments << u"--password-file"_s << dir.filePath(u"passwords"_s);
-    }
-    const CommandResult run = runExport(arguments, dir);
-    EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
-
-    QStringList files, encrypted;
-    for (const QString& entry : testsupport::tree(destination)) {
-        if (!entry.endsWith(u'/') && entry != u"out.plist"_s && !entry.startsWith(u'.'))
-            files << entry;
-    }
-    EXPECT_EQ(files, test.written);
-    for (const QString& file : files)
-        if (!file.endsWith(u"Shopping.html"_s))
-            encrypted << file + u'*';
-    QStringList leftOut;
-    for (const QString& line : run.err.split(u'\n'))
-        if (line.startsWith(u"  “"_s))
-            leftOut << line.mid(2);
-    EXPECT_EQ(leftOut, test.leftOut) << run.err.toStdString();
-    if (files.contains(u"iCloud/Private/Diary.html"_s)) {
-        EXPECT_TRUE(testsupport::readFile(destination + u"/iCloud/Private/Diary.html"_s).contains("dear diary"));
-    }
-
-    platform::Error error;
-    const auto manifest =
-        platform::plist::propertyListFromData(testsupport::readFile(destination + u"/out.plist"_s), &error);
-    ASSERT_TRUE(manifest) << error.localizedDescription().toStdString();
-    EXPECT_EQ(testsupport::manifestEntries(manifest->toMap(), destination).filter(u"*"_s), encrypted);
-
-    // No password anywhere: not in the output, not in any file written.
-    const QByteArray written = testsupport::everythingWritten(destination) + run.out.toUtf8() + run.err.toUtf8();
-    for (const QByteArray& password : {kFirstPassword, kSecondPassword, QByteArray("p\xC3\xA4ssword")})
-        EXPECT_FALSE(written.contains(password)) << password.constData();
-}
-
-const QString kDiary = u"“Diary” in “Private”: "_s;
-const QString kBank = u"“Bank” in “Notes”: "_s;
-const QString kCodes = u"“Codes” in “Notes”: "_s;
-const QString kWrong = u"wrong password"_s;
-const QString kNone = u"no password given"_s;
-
-INSTANTIATE_TEST_SUITE_P(
-    NoteStore, LockedNotesCommand,
-    testing::Values(
-        CommandCase{"BothPasswords", "wrong\nfirst p\xC3\xA4ssword\nsecond password\n", true,
-                    {"On My Mac/Notes/Bank.html", "On My Mac/Notes/Codes.html", "iCloud/Private/Diary.html",
-                     "iCloud/Private/Shopping.html"},
-                    {}, 0},
-        CommandCase{"OnePassword", "second password\r\n", true,
-                    {"On My Mac/Notes/Bank.html", "On My Mac/Notes/Codes.html", "iCloud/Private/Shopping.html"},
-                    {kDiary + kWrong}, 0},
-        CommandCase{"NoPassword", nullptr, true, {"iCloud/Private/Shopping.html"},
-                    {kDiary + kNone, kCodes + kNone, kBank + kNone}, 0},
+    const QString diary = u"“Diary” in “Private”: "_s;
+    const QString bank = u"“Bank” in “Notes”: "_s;
+    const QString codes = u"“Codes” in “Notes”: "_s;
+    const QString wrong = u"wrong password"_s;
+    const QString none = u"no password given"_s;
+    const struct {
+        const char* name;
+        const char* passwordFile; // null: no --password-file
+        bool withPlainNote;
+        QStringList written;      // note files besides the manifest; all but Shopping were locked
+        QStringList leftOut;      // summary lines naming notes left out
+        int exitCode;
+    } cases[] = {
+        {"BothPasswords", "wrong\nfirst p\xC3\xA4ssword\nsecond password\n", true,
+         {"On My Mac/Notes/Bank.html", "On My Mac/Notes/Codes.html", "iCloud/Private/Diary.html",
+          "iCloud/Private/Shopping.html"},
+         {}, 0},
+        {"OnePassword", "second password\r\n", true,
+         {"On My Mac/Notes/Bank.html", "On My Mac/Notes/Codes.html", "iCloud/Private/Shopping.html"},
+         {diary + wrong}, 0},
+        {"NoPassword", nullptr, true, {"iCloud/Private/Shopping.html"}, {diary + none, codes + none, bank + none}, 0},
         // Nothing at all could be exported: that is a failure.
-        CommandCase{"OnlyLockedNotesWrongPassword", "third\n", false, {},
-                    {kDiary + kWrong, kCodes + kWrong, kBank + kWrong}, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+        {"OnlyLockedNotesWrongPassword", "third\n", false, {}, {diary + wrong, codes + wrong, bank + wrong}, 1},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        const TempDir dir;
+        const QString notes = dir.filePath(u"group.com.apple.notes"_s);
+        writeContainer(twoAccounts(test.withPlainNote), notes);
+        const QString destination = dir.filePath(u"out"_s);
+        QStringList arguments{u"--library"_s, notes, u"--destination"_s, destination, u"--no-handoff"_s};
+        if (test.passwordFile) {
+            writeFile(dir.filePath(u"passwords"_s), test.passwordFile);
+            arguments << u"--password-file"_s << dir.filePath(u"passwords"_s);
+        }
+        const CommandResult run = runExport(arguments, dir);
+        EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
+
+        // The files written, not the folders or hidden ones.
+        QStringList files = tree(destination).filter(QRegularExpression(u"^[^.].*[^/]$"_s));
+        files.removeOne(u"out.plist"_s);
+        EXPECT_EQ(files, test.written);
+        QStringList leftOut = run.err.split(u'\n').filter(QRegularExpression(u"^  “"_s));
+        leftOut.replaceInStrings(QRegularExpression(u"^  "_s), QString());
+        EXPECT_EQ(leftOut, test.leftOut) << run.err.toStdString();
+        const QString diaryFile = u"iCloud/Private/Diary.html"_s;
+        EXPECT_TRUE(!files.contains(diaryFile) || readFile(destination + u'/' + diaryFile).contains("dear diary"));
+
+        platform::Error error;
+        const auto manifest =
+            platform::plist::propertyListFromData(readFile(destination + u"/out.plist"_s), &error);
+        ASSERT_TRUE(manifest) << error.localizedDescription().toStdString();
+        QStringList encrypted;
+        for (const QString& file : files)
+            if (!file.endsWith(u"Shopping.html"_s))
+                encrypted << file + u'*';
+        EXPECT_EQ(manifestEntries(manifest->toMap(), destination).filter(u"*"_s), encrypted);
+
+        // No password anywhere: not in the output, not in any file written.
+        const QByteArray written = everythingWritten(destination) + run.out.toUtf8() + run.err.toUtf8();
+        for (const QByteArray& password : {kFirstPassword, kSecondPassword, QByteArray("p\xC3\xA4ssword")})
+            EXPECT_FALSE(written.contains(password)) << password.constData();
+    }
+}
 
 TEST(LockedNotesCommand, AskPasswordNeedsATerminal)
 {
-    const testsupport::TempDir dir;
-    const CommandResult run = runExport({QStringLiteral("--ask-password"), QStringLiteral("--no-handoff"),
-                                         QStringLiteral("--destination"), dir.filePath(QStringLiteral("out"))},
-                                        dir);
+    const TempDir dir;
+    const CommandResult run =
+        runExport({u"--ask-password"_s, u"--no-handoff"_s, u"--destination"_s, dir.filePath(u"out"_s)}, dir);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("--password-file"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(u"--password-file"_s)) << run.err.toStdString();
 }
 
 // Each locked note gives its body or the reason it cannot, asked twice as
@@ -136,31 +123,25 @@ TEST(LockedNoteSource, GivesEachBodyOrItsReason)
              kFirstPassword);
     c.notes.rbegin()[1].crypto->wrappedKey.clear(); // locked with the device passcode: no key to unwrap
     (*c.notes.back().data)[0] = char((*c.notes.back().data)[0] ^ 1);
-    const testsupport::TempDir dir;
-    testsupport::writeContainer(c, dir.filePath(u"notes"_s));
+    const TempDir dir;
+    writeContainer(c, dir.filePath(u"notes"_s));
     platform::Error error;
     const auto notes = app::openNotes(dir.filePath(u"notes"_s), &error);
     ASSERT_TRUE(notes) << error.localizedDescription().toStdString();
     const app::LockedNotesInfo info = app::lockedNotesOf(*notes);
     EXPECT_EQ(info.count, 5);
     EXPECT_EQ(app::passwordPrompt(info.hints), u"Password for locked notes (hint: the usual; the other one): "_s);
-    notestore::PasswordList passwords;
-    for (const QByteArray& text : {QByteArray("a"), kFirstPassword, QByteArray("c")})
-        passwords.emplace_back(text.constData(), text.size());
-    app::givePasswords(*notes, std::move(passwords));
+    app::givePasswords(*notes, passwordList({"a", kFirstPassword, "c"}));
 
     QStringList bodies;
-    for (int round = 0; round < 2; ++round) {
-        for (const auto& account : notes->accounts()) {
-            for (const auto& folder : account->folders()) {
+    for (int round = 0; round < 2; ++round)
+        for (const auto& account : notes->accounts())
+            for (const auto& folder : account->folders())
                 for (const auto& note : folder->notes()) {
                     EXPECT_TRUE(note->passwordProtected());
                     const QString body = note->body();
                     bodies << note->name() + u": "_s + (body.isEmpty() ? note->bodyProblem() : body);
                 }
-            }
-        }
-    }
     const QStringList once{u"Diary: <div><h1>Diary</h1></div><div>dear diary</div>"_s,
                            u"Passcode: cannot be opened on this machine"_s,
                            u"Damaged: its body cannot be read (the data does not match its authentication tag)"_s,

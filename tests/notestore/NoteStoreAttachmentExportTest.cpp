@@ -12,25 +12,11 @@
 using namespace notestoregen;
 using namespace Qt::StringLiterals;
 
-using testsupport::AttachmentContainer;
-using testsupport::exportContainer;
-using testsupport::imageBytes;
-using testsupport::kPDF;
-using testsupport::readFile;
-using testsupport::tree;
+using namespace testsupport;
 
 namespace {
 
-// A published table sample, kept with the fuzz seeds.
-QByteArray tableData()
-{
-    QFile file(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "no table sample at " << file.fileName().toStdString();
-    return file.readAll();
-}
-
-QString notePath(const testsupport::TempDir& dir, const QString& file)
+QString notePath(const TempDir& dir, const QString& file)
 {
     return dir.filePath(QStringLiteral("out/iCloud/Notes/") + file);
 }
@@ -43,24 +29,14 @@ void expectBeginnings(const QStringList& lines, const QStringList& beginnings)
         EXPECT_TRUE(lines[i].startsWith(beginnings[i])) << lines[i].toStdString();
 }
 
-// A link card, its address and title escaped, through a whole export.
-TEST(NoteStoreAttachments, ALinkCardExportsWithTheNote)
-{
-    AttachmentContainer a;
-    const int note = a.note(u"Note"_s, {{u"X"_s, u"public.url"_s}});
-    a.attachment(note, "X", u"public.url"_s,
-                 {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
-    const testsupport::TempDir dir;
-    const auto summary = exportContainer(a.c, dir);
-    ASSERT_TRUE(summary);
-    EXPECT_EQ(summary->attachmentsLeftOut, QStringList{});
-    EXPECT_TRUE(QString::fromUtf8(readFile(notePath(dir, u"Note.html"_s)))
-                    .contains(uR"(<a href="https://example.org/trip?a=1&amp;b=2">Trip &lt;plan&gt;</a>)"_s));
-}
-
+// What cannot be saved is named and its note still written; a link card,
+// its address and title escaped, comes out with its note.
 TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
 {
     AttachmentContainer a;
+    const int card = a.note(u"Card"_s, {{u"X"_s, u"public.url"_s}});
+    a.attachment(card, "X", u"public.url"_s,
+                 {{"ZURLSTRING", "https://example.org/trip?a=1&b=2"}, {"ZTITLE", "Trip <plan>"}});
     const int note = a.note(u"Trip"_s, {{"P", "public.jpeg"}, {"F", "com.adobe.pdf"}, {"G", "com.adobe.pdf"},
                                         {"T", "com.apple.notes.table"}, {"Q", "public.jpeg"}, {"U", "com.adobe.pdf"},
                                         {"R", "com.example.plain"}, {"V", "com.apple.notes.table"}});
@@ -70,8 +46,11 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
     a.attachment(note, "T", "com.apple.notes.table", {{"ZMERGEABLEDATA1", QByteArray("not a table")}});
     a.media(a.attachment(note, "Q", "public.jpeg"), "M-Q", "Sunset.jpeg", imageBytes("JPEG", Qt::yellow));
     a.media(a.attachment(note, "R", "com.example.plain"), "M-R", "README", "plain"); // no type to tell
-    a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", tableData()}}); // a table in the package's text
-    const testsupport::TempDir dir;
+    // A published table sample, kept with the fuzz seeds, in the package's text.
+    const QByteArray table = readFile(QStringLiteral(NI_FUZZ_CORPUS "/note_table/table_gzipped.bin"));
+    ASSERT_FALSE(table.isEmpty()) << "no table sample in " NI_FUZZ_CORPUS;
+    a.attachment(note, "V", "com.apple.notes.table", {{"ZMERGEABLEDATA1", table}});
+    const TempDir dir;
     const auto summary = exportContainer(a.c, dir);
     ASSERT_TRUE(summary);
 
@@ -86,36 +65,29 @@ TEST(NoteStoreAttachments, WhatCannotBeSavedIsNamedAndTheNoteIsStillWritten)
                       u"Trip: README (its name has no extension to tell its kind, com.example.plain)"_s,
                       u"Trip: Hotel.pdf (its file is not in the copied folder"_s});
     EXPECT_EQ(summary->richTextNoteCount, 1u);
+    EXPECT_TRUE(QString::fromUtf8(readFile(notePath(dir, u"Card.html"_s)))
+                    .contains(uR"(<a href="https://example.org/trip?a=1&amp;b=2">Trip &lt;plan&gt;</a>)"_s));
 }
 
-const QByteArray kMediaPassword = "media password";
-
-struct LockedMediaCase {
-    const char* name;
-    std::vector<QByteArray> passwords;
-    // Spoils the locked media before they are written: the PDF's, the picture's.
-    std::function<void(testsupport::LockedItem& pdf, testsupport::LockedItem& picture)> spoil;
-    QStringList leftOut; // beginnings of the summary lines naming the note or its attachments
-};
-
-class LockedMedia : public testing::TestWithParam<LockedMediaCase> {};
-
-TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
+// Locked media are decrypted or named, never written encrypted: a note
+// locked under a password not given is named whole; a PDF whose key is
+// damaged and a picture whose data is are named; the intact ones come out.
+TEST(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
 {
-    const LockedMediaCase& test = GetParam();
     AttachmentContainer a;
-    const int note = a.note(u"Note"_s, {{"F", "com.adobe.pdf"}, {"P", "public.png"}});
-    Note& locked = a.c.notes[size_t(note)];
-    testsupport::lockNote(locked, gzippedBody(locked.text), kMediaPassword);
-
+    const int other = a.note(u"Other"_s, {{"O", "com.adobe.pdf"}});
+    const int note = a.note(u"Note"_s, {{"F", "com.adobe.pdf"}, {"P", "public.png"}, {"G", "com.adobe.pdf"},
+                                        {"Q", "public.png"}});
     const QByteArray png = imageBytes("PNG", Qt::green);
-    auto pdf = testsupport::lockWithPassword(kPDF, kMediaPassword);
-    auto picture = testsupport::lockWithPassword(png, kMediaPassword);
-    if (test.spoil)
-        test.spoil(pdf, picture);
-    const auto lockedMedia = [&a](int attachment, const char* id, const char* filename,
-                                  const testsupport::LockedItem& item) {
-        a.media(attachment, id, filename, item.ciphertext);
+    QByteArrayList ciphertexts;
+    // A media file sealed under `password`, the part `damaged` of the seal spoilt.
+    const auto lockedMedia = [&](int attachment, const char* filename, const QByteArray& contents,
+                                 const QByteArray& password, QByteArray LockedItem::*damaged = nullptr) {
+        LockedItem item = lockWithPassword(contents, password);
+        if (damaged)
+            (item.*damaged)[(item.*damaged).size() / 2] ^= 0x5a;
+        ciphertexts << item.ciphertext;
+        a.media(attachment, u"M-"_s + QString::fromLatin1(filename), filename, item.ciphertext);
         a.c.objects.back().columns.insert({{"ZISPASSWORDPROTECTED", 1},
                                            {"ZCRYPTOSALT", item.salt},
                                            {"ZCRYPTOITERATIONCOUNT", item.iterations},
@@ -123,123 +95,83 @@ TEST_P(LockedMedia, AreDecryptedOrNamedButNeverWrittenEncrypted)
                                            {"ZASSETCRYPTOINITIALIZATIONVECTOR", item.iv},
                                            {"ZASSETCRYPTOTAG", item.tag}});
     };
-    lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "M-F", "Plan.pdf", pdf);
-    lockedMedia(a.attachment(note, "P", "public.png"), "M-P", "Photo.png", picture);
-    const testsupport::TempDir dir;
-    const auto summary = exportContainer(a.c, dir, test.passwords);
+    const QByteArray password = "media password";
+    for (const auto& [index, key] : {std::pair{other, QByteArray("not given")}, {note, password}})
+        lockNote(a.c.notes[size_t(index)], gzippedBody(a.c.notes[size_t(index)].text), key);
+    lockedMedia(a.attachment(other, "O", "com.adobe.pdf"), "Secret.pdf", kPDF, "not given");
+    lockedMedia(a.attachment(note, "F", "com.adobe.pdf"), "Plan.pdf", kPDF, password, &LockedItem::wrappedKey);
+    lockedMedia(a.attachment(note, "P", "public.png"), "Photo.png", png, password, &LockedItem::ciphertext);
+    lockedMedia(a.attachment(note, "G", "com.adobe.pdf"), "Guide.pdf", kPDF, password);
+    lockedMedia(a.attachment(note, "Q", "public.png"), "Sunset.png", png, password);
+    const TempDir dir;
+    const auto summary = exportContainer(a.c, dir, {"wrong", password});
     ASSERT_TRUE(summary);
 
-    const QByteArray written = testsupport::everythingWritten(dir.filePath(u"out"_s));
-    for (const QByteArray& ciphertext : {pdf.ciphertext, picture.ciphertext})
+    const QByteArray written = everythingWritten(dir.filePath(u"out"_s));
+    for (const QByteArray& ciphertext : ciphertexts)
         EXPECT_FALSE(written.contains(ciphertext) || written.contains(ciphertext.toBase64()));
-    expectBeginnings(summary->notesLeftOut + summary->attachmentsLeftOut, test.leftOut);
-    // What is not named is in the package, decrypted.
-    const QString named = test.leftOut.join(u' ');
-    if (named.startsWith(u"“Note”"_s)) {
-        EXPECT_FALSE(QFileInfo::exists(notePath(dir, u"Note.rtfd"_s)));
-        return;
-    }
-    const QStringList files = tree(notePath(dir, u"Note.rtfd"_s));
-    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Plan.pdf"_s)), named.contains(u"Plan.pdf"_s) ? QByteArray() : kPDF);
-    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Picture.png"_s)), named.contains(u"Photo.png"_s) ? QByteArray() : png);
-    EXPECT_EQ(files.size(), 3 - test.leftOut.size()) << files.join(u' ').toStdString();
+    expectBeginnings(summary->notesLeftOut + summary->attachmentsLeftOut,
+                     {u"“Other” in “Notes”: wrong password"_s, u"Note: Photo.png (its file cannot be decrypted: The file"_s,
+                      u"Note: Plan.pdf (its file is locked: wrong password)"_s});
+    EXPECT_EQ(tree(dir.filePath(u"out/iCloud/Notes"_s)), (QStringList{"Note.rtfd/", "Note.rtfd/Guide.pdf",
+                                                                     "Note.rtfd/Picture.png", "Note.rtfd/TXT.rtf"}));
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Guide.pdf"_s)), kPDF);
+    EXPECT_EQ(readFile(notePath(dir, u"Note.rtfd/Picture.png"_s)), png);
 }
-
-void damageByte(QByteArray& bytes)
-{
-    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5a);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    NoteStore, LockedMedia,
-    testing::Values(
-        LockedMediaCase{"WrongPassword", {"wrong"}, {}, {u"“Note” in “Notes”: wrong password"_s}},
-        LockedMediaCase{"DamagedMediaKey", {kMediaPassword},
-                        [](testsupport::LockedItem& pdf, testsupport::LockedItem&) { damageByte(pdf.wrappedKey); },
-                        {u"Note: Plan.pdf (its file is locked: wrong password)"_s}},
-        LockedMediaCase{"DamagedPicture", {kMediaPassword},
-                        [](testsupport::LockedItem&, testsupport::LockedItem& picture) { damageByte(picture.ciphertext); },
-                        {u"Note: Photo.png (its file cannot be decrypted: The file"_s}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // A note's pictures go into its HTML up to a fixed budget; a note whose
 // pictures exceed it becomes an ".rtfd" package carrying every picture as a
 // file at its place. Large pictures are sparse files: no disk, no time.
-struct AlbumCase {
-    const char* name;
-    PictureNoteSpec spec;
-    QStringList files; // the note's file, then the package's pictures in text order
-};
-
-std::vector<AlbumCase> albumCases()
+TEST(PictureBudgetExport, NoPictureIsDroppedAndTheBodyStaysSmall)
 {
-    const qint64 half = kMaxPictureBytesInBody / 2 + 1;
-    return {
-        {"SmallPicturesStayInTheHTML", {QStringLiteral("Small"), 3, 0, false, false}, {QStringLiteral("Small.html")}},
-        {"PicturesOverTheBudgetBecomeFiles",
-         {QStringLiteral("Large"), 3, half, false, true},
-         {QStringLiteral("Large.rtfd"), QStringLiteral("picture-00000.png"), QStringLiteral("picture-00001.png"),
-          QStringLiteral("picture-00002.png")}},
-    };
-}
-
-class PictureBudgetExport : public testing::TestWithParam<AlbumCase> {};
-
-TEST_P(PictureBudgetExport, NoPictureIsDroppedAndTheBodyStaysSmall)
-{
-    const AlbumCase& test = GetParam();
+    const PictureNoteSpec small{u"Small"_s, 3, 0, false, false};
+    const PictureNoteSpec large{u"Large"_s, 3, kMaxPictureBytesInBody / 2 + 1, false, true};
     Container c;
-    c.addAccount(QStringLiteral("iCloud"), QStringLiteral("ACCOUNT-P"));
-    const int note = addPictureNote(c, c.addFolder(QStringLiteral("Notes"), 0), test.spec);
-    const testsupport::TempDir dir;
-    const QString container = dir.filePath(QStringLiteral("container"));
-    testsupport::writeContainer(c, container);
+    c.addAccount(u"iCloud"_s, u"ACCOUNT-P"_s);
+    const int folder = c.addFolder(u"Notes"_s, 0);
+    const int smallNote = addPictureNote(c, folder, small);
+    const int largeNote = addPictureNote(c, folder, large);
+    const TempDir dir;
+    const QString container = dir.filePath(u"container"_s);
+    writeContainer(c, container);
     QString error;
-    ASSERT_TRUE(writePictureFiles(c, note, test.spec, container, &error)) << error.toStdString();
-    const auto summary = testsupport::exportNotes(container, dir.filePath(QStringLiteral("out")));
+    ASSERT_TRUE(writePictureFiles(c, smallNote, small, container, &error)) << error.toStdString();
+    ASSERT_TRUE(writePictureFiles(c, largeNote, large, container, &error)) << error.toStdString();
+    const auto summary = exportNotes(container, dir.filePath(u"out"_s));
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->attachmentsLeftOut, QStringList{}) << summary->lines().join(u'\n').toStdString();
+    EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{large.title});
 
-    const QString noteFile = notePath(dir, test.files.constFirst());
-    if (noteFile.endsWith(QLatin1String(".html"))) {
-        EXPECT_EQ(QString::fromUtf8(readFile(noteFile)).count(QLatin1String("src=\"data:image/png;base64,")),
-                  test.spec.pictures);
-        EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{});
-        return;
-    }
-    EXPECT_EQ(summary->notesWithPicturesAsFiles, QStringList{test.spec.title});
-    const QByteArray rtf = readFile(noteFile + QStringLiteral("/TXT.rtf"));
+    EXPECT_EQ(QString::fromUtf8(readFile(notePath(dir, u"Small.html"_s))).count(u"src=\"data:image/png;base64,"_s), 3);
+    const QString package = notePath(dir, u"Large.rtfd"_s);
+    const QByteArray rtf = readFile(package + u"/TXT.rtf"_s);
     EXPECT_FALSE(rtf.contains("data:image"));
+    const QStringList pictures{u"picture-00000.png"_s, u"picture-00001.png"_s, u"picture-00002.png"_s};
     qsizetype previous = -1;
-    for (const QString& picture : test.files.mid(1)) {
-        EXPECT_EQ(QFileInfo(noteFile + u'/' + picture).size(), std::max<qint64>(test.spec.pictureBytes, 1));
+    for (const QString& picture : pictures) {
+        EXPECT_EQ(QFileInfo(package + u'/' + picture).size(), large.pictureBytes);
         // Each stands where the text shows it, in order.
         const qsizetype at = rtf.indexOf("\\NeXTGraphic " + picture.toUtf8());
         EXPECT_GT(at, previous) << picture.toStdString();
         previous = at;
     }
-    EXPECT_EQ(tree(noteFile).size(), test.files.size()); // the pictures and TXT.rtf, nothing else
+    EXPECT_EQ(tree(package), QStringList{u"TXT.rtf"_s} + pictures); // nothing else
 }
-
-INSTANTIATE_TEST_SUITE_P(Albums, PictureBudgetExport, testing::ValuesIn(albumCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Every local link opens a file of the export; every link shows what the
 // note shows, and maths are text in place.
 TEST(NoteLinksExport, LinksLeadToTheExportedNotesOrAreText)
 {
-    const testsupport::TempDir dir;
+    const TempDir dir;
     const auto summary = exportContainer(linkedNotesContainer(), dir);
     ASSERT_TRUE(summary);
     const QString out = dir.filePath(QStringLiteral("out"));
     static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\"|HYPERLINK \"([^\"]*)\""));
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
     int local = 0;
-    for (const QString& relative : tree(out)) {
+    for (const QString& relative : tree(out).filter(QRegularExpression(u"\\.html$|\\.rtfd/TXT\\.rtf$"_s))) {
         const QString path = out + u'/' + relative;
-        const bool rtf = relative.endsWith(QLatin1String(".rtfd/TXT.rtf"));
-        if (!relative.endsWith(QLatin1String(".html")) && !rtf)
-            continue;
+        const bool rtf = relative.endsWith(QLatin1String(".rtf"));
         const QString text = QString::fromUtf8(readFile(path));
         EXPECT_FALSE(text.contains(QChar(0xFFFC)) || text.contains(QLatin1String("\\u-4?"))
                      || text.contains(QLatin1String("applenotes:")) || text.contains(QLatin1String("x-exported-note")))

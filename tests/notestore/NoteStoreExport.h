@@ -24,10 +24,7 @@ inline std::optional<ExportSummary> exportNotes(const QString& container, const 
         ADD_FAILURE() << error.localizedDescription().toStdString();
         return {};
     }
-    notestore::PasswordList list;
-    for (const QByteArray& password : passwords)
-        list.emplace_back(password.constData(), password.size());
-    app::givePasswords(*app, std::move(list));
+    app::givePasswords(*app, passwordList(passwords));
     QDir().mkpath(destination);
     const auto operation = ExportNoteOperation::exportOperationForApp(app, platform::fileurl::fromPath(destination, true));
     runToEnd(operation);

@@ -3,6 +3,7 @@
 #include "export/NotesScripting.h"
 #include "notestore-generate/NoteEncryption.h"
 #include "notestore-generate/NoteStoreGenerator.h"
+#include "notestore/Secret.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,14 @@ inline void writeContainer(const notestoregen::Container& container, const QStri
     ASSERT_TRUE(notestoregen::writeContainer(container, folder, &error)) << error.toStdString();
 }
 
+inline notestore::PasswordList passwordList(const std::vector<QByteArray>& texts)
+{
+    notestore::PasswordList list;
+    for (const QByteArray& text : texts)
+        list.emplace_back(text.constData(), text.size());
+    return list;
+}
+
 // Locks `note` under `password` with `plaintext` (a gzipped body) as its data.
 inline void lockNote(notestoregen::Note& note, const QByteArray& plaintext, const QByteArray& password,
                      const QString& hint = {})
@@ -36,23 +45,26 @@ inline void lockNote(notestoregen::Note& note, const QByteArray& plaintext, cons
 }
 
 // The Notes outline as lines: "Account/", "Account/Folder/", "Account/Folder/Note";
-// each folder's notes in order, then its subfolders.
-inline void addFolderLines(NotesFolder& folder, const QString& prefix, QStringList& lines, int depth = 0)
+// each folder's notes in order, then its subfolders. With `ids`, each line
+// ends in a blank and the id served for it.
+inline QString idSuffix(bool ids, const QString& id) { return ids ? u' ' + id : QString(); }
+
+inline void addFolderLines(NotesFolder& folder, const QString& prefix, QStringList& lines, bool ids, int depth = 0)
 {
     const QString path = prefix + folder.name() + u'/';
-    lines << path;
+    lines << path + idSuffix(ids, folder.id());
     for (const auto& note : folder.notes())
-        lines << path + note->name();
+        lines << path + note->name() + idSuffix(ids, note->id());
     ASSERT_LT(depth, 100) << "folders nest without end";
     for (const auto& child : folder.folders())
-        addFolderLines(*child, path, lines, depth + 1);
+        addFolderLines(*child, path, lines, ids, depth + 1);
 }
 
-inline QStringList outline(NotesApplication& app)
+inline QStringList outline(NotesApplication& app, bool ids = false)
 {
     QStringList lines;
     for (const auto& account : app.accounts()) {
-        lines << account->name() + u'/';
+        lines << account->name() + u'/' + idSuffix(ids, account->id());
         // One request for the folders, as the export makes it.
         const auto folders = account->folders();
         QSet<QString> nested;
@@ -61,7 +73,7 @@ inline QStringList outline(NotesApplication& app)
                 nested.insert(child->id());
         for (const auto& folder : folders)
             if (!nested.contains(folder->id()))
-                addFolderLines(*folder, account->name() + u'/', lines);
+                addFolderLines(*folder, account->name() + u'/', lines, ids);
     }
     return lines;
 }
