@@ -1,23 +1,17 @@
+#include "app/ImportFlow.h"
+#include "app/Spawn.h"
 #include "support/TestSupport.h"
 
-#include "app/ImportFlow.h"
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
-#include <QProcess>
 #include <QUrlQuery>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-namespace {
+using testsupport::ProgramRun;
+using testsupport::runProgram;
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+namespace {
 
 // Base directories of one test, so no run reads or writes the user's own.
 class TestHome {
@@ -33,21 +27,11 @@ private:
     QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
 };
 
-Result runProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + u'/' + program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
 // Puts the stand-in companion into the test's data directory.
 void installStandin(const TestHome& home, const QString& version)
 {
     const QStringList arguments{QStringLiteral("--install"), home.dataHome(), QStringLiteral("--version"), version};
-    const Result installed = runProgram(QStringLiteral("ostrel-standin"), arguments, home.environment());
+    const ProgramRun installed = runProgram(QStringLiteral("ostrel-standin"), arguments, home.environment());
     ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
 }
 
@@ -87,7 +71,7 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
             else if (argument.startsWith(u'R'))
                 argument.replace(0, 1, root.path());
         }
-        const Result result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
         EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
@@ -120,7 +104,7 @@ TEST(NotesExportCommand, WithoutAnOstrelToTakeItTheExportIsNotHandedOver)
         const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
         if (c.installed)
             testsupport::writeFile(entry, testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n"));
-        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
         EXPECT_FALSE(QFile::exists(home.receivedLog()));
@@ -135,7 +119,7 @@ TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
     installStandin(home, QStringLiteral("1.11"));
     testsupport::writeFile(home.importFolder() + QStringLiteral("/Left over/old.html"), "old");
 
-    const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
+    const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString manifest = home.importFolder() + QStringLiteral("/Notes Import.plist");
     EXPECT_EQ(result.out.trimmed().split(u'\n').value(0), manifest);
@@ -148,7 +132,7 @@ TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
         QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
     EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
     // The stand-in reads the whole export through it.
-    const Result accepted =
+    const ProgramRun accepted =
         runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
     EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
     EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
@@ -194,7 +178,7 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
         }
 
         const QString missing = root.filePath(QStringLiteral("Missing"));
-        const Result refused = runProgram(
+        const ProgramRun refused = runProgram(
             QStringLiteral("notes-export"), {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")},
             environment);
         EXPECT_EQ(refused.exitCode, 1);
@@ -203,7 +187,7 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
 
         const QString destination = root.filePath(QStringLiteral("Notes Import"));
         const QStringList arguments{QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")};
-        const Result result = runProgram(QStringLiteral("notes-export"), arguments, environment);
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, environment);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         const QString manifest = destination + QStringLiteral("/Notes Import.plist");
         const QString handoff = app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded);

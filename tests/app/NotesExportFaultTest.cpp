@@ -3,12 +3,9 @@
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
-#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -31,7 +28,7 @@ protected:
             environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
         return environment;
     }
-    static QString program() { return QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"); }
+    static QString program() { return programPath(QStringLiteral("notes-export")); }
     QStringList arguments() const
     {
         return {QStringLiteral("--library"), library.path, QStringLiteral("--destination"), destination,
@@ -41,24 +38,18 @@ protected:
     // Only the test build reads NI_FILE_FAULT.
     void run(const QString& fileFault = QString())
     {
-        runWith(environment(fileFault), arguments(), program() + (fileFault.isEmpty() ? "" : "-with-faults"));
+        last = runProgram(fileFault.isEmpty() ? "notes-export" : "notes-export-with-faults", arguments(),
+                          environment(fileFault));
     }
-    void runWith(const QProcessEnvironment& environment, const QStringList& arguments, const QString& executable = program())
+    void runWith(const QProcessEnvironment& environment, const QStringList& arguments)
     {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(executable, arguments);
-        ASSERT_TRUE(process.waitForFinished(60000));
-        exitCode = process.exitCode();
-        out = QString::fromUtf8(process.readAllStandardOutput());
-        err = QString::fromUtf8(process.readAllStandardError());
+        last = runProgram(QStringLiteral("notes-export"), arguments, environment);
     }
 
     // The reason is the last line on standard error.
-    QString reason() const { return err.trimmed().section(u'\n', -1); }
+    QString reason() const { return last.err.trimmed().section(u'\n', -1); }
 
-    int exitCode = -1;
-    QString out, err;
+    ProgramRun last;
 };
 
 } // namespace
@@ -74,8 +65,8 @@ TEST_F(NotesExportFaults, AFullOrReadOnlyDiskEndsWithTheFileItCouldNotSave)
         run(QString::fromLatin1(fault));
         EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: ") + QString::fromUtf8(reasonEnd));
         // Neither the manifest nor the hand-off URL; whole notes only.
-        EXPECT_EQ(exitCode, 1);
-        EXPECT_EQ(out, QString());
+        EXPECT_EQ(last.exitCode, 1);
+        EXPECT_EQ(last.out, QString());
         EXPECT_FALSE(manifestExists());
         EXPECT_EQ(expectWholeNoteFiles(), 3);
         EXPECT_EQ(changesOutsideDestination(), "");
@@ -133,20 +124,13 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
         QThread::msleep(1);
     }
     whileStalled(child);
-    QByteArray err;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got > 0)
-            err.append(buffer, got);
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
-    close(pipeEnds[0]);
+    QFile errors;
+    errors.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    result.err = QString::fromUtf8(errors.readAll());
+    errors.close();
     int status = 0;
     waitpid(child, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = QString::fromUtf8(err);
     return result;
 }
 
@@ -158,10 +142,10 @@ TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
     ASSERT_TRUE(QFile::remove(library.path + QStringLiteral("/files/manual.pdf")));
     libraryBefore = snapshotTree(library.path);
     run();
-    EXPECT_EQ(exitCode, 0) << err.toStdString();
-    EXPECT_TRUE(err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
+    EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
+    EXPECT_TRUE(last.err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
                                             "  Deep: manual.pdf (its file is missing)\n")))
-        << err.toStdString();
+        << last.err.toStdString();
     EXPECT_EQ(tree(destination + QStringLiteral("/Work/Notes/Sub/Deep.rtfd")), QStringList{QStringLiteral("TXT.rtf")});
     EXPECT_EQ(changesOutsideDestination(), "");
 }
@@ -202,7 +186,7 @@ protected:
     void expectASecondRunSucceeds()
     {
         runWith(interruptible(), arguments());
-        EXPECT_EQ(exitCode, 0) << err.toStdString();
+        EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
         EXPECT_TRUE(manifestExists());
         EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
         EXPECT_EQ(changesOutsideDestination(), "");
@@ -247,7 +231,7 @@ TEST_F(NotesExportInterruptions, AfterAKillTheNextRunReplacesThePartialExportAnd
     for (const QString& name : others)
         QDir(temporary).mkdir(name);
     runWith(interruptible(), arguments());
-    EXPECT_EQ(exitCode, 0) << err.toStdString();
+    EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
     EXPECT_EQ(stagingFolders(temporary), others);
     EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
     EXPECT_EQ(changesOutsideDestination(), "");
@@ -260,7 +244,7 @@ TEST_F(NotesExportInterruptions, ADestinationReachedThroughALinkIsRecognisedAgai
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         runWith(interruptible(), QStringList(arguments()).replaceInStrings(destination, link));
-        EXPECT_EQ(exitCode, 0) << err.toStdString();
+        EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
     }
     EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
@@ -281,7 +265,7 @@ TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheF
                 << entry.toStdString();
     });
     EXPECT_TRUE(first.stalled);
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(last.exitCode, 1);
     EXPECT_EQ(reason(), QStringLiteral("notes-export: Another import is running. Wait until it has finished, then try again."));
     EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     // Its manifest lists its own notes, each once.
@@ -294,7 +278,7 @@ TEST_F(NotesExportFaults, AFileSystemMountedInsideAnEarlierExportIsNotEmptied)
 {
     prepare(work.filePath(QStringLiteral("out")));
     run();
-    ASSERT_EQ(exitCode, 0) << err.toStdString();
+    ASSERT_EQ(last.exitCode, 0) << last.err.toStdString();
     const QString mountPoint = destination + QStringLiteral("/Work/Mounted");
     ASSERT_TRUE(QDir().mkpath(mountPoint));
     SmallFileSystem mounted(1 << 20, mountPoint);
@@ -302,7 +286,7 @@ TEST_F(NotesExportFaults, AFileSystemMountedInsideAnEarlierExportIsNotEmptied)
         GTEST_SKIP() << mounted.failure().toStdString();
     writeFile(mountPoint + QStringLiteral("/precious.txt"), "not the export's");
     run();
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(last.exitCode, 1);
     EXPECT_EQ(reason(), QStringLiteral("notes-export: “Notes Import” couldn’t be removed: Invalid cross-device link; "
                                        "still there: Notes Import/Work/Mounted (Invalid cross-device link)."));
     EXPECT_EQ(readFile(mountPoint + QStringLiteral("/precious.txt")), QByteArray("not the export's"));

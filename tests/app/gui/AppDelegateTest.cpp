@@ -17,12 +17,14 @@ namespace {
 
 class AppDelegateTest : public testing::Test, protected testsupport::DelegateHarness {
 protected:
-    void expectOnlyAlert(const QString& message, const QString& informative, platform::AlertStyle style)
+    // The style, message, informative text and buttons of the one alert shown.
+    QStringList onlyAlert() const
     {
-        ASSERT_EQ(alerts.shown.size(), 1u);
-        EXPECT_EQ(alerts.shown[0].alert.messageText, message);
-        EXPECT_EQ(alerts.shown[0].alert.informativeText, informative);
-        EXPECT_EQ(alerts.shown[0].style, style);
+        if (alerts.shown.size() != 1)
+            return {QStringLiteral("%1 alerts").arg(alerts.shown.size())};
+        const platform::Alert& alert = alerts.shown[0].alert;
+        const char* style = alerts.shown[0].style == platform::AlertStyle::Sheet ? "sheet" : "modal";
+        return QStringList{QString::fromLatin1(style), alert.messageText, alert.informativeText} + alert.buttons;
     }
     platform::UserDefaults& defaults() { return platform::UserDefaults::standard(); }
 };
@@ -51,11 +53,9 @@ TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
 {
     defaults().setObject(home.filePath(QStringLiteral("gone")), kLibraryKey);
     EXPECT_FALSE(launch());
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Modal);
-    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Could not open Notes"));
-    EXPECT_TRUE(alerts.shown[0].alert.informativeText.contains(QStringLiteral("gone")));
-    EXPECT_EQ(alerts.shown[0].alert.buttons, QStringList{QStringLiteral("Quit")});
+    const QStringList alert = onlyAlert();
+    EXPECT_EQ(alert, (QStringList{"modal", "Could not open Notes", alert.value(2), "Quit"}));
+    EXPECT_TRUE(alert.value(2).contains(QStringLiteral("gone")));
     EXPECT_EQ(terminated, 1);
     EXPECT_FALSE(delegate.notesApp());
     // Otherwise every later launch would end the same way.
@@ -71,18 +71,17 @@ TEST_F(AppDelegateTest, WhatStopsTheImportBeforeItStartsIsShownOnTheWindow)
         home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier)));
     workspace.installed = QUrl();
     delegate.startImport();
-    expectOnlyAlert(QStringLiteral("Unable to locate the Ostrel application."),
-                    QStringLiteral("Make sure Ostrel is installed and try again."), platform::AlertStyle::Sheet);
-    EXPECT_EQ(alerts.shown[0].window, delegate.window());
+    EXPECT_EQ(onlyAlert(), (QStringList{"sheet", "Unable to locate the Ostrel application.",
+                                        "Make sure Ostrel is installed and try again."}));
+    EXPECT_EQ(alerts.shown.at(0).window, delegate.window());
     EXPECT_FALSE(QFileInfo::exists(container));
 
     alerts.shown.clear();
     workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
     testsupport::writeFile(container, "x");
     delegate.startImport();
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Cannot start the import."));
-    EXPECT_FALSE(alerts.shown[0].alert.informativeText.isEmpty());
+    EXPECT_EQ(onlyAlert().value(1), QStringLiteral("Cannot start the import."));
+    EXPECT_FALSE(onlyAlert().value(2).isEmpty());
     EXPECT_FALSE(delegate.progressWindow());
 }
 
@@ -129,10 +128,8 @@ TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
             workspace.installed = QUrl();
         ASSERT_TRUE(sheetEnded());
         ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
-        expectOnlyAlert(QStringLiteral("Cannot open Ostrel"),
-                        uninstalled ? QStringLiteral("Unable to locate the Ostrel application.")
-                                    : QStringLiteral("Ostrel crashed."),
-                        platform::AlertStyle::Sheet);
+        const char* informative = uninstalled ? "Unable to locate the Ostrel application." : "Ostrel crashed.";
+        EXPECT_EQ(onlyAlert(), (QStringList{"sheet", "Cannot open Ostrel", informative}));
         EXPECT_EQ(terminated, 0);
         EXPECT_TRUE(delegate.startButton()->isEnabled());
     }
@@ -144,9 +141,7 @@ TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
     const auto sample = delegate.notesApp();
 
     EXPECT_FALSE(use(home.filePath(QStringLiteral("nothing here"))));
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].alert.messageText, QStringLiteral("Could not open Notes"));
-    EXPECT_EQ(alerts.shown[0].style, platform::AlertStyle::Sheet);
+    EXPECT_EQ(onlyAlert().mid(0, 2), (QStringList{"sheet", "Could not open Notes"}));
     EXPECT_EQ(terminated, 0);
     EXPECT_EQ(delegate.notesApp(), sample);
     EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
