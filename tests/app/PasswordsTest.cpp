@@ -187,24 +187,20 @@ TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
     const QString backup = QStringLiteral("The backup of “Ann’s iPad” is encrypted. Enter the password chosen when backup "
                                           "encryption was switched on; it opens locked notes too when they have the same one.");
     const struct {
-        std::function<std::optional<Secret>()> run;
+        int locked; // 0: the backup's dialog
+        QStringList hints;
         QString typed;
         bool open;
         QString shown; // the texts of its labels
     } cases[] = {
-        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("pässword"), true, notes},
-        {[] { return runPasswordDialog(nullptr, 1, {QStringLiteral(" the cat ")}); }, QStringLiteral("x"), true,
+        {3, {}, QStringLiteral("pässword"), true, notes},
+        {1, {QStringLiteral(" the cat ")}, QStringLiteral("x"), true,
          QStringLiteral("One note of this library is locked. Enter its password to export it.|Hint: the cat")},
-        {[] {
-             const QStringList hints{QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")};
-             return runPasswordDialog(nullptr, 3, hints);
-         },
-         QStringLiteral("x"), true, notes + QStringLiteral("|Hint: cat; dog")},
-        {[] { return runPasswordDialog(nullptr, 3, {}); }, QStringLiteral("typed then skipped"), false, notes},
-        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("bäckup"), true,
-         backup},
-        {[] { return runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad")); }, QStringLiteral("x"), false,
-         backup},
+        {3, {QStringLiteral("cat"), {}, QStringLiteral("dog"), QStringLiteral("cat")}, QStringLiteral("x"), true,
+         notes + QStringLiteral("|Hint: cat; dog")},
+        {3, {}, QStringLiteral("typed then skipped"), false, notes},
+        {0, {}, QStringLiteral("bäckup"), true, backup},
+        {0, {}, QStringLiteral("x"), false, backup},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown.left(30).toStdString() + (c.open ? " opened" : " cancelled"));
@@ -227,7 +223,8 @@ TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
             EXPECT_TRUE(open->isEnabled());
             (c.open ? open : cancel)->click();
         });
-        const auto password = c.run();
+        const auto password = c.locked ? runPasswordDialog(nullptr, c.locked, c.hints)
+                                       : runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad"));
         EXPECT_EQ(shown.join(u'|'), c.shown);
         EXPECT_EQ(password.has_value(), c.open);
         if (password) {

@@ -31,23 +31,21 @@ QString described(const QByteArray& rtf)
             line << QStringLiteral("margin %1 %2").arg(paragraph.leftMargin()).arg(paragraph.textIndent());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat format = it.fragment().charFormat();
+            const std::pair<bool, QString> properties[] = {
+                {format.fontWeight() == QFont::Bold, QStringLiteral("b")},
+                {format.fontItalic(), QStringLiteral("i")},
+                {format.fontUnderline(), QStringLiteral("u")},
+                {format.hasProperty(QTextFormat::FontPointSize), QStringLiteral("%1pt").arg(format.fontPointSize())},
+                {format.hasProperty(QTextFormat::ForegroundBrush), format.foreground().color().name()},
+                {format.hasProperty(QTextFormat::BackgroundBrush), "on " + format.background().color().name()},
+                {format.isAnchor(), "-> " + format.anchorHref()},
+            };
             QStringList set;
-            if (format.fontWeight() == QFont::Bold)
-                set << QStringLiteral("b");
-            if (format.fontItalic())
-                set << QStringLiteral("i");
-            if (format.fontUnderline())
-                set << QStringLiteral("u");
-            if (format.hasProperty(QTextFormat::FontPointSize))
-                set << QStringLiteral("%1pt").arg(format.fontPointSize());
-            if (format.hasProperty(QTextFormat::ForegroundBrush))
-                set << format.foreground().color().name();
-            if (format.hasProperty(QTextFormat::BackgroundBrush))
-                set << QStringLiteral("on ") + format.background().color().name();
-            if (format.isAnchor())
-                set << QStringLiteral("-> ") + format.anchorHref();
-            const QString run = u'[' + it.fragment().text() + u'|' + set.join(u' ');
-            line << run + u']';
+            for (const auto& [present, text] : properties) {
+                if (present)
+                    set << text;
+            }
+            line << u'[' + it.fragment().text() + u'|' + set.join(u' ') + u']';
         }
         lines << line.join(u' ');
     }
