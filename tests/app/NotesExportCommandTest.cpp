@@ -79,14 +79,15 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
     }
 }
 
-// Without a recent Ostrel nothing is exported; one whose Exec line cannot
-// carry the URL is reported and not started, and the export is kept.
-TEST(NotesExportCommand, WithoutAnOstrelToTakeItTheExportIsNotHandedOver)
+// A recent Ostrel is handed the manifest in the shared container. Without
+// one nothing is exported; one whose Exec line cannot carry the URL is
+// reported and not started, and the export is kept.
+TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
 {
     const struct {
         const char* installed; // no companion when null
         const char* code;      // what its Exec line has instead of %u
-        const char* message;
+        const char* message;   // null: handed over
     } cases[] = {
         {nullptr, "%u", "Unable to locate the Ostrel application.\nMake sure Ostrel is installed and try again."},
         {"1.10.3", "%u",
@@ -95,47 +96,42 @@ TEST(NotesExportCommand, WithoutAnOstrelToTakeItTheExportIsNotHandedOver)
         {"1.10.4", "%f", "Cannot open Ostrel\nThe application “Ostrel” could not be given the address to open"},
         {"1.10.4", "%F", "command line takes no URLs (it has no %u or %U)."},
         {"1.10.4", "", "command line takes no URLs (it has no %u or %U)."},
+        {"1.11", "%u", nullptr},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.message ? c.message : "handed over");
         const TestHome home;
         if (c.installed)
             installStandin(home, QString::fromLatin1(c.installed));
         const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
         if (c.installed)
             testsupport::writeFile(entry, testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n"));
+        const QString leftOver = home.importFolder() + QStringLiteral("/Left over");
+        testsupport::writeFile(leftOver + QStringLiteral("/old.html"), "old");
         const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-        EXPECT_FALSE(QFile::exists(home.receivedLog()));
-        EXPECT_EQ(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")),
-                  QByteArray(c.code) != "%u");
+        const QString manifest = home.importFolder() + QStringLiteral("/Notes Import.plist");
+        EXPECT_EQ(QFile::exists(manifest), QByteArray(c.code) != "%u" || !c.message);
+        EXPECT_NE(QFile::exists(leftOver), QFile::exists(manifest));
+        if (c.message) {
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
+            EXPECT_FALSE(QFile::exists(home.receivedLog()));
+            continue;
+        }
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out.trimmed().split(u'\n').value(0), manifest);
+        // The stand-in runs on its own and records the URL once it has checked the manifest.
+        ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog()).endsWith('\n'); }, 30000));
+        const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog())).trimmed();
+        const QString location =
+            QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
+        EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
+        // The stand-in reads the whole export through it.
+        const ProgramRun accepted =
+            runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
+        EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
+        EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
     }
-}
-
-TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
-{
-    const TestHome home;
-    installStandin(home, QStringLiteral("1.11"));
-    testsupport::writeFile(home.importFolder() + QStringLiteral("/Left over/old.html"), "old");
-
-    const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QString manifest = home.importFolder() + QStringLiteral("/Notes Import.plist");
-    EXPECT_EQ(result.out.trimmed().split(u'\n').value(0), manifest);
-    EXPECT_FALSE(QFile::exists(home.importFolder() + QStringLiteral("/Left over")));
-
-    // The stand-in runs on its own and records the URL once it has checked the manifest.
-    ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog()).endsWith('\n'); }, 30000));
-    const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog())).trimmed();
-    const QString location =
-        QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
-    EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
-    // The stand-in reads the whole export through it.
-    const ProgramRun accepted =
-        runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
-    EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
-    EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
 }
 
 // A clean run prints the manifest and the hand-off URL, and on standard error

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <cerrno>
 #include <future>
@@ -197,9 +198,10 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
     const QString name = QStringLiteral("Start of the name ") + QString(264, u'x') + QStringLiteral(" end of it");
     const struct {
         QString text;
-        bool elided;
-    } cases[] = {{QStringLiteral("Exporting “Short”…"), false},
-                 {QStringLiteral("Exporting “") + name + QStringLiteral("”…"), true}};
+        QString shown; // a pattern
+    } cases[] = {{QStringLiteral("Exporting “Short”…"), QStringLiteral("^Exporting “Short”…$")},
+                 {QStringLiteral("Exporting “") + name + QStringLiteral("”…"),
+                  QStringLiteral("^Exporting “Start.*….*end of it”…$")}};
     for (const auto& c : cases) {
         label->setText(c.text);
         QApplication::processEvents();
@@ -207,15 +209,8 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
         EXPECT_LE(sheet->minimumSizeHint().width(), width);
         EXPECT_LE(label->geometry().right(), sheet->width());
         EXPECT_EQ(label->text(), c.text);
-        const QString shown = label->displayedText();
-        if (!c.elided) {
-            EXPECT_EQ(shown, c.text);
-            continue;
-        }
-        EXPECT_LT(shown.size(), c.text.size());
-        EXPECT_TRUE(shown.startsWith(QStringLiteral("Exporting “Start"))) << shown.toStdString();
-        EXPECT_TRUE(shown.endsWith(QStringLiteral("end of it”…"))) << shown.toStdString();
-        EXPECT_TRUE(shown.mid(12, shown.size() - 24).contains(QChar(0x2026)));
+        EXPECT_TRUE(QRegularExpression(c.shown).match(label->displayedText()).hasMatch())
+            << label->displayedText().toStdString();
     }
     sheet->hide();
 }
