@@ -36,14 +36,6 @@ QByteArrayList texts(const PasswordList& passwords)
     return result;
 }
 
-QByteArray lines(int count)
-{
-    QByteArray text;
-    for (int i = 0; i < count; ++i)
-        text += "pw" + QByteArray::number(i) + '\n';
-    return text;
-}
-
 bool echoes(int fd)
 {
     termios state{};
@@ -69,7 +61,7 @@ TEST(PasswordLines, KeepEverythingButTheLineEnd)
         {"", {}, nullptr},
         {longest, {longest}, nullptr},
         {"ok\n" + longest + 'x', {}, "line 2 is longer than 1024 bytes"},
-        {lines(app::kMaxPasswords + 1), {}, "more than 100 passwords"},
+        {QByteArray("pw\n").repeated(app::kMaxPasswords + 1), {}, "more than 100 passwords"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.left(40).toStdString());
