@@ -135,7 +135,9 @@ TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
     }
 }
 
-TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
+// A library is chosen by one of its files, a backup by its folder; either is
+// remembered only once it has opened, and the sample never.
+TEST_F(AppDelegateTest, AnotherLibraryIsChosenAndRememberedOnlyOnceItHasOpened)
 {
     ASSERT_TRUE(launch());
     const auto sample = delegate.notesApp();
@@ -148,28 +150,12 @@ TEST_F(AppDelegateTest, AnotherLibraryIsRememberedOnlyOnceItHasOpened)
 
     const QString other = home.filePath(QStringLiteral("Other Library"));
     testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
-    EXPECT_TRUE(use(other));
-    EXPECT_NE(delegate.notesApp(), sample);
-    EXPECT_EQ(defaults().string(kLibraryKey), other);
-    EXPECT_EQ(delegate.notesLibraryPath(), other);
-    // The sample is nothing to remember.
-    EXPECT_TRUE(use(AppDelegate::sampleLibraryPath()));
-    EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
-}
-
-// A library is chosen by one of its files, a backup by its folder.
-TEST_F(AppDelegateTest, ALibraryIsChosenByItsFileOrFolder)
-{
-    ASSERT_TRUE(launch());
-    const QString other = home.filePath(QStringLiteral("Other Library"));
-    testsupport::writeFile(other + QStringLiteral("/library.json"), R"({"accounts": [{"id": "a", "name": "Home"}]})");
     const std::pair<std::function<void()>, QString> cases[] = {
         {[&] { delegate.chooseNotesLibrary(); }, other + QStringLiteral("/library.json")},
         {[&] { delegate.chooseBackupFolder(); }, other},
     };
     for (const auto& [choose, chosen] : cases) {
         SCOPED_TRACE(chosen.toStdString());
-        use(AppDelegate::sampleLibraryPath());
         QTimer::singleShot(0, [&chosen] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_TRUE(dialog);
@@ -177,6 +163,10 @@ TEST_F(AppDelegateTest, ALibraryIsChosenByItsFileOrFolder)
             static_cast<QDialog*>(dialog)->accept();
         });
         EXPECT_TRUE(opened(choose));
+        EXPECT_NE(delegate.notesApp(), sample);
+        EXPECT_EQ(defaults().string(kLibraryKey), other);
         EXPECT_EQ(delegate.notesLibraryPath(), other);
+        EXPECT_TRUE(use(AppDelegate::sampleLibraryPath()));
+        EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());
     }
 }
