@@ -80,9 +80,7 @@ namespace {
 // from its main thread, and the export waits for that thread, so once the
 // main thread waits in a write to the full pipe the export stops at its
 // next note. The note in hand may still be being written.
-struct StalledRun {
-    int exitCode = -1;
-    QString err;
+struct StalledRun : ProgramRun {
     // The program was still running, stopped on the pipe, when
     // `whileStalled` ran.
     bool stalled = false;
@@ -127,7 +125,6 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
     QFile errors;
     errors.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     result.err = QString::fromUtf8(errors.readAll());
-    errors.close();
     int status = 0;
     waitpid(child, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
