@@ -69,9 +69,7 @@ TEST(PasswordLines, KeepEverythingButTheLineEnd)
         QString problem;
         EXPECT_EQ(app::parsePasswordLines(secret(c.text), passwords, &problem), !c.problem);
         EXPECT_EQ(texts(passwords), c.passwords);
-        if (c.problem) {
-            EXPECT_TRUE(problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
-        }
+        EXPECT_TRUE(!c.problem || problem.contains(QString::fromUtf8(c.problem))) << problem.toStdString();
     }
 }
 
@@ -109,11 +107,9 @@ TEST(PasswordFile, ReadsAFileOrAPipeAndFailuresNameTheFile)
         if (writer.joinable())
             writer.join();
         ASSERT_EQ(passwords.has_value(), !c.problem) << error.toStdString();
-        if (passwords) {
-            EXPECT_EQ(texts(*passwords), (QByteArrayList{"one", "two"}));
-        } else {
-            EXPECT_TRUE(error.contains(path) && error.contains(QString::fromUtf8(c.problem))) << error.toStdString();
-        }
+        EXPECT_TRUE(passwords ? texts(*passwords) == QByteArrayList({"one", "two"})
+                              : error.contains(path) && error.contains(QString::fromUtf8(c.problem)))
+            << error.toStdString();
     }
 }
 
@@ -143,11 +139,8 @@ TEST(TerminalPassword, IsReadWithoutEcho)
         const auto password = app::askPassword(slave, slave, QStringLiteral("Password: "), &error);
         typist.join();
         ASSERT_EQ(password.has_value(), !expected.isNull()) << error.toStdString();
-        if (password) {
-            EXPECT_TRUE(*password == secret(expected));
-        } else {
-            EXPECT_TRUE(error.contains(QStringLiteral("longer than 1024 bytes"))) << error.toStdString();
-        }
+        EXPECT_TRUE(password ? *password == secret(expected) : error.contains(QStringLiteral("longer than 1024 bytes")))
+            << error.toStdString();
         EXPECT_TRUE(echoes(slave));
 
         // What the terminal showed: the prompt and the line end only.
@@ -219,9 +212,7 @@ TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
                                        : runBackupPasswordDialog(nullptr, QStringLiteral("Ann’s iPad"));
         EXPECT_EQ(shown.join(u'|'), c.shown);
         EXPECT_EQ(password.has_value(), c.open);
-        if (password) {
-            EXPECT_TRUE(*password == secret(c.typed.toUtf8()));
-        }
+        EXPECT_TRUE(!password || *password == secret(c.typed.toUtf8()));
     }
     QLineEdit field;
     field.setText(QStringLiteral("secret"));
