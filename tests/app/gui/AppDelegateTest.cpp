@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QUrlQuery>
 #include <gtest/gtest.h>
 
 using testsupport::spinUntil;
@@ -106,12 +105,9 @@ TEST_F(AppDelegateTest, ASecondStartReplacesTheFirstImportAndASuccessfulHandOffQ
     EXPECT_EQ(terminated, 1);
     EXPECT_TRUE(alerts.shown.empty());
 
-    ASSERT_EQ(workspace.openedURLs.size(), 1);
-    const QUrl handoff = workspace.openedURLs[0];
-    EXPECT_EQ(handoff.scheme(), QStringLiteral("ostrel"));
-    const QString location = QUrlQuery(handoff).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
-    EXPECT_EQ(QUrl(location).toLocalFile(), importFolder() + QStringLiteral("/Notes Import.plist"));
-    EXPECT_TRUE(QFile::exists(importFolder() + QStringLiteral("/Notes Import.plist")));
+    const QString manifest = importFolder() + QStringLiteral("/Notes Import.plist");
+    EXPECT_EQ(workspace.openedURLs, QList<QUrl>{app::handoffURL(QUrl::fromLocalFile(manifest))});
+    EXPECT_TRUE(QFile::exists(manifest));
 }
 
 // Ostrel fails to start, or has gone by the time the export ends: the
