@@ -27,14 +27,6 @@ private:
     QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
 };
 
-// Puts the stand-in companion into the test's data directory.
-void installStandin(const TestHome& home, const QString& version)
-{
-    const QStringList arguments{QStringLiteral("--install"), home.dataHome(), QStringLiteral("--version"), version};
-    const ProgramRun installed = runProgram(QStringLiteral("ostrel-standin"), arguments, home.environment());
-    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-}
-
 } // namespace
 
 // Each refusal names its reason and leaves the user's files as they were.
@@ -101,11 +93,16 @@ TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message ? c.message : "handed over");
         const TestHome home;
-        if (c.installed)
-            installStandin(home, QString::fromLatin1(c.installed));
-        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
-        if (c.installed)
-            testsupport::writeFile(entry, testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n"));
+        if (c.installed) {
+            // The stand-in companion goes into the test's data directory.
+            const ProgramRun installed = runProgram(QStringLiteral("ostrel-standin"),
+                {QStringLiteral("--install"), home.dataHome(), QStringLiteral("--version"), c.installed},
+                home.environment());
+            ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+            const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+            const QByteArray exec = testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n");
+            testsupport::writeFile(entry, exec);
+        }
         const QString leftOver = home.importFolder() + QStringLiteral("/Left over");
         testsupport::writeFile(leftOver + QStringLiteral("/old.html"), "old");
         const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());

@@ -21,14 +21,6 @@ namespace {
 // notes-export run on a library on disk, with a fault along the way.
 class NotesExportFaults : public testing::Test, protected ExportScene {
 protected:
-    QProcessEnvironment environment(const QString& fileFault = QString()) const
-    {
-        QProcessEnvironment environment = privateEnvironment(work);
-        if (!fileFault.isEmpty())
-            environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
-        return environment;
-    }
-    static QString program() { return programPath(QStringLiteral("notes-export")); }
     QStringList arguments() const
     {
         return {QStringLiteral("--library"), library.path, QStringLiteral("--destination"), destination,
@@ -38,12 +30,9 @@ protected:
     // Only the test build reads NI_FILE_FAULT.
     void run(const QString& fileFault = QString())
     {
-        last = runProgram(fileFault.isEmpty() ? "notes-export" : "notes-export-with-faults", arguments(),
-                          environment(fileFault));
-    }
-    void runWith(const QProcessEnvironment& environment, const QStringList& arguments)
-    {
-        last = runProgram(QStringLiteral("notes-export"), arguments, environment);
+        QProcessEnvironment environment = privateEnvironment(work);
+        environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
+        last = runProgram(fileFault.isEmpty() ? "notes-export" : "notes-export-with-faults", arguments(), environment);
     }
 
     // The reason is the last line on standard error.
@@ -97,7 +86,7 @@ bool blockedWritingStandardError(pid_t child)
            fields[1].toLongLong(nullptr, 16) == STDERR_FILENO;
 }
 
-StalledRun runStalled(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+StalledRun runStalled(const QStringList& arguments, const QProcessEnvironment& environment,
                       const std::function<void(pid_t)>& whileStalled)
 {
     StalledRun result;
@@ -105,7 +94,7 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
     fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
-    const pid_t child = spawn(program, arguments, environment, pipeEnds[1]);
+    const pid_t child = spawn(programPath(QStringLiteral("notes-export")), arguments, environment, pipeEnds[1]);
     close(pipeEnds[1]);
     if (child < 0) {
         close(pipeEnds[0]);
@@ -170,17 +159,14 @@ protected:
     }
     QProcessEnvironment interruptible() const
     {
-        QProcessEnvironment result = environment();
+        QProcessEnvironment result = privateEnvironment(work);
         result.insert(QStringLiteral("TMPDIR"), temporary);
         return result;
     }
-    StalledRun runStoppedBy(int signal)
+    void runWith(const QStringList& arguments)
     {
-        return runStalled(program(), arguments(), interruptible(),
-                          [signal](pid_t child) { kill(child, signal); });
+        last = runProgram(QStringLiteral("notes-export"), arguments, interruptible());
     }
-    // "Deep" carries an attachment, so it is written as ".rtfd".
-    int htmlNoteCount() const { return int(library.bodies.size()) - 1; }
 
     QString temporary = work.filePath(QStringLiteral("tmp"));
 };
@@ -200,7 +186,8 @@ TEST_F(NotesExportInterruptions, TheNextRunReplacesThePartialExportAndTheOldStag
     for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
         SCOPED_TRACE(strsignal(signal));
         const bool killed = signal == SIGKILL;
-        const StalledRun result = runStoppedBy(signal);
+        const StalledRun result =
+            runStalled(arguments(), interruptible(), [signal](pid_t child) { kill(child, signal); });
         EXPECT_TRUE(result.stalled) << "the export ended before the signal";
         EXPECT_EQ(result.exitCode, killed ? -1 : 130) << result.err.toStdString();
         if (!killed) {
@@ -214,12 +201,13 @@ TEST_F(NotesExportInterruptions, TheNextRunReplacesThePartialExportAndTheOldStag
         EXPECT_GT(expectWholeNoteFiles(), 0);
 
         // The next run finds its earlier export also through a link.
-        runWith(interruptible(), QStringList(arguments()).replaceInStrings(destination, link));
+        runWith(QStringList(arguments()).replaceInStrings(destination, link));
         EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
         EXPECT_TRUE(QFileInfo(link).isSymLink());
         // The manifest takes the name the folder was given.
         EXPECT_TRUE(QFile::exists(link + QStringLiteral("/Link to export.plist")));
-        EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
+        // All but "Deep", which carries an attachment and so is written as ".rtfd".
+        EXPECT_EQ(expectWholeNoteFiles(), int(library.bodies.size()) - 1);
         EXPECT_EQ(changesOutsideDestination(), "");
         EXPECT_EQ(stagingFolders(temporary), others);
     }
@@ -229,9 +217,9 @@ TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheF
 {
     const QStringList shared{QStringLiteral("--library"), library.path, QStringLiteral("--no-handoff")};
     const QString sharedFolder = work.filePath(QStringLiteral("data/group.app.ostrel/Notes Import"));
-    const StalledRun first = runStalled(program(), shared, interruptible(), [&](pid_t) {
+    const StalledRun first = runStalled(shared, interruptible(), [&](pid_t) {
         const QStringList whileFirstRuns = tree(sharedFolder);
-        runWith(interruptible(), shared);
+        runWith(shared);
         // None of the first run's files went; the note it had in hand may have
         // landed, taking its hidden temporary with it.
         const QStringList after = tree(sharedFolder);

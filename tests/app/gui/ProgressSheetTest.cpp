@@ -192,25 +192,21 @@ TEST_F(ProgressSheet, ALongNoteNameIsElidedInTheMiddle)
     sheet->show();
     QApplication::processEvents();
     const int width = sheet->width();
-
-    const QString name = QStringLiteral("Start of the name ") + QString(264, u'x') + QStringLiteral(" end of it");
-    const struct {
-        QString text;
-        QString shown; // a pattern
-    } cases[] = {{QStringLiteral("Exporting “Short”…"), QStringLiteral("^Exporting “Short”…$")},
-                 {QStringLiteral("Exporting “") + name + QStringLiteral("”…"),
-                  QStringLiteral("^Exporting “Start.*….*end of it”…$")}};
-    for (const auto& c : cases) {
-        label->setText(c.text);
+    const std::pair<QString, const char*> cases[] = { // a name, and a pattern of what is shown
+        {QStringLiteral("Short"), "^Exporting “Short”…$"},
+        {QStringLiteral("Start of the name ") + QString(264, u'x') + QStringLiteral(" end of it"),
+         "^Exporting “Start.*….*end of it”…$"}};
+    for (const auto& [name, shown] : cases) {
+        const QString text = QStringLiteral("Exporting “%1”…").arg(name);
+        label->setText(text);
         QApplication::processEvents();
         EXPECT_EQ(sheet->width(), width);
         EXPECT_LE(sheet->minimumSizeHint().width(), width);
-        EXPECT_LE(label->geometry().right(), sheet->width());
-        EXPECT_EQ(label->text(), c.text);
-        EXPECT_TRUE(QRegularExpression(c.shown).match(label->displayedText()).hasMatch())
+        EXPECT_LE(label->geometry().right(), width);
+        EXPECT_EQ(label->text(), text);
+        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(shown)).match(label->displayedText()).hasMatch())
             << label->displayedText().toStdString();
     }
-    sheet->hide();
 }
 
 // An export that fails tells the user in the error's own words.
