@@ -16,15 +16,6 @@ namespace {
 
 class AppDelegateTest : public testing::Test, protected testsupport::DelegateHarness {
 protected:
-    // The style, message, informative text and buttons of the one alert shown.
-    QStringList onlyAlert() const
-    {
-        if (alerts.shown.size() != 1)
-            return {QStringLiteral("%1 alerts").arg(alerts.shown.size())};
-        const platform::Alert& alert = alerts.shown[0].alert;
-        const char* style = alerts.shown[0].style == platform::AlertStyle::Sheet ? "sheet" : "modal";
-        return QStringList{QString::fromLatin1(style), alert.messageText, alert.informativeText} + alert.buttons;
-    }
     platform::UserDefaults& defaults() { return platform::UserDefaults::standard(); }
 };
 
@@ -36,7 +27,7 @@ TEST_F(AppDelegateTest, AMissingLibraryFolderQuitsAfterTheAlertAndIsForgotten)
 {
     defaults().setObject(home.filePath(QStringLiteral("gone")), kLibraryKey);
     EXPECT_FALSE(launch());
-    const QStringList alert = onlyAlert();
+    const QStringList alert = alerts.only();
     EXPECT_EQ(alert, (QStringList{"modal", "Could not open Notes", alert.value(2), "Quit"}));
     EXPECT_TRUE(alert.value(2).contains(QStringLiteral("gone")));
     EXPECT_EQ(terminated, 1);
@@ -54,7 +45,7 @@ TEST_F(AppDelegateTest, WhatStopsTheImportBeforeItStartsIsShownOnTheWindow)
         home.filePath(QStringLiteral("data/%1").arg(QLatin1String(app::kApplicationGroupIdentifier)));
     workspace.installed = QUrl();
     delegate.startImport();
-    EXPECT_EQ(onlyAlert(), (QStringList{"sheet", "Unable to locate the Ostrel application.",
+    EXPECT_EQ(alerts.only(), (QStringList{"sheet", "Unable to locate the Ostrel application.",
                                         "Make sure Ostrel is installed and try again."}));
     EXPECT_EQ(alerts.shown.at(0).window, delegate.window());
     EXPECT_FALSE(QFileInfo::exists(container));
@@ -63,8 +54,8 @@ TEST_F(AppDelegateTest, WhatStopsTheImportBeforeItStartsIsShownOnTheWindow)
     workspace.installed = QUrl::fromLocalFile(QStringLiteral("/apps/app.ostrel.Ostrel.desktop"));
     testsupport::writeFile(container, "x");
     delegate.startImport();
-    EXPECT_EQ(onlyAlert().value(1), QStringLiteral("Cannot start the import."));
-    EXPECT_FALSE(onlyAlert().value(2).isEmpty());
+    EXPECT_EQ(alerts.only().value(1), QStringLiteral("Cannot start the import."));
+    EXPECT_FALSE(alerts.only().value(2).isEmpty());
     EXPECT_FALSE(delegate.progressWindow());
 }
 
@@ -109,7 +100,7 @@ TEST_F(AppDelegateTest, AFailedHandOffKeepsTheProgramRunning)
         ASSERT_TRUE(sheetEnded());
         ASSERT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
         const char* informative = uninstalled ? "Unable to locate the Ostrel application." : "Ostrel crashed.";
-        EXPECT_EQ(onlyAlert(), (QStringList{"sheet", "Cannot open Ostrel", informative}));
+        EXPECT_EQ(alerts.only(), (QStringList{"sheet", "Cannot open Ostrel", informative}));
         EXPECT_EQ(terminated, 0);
         EXPECT_TRUE(delegate.startButton()->isEnabled());
     }
@@ -134,7 +125,7 @@ TEST_F(AppDelegateTest, AnotherLibraryIsChosenAndRememberedOnlyOnceItHasOpened)
     EXPECT_TRUE(alerts.shown.empty());
 
     EXPECT_FALSE(use(home.filePath(QStringLiteral("nothing here"))));
-    EXPECT_EQ(onlyAlert().mid(0, 2), (QStringList{"sheet", "Could not open Notes"}));
+    EXPECT_EQ(alerts.only().mid(0, 2), (QStringList{"sheet", "Could not open Notes"}));
     EXPECT_EQ(terminated, 0);
     EXPECT_EQ(delegate.notesApp(), sample);
     EXPECT_TRUE(defaults().string(kLibraryKey).isEmpty());

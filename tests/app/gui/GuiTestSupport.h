@@ -33,6 +33,16 @@ public:
     AlertRecorder(const AlertRecorder&) = delete;
     AlertRecorder& operator=(const AlertRecorder&) = delete;
 
+    // The style, message, informative text and buttons of the one alert shown.
+    QStringList only() const
+    {
+        if (shown.size() != 1)
+            return {QStringLiteral("%1 alerts").arg(shown.size())};
+        const platform::Alert& alert = shown[0].alert;
+        const char* style = shown[0].style == platform::AlertStyle::Sheet ? "sheet" : "modal";
+        return QStringList{QString::fromLatin1(style), alert.messageText, alert.informativeText} + alert.buttons;
+    }
+
     std::vector<Shown> shown;
 
 private:
