@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QUrlQuery>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -116,13 +115,11 @@ TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
             continue;
         }
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(result.out.trimmed().split(u'\n').value(0), manifest);
         // The stand-in runs on its own and records the URL once it has checked the manifest.
         ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog()).endsWith('\n'); }, 30000));
         const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog())).trimmed();
-        const QString location =
-            QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
-        EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
+        EXPECT_EQ(result.out, manifest + u'\n');
+        EXPECT_EQ(received, app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded));
         // The stand-in reads the whole export through it.
         const ProgramRun accepted =
             runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
