@@ -28,8 +28,7 @@ TEST(ImportFlow, VersionsFrom1_10_4OnAreAccepted)
 TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
 {
     const QUrl manifest = platform::fileurl::fromPath(QStringLiteral("/data/Notes Import/Notes Import.plist"), false);
-    const QUrl url = app::handoffURL(manifest);
-    EXPECT_EQ(url.toString(QUrl::FullyEncoded),
+    EXPECT_EQ(app::handoffURL(manifest).toString(QUrl::FullyEncoded),
               QStringLiteral("ostrel://library?location=file:///data/Notes%2520Import/Notes%2520Import.plist&supportsHashtags=0"));
 
     // Whatever the path holds, decoding the value once gives the file URL back.

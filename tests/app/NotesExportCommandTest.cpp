@@ -55,13 +55,9 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         testsupport::writeFile(library + QStringLiteral("/library.json"), c.description);
         testsupport::writeFile(root.filePath(QStringLiteral("Documents/thesis.txt")), "keep me");
         const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder());
-        QStringList arguments = QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff");
-        for (QString& argument : arguments) {
-            if (argument.startsWith(u'L'))
-                argument.replace(0, 1, library);
-            else if (argument.startsWith(u'R'))
-                argument.replace(0, 1, root.path());
-        }
+        const QStringList arguments = (QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff"))
+                                          .replaceInStrings(QRegularExpression(QStringLiteral("^L")), library)
+                                          .replaceInStrings(QRegularExpression(QStringLiteral("^R")), root.path());
         const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();

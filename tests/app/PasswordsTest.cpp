@@ -140,14 +140,11 @@ TEST(TerminalPassword, IsReadWithoutEcho)
             << error.toStdString();
         EXPECT_TRUE(echoes(slave));
 
-        // What the terminal showed: the prompt and the line end only.
+        // What the terminal showed: the prompt and the line end (none after Ctrl-D) only.
         ::close(slave);
         QFile terminal;
         terminal.open(master, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-        const QByteArray shown = terminal.readAll();
-        EXPECT_TRUE(shown.startsWith("Password: ")) << shown.toStdString();
-        const QByteArray hidden = expected.isNull() ? typed.left(8) : expected;
-        EXPECT_TRUE(hidden.isEmpty() || !shown.mid(10).contains(hidden)) << shown.toStdString();
+        EXPECT_EQ(terminal.readAll(), QByteArray("Password: ") + (typed.endsWith('\n') ? "\r\n" : ""));
     }
 
     // Only a terminal can keep what is typed from showing.
