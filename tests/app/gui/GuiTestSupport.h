@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace testsupport {
@@ -63,15 +64,12 @@ public:
     // Runs `open` and waits until a library has been opened (or not).
     bool opened(const std::function<void()>& open)
     {
-        bool done = false, success = false;
-        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
-            done = true;
-            success = ok;
-        });
+        std::optional<bool> success;
+        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) { success = ok; });
         open();
-        EXPECT_TRUE(spinUntil([&] { return done; }, 60000));
+        EXPECT_TRUE(spinUntil([&] { return success.has_value(); }, 60000));
         QObject::disconnect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, nullptr);
-        return success;
+        return success.value_or(false);
     }
     bool launch() { return opened([this] { delegate.applicationDidFinishLaunching(); }); }
     bool use(const QString& library) { return opened([&] { delegate.useNotesLibrary(library); }); }

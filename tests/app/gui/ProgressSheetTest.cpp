@@ -40,24 +40,21 @@ protected:
         QDir().mkpath(destination);
     }
 
-    // Starts the export; the handler records the end code.
+    // Starts the export; the handler records each end code.
     void start(std::shared_ptr<NotesApplication> app)
     {
         controller.showSheetOnWindow(&parent, std::move(app), platform::fileurl::fromPath(destination, true),
-                                     [this](int code) {
-                                         ++endCount;
-                                         endCode = code;
-                                     });
+                                     [this](int code) { ends << code; });
     }
-    bool ended() { return spinUntil([this] { return endCount > 0; }, 60000); }
+    bool ended() { return spinUntil([this] { return !ends.isEmpty(); }, 60000); }
     QString manifestPath() const { return destination + QStringLiteral("/Notes Import.plist"); }
     // Whether the sheet is up, how often and how it ended, the manifest and the alerts.
     std::string state()
     {
         return QStringLiteral("%1, ended %2x with %3, %4 manifest, %5 alerts")
             .arg(controller.window()->isVisible() ? "shown" : "hidden")
-            .arg(endCount)
-            .arg(endCode)
+            .arg(ends.size())
+            .arg(ends.value(0, -1))
             .arg(QFile::exists(manifestPath()) ? "a" : "no")
             .arg(alerts.shown.size())
             .toStdString();
@@ -68,8 +65,7 @@ protected:
     QString destination = root.filePath(QStringLiteral("Notes Import"));
     QWidget parent;
     ProgressWindowController controller;
-    int endCount = 0;
-    int endCode = -1;
+    QList<int> ends;
 };
 
 } // namespace
@@ -104,7 +100,7 @@ TEST_F(ProgressSheet, CancellingDuringEnumerationEndsWithZeroOnceTheExportStops)
             return;
         fw::addOperationWithBlockAndWaitUntilFinished(platform::OperationQueue::mainQueue(), [&] {
             controller.cancelOperation();
-            endedBeforeCancelReturned = endCount > 0;
+            endedBeforeCancelReturned = !ends.isEmpty();
         });
     });
     start(app);
@@ -128,13 +124,13 @@ TEST_F(ProgressSheet, ACancelAfterTheExportFinishedButBeforeItsResultArrivedStil
             return;
         platform::OperationQueue::mainQueue()->addOperationWithBlock([&] {
             controller.operationQueue()->waitUntilAllOperationsAreFinished();
-            finishedBeforeCancel = QFile::exists(manifestPath()) && endCount == 0;
+            finishedBeforeCancel = QFile::exists(manifestPath()) && ends.isEmpty();
             controller.cancelOperation();
         });
     });
     ASSERT_TRUE(ended());
     EXPECT_TRUE(finishedBeforeCancel);
-    EXPECT_EQ(endCode, 0);
+    EXPECT_EQ(ends, QList<int>{0});
     EXPECT_TRUE(alerts.shown.empty());
 }
 
@@ -155,7 +151,7 @@ TEST_F(ProgressSheet, EscapeAndClosingTheSheetCancelWithoutClosingIt)
 
 TEST(ProgressSheetLifetime, DroppingTheControllerMidExportNeitherHangsNorEnds)
 {
-    testsupport::TempDir root;
+    const testsupport::TempDir root;
     auto app = libraryApp(kLibrary);
     std::atomic<bool> requested{false};
     // The first request (enumeration, on the worker) waits until the
