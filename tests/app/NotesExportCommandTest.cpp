@@ -13,17 +13,14 @@ using testsupport::runProgram;
 namespace {
 
 // Base directories of one test, so no run reads or writes the user's own.
-class TestHome {
-public:
-    TestHome() { m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog()); }
-    const QProcessEnvironment& environment() const { return m_environment; }
-    QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
-    QString importFolder() const { return dataHome() + QStringLiteral("/group.app.ostrel/Notes Import"); }
-    QString receivedLog() const { return m_dir.filePath(QStringLiteral("received.log")); }
+struct TestHome {
+    TestHome() { environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog); }
 
-private:
-    testsupport::TempDir m_dir;
-    QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
+    testsupport::TempDir dir;
+    QString dataHome = dir.filePath(QStringLiteral("data"));
+    QString importFolder = dataHome + QStringLiteral("/group.app.ostrel/Notes Import");
+    QString receivedLog = dir.filePath(QStringLiteral("received.log"));
+    QProcessEnvironment environment = testsupport::privateEnvironment(dir);
 };
 
 } // namespace
@@ -51,17 +48,17 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         SCOPED_TRACE(c.arguments);
         const TestHome home;
         testsupport::TempDir root;
-        const QString library = (*c.library == 'S' ? home.importFolder() : root.path()) + QStringLiteral("/My Library");
+        const QString library = (*c.library == 'S' ? home.importFolder : root.path()) + QStringLiteral("/My Library");
         testsupport::writeFile(library + QStringLiteral("/library.json"), c.description);
         testsupport::writeFile(root.filePath(QStringLiteral("Documents/thesis.txt")), "keep me");
-        const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder());
+        const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder);
         const QStringList arguments = (QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff"))
                                           .replaceInStrings(QRegularExpression(QStringLiteral("^L")), library)
                                           .replaceInStrings(QRegularExpression(QStringLiteral("^R")), root.path());
-        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, home.environment);
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-        EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
+        EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder), before);
         EXPECT_EQ(testsupport::readFile(root.filePath(QStringLiteral("Documents/thesis.txt"))), "keep me");
     }
 }
@@ -91,29 +88,29 @@ TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
         if (c.installed) {
             // The stand-in companion goes into the test's data directory.
             const ProgramRun installed = runProgram(QStringLiteral("ostrel-standin"),
-                {QStringLiteral("--install"), home.dataHome(), QStringLiteral("--version"), c.installed},
-                home.environment());
+                {QStringLiteral("--install"), home.dataHome, QStringLiteral("--version"), c.installed},
+                home.environment);
             ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-            const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+            const QString entry = home.dataHome + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
             const QByteArray exec = testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n");
             testsupport::writeFile(entry, exec);
         }
-        const QString leftOver = home.importFolder() + QStringLiteral("/Left over");
+        const QString leftOver = home.importFolder + QStringLiteral("/Left over");
         testsupport::writeFile(leftOver + QStringLiteral("/old.html"), "old");
-        const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-        const QString manifest = home.importFolder() + QStringLiteral("/Notes Import.plist");
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment);
+        const QString manifest = home.importFolder + QStringLiteral("/Notes Import.plist");
         EXPECT_EQ(QFile::exists(manifest), QByteArray(c.code) != "%u" || !c.message);
         EXPECT_NE(QFile::exists(leftOver), QFile::exists(manifest));
         if (c.message) {
             EXPECT_EQ(result.exitCode, 1);
             EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-            EXPECT_FALSE(QFile::exists(home.receivedLog()));
+            EXPECT_FALSE(QFile::exists(home.receivedLog));
             continue;
         }
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         // The stand-in runs on its own and records the URL once it has checked the manifest.
-        ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog()).endsWith('\n'); }, 30000));
-        const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog())).trimmed();
+        ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog).endsWith('\n'); }, 30000));
+        const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog)).trimmed();
         EXPECT_EQ(result.out, manifest + u'\n');
         EXPECT_EQ(received, app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded));
         // The stand-in reads the whole export through it.
@@ -151,17 +148,13 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
         SCOPED_TRACE(c.lang);
         const TestHome home;
         testsupport::TempDir root;
-        QProcessEnvironment environment = home.environment();
+        QProcessEnvironment environment = home.environment;
         for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "XDG_RUNTIME_DIR"})
             environment.remove(QString::fromLatin1(variable));
         environment.insert(QStringLiteral("LANG"), QString::fromLatin1(c.lang));
         environment.insert(QStringLiteral("TMPDIR"), root.path());
-        if (c.runtimeFolder) {
-            const QString session = root.filePath(QStringLiteral("session"));
-            ASSERT_TRUE(QDir().mkpath(session));
-            ASSERT_TRUE(QFile::setPermissions(session, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), session);
-        }
+        if (c.runtimeFolder) // private to the user, as a session's is
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.path());
 
         const QString missing = root.filePath(QStringLiteral("Missing"));
         const ProgramRun refused = runProgram(
