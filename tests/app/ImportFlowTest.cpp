@@ -39,8 +39,6 @@ TEST(ImportFlow, HandoffURLEscapesTheManifestURLOnceMore)
     EXPECT_EQ(query.queryItems(QUrl::FullyDecoded), items);
 }
 
-namespace {
-
 // Runs `check` in a child process as a user other than root (nobody, when
 // the tests run as root); its exit status is the answer, or -1 when no
 // such user can be had.
@@ -59,8 +57,6 @@ int asOrdinaryUser(const QString& home, const std::function<int()>& check)
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) != 100 ? WEXITSTATUS(status) : -1;
 }
-
-} // namespace
 
 TEST(ImportFlow, PrepareImportFolderEmptiesReadOnlyFoldersOrStops)
 {

@@ -78,7 +78,6 @@ TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
          "This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
          "Update to the latest version of Ostrel and try again."},
         {"1.10.4", "%f", "Cannot open Ostrel\nThe application “Ostrel” could not be given the address to open"},
-        {"1.10.4", "%F", "command line takes no URLs (it has no %u or %U)."},
         {"1.10.4", "", "command line takes no URLs (it has no %u or %U)."},
         {"1.11", "%u", nullptr},
     };
@@ -180,12 +179,10 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
                 EXPECT_TRUE(english.match(line).hasMatch()) << line.toStdString();
         }
         // Without a runtime folder the program makes the one Qt would use, private to the user.
-        const QStringList made = QDir(root.path()).entryList({QStringLiteral("runtime-*")}, QDir::Dirs);
-        ASSERT_EQ(made.size(), c.runtimeFolder ? 0 : 1);
-        if (!made.isEmpty()) {
-            EXPECT_EQ(QFileInfo(root.filePath(made.constFirst())).permissions() & 0x7077,
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
+        QStringList madePermissions;
+        for (const QFileInfo& made : QDir(root.path()).entryInfoList({QStringLiteral("runtime-*")}, QDir::Dirs))
+            madePermissions << QString::number(made.permissions() & 0x7077, 16);
+        EXPECT_EQ(madePermissions, c.runtimeFolder ? QStringList() : QStringList{"7000"}); // rwx for the owner only
 
     }
 }

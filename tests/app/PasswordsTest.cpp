@@ -201,8 +201,7 @@ TEST(PasswordDialogs, AskMaskedWithTheHintAndGiveThePasswordWhenOpened)
         EXPECT_EQ(password.has_value(), c.open);
         EXPECT_TRUE(!password || *password == secret(c.typed.toUtf8()));
     }
-    QLineEdit field;
-    field.setText(QStringLiteral("secret"));
+    QLineEdit field(QStringLiteral("secret"));
     EXPECT_TRUE(takePasswordFrom(&field, true));
     EXPECT_TRUE(field.text().isEmpty());
 }

@@ -46,10 +46,9 @@ QString described(const QByteArray& rtf)
                 {format.isAnchor(), "-> " + format.anchorHref()},
             };
             QStringList set;
-            for (const auto& [present, text] : properties) {
+            for (const auto& [present, text] : properties)
                 if (present)
                     set << text;
-            }
             line << u'[' + it.fragment().text() + u'|' + set.join(u' ') + u']';
         }
         lines << line.join(u' ');
