@@ -4,7 +4,6 @@
 #include "platform/Workspace.h"
 
 #include <QList>
-#include <atomic>
 #include <optional>
 #include <thread>
 
@@ -16,7 +15,6 @@ public:
     QUrl installed;
     QString version;
     std::optional<platform::Error> openResult;
-    std::atomic<int> openCount{0};
     QList<QUrl> openedURLs;
 
     QUrl urlForApplication(const QString& bundleIdentifier) override
@@ -31,8 +29,7 @@ public:
     }
     void openURLs(const QList<QUrl>& urls, const QUrl&, bool, OpenCompletion completion) override
     {
-        openedURLs = urls;
-        ++openCount;
+        openedURLs += urls;
         // Like the real one, answers from another thread.
         std::thread([completion, result = openResult] { completion(result); }).detach();
     }

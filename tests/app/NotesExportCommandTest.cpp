@@ -1,55 +1,27 @@
+#include "app/ImportFlow.h"
+#include "app/Spawn.h"
 #include "support/TestSupport.h"
 
-#include "app/ImportFlow.h"
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
-#include <QProcess>
-#include <QUrlQuery>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+using testsupport::ProgramRun;
+using testsupport::runProgram;
+
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 // Base directories of one test, so no run reads or writes the user's own.
-class TestHome {
-public:
-    TestHome() { m_environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog()); }
-    const QProcessEnvironment& environment() const { return m_environment; }
-    QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
-    QString importFolder() const { return dataHome() + QStringLiteral("/group.app.ostrel/Notes Import"); }
-    QString receivedLog() const { return m_dir.filePath(QStringLiteral("received.log")); }
+struct TestHome {
+    TestHome() { environment.insert(QStringLiteral("OSTREL_STANDIN_LOG"), receivedLog); }
 
-private:
-    testsupport::TempDir m_dir;
-    QProcessEnvironment m_environment = testsupport::privateEnvironment(m_dir);
+    testsupport::TempDir dir;
+    QString dataHome = dir.filePath(QStringLiteral("data"));
+    QString importFolder = dataHome + QStringLiteral("/group.app.ostrel/Notes Import");
+    QString receivedLog = dir.filePath(QStringLiteral("received.log"));
+    QProcessEnvironment environment = testsupport::privateEnvironment(dir);
 };
-
-Result runProgram(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QCoreApplication::applicationDirPath() + u'/' + program, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-// Puts the stand-in companion into the test's data directory.
-void installStandin(const TestHome& home, const QString& version)
-{
-    const QStringList arguments{QStringLiteral("--install"), home.dataHome(), QStringLiteral("--version"), version};
-    const Result installed = runProgram(QStringLiteral("ostrel-standin"), arguments, home.environment());
-    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
-}
 
 } // namespace
 
@@ -76,88 +48,82 @@ TEST(NotesExportCommand, RefusesBadLibrariesAndDestinationsTouchingNothing)
         SCOPED_TRACE(c.arguments);
         const TestHome home;
         testsupport::TempDir root;
-        const QString library = (*c.library == 'S' ? home.importFolder() : root.path()) + QStringLiteral("/My Library");
+        const QString library = (*c.library == 'S' ? home.importFolder : root.path()) + QStringLiteral("/My Library");
         testsupport::writeFile(library + QStringLiteral("/library.json"), c.description);
         testsupport::writeFile(root.filePath(QStringLiteral("Documents/thesis.txt")), "keep me");
-        const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder());
-        QStringList arguments = QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff");
-        for (QString& argument : arguments) {
-            if (argument.startsWith(u'L'))
-                argument.replace(0, 1, library);
-            else if (argument.startsWith(u'R'))
-                argument.replace(0, 1, root.path());
-        }
-        const Result result = runProgram(QStringLiteral("notes-export"), arguments, home.environment());
+        const QStringList before = testsupport::tree(root.path()) + testsupport::tree(home.importFolder);
+        const QStringList arguments = (QString::fromLatin1(c.arguments).split(u' ') << QStringLiteral("--no-handoff"))
+                                          .replaceInStrings(QRegularExpression(QStringLiteral("^L")), library)
+                                          .replaceInStrings(QRegularExpression(QStringLiteral("^R")), root.path());
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, home.environment);
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-        EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder()), before);
+        EXPECT_EQ(testsupport::tree(root.path()) + testsupport::tree(home.importFolder), before);
         EXPECT_EQ(testsupport::readFile(root.filePath(QStringLiteral("Documents/thesis.txt"))), "keep me");
     }
 }
 
-// Without a recent Ostrel nothing is exported; one whose Exec line cannot
-// carry the URL is reported and not started, and the export is kept.
-TEST(NotesExportCommand, WithoutAnOstrelToTakeItTheExportIsNotHandedOver)
+// A recent Ostrel is handed the manifest in the shared container. Without
+// one nothing is exported; one whose Exec line cannot carry the URL is
+// reported and not started, and the export is kept.
+TEST(NotesExportCommand, HandsTheExportOnlyToARecentOstrelThatTakesURLs)
 {
     const struct {
         const char* installed; // no companion when null
         const char* code;      // what its Exec line has instead of %u
-        const char* message;
+        const char* message;   // null: handed over
     } cases[] = {
         {nullptr, "%u", "Unable to locate the Ostrel application.\nMake sure Ostrel is installed and try again."},
         {"1.10.3", "%u",
          "This version of Ostrel is too old. Version 1.10.4 or later is required.\n"
          "Update to the latest version of Ostrel and try again."},
         {"1.10.4", "%f", "Cannot open Ostrel\nThe application “Ostrel” could not be given the address to open"},
-        {"1.10.4", "%F", "command line takes no URLs (it has no %u or %U)."},
         {"1.10.4", "", "command line takes no URLs (it has no %u or %U)."},
+        {"1.11", "%u", nullptr},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(c.message ? c.message : "handed over");
         const TestHome home;
-        if (c.installed)
-            installStandin(home, QString::fromLatin1(c.installed));
-        const QString entry = home.dataHome() + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
-        if (c.installed)
-            testsupport::writeFile(entry, testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n"));
-        const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
-        EXPECT_FALSE(QFile::exists(home.receivedLog()));
-        EXPECT_EQ(QFile::exists(home.importFolder() + QStringLiteral("/Notes Import.plist")),
-                  QByteArray(c.code) != "%u");
+        if (c.installed) {
+            // The stand-in companion goes into the test's data directory.
+            const ProgramRun installed = runProgram(QStringLiteral("ostrel-standin"),
+                {QStringLiteral("--install"), home.dataHome, QStringLiteral("--version"), c.installed},
+                home.environment);
+            ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+            const QString entry = home.dataHome + QStringLiteral("/applications/app.ostrel.Ostrel.desktop");
+            const QByteArray exec = testsupport::readFile(entry).replace(" %u\n", QByteArray(" ") + c.code + "\n");
+            testsupport::writeFile(entry, exec);
+        }
+        const QString leftOver = home.importFolder + QStringLiteral("/Left over");
+        testsupport::writeFile(leftOver + QStringLiteral("/old.html"), "old");
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), {}, home.environment);
+        const QString manifest = home.importFolder + QStringLiteral("/Notes Import.plist");
+        EXPECT_EQ(QFile::exists(manifest), QByteArray(c.code) != "%u" || !c.message);
+        EXPECT_NE(QFile::exists(leftOver), QFile::exists(manifest));
+        if (c.message) {
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
+            EXPECT_FALSE(QFile::exists(home.receivedLog));
+            continue;
+        }
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        // The stand-in runs on its own and records the URL once it has checked the manifest.
+        ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog).endsWith('\n'); }, 30000));
+        const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog)).trimmed();
+        EXPECT_EQ(result.out, manifest + u'\n');
+        EXPECT_EQ(received, app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded));
+        // The stand-in reads the whole export through it.
+        const ProgramRun accepted =
+            runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
+        EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
+        EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
     }
-}
-
-TEST(NotesExportCommand, HandsTheManifestInTheSharedContainerToOstrel)
-{
-    const TestHome home;
-    installStandin(home, QStringLiteral("1.11"));
-    testsupport::writeFile(home.importFolder() + QStringLiteral("/Left over/old.html"), "old");
-
-    const Result result = runProgram(QStringLiteral("notes-export"), {}, home.environment());
-    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QString manifest = home.importFolder() + QStringLiteral("/Notes Import.plist");
-    EXPECT_EQ(result.out.trimmed().split(u'\n').value(0), manifest);
-    EXPECT_FALSE(QFile::exists(home.importFolder() + QStringLiteral("/Left over")));
-
-    // The stand-in runs on its own and records the URL once it has checked the manifest.
-    ASSERT_TRUE(testsupport::spinUntil([&] { return testsupport::readFile(home.receivedLog()).endsWith('\n'); }, 30000));
-    const QString received = QString::fromUtf8(testsupport::readFile(home.receivedLog())).trimmed();
-    const QString location =
-        QUrlQuery(QUrl(received, QUrl::StrictMode)).queryItemValue(QStringLiteral("location"), QUrl::FullyDecoded);
-    EXPECT_EQ(QUrl(location, QUrl::StrictMode).toLocalFile(), manifest);
-    // The stand-in reads the whole export through it.
-    const Result accepted =
-        runProgram(QStringLiteral("ostrel-standin"), {received}, QProcessEnvironment::systemEnvironment());
-    EXPECT_EQ(accepted.exitCode, 0) << accepted.err.toStdString();
-    EXPECT_TRUE(accepted.out.contains(QStringLiteral("16 items (1 encrypted)"))) << accepted.out.toStdString();
 }
 
 // A clean run prints the manifest and the hand-off URL, and on standard error
 // its progress and summary in the user's language (English where there is no
 // translation) and nothing else, also where no session gave it a runtime
-// folder (root in a plain shell). The next run replaces the export.
+// folder (root in a plain shell).
 TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
 {
     const struct {
@@ -181,20 +147,16 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
         SCOPED_TRACE(c.lang);
         const TestHome home;
         testsupport::TempDir root;
-        QProcessEnvironment environment = home.environment();
+        QProcessEnvironment environment = home.environment;
         for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "XDG_RUNTIME_DIR"})
             environment.remove(QString::fromLatin1(variable));
         environment.insert(QStringLiteral("LANG"), QString::fromLatin1(c.lang));
         environment.insert(QStringLiteral("TMPDIR"), root.path());
-        if (c.runtimeFolder) {
-            const QString session = root.filePath(QStringLiteral("session"));
-            ASSERT_TRUE(QDir().mkpath(session));
-            ASSERT_TRUE(QFile::setPermissions(session, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), session);
-        }
+        if (c.runtimeFolder) // private to the user, as a session's is
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.path());
 
         const QString missing = root.filePath(QStringLiteral("Missing"));
-        const Result refused = runProgram(
+        const ProgramRun refused = runProgram(
             QStringLiteral("notes-export"), {QStringLiteral("--library"), missing, QStringLiteral("--no-handoff")},
             environment);
         EXPECT_EQ(refused.exitCode, 1);
@@ -203,7 +165,7 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
 
         const QString destination = root.filePath(QStringLiteral("Notes Import"));
         const QStringList arguments{QStringLiteral("--destination"), destination, QStringLiteral("--no-handoff")};
-        const Result result = runProgram(QStringLiteral("notes-export"), arguments, environment);
+        const ProgramRun result = runProgram(QStringLiteral("notes-export"), arguments, environment);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         const QString manifest = destination + QStringLiteral("/Notes Import.plist");
         const QString handoff = app::handoffURL(QUrl::fromLocalFile(manifest)).toString(QUrl::FullyEncoded);
@@ -217,15 +179,10 @@ TEST(NotesExportCommand, ExportsTheSampleSpeakingTheLanguageOfTheLocale)
                 EXPECT_TRUE(english.match(line).hasMatch()) << line.toStdString();
         }
         // Without a runtime folder the program makes the one Qt would use, private to the user.
-        const QStringList made = QDir(root.path()).entryList({QStringLiteral("runtime-*")}, QDir::Dirs);
-        ASSERT_EQ(made.size(), c.runtimeFolder ? 0 : 1);
-        if (!made.isEmpty()) {
-            EXPECT_EQ(QFileInfo(root.filePath(made.constFirst())).permissions() & 0x7077,
-                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
+        QStringList madePermissions;
+        for (const QFileInfo& made : QDir(root.path()).entryInfoList({QStringLiteral("runtime-*")}, QDir::Dirs))
+            madePermissions << QString::number(made.permissions() & 0x7077, 16);
+        EXPECT_EQ(madePermissions, c.runtimeFolder ? QStringList() : QStringList{"7000"}); // rwx for the owner only
 
-        testsupport::writeFile(destination + QStringLiteral("/stale.txt"), "old");
-        ASSERT_EQ(runProgram(QStringLiteral("notes-export"), arguments, environment).exitCode, 0);
-        EXPECT_FALSE(QFile::exists(destination + QStringLiteral("/stale.txt")));
     }
 }

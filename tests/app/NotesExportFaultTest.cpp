@@ -3,12 +3,9 @@
 #include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
-#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -24,14 +21,6 @@ namespace {
 // notes-export run on a library on disk, with a fault along the way.
 class NotesExportFaults : public testing::Test, protected ExportScene {
 protected:
-    QProcessEnvironment environment(const QString& fileFault = QString()) const
-    {
-        QProcessEnvironment environment = privateEnvironment(work);
-        if (!fileFault.isEmpty())
-            environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
-        return environment;
-    }
-    static QString program() { return QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"); }
     QStringList arguments() const
     {
         return {QStringLiteral("--library"), library.path, QStringLiteral("--destination"), destination,
@@ -41,24 +30,15 @@ protected:
     // Only the test build reads NI_FILE_FAULT.
     void run(const QString& fileFault = QString())
     {
-        runWith(environment(fileFault), arguments(), program() + (fileFault.isEmpty() ? "" : "-with-faults"));
-    }
-    void runWith(const QProcessEnvironment& environment, const QStringList& arguments, const QString& executable = program())
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(executable, arguments);
-        ASSERT_TRUE(process.waitForFinished(60000));
-        exitCode = process.exitCode();
-        out = QString::fromUtf8(process.readAllStandardOutput());
-        err = QString::fromUtf8(process.readAllStandardError());
+        QProcessEnvironment environment = privateEnvironment(work);
+        environment.insert(QStringLiteral("NI_FILE_FAULT"), fileFault);
+        last = runProgram(fileFault.isEmpty() ? "notes-export" : "notes-export-with-faults", arguments(), environment);
     }
 
     // The reason is the last line on standard error.
-    QString reason() const { return err.trimmed().section(u'\n', -1); }
+    QString reason() const { return last.err.trimmed().section(u'\n', -1); }
 
-    int exitCode = -1;
-    QString out, err;
+    ProgramRun last;
 };
 
 } // namespace
@@ -74,8 +54,8 @@ TEST_F(NotesExportFaults, AFullOrReadOnlyDiskEndsWithTheFileItCouldNotSave)
         run(QString::fromLatin1(fault));
         EXPECT_EQ(reason(), QStringLiteral("notes-export: The file “Note 3.html” couldn’t be saved: ") + QString::fromUtf8(reasonEnd));
         // Neither the manifest nor the hand-off URL; whole notes only.
-        EXPECT_EQ(exitCode, 1);
-        EXPECT_EQ(out, QString());
+        EXPECT_EQ(last.exitCode, 1);
+        EXPECT_EQ(last.out, QString());
         EXPECT_FALSE(manifestExists());
         EXPECT_EQ(expectWholeNoteFiles(), 3);
         EXPECT_EQ(changesOutsideDestination(), "");
@@ -89,9 +69,7 @@ namespace {
 // from its main thread, and the export waits for that thread, so once the
 // main thread waits in a write to the full pipe the export stops at its
 // next note. The note in hand may still be being written.
-struct StalledRun {
-    int exitCode = -1;
-    QString err;
+struct StalledRun : ProgramRun {
     // The program was still running, stopped on the pipe, when
     // `whileStalled` ran.
     bool stalled = false;
@@ -108,7 +86,7 @@ bool blockedWritingStandardError(pid_t child)
            fields[1].toLongLong(nullptr, 16) == STDERR_FILENO;
 }
 
-StalledRun runStalled(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
+StalledRun runStalled(const QStringList& arguments, const QProcessEnvironment& environment,
                       const std::function<void(pid_t)>& whileStalled)
 {
     StalledRun result;
@@ -116,7 +94,7 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
     fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
-    const pid_t child = spawn(program, arguments, environment, pipeEnds[1]);
+    const pid_t child = spawn(programPath(QStringLiteral("notes-export")), arguments, environment, pipeEnds[1]);
     close(pipeEnds[1]);
     if (child < 0) {
         close(pipeEnds[0]);
@@ -133,38 +111,16 @@ StalledRun runStalled(const QString& program, const QStringList& arguments, cons
         QThread::msleep(1);
     }
     whileStalled(child);
-    QByteArray err;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(pipeEnds[0], buffer, sizeof buffer);
-        if (got > 0)
-            err.append(buffer, got);
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
-    close(pipeEnds[0]);
+    QFile errors;
+    errors.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    result.err = QString::fromUtf8(errors.readAll());
     int status = 0;
     waitpid(child, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = QString::fromUtf8(err);
     return result;
 }
 
 } // namespace
-
-TEST_F(NotesExportFaults, AnAttachmentThatCannotBeReadIsLeftOutAndNamed)
-{
-    prepare(work.filePath(QStringLiteral("out")), 2, 100, QStringLiteral("Note"), true);
-    ASSERT_TRUE(QFile::remove(library.path + QStringLiteral("/files/manual.pdf")));
-    libraryBefore = snapshotTree(library.path);
-    run();
-    EXPECT_EQ(exitCode, 0) << err.toStdString();
-    EXPECT_TRUE(err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
-                                            "  Deep: manual.pdf (its file is missing)\n")))
-        << err.toStdString();
-    EXPECT_EQ(tree(destination + QStringLiteral("/Work/Notes/Sub/Deep.rtfd")), QStringList{QStringLiteral("TXT.rtf")});
-    EXPECT_EQ(changesOutsideDestination(), "");
-}
 
 // ---- Interruptions, a second run, two runs at once ----
 
@@ -189,89 +145,67 @@ protected:
     }
     QProcessEnvironment interruptible() const
     {
-        QProcessEnvironment result = environment();
+        QProcessEnvironment result = privateEnvironment(work);
         result.insert(QStringLiteral("TMPDIR"), temporary);
         return result;
     }
-    StalledRun runStoppedBy(int signal)
+    void runWith(const QStringList& arguments)
     {
-        return runStalled(program(), arguments(), interruptible(),
-                          [signal](pid_t child) { kill(child, signal); });
+        last = runProgram(QStringLiteral("notes-export"), arguments, interruptible());
     }
-    // A whole second run into the same destination.
-    void expectASecondRunSucceeds()
-    {
-        runWith(interruptible(), arguments());
-        EXPECT_EQ(exitCode, 0) << err.toStdString();
-        EXPECT_TRUE(manifestExists());
-        EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
-        EXPECT_EQ(changesOutsideDestination(), "");
-        EXPECT_EQ(stagingFolders(temporary), QStringList());
-    }
-
-    // "Deep" carries an attachment, so it is written as ".rtfd".
-    int htmlNoteCount() const { return int(library.bodies.size()) - 1; }
 
     QString temporary = work.filePath(QStringLiteral("tmp"));
 };
 
 } // namespace
 
-TEST_F(NotesExportInterruptions, TermAndHangUpEndLikeCtrlCAndTheNextRunReplacesThePartialExport)
+// Term and hang-up end like Ctrl-C; after a kill the staging folder stays
+// behind until the next run, which may reach the destination through a link.
+TEST_F(NotesExportInterruptions, TheNextRunReplacesThePartialExportAndTheOldStaging)
 {
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        SCOPED_TRACE(strsignal(signal));
-        const StalledRun result = runStoppedBy(signal);
-        EXPECT_TRUE(result.stalled) << "the export ended before the signal";
-        EXPECT_EQ(result.exitCode, 130) << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: "))) << result.err.toStdString();
-        EXPECT_TRUE(result.err.trimmed().endsWith(QStringLiteral("notes-export: export cancelled")));
-        // The attachment was staged before the stop; its folder went with the export.
-        EXPECT_EQ(stagingFolders(temporary), QStringList());
-        EXPECT_FALSE(manifestExists());
-        EXPECT_GT(expectWholeNoteFiles(), 0);
-        expectASecondRunSucceeds();
-    }
-}
-
-TEST_F(NotesExportInterruptions, AfterAKillTheNextRunReplacesThePartialExportAndTheOldStaging)
-{
-    const StalledRun result = runStoppedBy(SIGKILL);
-    EXPECT_EQ(result.exitCode, -1);
-    EXPECT_EQ(stagingFolders(temporary).size(), 1);
-    EXPECT_FALSE(manifestExists());
-    // Only whole notes under their names, whatever was being written.
-    EXPECT_GT(expectWholeNoteFiles(), 0);
     // Folders of our pattern whose owner lives, and other folders, stay.
     const QStringList others{QStringLiteral("notes-export-%1-abcdef").arg(getpid()), QStringLiteral("notes-export-keep")};
     for (const QString& name : others)
         QDir(temporary).mkdir(name);
-    runWith(interruptible(), arguments());
-    EXPECT_EQ(exitCode, 0) << err.toStdString();
-    EXPECT_EQ(stagingFolders(temporary), others);
-    EXPECT_EQ(expectWholeNoteFiles(), htmlNoteCount());
-    EXPECT_EQ(changesOutsideDestination(), "");
-}
-
-TEST_F(NotesExportInterruptions, ADestinationReachedThroughALinkIsRecognisedAgain)
-{
     const QString link = work.filePath(QStringLiteral("Link to export"));
     ASSERT_EQ(symlink(QFile::encodeName(destination).constData(), QFile::encodeName(link).constData()), 0);
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
-        runWith(interruptible(), QStringList(arguments()).replaceInStrings(destination, link));
-        EXPECT_EQ(exitCode, 0) << err.toStdString();
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        const bool killed = signal == SIGKILL;
+        const StalledRun result =
+            runStalled(arguments(), interruptible(), [signal](pid_t child) { kill(child, signal); });
+        EXPECT_TRUE(result.stalled) << "the export ended before the signal";
+        EXPECT_EQ(result.exitCode, killed ? -1 : 130) << result.err.toStdString();
+        if (!killed) {
+            EXPECT_TRUE(result.err.contains(QStringLiteral("Notes written: "))) << result.err.toStdString();
+            EXPECT_TRUE(result.err.trimmed().endsWith(QStringLiteral("notes-export: export cancelled")));
+        }
+        // The attachment was staged before the stop; its folder went with the export.
+        EXPECT_EQ(stagingFolders(temporary).size(), others.size() + (killed ? 1 : 0));
+        EXPECT_FALSE(manifestExists());
+        // Only whole notes under their names, whatever was being written.
+        EXPECT_GT(expectWholeNoteFiles(), 0);
+
+        // The next run finds its earlier export also through a link.
+        runWith(QStringList(arguments()).replaceInStrings(destination, link));
+        EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        // The manifest takes the name the folder was given.
+        EXPECT_TRUE(QFile::exists(link + QStringLiteral("/Link to export.plist")));
+        // All but "Deep", which carries an attachment and so is written as ".rtfd".
+        EXPECT_EQ(expectWholeNoteFiles(), int(library.bodies.size()) - 1);
+        EXPECT_EQ(changesOutsideDestination(), "");
+        EXPECT_EQ(stagingFolders(temporary), others);
     }
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
 TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheFirstRuns)
 {
     const QStringList shared{QStringLiteral("--library"), library.path, QStringLiteral("--no-handoff")};
     const QString sharedFolder = work.filePath(QStringLiteral("data/group.app.ostrel/Notes Import"));
-    const StalledRun first = runStalled(program(), shared, interruptible(), [&](pid_t) {
+    const StalledRun first = runStalled(shared, interruptible(), [&](pid_t) {
         const QStringList whileFirstRuns = tree(sharedFolder);
-        runWith(interruptible(), shared);
+        runWith(shared);
         // None of the first run's files went; the note it had in hand may have
         // landed, taking its hidden temporary with it.
         const QStringList after = tree(sharedFolder);
@@ -281,7 +215,7 @@ TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheF
                 << entry.toStdString();
     });
     EXPECT_TRUE(first.stalled);
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(last.exitCode, 1);
     EXPECT_EQ(reason(), QStringLiteral("notes-export: Another import is running. Wait until it has finished, then try again."));
     EXPECT_EQ(first.exitCode, 0) << first.err.toStdString();
     // Its manifest lists its own notes, each once.
@@ -290,11 +224,20 @@ TEST_F(NotesExportInterruptions, ASecondRunIntoTheSharedFolderIsRefusedWhileTheF
     EXPECT_EQ(manifestEntries(manifest->toMap(), sharedFolder).size(), 2 + 1 + int(library.bodies.size()));
 }
 
-TEST_F(NotesExportFaults, AFileSystemMountedInsideAnEarlierExportIsNotEmptied)
+// An attachment whose file is missing is left out and named; a file system
+// mounted inside that export later is not emptied by the next run.
+TEST_F(NotesExportFaults, AMissingAttachmentIsLeftOutAndAFileSystemMountedInsideTheExportIsNotEmptied)
 {
-    prepare(work.filePath(QStringLiteral("out")));
+    prepare(work.filePath(QStringLiteral("out")), 2, 100, QStringLiteral("Note"), true);
+    ASSERT_TRUE(QFile::remove(library.path + QStringLiteral("/files/manual.pdf")));
+    libraryBefore = snapshotTree(library.path);
     run();
-    ASSERT_EQ(exitCode, 0) << err.toStdString();
+    ASSERT_EQ(last.exitCode, 0) << last.err.toStdString();
+    EXPECT_TRUE(last.err.contains(QStringLiteral("Attachments that could not be saved and were left out: 1.\n"
+                                                 "  Deep: manual.pdf (its file is missing)\n")))
+        << last.err.toStdString();
+    EXPECT_EQ(tree(destination + QStringLiteral("/Work/Notes/Sub/Deep.rtfd")), QStringList{QStringLiteral("TXT.rtf")});
+    EXPECT_EQ(changesOutsideDestination(), "");
     const QString mountPoint = destination + QStringLiteral("/Work/Mounted");
     ASSERT_TRUE(QDir().mkpath(mountPoint));
     SmallFileSystem mounted(1 << 20, mountPoint);
@@ -302,7 +245,7 @@ TEST_F(NotesExportFaults, AFileSystemMountedInsideAnEarlierExportIsNotEmptied)
         GTEST_SKIP() << mounted.failure().toStdString();
     writeFile(mountPoint + QStringLiteral("/precious.txt"), "not the export's");
     run();
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(last.exitCode, 1);
     EXPECT_EQ(reason(), QStringLiteral("notes-export: “Notes Import” couldn’t be removed: Invalid cross-device link; "
                                        "still there: Notes Import/Work/Mounted (Invalid cross-device link)."));
     EXPECT_EQ(readFile(mountPoint + QStringLiteral("/precious.txt")), QByteArray("not the export's"));

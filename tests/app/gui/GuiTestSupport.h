@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 namespace testsupport {
@@ -33,6 +34,16 @@ public:
     AlertRecorder(const AlertRecorder&) = delete;
     AlertRecorder& operator=(const AlertRecorder&) = delete;
 
+    // The style, message, informative text and buttons of the one alert shown.
+    QStringList only() const
+    {
+        if (shown.size() != 1)
+            return {QStringLiteral("%1 alerts").arg(shown.size())};
+        const platform::Alert& alert = shown[0].alert;
+        const char* style = shown[0].style == platform::AlertStyle::Sheet ? "sheet" : "modal";
+        return QStringList{QString::fromLatin1(style), alert.messageText, alert.informativeText} + alert.buttons;
+    }
+
     std::vector<Shown> shown;
 
 private:
@@ -53,15 +64,12 @@ public:
     // Runs `open` and waits until a library has been opened (or not).
     bool opened(const std::function<void()>& open)
     {
-        bool done = false, success = false;
-        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) {
-            done = true;
-            success = ok;
-        });
+        std::optional<bool> success;
+        QObject::connect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, [&](bool ok) { success = ok; });
         open();
-        EXPECT_TRUE(spinUntil([&] { return done; }, 60000));
+        EXPECT_TRUE(spinUntil([&] { return success.has_value(); }, 60000));
         QObject::disconnect(&delegate, &AppDelegate::notesLibraryOpened, &delegate, nullptr);
-        return success;
+        return success.value_or(false);
     }
     bool launch() { return opened([this] { delegate.applicationDidFinishLaunching(); }); }
     bool use(const QString& library) { return opened([&] { delegate.useNotesLibrary(library); }); }
