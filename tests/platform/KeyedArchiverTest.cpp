@@ -45,6 +45,17 @@ void expectRefused(const QByteArray& data, const QStringList& allowed, const cha
 
 const QStringList kAll{"NSArray", "NSDictionary", "NSString", "NSNumber", "NSData", "NSColor"};
 
+// `levels` arrays, each holding the one before `width` times, the first the number 1.
+QByteArray nestedArrays(int levels, int width = 1)
+{
+    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
+    for (int level = 0; level < levels; ++level) {
+        const QVariant previous = uid(quint64(objects.size() - 1));
+        objects.append(QVariantMap{{"NS.objects", QVariantList(width, previous)}, {"$class", uid(1)}});
+    }
+    return keyedArchive(objects, quint64(objects.size() - 1));
+}
+
 // What a colour is: its kind, space, catalogue entry and device RGB components.
 auto identity(const ColorRef& colour)
 {
@@ -119,23 +130,22 @@ TEST(KeyedArchiver, RefusesClassesOutsideTheAllowedSet)
 
 TEST(KeyedArchiver, RefusesMalformedArchives)
 {
-    const QVariant arrayClass = classInfo("NSArray", {"NSArray", "NSObject"});
+    const auto array = [](const QVariant& members) {
+        return keyedArchive({"$null", QVariantMap{{"NS.objects", members}, {"$class", uid(2)}},
+                             classInfo("NSArray", {"NSArray", "NSObject"})});
+    };
+    const QVariant colourClass = classInfo("NSColor", {"NSColor", "NSObject"});
     expectRefused(keyedArchive({"$null", "x"}, 5), kAll, "root UID out of range");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(9)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "member UID out of range");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "array holding itself");
+    expectRefused(array(QVariantList{uid(9)}), kAll, "member UID out of range");
+    expectRefused(array(QVariantList{uid(1)}), kAll, "array holding itself");
     expectRefused(keyedArchive({"$null", QVariantMap{{"$class", uid(1)}}}), kAll, "object that is its own class");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", "no"}, {"$class", uid(2)}}, arrayClass}), kAll,
-                  "members not an array");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{qint64(1)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "member not a UID");
+    expectRefused(array("no"), kAll, "members not an array");
+    expectRefused(array(QVariantList{qint64(1)}), kAll, "member not a UID");
     expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", qint64(2)}, {"NSRGB", uid(3)}, {"$class", uid(2)}},
-                            classInfo("NSColor", {"NSColor", "NSObject"}), QByteArray("1 zero 0")}),
+                                colourClass, QByteArray("1 zero 0")}),
                   kAll, "colour with unreadable components");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}},
-                            classInfo("NSColor", {"NSColor", "NSObject"})}),
-                  kAll, "colour space of the wrong type");
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}}, colourClass}), kAll,
+                  "colour space of the wrong type");
 
     // Not a keyed archive at all.
     for (const QByteArray& data : {QByteArray(), QByteArray("garbage"),
@@ -148,22 +158,12 @@ TEST(KeyedArchiver, RefusesMalformedArchives)
     }
 }
 
-TEST(KeyedArchiver, SharedReferencesDecodeOnce)
+TEST(KeyedArchiver, DeepNestingHugeArchivesAndUnarchivableValuesFailCleanly)
 {
     // Each array holds the previous one twice: 2^40 leaves if read naively.
-    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
-    for (int level = 0; level < 40; ++level) {
-        const quint64 previous = quint64(objects.size() - 1);
-        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(previous), uid(previous)}}, {"$class", uid(1)}});
-    }
-    Error error;
-    const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(
-        {"NSArray", "NSNumber"}, keyedArchive(objects, quint64(objects.size() - 1)), &error);
-    EXPECT_EQ(value.toList().size(), 2);
-}
+    const QVariant shared = KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "NSNumber"}, nestedArrays(40, 2), nullptr);
+    EXPECT_EQ(shared.toList().size(), 2);
 
-TEST(KeyedArchiver, DeepNestingAndUnarchivableValuesFailCleanly)
-{
     QVariant nested = qint64(1);
     for (int i = 0; i < 300; ++i)
         nested = QVariantList{nested};
@@ -173,11 +173,12 @@ TEST(KeyedArchiver, DeepNestingAndUnarchivableValuesFailCleanly)
         EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
         EXPECT_EQ(error.code(), 4866);
     }
-
-    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
-    for (int i = 0; i < 300; ++i)
-        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(quint64(objects.size() - 1))}}, {"$class", uid(1)}});
-    expectRefused(keyedArchive(objects, quint64(objects.size() - 1)), kAll, "too deep");
+    expectRefused(nestedArrays(300), kAll, "too deep");
+    // Just over the limit of 65,536 objects: refused before any is decoded.
+    const QByteArray huge = nestedArrays(66000);
+    Error error;
+    EXPECT_EQ(KeyedUnarchiver::forReadingFromData(huge, &error), nullptr);
+    EXPECT_FALSE(platform::plist::propertyListFromData(huge, nullptr, platform::plist::Limits{256, 65536}));
 }
 
 TEST(KeyedArchiver, CorruptedBytesNeverCrash)

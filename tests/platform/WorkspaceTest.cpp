@@ -25,11 +25,16 @@ protected:
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    static QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    // The entry of an application "App" with the icon "app-icon".
+    static std::optional<DesktopEntry> entryWithExec(const QByteArray& exec)
     {
         testsupport::TempDir dir;
         testsupport::writeFile(dir.filePath("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
-        const auto entry = DesktopEntry::load(dir.filePath("e.desktop"));
+        return DesktopEntry::load(dir.filePath("e.desktop"));
+    }
+    static QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    {
+        const auto entry = entryWithExec(exec);
         EXPECT_TRUE(entry);
         return entry ? entry->commandLines(urls).value_or(QList<QStringList>{{"<none>"}}) : QList<QStringList>{};
     }
@@ -102,6 +107,25 @@ TEST_F(WorkspaceTest, ExecLinesExpandFieldCodesAndHonourQuoting)
     EXPECT_EQ(lines("prog\\s%U", {}), (QList<QStringList>{{"prog"}}));
     EXPECT_EQ(lines(R"("prog %u)", {web}), (QList<QStringList>{{"<none>"}}));
     EXPECT_EQ(lines("", {web}), (QList<QStringList>{{"<none>"}}));
+}
+
+TEST_F(WorkspaceTest, AnExecLineWithoutAURLCodeIsRefusedForHandOff)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"ostrel %u", true}, {"ostrel --open=%U", true}, {"ostrel %f", false}, {"ostrel", false}, {"ostrel %%u", false},
+    };
+    for (const auto& [exec, takesURLs] : cases) {
+        SCOPED_TRACE(exec);
+        const auto entry = entryWithExec(exec);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->takesURLs(), takesURLs);
+        if (takesURLs)
+            continue;
+        // Refused before any program is looked for: "ostrel" need not exist.
+        const auto failure = entry->launch({QUrl("ostrel://library?location=x")});
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->localizedDescription().contains("takes no URLs")) << failure->localizedDescription().toStdString();
+    }
 }
 
 TEST_F(WorkspaceTest, OpeningRunsTheProgramWithoutAShellOrReportsWhyNot)
