@@ -162,69 +162,50 @@ QByteArray nestedXML(int depth)
     return xml + "</plist>\n";
 }
 
-void appendBigEndian(QByteArray& data, quint64 value, int bytes)
+QByteArray bigEndian(quint64 value, int bytes)
 {
+    QByteArray data;
     for (int b = bytes - 1; b >= 0; --b)
         data += char(value >> (8 * b));
+    return data;
 }
 
-// The trailer of a binary property list whose top object is the first.
-QByteArray trailer(int offsetSize, int referenceSize, quint64 objects, quint64 table)
+// The binary form of the given encoded objects (marker bytes included), written
+// by hand since the writer recurses; the first is the top one, references in
+// them are `referenceSize` bytes.
+QByteArray binaryPlist(const QList<QByteArray>& objects, int referenceSize)
 {
-    QByteArray trailer(6, '\0');
-    trailer += char(offsetSize);
-    trailer += char(referenceSize);
-    appendBigEndian(trailer, objects, 8);
-    appendBigEndian(trailer, 0, 8);
-    appendBigEndian(trailer, table, 8);
-    return trailer;
+    QByteArray data = "bplist00", table;
+    for (const QByteArray& object : objects) {
+        table += bigEndian(quint64(data.size()), 4);
+        data += object;
+    }
+    const QByteArray trailer = QByteArray(6, '\0') + char(4) + char(referenceSize) + bigEndian(quint64(objects.size()), 8);
+    return data + table + trailer + bigEndian(0, 8) + bigEndian(quint64(data.size()), 8);
 }
 
-// The same in the binary form, written by hand since the writer recurses:
-// object i is an array holding object i + 1; the last is an empty array.
+// Object i is an array holding object i + 1; the last is an empty array, or with
+// `cycle` one holding the first.
 QByteArray nestedBinary(int depth, bool cycle = false)
 {
-    QByteArray data = "bplist00";
-    std::vector<quint64> offsets;
-    for (int i = 0; i < depth; ++i) {
-        offsets.push_back(quint64(data.size()));
-        if (i + 1 < depth || cycle) {
-            data += char(0xA1);
-            appendBigEndian(data, i + 1 < depth ? quint32(i + 1) : 0, 4);
-        } else {
-            data += char(0xA0);
-        }
-    }
-    const quint64 table = quint64(data.size());
-    for (const quint64 offset : offsets)
-        appendBigEndian(data, offset, 4);
-    return data + trailer(4, 4, quint64(depth), table);
+    QList<QByteArray> objects;
+    for (int i = 1; i < depth; ++i)
+        objects.append("\xA1" + bigEndian(quint64(i), 4));
+    objects.append(cycle ? "\xA1" + bigEndian(0, 4) : QByteArray("\xA0"));
+    return binaryPlist(objects, 4);
 }
 
 // One array of `count` references to the same integer: small on disk, huge once read.
 QByteArray wideBinary(quint32 count)
 {
-    QByteArray data = "bplist00";
-    data += char(0xAF);
-    data += char(0x12); // a four-byte count follows
-    appendBigEndian(data, count, 4);
-    data += QByteArray(qsizetype(count), '\x01');
-    const quint64 integerAt = quint64(data.size());
-    data += "\x10\x07";
-    const quint64 table = quint64(data.size());
-    appendBigEndian(data, 8, 4);
-    appendBigEndian(data, integerAt, 4);
-    return data + trailer(4, 1, 2, table);
+    // 0xAF 0x12: an array whose four-byte count follows.
+    return binaryPlist({"\xAF\x12" + bigEndian(count, 4) + QByteArray(qsizetype(count), '\x01'), "\x10\x07"}, 1);
 }
 
-// One dictionary {key: value}, both given as encoded objects (marker byte included).
+// One dictionary {key: value}, both given as encoded objects.
 QByteArray oneEntryDictionary(const QByteArray& key, const QByteArray& value)
 {
-    QByteArray data = "bplist00\xD1\x01\x02" + key + value;
-    const quint64 table = quint64(data.size());
-    for (const qsizetype offset : {qsizetype(8), qsizetype(11), 11 + key.size()})
-        data += char(offset);
-    return data + trailer(1, 1, 3, table);
+    return binaryPlist({"\xD1\x01\x02", key, value}, 1);
 }
 
 } // namespace
@@ -285,6 +266,7 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
     const QString canaryPath = home.dir.filePath(QStringLiteral("canary.plist"));
     const auto canaryData = plist::dataFromPropertyList(QVariantMap{{QStringLiteral("Leaked"), true}}, plist::Format::XML, nullptr);
     writeFile(canaryPath, *canaryData);
+    const auto file = [](const QByteArray& data) { return [data](const QString& path) { writeFile(path, data); }; };
     const struct {
         const char* name;
         std::function<void(const QString& path)> make;
@@ -292,14 +274,11 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
         {"fifo", [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); }},
         {"link to a file elsewhere",
          [&](const QString& path) { symlink(QFile::encodeName(canaryPath).constData(), QFile::encodeName(path).constData()); }},
-        {"binary 100000 deep", [](const QString& path) { writeFile(path, nestedBinary(100000)); }},
-        {"too large", [](const QString& path) { writeFile(path, QByteArray(UserDefaults::kMaxFileBytes + 1, ' ')); }},
-        {"three million values", [](const QString& path) { writeFile(path, wideBinary(3000000)); }},
-        {"not a property list", [](const QString& path) { writeFile(path, "not a property list"); }},
-        {"an array",
-         [](const QString& path) {
-             writeFile(path, *plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr));
-         }},
+        {"binary 100000 deep", file(nestedBinary(100000))},
+        {"too large", file(QByteArray(UserDefaults::kMaxFileBytes + 1, ' '))},
+        {"three million values", file(wideBinary(3000000))},
+        {"not a property list", file("not a property list")},
+        {"an array", file(*plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr))},
     };
     int index = 0;
     for (const auto& item : cases) {

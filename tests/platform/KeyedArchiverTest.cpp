@@ -10,12 +10,15 @@
 #include <gtest/gtest.h>
 
 using platform::Color;
+using platform::ColorList;
 using platform::ColorRef;
 using platform::Error;
 using platform::KeyedArchiver;
 using platform::KeyedUnarchiver;
 using testsupport::keyedArchive;
 using testsupport::uid;
+using Space = Color::Space;
+using RGBA = std::array<double, 4>;
 
 namespace {
 
@@ -56,16 +59,42 @@ QByteArray nestedArrays(int levels, int width = 1)
     return keyedArchive(objects, quint64(objects.size() - 1));
 }
 
+RGBA rgba(const ColorRef& color)
+{
+    const auto c = color ? color->rgba() : std::nullopt;
+    return c ? RGBA{c->red, c->green, c->blue, c->alpha} : RGBA{-1, -1, -1, -1};
+}
+
 // What a colour is: its kind, space, catalogue entry and device RGB components.
 auto identity(const ColorRef& colour)
 {
-    const ColorRef rgb = colour->usingColorSpace(Color::Space::DeviceRGB);
-    const auto c = rgb ? rgb->rgba() : std::nullopt;
     return std::tuple(colour->type(), colour->colorSpace(), colour->catalogNameComponent(), colour->colorListName(),
-                      c ? std::array{c->red, c->green, c->blue, c->alpha} : std::array<double, 4>{});
+                      rgba(colour->usingColorSpace(Space::DeviceRGB)));
 }
 
 } // namespace
+
+TEST(Color, ConversionsPatternsListsAndMissingKeys)
+{
+    EXPECT_EQ(rgba(Color::withWhite(0.7, 0.5)->usingColorSpace(Space::DeviceRGB)), (RGBA{0.7, 0.7, 0.7, 0.5}));
+    EXPECT_NEAR(Color::withRGBA(1, 1, 1, 0.5)->usingColorSpace(Space::Gray)->whiteAlpha()->white, 1.0, 1e-12);
+    // A pattern has no component form.
+    const ColorRef pattern = Color::pattern(QStringLiteral("Paper"));
+    EXPECT_FALSE(pattern->usingColorSpace(Space::Gray) || pattern->shadowWithLevel(0.1) || pattern->rgba());
+
+    EXPECT_FALSE(ColorList::named(QStringLiteral("Nope")));
+    EXPECT_FALSE(Color::named(QStringLiteral("NoSuchColor")));
+    const auto apple = ColorList::named(QStringLiteral("Apple"));
+    ASSERT_TRUE(apple);
+    EXPECT_TRUE(apple->allKeys().contains(QStringLiteral("Black")));
+    EXPECT_FALSE(apple->colorWithKey(QStringLiteral("Snow")));
+
+    const ColorRef snow = ColorList::named(QStringLiteral("Crayons"))->colorWithKey(QStringLiteral("Snow"));
+    ASSERT_TRUE(snow);
+    EXPECT_EQ(snow->catalogNameComponent(), QStringLiteral("Snow"));
+    EXPECT_EQ(snow->colorListName(), QStringLiteral("Crayons"));
+    EXPECT_EQ(rgba(snow->usingColorSpace(Space::DeviceRGB)), (RGBA{1, 1, 1, 1}));
+}
 
 // The object table as other readers of keyed archives expect it: keys and
 // values by reference, each object naming its class chain.

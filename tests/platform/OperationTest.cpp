@@ -1,4 +1,5 @@
 #include "export/OperationQueueExtensions.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Operation.h"
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
@@ -7,6 +8,8 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 using namespace platform;
 
@@ -88,4 +91,22 @@ TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)
     other.join();
     EXPECT_EQ(violations, 1);
     Progress::setThreadViolationHandler(previous);
+}
+
+TEST(NotificationCenter, PostsFromManyThreadsWhileObserversComeAndGo)
+{
+    NotificationCenter center;
+    std::atomic<int> delivered{0};
+    center.addObserver("T", nullptr, [&](const Notification&) { delivered.fetch_add(1); });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                platform::ScopedObserver passing(center, "T", nullptr, [](const Notification&) {});
+                center.post("T");
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(delivered.load(), 2000);
 }

@@ -13,7 +13,6 @@ namespace {
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
-
     // Writes a domain file the way another program would.
     void writeDomain(const QString& domain, const QVariantMap& values, plist::Format format)
     {
@@ -23,7 +22,6 @@ protected:
     }
 
     testsupport::PrivateHome m_home;
-    testsupport::TempDir& m_dir = m_home.dir;
 };
 
 TEST_F(UserDefaultsTest, OwnDomainWinsOverSuitesInOrder)
@@ -50,17 +48,9 @@ TEST_F(UserDefaultsTest, OwnDomainWinsOverSuitesInOrder)
     EXPECT_TRUE(defaults.boolValue("flag"));
 }
 
-TEST_F(UserDefaultsTest, GroupContainerIsMadeOnDemand)
+TEST_F(UserDefaultsTest, NoContainerOutsideTheDataFolderAndRelativeBasesMeanTheDefault)
 {
-    const QUrl url = FileManager::defaultManager()->containerURL("group.example");
-    ASSERT_FALSE(url.isEmpty());
-    EXPECT_EQ(url.toLocalFile(), m_dir.filePath("data/group.example/"));
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("data/group.example")).isDir());
     EXPECT_TRUE(FileManager::defaultManager()->containerURL("../escape").isEmpty());
-}
-
-TEST_F(UserDefaultsTest, RelativeBaseDirectoriesFallBackToHome)
-{
     qputenv("XDG_CONFIG_HOME", "relative/path");
     EXPECT_EQ(xdg::configHome(), QDir::homePath() + "/.config");
 }

@@ -47,19 +47,17 @@ protected:
 TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)
 {
     Workspace workspace;
-    EXPECT_TRUE(workspace.urlForApplication("app.test").isEmpty());
-
     writeEntry("second", "app.test", "Name=Second\nExec=true\n");
-    writeReleases("second", "app.test", R"(<release version="2.0" date="2024-01-01"/>)");
-    EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("second/applications/app.test.desktop"), false));
-
+    writeReleases("second", "app.test", R"(<release version="2.0"/>)");
     writeEntry("first", "app.test", "Name=First\nExec=true\n");
     EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("first/applications/app.test.desktop"), false));
     // The version comes from beside the entry found, not from another data directory.
-    QVariantMap info = workspace.bundleInfo(workspace.urlForApplication("app.test"));
+    const QVariantMap info = workspace.bundleInfo(workspace.urlForApplication("app.test"));
     EXPECT_EQ(info.value("CFBundleName"), QVariant("First"));
     EXPECT_EQ(info.value("CFBundleIdentifier"), QVariant("app.test"));
     EXPECT_FALSE(info.contains("CFBundleShortVersionString"));
+    writeReleases("first", "app.test", R"(<release version="1.2"/>)");
+    EXPECT_EQ(workspace.bundleInfo(workspace.urlForApplication("app.test")).value("CFBundleShortVersionString"), "1.2");
 
     // An entry marked hidden in the user's data directory, looked at first, removes the application.
     writeEntry("home", "app.test", "Name=Home\nHidden=true\nExec=true\n");
@@ -69,21 +67,19 @@ TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)
 
 TEST_F(WorkspaceTest, VersionIsTheNewestReleaseByDateElseTheFirstListed)
 {
-    writeReleases("home", "a", R"(<release version="1.2" date="2023-05-01"/>
-                                  <release version="1.10.4" date="2024-02-01T10:00:00Z"/>
-                                  <release version="1.9" timestamp="1690000000"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), "1.10.4");
-    writeReleases("home", "b", R"(<release version="3.1"/><release version="3.0"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/b.metainfo.xml")), "3.1");
-    writeReleases("home", "c", R"(<release version="1.0" timestamp="1500000000"/><release version="1.1" timestamp="1600000000"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/c.metainfo.xml")), "1.1");
-    testsupport::writeFile(path("home/metainfo/d.metainfo.xml"), "<component><releases><release version=\"1\"");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/d.metainfo.xml")), "");
+    const std::pair<QByteArray, const char*> cases[] = {
+        {R"(<release version="1.2" date="2023-05-01"/><release version="1.10.4" date="2024-02-01T10:00:00Z"/>
+            <release version="1.9" timestamp="1690000000"/>)", "1.10.4"},
+        {R"(<release version="3.1"/><release version="3.0"/>)", "3.1"},
+        {R"(<release version="1.0" timestamp="1500000000"/><release version="1.1" timestamp="1600000000"/>)", "1.1"},
+    };
+    for (const auto& [releases, expected] : cases) {
+        writeReleases("home", "a", releases);
+        EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), expected);
+    }
+    testsupport::writeFile(path("home/metainfo/a.metainfo.xml"), "<component><releases><release version=\"1\"");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), "");
     EXPECT_EQ(newestReleaseVersion(path("home/metainfo/missing.metainfo.xml")), "");
-
-    writeEntry("home", "a", "Name=A\nExec=true\n");
-    Workspace workspace;
-    EXPECT_EQ(workspace.bundleInfo(workspace.urlForApplication("a")).value("CFBundleShortVersionString"), QVariant("1.10.4"));
 }
 
 TEST_F(WorkspaceTest, ExecLinesExpandFieldCodesAndHonourQuoting)

@@ -64,9 +64,7 @@ TEST(Truncation, CutsTheMiddleWithoutSplittingPairs)
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(twenty, 10), s("abcde…pqrst"));
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(twenty, 0), s("…"));
 
-    QString emoji;
-    for (int i = 0; i < 10; ++i)
-        emoji += kEmoji;
+    const QString emoji = kEmoji.repeated(10);
     // Half of 5 is 2 units: exactly one emoji at each end.
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(emoji, 5), kEmoji + s("…") + kEmoji);
     // Half of 6 is 3: a cut inside a pair drops that pair.
