@@ -1,20 +1,17 @@
 #include "platform/Color.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/ParagraphStyle.h"
 #include "platform/PropertyList.h"
 #include "support/ArchiveSupport.h"
 #include "support/TestSupport.h"
 
 #include <QSize>
 #include <array>
+#include <cmath>
 #include <tuple>
 #include <gtest/gtest.h>
 
-using platform::Color;
-using platform::ColorList;
-using platform::ColorRef;
-using platform::Error;
-using platform::KeyedArchiver;
-using platform::KeyedUnarchiver;
+using namespace platform;
 using testsupport::keyedArchive;
 using testsupport::uid;
 using Space = Color::Space;
@@ -72,6 +69,25 @@ auto identity(const ColorRef& colour)
                       rgba(colour->usingColorSpace(Space::DeviceRGB)));
 }
 
+ParagraphStyle everyFieldSet()
+{
+    return {TextAlignment::Center, 1.5, 6, 3, 10, -10, 20, 1.25, 14, 30, WritingDirection::RightToLeft, 2,
+            {{TextAlignment::Right, 50}, {TextAlignment::Justified, 80.5}}, 36};
+}
+
+// The archive of `style` with one field replaced (an invalid value removes it), read back.
+QVariant decodedWithField(const ParagraphStyle& style, const QString& key, const QVariant& value, Error* error)
+{
+    QVariantList objects = testsupport::objectsOf(*KeyedArchiver::archivedData(QVariant::fromValue(style), true, error));
+    QVariantMap root = objects[1].toMap();
+    if (value.isValid())
+        root[key] = value;
+    else
+        root.remove(key);
+    objects[1] = root;
+    return KeyedUnarchiver::unarchivedObjectOfClasses({"NSParagraphStyle"}, keyedArchive(objects), error);
+}
+
 } // namespace
 
 TEST(Color, ConversionsPatternsListsAndMissingKeys)
@@ -114,7 +130,7 @@ TEST(KeyedArchiver, WritesAWellFormedKeyedArchive)
         "name",
         "Snow",
         classInfo("NSDictionary", {"NSDictionary", "NSObject"})};
-    const auto read = [](const QByteArray& archive) { return platform::plist::propertyListFromData(archive, nullptr); };
+    const auto read = [](const QByteArray& archive) { return plist::propertyListFromData(archive, nullptr); };
     EXPECT_EQ(read(data), read(keyedArchive(expected)));
 }
 
@@ -126,7 +142,7 @@ TEST(KeyedArchiver, RoundTripsValuesAndColours)
     const QVariant back = KeyedUnarchiver::unarchivedObjectOfClasses(kAll, archive(values), &error);
     EXPECT_EQ(back.toList(), values);
 
-    const auto apple = platform::ColorList::named("Apple");
+    const auto apple = ColorList::named("Apple");
     const QList<ColorRef> colours{Color::withRGBA(0.1, 0.2, 0.3, 0.4),
                                   Color::withRGBA(1.0 / 3, 0, 1, 1, Color::Space::GenericRGB),
                                   Color::withWhite(0.7, 0.5), apple->colorWithKey("White"),
@@ -178,9 +194,9 @@ TEST(KeyedArchiver, RefusesMalformedArchives)
 
     // Not a keyed archive at all.
     for (const QByteArray& data : {QByteArray(), QByteArray("garbage"),
-                                   *platform::plist::dataFromPropertyList(QVariantList{}, platform::plist::Format::Binary, nullptr),
-                                   *platform::plist::dataFromPropertyList(QVariantMap{{"$archiver", "Other"}},
-                                                                          platform::plist::Format::Binary, nullptr)}) {
+                                   *plist::dataFromPropertyList(QVariantList{}, plist::Format::Binary, nullptr),
+                                   *plist::dataFromPropertyList(QVariantMap{{"$archiver", "Other"}},
+                                                                          plist::Format::Binary, nullptr)}) {
         Error error;
         EXPECT_FALSE(KeyedUnarchiver::forReadingFromData(data, &error));
         EXPECT_EQ(error.code(), 4864);
@@ -207,7 +223,7 @@ TEST(KeyedArchiver, DeepNestingHugeArchivesAndUnarchivableValuesFailCleanly)
     const QByteArray huge = nestedArrays(66000);
     Error error;
     EXPECT_EQ(KeyedUnarchiver::forReadingFromData(huge, &error), nullptr);
-    EXPECT_FALSE(platform::plist::propertyListFromData(huge, nullptr, platform::plist::Limits{256, 65536}));
+    EXPECT_FALSE(plist::propertyListFromData(huge, nullptr, plist::Limits{256, 65536}));
 }
 
 TEST(KeyedArchiver, CorruptedBytesNeverCrash)
@@ -226,5 +242,25 @@ TEST(KeyedArchiver, CorruptedBytesNeverCrash)
                 EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
             }
         }
+    }
+}
+
+TEST(ParagraphStyleCoding, EveryFieldRoundTripsAndNonsenseIsRefused)
+{
+    EXPECT_EQ(decodedWithField(everyFieldSet(), "unused", {}, nullptr).value<ParagraphStyle>(), everyFieldSet());
+    // Absent direction and alignment are the natural ones, not the first of each.
+    EXPECT_EQ(decodedWithField(everyFieldSet(), "NSWritingDirection", {}, nullptr).value<ParagraphStyle>().baseWritingDirection,
+              WritingDirection::Natural);
+    EXPECT_EQ(decodedWithField(everyFieldSet(), "NSAlignment", {}, nullptr).value<ParagraphStyle>().alignment,
+              TextAlignment::Natural);
+
+    const std::pair<QString, QVariant> bad[] = {
+        {"NSAlignment", qint64(99)},     {"NSWritingDirection", qint64(2)}, {"NSHeaderLevel", qint64(7)},
+        {"NSLineSpacing", std::nan("")}, {"NSParagraphSpacing", INFINITY},  {"NSLineHeightMultiple", "1.5"},
+    };
+    for (const auto& [key, value] : bad) {
+        Error error;
+        EXPECT_FALSE(decodedWithField(everyFieldSet(), key, value, &error).isValid()) << key.toStdString();
+        EXPECT_EQ(error.code(), kCoderReadCorruptError) << key.toStdString();
     }
 }
