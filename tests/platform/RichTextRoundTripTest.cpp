@@ -35,7 +35,7 @@ void readBack(const AttributedString& text, QTextDocument& document, const QStri
 
 } // namespace
 
-TEST(RTFDWriter, TextComesBackEscapesIncluded)
+TEST(RTFDWriter, TextAndCharacterStylesComeBackEscapesIncluded)
 {
     const QString original = QStringLiteral("Braces {} and \\ back\tslash — café 京都 😀\nsecond") + QChar(0x2028)
                            + QStringLiteral("line");
@@ -47,10 +47,7 @@ TEST(RTFDWriter, TextComesBackEscapesIncluded)
     // Everything outside ASCII is escaped.
     const QByteArray rtf = rtfFromAttributedString(AttributedString(original));
     EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) { return uchar(c) < 0x80; }));
-}
 
-TEST(RTFDWriter, CharacterStylesComeBack)
-{
     AttributedString text;
     AttributeDictionary styled = attributes(fontWithTraits(QStringLiteral("Helvetica Neue"), 17, true, true));
     styled.set(NSUnderlineStyleAttributeName, NSUnderlineStyleSingle);
@@ -63,7 +60,7 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     link.set(NSLinkAttributeName, QUrl(QStringLiteral("https://example.org/a b?q=\"x\"")));
     text.append(QStringLiteral("link"), link);
 
-    QTextDocument document;
+    document.clear();
     readBack(text, document);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("styledplainlink"));
     const auto style = [&](const QString& text) {
