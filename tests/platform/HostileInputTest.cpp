@@ -48,14 +48,8 @@ struct HostileFolder {
     }
 };
 
-using Opener = safefile::Descriptor (*)(const QString&, const QString&, Error*);
-
-struct OpenCase {
-    const char* path;
-    const char* reason; // empty: opens
-};
-
-const OpenCase kOpenCases[] = {
+// A path beneath the folder, and why it is refused (empty: it opens).
+const std::pair<const char*, const char*> kOpenCases[] = {
     {"inner/plain.html", ""},
     {"./inner/plain.html", ""},
     {"to-canary", "symbolic link"},
@@ -71,35 +65,31 @@ const OpenCase kOpenCases[] = {
 
 using safefile::Descriptor;
 
-class SafeOpen : public testing::TestWithParam<Opener> {};
-
-TEST_P(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
+TEST(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
 {
     HostileFolder folder;
-    for (const OpenCase& item : kOpenCases) {
-        SCOPED_TRACE(item.path);
-        Error error;
-        const Descriptor fd = GetParam()(folder.root, QString::fromLatin1(item.path), &error);
-        if (!*item.reason) {
-            ASSERT_TRUE(fd.isValid()) << error.localizedDescription().toStdString();
-            EXPECT_EQ(safefile::readAll(fd.get(), 1024, QString(), nullptr), QByteArray("<p>fine</p>"));
-            continue;
+    // With the system call that stays beneath, and by walking one component at a time.
+    const auto beneath = [](const QString& root, const QString& path, Error* error) {
+        return safefile::openBeneath(root, path, error);
+    };
+    for (const auto open : {+beneath, &safefile::openBeneathByWalking}) {
+        for (const auto& [path, reason] : kOpenCases) {
+            SCOPED_TRACE(path);
+            Error error;
+            const Descriptor fd = open(folder.root, QString::fromLatin1(path), &error);
+            if (!*reason) {
+                ASSERT_TRUE(fd.isValid()) << error.localizedDescription().toStdString();
+                EXPECT_EQ(safefile::readAll(fd.get(), 1024, QString(), nullptr), QByteArray("<p>fine</p>"));
+                continue;
+            }
+            EXPECT_FALSE(fd.isValid());
+            const QString message = error.localizedDescription();
+            EXPECT_TRUE(message.contains(QLatin1String(reason))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QString::fromLatin1(path).section(u'/', -1)));
         }
-        EXPECT_FALSE(fd.isValid());
-        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(item.reason))) << error.localizedDescription().toStdString();
-        EXPECT_TRUE(error.localizedDescription().contains(QString::fromLatin1(item.path).section(u'/', -1)));
     }
     EXPECT_EQ(readFile(folder.canary), kCanary);
 }
-
-// With the system call that stays beneath, and by walking one component at a time.
-INSTANTIATE_TEST_SUITE_P(
-    BothWays, SafeOpen,
-    testing::Values(
-        static_cast<Opener>([](const QString& folder, const QString& path, Error* error) {
-            return safefile::openBeneath(folder, path, error);
-        }),
-        static_cast<Opener>(&safefile::openBeneathByWalking)));
 
 TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
 {
