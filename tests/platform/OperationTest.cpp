@@ -4,7 +4,6 @@
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
-#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -30,18 +29,14 @@ TEST(Operation, CompletionRunsAfterMainAndAlsoWhenCancelledBeforeStart)
     OperationQueue queue;
     auto normal = std::make_shared<RecordingOperation>();
     auto cancelled = std::make_shared<RecordingOperation>();
-    std::atomic<bool> normalMainSeenByCompletion{false};
-    std::atomic<bool> cancelledCompleted{false};
+    std::atomic<bool> normalMainSeenByCompletion{false}, cancelledCompleted{false};
     normal->setCompletionBlock([&] { normalMainSeenByCompletion = normal->ran.load(); });
     cancelled->setCompletionBlock([&] { cancelledCompleted = true; });
     cancelled->cancel();
-
     queue.addOperation(normal);
     queue.addOperation(cancelled);
     queue.waitUntilAllOperationsAreFinished();
-
-    EXPECT_TRUE(normalMainSeenByCompletion);
-    EXPECT_TRUE(cancelledCompleted);
+    EXPECT_TRUE(normalMainSeenByCompletion && cancelledCompleted);
     EXPECT_FALSE(cancelled->ran);
     EXPECT_TRUE(cancelled->isFinished());
 }
@@ -59,8 +54,7 @@ TEST(Operation, CancelAllReachesQueuedOperations)
     queue.cancelAllOperations();
     release = true;
     waiting->waitUntilFinished();
-    EXPECT_TRUE(waiting->isCancelled());
-    EXPECT_FALSE(waiting->ran);
+    EXPECT_TRUE(waiting->isCancelled() && !waiting->ran);
 }
 
 TEST(OperationQueueExtensions, MainQueueBlockRunsInlineOnTheMainThread)
