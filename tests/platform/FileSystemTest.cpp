@@ -61,7 +61,7 @@ TEST(FileDates, SetBothAndLeaveAMissingOneAlone)
     EXPECT_EQ(filedates::modificationDate(url), modified.addDays(3));
 }
 
-TEST(FaultyFileManager, WritesUntilTheBudgetIsSpentThenFailsLikeTheDisk)
+TEST(FaultyFileManager, FailsLikeAFullOrReadOnlyDisk)
 {
     Folder dir;
     FaultyFileManager disk(ENOSPC, 5);
@@ -74,22 +74,18 @@ TEST(FaultyFileManager, WritesUntilTheBudgetIsSpentThenFailsLikeTheDisk)
     // What fits still goes in, and a full disk still lets files go.
     EXPECT_TRUE(disk.writeData("ab", dir.url("c"), &error));
     EXPECT_TRUE(disk.removeItem(dir.url("a"), &error));
-}
 
-TEST(FaultyFileManager, AReadOnlyDiskKeepsWhatItHas)
-{
-    Folder dir;
-    FaultyFileManager disk(EROFS, FaultyFileManager::kUnlimited, 1);
-    Error error;
-    EXPECT_TRUE(disk.createDirectory(dir.url("f", true), true, &error));
-    EXPECT_TRUE(disk.createDirectory(dir.url("f", true), true, &error)); // already there: nothing to write
-    EXPECT_FALSE(disk.createDirectory(dir.url("g", true), true, &error));
+    // A read-only disk keeps what it has.
+    FaultyFileManager readOnly(EROFS, FaultyFileManager::kUnlimited, 1);
+    EXPECT_TRUE(readOnly.createDirectory(dir.url("f", true), true, &error));
+    EXPECT_TRUE(readOnly.createDirectory(dir.url("f", true), true, &error)); // already there: nothing to write
+    EXPECT_FALSE(readOnly.createDirectory(dir.url("g", true), true, &error));
     EXPECT_EQ(error.localizedDescription(), "The folder “g” couldn’t be created: Read-only file system.");
-    EXPECT_FALSE(disk.removeItem(dir.url("f", true), &error));
+    EXPECT_FALSE(readOnly.removeItem(dir.url("f", true), &error));
     EXPECT_TRUE(QFile::exists(dir.filePath("f")));
-    EXPECT_FALSE(disk.copyItem(dir.url("f", true), dir.url("h"), &error));
+    EXPECT_FALSE(readOnly.copyItem(dir.url("f", true), dir.url("h"), &error));
     // Reading goes on, and fails only as reading does.
-    EXPECT_FALSE(disk.contentsOfDirectory(dir.url("missing", true), true, &error));
+    EXPECT_FALSE(readOnly.contentsOfDirectory(dir.url("missing", true), true, &error));
     EXPECT_EQ(error.code(), ENOENT);
 }
 
@@ -102,7 +98,8 @@ TEST(FileManagerOnAFullDisk, ACopyCutShortIsRemoved)
     writeFile(dir.filePath("big.pdf"), QByteArray(64 * 1024, 'x'));
     Error error;
     const QString target = small.path() + "/big.pdf";
-    EXPECT_FALSE(FileManager::defaultManager()->copyItem(dir.url("big.pdf"), fileurl::fromPath(target, false), &error));
+    const QUrl targetURL = fileurl::fromPath(target, false);
+    EXPECT_FALSE(FileManager::defaultManager()->copyItem(dir.url("big.pdf"), targetURL, &error));
     EXPECT_EQ(error.localizedDescription(), "The file “big.pdf” couldn’t be saved: No space left on device.");
     EXPECT_FALSE(QFile::exists(target));
 }

@@ -116,8 +116,9 @@ TEST_F(WorkspaceTest, AnExecLineWithoutAURLCodeIsRefusedForHandOff)
         if (takesURLs)
             continue;
         // Refused before any program is looked for: "ostrel" need not exist.
-        const QString failure = entry->launch({QUrl("ostrel://library?location=x")}).value_or(Error()).localizedDescription();
-        EXPECT_TRUE(failure.contains("takes no URLs")) << failure.toStdString();
+        const auto failure = entry->launch({QUrl("ostrel://library?location=x")});
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->localizedDescription().contains("takes no URLs")) << failure->localizedDescription().toStdString();
     }
 }
 
