@@ -55,12 +55,10 @@ TEST(Operation, CancelAllReachesQueuedOperations)
     release = true;
     waiting->waitUntilFinished();
     EXPECT_TRUE(waiting->isCancelled() && !waiting->ran);
-}
 
-TEST(OperationQueueExtensions, MainQueueBlockRunsInlineOnTheMainThread)
-{
+    // A block for the main queue, from the main thread, runs inline: otherwise
+    // it would wait for itself for ever.
     bool ran = false;
-    // Without the inline case this would wait for itself for ever.
     fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] { ran = true; });
     EXPECT_TRUE(ran);
 }
