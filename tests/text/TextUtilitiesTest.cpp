@@ -104,13 +104,30 @@ TEST(TimeInterval, NamesOnlyTheLargestWholeUnit)
     EXPECT_TRUE(stringForTimeInterval(HUGE_VAL).endsWith(s(" days remaining")));
 }
 
-TEST(Cleanup, NewlinesAndAttachments)
+TEST(Cleaning, NewlinesAttachmentsEscapesControlsAndSets)
 {
     EXPECT_EQ(stringByStandardizingNewlines(s("a\r\nb\n\rc\r\r|\r\n\r\n|\n\n|\n\r\n|x\r")),
               s("a\nb\nc\n\n|\n\n|\n\n|\n\n|x\n"));
     EXPECT_EQ(stringByStandardizingNewlines(s("\u2028\u2029\u0085\u000b") + kEmoji + s("\r") + kEmoji),
               s("\u2028\u2029\u0085\u000b") + kEmoji + s("\n") + kEmoji);
     EXPECT_EQ(stringWithoutAttachments(s("\uFFFCa\uFFFC\uFFFC") + kEmoji + s("\uFFFC\uFFFD")), s("a") + kEmoji + s("\uFFFD"));
+    EXPECT_EQ(stringByRemovingNewlinesAndTabs(s("  a \u2028  b \n")), s("a b"));
+    EXPECT_EQ(stringByRemovingNewlines(s("\ta\n\nb\r\u2028 ")), s("a  b \u2028"));
+    EXPECT_EQ(stringByEscapingBackslashes(s("a\\b\\\\")), s("a\\\\b\\\\\\\\"));
+    EXPECT_EQ(stringByEscapingQuotes(s("it's \"x\" \\")), s("it\\'s \\\"x\\\" \\"));
+    EXPECT_EQ(stringByTrimmingWhitespace(s("\u00a0 x y\n\t")), s("x y"));
+    const QString text = s("a\u0001b\u200Ec\uFFFF") + QChar(0xD800) + kEmoji + QChar(0xDC00) + QString::fromUcs4(U"\U000E0001", 1)
+        + QString::fromUcs4(U"\U000E0080", 1) + s("d");
+    EXPECT_EQ(stringByRemovingControlAndIllegalCharacters(text), s("abc") + kEmoji + s("d"));
+
+    // A removed character between two halves makes them one character,
+    // which is then tested as a whole.
+    const QString halves = QString(QChar(0xD83D)) + u'x' + QChar(0xDE00) + u'y';
+    EXPECT_EQ(stringByRemovingCharactersInSet(halves, [](char32_t c) { return c == u'x' || c == 0x1F600; }), s("y"));
+    EXPECT_EQ(stringByRemovingCharactersInSet(halves, [](char32_t c) { return c == u'x'; }), kEmoji + u'y');
+    // Long input stays fast and exact.
+    const QString many = QString(200000, u'x') + u'z';
+    EXPECT_EQ(stringByRemovingCharactersInSet(many, [](char32_t c) { return c == u'x'; }), s("z"));
 }
 
 TEST(GenerateFilename, TakesTheFirstSentenceWithoutMarkers)
@@ -124,31 +141,6 @@ TEST(GenerateFilename, TakesTheFirstSentenceWithoutMarkers)
     EXPECT_EQ(generateFilename(s("Pic \uFFFC here")), s("Pic  here"));
     EXPECT_EQ(generateFilenameTruncatingToPeriod(s("Version 1.5 notes"), false), s("Version 1.5 notes"));
     EXPECT_EQ(generateFilenameTruncatingToPeriod(s("...Dots..."), false), s("-..Dots..."));
-}
-
-TEST(Cleaning, NewlinesTabsEscapesTrimmingAndIllegalCharacters)
-{
-    EXPECT_EQ(stringByRemovingNewlinesAndTabs(s("  a \u2028  b \n")), s("a b"));
-    EXPECT_EQ(stringByRemovingNewlines(s("\ta\n\nb\r\u2028 ")), s("a  b \u2028"));
-    EXPECT_EQ(stringByEscapingBackslashes(s("a\\b\\\\")), s("a\\\\b\\\\\\\\"));
-    EXPECT_EQ(stringByEscapingQuotes(s("it's \"x\" \\")), s("it\\'s \\\"x\\\" \\"));
-    EXPECT_EQ(stringByTrimmingWhitespace(s("\u00a0 x y\n\t")), s("x y"));
-    const QString lone = QString(QChar(0xD800));
-    const QString text = s("a\u0001b\u200Ec\uFFFF") + lone + kEmoji + QChar(0xDC00) + QString::fromUcs4(U"\U000E0001", 1)
-        + QString::fromUcs4(U"\U000E0080", 1) + s("d");
-    EXPECT_EQ(stringByRemovingControlAndIllegalCharacters(text), s("abc") + kEmoji + s("d"));
-}
-
-TEST(Cleaning, DeletionCanJoinASurrogatePair)
-{
-    // A removed character between two halves makes them one character,
-    // which is then tested as a whole.
-    const QString text = QString(QChar(0xD83D)) + u'x' + QChar(0xDE00) + u'y';
-    EXPECT_EQ(stringByRemovingCharactersInSet(text, [](char32_t c) { return c == u'x' || c == 0x1F600; }), s("y"));
-    EXPECT_EQ(stringByRemovingCharactersInSet(text, [](char32_t c) { return c == u'x'; }), kEmoji + u'y');
-    // Long input stays fast and exact.
-    const QString many = QString(200000, u'x') + u'z';
-    EXPECT_EQ(stringByRemovingCharactersInSet(many, [](char32_t c) { return c == u'x'; }), s("z"));
 }
 
 TEST(Comparison, IgnoresCaseDiacriticsAndWidth)
