@@ -20,9 +20,8 @@ protected:
     // Writes a domain file the way another program would.
     void writeDomain(const QString& domain, const QVariantMap& values, plist::Format format)
     {
-        const auto bytes = plist::dataFromPropertyList(values, format, nullptr);
-        ASSERT_TRUE(bytes);
-        testsupport::writeFile(UserDefaults::pathForDomain(domain), *bytes);
+        const QByteArray bytes = plist::dataFromPropertyList(values, format, nullptr).value();
+        testsupport::writeFile(UserDefaults::pathForDomain(domain), bytes);
     }
 
     testsupport::PrivateHome m_home;

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -154,10 +155,8 @@ QByteArray nestedXML(int depth)
 
 QByteArray bigEndian(quint64 value, int bytes)
 {
-    QByteArray data;
-    for (int b = bytes - 1; b >= 0; --b)
-        data += char(value >> (8 * b));
-    return data;
+    const quint64 big = qToBigEndian(value);
+    return QByteArray(reinterpret_cast<const char*>(&big), sizeof big).right(bytes);
 }
 
 // The binary form of the given encoded objects (marker bytes included), written
@@ -257,10 +256,7 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
     const auto canaryData = plist::dataFromPropertyList(QVariantMap{{QStringLiteral("Leaked"), true}}, plist::Format::XML, nullptr);
     writeFile(canaryPath, *canaryData);
     const auto file = [](const QByteArray& data) { return [data](const QString& path) { writeFile(path, data); }; };
-    const struct {
-        const char* name;
-        std::function<void(const QString& path)> make;
-    } cases[] = {
+    const std::pair<const char*, std::function<void(const QString& path)>> cases[] = {
         {"fifo", [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); }},
         {"link to a file elsewhere",
          [&](const QString& path) { symlink(QFile::encodeName(canaryPath).constData(), QFile::encodeName(path).constData()); }},
@@ -271,12 +267,12 @@ TEST(HostilePreferences, AreIgnoredWithoutHangingOrFollowing)
         {"an array", file(*plist::dataFromPropertyList(QVariantList{1}, plist::Format::Binary, nullptr))},
     };
     int index = 0;
-    for (const auto& item : cases) {
-        SCOPED_TRACE(item.name);
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
         const QString domain = QStringLiteral("hostile.%1").arg(index++);
         const QString path = UserDefaults::pathForDomain(domain);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        item.make(path);
+        make(path);
         UserDefaults defaults(domain);
         EXPECT_FALSE(defaults.object(QStringLiteral("Leaked")).isValid());
     }

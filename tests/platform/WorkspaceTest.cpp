@@ -26,13 +26,12 @@ protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
     // The entry of an application "App" with the icon "app-icon".
-    static std::optional<DesktopEntry> entryWithExec(const QByteArray& exec)
+    std::optional<DesktopEntry> entryWithExec(const QByteArray& exec)
     {
-        testsupport::TempDir dir;
-        testsupport::writeFile(dir.filePath("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
-        return DesktopEntry::load(dir.filePath("e.desktop"));
+        testsupport::writeFile(path("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
+        return DesktopEntry::load(path("e.desktop"));
     }
-    static QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
     {
         const auto entry = entryWithExec(exec);
         EXPECT_TRUE(entry);

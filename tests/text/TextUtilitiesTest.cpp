@@ -24,9 +24,7 @@ protected:
         using namespace platform;
         const QString path = UserDefaults::pathForDomain(QString::fromLatin1(UserDefaults::kApplicationDomain));
         ASSERT_TRUE(path.startsWith(m_home.dir.path()));
-        const auto bytes = plist::dataFromPropertyList(values, plist::Format::Binary, nullptr);
-        ASSERT_TRUE(bytes);
-        testsupport::writeFile(path, *bytes);
+        testsupport::writeFile(path, plist::dataFromPropertyList(values, plist::Format::Binary, nullptr).value());
     }
 
     testsupport::PrivateHome m_home;
