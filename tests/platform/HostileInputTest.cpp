@@ -92,7 +92,8 @@ TEST(SafeOpen, RefusesEverythingButRegularFilesBeneathTheFolder)
     EXPECT_EQ(readFile(folder.canary), kCanary);
 }
 
-TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
+// Reads stop at their limit, naming the file; writes replace only when complete.
+TEST(SafeFile, ReadsStopAtTheLimitWritesLeaveNoTemporaryFile)
 {
     TempDir dir;
     const QString big = dir.filePath(QStringLiteral("big"));
@@ -113,11 +114,7 @@ TEST(SafeRead, StopsAtTheLimitAndNamesTheFile)
     EXPECT_TRUE(status->contains("voluntary_ctxt_switches")); // its last lines
     const safefile::Descriptor fd = safefile::openRegularFile(big, &error);
     EXPECT_EQ(safefile::readAll(fd.get(), 1 << 20, big, &error, 10)->size(), 300000);
-}
 
-TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
-{
-    TempDir dir;
     const QString target = dir.filePath(QStringLiteral("note.html"));
     writeFile(target, "old");
     // A link planted at the name is refused, never written through.
@@ -138,7 +135,7 @@ TEST(SafeWrite, ReplacesOnlyWhenCompleteAndLeavesNoTemporaryFile)
     const Descriptor in = safefile::openRegularFile(dir.filePath(QStringLiteral("source")), nullptr);
     const auto result = safefile::copyToFile(in.get(), 65536, QFile::encodeName(dir.filePath(QStringLiteral("copy"))));
     EXPECT_TRUE(result.tooLarge);
-    EXPECT_EQ(tree(dir.path()), (QStringList{"canary", "note.html", "source"}));
+    EXPECT_EQ(tree(dir.path()), (QStringList{"big", "canary", "note.html", "source"}));
 }
 
 // ---- Property lists ----

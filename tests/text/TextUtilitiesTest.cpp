@@ -16,24 +16,18 @@ QString s(const char* text) { return QString::fromUtf8(text); }
 const QString kEmoji = QString::fromUcs4(U"\U0001F600", 1);   // two units, not a letter
 const QString kScriptX = QString::fromUcs4(U"\U0001D4B3", 1); // two units, a letter
 
-// Hashtag tests read the standard defaults from a private config folder.
-class Hashtags : public ::testing::Test {
-protected:
-    void writeDefaults(const QVariantMap& values)
-    {
-        using namespace platform;
-        const QString path = UserDefaults::pathForDomain(QString::fromLatin1(UserDefaults::kApplicationDomain));
-        ASSERT_TRUE(path.startsWith(m_home.dir.path()));
-        testsupport::writeFile(path, plist::dataFromPropertyList(values, plist::Format::Binary, nullptr).value());
-    }
-
-    testsupport::PrivateHome m_home;
-    Ranges ranges;
-};
-
 // An emoji ends a tag; a letter outside the basic plane belongs to it whole.
-TEST_F(Hashtags, WordStartsPunctuationUnderscoresAndUtf16Ranges)
+TEST(Hashtags, WordStartsPunctuationUtf16RangesAndTheNumericSwitch)
 {
+    // The numeric switch is read from the standard defaults, here in a private config folder.
+    using namespace platform;
+    const testsupport::PrivateHome home;
+    const QString defaults = UserDefaults::pathForDomain(QString::fromLatin1(UserDefaults::kApplicationDomain));
+    ASSERT_TRUE(defaults.startsWith(home.dir.path()));
+    const auto writeDefaults = [&](const QVariantMap& values) {
+        testsupport::writeFile(defaults, plist::dataFromPropertyList(values, plist::Format::Binary, nullptr).value());
+    };
+    Ranges ranges;
     const struct {
         QString text;
         QStringList names;
@@ -49,10 +43,8 @@ TEST_F(Hashtags, WordStartsPunctuationUnderscoresAndUtf16Ranges)
         EXPECT_EQ(ranges, c.ranges);
     }
     EXPECT_EQ(uniqueTagNamesFromHashtags(s("#a #b #a")), (QSet<QString>{"a", "b"}));
-}
 
-TEST_F(Hashtags, NumericTagsFollowTheDefaultsSwitchAsItChanges)
-{
+    // Numeric tags follow the defaults switch as it changes.
     const QString text = s("#123 #123abc #4_5 #\u0663");
     const QStringList withoutNumeric{"123abc", "4 5", s("\u0663")};
     EXPECT_EQ(tagNamesAndRangesFromHashtags(text), withoutNumeric);
@@ -151,7 +143,8 @@ TEST(Comparison, IgnoresCaseDiacriticsAndWidth)
     EXPECT_FALSE(isEqualToFilename(kEmoji, QString::fromUcs4(U"\U0001F601", 1)));
 }
 
-TEST(Truncation, CutsTheMiddleWithoutSplittingPairs)
+// Names cut in the middle without splitting pairs, for the file system and URLs.
+TEST(Conversion, TruncationFileSystemNamesAndURLs)
 {
     const QString twenty = s("abcdefghijklmnopqrst");
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(twenty, 10), s("abcde…pqrst"));
@@ -163,10 +156,7 @@ TEST(Truncation, CutsTheMiddleWithoutSplittingPairs)
     // Half of 6 is 3: a cut inside a pair drops that pair.
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(emoji, 6), kEmoji + s("…") + kEmoji);
     EXPECT_EQ(stringByTruncatingMiddleWithMaxLength(emoji, 20), emoji);
-}
 
-TEST(Conversion, FileSystemNamesAndURLs)
-{
     EXPECT_EQ(fileSystemRepresentationString(s("Résumé ") + kEmoji), s("Résumé ") + kEmoji);
     EXPECT_EQ(fileSystemRepresentationString(QString::fromUtf16(u"a\0b", 3)), s("a"));
     EXPECT_EQ(fileDisplayName(s("/tmp/Notes/")), s("Notes"));
