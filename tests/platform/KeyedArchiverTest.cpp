@@ -104,8 +104,8 @@ TEST(Color, ConversionsPatternsListsAndMissingKeys)
     EXPECT_FALSE(apple->colorWithKey("Snow"));
     const ColorRef snow = ColorList::named("Crayons")->colorWithKey("Snow");
     ASSERT_TRUE(snow);
-    EXPECT_EQ(std::tuple(snow->catalogNameComponent(), snow->colorListName()), std::tuple("Snow", "Crayons"));
-    EXPECT_EQ(rgba(snow->usingColorSpace(Space::DeviceRGB)), (RGBA{1, 1, 1, 1}));
+    EXPECT_EQ(std::tuple(snow->catalogNameComponent(), snow->colorListName(), rgba(snow->usingColorSpace(Space::DeviceRGB))),
+              std::tuple("Snow", "Crayons", RGBA{1, 1, 1, 1}));
 }
 
 // The object table as other readers of keyed archives expect it: keys and

@@ -14,11 +14,8 @@ using namespace platform;
 
 namespace {
 
-class RecordingOperation final : public Operation {
-public:
+struct RecordingOperation final : Operation {
     std::atomic<bool> ran{false};
-
-protected:
     void main() override { ran = true; }
 };
 
@@ -71,13 +68,10 @@ TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)
     EXPECT_TRUE(progress.isIndeterminate());
     progress.setTotalUnitCount(4);
     progress.setCompletedUnitCount(1);
-    EXPECT_FALSE(progress.isIndeterminate());
-    EXPECT_DOUBLE_EQ(progress.fractionCompleted(), 0.25);
+    EXPECT_EQ(std::pair(progress.isIndeterminate(), progress.fractionCompleted()), std::pair(false, 0.25));
     EXPECT_EQ(violations, 0);
-
     Progress empty(0);
-    EXPECT_FALSE(empty.isIndeterminate());
-    EXPECT_DOUBLE_EQ(empty.fractionCompleted(), 0.0);
+    EXPECT_EQ(std::pair(empty.isIndeterminate(), empty.fractionCompleted()), std::pair(false, 0.0));
 
     std::thread other([&] { progress.setCompletedUnitCount(2); });
     other.join();

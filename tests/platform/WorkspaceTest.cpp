@@ -83,23 +83,23 @@ TEST_F(WorkspaceTest, ExecLinesExpandFieldCodesAndHonourQuoting)
 {
     const QUrl file = QUrl::fromLocalFile("/tmp/Notes Import/a b.plist");
     const QUrl web("ostrel://library?location=file:///x%2520y&supportsHashtags=0");
+    const QString webText = web.toString(QUrl::FullyEncoded);
+    using Lines = QList<QStringList>;
 
-    EXPECT_EQ(lines("prog %u --name=%c", {web}),
-              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded), "--name=App"}}));
+    EXPECT_EQ(lines("prog %u --name=%c", {web}), (Lines{{"prog", webText, "--name=App"}}));
     // Quoted parts keep blanks and escaped characters; a doubled backslash in
     // the value is one backslash in the line.
     EXPECT_EQ(lines(R"("/opt/my app/run" "say \"hi\" \$HOME \`x\` \\\\" 100%% %F)", {file, web}),
-              (QList<QStringList>{{"/opt/my app/run", R"(say "hi" $HOME `x` \)", "100%", "/tmp/Notes Import/a b.plist"}}));
+              (Lines{{"/opt/my app/run", R"(say "hi" $HOME `x` \)", "100%", "/tmp/Notes Import/a b.plist"}}));
     // Deprecated codes vanish; %i gives the icon option.
-    EXPECT_EQ(lines("prog %d %D %n %N %v %m %i %U", {web}),
-              (QList<QStringList>{{"prog", "--icon", "app-icon", web.toString(QUrl::FullyEncoded)}}));
+    EXPECT_EQ(lines("prog %d %D %n %N %v %m %i %U", {web}), (Lines{{"prog", "--icon", "app-icon", webText}}));
     // One URL per start for %u; a %f without a local file drops out.
     EXPECT_EQ(lines("prog %u", {web, file}),
-              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded)}, {"prog", file.toString(QUrl::FullyEncoded)}}));
-    EXPECT_EQ(lines("prog %f", {web}), (QList<QStringList>{{"prog"}}));
-    EXPECT_EQ(lines("prog\\s%U", {}), (QList<QStringList>{{"prog"}}));
-    EXPECT_EQ(lines(R"("prog %u)", {web}), (QList<QStringList>{{"<none>"}}));
-    EXPECT_EQ(lines("", {web}), (QList<QStringList>{{"<none>"}}));
+              (Lines{{"prog", webText}, {"prog", file.toString(QUrl::FullyEncoded)}}));
+    EXPECT_EQ(lines("prog %f", {web}), (Lines{{"prog"}}));
+    EXPECT_EQ(lines("prog\\s%U", {}), (Lines{{"prog"}}));
+    EXPECT_EQ(lines(R"("prog %u)", {web}), (Lines{{"<none>"}}));
+    EXPECT_EQ(lines("", {web}), (Lines{{"<none>"}}));
 }
 
 TEST_F(WorkspaceTest, AnExecLineWithoutAURLCodeIsRefusedForHandOff)
