@@ -236,13 +236,11 @@ TEST(KeyedArchiver, CorruptedBytesNeverCrash)
 
 TEST(ParagraphStyleCoding, EveryFieldRoundTripsAndNonsenseIsRefused)
 {
-    const auto without = [](const char* key) {
-        return decodedWithField(everyFieldSet(), key, {}, nullptr).value<ParagraphStyle>();
-    };
-    EXPECT_EQ(without("unused"), everyFieldSet());
+    EXPECT_EQ(decodedWithField(everyFieldSet(), "unused", {}, nullptr).value<ParagraphStyle>(), everyFieldSet());
     // Absent direction and alignment are the natural ones, not the first of each.
-    EXPECT_EQ(without("NSWritingDirection").baseWritingDirection, WritingDirection::Natural);
-    EXPECT_EQ(without("NSAlignment").alignment, TextAlignment::Natural);
+    const auto without = [](const char* key) { return decodedWithField(everyFieldSet(), key, {}, nullptr); };
+    EXPECT_EQ(without("NSWritingDirection").value<ParagraphStyle>().baseWritingDirection, WritingDirection::Natural);
+    EXPECT_EQ(without("NSAlignment").value<ParagraphStyle>().alignment, TextAlignment::Natural);
 
     const std::pair<QString, QVariant> bad[] = {
         {"NSAlignment", qint64(99)},     {"NSWritingDirection", qint64(2)}, {"NSHeaderLevel", qint64(7)},
