@@ -1,7 +1,9 @@
+#include "support/FaultyFileManager.h"
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
 #include "platform/FileURL.h"
 #include "platform/UniformTypes.h"
+#include "support/FileFaults.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -10,69 +12,94 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
-using testsupport::TempDir;
+using namespace testsupport;
 
-TEST(FileManager, ListingSkipsHiddenEntriesAndMarksDirectories)
-{
-    TempDir dir;
-    testsupport::writeFile(dir.filePath(QStringLiteral(".hidden")), "x");
-    testsupport::writeFile(dir.filePath(QStringLiteral("note.html")), "x");
-    QDir(dir.path()).mkdir(QStringLiteral("folder"));
-    const auto entries = FileManager::defaultManager()->contentsOfDirectory(dir.url(), true, nullptr);
-    ASSERT_TRUE(entries);
-    QStringList strings;
-    for (const QUrl& url : *entries)
-        strings.append(fileurl::lastPathComponent(url) + (fileurl::hasDirectoryPath(url) ? QStringLiteral("/") : QString()));
-    strings.sort();
-    EXPECT_EQ(strings, (QStringList{QStringLiteral("folder/"), QStringLiteral("note.html")}));
+namespace {
 
-    Error error;
-    EXPECT_FALSE(FileManager::defaultManager()->contentsOfDirectory(
-        fileurl::fromPath(dir.filePath(QStringLiteral("missing")), true), true, &error));
-    EXPECT_EQ(error.code(), ENOENT);
-}
+// A temporary folder, naming its items by URL.
+struct Folder : TempDir {
+    QUrl url(const QString& name, bool folder = false) const { return fileurl::fromPath(filePath(name), folder); }
+};
+
+} // namespace
 
 TEST(UniformTypes, ConformanceAndItemsOnDisk)
 {
     using namespace platform::uti;
-    EXPECT_EQ(preferredIdentifierForFilenameExtension(QStringLiteral("JPG")), QStringLiteral("public.jpeg"));
-    EXPECT_TRUE(typeConformsTo(QStringLiteral("public.jpeg"), kUTTypeImage));
-
-    const QString unknown = preferredIdentifierForFilenameExtension(QStringLiteral("zzq"));
-    EXPECT_TRUE(unknown.startsWith(QStringLiteral("dyn.")));
+    EXPECT_EQ(preferredIdentifierForFilenameExtension("JPG"), "public.jpeg");
+    EXPECT_TRUE(typeConformsTo("public.jpeg", kUTTypeImage));
+    const QString unknown = preferredIdentifierForFilenameExtension("zzq");
+    EXPECT_TRUE(unknown.startsWith("dyn."));
     EXPECT_TRUE(typeConformsTo(unknown, kUTTypeData));
     EXPECT_FALSE(typeConformsTo(unknown, kUTTypeImage));
 
-    TempDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("Doc.rtfd"));
-    QDir(dir.path()).mkdir(QStringLiteral("Version 1.5"));
-    testsupport::writeFile(dir.filePath(QStringLiteral("photo.png")), "x");
-    auto typeOf = [&](const char* name) {
-        return typeIdentifierOfItem(fileurl::fromPath(dir.filePath(QLatin1String(name)), false)).value_or(QString());
-    };
+    Folder dir;
+    QDir(dir.path()).mkdir("Doc.rtfd");
+    QDir(dir.path()).mkdir("Version 1.5");
+    writeFile(dir.filePath("photo.png"), "x");
+    auto typeOf = [&](const char* name) { return typeIdentifierOfItem(dir.url(name)).value_or(QString()); };
     EXPECT_FALSE(typeConformsTo(typeOf("Doc.rtfd"), kUTTypeFolder));
     EXPECT_TRUE(typeConformsTo(typeOf("Version 1.5"), kUTTypeFolder));
-    EXPECT_EQ(typeOf("photo.png"), QStringLiteral("public.png"));
-    EXPECT_FALSE(typeIdentifierOfItem(fileurl::fromPath(dir.filePath(QStringLiteral("missing")), false)));
+    EXPECT_EQ(typeOf("photo.png"), "public.png");
+    EXPECT_FALSE(typeIdentifierOfItem(dir.url("missing")));
 }
 
 TEST(FileDates, SetBothAndLeaveAMissingOneAlone)
 {
-    TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("note.html"));
-    testsupport::writeFile(path, "x");
-    const QUrl url = fileurl::fromPath(path, false);
-    const QDateTime created = QDateTime::fromString(QStringLiteral("2020-05-01T10:00:00.250Z"), Qt::ISODateWithMs);
-    const QDateTime modified = QDateTime::fromString(QStringLiteral("2021-06-02T11:30:00Z"), Qt::ISODate);
-
+    Folder dir;
+    writeFile(dir.filePath("note.html"), "x");
+    const QUrl url = dir.url("note.html");
+    const QDateTime created = QDateTime::fromString("2020-05-01T10:00:00.250Z", Qt::ISODateWithMs);
+    const QDateTime modified = QDateTime::fromString("2021-06-02T11:30:00Z", Qt::ISODate);
     Error error;
     if (!filedates::setDates(url, created, modified, &error) && error.code() == ENOTSUP)
         GTEST_SKIP() << "no extended attributes on this file system";
     EXPECT_EQ(filedates::creationDate(url), created);
     EXPECT_EQ(filedates::modificationDate(url), modified);
-
-    const QDateTime later = modified.addDays(3);
-    filedates::setDates(url, std::nullopt, later, nullptr);
+    filedates::setDates(url, std::nullopt, modified.addDays(3), nullptr);
     EXPECT_EQ(filedates::creationDate(url), created);
-    EXPECT_EQ(filedates::modificationDate(url), later);
+    EXPECT_EQ(filedates::modificationDate(url), modified.addDays(3));
+}
+
+TEST(FaultyFileManager, FailsLikeAFullOrReadOnlyDisk)
+{
+    Folder dir;
+    FaultyFileManager disk(ENOSPC, 5);
+    Error error;
+    EXPECT_TRUE(disk.writeData("abc", dir.url("a"), &error));
+    EXPECT_FALSE(disk.writeData("abc", dir.url("b"), &error));
+    EXPECT_EQ(error.code(), ENOSPC);
+    EXPECT_EQ(error.localizedDescription(), "The file “b” couldn’t be saved: No space left on device.");
+    EXPECT_FALSE(QFile::exists(dir.filePath("b")));
+    // What fits still goes in, and a full disk still lets files go.
+    EXPECT_TRUE(disk.writeData("ab", dir.url("c"), &error));
+    EXPECT_TRUE(disk.removeItem(dir.url("a"), &error));
+
+    // A read-only disk keeps what it has.
+    FaultyFileManager readOnly(EROFS, FaultyFileManager::kUnlimited, 1);
+    EXPECT_TRUE(readOnly.createDirectory(dir.url("f", true), true, &error));
+    EXPECT_TRUE(readOnly.createDirectory(dir.url("f", true), true, &error)); // already there: nothing to write
+    EXPECT_FALSE(readOnly.createDirectory(dir.url("g", true), true, &error));
+    EXPECT_EQ(error.localizedDescription(), "The folder “g” couldn’t be created: Read-only file system.");
+    EXPECT_FALSE(readOnly.removeItem(dir.url("f", true), &error));
+    EXPECT_TRUE(QFile::exists(dir.filePath("f")));
+    EXPECT_FALSE(readOnly.copyItem(dir.url("f", true), dir.url("h"), &error));
+    // Reading goes on, and fails only as reading does.
+    EXPECT_FALSE(readOnly.contentsOfDirectory(dir.url("missing", true), true, &error));
+    EXPECT_EQ(error.code(), ENOENT);
+}
+
+TEST(FileManagerOnAFullDisk, ACopyCutShortIsRemoved)
+{
+    SmallFileSystem small(16 * 1024);
+    if (!small.isMounted())
+        GTEST_SKIP() << small.failure().toStdString();
+    Folder dir;
+    writeFile(dir.filePath("big.pdf"), QByteArray(64 * 1024, 'x'));
+    Error error;
+    const QString target = small.path() + "/big.pdf";
+    const QUrl targetURL = fileurl::fromPath(target, false);
+    EXPECT_FALSE(FileManager::defaultManager()->copyItem(dir.url("big.pdf"), targetURL, &error));
+    EXPECT_EQ(error.localizedDescription(), "The file “big.pdf” couldn’t be saved: No space left on device.");
+    EXPECT_FALSE(QFile::exists(target));
 }

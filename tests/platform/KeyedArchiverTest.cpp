@@ -1,21 +1,21 @@
 #include "platform/Color.h"
 #include "platform/KeyedArchiver.h"
+#include "platform/ParagraphStyle.h"
 #include "platform/PropertyList.h"
 #include "support/ArchiveSupport.h"
 #include "support/TestSupport.h"
 
 #include <QSize>
 #include <array>
+#include <cmath>
 #include <tuple>
 #include <gtest/gtest.h>
 
-using platform::Color;
-using platform::ColorRef;
-using platform::Error;
-using platform::KeyedArchiver;
-using platform::KeyedUnarchiver;
+using namespace platform;
 using testsupport::keyedArchive;
 using testsupport::uid;
+using Space = Color::Space;
+using RGBA = std::array<double, 4>;
 
 namespace {
 
@@ -35,26 +35,78 @@ QVariantMap classInfo(const QString& name, const QStringList& chain)
 // Decodes and expects a read-corrupt error.
 void expectRefused(const QByteArray& data, const QStringList& allowed, const char* what)
 {
+    SCOPED_TRACE(what);
     Error error;
-    const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(allowed, data, &error);
-    EXPECT_FALSE(value.isValid()) << what;
-    EXPECT_EQ(error.domain(), "NSCocoaErrorDomain") << what;
-    EXPECT_EQ(error.code(), 4864) << what;
-    EXPECT_FALSE(error.localizedDescription().isEmpty()) << what;
+    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses(allowed, data, &error).isValid());
+    EXPECT_EQ(std::pair(error.domain(), error.code()), std::pair(QString("NSCocoaErrorDomain"), 4864));
+    EXPECT_FALSE(error.localizedDescription().isEmpty());
 }
 
 const QStringList kAll{"NSArray", "NSDictionary", "NSString", "NSNumber", "NSData", "NSColor"};
 
+// `levels` arrays, each holding the one before `width` times, the first the number 1.
+QByteArray nestedArrays(int levels, int width = 1)
+{
+    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
+    for (int level = 0; level < levels; ++level) {
+        const QVariant previous = uid(quint64(objects.size() - 1));
+        objects.append(QVariantMap{{"NS.objects", QVariantList(width, previous)}, {"$class", uid(1)}});
+    }
+    return keyedArchive(objects, quint64(objects.size() - 1));
+}
+
+RGBA rgba(const ColorRef& color)
+{
+    const auto c = color ? color->rgba() : std::nullopt;
+    return c ? RGBA{c->red, c->green, c->blue, c->alpha} : RGBA{-1, -1, -1, -1};
+}
+
 // What a colour is: its kind, space, catalogue entry and device RGB components.
 auto identity(const ColorRef& colour)
 {
-    const ColorRef rgb = colour->usingColorSpace(Color::Space::DeviceRGB);
-    const auto c = rgb ? rgb->rgba() : std::nullopt;
     return std::tuple(colour->type(), colour->colorSpace(), colour->catalogNameComponent(), colour->colorListName(),
-                      c ? std::array{c->red, c->green, c->blue, c->alpha} : std::array<double, 4>{});
+                      rgba(colour->usingColorSpace(Space::DeviceRGB)));
+}
+
+ParagraphStyle everyFieldSet()
+{
+    return {TextAlignment::Center, 1.5, 6, 3, 10, -10, 20, 1.25, 14, 30, WritingDirection::RightToLeft, 2,
+            {{TextAlignment::Right, 50}, {TextAlignment::Justified, 80.5}}, 36};
+}
+
+// The archive of `style` with one field replaced (an invalid value removes it), read back.
+QVariant decodedWithField(const ParagraphStyle& style, const QString& key, const QVariant& value, Error* error)
+{
+    QVariantList objects = testsupport::objectsOf(*KeyedArchiver::archivedData(QVariant::fromValue(style), true, error));
+    QVariantMap root = objects[1].toMap();
+    if (value.isValid())
+        root[key] = value;
+    else
+        root.remove(key);
+    objects[1] = root;
+    return KeyedUnarchiver::unarchivedObjectOfClasses({"NSParagraphStyle"}, keyedArchive(objects), error);
 }
 
 } // namespace
+
+TEST(Color, ConversionsPatternsListsAndMissingKeys)
+{
+    EXPECT_EQ(rgba(Color::withWhite(0.7, 0.5)->usingColorSpace(Space::DeviceRGB)), (RGBA{0.7, 0.7, 0.7, 0.5}));
+    EXPECT_NEAR(Color::withRGBA(1, 1, 1, 0.5)->usingColorSpace(Space::Gray)->whiteAlpha()->white, 1.0, 1e-12);
+    // A pattern has no component form.
+    const ColorRef pattern = Color::pattern("Paper");
+    EXPECT_FALSE(pattern->usingColorSpace(Space::Gray) || pattern->shadowWithLevel(0.1) || pattern->rgba());
+
+    EXPECT_FALSE(ColorList::named("Nope") || Color::named("NoSuchColor"));
+    const auto apple = ColorList::named("Apple");
+    ASSERT_TRUE(apple);
+    EXPECT_TRUE(apple->allKeys().contains("Black"));
+    EXPECT_FALSE(apple->colorWithKey("Snow"));
+    const ColorRef snow = ColorList::named("Crayons")->colorWithKey("Snow");
+    ASSERT_TRUE(snow);
+    EXPECT_EQ(std::tuple(snow->catalogNameComponent(), snow->colorListName(), rgba(snow->usingColorSpace(Space::DeviceRGB))),
+              std::tuple("Snow", "Crayons", RGBA{1, 1, 1, 1}));
+}
 
 // The object table as other readers of keyed archives expect it: keys and
 // values by reference, each object naming its class chain.
@@ -74,7 +126,7 @@ TEST(KeyedArchiver, WritesAWellFormedKeyedArchive)
         "name",
         "Snow",
         classInfo("NSDictionary", {"NSDictionary", "NSObject"})};
-    const auto read = [](const QByteArray& archive) { return platform::plist::propertyListFromData(archive, nullptr); };
+    const auto read = [](const QByteArray& archive) { return plist::propertyListFromData(archive, nullptr); };
     EXPECT_EQ(read(data), read(keyedArchive(expected)));
 }
 
@@ -86,7 +138,7 @@ TEST(KeyedArchiver, RoundTripsValuesAndColours)
     const QVariant back = KeyedUnarchiver::unarchivedObjectOfClasses(kAll, archive(values), &error);
     EXPECT_EQ(back.toList(), values);
 
-    const auto apple = platform::ColorList::named("Apple");
+    const auto apple = ColorList::named("Apple");
     const QList<ColorRef> colours{Color::withRGBA(0.1, 0.2, 0.3, 0.4),
                                   Color::withRGBA(1.0 / 3, 0, 1, 1, Color::Space::GenericRGB),
                                   Color::withWhite(0.7, 0.5), apple->colorWithKey("White"),
@@ -98,13 +150,12 @@ TEST(KeyedArchiver, RoundTripsValuesAndColours)
         EXPECT_EQ(identity(decoded.value<ColorRef>()), identity(colour)); // components bit for bit
     }
     // A null colour is the null object.
-    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses({"NSColor"}, archive(QVariant::fromValue(ColorRef{})),
-                                                            &error)
-                     .isValid());
+    const QByteArray none = archive(QVariant::fromValue(ColorRef{}));
+    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses({"NSColor"}, none, &error).isValid());
     EXPECT_EQ(error.code(), 4865);
 }
 
-TEST(KeyedArchiver, RefusesClassesOutsideTheAllowedSet)
+TEST(KeyedArchiver, RefusesMalformedArchivesAndClassesOutsideTheAllowedSet)
 {
     const QByteArray colourInArray = archive(QVariantList{QVariant::fromValue(Color::black())});
     expectRefused(colourInArray, {"NSArray"}, "element class not allowed");
@@ -115,55 +166,39 @@ TEST(KeyedArchiver, RefusesClassesOutsideTheAllowedSet)
     // A class nobody registered is refused even when named as allowed.
     expectRefused(keyedArchive({"$null", QVariantMap{{"$class", uid(2)}}, classInfo("OTLUnknown", {"OTLUnknown", "NSObject"})}),
                   {"OTLUnknown"}, "unknown class");
-}
 
-TEST(KeyedArchiver, RefusesMalformedArchives)
-{
-    const QVariant arrayClass = classInfo("NSArray", {"NSArray", "NSObject"});
+    const auto array = [](const QVariant& members) {
+        return keyedArchive({"$null", QVariantMap{{"NS.objects", members}, {"$class", uid(2)}},
+                             classInfo("NSArray", {"NSArray", "NSObject"})});
+    };
+    const QVariant colourClass = classInfo("NSColor", {"NSColor", "NSObject"});
     expectRefused(keyedArchive({"$null", "x"}, 5), kAll, "root UID out of range");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(9)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "member UID out of range");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{uid(1)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "array holding itself");
+    expectRefused(array(QVariantList{uid(9)}), kAll, "member UID out of range");
+    expectRefused(array(QVariantList{uid(1)}), kAll, "array holding itself");
     expectRefused(keyedArchive({"$null", QVariantMap{{"$class", uid(1)}}}), kAll, "object that is its own class");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", "no"}, {"$class", uid(2)}}, arrayClass}), kAll,
-                  "members not an array");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NS.objects", QVariantList{qint64(1)}}, {"$class", uid(2)}}, arrayClass}),
-                  kAll, "member not a UID");
+    expectRefused(array("no"), kAll, "members not an array");
+    expectRefused(array(QVariantList{qint64(1)}), kAll, "member not a UID");
     expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", qint64(2)}, {"NSRGB", uid(3)}, {"$class", uid(2)}},
-                            classInfo("NSColor", {"NSColor", "NSObject"}), QByteArray("1 zero 0")}),
+                                colourClass, QByteArray("1 zero 0")}),
                   kAll, "colour with unreadable components");
-    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}},
-                            classInfo("NSColor", {"NSColor", "NSObject"})}),
-                  kAll, "colour space of the wrong type");
+    expectRefused(keyedArchive({"$null", QVariantMap{{"NSColorSpace", "two"}, {"$class", uid(2)}}, colourClass}), kAll,
+                  "colour space of the wrong type");
 
     // Not a keyed archive at all.
-    for (const QByteArray& data : {QByteArray(), QByteArray("garbage"),
-                                   *platform::plist::dataFromPropertyList(QVariantList{}, platform::plist::Format::Binary, nullptr),
-                                   *platform::plist::dataFromPropertyList(QVariantMap{{"$archiver", "Other"}},
-                                                                          platform::plist::Format::Binary, nullptr)}) {
-        Error error;
-        EXPECT_FALSE(KeyedUnarchiver::forReadingFromData(data, &error));
-        EXPECT_EQ(error.code(), 4864);
-    }
+    const auto binary = [](const QVariant& value) {
+        return *plist::dataFromPropertyList(value, plist::Format::Binary, nullptr);
+    };
+    for (const QByteArray& data : {QByteArray(), QByteArray("garbage"), binary(QVariantList{}),
+                                   binary(QVariantMap{{"$archiver", "Other"}})})
+        expectRefused(data, kAll, "not a keyed archive");
 }
 
-TEST(KeyedArchiver, SharedReferencesDecodeOnce)
+TEST(KeyedArchiver, DeepNestingHugeArchivesAndUnarchivableValuesFailCleanly)
 {
     // Each array holds the previous one twice: 2^40 leaves if read naively.
-    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
-    for (int level = 0; level < 40; ++level) {
-        const quint64 previous = quint64(objects.size() - 1);
-        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(previous), uid(previous)}}, {"$class", uid(1)}});
-    }
-    Error error;
-    const QVariant value = KeyedUnarchiver::unarchivedObjectOfClasses(
-        {"NSArray", "NSNumber"}, keyedArchive(objects, quint64(objects.size() - 1)), &error);
-    EXPECT_EQ(value.toList().size(), 2);
-}
+    const QVariant shared = KeyedUnarchiver::unarchivedObjectOfClasses({"NSArray", "NSNumber"}, nestedArrays(40, 2), nullptr);
+    EXPECT_EQ(shared.toList().size(), 2);
 
-TEST(KeyedArchiver, DeepNestingAndUnarchivableValuesFailCleanly)
-{
     QVariant nested = qint64(1);
     for (int i = 0; i < 300; ++i)
         nested = QVariantList{nested};
@@ -173,11 +208,11 @@ TEST(KeyedArchiver, DeepNestingAndUnarchivableValuesFailCleanly)
         EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
         EXPECT_EQ(error.code(), 4866);
     }
-
-    QVariantList objects{"$null", classInfo("NSArray", {"NSArray", "NSObject"}), qint64(1)};
-    for (int i = 0; i < 300; ++i)
-        objects.append(QVariantMap{{"NS.objects", QVariantList{uid(quint64(objects.size() - 1))}}, {"$class", uid(1)}});
-    expectRefused(keyedArchive(objects, quint64(objects.size() - 1)), kAll, "too deep");
+    expectRefused(nestedArrays(300), kAll, "too deep");
+    // Just over the limit of 65,536 objects: refused before any is decoded.
+    const QByteArray huge = nestedArrays(66000);
+    Error error;
+    EXPECT_EQ(KeyedUnarchiver::forReadingFromData(huge, &error), nullptr);
 }
 
 TEST(KeyedArchiver, CorruptedBytesNeverCrash)
@@ -196,5 +231,24 @@ TEST(KeyedArchiver, CorruptedBytesNeverCrash)
                 EXPECT_EQ(error.domain(), "NSCocoaErrorDomain");
             }
         }
+    }
+}
+
+TEST(ParagraphStyleCoding, EveryFieldRoundTripsAndNonsenseIsRefused)
+{
+    EXPECT_EQ(decodedWithField(everyFieldSet(), "unused", {}, nullptr).value<ParagraphStyle>(), everyFieldSet());
+    // Absent direction and alignment are the natural ones, not the first of each.
+    const auto without = [](const char* key) { return decodedWithField(everyFieldSet(), key, {}, nullptr); };
+    EXPECT_EQ(without("NSWritingDirection").value<ParagraphStyle>().baseWritingDirection, WritingDirection::Natural);
+    EXPECT_EQ(without("NSAlignment").value<ParagraphStyle>().alignment, TextAlignment::Natural);
+
+    const std::pair<QString, QVariant> bad[] = {
+        {"NSAlignment", qint64(99)},     {"NSWritingDirection", qint64(2)}, {"NSHeaderLevel", qint64(7)},
+        {"NSLineSpacing", std::nan("")}, {"NSParagraphSpacing", INFINITY},  {"NSLineHeightMultiple", "1.5"},
+    };
+    for (const auto& [key, value] : bad) {
+        Error error;
+        EXPECT_FALSE(decodedWithField(everyFieldSet(), key, value, &error).isValid()) << key.toStdString();
+        EXPECT_EQ(error.code(), kCoderReadCorruptError) << key.toStdString();
     }
 }

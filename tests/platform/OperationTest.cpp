@@ -1,22 +1,21 @@
 #include "export/OperationQueueExtensions.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Operation.h"
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
-#include <QStringList>
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 using namespace platform;
 
 namespace {
 
-class RecordingOperation final : public Operation {
-public:
+struct RecordingOperation final : Operation {
     std::atomic<bool> ran{false};
-
-protected:
     void main() override { ran = true; }
 };
 
@@ -27,18 +26,14 @@ TEST(Operation, CompletionRunsAfterMainAndAlsoWhenCancelledBeforeStart)
     OperationQueue queue;
     auto normal = std::make_shared<RecordingOperation>();
     auto cancelled = std::make_shared<RecordingOperation>();
-    std::atomic<bool> normalMainSeenByCompletion{false};
-    std::atomic<bool> cancelledCompleted{false};
+    std::atomic<bool> normalMainSeenByCompletion{false}, cancelledCompleted{false};
     normal->setCompletionBlock([&] { normalMainSeenByCompletion = normal->ran.load(); });
     cancelled->setCompletionBlock([&] { cancelledCompleted = true; });
     cancelled->cancel();
-
     queue.addOperation(normal);
     queue.addOperation(cancelled);
     queue.waitUntilAllOperationsAreFinished();
-
-    EXPECT_TRUE(normalMainSeenByCompletion);
-    EXPECT_TRUE(cancelledCompleted);
+    EXPECT_TRUE(normalMainSeenByCompletion && cancelledCompleted);
     EXPECT_FALSE(cancelled->ran);
     EXPECT_TRUE(cancelled->isFinished());
 }
@@ -56,14 +51,11 @@ TEST(Operation, CancelAllReachesQueuedOperations)
     queue.cancelAllOperations();
     release = true;
     waiting->waitUntilFinished();
-    EXPECT_TRUE(waiting->isCancelled());
-    EXPECT_FALSE(waiting->ran);
-}
+    EXPECT_TRUE(waiting->isCancelled() && !waiting->ran);
 
-TEST(OperationQueueExtensions, MainQueueBlockRunsInlineOnTheMainThread)
-{
+    // A block for the main queue, from the main thread, runs inline: otherwise
+    // it would wait for itself for ever.
     bool ran = false;
-    // Without the inline case this would wait for itself for ever.
     fw::addOperationWithBlockAndWaitUntilFinished(OperationQueue::mainQueue(), [&] { ran = true; });
     EXPECT_TRUE(ran);
 }
@@ -76,16 +68,31 @@ TEST(Progress, ReportsChangesOffTheMainThreadAndCountsFractions)
     EXPECT_TRUE(progress.isIndeterminate());
     progress.setTotalUnitCount(4);
     progress.setCompletedUnitCount(1);
-    EXPECT_FALSE(progress.isIndeterminate());
-    EXPECT_DOUBLE_EQ(progress.fractionCompleted(), 0.25);
+    EXPECT_EQ(std::pair(progress.isIndeterminate(), progress.fractionCompleted()), std::pair(false, 0.25));
     EXPECT_EQ(violations, 0);
-
     Progress empty(0);
-    EXPECT_FALSE(empty.isIndeterminate());
-    EXPECT_DOUBLE_EQ(empty.fractionCompleted(), 0.0);
+    EXPECT_EQ(std::pair(empty.isIndeterminate(), empty.fractionCompleted()), std::pair(false, 0.0));
 
     std::thread other([&] { progress.setCompletedUnitCount(2); });
     other.join();
     EXPECT_EQ(violations, 1);
     Progress::setThreadViolationHandler(previous);
+}
+
+TEST(NotificationCenter, PostsFromManyThreadsWhileObserversComeAndGo)
+{
+    NotificationCenter center;
+    std::atomic<int> delivered{0};
+    center.addObserver("T", nullptr, [&](const Notification&) { delivered.fetch_add(1); });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                platform::ScopedObserver passing(center, "T", nullptr, [](const Notification&) {});
+                center.post("T");
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(delivered.load(), 2000);
 }

@@ -28,29 +28,18 @@ AttributeDictionary attributes(FontRef font)
     return dictionary;
 }
 
-void readBack(const AttributedString& text, QTextDocument& document, const QStringList& names = {})
-{
-    ASSERT_TRUE(readRichText(rtfFromAttributedString(text, names), document));
-}
-
 } // namespace
 
-TEST(RTFDWriter, TextComesBackEscapesIncluded)
+TEST(RTFDWriter, TextAndCharacterStylesComeBackEscapesIncluded)
 {
-    const QString original = QStringLiteral("Braces {} and \\ back\tslash — café 京都 😀\nsecond") + QChar(0x2028)
-                           + QStringLiteral("line");
-    QTextDocument document;
-    readBack(AttributedString(original), document);
-    QString expected = original;
-    expected.replace(QChar(0x2028), u'\n'); // as plain text shows a line break
-    EXPECT_EQ(document.toPlainText(), expected);
-    // Everything outside ASCII is escaped.
+    const QString original = "Braces {} and \\ back\tslash — café 京都 😀\nsecond\u2028line";
     const QByteArray rtf = rtfFromAttributedString(AttributedString(original));
+    QTextDocument document;
+    ASSERT_TRUE(readRichText(rtf, document));
+    EXPECT_EQ(document.toPlainText(), QString(original).replace(QChar(0x2028), u'\n')); // plain text shows a line break
+    // Everything outside ASCII is escaped.
     EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) { return uchar(c) < 0x80; }));
-}
 
-TEST(RTFDWriter, CharacterStylesComeBack)
-{
     AttributedString text;
     AttributeDictionary styled = attributes(fontWithTraits(QStringLiteral("Helvetica Neue"), 17, true, true));
     styled.set(NSUnderlineStyleAttributeName, NSUnderlineStyleSingle);
@@ -63,8 +52,8 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     link.set(NSLinkAttributeName, QUrl(QStringLiteral("https://example.org/a b?q=\"x\"")));
     text.append(QStringLiteral("link"), link);
 
-    QTextDocument document;
-    readBack(text, document);
+    document.clear();
+    ASSERT_TRUE(readRichText(rtfFromAttributedString(text), document));
     EXPECT_EQ(document.toPlainText(), QStringLiteral("styledplainlink"));
     const auto style = [&](const QString& text) {
         const QTextCharFormat f = formatOfText(document, text);
@@ -76,8 +65,7 @@ TEST(RTFDWriter, CharacterStylesComeBack)
     const QTextCharFormat first = formatOfText(document, QStringLiteral("styled"));
     EXPECT_EQ(first.foreground().color(), QColor(255, 0, 0));
     EXPECT_EQ(first.background().color(), QColor(0, 0, 255));
-    EXPECT_EQ(formatOfText(document, QStringLiteral("link")).anchorHref(),
-              QStringLiteral("https://example.org/a%20b?q=%22x%22"));
+    EXPECT_EQ(formatOfText(document, "link").anchorHref(), "https://example.org/a%20b?q=%22x%22");
 }
 
 TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
@@ -91,35 +79,57 @@ TEST(RichTextReader, AttachmentReferencesWithoutTheirCharacterStillCount)
     EXPECT_EQ(format.toImageFormat().height(), 2);
 }
 
-TEST(FileWrapper, WritesAtomicallyAndRefusesPathsAsNames)
+TEST(FileWrapper, WritesWholePackagesAtomicallyOrNone)
 {
     testsupport::TempDir dir;
-    const QUrl target = fileurl::fromPath(dir.filePath(QStringLiteral("doc.rtfd")), true);
-    testsupport::writeFile(dir.filePath(QStringLiteral("doc.rtfd")), "a plain file in the way");
-    ASSERT_TRUE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("TXT.rtf"), "new")})
-                    .writeToURL(target, true, nullptr));
-    const QStringList written{QStringLiteral("doc.rtfd/"), QStringLiteral("doc.rtfd/TXT.rtf")};
+    const QUrl target = fileurl::fromPath(dir.filePath("doc.rtfd"), true);
+    const auto write = [&](std::vector<FileWrapper> files, Error* error) {
+        return FileWrapper::directory({}, std::move(files)).writeToURL(target, true, error);
+    };
+    testsupport::writeFile(dir.filePath("doc.rtfd"), "a plain file in the way");
+    ASSERT_TRUE(write({FileWrapper::regularFile("TXT.rtf", "new")}, nullptr));
+    const QStringList written{"doc.rtfd/", "doc.rtfd/TXT.rtf"};
     EXPECT_EQ(testsupport::tree(dir.path()), written);
 
-    for (const QString& bad : {QStringLiteral("../escape"), QStringLiteral(".."), QString()}) {
-        Error error;
-        EXPECT_FALSE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("ok"), "1"),
-                                                 FileWrapper::regularFile(bad, "2")})
-                         .writeToURL(target, true, &error));
+    Error error;
+    for (const QString& bad : {QString("../escape"), QString(".."), QString()}) {
+        EXPECT_FALSE(write({FileWrapper::regularFile("ok", "1"), FileWrapper::regularFile(bad, "2")}, &error));
         EXPECT_FALSE(error.localizedDescription().isEmpty());
         // The old package stays whole and nothing is left beside it.
         EXPECT_EQ(testsupport::tree(dir.path()), written);
     }
+    {
+        // A full disk fails with the system's reason, naming the file, and leaves the old package.
+        FaultyFileManager fullDisk(ENOSPC, 2);
+        testsupport::FileManagerReplacement replacement(&fullDisk);
+        EXPECT_FALSE(write({FileWrapper::regularFile("TXT.rtf", "too long")}, &error));
+        EXPECT_EQ(error.localizedDescription(), "The file “TXT.rtf” couldn’t be saved: No space left on device.");
+        EXPECT_EQ(testsupport::readFile(dir.filePath("doc.rtfd/TXT.rtf")), "new");
+        EXPECT_EQ(testsupport::tree(dir.path()), written);
+    }
 
-    // A full disk fails with the system's reason, naming the file, and leaves the old package.
-    FaultyFileManager fullDisk(ENOSPC, 2);
-    testsupport::FileManagerReplacement replacement(&fullDisk);
-    Error error;
-    EXPECT_FALSE(FileWrapper::directory({}, {FileWrapper::regularFile(QStringLiteral("TXT.rtf"), "too long")})
-                     .writeToURL(target, true, &error));
-    EXPECT_EQ(error.localizedDescription(), QStringLiteral("The file “TXT.rtf” couldn’t be saved: No space left on device."));
-    EXPECT_EQ(testsupport::readFile(dir.filePath(QStringLiteral("doc.rtfd/TXT.rtf"))), "new");
-    EXPECT_EQ(testsupport::tree(dir.path()), written);
+    // An attachment backed by a file is copied when written, not before.
+    const QString source = dir.filePath("big.pdf");
+    testsupport::writeFile(source, "%PDF-1.4 first");
+    auto attachment = std::make_shared<TextAttachment>();
+    attachment->fileName = "big.pdf";
+    attachment->contentsFilePath = source;
+    AttributedString text(QStringLiteral("see "));
+    text.append(AttributedString::withAttachment(attachment));
+    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
+    ASSERT_TRUE(package);
+    EXPECT_TRUE(package->children[1].regularFileContents.isEmpty());
+    testsupport::writeFile(source, "%PDF-1.4 as written"); // what is on disk when written counts
+    const QString note = dir.filePath("Note.rtfd");
+    ASSERT_TRUE(package->writeToURL(fileurl::fromPath(note, true), true, &error))
+        << error.localizedDescription().toStdString();
+    EXPECT_EQ(testsupport::readFile(note + "/big.pdf"), "%PDF-1.4 as written");
+    // A source gone by then fails the package, naming the file.
+    QFile::remove(source);
+    const QString other = dir.filePath("Other.rtfd");
+    EXPECT_FALSE(package->writeToURL(fileurl::fromPath(other, true), true, &error));
+    EXPECT_TRUE(error.localizedDescription().contains("“big.pdf”")) << error.localizedDescription().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(other));
 }
 
 TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
@@ -136,8 +146,8 @@ TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
               (QStringList{"Head", "\t•\tone", "\t•\ttwo", "\t1.\tfirst", "gone under green  site"}));
 
     const AttributeDictionary& head = text->attributesAt(0);
-    EXPECT_EQ(head.value(NSFontAttributeName)->font()->pointSize(), 14.5);
-    EXPECT_EQ(head.value(NSFontAttributeName)->font()->familyName(), QStringLiteral("Menlo"));
+    const FontRef font = head.value(NSFontAttributeName)->font();
+    EXPECT_EQ(std::pair(font->pointSize(), font->familyName()), std::pair(14.5, QString("Menlo")));
     EXPECT_EQ(head.value(NSParagraphStyleAttributeName)->paragraphStyle()->headerLevel, 2);
 
     const auto of = [&](const char* word) {
@@ -149,80 +159,37 @@ TEST(HTMLImport, KeepsStructureAndDropsWhatIsNotText)
     EXPECT_EQ(*of("site").value(NSLinkAttributeName)->link(), QUrl(QStringLiteral("https://example.org")));
 }
 
-namespace {
-
-struct PictureCase {
-    const char* name;
-    QByteArray body;          // "%PNG%" stands for a data URL of a small PNG
-    QString expectedText;     // "@" stands for an attachment character
-    int pictures;
-};
-
-class HTMLImportPictures : public testing::TestWithParam<PictureCase> {};
-
-} // namespace
-
-TEST_P(HTMLImportPictures, StayWhereThePageHasThem)
+// Pictures from data URLs stay where the page has them, each a file of the
+// package named in the RTF with its size; nothing else becomes a picture.
+TEST(HTMLImport, PicturesStayWhereThePageHasThem)
 {
-    const PictureCase& c = GetParam();
     const QByteArray png = testsupport::imageBytes("PNG", Qt::red, 3, 2);
-    QByteArray body = c.body;
-    body.replace("%PNG%", "data:image/png;base64," + png.toBase64());
-    const std::optional<AttributedString> text = attributedStringFromHTML("<html><body>" + body + "</body></html>");
-    ASSERT_TRUE(text);
-    QString expected = c.expectedText;
-    expected.replace(u'@', QChar(NSAttachmentCharacter));
-    EXPECT_EQ(text->string(), expected);
-
-    const std::optional<FileWrapper> package = rtfdFileWrapper(*text);
-    ASSERT_TRUE(package);
-    ASSERT_EQ(package->children.size(), size_t(1 + c.pictures));
-    for (int i = 1; i <= c.pictures; ++i) {
-        EXPECT_EQ(package->children[size_t(i)].regularFileContents, png);
-        EXPECT_TRUE(package->children[size_t(i)].preferredFilename.endsWith(QLatin1String(".png")));
+    const struct {
+        QByteArray body;
+        QString expected; // '@' stands for an attachment character
+    } cases[] = {
+        {"<div>before <img src=\"data:image/png;base64," + png.toBase64() + "\"> after</div>", "before @ after"},
+        {R"(<div>x<img src="data:text/plain;base64,aGk=">y</div>)", "xy"},
+        {R"(<div>x<img src="data:image/png;base64,@@@">y</div>)", "xy"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body.left(60).toStdString());
+        const auto text = attributedStringFromHTML("<html><body>" + c.body + "</body></html>");
+        ASSERT_TRUE(text);
+        const QString expected = QString(c.expected).replace(u'@', QChar(NSAttachmentCharacter));
+        EXPECT_EQ(text->string(), expected);
+        const qsizetype pictures = c.expected.count(u'@');
+        const std::optional<FileWrapper> package = rtfdFileWrapper(*text);
+        ASSERT_TRUE(package);
+        ASSERT_EQ(qsizetype(package->children.size()), 1 + pictures);
+        QTextDocument document;
+        ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
+        EXPECT_EQ(document.toPlainText(), expected);
+        if (pictures > 0) {
+            EXPECT_EQ(package->children[1].regularFileContents, png);
+            EXPECT_TRUE(package->children[1].preferredFilename.endsWith(QLatin1String(".png")));
+            const QTextImageFormat format = formatOfText(document, QString(QChar(0xFFFC))).toImageFormat();
+            EXPECT_EQ(std::pair(format.width(), format.height()), std::pair(3.0, 2.0));
+        }
     }
-    // The RTF names each picture with its size where the text has it.
-    QTextDocument document;
-    ASSERT_TRUE(readRichText(package->children[0].regularFileContents, document));
-    EXPECT_EQ(document.toPlainText(), expected);
-    if (c.pictures > 0) {
-        const QTextImageFormat format = formatOfText(document, QString(QChar(0xFFFC))).toImageFormat();
-        EXPECT_EQ(format.width(), 3);
-        EXPECT_EQ(format.height(), 2);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pages, HTMLImportPictures,
-    testing::Values(PictureCase{"InTheMiddle", R"(<div>before <img src="%PNG%"> after</div>)", "before @ after", 1},
-                    PictureCase{"OutsideFileNeverRead", R"(<div>x<img src="/etc/hostname">y</div>)", "xy", 0},
-                    PictureCase{"NotAPicture", R"(<div>x<img src="data:text/plain;base64,aGk=">y</div>)", "xy", 0},
-                    PictureCase{"BrokenBase64", R"(<div>x<img src="data:image/png;base64,@@@">y</div>)", "xy", 0}),
-    [](const testing::TestParamInfo<PictureCase>& info) { return std::string(info.param.name); });
-
-TEST(FileWrapper, AFileBackedAttachmentIsCopiedWhenWrittenNotBefore)
-{
-    testsupport::TempDir dir;
-    const QString source = dir.filePath(QStringLiteral("big.pdf"));
-    testsupport::writeFile(source, "%PDF-1.4 first");
-    auto attachment = std::make_shared<TextAttachment>();
-    attachment->fileName = QStringLiteral("big.pdf");
-    attachment->contentsFilePath = source;
-    AttributedString text(QStringLiteral("see "));
-    text.append(AttributedString::withAttachment(attachment));
-    const std::optional<FileWrapper> package = rtfdFileWrapper(text);
-    ASSERT_TRUE(package);
-    EXPECT_TRUE(package->children[1].regularFileContents.isEmpty());
-    testsupport::writeFile(source, "%PDF-1.4 as written"); // what is on disk when written counts
-    const QString target = dir.filePath(QStringLiteral("Note.rtfd"));
-    Error error;
-    ASSERT_TRUE(package->writeToURL(fileurl::fromPath(target, true), true, &error)) << error.localizedDescription().toStdString();
-    EXPECT_EQ(testsupport::readFile(target + QStringLiteral("/big.pdf")), "%PDF-1.4 as written");
-
-    // A source gone by then fails the package, naming the file.
-    QFile::remove(source);
-    const QString other = dir.filePath(QStringLiteral("Other.rtfd"));
-    EXPECT_FALSE(package->writeToURL(fileurl::fromPath(other, true), true, &error));
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("“big.pdf”"))) << error.localizedDescription().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(other));
 }

@@ -25,11 +25,15 @@ protected:
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    static QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    // The entry of an application "App" with the icon "app-icon".
+    std::optional<DesktopEntry> entryWithExec(const QByteArray& exec)
     {
-        testsupport::TempDir dir;
-        testsupport::writeFile(dir.filePath("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
-        const auto entry = DesktopEntry::load(dir.filePath("e.desktop"));
+        testsupport::writeFile(path("e.desktop"), "[Desktop Entry]\nName=App\nIcon=app-icon\nExec=" + exec + "\n");
+        return DesktopEntry::load(path("e.desktop"));
+    }
+    QList<QStringList> lines(const QByteArray& exec, const QList<QUrl>& urls)
+    {
+        const auto entry = entryWithExec(exec);
         EXPECT_TRUE(entry);
         return entry ? entry->commandLines(urls).value_or(QList<QStringList>{{"<none>"}}) : QList<QStringList>{};
     }
@@ -42,19 +46,15 @@ protected:
 TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)
 {
     Workspace workspace;
-    EXPECT_TRUE(workspace.urlForApplication("app.test").isEmpty());
-
     writeEntry("second", "app.test", "Name=Second\nExec=true\n");
-    writeReleases("second", "app.test", R"(<release version="2.0" date="2024-01-01"/>)");
-    EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("second/applications/app.test.desktop"), false));
-
+    writeReleases("second", "app.test", R"(<release version="2.0"/>)");
     writeEntry("first", "app.test", "Name=First\nExec=true\n");
     EXPECT_EQ(workspace.urlForApplication("app.test"), fileurl::fromPath(path("first/applications/app.test.desktop"), false));
     // The version comes from beside the entry found, not from another data directory.
-    QVariantMap info = workspace.bundleInfo(workspace.urlForApplication("app.test"));
-    EXPECT_EQ(info.value("CFBundleName"), QVariant("First"));
-    EXPECT_EQ(info.value("CFBundleIdentifier"), QVariant("app.test"));
-    EXPECT_FALSE(info.contains("CFBundleShortVersionString"));
+    const QVariantMap info = workspace.bundleInfo(workspace.urlForApplication("app.test"));
+    EXPECT_EQ(info, (QVariantMap{{"CFBundleName", "First"}, {"CFBundleIdentifier", "app.test"}}));
+    writeReleases("first", "app.test", R"(<release version="1.2"/>)");
+    EXPECT_EQ(workspace.bundleInfo(workspace.urlForApplication("app.test")).value("CFBundleShortVersionString"), "1.2");
 
     // An entry marked hidden in the user's data directory, looked at first, removes the application.
     writeEntry("home", "app.test", "Name=Home\nHidden=true\nExec=true\n");
@@ -64,44 +64,61 @@ TEST_F(WorkspaceTest, FindsTheEntryInDataHomeThenEachDataDirWithItsOwnMetainfo)
 
 TEST_F(WorkspaceTest, VersionIsTheNewestReleaseByDateElseTheFirstListed)
 {
-    writeReleases("home", "a", R"(<release version="1.2" date="2023-05-01"/>
-                                  <release version="1.10.4" date="2024-02-01T10:00:00Z"/>
-                                  <release version="1.9" timestamp="1690000000"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), "1.10.4");
-    writeReleases("home", "b", R"(<release version="3.1"/><release version="3.0"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/b.metainfo.xml")), "3.1");
-    writeReleases("home", "c", R"(<release version="1.0" timestamp="1500000000"/><release version="1.1" timestamp="1600000000"/>)");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/c.metainfo.xml")), "1.1");
-    testsupport::writeFile(path("home/metainfo/d.metainfo.xml"), "<component><releases><release version=\"1\"");
-    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/d.metainfo.xml")), "");
+    const std::pair<QByteArray, const char*> cases[] = {
+        {R"(<release version="1.2" date="2023-05-01"/><release version="1.10.4" date="2024-02-01T10:00:00Z"/>
+            <release version="1.9" timestamp="1690000000"/>)", "1.10.4"},
+        {R"(<release version="3.1"/><release version="3.0"/>)", "3.1"},
+        {R"(<release version="1.0" timestamp="1500000000"/><release version="1.1" timestamp="1600000000"/>)", "1.1"},
+    };
+    for (const auto& [releases, expected] : cases) {
+        writeReleases("home", "a", releases);
+        EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), expected);
+    }
+    testsupport::writeFile(path("home/metainfo/a.metainfo.xml"), "<component><releases><release version=\"1\"");
+    EXPECT_EQ(newestReleaseVersion(path("home/metainfo/a.metainfo.xml")), "");
     EXPECT_EQ(newestReleaseVersion(path("home/metainfo/missing.metainfo.xml")), "");
-
-    writeEntry("home", "a", "Name=A\nExec=true\n");
-    Workspace workspace;
-    EXPECT_EQ(workspace.bundleInfo(workspace.urlForApplication("a")).value("CFBundleShortVersionString"), QVariant("1.10.4"));
 }
 
 TEST_F(WorkspaceTest, ExecLinesExpandFieldCodesAndHonourQuoting)
 {
     const QUrl file = QUrl::fromLocalFile("/tmp/Notes Import/a b.plist");
     const QUrl web("ostrel://library?location=file:///x%2520y&supportsHashtags=0");
+    const QString webText = web.toString(QUrl::FullyEncoded);
+    using Lines = QList<QStringList>;
 
-    EXPECT_EQ(lines("prog %u --name=%c", {web}),
-              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded), "--name=App"}}));
+    EXPECT_EQ(lines("prog %u --name=%c", {web}), (Lines{{"prog", webText, "--name=App"}}));
     // Quoted parts keep blanks and escaped characters; a doubled backslash in
     // the value is one backslash in the line.
     EXPECT_EQ(lines(R"("/opt/my app/run" "say \"hi\" \$HOME \`x\` \\\\" 100%% %F)", {file, web}),
-              (QList<QStringList>{{"/opt/my app/run", R"(say "hi" $HOME `x` \)", "100%", "/tmp/Notes Import/a b.plist"}}));
+              (Lines{{"/opt/my app/run", R"(say "hi" $HOME `x` \)", "100%", "/tmp/Notes Import/a b.plist"}}));
     // Deprecated codes vanish; %i gives the icon option.
-    EXPECT_EQ(lines("prog %d %D %n %N %v %m %i %U", {web}),
-              (QList<QStringList>{{"prog", "--icon", "app-icon", web.toString(QUrl::FullyEncoded)}}));
+    EXPECT_EQ(lines("prog %d %D %n %N %v %m %i %U", {web}), (Lines{{"prog", "--icon", "app-icon", webText}}));
     // One URL per start for %u; a %f without a local file drops out.
     EXPECT_EQ(lines("prog %u", {web, file}),
-              (QList<QStringList>{{"prog", web.toString(QUrl::FullyEncoded)}, {"prog", file.toString(QUrl::FullyEncoded)}}));
-    EXPECT_EQ(lines("prog %f", {web}), (QList<QStringList>{{"prog"}}));
-    EXPECT_EQ(lines("prog\\s%U", {}), (QList<QStringList>{{"prog"}}));
-    EXPECT_EQ(lines(R"("prog %u)", {web}), (QList<QStringList>{{"<none>"}}));
-    EXPECT_EQ(lines("", {web}), (QList<QStringList>{{"<none>"}}));
+              (Lines{{"prog", webText}, {"prog", file.toString(QUrl::FullyEncoded)}}));
+    EXPECT_EQ(lines("prog %f", {web}), (Lines{{"prog"}}));
+    EXPECT_EQ(lines("prog\\s%U", {}), (Lines{{"prog"}}));
+    EXPECT_EQ(lines(R"("prog %u)", {web}), (Lines{{"<none>"}}));
+    EXPECT_EQ(lines("", {web}), (Lines{{"<none>"}}));
+}
+
+TEST_F(WorkspaceTest, AnExecLineWithoutAURLCodeIsRefusedForHandOff)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"ostrel %u", true}, {"ostrel --open=%U", true}, {"ostrel %f", false}, {"ostrel", false}, {"ostrel %%u", false},
+    };
+    for (const auto& [exec, takesURLs] : cases) {
+        SCOPED_TRACE(exec);
+        const auto entry = entryWithExec(exec);
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->takesURLs(), takesURLs);
+        if (takesURLs)
+            continue;
+        // Refused before any program is looked for: "ostrel" need not exist.
+        const auto failure = entry->launch({QUrl("ostrel://library?location=x")});
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->localizedDescription().contains("takes no URLs")) << failure->localizedDescription().toStdString();
+    }
 }
 
 TEST_F(WorkspaceTest, OpeningRunsTheProgramWithoutAShellOrReportsWhyNot)

@@ -10,7 +10,17 @@ using fw::makeFilenameUniqueInDirectoryAtURL;
 using fw::stringSanitizedForFileName;
 
 namespace {
+
 QString s(const char* text) { return QString::fromUtf8(text); }
+
+// Short enough in units and bytes, not hidden, and no surrogate pair split.
+bool fits(const QString& name)
+{
+    return !name.isEmpty() && name.size() <= fw::kMaximumFileNameLength &&
+           name.toUtf8().size() <= fw::kMaximumFileNameLength && !name.startsWith(u'.') &&
+           QString::fromUtf8(name.toUtf8()) == name;
+}
+
 } // namespace
 
 TEST(Sanitize, ReplacesTrimsRemovesAndCutsKeepingTheExtension)
@@ -34,18 +44,6 @@ TEST(Sanitize, ReplacesTrimsRemovesAndCutsKeepingTheExtension)
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(stringSanitizedForFileName(input), expected) << input.left(20).toStdString();
 }
-
-namespace {
-
-// Short enough in units and bytes, not hidden, and no surrogate pair split.
-bool fits(const QString& name)
-{
-    return !name.isEmpty() && name.size() <= fw::kMaximumFileNameLength &&
-           name.toUtf8().size() <= fw::kMaximumFileNameLength && !name.startsWith(u'.') &&
-           QString::fromUtf8(name.toUtf8()) == name;
-}
-
-} // namespace
 
 // The memo of one export gives exactly the names the stateless rule gives,
 // in the same order, whatever the directory held before; every name fits and
