@@ -6,7 +6,6 @@
 
 using namespace notestoregen;
 using testsupport::CommandResult;
-using testsupport::runExport;
 
 namespace {
 
@@ -18,13 +17,9 @@ TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
     const testsupport::TempDir dir;
     const QString container = dir.filePath(QStringLiteral("container"));
     testsupport::writeContainer(testsupport::richContainer(), container);
-    BackupOptions plain;
-    plain.deviceName = QStringLiteral("Plain iPhone");
-    const QString plainDevice = testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("plain")), plain);
-    BackupOptions encrypted;
-    encrypted.deviceName = QStringLiteral("Locked iPad");
-    encrypted.encrypted = true;
-    encrypted.password = testsupport::kBackupPassword;
+    const QString plainDevice = testsupport::writeBackupOf(container, dir.filePath(QStringLiteral("plain")),
+                                                           testsupport::deviceBackup(QStringLiteral("Plain iPhone")));
+    BackupOptions encrypted = testsupport::deviceBackup(QStringLiteral("Locked iPad"), true);
     encrypted.firstRounds = 3;
     encrypted.secondRounds = 2;
     const QString encryptedDevice =
@@ -44,9 +39,7 @@ TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
         const QString destination = dir.filePath(QStringLiteral("out"));
         QDir(destination).removeRecursively();
         const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-2);
-        run = runExport({QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
-                         QStringLiteral("--no-handoff"), QStringLiteral("--password-file"), passwords},
-                        dir);
+        run = testsupport::exportBackup(library, destination, dir, {QStringLiteral("--password-file"), passwords});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         return testsupport::fingerprintWithDates(destination, start);
     };
@@ -160,13 +153,12 @@ TEST_P(DamagedBackups, AreNamedWithTheReasonAndStayUntouched)
     if (test.damage)
         test.damage(device);
     const auto before = testsupport::fingerprintWithDates(backups);
-    QStringList arguments{QStringLiteral("--library"), device, QStringLiteral("--destination"),
-                          dir.filePath(QStringLiteral("out")), QStringLiteral("--no-handoff")};
+    QStringList passwords;
     if (test.passwords) {
         testsupport::writeFile(dir.filePath(QStringLiteral("passwords")), test.passwords);
-        arguments << QStringLiteral("--password-file") << dir.filePath(QStringLiteral("passwords"));
+        passwords << QStringLiteral("--password-file") << dir.filePath(QStringLiteral("passwords"));
     }
-    const CommandResult run = runExport(arguments, dir);
+    const CommandResult run = testsupport::exportBackup(device, dir.filePath(QStringLiteral("out")), dir, passwords);
     EXPECT_EQ(run.exitCode, test.exitCode) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QString::fromUtf8(test.message))) << run.err.toStdString();
     if (test.exitCode == 0) {
@@ -303,21 +295,15 @@ TEST(BackupFolders, WithSeveralBackupsListTheirDevicesAndStop)
     c.addAccount(QStringLiteral("iCloud"));
     testsupport::writeContainer(c, dir.filePath(QStringLiteral("container")));
     QStringList devices;
-    for (const char* name : {"Ann’s iPhone", "Ann’s iPad", "Damaged"}) {
-        BackupOptions options;
-        options.deviceName = QString::fromUtf8(name);
-        options.encrypted = options.deviceName.endsWith(QStringLiteral("iPad"));
-        options.password = testsupport::kBackupPassword;
+    for (const QString name : {"Ann’s iPhone", "Ann’s iPad", "Damaged"})
         devices << testsupport::writeBackupOf(dir.filePath(QStringLiteral("container")),
-                                              dir.filePath(QStringLiteral("backups")), options);
-    }
+                                              dir.filePath(QStringLiteral("backups")),
+                                              testsupport::deviceBackup(name, name.endsWith(QStringLiteral("iPad"))));
     editPlist(devices[0] + QStringLiteral("/Info.plist"), [](QVariantMap& info) { info.clear(); });
     QDir(dir.filePath(QStringLiteral("backups"))).mkdir(QStringLiteral("not a backup"));
     testsupport::writeFile(devices[2] + QStringLiteral("/Info.plist"), "damaged");
-    const CommandResult run = runExport({QStringLiteral("--library"), dir.filePath(QStringLiteral("backups")),
-                                         QStringLiteral("--destination"), dir.filePath(QStringLiteral("out")),
-                                         QStringLiteral("--no-handoff")},
-                                        dir);
+    const CommandResult run =
+        testsupport::exportBackup(dir.filePath(QStringLiteral("backups")), dir.filePath(QStringLiteral("out")), dir);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* expected : {"holds the backups of 2 devices",
                                  "“Ann’s iPhone” (iPhone15,2, iOS 17.4), backed up 2025-03-01 09:30 UTC, in “",

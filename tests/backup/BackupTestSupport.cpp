@@ -45,12 +45,29 @@ Container richContainer()
     return b.c;
 }
 
+BackupOptions deviceBackup(const QString& name, bool encrypted)
+{
+    BackupOptions options;
+    options.deviceName = name;
+    options.encrypted = encrypted;
+    options.password = kBackupPassword;
+    return options;
+}
+
 QString writeBackupOf(const QString& containerFolder, const QString& backups, const BackupOptions& options)
 {
     const QString device = backups + u'/' + backupFolderName(options);
     QString error;
     EXPECT_TRUE(writeBackup(containerFolder, device, options, &error)) << error.toStdString();
     return device;
+}
+
+CommandResult exportBackup(const QString& library, const QString& destination, const TempDir& home,
+                           const QStringList& more)
+{
+    return runExport(QStringList{QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
+                                 QStringLiteral("--no-handoff")} + more,
+                     home);
 }
 
 QStringList fingerprintWithDates(const QString& root, const QDateTime& writtenSince)

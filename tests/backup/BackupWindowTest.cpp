@@ -26,14 +26,9 @@ protected:
                   appleTime(2024, 1, 2));
         const QString container = home.filePath(QStringLiteral("container"));
         testsupport::writeContainer(c, container);
-        BackupOptions plain;
-        plain.deviceName = QStringLiteral("Old iPhone");
-        testsupport::writeBackupOf(container, backups, plain);
-        BackupOptions encrypted;
-        encrypted.deviceName = QStringLiteral("New iPad");
-        encrypted.encrypted = true;
-        encrypted.password = testsupport::kBackupPassword;
-        encryptedDevice = testsupport::writeBackupOf(container, backups, encrypted);
+        testsupport::writeBackupOf(container, backups, testsupport::deviceBackup(QStringLiteral("Old iPhone")));
+        encryptedDevice =
+            testsupport::writeBackupOf(container, backups, testsupport::deviceBackup(QStringLiteral("New iPad"), true));
     }
 
     QString backups = home.filePath(QStringLiteral("backups"));

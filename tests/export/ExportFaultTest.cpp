@@ -23,11 +23,7 @@ protected:
         runToEnd(operation);
     }
 
-    QString failure() const
-    {
-        const auto error = operation->operationError();
-        return error ? error->localizedDescription() : QString();
-    }
+    QString failure() const { return failureOf(*operation); }
 
     // No manifest, the note files written are whole and were counted, and
     // nothing outside the destination changed.

@@ -67,8 +67,7 @@ TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
     auto operation = ExportNoteOperation::exportOperationForApp(
         libraryApp(kTwoAccounts), platform::fileurl::fromPath(root.filePath(QStringLiteral("file/dest")), true));
     runToEnd(operation);
-    ASSERT_TRUE(operation->operationError());
-    EXPECT_TRUE(operation->operationError()->localizedDescription().contains(QStringLiteral("Work")));
+    EXPECT_TRUE(failureOf(*operation).contains(QStringLiteral("Work"))) << failureOf(*operation).toStdString();
     EXPECT_FALSE(operation->plistURL());
 }
 

@@ -42,6 +42,13 @@ inline void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
     queue.waitUntilAllOperationsAreFinished();
 }
 
+// The export's error as the user reads it; empty when it has none.
+inline QString failureOf(const ExportNoteOperation& operation)
+{
+    const auto error = operation.operationError();
+    return error ? error->localizedDescription() : QString();
+}
+
 // An export of `app` into a fresh folder "Notes Import".
 struct ExportRun {
     TempDir root;
@@ -54,11 +61,7 @@ struct ExportRun {
         operation = ExportNoteOperation::exportOperationForApp(std::move(app), platform::fileurl::fromPath(destination, true));
     }
     void perform() const { runToEnd(operation); }
-    QString failure() const
-    {
-        const auto error = operation->operationError();
-        return error ? error->localizedDescription() : QString();
-    }
+    QString failure() const { return failureOf(*operation); }
     QVariantMap manifest() const
     {
         const QByteArray data = readFile(destination + QStringLiteral("/Notes Import.plist"));

@@ -171,8 +171,7 @@ TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
     ExportNoteOperation operation;
     EndlessFolder top(1);
     operation.getFolderInfo(top);
-    ASSERT_TRUE(operation.operationError());
-    EXPECT_EQ(operation.operationError()->localizedDescription(),
+    EXPECT_EQ(failureOf(operation),
               QStringLiteral("The folder “level %1” lies more than %2 folders deep; this program exports no deeper.")
                   .arg(kMaxFolderDepth + 1)
                   .arg(kMaxFolderDepth));

@@ -6,7 +6,6 @@
 #include "platform/FileURL.h"
 #include "support/FileFaults.h"
 
-#include <QDir>
 #include <QRegularExpression>
 #include <mutex>
 #include <set>
@@ -80,18 +79,14 @@ TEST(Export, WritesFromItsOwnThreadInTheOrderOfTheWalk)
                 {"id": "h5", "name": "h5", "body": "<div>five</div>"}],
       "attachments": [{"id": "pdf", "name": "report.pdf"}]
     })";
-    testsupport::TempDir root;
-    const QString destination = root.filePath(QStringLiteral("Notes Import"));
-    QDir().mkpath(destination);
-    RecordingFileManager disk(destination);
+    testsupport::ExportRun run(testsupport::libraryApp(json));
+    RecordingFileManager disk(run.destination);
     testsupport::FileManagerReplacement replacement(&disk);
-    const auto operation =
-        ExportNoteOperation::exportOperationForApp(testsupport::libraryApp(json), platform::fileurl::fromPath(destination, true));
-    testsupport::runToEnd(operation);
-    ASSERT_TRUE(operation->plistURL());
+    run.perform();
+    ASSERT_TRUE(run.operation->plistURL());
     EXPECT_EQ(disk.items, (QStringList{"A", "A/F", "r1.rtfd", "h2.html", "r3.rtfd", "h4.html", "A/G", "h5.html",
                                        "Notes Import.plist"}));
     EXPECT_EQ(disk.threads.size(), 1u);
     EXPECT_EQ(disk.threads.count(std::this_thread::get_id()), 0u);
-    EXPECT_EQ(operation->summary().richTextNoteCount, 2u);
+    EXPECT_EQ(run.operation->summary().richTextNoteCount, 2u);
 }

@@ -26,23 +26,37 @@ QString rule(const char* element, const char* margin, const char* family, const 
 
 TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
 {
-    // A black note background counts as none.
-    const struct {
+    // A black note background counts as none; a chosen one forces black text, but
+    // not over a colour a style chose.
+    struct Case {
         Appearance appearance;
         ColorRef noteBackground;
         const char* text;
         const char* background;
-    } cases[] = {{Appearance::Light, nullptr, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
-                 {Appearance::Dark, nullptr, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
-                 {Appearance::Dark, Color::black(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"}};
+        ColorRef headingColor = nullptr; // saved for the heading
+        const char* heading = nullptr;   // its colour in the sheet; the text's when null
+    };
+    const Case cases[] = {
+        {Appearance::Light, nullptr, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
+        {Appearance::Dark, nullptr, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
+        {Appearance::Dark, Color::black(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
+        {Appearance::Dark, Color::withRGBA(1, 1, 0.8, 1), "rgb(0, 0, 0)", "; background: rgb(255, 255, 204)",
+         Color::withRGBA(0, 0, 1, 1), "rgb(0, 0, 255)"},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.background);
         if (c.noteBackground)
             storeBackgroundColor(c.noteBackground);
+        if (c.headingColor) {
+            auto heading = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
+            heading->setForegroundColor(c.headingColor);
+            saveStyles({heading});
+        }
         setAppearance(c.appearance);
-        EXPECT_FALSE(OTLNoteTextStyle::shouldForceLightAppearance());
+        EXPECT_EQ(OTLNoteTextStyle::shouldForceLightAppearance(), c.headingColor != nullptr);
         EXPECT_EQ(OTLNoteTextStyle::CSSDeclarationForStandardStyles(),
                   rule("h1", "0.0px", "Helvetica Neue", "17.0px", c.text) +
-                      rule("h2", "2.0px", "Helvetica Neue", "14.0px", c.text) +
+                      rule("h2", "2.0px", "Helvetica Neue", "14.0px", c.heading ? c.heading : c.text) +
                       rule("h3", "2.0px", "Helvetica Neue", "13.0px", c.text) +
                       rule("body", "0.0px", "Helvetica Neue", "12.0px", c.text, c.background) +
                       rule("tt", "0.0px", "Menlo", "12.0px", c.text));
@@ -63,25 +77,6 @@ TEST_F(StyleCSSTest, Alignment)
         style->setParagraphStyle(paragraph);
         EXPECT_TRUE(style->CSSDeclaration().contains(QString("; text-align: ") + keyword + ";"));
     }
-}
-
-TEST_F(StyleCSSTest, ChosenNoteBackgroundForcesBlackText)
-{
-    storeBackgroundColor(Color::withRGBA(1, 1, 0.8, 1));
-    setAppearance(Appearance::Dark);
-    ASSERT_TRUE(OTLNoteTextStyle::shouldForceLightAppearance());
-
-    auto heading = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
-    heading->setForegroundColor(Color::withRGBA(0, 0, 1, 1));
-    saveStyles({heading});
-    const QString css = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
-    EXPECT_TRUE(css.startsWith("h1 {margin: 0.0px 0.0px 0.0px 0.0px; font-family: Helvetica Neue; "
-                               "font-size: 17.0px; color: rgb(0, 0, 0);"))
-        << css.toStdString();
-    EXPECT_TRUE(css.contains("h2 {margin: 0.0px 0.0px 2.0px 0.0px; font-family: Helvetica Neue; font-size: 14.0px; "
-                             "color: rgb(0, 0, 255);"));
-    EXPECT_TRUE(css.contains("; background: rgb(255, 255, 204)}\n"));
-    EXPECT_EQ(css.count("color: rgb(0, 0, 0)"), 4);
 }
 
 // Saved styles come from another program: any finite number is printed in

@@ -58,15 +58,12 @@ TreeSnapshot snapshotTree(const QString& root, const QStringList& excluding, boo
 
 std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& after)
 {
-    const auto stateIn = [](const TreeSnapshot& snapshot, const QString& path) {
-        const auto found = snapshot.find(path);
-        return found == snapshot.end() ? QStringLiteral("absent") : found->second;
-    };
     TreeSnapshot both = before;
     both.insert(after.begin(), after.end());
     std::string text;
     for (const auto& entry : both) {
-        const QString was = stateIn(before, entry.first), is = stateIn(after, entry.first);
+        const QString was = before.count(entry.first) ? before.at(entry.first) : QStringLiteral("absent");
+        const QString is = after.count(entry.first) ? after.at(entry.first) : QStringLiteral("absent");
         if (was != is)
             text += QStringLiteral("%1: %2 -> %3\n").arg(entry.first, was, is).toStdString();
     }
