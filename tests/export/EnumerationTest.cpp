@@ -29,20 +29,6 @@ QByteArray nestedLibrary(const char* order)
 
 } // namespace
 
-// The account's list holds nested folders too, so they are found; identifiers compare exactly.
-TEST(Enumeration, LookupsByIdentifier)
-{
-    auto operation = enumerated(libraryApp(nestedLibrary(R"(["C", "A", "B"])")));
-    EXPECT_EQ(operation->nestedFolderIdentifiers(), QSet<QString>{QStringLiteral("C")});
-    EXPECT_FALSE(operation->accountWithIdentifier(QStringLiteral("nobody")));
-    const auto account = operation->accountWithIdentifier(QStringLiteral("acc"));
-    ASSERT_TRUE(account);
-    const auto nested = operation->folderWithIdentifier(QStringLiteral("C"), *account);
-    ASSERT_TRUE(nested);
-    EXPECT_EQ(nested->name(), QStringLiteral("C"));
-    EXPECT_FALSE(operation->folderWithIdentifier(QStringLiteral("c"), *account));
-}
-
 TEST(Enumeration, FailedRequestsCountAsEmpty)
 {
     auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));

@@ -1,6 +1,11 @@
 #include "export/ExportTestSupport.h"
+#include "support/FileFaults.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <mutex>
+#include <set>
+#include <thread>
 
 using namespace testsupport;
 
@@ -21,12 +26,66 @@ const QByteArray kTwoAccounts = R"({
                   {"id": "noext", "name": "README"}, {"id": "pdf", "name": "report.pdf"}]
 })";
 
+// Notes each change to the disk under `root`: the item it is for (a folder,
+// or the note file or package the path lies in) and the thread it came from.
+class RecordingFileManager final : public platform::FileManager {
+public:
+    explicit RecordingFileManager(QString root) : m_root(std::move(root)) {}
+
+    bool createDirectory(const QUrl& url, bool intermediate, platform::Error* error) override
+    {
+        record(url);
+        return FileManager::createDirectory(url, intermediate, error);
+    }
+    bool writeData(const QByteArray& data, const QUrl& url, platform::Error* error, const FileFinisher& finish) override
+    {
+        record(url);
+        return FileManager::writeData(data, url, error, finish);
+    }
+    bool copyItem(const QUrl& from, const QUrl& to, platform::Error* error) override
+    {
+        record(to);
+        return FileManager::copyItem(from, to, error);
+    }
+    bool removeItem(const QUrl& url, platform::Error* error) override
+    {
+        record(url);
+        return FileManager::removeItem(url, error);
+    }
+
+    QStringList items;
+    std::set<std::thread::id> threads;
+
+private:
+    void record(const QUrl& url)
+    {
+        const QString path = platform::fileurl::path(url);
+        std::lock_guard lock(m_mutex);
+        threads.insert(std::this_thread::get_id());
+        if (!path.startsWith(m_root + u'/'))
+            return;
+        // The note file or package, not the hidden name it is written under.
+        static const QRegularExpression note(QStringLiteral("(?:^|/)([^./][^/]*\\.(?:html|rtfd|plist))(?:/|$)"));
+        const QRegularExpressionMatch match = note.match(path.mid(m_root.size() + 1));
+        const QString item = match.hasMatch() ? match.captured(1) : path.mid(m_root.size() + 1);
+        if (items.isEmpty() || items.last() != item)
+            items << item;
+    }
+
+    QString m_root;
+    std::mutex m_mutex;
+};
+
 } // namespace
 
+// Rich-text notes are converted on a thread of their own while the walk goes
+// on; the disk must still see every change from the export's own thread, in
+// the order of the walk, as when each note was written at once.
 TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 {
-    auto app = libraryApp(kTwoAccounts);
-    ExportRun run(app);
+    ExportRun run(libraryApp(kTwoAccounts));
+    RecordingFileManager disk(run.destination);
+    FileManagerReplacement replacement(&disk);
     QStringList descriptions;
     QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
         const QString text = run.operation->progress()->localizedDescription();
@@ -57,6 +116,10 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
               (QStringList{"Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html*", "Work/", "Work/Notes/",
                            "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
+    EXPECT_EQ(disk.items, (QStringList{"Work", "Work/Notes", "Work/Notes/Sub-folder", "Same.html", "Same 1.html",
+                                       "Same.rtfd", "Work 1", "Work 1/Notes", "Secret.html", "Notes Import.plist"}));
+    EXPECT_EQ(disk.threads.size(), 1u);
+    EXPECT_EQ(disk.threads.count(std::this_thread::get_id()), 0u);
 }
 
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
