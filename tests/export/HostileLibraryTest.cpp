@@ -2,7 +2,6 @@
 // folders nested past any real library and pages nested past reason.
 
 #include "export/ExportTestSupport.h"
-#include "platform/HTMLImport.h"
 
 #include <QDirIterator>
 #include <QFile>

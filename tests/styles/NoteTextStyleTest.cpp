@@ -72,18 +72,14 @@ TEST_F(NoteTextStyleTest, CopyKeepsEveryFieldAndTheIdentifier)
     EXPECT_EQ(copy->otherAllowedAttributeNames().size(), 6); // the override stays behind
 }
 
-TEST_F(NoteTextStyleTest, CatalogueWithNothingSaved)
+TEST_F(NoteTextStyleTest, CatalogueDefaultStyleAndLookupByIdentifier)
 {
-    const auto all = OTLNoteTextStyle::allStyles();
     QStringList names;
-    for (const auto& style : all)
+    for (const auto& style : OTLNoteTextStyle::allStyles())
         names << style->name();
     ASSERT_EQ(names, (QStringList{"Title", "Heading", "Subheading", "Body", "Monospaced"}));
     EXPECT_TRUE(OTLNoteTextStyle::customStyles().isEmpty());
-}
 
-TEST_F(NoteTextStyleTest, DefaultStyleAndLookupByIdentifier)
-{
     auto quote = customStyle("Quote");
     auto unnamed = customStyle("Cleared");
     unnamed->setCustomStyleIdentifier({});
