@@ -6,6 +6,7 @@
 
 using namespace notestoregen;
 using testsupport::CommandResult;
+using testsupport::writeFile;
 
 namespace {
 
@@ -75,11 +76,16 @@ void editPlist(const QString& path, const std::function<void(QVariantMap&)>& edi
     testsupport::writeFile(path, *platform::plist::dataFromPropertyList(map, platform::plist::Format::Binary, nullptr));
 }
 
-void setInManifest(const QString& device, const char* key, const std::function<QByteArray(QByteArray)>& change)
+using Damage = std::function<void(const QString& device)>;
+
+// The value of `key` in the backup's Manifest.plist, changed.
+Damage manifestValue(const char* key, const std::function<QByteArray(QByteArray)>& change)
 {
-    editPlist(device + QStringLiteral("/Manifest.plist"), [&](QVariantMap& map) {
-        map.insert(QLatin1String(key), change(map.value(QLatin1String(key)).toByteArray()));
-    });
+    return [=](const QString& device) {
+        editPlist(device + QStringLiteral("/Manifest.plist"), [&](QVariantMap& map) {
+            map.insert(QLatin1String(key), change(map.value(QLatin1String(key)).toByteArray()));
+        });
+    };
 }
 
 // Runs `sql` on a plain backup's Manifest.db.
@@ -113,7 +119,7 @@ const QString kDatabase = QStringLiteral("NoteStore.sqlite");
 struct DamageCase {
     const char* name;
     std::function<void(BackupOptions&)> options; // may be empty
-    std::function<void(const QString& device)> damage; // may be empty
+    Damage damage; // may be empty
     const char* passwords; // the password file; null: none given
     int exitCode;
     const char* message;
@@ -184,11 +190,9 @@ const DamageCase kDamage[] = {
     {"Unfinished", [](BackupOptions& o) { o.snapshotState = QStringLiteral("uploading"); }, {}, nullptr, 1,
      "was not completed"},
     {"WithoutNotes", [](BackupOptions& o) { o.withNotes = false; }, {}, nullptr, 1, "holds no Notes data"},
-    {"DamagedManifestDatabase", {},
-     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Manifest.db"), QByteArray(8192, 'x')); },
+    {"DamagedManifestDatabase", {}, [](const QString& d) { writeFile(d + "/Manifest.db", QByteArray(8192, 'x')); },
      nullptr, 1, "its Manifest.db cannot be read"},
-    {"DamagedKeybag", encrypt,
-     [](const QString& d) { setInManifest(d, "BackupKeyBag", [](const QByteArray& bag) { return bag.left(30); }); },
+    {"DamagedKeybag", encrypt, manifestValue("BackupKeyBag", [](const QByteArray& bag) { return bag.left(30); }),
      "wrong\n", 1, "its keybag cannot be read"},
     {"TooOld", {},
      [](const QString& d) {
@@ -221,11 +225,9 @@ const DamageCase kDamage[] = {
      1, "NoteStore.sqlite” couldn’t be read"},
     {"EncryptedManifestCutShort", encrypt, [](const QString& d) { cutShort(d + QStringLiteral("/Manifest.db"), 5); },
      kPassword, 1, "its Manifest.db cannot be read"},
-    {"InfoNotADictionary", {},
-     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Info.plist"), "<plist><array/></plist>"); },
+    {"InfoNotADictionary", {}, [](const QString& d) { writeFile(d + "/Info.plist", "<plist><array/></plist>"); },
      nullptr, 1, "its Info.plist cannot be read"},
-    {"ManifestNotADictionary", {},
-     [](const QString& d) { testsupport::writeFile(d + QStringLiteral("/Manifest.plist"), "<plist><true/></plist>"); },
+    {"ManifestNotADictionary", {}, [](const QString& d) { writeFile(d + "/Manifest.plist", "<plist><true/></plist>"); },
      nullptr, 1, "its Manifest.plist cannot be read"},
     {"ManifestDatabaseALink", {},
      [](const QString& d) {
@@ -244,25 +246,17 @@ const DamageCase kDamage[] = {
     {"NoManifestDatabase", {}, [](const QString& d) { QFile::remove(d + QStringLiteral("/Manifest.db")); }, nullptr, 1,
      "it has no Manifest.db"},
     {"NoneOfTwoPasswords", encrypt, {}, "wrong\nworse\n", 1, "none of the 2 passwords given opens it"},
-    {"KeybagWithTooManyRounds", encrypt,
-     [](const QString& d) {
-         setInManifest(d, "BackupKeyBag", [](QByteArray bag) {
-             return bag.replace(bag.indexOf("DPIC") + 8, 4, QByteArray("\x7F\xFF\xFF\xFF"));
-         });
-     },
+    {"KeybagWithTooManyRounds", encrypt, manifestValue("BackupKeyBag", [](QByteArray bag) {
+         return bag.replace(bag.indexOf("DPIC") + 8, 4, QByteArray("\x7F\xFF\xFF\xFF"));
+     }),
      kPassword, 1, "its keybag cannot be used"},
-    {"ManifestKeyTooShort", encrypt,
-     [](const QString& d) { setInManifest(d, "ManifestKey", [](const QByteArray&) { return QByteArray("abc"); }); },
+    {"ManifestKeyTooShort", encrypt, manifestValue("ManifestKey", [](const QByteArray&) { return QByteArray("abc"); }),
      kPassword, 1, "its ManifestKey: its key is 3 bytes long"},
     {"ManifestKeyOfAClassWithoutKey", encrypt,
-     [](const QString& d) {
-         setInManifest(d, "ManifestKey", [](const QByteArray& key) { return QByteArray("\x63\0\0\0", 4) + key.mid(4); });
-     },
+     manifestValue("ManifestKey", [](const QByteArray& key) { return QByteArray("\x63\0\0\0", 4) + key.mid(4); }),
      kPassword, 1, "its protection class 99 has no key in the keybag"},
     {"ManifestKeyThatDoesNotUnwrap", encrypt,
-     [](const QString& d) {
-         setInManifest(d, "ManifestKey", [](const QByteArray& key) { return key.left(4) + QByteArray(40, 'g'); });
-     },
+     manifestValue("ManifestKey", [](const QByteArray& key) { return key.left(4) + QByteArray(40, 'g'); }),
      kPassword, 1, "its key does not unwrap"},
     {"EncryptedAttachmentGarbled", encrypt,
      [](const QString& d) {
