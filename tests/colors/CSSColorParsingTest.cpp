@@ -1,14 +1,10 @@
 #include "colors/CSSColorParsing.h"
-#include "colors/HTMLColorsScanner.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
-#include <algorithm>
 
 using platform::ColorRef;
-using platform::Scanner;
 
 namespace {
 
@@ -72,28 +68,6 @@ TEST(CSSColor, EachParserReadsItsOwnFormsOnly)
     // gray() scales both white and alpha by 255.
     expectWhite(otl::colorWithCSS("GRAY( 128 , 0.5 )"), double(float(128 / 255.0)), double(float(0.5 / 255.0)));
     expectWhite(otl::colorWithCSS("gray(50%, 50%)"), 0.5, 0.5);
-}
-
-TEST(CSSColorScanner, CharactersInSetStopsAtMaxLength)
-{
-    Scanner scanner("abcabc!");
-    const auto set = platform::CharacterSet::withCharacters(u"abc");
-    QString read;
-    EXPECT_EQ(hcs::hcs_scanCharactersInSet(scanner, set, 4, &read), (hcs::Range{0, 4}));
-    EXPECT_EQ(read, "abca");
-    EXPECT_EQ(hcs::hcs_scanCharactersInSet(scanner, set, 10, &read), (hcs::Range{4, 2}));
-    EXPECT_EQ(hcs::hcs_scanCharactersInSet(scanner, set, 10, &read), (hcs::Range{6, 0}));
-    EXPECT_EQ(read, "");
-    EXPECT_EQ(hcs::hcs_rangeFromScanLocation(scanner), (hcs::Range{6, 1}));
-}
-
-TEST(W3CColorNames, SortedByCodeUnit)
-{
-    const QStringList names = otl::W3CColorNames();
-    ASSERT_EQ(names.size(), 149);
-    EXPECT_EQ(names.first(), "AliceBlue");
-    EXPECT_EQ(names.last(), "transparent");
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 } // namespace

@@ -43,28 +43,31 @@ protected:
 
 } // namespace
 
-TEST_F(ExportFaults, AFullDiskEndsTheExportNamingWhatItCouldNotSave)
+TEST_F(ExportFaults, AFullOrReadOnlyDiskEndsTheExportNamingWhatItCouldNotSave)
 {
+    constexpr qint64 kAny = FaultyFileManager::kUnlimited;
     const struct {
-        qint64 bytes;
-        qint64 items;
+        int error;
+        qint64 bytes, items;
+        int turnsAfter; // notes written before every write fails; -1: when a budget is spent
         const char* failure;
         int notes;
     } cases[] = {
         // Room for "Deep" and two more notes, not for the third.
-        {3 * 3000 + 1000, FaultyFileManager::kUnlimited, "The file “Note 3.html” couldn’t be saved", 3},
+        {ENOSPC, 3 * 3000 + 1000, kAny, -1, "The file “Note 3.html” couldn’t be saved: No space left on device.", 3},
         // Every note fits, the manifest does not.
-        {9 * 3000, FaultyFileManager::kUnlimited, "The file “Notes Import.plist” couldn’t be saved", 9},
+        {ENOSPC, 9 * 3000, kAny, -1, "The file “Notes Import.plist” couldn’t be saved: No space left on device.", 9},
+        {EROFS, kAny, kAny, 3, "The file “Note 3.html” couldn’t be saved: Read-only file system.", 3},
         // The account folder fits, the folder "Notes" does not.
-        {FaultyFileManager::kUnlimited, 1, "The folder “Notes” couldn’t be created", 0},
+        {ENOSPC, kAny, 1, -1, "The folder “Notes” couldn’t be created: No space left on device.", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failure);
-        prepare(work.filePath(QStringLiteral("out %1").arg(c.notes)));
-        FaultyFileManager disk(ENOSPC, c.bytes, c.items);
+        prepare(work.filePath(QStringLiteral("out %1 %2").arg(c.error).arg(c.notes)));
+        FaultyFileManager disk(c.error, c.bytes, c.items);
         FileManagerReplacement replacement(&disk);
-        run();
-        EXPECT_EQ(failure(), QString::fromUtf8(c.failure) + QStringLiteral(": No space left on device."));
+        run(c.turnsAfter, [&] { disk.failFromNow(c.error); });
+        EXPECT_EQ(failure(), QString::fromUtf8(c.failure));
         expectFailedCleanly(c.notes);
     }
     EXPECT_EQ(tree(destination), QStringList{QStringLiteral("Work/")});
@@ -81,16 +84,6 @@ TEST_F(ExportFaults, ARealFullFileSystemLeavesNoNoteFileCutShort)
     EXPECT_TRUE(failure().endsWith(QStringLiteral("No space left on device."))) << failure().toStdString();
     expectFailedCleanly();
     EXPECT_GT(operation->progress()->completedUnitCount(), 0);
-}
-
-TEST_F(ExportFaults, ADestinationThatTurnsReadOnlyStopsAtTheNextNote)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    FaultyFileManager disk(EROFS);
-    FileManagerReplacement replacement(&disk);
-    run(3, [&] { disk.failFromNow(EROFS); });
-    EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system."));
-    expectFailedCleanly(3);
 }
 
 TEST_F(ExportFaults, ADestinationMadeReadOnlyForRealStopsAtTheNextNote)

@@ -13,14 +13,14 @@ namespace {
 
 const QByteArray kTwoAccounts = R"({
   "accounts": [{"id": "a1", "name": "Work", "folders": ["f1"]}, {"id": "a2", "name": "Work", "folders": ["f2"]}],
-  "folders": [{"id": "f1", "name": "Notes", "folders": ["f3"], "notes": ["n1", "n2", "n3", "empty"]},
+  "folders": [{"id": "f1", "name": "Notes", "folders": ["f3"], "notes": ["n1", "n2", "n3", "after", "empty"]},
               {"id": "f2", "name": "Notes", "notes": ["locked"]},
               {"id": "f3", "name": "Sub/folder"}],
   "notes": [{"id": "n1", "name": "Same", "body": "<div>one — 1</div>", "creationDate": "2020-01-02T03:04:05Z",
              "modificationDate": "2021-01-02T03:04:05Z"},
             {"id": "n2", "name": "Same", "body": "<div>two</div>", "attachments": ["img", "link", "noext"]},
             {"id": "n3", "name": "Same", "body": "<div>three</div>", "attachments": ["pdf"], "passwordProtected": true},
-            {"id": "empty", "name": "Empty", "body": ""},
+            {"id": "after", "name": "After", "body": "<div>after</div>"}, {"id": "empty", "name": "Empty", "body": ""},
             {"id": "locked", "name": "Secret", "body": "<div>s</div>", "passwordProtected": true}],
   "attachments": [{"id": "img", "name": "photo.JPG"}, {"id": "link", "name": "site.pdf", "URL": "https://example.org"},
                   {"id": "noext", "name": "README"}, {"id": "pdf", "name": "report.pdf"}]
@@ -98,15 +98,16 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 
     EXPECT_EQ(tree(run.destination),
               (QStringList{"Notes Import.plist", "Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html", "Work/",
-                           "Work/Notes/", "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/",
-                           "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
+                           "Work/Notes/", "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
+                           "Work/Notes/Same.rtfd/", "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")),
               QStringLiteral("<div>one — 1</div>").toUtf8());
 
     // Progress names each note as it is written.
-    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “Secret”…", "Finishing…"}));
-    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 4);
-    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 4);
+    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “After”…",
+                                         "Exporting “Secret”…", "Finishing…"}));
+    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 5);
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 5);
 
     const QVariantMap manifest = run.manifest();
     EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
@@ -114,10 +115,12 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     // The ".rtfd" package is an item, not a folder; a file and a package were encrypted.
     EXPECT_EQ(manifestEntries(manifest, run.destination),
               (QStringList{"Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html*", "Work/", "Work/Notes/",
-                           "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
+                           "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
+                           "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
     EXPECT_EQ(disk.items, (QStringList{"Work", "Work/Notes", "Work/Notes/Sub-folder", "Same.html", "Same 1.html",
-                                       "Same.rtfd", "Work 1", "Work 1/Notes", "Secret.html", "Notes Import.plist"}));
+                                       "Same.rtfd", "After.html", "Work 1", "Work 1/Notes", "Secret.html",
+                                       "Notes Import.plist"}));
     EXPECT_EQ(disk.threads.size(), 1u);
     EXPECT_EQ(disk.threads.count(std::this_thread::get_id()), 0u);
 }

@@ -101,10 +101,3 @@ TEST_F(NoteTextStyleTest, CatalogueDefaultStyleAndLookupByIdentifier)
     EXPECT_EQ(OTLNoteTextStyle::styleWithIdentifier("OTLNoteStyleIdentifierSubheading"),
               OTLNoteTextStyle::subheadingNoteTextStyle());
 }
-
-TEST_F(NoteTextStyleTest, ScaleFactorsOutsideOneToFour)
-{
-    EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(3), 1.25);
-    for (std::int64_t other : {0, 5, -1})
-        EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(other), 0.875);
-}

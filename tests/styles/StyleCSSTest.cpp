@@ -63,32 +63,25 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
     }
 }
 
-TEST_F(StyleCSSTest, Alignment)
-{
-    auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
-    const std::pair<TextAlignment, const char*> alignments[] = {
-        {TextAlignment::Left, "left"},        {TextAlignment::Right, "right"},
-        {TextAlignment::Center, "center"},    {TextAlignment::Justified, "justify"},
-        {TextAlignment::Natural, "inherit"},
-    };
-    for (const auto& [alignment, keyword] : alignments) {
-        ParagraphStyle paragraph;
-        paragraph.alignment = alignment;
-        style->setParagraphStyle(paragraph);
-        EXPECT_TRUE(style->CSSDeclaration().contains(QString("; text-align: ") + keyword + ";"));
-    }
-}
-
 // Saved styles come from another program: any finite number is printed in
 // full, one decimal, and nothing but what was written reaches the sheet.
-TEST_F(StyleCSSTest, HugeSpacingAndLineHeightArePrintedInFull)
+TEST_F(StyleCSSTest, HugeSpacingAndLineHeightArePrintedInFullWithTheAlignment)
 {
-    for (const double value : {1e62, 1e63, 1e300, std::numeric_limits<double>::max(), 123456789.3, 0.05}) {
+    const std::tuple<double, TextAlignment, const char*> cases[] = {
+        {1e62, TextAlignment::Left, "left"},
+        {1e63, TextAlignment::Right, "right"},
+        {1e300, TextAlignment::Center, "center"},
+        {std::numeric_limits<double>::max(), TextAlignment::Justified, "justify"},
+        {123456789.3, TextAlignment::Natural, "inherit"},
+        {0.05, TextAlignment::Left, "left"},
+    };
+    for (const auto& [value, alignment, keyword] : cases) {
         SCOPED_TRACE(value);
         auto style = OTLNoteTextStyle::defaultTitleNoteTextStyle();
         ParagraphStyle paragraph;
         paragraph.paragraphSpacing = value;
         paragraph.lineHeightMultiple = value;
+        paragraph.alignment = alignment;
         style->setParagraphStyle(paragraph);
         const QString css = style->CSSDeclaration();
         // Qt's own formatting, independent of ours and of the C locale.
@@ -96,6 +89,7 @@ TEST_F(StyleCSSTest, HugeSpacingAndLineHeightArePrintedInFull)
         EXPECT_TRUE(css.startsWith(QStringLiteral("h1 {margin: 0.0px 0.0px ") + number + QStringLiteral("px 0.0px; ")))
             << css.left(400).toStdString();
         EXPECT_TRUE(css.contains(QStringLiteral("; line-height: ") + number + QStringLiteral("; ")));
+        EXPECT_TRUE(css.contains(QStringLiteral("; text-align: ") + QLatin1String(keyword) + u';'));
         for (const QChar c : css)
             ASSERT_TRUE(c.unicode() >= 0x20 && c.unicode() < 0x7F) << "unwritten byte " << int(c.unicode());
     }
