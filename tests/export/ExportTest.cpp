@@ -1,9 +1,10 @@
 #include "export/ExportTestSupport.h"
+#include "support/FaultyFileManager.h"
 #include "support/FileFaults.h"
 
 #include <QFile>
+#include <cerrno>
 #include <QRegularExpression>
-#include <mutex>
 #include <set>
 #include <thread>
 
@@ -26,65 +27,33 @@ const QByteArray kTwoAccounts = R"({
                   {"id": "noext", "name": "README"}, {"id": "pdf", "name": "report.pdf"}]
 })";
 
-// Notes each change to the disk under `root`: the item it is for (a folder,
-// or the note file or package the path lies in) and the thread it came from.
-class RecordingFileManager final : public platform::FileManager {
-public:
-    explicit RecordingFileManager(QString root) : m_root(std::move(root)) {}
-
-    bool createDirectory(const QUrl& url, bool intermediate, platform::Error* error) override
-    {
-        record(url);
-        return FileManager::createDirectory(url, intermediate, error);
-    }
-    bool writeData(const QByteArray& data, const QUrl& url, platform::Error* error, const FileFinisher& finish) override
-    {
-        record(url);
-        return FileManager::writeData(data, url, error, finish);
-    }
-    bool copyItem(const QUrl& from, const QUrl& to, platform::Error* error) override
-    {
-        record(to);
-        return FileManager::copyItem(from, to, error);
-    }
-    bool removeItem(const QUrl& url, platform::Error* error) override
-    {
-        record(url);
-        return FileManager::removeItem(url, error);
-    }
-
-    QStringList items;
-    std::set<std::thread::id> threads;
-
-private:
-    void record(const QUrl& url)
-    {
-        const QString path = platform::fileurl::path(url);
-        std::lock_guard lock(m_mutex);
-        threads.insert(std::this_thread::get_id());
-        if (!path.startsWith(m_root + u'/'))
-            return;
-        // The note file or package, not the hidden name it is written under.
-        static const QRegularExpression note(QStringLiteral("(?:^|/)([^./][^/]*\\.(?:html|rtfd|plist))(?:/|$)"));
-        const QRegularExpressionMatch match = note.match(path.mid(m_root.size() + 1));
-        const QString item = match.hasMatch() ? match.captured(1) : path.mid(m_root.size() + 1);
-        if (items.isEmpty() || items.last() != item)
-            items << item;
-    }
-
-    QString m_root;
-    std::mutex m_mutex;
-};
-
 } // namespace
 
 // Rich-text notes are converted on a thread of their own while the walk goes
 // on; the disk must still see every change from the export's own thread, in
-// the order of the walk, as when each note was written at once.
+// the order of the walk (the HTML note after the rich-text one too), as when
+// each note was written at once.
 TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 {
     ExportRun run(libraryApp(kTwoAccounts));
-    RecordingFileManager disk(run.destination);
+    // Each change under the destination as the item it is for (a folder, or the
+    // note file or package it lies in, not the hidden name it is written under),
+    // and the threads changes came from.
+    platform::FaultyFileManager disk(ENOSPC); // a disk that never fills
+    QStringList items;
+    std::set<std::thread::id> threads;
+    disk.onChange = [&](const QUrl& url) {
+        threads.insert(std::this_thread::get_id());
+        const QString path = platform::fileurl::path(url);
+        if (!path.startsWith(run.destination + u'/'))
+            return;
+        const QString relative = path.mid(run.destination.size() + 1);
+        static const QRegularExpression note(QStringLiteral("(?:^|/)([^./][^/]*\\.(?:html|rtfd|plist))(?:/|$)"));
+        const QRegularExpressionMatch match = note.match(relative);
+        const QString item = match.hasMatch() ? match.captured(1) : relative;
+        if (items.isEmpty() || items.last() != item)
+            items << item;
+    };
     FileManagerReplacement replacement(&disk);
     QStringList descriptions;
     QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
@@ -118,11 +87,11 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
                            "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
                            "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
-    EXPECT_EQ(disk.items, (QStringList{"Work", "Work/Notes", "Work/Notes/Sub-folder", "Same.html", "Same 1.html",
+    EXPECT_EQ(items, (QStringList{"Work", "Work/Notes", "Work/Notes/Sub-folder", "Same.html", "Same 1.html",
                                        "Same.rtfd", "After.html", "Work 1", "Work 1/Notes", "Secret.html",
                                        "Notes Import.plist"}));
-    EXPECT_EQ(disk.threads.size(), 1u);
-    EXPECT_EQ(disk.threads.count(std::this_thread::get_id()), 0u);
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
 }
 
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)

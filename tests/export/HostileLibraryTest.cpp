@@ -45,7 +45,6 @@ protected:
     void SetUp() override
     {
         QDir().mkpath(library);
-        QDir().mkpath(outside);
         writeFile(canary, kCanary);
     }
 
@@ -74,8 +73,7 @@ protected:
 
     TempDir dir;
     QString library = dir.filePath(QStringLiteral("lib"));
-    QString outside = dir.filePath(QStringLiteral("x-target"));
-    QString canary = outside + QStringLiteral("/body");
+    QString canary = dir.filePath(QStringLiteral("x-target/body"));
 };
 
 } // namespace
@@ -160,8 +158,7 @@ TEST(HostileDepth, FoldersDeeperThanTheLimitAreRefusedNamingTheFolder)
         platform::Error error;
         EXPECT_EQ(NotesLibrary::fromJSON(chainJSON(depth), QDir::tempPath(), &error), nullptr);
         EXPECT_TRUE(error.localizedDescription().endsWith(
-            QStringLiteral("the folder with the id “f%1” lies %2 folders deep, more than the %3 this program exports.")
-                .arg(kMaxFolderDepth + 1)
+            QStringLiteral("the folder with the id “f%1” lies %1 folders deep, more than the %2 this program exports.")
                 .arg(kMaxFolderDepth + 1)
                 .arg(kMaxFolderDepth)))
             << error.localizedDescription().toStdString();

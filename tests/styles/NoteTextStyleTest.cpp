@@ -10,7 +10,7 @@ QString fontOf(const OTLNoteTextStyleRef& style)
     return style->fontName() + u' ' + QString::number(style->fontSize());
 }
 
-TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
+TEST_F(NoteTextStyleTest, PlainStyleIsABodyAndFontNameAndSizeReplaceTheFont)
 {
     auto style = OTLNoteTextStyle::create();
     EXPECT_EQ(style->type(), OTLNoteTextStyleTypeBody);
@@ -22,17 +22,13 @@ TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
                                               NSForegroundColorAttributeName, NSUnderlineStyleAttributeName,
                                               NSStrikethroughStyleAttributeName, "OTLNoteTextStyleIdentifier"}));
     EXPECT_EQ(*attributes.value("OTLNoteTextStyleIdentifier")->string(), "OTLNoteStyleIdentifierBody");
-}
 
-TEST_F(NoteTextStyleTest, FontNameAndSizeReplaceTheFont)
-{
-    auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
+    // A font name and size replace the font; an unknown name leaves none, and the fallback applies.
+    style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
     style->setFontSize(20);
     EXPECT_EQ(fontOf(style), "HelveticaNeue-Bold 20");
     style->setFontName("Menlo-Bold");
     EXPECT_EQ(fontOf(style), "Menlo-Bold 20");
-
-    // An unknown name leaves no font; the 12-point fallback applies.
     style->setFontName("NoSuchFont");
     EXPECT_FALSE(style->storedFont());
     EXPECT_EQ(fontOf(style), "HelveticaNeue 12");
