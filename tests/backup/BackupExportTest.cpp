@@ -50,11 +50,10 @@ TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
 
     // With how often each says it opens the encrypted backup: once per
     // password in the file, the second opens it.
-    const std::pair<QString, int> libraries[] = {{plainDevice, 0},
-                                                 {dir.filePath(u"plain"_s), 0},
-                                                 {plainDevice + u"/Manifest.plist"_s, 0},
-                                                 {encryptedDevice, 2},
-                                                 {dir.filePath(u"encrypted"_s), 2}};
+    const std::pair<QString, int> libraries[] = {
+        {plainDevice, 0}, {dir.filePath(u"plain"_s), 0}, {plainDevice + u"/Manifest.plist"_s, 0},
+        {encryptedDevice, 2}, {dir.filePath(u"encrypted"_s), 2},
+    };
     for (const auto& [library, opening] : libraries) {
         SCOPED_TRACE(library.toStdString());
         EXPECT_EQ(exported(library), expected);

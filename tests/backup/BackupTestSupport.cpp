@@ -47,11 +47,7 @@ Container richContainer()
 
 BackupOptions deviceBackup(const QString& name, bool encrypted)
 {
-    BackupOptions options;
-    options.deviceName = name;
-    options.encrypted = encrypted;
-    options.password = kBackupPassword;
-    return options;
+    return {.deviceName = name, .encrypted = encrypted, .password = kBackupPassword};
 }
 
 QString writeBackupOf(const QString& containerFolder, const QString& backups, const BackupOptions& options)

@@ -15,7 +15,7 @@ QString loadError(const QByteArray& json)
 
 } // namespace
 
-TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
+TEST(NotesLibrary, BadOrMissingDescriptionsAreRefusedNamingTheFileAndThePlace)
 {
     const QString syntax = loadError("{\n  \"accounts\": [\n    {\"name\": }\n]}");
     EXPECT_TRUE(syntax.contains(QStringLiteral("/lib/library.json"))) << syntax.toStdString();
@@ -45,6 +45,14 @@ TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
         const QString message = loadError(json);
         EXPECT_TRUE(message.contains(QString::fromUtf8(expected))) << json.toStdString() << ": " << message.toStdString();
     }
+
+    // A missing folder or description.
+    platform::Error error;
+    EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
+    TempDir empty;
+    EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
 }
 
 // The export writes bodyUTF8() as it comes; it must be exactly the UTF-8
@@ -89,14 +97,4 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
     EXPECT_EQ(folderNotes[0]->body(), QStringLiteral("<div>changed</div>"));
     ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("b0.html"))));
     EXPECT_EQ(folderNotes[0]->body(), QString());
-}
-
-TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
-{
-    platform::Error error;
-    EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
-    TempDir empty;
-    EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
 }
