@@ -48,29 +48,6 @@ protected:
         writeFile(canary, kCanary);
     }
 
-    // Exports a library whose note "Hostile" has the body file "x/body" and
-    // whose note "Attached" has it as its attachment; the canary stays where
-    // it was and nowhere in the export.
-    ExportSummary exportHostile()
-    {
-        writeFile(library + QStringLiteral("/library.json"), R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
-            "folders":[{"id":"f","name":"Notes","notes":["n1","n2","n3"]}],
-            "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"}, {"id":"n2","name":"Hostile","bodyFile":"x/body"},
-                     {"id":"n3","name":"Attached","body":"<p>with a file</p>","attachments":["t"]}],
-            "attachments":[{"id":"t","name":"secret.txt","file":"x/body"}]})");
-        if (QByteArray(GetParam().name) != "InsideALinkedFolder")
-            QDir().mkpath(library + QStringLiteral("/x"));
-        GetParam().make(library + QStringLiteral("/x/body"), canary);
-        ExportRun run(loadedApp(library));
-        run.perform();
-        EXPECT_EQ(run.failure(), QString());
-        QDirIterator it(run.destination, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            EXPECT_FALSE(readFile(it.next()).contains("CANARY")) << it.filePath().toStdString();
-        EXPECT_EQ(readFile(canary), kCanary);
-        return run.operation->summary();
-    }
-
     TempDir dir;
     QString library = dir.filePath(QStringLiteral("lib"));
     QString canary = dir.filePath(QStringLiteral("x-target/body"));
@@ -99,9 +76,28 @@ TEST_F(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
     }
 }
 
+// A library whose note "Hostile" has the body file "x/body" and whose note
+// "Attached" has it as its attachment exports the rest; the canary stays
+// where it was and nowhere in the export.
 TEST_P(HostileLibrary, ABodyFileOrAttachmentIsLeftOutAndNamed)
 {
-    const ExportSummary summary = exportHostile();
+    writeFile(library + QStringLiteral("/library.json"), R"({"accounts":[{"id":"a","name":"Work","folders":["f"]}],
+        "folders":[{"id":"f","name":"Notes","notes":["n1","n2","n3"]}],
+        "notes":[{"id":"n1","name":"Safe","body":"<p>safe</p>"}, {"id":"n2","name":"Hostile","bodyFile":"x/body"},
+                 {"id":"n3","name":"Attached","body":"<p>with a file</p>","attachments":["t"]}],
+        "attachments":[{"id":"t","name":"secret.txt","file":"x/body"}]})");
+    if (QByteArray(GetParam().name) != "InsideALinkedFolder")
+        QDir().mkpath(library + QStringLiteral("/x"));
+    GetParam().make(library + QStringLiteral("/x/body"), canary);
+    ExportRun run(loadedApp(library));
+    run.perform();
+    EXPECT_EQ(run.failure(), QString());
+    QDirIterator it(run.destination, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        EXPECT_FALSE(readFile(it.next()).contains("CANARY")) << it.filePath().toStdString();
+    EXPECT_EQ(readFile(canary), kCanary);
+
+    const ExportSummary summary = run.operation->summary();
     EXPECT_EQ(summary.htmlNoteCount, 1u);
     ASSERT_EQ(summary.notesLeftOut.size(), 1);
     EXPECT_TRUE(summary.notesLeftOut.first().startsWith(QStringLiteral("“Hostile” in “Notes”: ")));

@@ -8,9 +8,7 @@
 using namespace platform;
 using namespace stylestest;
 using platform::plist::PropertyListUID;
-using testsupport::keyedArchive;
-using testsupport::objectsOf;
-using testsupport::uid;
+using namespace testsupport;
 
 namespace {
 

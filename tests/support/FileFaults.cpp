@@ -189,11 +189,6 @@ void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 
     });
 }
 
-bool runningAsRoot()
-{
-    return geteuid() == 0;
-}
-
 void setTreeWritable(const QString& root, bool writable)
 {
     chmod(native(root).constData(), writable ? 0755 : 0555);

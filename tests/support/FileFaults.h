@@ -98,7 +98,6 @@ public:
 void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 notes, QObject* context,
                     std::function<void()> action);
 
-bool runningAsRoot();
 // Makes every folder from `root` down unwritable (or writable again).
 void setTreeWritable(const QString& root, bool writable);
 
