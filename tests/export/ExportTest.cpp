@@ -1,4 +1,5 @@
 #include "export/ExportTestSupport.h"
+#include "platform/PropertyList.h"
 #include "support/FaultyFileManager.h"
 #include "support/FileFaults.h"
 
@@ -78,7 +79,8 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
     EXPECT_EQ(run.operation->progress()->totalUnitCount(), 5);
     EXPECT_EQ(run.operation->progress()->completedUnitCount(), 5);
 
-    const QVariantMap manifest = run.manifest();
+    const QByteArray plist = readFile(platform::fileurl::path(*run.operation->plistURL()));
+    const QVariantMap manifest = platform::plist::propertyListFromData(plist, nullptr).value_or(QVariant()).toMap();
     EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
               (QVariantMap{{QStringLiteral("convertHTMLFragments"), true}}));
     // The ".rtfd" package is an item, not a folder; a file and a package were encrypted.

@@ -3,7 +3,6 @@
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
 #include "platform/FileURL.h"
-#include "platform/PropertyList.h"
 #include "support/TestSupport.h"
 #include "support/WatchedNotesApplication.h"
 
@@ -62,12 +61,6 @@ struct ExportRun {
     }
     void perform() const { runToEnd(operation); }
     QString failure() const { return failureOf(*operation); }
-    QVariantMap manifest() const
-    {
-        const QByteArray data = readFile(destination + QStringLiteral("/Notes Import.plist"));
-        const auto value = platform::plist::propertyListFromData(data, nullptr);
-        return value ? value->toMap() : QVariantMap();
-    }
 };
 
 } // namespace testsupport

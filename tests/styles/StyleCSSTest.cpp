@@ -9,11 +9,6 @@ namespace {
 
 using StyleCSSTest = CatalogueTest;
 
-void storeBackgroundColor(const ColorRef& color)
-{
-    ASSERT_TRUE(fw::archiveObject(UserDefaults::standard(), QVariant::fromValue(color), kBackgroundKey));
-}
-
 QString rule(const char* element, const char* margin, const char* family, const char* size, const char* color,
              const char* extra = "")
 {
@@ -45,8 +40,10 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.background);
-        if (c.noteBackground)
-            storeBackgroundColor(c.noteBackground);
+        if (c.noteBackground) {
+            ASSERT_TRUE(
+                fw::archiveObject(UserDefaults::standard(), QVariant::fromValue(c.noteBackground), kBackgroundKey));
+        }
         if (c.headingColor) {
             auto heading = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
             heading->setForegroundColor(c.headingColor);
