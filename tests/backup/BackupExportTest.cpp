@@ -192,11 +192,7 @@ TEST_P(DamagedBackups, AreNamedWithTheReasonAndStayUntouched)
     EXPECT_EQ(fingerprintWithDates(backups), before);
 }
 
-void encrypt(BackupOptions& options)
-{
-    options.encrypted = true;
-    options.password = kBackupPassword;
-}
+const auto encrypt = [](BackupOptions& o) { o = {.encrypted = true, .password = kBackupPassword}; };
 
 const QByteArray kPassword = kBackupPassword + '\n';
 

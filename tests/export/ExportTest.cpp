@@ -135,20 +135,19 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
     const QByteArray twoAccounts = R"({"accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
         "folders": [{"id": "f1", "name": "F", "notes": ["n1", "n3"]}, {"id": "f2", "name": "G", "notes": ["n2"]}],
         "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n3", "name": "O", "body": "z"}, {"id": "n2", "name": "M", "body": "y"}]})";
-    struct Case {
+    // A note's dates are read after its file is written; the last note's
+    // modification date is the account's last request.
+    const struct {
         const char* what;
         const char* note; // any note when empty
         QStringList written;
         int notes;
-    };
-    // A note's dates are read after its file is written; the last note's
-    // modification date is the account's last request.
-    const Case cases[] = {
+    } cases[] = {
         {"note.body", "", {}, 0},
         {"note.creationDate", "N", {"One/", "One/F/", "One/F/N.html"}, 1},
         {"note.modificationDate", "O", {"One/", "One/F/", "One/F/N.html", "One/F/O.html"}, 2},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto app = libraryApp(twoAccounts);
         ExportRun run(app);

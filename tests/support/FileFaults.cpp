@@ -148,11 +148,6 @@ void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize
     parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
 }
 
-bool ExportScene::manifestExists() const
-{
-    return QFile::exists(destination + QStringLiteral("/Notes Import.plist"));
-}
-
 int ExportScene::expectWholeNoteFiles() const
 {
     int count = 0;
