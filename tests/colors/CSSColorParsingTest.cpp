@@ -7,15 +7,6 @@ using platform::ColorRef;
 
 namespace {
 
-void expectWhite(const ColorRef& color, double white, double alpha)
-{
-    ASSERT_TRUE(color);
-    const auto c = color->whiteAlpha();
-    ASSERT_TRUE(c);
-    EXPECT_DOUBLE_EQ(c->white, white);
-    EXPECT_DOUBLE_EQ(c->alpha, alpha);
-}
-
 // What each parser makes of a text: its RGBA, or nothing when alpha is negative.
 TEST(CSSColor, EachParserReadsItsOwnFormsOnly)
 {
@@ -59,8 +50,15 @@ TEST(CSSColor, EachParserReadsItsOwnFormsOnly)
         EXPECT_NEAR(rgba->alpha, c.a, 1e-9);
     }
     // gray() scales both white and alpha by 255.
-    expectWhite(otl::colorWithCSS("GRAY( 128 , 0.5 )"), double(float(128 / 255.0)), double(float(0.5 / 255.0)));
-    expectWhite(otl::colorWithCSS("gray(50%, 50%)"), 0.5, 0.5);
+    const std::tuple<const char*, double, double> grays[] = {
+        {"GRAY( 128 , 0.5 )", double(float(128 / 255.0)), double(float(0.5 / 255.0))}, {"gray(50%, 50%)", 0.5, 0.5}};
+    for (const auto& [text, white, alpha] : grays) {
+        const ColorRef color = otl::colorWithCSS(QString::fromLatin1(text));
+        const auto c = color ? color->whiteAlpha() : std::nullopt;
+        ASSERT_TRUE(c) << text;
+        EXPECT_DOUBLE_EQ(c->white, white);
+        EXPECT_DOUBLE_EQ(c->alpha, alpha);
+    }
 }
 
 } // namespace

@@ -98,14 +98,13 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
 {
-    TempDir root;
-    writeFile(root.filePath(QStringLiteral("file")), "x");
-    // The destination runs through a regular file: not even root can write there.
-    auto operation = ExportNoteOperation::exportOperationForApp(
-        libraryApp(kTwoAccounts), platform::fileurl::fromPath(root.filePath(QStringLiteral("file/dest")), true));
-    runToEnd(operation);
-    EXPECT_TRUE(failureOf(*operation).contains(QStringLiteral("Work"))) << failureOf(*operation).toStdString();
-    EXPECT_FALSE(operation->plistURL());
+    ExportRun run(libraryApp(kTwoAccounts));
+    // The destination is a regular file: not even root can write into it.
+    QDir(run.destination).removeRecursively();
+    writeFile(run.destination, "x");
+    run.perform();
+    EXPECT_TRUE(run.failure().contains(QStringLiteral("“Work”"))) << run.failure().toStdString();
+    EXPECT_FALSE(run.operation->plistURL());
 }
 
 TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
