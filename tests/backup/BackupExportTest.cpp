@@ -19,9 +19,8 @@ TEST(Backups, ExportExactlyWhatTheContainerExportsAndStayUntouched)
     const QString container = dir.filePath(u"container"_s);
     writeContainer(richContainer(), container);
     const QString plainDevice = writeBackupOf(container, dir.filePath(u"plain"_s), deviceBackup(u"Plain iPhone"_s));
-    BackupOptions encrypted = deviceBackup(u"Locked iPad"_s, true);
-    encrypted.firstRounds = 3;
-    encrypted.secondRounds = 2;
+    const BackupOptions encrypted{.deviceName = u"Locked iPad"_s, .encrypted = true, .password = kBackupPassword,
+                                  .firstRounds = 3, .secondRounds = 2};
     const QString encryptedDevice = writeBackupOf(container, dir.filePath(u"encrypted"_s), encrypted);
     const QString passwords = dir.filePath(u"passwords"_s);
     writeFile(passwords, kNotesPassword + '\n' + kBackupPassword + '\n');
@@ -153,10 +152,8 @@ protected:
         writeContainer(b.c, s_dir->filePath(u"container"_s));
     }
     static void TearDownTestSuite() { delete s_dir; }
-    static TempDir* s_dir;
+    static inline TempDir* s_dir = nullptr;
 };
-
-TempDir* DamagedBackups::s_dir = nullptr;
 
 // A refused backup is named with the reason, a damaged or missing file too:
 // an attachment in the summary while the rest is exported, the database as

@@ -29,8 +29,7 @@ TEST(Enumeration, FailedRequestsCountAsEmpty)
         return (request.what == QLatin1String("folder.notes") && request.objectID == QLatin1String("B")) ||
                (request.what == QLatin1String("note.body") && request.objectID == QLatin1String("c1"));
     });
-    auto operation = enumerated(app);
-    EXPECT_EQ(operation->totalNoteCount(), 3u); // a1, c2, c3
+    EXPECT_EQ(enumerated(app)->totalNoteCount(), 3u); // a1, c2, c3
 }
 
 // Counting looks at body files without reading them, and must count

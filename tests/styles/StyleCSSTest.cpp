@@ -23,15 +23,14 @@ TEST_F(StyleCSSTest, DefaultSheetInEitherAppearance)
 {
     // A black note background counts as none; a chosen one forces black text, but
     // not over a colour a style chose.
-    struct Case {
+    const struct {
         Appearance appearance;
         ColorRef noteBackground;
         const char* text;
         const char* background;
         ColorRef headingColor = nullptr; // saved for the heading
         const char* heading = nullptr;   // its colour in the sheet; the text's when null
-    };
-    const Case cases[] = {
+    } cases[] = {
         {Appearance::Light, nullptr, "rgb(0, 0, 0)", "; background: rgb(255, 255, 255)"},
         {Appearance::Dark, nullptr, "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
         {Appearance::Dark, Color::black(), "rgba(255, 255, 255, 0.85)", "; background: rgb(31, 31, 31)"},
