@@ -70,8 +70,7 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
               (QStringList{"Notes Import.plist", "Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html", "Work/",
                            "Work/Notes/", "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
                            "Work/Notes/Same.rtfd/", "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
-    EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")),
-              QStringLiteral("<div>one — 1</div>").toUtf8());
+    EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")), "<div>one — 1</div>");
 
     // Progress names each note as it is written.
     EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “After”…",

@@ -69,10 +69,9 @@ TEST_F(HostileLibrary, TheDescriptionIsRefusedWithTheReason)
         entry.make(description, canary);
         platform::Error error;
         EXPECT_EQ(NotesLibrary::load(library, &error), nullptr);
-        EXPECT_TRUE(error.localizedDescription().startsWith(QStringLiteral("The Notes library description “")))
-            << error.localizedDescription().toStdString();
-        EXPECT_TRUE(error.localizedDescription().contains(QLatin1String(entry.reason)))
-            << error.localizedDescription().toStdString();
+        const QString said = error.localizedDescription();
+        EXPECT_TRUE(said.startsWith(QStringLiteral("The Notes library description “"))) << said.toStdString();
+        EXPECT_TRUE(said.contains(QLatin1String(entry.reason))) << said.toStdString();
     }
 }
 
