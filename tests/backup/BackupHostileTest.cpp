@@ -8,18 +8,16 @@ using namespace backup;
 
 namespace {
 
-QByteArray record(const char* tag, const QByteArray& value, qint64 length = -1)
-{
-    char size[4];
-    qToBigEndian<quint32>(quint32(length < 0 ? value.size() : length), size);
-    return QByteArray(tag, 4) + QByteArray(size, 4) + value;
-}
-
 QByteArray number(quint32 value)
 {
     char bytes[4];
     qToBigEndian<quint32>(value, bytes);
     return QByteArray(bytes, 4);
+}
+
+QByteArray record(const char* tag, const QByteArray& value, qint64 length = -1)
+{
+    return QByteArray(tag, 4) + number(quint32(length < 0 ? value.size() : length)) + value;
 }
 
 QByteArray header(quint32 iterations = 1, quint32 firstRounds = 1)

@@ -17,12 +17,10 @@ Container richContainer()
     QByteArray manual = kPDF + QByteArray(3 * 1024 * 1024 + 5, 'm');
     b.media(b.attachment(b.note(QStringLiteral("Manual"), {{"F", "com.adobe.pdf"}}), "F", "com.adobe.pdf"), "M-F",
             "Manual.pdf", manual);
-    const int gallery = b.note(QStringLiteral("Scans"), {{"G", "com.apple.notes.gallery"}});
-    b.attachment(gallery, "G", "com.apple.notes.gallery");
+    b.attachment(b.note(QStringLiteral("Scans"), {{"G", "com.apple.notes.gallery"}}), "G", "com.apple.notes.gallery");
     b.file(QStringLiteral("Previews/G-1-60x40-0.jpeg"), imageBytes("JPEG", Qt::gray));
     b.file(QStringLiteral("Previews/G-1-600x400-0.jpeg"), imageBytes("JPEG", Qt::white, 60, 40));
-    const int drawing = b.note(QStringLiteral("Sketch"), {{"D", "com.apple.drawing.2"}});
-    b.attachment(drawing, "D", "com.apple.drawing.2");
+    b.attachment(b.note(QStringLiteral("Sketch"), {{"D", "com.apple.drawing.2"}}), "D", "com.apple.drawing.2");
     b.file(QStringLiteral("FallbackImages/D/FallbackImage.png"), imageBytes("PNG", Qt::black));
     b.media(b.attachment(b.note(QStringLiteral("Not downloaded"), {{"N", "com.adobe.pdf"}}), "N", "com.adobe.pdf"),
             "M-N", "Far.pdf", QByteArray());
@@ -45,12 +43,25 @@ Container richContainer()
     return b.c;
 }
 
+BackupOptions deviceBackup(const QString& name, bool encrypted)
+{
+    return {.deviceName = name, .encrypted = encrypted, .password = kBackupPassword};
+}
+
 QString writeBackupOf(const QString& containerFolder, const QString& backups, const BackupOptions& options)
 {
     const QString device = backups + u'/' + backupFolderName(options);
     QString error;
     EXPECT_TRUE(writeBackup(containerFolder, device, options, &error)) << error.toStdString();
     return device;
+}
+
+CommandResult exportBackup(const QString& library, const QString& destination, const TempDir& home,
+                           const QStringList& more)
+{
+    return runExport(QStringList{QStringLiteral("--library"), library, QStringLiteral("--destination"), destination,
+                                 QStringLiteral("--no-handoff")} + more,
+                     home);
 }
 
 QStringList fingerprintWithDates(const QString& root, const QDateTime& writtenSince)

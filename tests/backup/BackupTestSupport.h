@@ -13,9 +13,16 @@ inline const QByteArray kBackupPassword = "backup secret";
 // note with a locked picture, and a note only in the write-ahead log.
 notestoregen::Container richContainer();
 
+// A backup of the device `name`, encrypted with kBackupPassword when asked.
+notestoregen::BackupOptions deviceBackup(const QString& name, bool encrypted = false);
+
 // Writes `container` and wraps it into a backup in `backups`; the device's folder.
 QString writeBackupOf(const QString& containerFolder, const QString& backups,
                       const notestoregen::BackupOptions& options);
+
+// notes-export of `library` into `destination` without hand-off, with `more` arguments.
+CommandResult exportBackup(const QString& library, const QString& destination, const TempDir& home,
+                           const QStringList& more = {});
 
 // Every file and folder below `root` with its mode, its modification time
 // and a digest of its contents.

@@ -8,35 +8,29 @@
 #include <gtest/gtest.h>
 
 using namespace notestoregen;
+using namespace testsupport;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // A locked note and an open one, in a plain and an encrypted backup of two
 // devices, in "backups".
-class BackupWindow : public testing::Test, protected testsupport::DelegateHarness {
+class BackupWindow : public testing::Test, protected DelegateHarness {
 protected:
     void SetUp() override
     {
         Container c;
-        const int folder = c.addFolder(QStringLiteral("Notes"), c.addAccount(QStringLiteral("iCloud")));
-        Note& locked = c.notes[size_t(c.addNote(QStringLiteral("Locked"), folder, {}, appleTime(2024, 1, 1)))];
-        testsupport::lockNote(locked, gzippedBody(plainText(QStringLiteral("Locked"), QStringLiteral("x"))),
-                              testsupport::kBackupPassword);
-        c.addNote(QStringLiteral("Open"), folder, plainText(QStringLiteral("Open"), QStringLiteral("y")),
-                  appleTime(2024, 1, 2));
-        const QString container = home.filePath(QStringLiteral("container"));
-        testsupport::writeContainer(c, container);
-        BackupOptions plain;
-        plain.deviceName = QStringLiteral("Old iPhone");
-        testsupport::writeBackupOf(container, backups, plain);
-        BackupOptions encrypted;
-        encrypted.deviceName = QStringLiteral("New iPad");
-        encrypted.encrypted = true;
-        encrypted.password = testsupport::kBackupPassword;
-        encryptedDevice = testsupport::writeBackupOf(container, backups, encrypted);
+        const int folder = c.addFolder(u"Notes"_s, c.addAccount(u"iCloud"_s));
+        Note& locked = c.notes[size_t(c.addNote(u"Locked"_s, folder, {}, appleTime(2024, 1, 1)))];
+        lockNote(locked, gzippedBody(plainText(u"Locked"_s, u"x"_s)), kBackupPassword);
+        c.addNote(u"Open"_s, folder, plainText(u"Open"_s, u"y"_s), appleTime(2024, 1, 2));
+        const QString container = home.filePath(u"container"_s);
+        writeContainer(c, container);
+        writeBackupOf(container, backups, deviceBackup(u"Old iPhone"_s));
+        encryptedDevice = writeBackupOf(container, backups, deviceBackup(u"New iPad"_s, true));
     }
 
-    QString backups = home.filePath(QStringLiteral("backups"));
+    QString backups = home.filePath(u"backups"_s);
     QString encryptedDevice;
 };
 
@@ -54,15 +48,14 @@ TEST_F(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
             return;
         chooser.stop();
         offered = dialog->comboBoxItems();
-        dialog->setTextValue(offered.filter(QStringLiteral("New iPad")).value(0));
+        dialog->setTextValue(offered.filter(u"New iPad"_s).value(0));
         dialog->accept();
     });
     chooser.start(10);
     QStringList askedFor;
     delegate.setBackupPasswordPrompt([&](QWidget*, const QString& device) {
         askedFor << device;
-        const QByteArray& password = testsupport::kBackupPassword;
-        return std::optional(notestore::Secret(password.constData(), password.size()));
+        return std::optional(notestore::Secret(kBackupPassword.constData(), kBackupPassword.size()));
     });
     int lockedAsked = 0;
     delegate.setPasswordPrompt([&](QWidget*, int, const QStringList&) -> std::optional<notestore::Secret> {
@@ -72,7 +65,7 @@ TEST_F(BackupWindow, PicksABackupAsksItsPasswordAndExportsIt)
 
     ASSERT_TRUE(use(backups));
     EXPECT_EQ(offered.size(), 2);
-    EXPECT_EQ(askedFor, QStringList{QStringLiteral("New iPad")});
+    EXPECT_EQ(askedFor, QStringList{u"New iPad"_s});
     EXPECT_EQ(importedNotes(), (QStringList{"iCloud/Notes/Locked.html", "iCloud/Notes/Open.html"}));
     EXPECT_EQ(lockedAsked, 1);
 }
@@ -87,8 +80,8 @@ TEST_F(BackupWindow, WithoutItsPasswordSaysSoAndStaysOpen)
     EXPECT_FALSE(launch());
     EXPECT_EQ(terminated, 0);
     ASSERT_EQ(alerts.shown.size(), size_t(1));
-    EXPECT_TRUE(alerts.shown[0].alert.informativeText.contains(QStringLiteral("no password was given")))
-        << alerts.shown[0].alert.informativeText.toStdString();
+    const QString& said = alerts.shown[0].alert.informativeText;
+    EXPECT_TRUE(said.contains(u"no password was given"_s)) << said.toStdString();
     EXPECT_EQ(platform::UserDefaults::standard().string(key), encryptedDevice);
 }
 

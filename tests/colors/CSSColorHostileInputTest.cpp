@@ -1,5 +1,4 @@
 #include "colors/CSSColorParsing.h"
-#include "colors/HTMLColorsScanner.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@ QString dataURL(const QByteArray& bytes, const char* type = "image/png")
     return QStringLiteral("data:%1;base64,").arg(QLatin1String(type)) + QString::fromLatin1(bytes.toBase64());
 }
 
-TEST(EmbeddedPictures, BecomeFilesShownByContentID)
+TEST(EmbeddedPictures, BecomeFilesShownByContentIDOrAnErrorNamingTheFile)
 {
     const QByteArray small = bytesOf(100, 1);
     const QByteArray large = bytesOf(700 * 1024, 2); // more than one piece
@@ -30,6 +30,7 @@ TEST(EmbeddedPictures, BecomeFilesShownByContentID)
         QString fragment;
         QString expected;           // the fragment afterwards; unchanged when empty
         QList<QByteArray> pictures; // the files, by content ID order
+        const char* error = nullptr; // when the folder is missing: the file the error names
     } cases[] = {
         {QStringLiteral("<p>text</p>"), {}, {}},
         {QStringLiteral("<img src=\"%1\"> and <IMG SRC = \"%2\">").arg(dataURL(small), dataURL(large, "image/jpeg")),
@@ -40,6 +41,7 @@ TEST(EmbeddedPictures, BecomeFilesShownByContentID)
         {QStringLiteral("<img src=\"data:image/png;base64,@@@@\">"), {}, {}},
         {QStringLiteral("<a href=\"data:text/html;base64,PGI+\">x</a>"), {}, {}},
         {QStringLiteral("<img src=\"data:image/png;base64,AAAA"), {}, {}},
+        {QStringLiteral("<img src=\"%1\">").arg(dataURL(small)), {}, {}, "missing/embedded-0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fragment.left(80).toStdString());
@@ -47,7 +49,9 @@ TEST(EmbeddedPictures, BecomeFilesShownByContentID)
         QString fragment = c.fragment;
         QHash<QString, platform::TextAttachmentRef> pictures;
         QString error;
-        ASSERT_TRUE(takeOutEmbeddedPictures(fragment, dir.path(), pictures, &error)) << error.toStdString();
+        const QString folder = c.error ? dir.filePath(QStringLiteral("missing")) : dir.path();
+        ASSERT_EQ(takeOutEmbeddedPictures(fragment, folder, pictures, &error), !c.error) << error.toStdString();
+        EXPECT_TRUE(!c.error || error.contains(QLatin1String(c.error))) << error.toStdString();
         EXPECT_EQ(fragment, c.expected.isEmpty() ? c.fragment : c.expected);
         ASSERT_EQ(pictures.size(), c.pictures.size());
         for (qsizetype i = 0; i < pictures.size(); ++i) {
@@ -58,16 +62,6 @@ TEST(EmbeddedPictures, BecomeFilesShownByContentID)
         }
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), pictures.size()); // nothing half-written left
     }
-}
-
-TEST(EmbeddedPictures, AnUnwritableFolderIsAnErrorNamingTheFile)
-{
-    testsupport::TempDir dir;
-    QString fragment = QStringLiteral("<img src=\"%1\">").arg(dataURL(bytesOf(10, 3)));
-    QHash<QString, platform::TextAttachmentRef> pictures;
-    QString error;
-    EXPECT_FALSE(takeOutEmbeddedPictures(fragment, dir.filePath(QStringLiteral("missing")), pictures, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("missing/embedded-0"))) << error.toStdString();
 }
 
 } // namespace

@@ -15,43 +15,21 @@ std::shared_ptr<ExportNoteOperation> enumerated(const std::shared_ptr<NotesAppli
     return operation;
 }
 
-// A folder "A" (two notes, one empty) with subfolder "C" (three notes),
-// a folder "B" with one note, and the account listing `order`.
-QByteArray nestedLibrary(const char* order)
-{
-    return QByteArray(R"({"accounts": [{"id": "acc", "name": "Mine", "folders": )") + order + R"(}],
-        "folders": [{"id": "A", "name": "A", "folders": ["C"], "notes": ["a1", "a2"]},
-                    {"id": "B", "name": "B", "notes": ["b1"]},
-                    {"id": "C", "name": "C", "notes": ["c1", "c2", "c3"]}],
-        "notes": [{"id": "a1", "body": "x"}, {"id": "a2", "body": ""}, {"id": "b1", "body": "x"},
-                  {"id": "c1", "name": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})";
-}
-
 } // namespace
-
-// The account's list holds nested folders too, so they are found; identifiers compare exactly.
-TEST(Enumeration, LookupsByIdentifier)
-{
-    auto operation = enumerated(libraryApp(nestedLibrary(R"(["C", "A", "B"])")));
-    EXPECT_EQ(operation->nestedFolderIdentifiers(), QSet<QString>{QStringLiteral("C")});
-    EXPECT_FALSE(operation->accountWithIdentifier(QStringLiteral("nobody")));
-    const auto account = operation->accountWithIdentifier(QStringLiteral("acc"));
-    ASSERT_TRUE(account);
-    const auto nested = operation->folderWithIdentifier(QStringLiteral("C"), *account);
-    ASSERT_TRUE(nested);
-    EXPECT_EQ(nested->name(), QStringLiteral("C"));
-    EXPECT_FALSE(operation->folderWithIdentifier(QStringLiteral("c"), *account));
-}
 
 TEST(Enumeration, FailedRequestsCountAsEmpty)
 {
-    auto app = libraryApp(nestedLibrary(R"(["A", "B", "C"])"));
+    // Folder "A" holds a1, a2 (empty) and folder "C"; folder "B" holds b1.
+    auto app = libraryApp(R"({"accounts": [{"id": "acc", "name": "Mine", "folders": ["A", "B", "C"]}],
+        "folders": [{"id": "A", "name": "A", "folders": ["C"], "notes": ["a1", "a2"]},
+                    {"id": "B", "name": "B", "notes": ["b1"]}, {"id": "C", "name": "C", "notes": ["c1", "c2", "c3"]}],
+        "notes": [{"id": "a1", "body": "x"}, {"id": "a2", "body": ""}, {"id": "b1", "body": "x"},
+                  {"id": "c1", "name": "c1", "body": "x"}, {"id": "c2", "body": "x"}, {"id": "c3", "body": "x"}]})");
     app->setFailingRequests([](const WatchedNotesApplication::Request& request) {
         return (request.what == QLatin1String("folder.notes") && request.objectID == QLatin1String("B")) ||
                (request.what == QLatin1String("note.body") && request.objectID == QLatin1String("c1"));
     });
-    auto operation = enumerated(app);
-    EXPECT_EQ(operation->totalNoteCount(), 3u); // a1, c2, c3
+    EXPECT_EQ(enumerated(app)->totalNoteCount(), 3u); // a1, c2, c3
 }
 
 // Counting looks at body files without reading them, and must count

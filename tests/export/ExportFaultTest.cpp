@@ -3,6 +3,7 @@
 #include "support/FileFaults.h"
 
 #include <cerrno>
+#include <unistd.h>
 
 using namespace testsupport;
 using platform::FaultyFileManager;
@@ -23,11 +24,7 @@ protected:
         runToEnd(operation);
     }
 
-    QString failure() const
-    {
-        const auto error = operation->operationError();
-        return error ? error->localizedDescription() : QString();
-    }
+    QString failure() const { return failureOf(*operation); }
 
     // No manifest, the note files written are whole and were counted, and
     // nothing outside the destination changed.
@@ -47,28 +44,31 @@ protected:
 
 } // namespace
 
-TEST_F(ExportFaults, AFullDiskEndsTheExportNamingWhatItCouldNotSave)
+TEST_F(ExportFaults, AFullOrReadOnlyDiskEndsTheExportNamingWhatItCouldNotSave)
 {
+    constexpr qint64 kAny = FaultyFileManager::kUnlimited;
     const struct {
-        qint64 bytes;
-        qint64 items;
+        int error;
+        qint64 bytes, items;
+        int turnsAfter; // notes written before every write fails; -1: when a budget is spent
         const char* failure;
         int notes;
     } cases[] = {
         // Room for "Deep" and two more notes, not for the third.
-        {3 * 3000 + 1000, FaultyFileManager::kUnlimited, "The file “Note 3.html” couldn’t be saved", 3},
+        {ENOSPC, 3 * 3000 + 1000, kAny, -1, "The file “Note 3.html” couldn’t be saved: No space left on device.", 3},
         // Every note fits, the manifest does not.
-        {9 * 3000, FaultyFileManager::kUnlimited, "The file “Notes Import.plist” couldn’t be saved", 9},
+        {ENOSPC, 9 * 3000, kAny, -1, "The file “Notes Import.plist” couldn’t be saved: No space left on device.", 9},
+        {EROFS, kAny, kAny, 3, "The file “Note 3.html” couldn’t be saved: Read-only file system.", 3},
         // The account folder fits, the folder "Notes" does not.
-        {FaultyFileManager::kUnlimited, 1, "The folder “Notes” couldn’t be created", 0},
+        {ENOSPC, kAny, 1, -1, "The folder “Notes” couldn’t be created: No space left on device.", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failure);
-        prepare(work.filePath(QStringLiteral("out %1").arg(c.notes)));
-        FaultyFileManager disk(ENOSPC, c.bytes, c.items);
+        prepare(work.filePath(QStringLiteral("out %1 %2").arg(c.error).arg(c.notes)));
+        FaultyFileManager disk(c.error, c.bytes, c.items);
         FileManagerReplacement replacement(&disk);
-        run();
-        EXPECT_EQ(failure(), QString::fromUtf8(c.failure) + QStringLiteral(": No space left on device."));
+        run(c.turnsAfter, [&] { disk.failFromNow(c.error); });
+        EXPECT_EQ(failure(), QString::fromUtf8(c.failure));
         expectFailedCleanly(c.notes);
     }
     EXPECT_EQ(tree(destination), QStringList{QStringLiteral("Work/")});
@@ -87,22 +87,12 @@ TEST_F(ExportFaults, ARealFullFileSystemLeavesNoNoteFileCutShort)
     EXPECT_GT(operation->progress()->completedUnitCount(), 0);
 }
 
-TEST_F(ExportFaults, ADestinationThatTurnsReadOnlyStopsAtTheNextNote)
-{
-    prepare(work.filePath(QStringLiteral("out")));
-    FaultyFileManager disk(EROFS);
-    FileManagerReplacement replacement(&disk);
-    run(3, [&] { disk.failFromNow(EROFS); });
-    EXPECT_EQ(failure(), QStringLiteral("The file “Note 3.html” couldn’t be saved: Read-only file system."));
-    expectFailedCleanly(3);
-}
-
 TEST_F(ExportFaults, ADestinationMadeReadOnlyForRealStopsAtTheNextNote)
 {
     // Root ignores permissions, so it needs a file system it can remount;
     // anyone else can take the write permission away.
     SmallFileSystem small(1024 * 1024);
-    if (runningAsRoot() && !small.isMounted())
+    if (geteuid() == 0 && !small.isMounted())
         GTEST_SKIP() << small.failure().toStdString();
     prepare(small.isMounted() ? small.path() + QStringLiteral("/out") : work.filePath(QStringLiteral("out")));
     run(3, [&] {

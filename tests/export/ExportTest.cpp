@@ -1,6 +1,13 @@
 #include "export/ExportTestSupport.h"
+#include "platform/PropertyList.h"
+#include "support/FaultyFileManager.h"
+#include "support/FileFaults.h"
 
 #include <QFile>
+#include <cerrno>
+#include <QRegularExpression>
+#include <set>
+#include <thread>
 
 using namespace testsupport;
 
@@ -8,14 +15,14 @@ namespace {
 
 const QByteArray kTwoAccounts = R"({
   "accounts": [{"id": "a1", "name": "Work", "folders": ["f1"]}, {"id": "a2", "name": "Work", "folders": ["f2"]}],
-  "folders": [{"id": "f1", "name": "Notes", "folders": ["f3"], "notes": ["n1", "n2", "n3", "empty"]},
+  "folders": [{"id": "f1", "name": "Notes", "folders": ["f3"], "notes": ["n1", "n2", "n3", "after", "empty"]},
               {"id": "f2", "name": "Notes", "notes": ["locked"]},
               {"id": "f3", "name": "Sub/folder"}],
   "notes": [{"id": "n1", "name": "Same", "body": "<div>one — 1</div>", "creationDate": "2020-01-02T03:04:05Z",
              "modificationDate": "2021-01-02T03:04:05Z"},
             {"id": "n2", "name": "Same", "body": "<div>two</div>", "attachments": ["img", "link", "noext"]},
             {"id": "n3", "name": "Same", "body": "<div>three</div>", "attachments": ["pdf"], "passwordProtected": true},
-            {"id": "empty", "name": "Empty", "body": ""},
+            {"id": "after", "name": "After", "body": "<div>after</div>"}, {"id": "empty", "name": "Empty", "body": ""},
             {"id": "locked", "name": "Secret", "body": "<div>s</div>", "passwordProtected": true}],
   "attachments": [{"id": "img", "name": "photo.JPG"}, {"id": "link", "name": "site.pdf", "URL": "https://example.org"},
                   {"id": "noext", "name": "README"}, {"id": "pdf", "name": "report.pdf"}]
@@ -23,10 +30,32 @@ const QByteArray kTwoAccounts = R"({
 
 } // namespace
 
+// Rich-text notes are converted on a thread of their own while the walk goes
+// on; the disk must still see every change from the export's own thread, in
+// the order of the walk (the HTML note after the rich-text one too), as when
+// each note was written at once.
 TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 {
-    auto app = libraryApp(kTwoAccounts);
-    ExportRun run(app);
+    ExportRun run(libraryApp(kTwoAccounts));
+    // Each change under the destination as the item it is for (a folder, or the
+    // note file or package it lies in, not the hidden name it is written under),
+    // and the threads changes came from.
+    platform::FaultyFileManager disk(ENOSPC); // a disk that never fills
+    QStringList items;
+    std::set<std::thread::id> threads;
+    disk.onChange = [&](const QUrl& url) {
+        threads.insert(std::this_thread::get_id());
+        const QString path = platform::fileurl::path(url);
+        if (!path.startsWith(run.destination + u'/'))
+            return;
+        const QString relative = path.mid(run.destination.size() + 1);
+        static const QRegularExpression note(QStringLiteral("(?:^|/)([^./][^/]*\\.(?:html|rtfd|plist))(?:/|$)"));
+        const QRegularExpressionMatch match = note.match(relative);
+        const QString item = match.hasMatch() ? match.captured(1) : relative;
+        if (items.isEmpty() || items.last() != item)
+            items << item;
+    };
+    FileManagerReplacement replacement(&disk);
     QStringList descriptions;
     QObject::connect(run.operation->progress().get(), &platform::Progress::changed, [&] {
         const QString text = run.operation->progress()->localizedDescription();
@@ -39,37 +68,42 @@ TEST(Export, WritesTheTreeTheFilesAndTheManifest)
 
     EXPECT_EQ(tree(run.destination),
               (QStringList{"Notes Import.plist", "Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html", "Work/",
-                           "Work/Notes/", "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/",
-                           "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
-    EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")),
-              QStringLiteral("<div>one — 1</div>").toUtf8());
+                           "Work/Notes/", "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
+                           "Work/Notes/Same.rtfd/", "Work/Notes/Same.rtfd/TXT.rtf", "Work/Notes/Sub-folder/"}));
+    EXPECT_EQ(readFile(run.destination + QStringLiteral("/Work/Notes/Same.html")), "<div>one — 1</div>");
 
     // Progress names each note as it is written.
-    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “Secret”…", "Finishing…"}));
-    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 4);
-    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 4);
+    EXPECT_EQ(descriptions, (QStringList{"Preparing to export…", "Exporting “Same”…", "Exporting “After”…",
+                                         "Exporting “Secret”…", "Finishing…"}));
+    EXPECT_EQ(run.operation->progress()->totalUnitCount(), 5);
+    EXPECT_EQ(run.operation->progress()->completedUnitCount(), 5);
 
-    const QVariantMap manifest = run.manifest();
+    const QByteArray plist = readFile(platform::fileurl::path(*run.operation->plistURL()));
+    const QVariantMap manifest = platform::plist::propertyListFromData(plist, nullptr).value_or(QVariant()).toMap();
     EXPECT_EQ(manifest.value(QStringLiteral("Options")).toMap(),
               (QVariantMap{{QStringLiteral("convertHTMLFragments"), true}}));
     // The ".rtfd" package is an item, not a folder; a file and a package were encrypted.
     EXPECT_EQ(manifestEntries(manifest, run.destination),
               (QStringList{"Work 1/", "Work 1/Notes/", "Work 1/Notes/Secret.html*", "Work/", "Work/Notes/",
-                           "Work/Notes/Same 1.html", "Work/Notes/Same.html", "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
+                           "Work/Notes/After.html", "Work/Notes/Same 1.html", "Work/Notes/Same.html",
+                           "Work/Notes/Same.rtfd/*", "Work/Notes/Sub-folder/"}));
     EXPECT_EQ(run.operation->passwordProtectedFileURLs().size(), 2);
+    EXPECT_EQ(items, (QStringList{"Work", "Work/Notes", "Work/Notes/Sub-folder", "Same.html", "Same 1.html",
+                                       "Same.rtfd", "After.html", "Work 1", "Work 1/Notes", "Secret.html",
+                                       "Notes Import.plist"}));
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
 }
 
 TEST(Export, AnAccountFolderThatCannotBeMadeStopsTheExport)
 {
-    TempDir root;
-    writeFile(root.filePath(QStringLiteral("file")), "x");
-    // The destination runs through a regular file: not even root can write there.
-    auto operation = ExportNoteOperation::exportOperationForApp(
-        libraryApp(kTwoAccounts), platform::fileurl::fromPath(root.filePath(QStringLiteral("file/dest")), true));
-    runToEnd(operation);
-    ASSERT_TRUE(operation->operationError());
-    EXPECT_TRUE(operation->operationError()->localizedDescription().contains(QStringLiteral("Work")));
-    EXPECT_FALSE(operation->plistURL());
+    ExportRun run(libraryApp(kTwoAccounts));
+    // The destination is a regular file: not even root can write into it.
+    QDir(run.destination).removeRecursively();
+    writeFile(run.destination, "x");
+    run.perform();
+    EXPECT_TRUE(run.failure().contains(QStringLiteral("“Work”"))) << run.failure().toStdString();
+    EXPECT_FALSE(run.operation->plistURL());
 }
 
 TEST(Export, AWriteFailureInTheMiddleOfAFolderStopsWithThatError)
@@ -99,20 +133,19 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
     const QByteArray twoAccounts = R"({"accounts": [{"id": "a1", "name": "One", "folders": ["f1"]}, {"id": "a2", "name": "Two", "folders": ["f2"]}],
         "folders": [{"id": "f1", "name": "F", "notes": ["n1", "n3"]}, {"id": "f2", "name": "G", "notes": ["n2"]}],
         "notes": [{"id": "n1", "name": "N", "body": "x"}, {"id": "n3", "name": "O", "body": "z"}, {"id": "n2", "name": "M", "body": "y"}]})";
-    struct Case {
+    // A note's dates are read after its file is written; the last note's
+    // modification date is the account's last request.
+    const struct {
         const char* what;
         const char* note; // any note when empty
         QStringList written;
         int notes;
-    };
-    // A note's dates are read after its file is written; the last note's
-    // modification date is the account's last request.
-    const Case cases[] = {
+    } cases[] = {
         {"note.body", "", {}, 0},
         {"note.creationDate", "N", {"One/", "One/F/", "One/F/N.html"}, 1},
         {"note.modificationDate", "O", {"One/", "One/F/", "One/F/N.html", "One/F/O.html"}, 2},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto app = libraryApp(twoAccounts);
         ExportRun run(app);

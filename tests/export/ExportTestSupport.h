@@ -3,7 +3,6 @@
 #include "export/ExportNoteOperation.h"
 #include "export/NotesLibrary.h"
 #include "platform/FileURL.h"
-#include "platform/PropertyList.h"
 #include "support/TestSupport.h"
 #include "support/WatchedNotesApplication.h"
 
@@ -42,6 +41,13 @@ inline void runToEnd(const std::shared_ptr<ExportNoteOperation>& operation)
     queue.waitUntilAllOperationsAreFinished();
 }
 
+// The export's error as the user reads it; empty when it has none.
+inline QString failureOf(const ExportNoteOperation& operation)
+{
+    const auto error = operation.operationError();
+    return error ? error->localizedDescription() : QString();
+}
+
 // An export of `app` into a fresh folder "Notes Import".
 struct ExportRun {
     TempDir root;
@@ -54,17 +60,7 @@ struct ExportRun {
         operation = ExportNoteOperation::exportOperationForApp(std::move(app), platform::fileurl::fromPath(destination, true));
     }
     void perform() const { runToEnd(operation); }
-    QString failure() const
-    {
-        const auto error = operation->operationError();
-        return error ? error->localizedDescription() : QString();
-    }
-    QVariantMap manifest() const
-    {
-        const QByteArray data = readFile(destination + QStringLiteral("/Notes Import.plist"));
-        const auto value = platform::plist::propertyListFromData(data, nullptr);
-        return value ? value->toMap() : QVariantMap();
-    }
+    QString failure() const { return failureOf(*operation); }
 };
 
 } // namespace testsupport

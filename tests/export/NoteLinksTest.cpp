@@ -36,18 +36,17 @@ TEST(NoteLinks, NotesThatWaitAreReadAgainOrNotWritten)
                 {"id": "t", "name": "Target", "body": "<div>t</div>"}]
     })";
     // Each body is read to count it and to write it; a note that waits is read once more.
-    struct Case {
+    const struct {
         const char* name;
         bool cancel; // when Target is written; else the third read of First's body fails
         QStringList written;
         QByteArray second; // the file "Second.html"
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"BodyGoneAtTheEnd", false, {"Notes Import.plist", "One/", "One/F/", "One/F/Second.html", "One/F/Target.html"},
          "<div><a href=\"Target.html\">t</a> first empty</div>"},
         {"CancelledBeforeTheEnd", true, {"One/", "One/F/", "One/F/Target.html"}, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto app = libraryApp(json);
         ExportRun run(app);

@@ -15,7 +15,7 @@ QString loadError(const QByteArray& json)
 
 } // namespace
 
-TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
+TEST(NotesLibrary, BadOrMissingDescriptionsAreRefusedNamingTheFileAndThePlace)
 {
     const QString syntax = loadError("{\n  \"accounts\": [\n    {\"name\": }\n]}");
     EXPECT_TRUE(syntax.contains(QStringLiteral("/lib/library.json"))) << syntax.toStdString();
@@ -45,6 +45,14 @@ TEST(NotesLibrary, BadDescriptionsAreRefusedNamingTheFileAndThePlace)
         const QString message = loadError(json);
         EXPECT_TRUE(message.contains(QString::fromUtf8(expected))) << json.toStdString() << ": " << message.toStdString();
     }
+
+    // A missing folder or description.
+    platform::Error error;
+    EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
+    TempDir empty;
+    EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
+    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
 }
 
 // The export writes bodyUTF8() as it comes; it must be exactly the UTF-8
@@ -64,15 +72,13 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
         "<div>ends cut \xf0\x9f\x98",
     };
     TempDir dir;
-    QByteArray notes, ids;
+    // An inline body goes the same way as the files.
+    QByteArray notes = R"({"id": "inline", "body": "<div>inline \u00e9</div>"})", ids = R"("inline")";
     for (size_t i = 0; i < std::size(cases); ++i) {
         writeFile(dir.filePath(QStringLiteral("b%1.html").arg(i)), cases[i]);
-        notes += QStringLiteral(R"(%1{"id": "n%2", "bodyFile": "b%2.html"})").arg(i ? "," : "").arg(i).toUtf8();
-        ids += QStringLiteral(R"(%1"n%2")").arg(i ? "," : "").arg(i).toUtf8();
+        notes += QStringLiteral(R"(,{"id": "n%1", "bodyFile": "b%1.html"})").arg(i).toUtf8();
+        ids += QStringLiteral(R"(,"n%1")").arg(i).toUtf8();
     }
-    // An inline body goes the same way.
-    notes += R"(,{"id": "inline", "body": "<div>inline \u00e9</div>"})";
-    ids += R"(,"inline")";
     auto app = libraryApp(R"({"accounts": [{"id": "a", "folders": ["f"]}], "folders": [{"id": "f", "notes": [)" + ids +
                               R"(]}], "notes": [)" + notes + "]}",
                           dir.path());
@@ -86,17 +92,7 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
     }
     // Body files are read on request: a changed one reads as changed, a missing one as empty.
     writeFile(dir.filePath(QStringLiteral("b0.html")), "<div>changed</div>");
-    EXPECT_EQ(folderNotes[0]->body(), QStringLiteral("<div>changed</div>"));
+    EXPECT_EQ(folderNotes[1]->body(), QStringLiteral("<div>changed</div>"));
     ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("b0.html"))));
-    EXPECT_EQ(folderNotes[0]->body(), QString());
-}
-
-TEST(NotesLibrary, AMissingFolderOrDescriptionIsAClearError)
-{
-    platform::Error error;
-    EXPECT_FALSE(NotesLibrary::load(QStringLiteral("/nonexistent/library"), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("does not exist")));
-    TempDir empty;
-    EXPECT_FALSE(NotesLibrary::load(empty.path(), &error));
-    EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("library.json")));
+    EXPECT_EQ(folderNotes[1]->body(), QString());
 }

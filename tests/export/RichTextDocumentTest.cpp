@@ -9,7 +9,7 @@ namespace {
 // One note with three attachments, two of them named to climb out of any folder.
 class RichTextNote : public testing::Test {
 protected:
-    std::shared_ptr<NotesNote> note()
+    void SetUp() override
     {
         writeFile(m_library.filePath(QStringLiteral("report.pdf")), "%PDF-1.4\n% a small test file\n%%EOF\n");
         m_app = libraryApp(R"({"accounts": [{"id": "a", "name": "A", "folders": ["f"]}],
@@ -19,7 +19,7 @@ protected:
                             {"id": "abs", "name": "/tmp/y.pdf", "file": "report.pdf"},
                             {"id": "pdf", "name": "report.pdf", "file": "report.pdf"}]})",
                            m_library.path());
-        return m_app->accounts().first()->folders().first()->notes().first();
+        m_note = m_app->accounts().first()->folders().first()->notes().first();
     }
 
     QString packagePath() const { return m_out.filePath(QStringLiteral("Note.rtfd")); }
@@ -28,15 +28,15 @@ protected:
     std::shared_ptr<ExportNoteOperation> m_operation = std::make_shared<ExportNoteOperation>();
     TempDir m_library, m_out;
     std::shared_ptr<NotesApplication> m_app;
+    std::shared_ptr<NotesNote> m_note;
 };
 
 } // namespace
 
 TEST_F(RichTextNote, AttachmentNamesNeverReachOutsideTheStagingFolder)
 {
-    auto n = note();
     platform::Error error;
-    ASSERT_TRUE(m_operation->createRichTextFileForNote(*n, packageURL(), &error));
+    ASSERT_TRUE(m_operation->createRichTextFileForNote(*m_note, packageURL(), &error));
     const QString staging = platform::fileurl::path(m_operation->attachmentStagingDirectoryURL());
     EXPECT_TRUE(staging.startsWith(QDir::tempPath()));
     EXPECT_FALSE(QFileInfo::exists(staging + QStringLiteral("/../../x.pdf")));
@@ -50,11 +50,10 @@ TEST_F(RichTextNote, AttachmentNamesNeverReachOutsideTheStagingFolder)
 
 TEST_F(RichTextNote, AMissingTemplateFailsTheNote)
 {
-    auto n = note();
     m_operation->setPageTemplateURL(platform::fileurl::fromPath(m_out.filePath(QStringLiteral("none.html")), false));
     EXPECT_FALSE(m_operation->completeHTMLForHTMLFragment(QStringLiteral("x")));
     platform::Error error;
-    EXPECT_FALSE(m_operation->createRichTextFileForNote(*n, packageURL(), &error));
+    EXPECT_FALSE(m_operation->createRichTextFileForNote(*m_note, packageURL(), &error));
     EXPECT_TRUE(error.localizedDescription().contains(QStringLiteral("NoteHTMLTemplate.html")));
     EXPECT_FALSE(QFileInfo::exists(packagePath()));
 }

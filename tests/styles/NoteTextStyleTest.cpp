@@ -10,7 +10,7 @@ QString fontOf(const OTLNoteTextStyleRef& style)
     return style->fontName() + u' ' + QString::number(style->fontSize());
 }
 
-TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
+TEST_F(NoteTextStyleTest, PlainStyleIsABodyAndFontNameAndSizeReplaceTheFont)
 {
     auto style = OTLNoteTextStyle::create();
     EXPECT_EQ(style->type(), OTLNoteTextStyleTypeBody);
@@ -22,17 +22,13 @@ TEST_F(NoteTextStyleTest, PlainStyleIsABodyWithFallbacks)
                                               NSForegroundColorAttributeName, NSUnderlineStyleAttributeName,
                                               NSStrikethroughStyleAttributeName, "OTLNoteTextStyleIdentifier"}));
     EXPECT_EQ(*attributes.value("OTLNoteTextStyleIdentifier")->string(), "OTLNoteStyleIdentifierBody");
-}
 
-TEST_F(NoteTextStyleTest, FontNameAndSizeReplaceTheFont)
-{
-    auto style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
+    // A font name and size replace the font; an unknown name leaves none, and the fallback applies.
+    style = OTLNoteTextStyle::defaultHeadingNoteTextStyle();
     style->setFontSize(20);
     EXPECT_EQ(fontOf(style), "HelveticaNeue-Bold 20");
     style->setFontName("Menlo-Bold");
     EXPECT_EQ(fontOf(style), "Menlo-Bold 20");
-
-    // An unknown name leaves no font; the 12-point fallback applies.
     style->setFontName("NoSuchFont");
     EXPECT_FALSE(style->storedFont());
     EXPECT_EQ(fontOf(style), "HelveticaNeue 12");
@@ -72,18 +68,14 @@ TEST_F(NoteTextStyleTest, CopyKeepsEveryFieldAndTheIdentifier)
     EXPECT_EQ(copy->otherAllowedAttributeNames().size(), 6); // the override stays behind
 }
 
-TEST_F(NoteTextStyleTest, CatalogueWithNothingSaved)
+TEST_F(NoteTextStyleTest, CatalogueDefaultStyleAndLookupByIdentifier)
 {
-    const auto all = OTLNoteTextStyle::allStyles();
     QStringList names;
-    for (const auto& style : all)
+    for (const auto& style : OTLNoteTextStyle::allStyles())
         names << style->name();
     ASSERT_EQ(names, (QStringList{"Title", "Heading", "Subheading", "Body", "Monospaced"}));
     EXPECT_TRUE(OTLNoteTextStyle::customStyles().isEmpty());
-}
 
-TEST_F(NoteTextStyleTest, DefaultStyleAndLookupByIdentifier)
-{
     auto quote = customStyle("Quote");
     auto unnamed = customStyle("Cleared");
     unnamed->setCustomStyleIdentifier({});
@@ -104,11 +96,4 @@ TEST_F(NoteTextStyleTest, DefaultStyleAndLookupByIdentifier)
     EXPECT_FALSE(OTLNoteTextStyle::styleWithIdentifier({}));
     EXPECT_EQ(OTLNoteTextStyle::styleWithIdentifier("OTLNoteStyleIdentifierSubheading"),
               OTLNoteTextStyle::subheadingNoteTextStyle());
-}
-
-TEST_F(NoteTextStyleTest, ScaleFactorsOutsideOneToFour)
-{
-    EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(3), 1.25);
-    for (std::int64_t other : {0, 5, -1})
-        EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(other), 0.875);
 }

@@ -24,7 +24,7 @@ AttributeDictionary withParagraph(AttributeDictionary attributes, const std::fun
 
 } // namespace
 
-TEST_F(StyleMatchingTest, OnlyTheTextsOwnKeysDecide)
+TEST_F(StyleMatchingTest, OnlyTheTextsOwnKeysDecideAndTheCatalogueAnswersInItsOrder)
 {
     const auto title = OTLNoteTextStyle::titleNoteTextStyle();
     EXPECT_TRUE(title->matchesAttributes({}));
@@ -47,13 +47,10 @@ TEST_F(StyleMatchingTest, OnlyTheTextsOwnKeysDecide)
     const auto monospaced = OTLNoteTextStyle::monospacedNoteTextStyle();
     EXPECT_FALSE(monospaced->matchesAttributes(
         withParagraph(monospaced->attributes(), [](ParagraphStyle& p) { p.lineSpacing = 3; })));
-}
 
-TEST_F(StyleMatchingTest, TheCatalogueAnswersInItsOrder)
-{
-    EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes({}), OTLNoteTextStyle::titleNoteTextStyle());
-    EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(OTLNoteTextStyle::monospacedNoteTextStyle()->attributes()),
-              OTLNoteTextStyle::monospacedNoteTextStyle());
+    // The catalogue answers with its first match, in its order.
+    EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes({}), title);
+    EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(monospaced->attributes()), monospaced);
     AttributeDictionary kerned;
     kerned.set(NSKernAttributeName, 2);
     EXPECT_EQ(OTLNoteTextStyle::styleThatMatchesAttributes(kerned), nullptr);

@@ -8,18 +8,16 @@
 using namespace platform;
 using namespace stylestest;
 using platform::plist::PropertyListUID;
-using testsupport::keyedArchive;
-using testsupport::objectsOf;
-using testsupport::uid;
+using namespace testsupport;
 
 namespace {
 
 const std::string kSavedStylesError = "Error unarchiving saved note styles: ";
 
-// A one-style archive with the style's fields (object 2) rewritten.
-QByteArray editedStyleArchive(const OTLNoteTextStyleRef& style, const std::function<void(QVariantMap&, QVariantList&)>& edit)
+// An archive of centredTitle() alone with the style's fields (object 2) rewritten.
+QByteArray edited(const std::function<void(QVariantMap&, QVariantList&)>& edit)
 {
-    QVariantList objects = objectsOf(archiveOf({style}));
+    QVariantList objects = objectsOf(archiveOf({centredTitle()}));
     QVariantMap fields = objects[2].toMap();
     edit(fields, objects);
     objects[2] = fields;
@@ -77,9 +75,6 @@ TEST_F(StylePersistenceTest, BadSavedDataReadsAsNothingSavedAndIsLoggedOncePerRe
 {
     const QString defaultCSS = OTLNoteTextStyle::CSSDeclarationForStandardStyles();
     const QByteArray good = archiveOf({centredTitle(), customStyle("K")});
-    const auto edited = [](std::function<void(QVariantMap&, QVariantList&)> edit) {
-        return editedStyleArchive(centredTitle(), std::move(edit));
-    };
     const auto rootArchive = [](const QVariant& value) {
         return KeyedArchiver::archivedData(value, true, nullptr).value_or(QByteArray());
     };

@@ -38,6 +38,8 @@ void FaultyFileManager::failFromNow(int errnoValue)
 bool FaultyFileManager::fits(qint64 bytes, const QUrl& url, Error* error, bool isFolder)
 {
     std::lock_guard lock(m_mutex);
+    if (onChange)
+        onChange(url);
     if (m_itemsLeft == 0 || (m_bytesLeft != kUnlimited && m_bytesLeft < bytes)) {
         setError(error, isFolder ? folderNotCreated(url, m_errno) : fileNotSaved(url, m_errno));
         return false;
@@ -59,6 +61,8 @@ bool FaultyFileManager::createDirectory(const QUrl& url, bool withIntermediateDi
 bool FaultyFileManager::removeItem(const QUrl& url, Error* error)
 {
     std::unique_lock lock(m_mutex);
+    if (onChange)
+        onChange(url);
     // A full disk still lets files go; a read-only one does not.
     if (m_itemsLeft == 0 && m_errno != ENOSPC && m_errno != EDQUOT) {
         setError(error, itemNotRemoved(url, m_errno));

@@ -2,6 +2,7 @@
 
 #include "platform/FileManager.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -26,6 +27,10 @@ public:
 
     // Every write from now on fails with `errnoValue`.
     void failFromNow(int errnoValue);
+
+    // Shown every file or folder about to be made, written, copied to or
+    // removed, on the thread that does it, one at a time.
+    std::function<void(const QUrl&)> onChange;
 
     bool createDirectory(const QUrl& url, bool withIntermediateDirectories, Error* error) override;
     bool removeItem(const QUrl& url, Error* error) override;

@@ -58,15 +58,12 @@ TreeSnapshot snapshotTree(const QString& root, const QStringList& excluding, boo
 
 std::string treeDifferences(const TreeSnapshot& before, const TreeSnapshot& after)
 {
-    const auto stateIn = [](const TreeSnapshot& snapshot, const QString& path) {
-        const auto found = snapshot.find(path);
-        return found == snapshot.end() ? QStringLiteral("absent") : found->second;
-    };
     TreeSnapshot both = before;
     both.insert(after.begin(), after.end());
     std::string text;
     for (const auto& entry : both) {
-        const QString was = stateIn(before, entry.first), is = stateIn(after, entry.first);
+        const QString was = before.count(entry.first) ? before.at(entry.first) : QStringLiteral("absent");
+        const QString is = after.count(entry.first) ? after.at(entry.first) : QStringLiteral("absent");
         if (was != is)
             text += QStringLiteral("%1: %2 -> %3\n").arg(entry.first, was, is).toStdString();
     }
@@ -151,11 +148,6 @@ void ExportScene::prepare(const QString& parentPath, int noteCount, int bodySize
     parentBefore = snapshotTree(parent, {QStringLiteral("Notes Import")}, false);
 }
 
-bool ExportScene::manifestExists() const
-{
-    return QFile::exists(destination + QStringLiteral("/Notes Import.plist"));
-}
-
 int ExportScene::expectWholeNoteFiles() const
 {
     int count = 0;
@@ -190,11 +182,6 @@ void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 
             action();
         }
     });
-}
-
-bool runningAsRoot()
-{
-    return geteuid() == 0;
 }
 
 void setTreeWritable(const QString& root, bool writable)

@@ -4,6 +4,7 @@
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <functional>
 #include <map>
 #include <memory>
@@ -78,7 +79,7 @@ public:
     // export stages a copy of it early on.
     void prepare(const QString& parentPath, int noteCount = 8, int bodySize = 3000,
                  const QString& prefix = QStringLiteral("Note"), bool deepHasAttachment = false);
-    bool manifestExists() const;
+    bool manifestExists() const { return QFile::exists(destination + QStringLiteral("/Notes Import.plist")); }
     // How many note files the destination holds; each must be a note's
     // whole body, or the test fails.
     int expectWholeNoteFiles() const;
@@ -98,7 +99,6 @@ public:
 void onNotesWritten(const std::shared_ptr<platform::Progress>& progress, qint64 notes, QObject* context,
                     std::function<void()> action);
 
-bool runningAsRoot();
 // Makes every folder from `root` down unwritable (or writable again).
 void setTreeWritable(const QString& root, bool writable);
 

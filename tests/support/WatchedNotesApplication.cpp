@@ -7,6 +7,7 @@ namespace {
 
 using App = std::shared_ptr<WatchedNotesApplication>;
 using Folders = QList<std::shared_ptr<NotesFolder>>;
+using Date = std::optional<QDateTime>;
 
 // Each wrapper asks the application before it passes a read on, and wraps
 // what it hands out, so that a whole walk of the library is watched.
@@ -50,11 +51,8 @@ public:
     WatchedAttachment(App app, std::shared_ptr<NotesAttachment> inner) : Watched(std::move(app), std::move(inner)) {}
     QString name() override { return read("attachment.name", &NotesAttachment::name); }
     std::optional<QString> URL() override { return read("attachment.URL", &NotesAttachment::URL); }
-    std::optional<QDateTime> creationDate() override { return read("attachment.creationDate", &NotesAttachment::creationDate); }
-    std::optional<QDateTime> modificationDate() override
-    {
-        return read("attachment.modificationDate", &NotesAttachment::modificationDate);
-    }
+    Date creationDate() override { return read("attachment.creationDate", &NotesAttachment::creationDate); }
+    Date modificationDate() override { return read("attachment.modificationDate", &NotesAttachment::modificationDate); }
     void saveIn(const QUrl& fileURL, FourCharCode format) override
     {
         if (ask("attachment.saveIn"))
@@ -75,8 +73,8 @@ public:
     QString bodyProblem() override { return m_inner->bodyProblem(); }
     bool hasBody() override { return read("note.body", &NotesNote::hasBody); }
     bool passwordProtected() override { return read("note.passwordProtected", &NotesNote::passwordProtected); }
-    std::optional<QDateTime> creationDate() override { return read("note.creationDate", &NotesNote::creationDate); }
-    std::optional<QDateTime> modificationDate() override { return read("note.modificationDate", &NotesNote::modificationDate); }
+    Date creationDate() override { return read("note.creationDate", &NotesNote::creationDate); }
+    Date modificationDate() override { return read("note.modificationDate", &NotesNote::modificationDate); }
     QList<std::shared_ptr<NotesAttachment>> attachments() override
     {
         return wrapped<WatchedAttachment>("note.attachments", &NotesNote::attachments);
