@@ -1,6 +1,9 @@
 #include "colors/CSSColorParsing.h"
+#include "colors/HTMLColorsScanner.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using platform::ColorRef;
 
@@ -58,6 +61,16 @@ TEST(CSSColor, EachParserReadsItsOwnFormsOnly)
         EXPECT_DOUBLE_EQ(c->white, white);
         EXPECT_DOUBLE_EQ(c->alpha, alpha);
     }
+    const QStringList names = otl::W3CColorNames();
+    EXPECT_EQ(names.size(), 149);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    // A run stops at the length it is given; the range ahead starts where it stopped.
+    platform::Scanner scanner(QStringLiteral("abcabc!"));
+    QString read;
+    EXPECT_EQ(hcs::hcs_scanCharactersInSet(scanner, platform::CharacterSet::withCharacters(u"abc"), 4, &read),
+              (hcs::Range{0, 4}));
+    EXPECT_EQ(read, "abca");
+    EXPECT_EQ(hcs::hcs_rangeFromScanLocation(scanner), (hcs::Range{4, 3}));
 }
 
 } // namespace

@@ -32,6 +32,10 @@ TEST_F(NoteTextStyleTest, PlainStyleIsABodyAndFontNameAndSizeReplaceTheFont)
     style->setFontName("NoSuchFont");
     EXPECT_FALSE(style->storedFont());
     EXPECT_EQ(fontOf(style), "HelveticaNeue 12");
+    // Note text sizes outside 1 to 4 scale as the smallest.
+    EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(3), 1.25);
+    for (std::int64_t other : {0, 5, -1})
+        EXPECT_EQ(OTLNoteTextStyle::scaleFactorForNoteTextSize(other), 0.875);
 }
 
 TEST_F(NoteTextStyleTest, ObserversOfNameAndSizeHearFontChanges)
