@@ -59,15 +59,17 @@ std::optional<FileRecord> readFileRecord(const QByteArray& archive, QString* pro
         {kClassName, QStringLiteral("NSString"), QStringLiteral("NSData"), QStringLiteral("NSNumber"),
          QStringLiteral("NSDictionary"), QStringLiteral("NSArray")},
         archive, &error);
-    if (!object.isValid() || object.metaType() != QMetaType::fromType<FileRecord>())
+    const auto unreadable = [&](const QString& why) {
         return fail(platform::localizedString("its record cannot be read (%1)")
-                        .arg(error.localizedDescription().isEmpty() ? platform::localizedString("not a file record")
-                                                                    : error.localizedDescription()));
+                        .arg(why.isEmpty() ? platform::localizedString("not a file record") : why));
+    };
+    if (!object.isValid() || object.metaType() != QMetaType::fromType<FileRecord>())
+        return unreadable(error.localizedDescription());
     FileRecord record = object.value<FileRecord>();
     // No path of a device holds a NUL; one that did would name another
     // file wherever it meets the C library.
     if (record.relativePath.contains(QChar(u'\0')))
-        return fail(platform::localizedString("its record cannot be read (%1)").arg(platform::localizedString("not a file record")));
+        return unreadable({});
     if (record.size < 0 || record.size > FileRecord::kMaxFileBytes)
         return fail(platform::localizedString("its record gives a size of %1 bytes").arg(record.size));
     return record;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QCoreApplication>
+#include "support/TestSupport.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <fcntl.h>
@@ -12,27 +12,6 @@
 #include <vector>
 
 namespace testsupport {
-
-// A program built beside the tests, by name.
-inline QString programPath(const QString& name)
-{
-    return QCoreApplication::applicationDirPath() + u'/' + name;
-}
-
-struct ProgramRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-inline ProgramRun runProgram(const QString& name, const QStringList& arguments, const QProcessEnvironment& environment)
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(programPath(name), arguments);
-    EXPECT_TRUE(process.waitForFinished(60000)) << name.toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 // Starts `program` with `arguments` and only `environment`, its standard
 // output to nothing and its standard error into `errorFd` (or this

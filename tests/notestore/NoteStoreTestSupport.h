@@ -6,13 +6,11 @@
 #include "notestore/Secret.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -108,22 +106,12 @@ inline QByteArray everythingWritten(const QString& root)
     return all;
 }
 
-// What a run of notes-export printed and returned.
-struct CommandResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using CommandResult = ProgramRun;
 
 // notes-export run with `arguments` in a home of its own.
 inline CommandResult runExport(const QStringList& arguments, const TempDir& home)
 {
-    QProcess process;
-    process.setProcessEnvironment(privateEnvironment(home));
-    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/notes-export"), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runProgram(QStringLiteral("notes-export"), arguments, privateEnvironment(home), 120000);
 }
 
 } // namespace testsupport

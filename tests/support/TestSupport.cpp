@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -61,6 +62,22 @@ QProcessEnvironment privateEnvironment(const TempDir& dir)
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
     environment.insert(QStringLiteral("XDG_DATA_DIRS"), dir.filePath(QStringLiteral("system")));
     return environment;
+}
+
+QString programPath(const QString& name)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + name;
+}
+
+ProgramRun runProgram(const QString& name, const QStringList& arguments, const QProcessEnvironment& environment,
+                      int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(programPath(name), arguments);
+    EXPECT_TRUE(process.waitForFinished(timeoutMs)) << name.toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 void writeFile(const QString& path, const QByteArray& contents)

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariantMap>
@@ -61,6 +62,17 @@ private:
 // This process's environment with settings and data ("config", "data",
 // "system") below `dir`, for a program the test starts.
 QProcessEnvironment privateEnvironment(const TempDir& dir);
+
+// A program built beside the tests, by name.
+QString programPath(const QString& name);
+
+// What a run of a built program printed and returned.
+struct ProgramRun {
+    int exitCode = -1;
+    QString out, err;
+};
+ProgramRun runProgram(const QString& name, const QStringList& arguments, const QProcessEnvironment& environment,
+                      int timeoutMs = 60000);
 
 // Every folder ("a/b/") and item ("a/b/c.html", "a/d.rtfd/") a manifest
 // lists, relative to `root`, sorted; "*" marks an item that was encrypted.
