@@ -5,6 +5,7 @@
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
 #include "platform/MainThreadHandoff.h"
+#include "platform/ProcessorSharing.h"
 #include "styles/OTLNoteTextStyle.h"
 
 #include <QCoreApplication>
@@ -130,6 +131,8 @@ void ExportNoteOperation::changeProgress(const std::function<void(platform::Prog
 
 void ExportNoteOperation::main()
 {
+    // Each note is two synchronous trips to the main thread.
+    const platform::ShareProcessorWithMainThread sharing;
     // Staged attachments go when the export ends, however it ends; the
     // operation itself may live on until the program exits.
     const auto removeStaging = qScopeGuard([this] {

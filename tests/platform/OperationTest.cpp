@@ -1,6 +1,7 @@
 #include "export/OperationQueueExtensions.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Operation.h"
+#include "platform/ProcessorSharing.h"
 #include "platform/Progress.h"
 #include "support/TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace platform;
@@ -95,4 +97,22 @@ TEST(NotificationCenter, PostsFromManyThreadsWhileObserversComeAndGo)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(delivered.load(), 2000);
+}
+
+TEST(Operation, AWorkerSharesTheMainThreadsProcessorOnlyWhileItAsks)
+{
+    cpu_set_t before, during, mainDuring, after, mainAfter;
+    sched_getaffinity(0, sizeof before, &before);
+    std::thread([&] {
+        {
+            const ShareProcessorWithMainThread sharing;
+            sched_getaffinity(0, sizeof during, &during);
+            sched_getaffinity(getpid(), sizeof mainDuring, &mainDuring);
+        }
+        sched_getaffinity(0, sizeof after, &after);
+    }).join();
+    sched_getaffinity(0, sizeof mainAfter, &mainAfter);
+    EXPECT_EQ(CPU_COUNT(&during), 1);
+    EXPECT_TRUE(CPU_EQUAL(&during, &mainDuring));
+    EXPECT_TRUE(CPU_EQUAL(&after, &before) && CPU_EQUAL(&mainAfter, &before));
 }
