@@ -152,7 +152,6 @@ void ExportNoteOperation::main()
     changeProgress([total](platform::Progress& progress) { progress.setTotalUnitCount(total); });
 
     const QUrl destination = destinationFolderURL();
-    auto* fileManager = platform::FileManager::defaultManager();
     for (const AccountDict& accountDict : accountDicts()) {
         if (isCancelled() || libraryIsGone())
             return;
@@ -167,14 +166,8 @@ void ExportNoteOperation::main()
         const QString folderName = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
             exportFileName(account->name(), platform::localizedString("Untitled Account")), destination);
         const QUrl accountFolderURL = platform::fileurl::appendingPathComponent(destination, folderName, true);
-        platform::Error error;
-        // Missing parents are made too; when there are none, as usual, this is one mkdir.
-        if (!flushPendingNotes())
+        if (!makeFolder(accountFolderURL))
             return;
-        if (!fileManager->createDirectory(accountFolderURL, true, &error)) {
-            setOperationError(error);
-            return;
-        }
         for (const FolderDict& folderDict : accountDict.folders) {
             if (isCancelled() || libraryIsGone())
                 return;

@@ -128,6 +128,9 @@ private:
     // read. False, with operationError() set unless one was already, when
     // one cannot be written; the rest are then left out.
     bool flushPendingNotes();
+    // Makes the export's folder at `folderURL` in turn with the notes
+    // waiting to be written; false once the export has to stop.
+    bool makeFolder(const QUrl& folderURL);
     // Links between notes: the note's file is named, then written now or,
     // when a note it links to has no name yet, once all others are.
     bool writeNoteWithLinks(NotesNote& note, const QByteArray& body, const QUrl& folderURL, const QUrl& fileURL,
@@ -210,9 +213,13 @@ private:
         QByteArray html;                          // an HTML note
         std::unique_ptr<RichTextJob> richTextJob; // a rich-text note, converted ahead by m_richTextQueue
         std::future<RichTextDocument> document;
+        qint64 bytes = 0; // held in memory while it waits
+        bool folder = false; // not a note: the folder at fileURL is made
     };
     std::deque<PendingNote> m_pendingNotes;
     qint64 m_pendingBytes = 0;
+    size_t m_pendingRichTextNotes = 0;
+    int m_stagingSlotCount = 0; // names each staged attachment's folder
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);
     // Last, so that it finishes its work before anything it uses goes.

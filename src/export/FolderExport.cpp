@@ -22,15 +22,8 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
     const QString name = m_uniqueNames.makeFilenameUniqueInDirectoryAtURL(
         exportFileName(folder.name(), platform::localizedString("Untitled Folder")), parentFolderURL);
     const QUrl folderURL = platform::fileurl::appendingPathComponent(parentFolderURL, name, true);
-    platform::Error error;
-    // The name was free, so this is one mkdir; no walk up the path.
-    if (!flushPendingNotes())
+    if (!makeFolder(folderURL))
         return false;
-    if (!platform::FileManager::defaultManager()->createDirectory(folderURL, true, &error)) {
-        setOperationError(error);
-        return false;
-    }
-    m_exportedFolderPaths.insert(platform::fileurl::path(folderURL));
     for (const auto& subfolder : folder.folders()) {
         if (isCancelled() || libraryIsGone())
             return false;

@@ -1,18 +1,21 @@
 // A note is read from Notes when the walk reaches it, but written a little
 // later: a rich-text note's conversion (most of an export's processor time)
-// then runs on a thread of its own while the walk reads the notes after it.
-// Files are still written in the order the notes were read, on this thread,
-// and every other change to the disk (a folder, a staged attachment, the
-// manifest) waits until the notes before it are written, so the disk sees
-// the same steps, in the same order, as when each note was written at once.
+// then runs on a thread of its own while the walk reads and writes the notes
+// around it, one conversion after the other. Files are still written in the
+// order the notes were read, on this thread; the folders the walk enters
+// are made in turn with them, and the manifest waits until all are written,
+// so the export's folder sees the same steps, in the same order, as when
+// each note was written at once. Attachments are staged outside it.
 #include "export/ExportNoteOperation.h"
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
 
 namespace {
 
-// Enough to keep the conversion busy; bodies wait in memory.
+// Enough to keep the conversion busy; bodies wait in memory, and a
+// cancelled export still waits for the conversions under way.
 constexpr size_t kMaxPendingNotes = 64;
+constexpr size_t kMaxPendingRichTextNotes = 8;
 constexpr qint64 kMaxPendingBytes = 16 * 1024 * 1024;
 
 } // namespace
@@ -24,15 +27,16 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
     pending.fileURL = fileURL;
     pending.picturesAsFiles = picturesAsFiles;
     if (richText) {
-        // Staging its attachments changes the disk: the notes before it go first.
-        if (!flushPendingNotes())
-            return false;
         platform::Error error;
         pending.richTextJob = prepareRichText(note, body, &error);
         if (!pending.richTextJob) {
-            setOperationError(error);
+            // The notes read before it are written first, and their own
+            // failure, if any, is the one reported.
+            if (flushPendingNotes())
+                setOperationError(error);
             return false;
         }
+        ++m_pendingRichTextNotes;
         pending.name = note.name();
         pending.document = m_richTextQueue.async([job = pending.richTextJob.get()] { return convertRichText(*job); });
         pending.passwordProtected = note.passwordProtected();
@@ -44,10 +48,19 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
         pending.modificationDate = note.modificationDate();
         pending.passwordProtected = note.passwordProtected();
     }
-    m_pendingBytes += pending.html.size();
+    pending.bytes = pending.html.size() + (pending.richTextJob ? pending.richTextJob->page.size() : 0);
+    m_pendingBytes += pending.bytes;
     m_pendingNotes.push_back(std::move(pending));
-    const bool full = m_pendingNotes.size() >= kMaxPendingNotes || m_pendingBytes >= kMaxPendingBytes;
-    return writePendingNotes(full);
+    return writePendingNotes(false);
+}
+
+bool ExportNoteOperation::makeFolder(const QUrl& folderURL)
+{
+    PendingNote pending;
+    pending.fileURL = folderURL;
+    pending.folder = true;
+    m_pendingNotes.push_back(std::move(pending));
+    return writePendingNotes(false);
 }
 
 bool ExportNoteOperation::flushPendingNotes()
@@ -57,22 +70,35 @@ bool ExportNoteOperation::flushPendingNotes()
 
 bool ExportNoteOperation::writePendingNotes(bool all)
 {
-    // Without `all`, only up to the first note still being converted: a
-    // note waits for nothing it need not, as when each was written at once.
+    // Without `all`, only up to the first note still being converted, or
+    // as many as bring the waiting notes back within bounds: a note waits
+    // for nothing it need not, as when each was written at once.
     const auto ready = [](const PendingNote& pending) {
         return !pending.richTextJob || pending.document.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     };
-    while (!m_pendingNotes.empty() && (all || ready(m_pendingNotes.front()))) {
+    const auto full = [this] {
+        return m_pendingNotes.size() >= kMaxPendingNotes || m_pendingBytes >= kMaxPendingBytes
+               || m_pendingRichTextNotes >= kMaxPendingRichTextNotes;
+    };
+    while (!m_pendingNotes.empty() && (all || full() || ready(m_pendingNotes.front()))) {
         PendingNote pending = std::move(m_pendingNotes.front());
         m_pendingNotes.pop_front();
-        m_pendingBytes -= pending.html.size();
+        m_pendingBytes -= pending.bytes;
+        if (pending.richTextJob)
+            --m_pendingRichTextNotes;
         if (writePendingNote(pending))
             continue;
-        // The export stops here. A rich-text note is only ever first in
-        // line (the notes before it were written when it was staged), so
-        // the notes left are HTML, with nothing staged.
+        // The export stops here. A conversion still under way reads its
+        // job, so each is waited for before its staged files go.
+        for (PendingNote& left : m_pendingNotes) {
+            if (left.richTextJob) {
+                left.document.wait();
+                removeStagedFiles(*left.richTextJob);
+            }
+        }
         m_pendingNotes.clear();
         m_pendingBytes = 0;
+        m_pendingRichTextNotes = 0;
         return false;
     }
     return true;
@@ -81,6 +107,17 @@ bool ExportNoteOperation::writePendingNotes(bool all)
 bool ExportNoteOperation::writePendingNote(PendingNote& pending)
 {
     platform::Error error;
+    if (pending.folder) {
+        // Missing parents are made too; as the name was free, this is
+        // usually one mkdir.
+        if (!platform::FileManager::defaultManager()->createDirectory(pending.fileURL, true, &error)) {
+            if (!operationError())
+                setOperationError(error);
+            return false;
+        }
+        m_exportedFolderPaths.insert(platform::fileurl::path(pending.fileURL));
+        return true;
+    }
     const bool richText = bool(pending.richTextJob);
     bool written;
     if (richText) {

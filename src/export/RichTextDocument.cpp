@@ -100,8 +100,9 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
         removeStagedFiles(*job);
         return nullptr;
     };
-    // Each staged file has a folder of its own, so two attachments of one
-    // name never share a file; all go once the package is written.
+    // Each staged file has a folder of its own, numbered across the export
+    // as several notes' files may be staged at once, so two attachments of
+    // one name never share a file; a note's go once its package is written.
     const auto newSlot = [&]() -> std::optional<QUrl> {
         if (!m_stagingDirectory) {
             // A folder of this export's own: no other program's files of the
@@ -115,7 +116,7 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
             m_stagingDirectory = std::move(directory);
         }
         const QUrl slot = platform::fileurl::appendingPathComponent(
-            platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(job->stagingSlots.size()), true);
+            platform::fileurl::fromPath(m_stagingDirectory->path(), true), QString::number(m_stagingSlotCount++), true);
         if (fileManager->isReachable(slot))
             fileManager->removeItem(slot, nullptr);
         if (!fileManager->createDirectory(slot, false, error))
