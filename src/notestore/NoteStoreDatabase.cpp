@@ -147,11 +147,8 @@ std::shared_ptr<NoteStoreDatabase> NoteStoreDatabase::open(const ContainerFiles&
     sqlite3_busy_timeout(database->m_db, kBusyTimeoutMs);
     // Nobody else opens the private copy: the first read takes the lock and
     // keeps it, rather than every statement taking and dropping a file lock
-    // and looking for a journal beside the file. Its pages are read through
-    // a mapping rather than a system call each, up to a bound that keeps
-    // the memory of a huge database in check.
-    if (const int locked = sqlite3_exec(database->m_db,
-                                        "PRAGMA query_only=1; PRAGMA locking_mode=EXCLUSIVE; PRAGMA mmap_size=67108864",
+    // and looking for a journal beside the file.
+    if (const int locked = sqlite3_exec(database->m_db, "PRAGMA query_only=1; PRAGMA locking_mode=EXCLUSIVE",
                                         nullptr, nullptr, nullptr);
         locked != SQLITE_OK) {
         platform::setError(error, database->sqliteError(locked, QString()));
