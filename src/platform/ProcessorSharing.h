@@ -1,7 +1,6 @@
 #pragma once
 
 #include <sched.h>
-#include <sys/types.h>
 
 namespace platform {
 
@@ -12,8 +11,10 @@ namespace platform {
 // processors and an exit to the host each time), while a thread woken on
 // the waker's own processor runs as soon as the waker sleeps. Threads
 // started meanwhile by either thread inherit the restriction, so threads
-// meant to run beside the worker are started before. Without a main thread
-// to share with, or when the system refuses, it changes nothing.
+// meant to run beside the worker are started before. Several workers at
+// once share the main thread's processor; the main thread gets its own
+// processors back when the last one is done. Without a main thread to
+// share with, or when the system refuses, it changes nothing.
 class ShareProcessorWithMainThread {
 public:
     ShareProcessorWithMainThread();
@@ -22,11 +23,8 @@ public:
     ShareProcessorWithMainThread& operator=(const ShareProcessorWithMainThread&) = delete;
 
 private:
-    pid_t m_mainThread = 0;
-    cpu_set_t m_mainMask{};
     cpu_set_t m_ownMask{};
-    bool m_mainPinned = false;
-    bool m_ownPinned = false;
+    bool m_sharing = false;
 };
 
 } // namespace platform

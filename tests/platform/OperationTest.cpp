@@ -7,6 +7,7 @@
 
 #include <QThread>
 #include <atomic>
+#include <future>
 #include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
@@ -99,20 +100,38 @@ TEST(NotificationCenter, PostsFromManyThreadsWhileObserversComeAndGo)
     EXPECT_EQ(delivered.load(), 2000);
 }
 
-TEST(Operation, AWorkerSharesTheMainThreadsProcessorOnlyWhileItAsks)
+// Two exports at once share one processor; the main thread gets its own
+// back when the last one is done, whichever ends first.
+TEST(Operation, WorkersShareTheMainThreadsProcessorOnlyWhileTheyAsk)
 {
-    cpu_set_t before, during, mainDuring, after, mainAfter;
-    sched_getaffinity(0, sizeof before, &before);
+    const auto mask = [](pid_t thread) {
+        cpu_set_t set;
+        sched_getaffinity(thread, sizeof set, &set);
+        return set;
+    };
+    const cpu_set_t before = mask(0);
+    cpu_set_t first, second, mainWithSecondOnly, after;
+    std::promise<void> secondSharing, firstDone;
     std::thread([&] {
+        std::thread other;
         {
             const ShareProcessorWithMainThread sharing;
-            sched_getaffinity(0, sizeof during, &during);
-            sched_getaffinity(getpid(), sizeof mainDuring, &mainDuring);
+            first = mask(0);
+            other = std::thread([&] {
+                const ShareProcessorWithMainThread alsoSharing;
+                second = mask(0);
+                secondSharing.set_value();
+                firstDone.get_future().wait();
+                mainWithSecondOnly = mask(getpid());
+            });
+            secondSharing.get_future().wait();
         }
-        sched_getaffinity(0, sizeof after, &after);
+        firstDone.set_value();
+        other.join();
+        after = mask(0);
     }).join();
-    sched_getaffinity(0, sizeof mainAfter, &mainAfter);
-    EXPECT_EQ(CPU_COUNT(&during), 1);
-    EXPECT_TRUE(CPU_EQUAL(&during, &mainDuring));
+    const cpu_set_t mainAfter = mask(getpid());
+    EXPECT_EQ(CPU_COUNT(&first), 1);
+    EXPECT_TRUE(CPU_EQUAL(&first, &second) && CPU_EQUAL(&first, &mainWithSecondOnly));
     EXPECT_TRUE(CPU_EQUAL(&after, &before) && CPU_EQUAL(&mainAfter, &before));
 }
