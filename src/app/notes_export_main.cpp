@@ -48,7 +48,7 @@ void printAlert(const app::AlertText& alert)
 
 int main(int argc, char* argv[])
 {
-    platform::useOneHeapForAllThreads();
+    platform::useFewHeaps();
     platform::xdg::provideRuntimeDirectory();
     // Styled documents need the GUI side of Qt, but never a display.
     const bool choosePlatform = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");

@@ -49,7 +49,7 @@ bool asksForTextOnly(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    platform::useOneHeapForAllThreads();
+    platform::useFewHeaps();
     platform::xdg::provideRuntimeDirectory();
     if (asksForTextOnly(argc, argv)) {
         QCoreApplication application(argc, argv);

@@ -6,10 +6,10 @@
 
 namespace platform {
 
-void useOneHeapForAllThreads()
+void useFewHeaps()
 {
 #if defined(M_ARENA_MAX)
-    mallopt(M_ARENA_MAX, 1);
+    mallopt(M_ARENA_MAX, 2);
 #endif
 }
 
