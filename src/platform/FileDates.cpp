@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimeZone>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -32,9 +33,21 @@ std::optional<struct statx> statItem(const QByteArray& path, unsigned mask)
     return info;
 }
 
+// As Qt::ISODateWithMs writes it in UTC; written by hand for the years of
+// four digits, as Qt's own formatting is a fair share of writing a note.
 QByteArray creationText(const std::optional<QDateTime>& date)
 {
-    return date && date->isValid() ? date->toUTC().toString(Qt::ISODateWithMs).toUtf8() : QByteArray();
+    if (!date || !date->isValid())
+        return {};
+    const QDateTime utc = date->toUTC();
+    const QDate day = utc.date();
+    if (day.year() < 1 || day.year() > 9999)
+        return utc.toString(Qt::ISODateWithMs).toUtf8();
+    const QTime time = utc.time();
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", day.year(), day.month(),
+                                     day.day(), time.hour(), time.minute(), time.second(), time.msec());
+    return QByteArray(text, length);
 }
 
 // Only the modification time is set; the access time stays as it is.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 using namespace platform;
 using namespace testsupport;
@@ -59,6 +60,14 @@ TEST(FileDates, SetBothAndLeaveAMissingOneAlone)
     filedates::setDates(url, std::nullopt, modified.addDays(3), nullptr);
     EXPECT_EQ(filedates::creationDate(url), created);
     EXPECT_EQ(filedates::modificationDate(url), modified.addDays(3));
+    // The attribute is Qt's own ISO text in UTC, whatever zone the date has.
+    for (const char* text : {"0001-01-01T00:00:00Z", "1999-12-31T23:59:59.999+02:00", "9999-12-31T23:59:59.999Z"}) {
+        const QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+        filedates::setDates(url, date, std::nullopt, nullptr);
+        char stored[64] = {};
+        getxattr(dir.filePath("note.html").toUtf8().constData(), filedates::kCreationDateAttribute, stored, 63);
+        EXPECT_EQ(QString::fromUtf8(stored), date.toUTC().toString(Qt::ISODateWithMs)) << text;
+    }
 }
 
 TEST(FaultyFileManager, FailsLikeAFullOrReadOnlyDisk)
