@@ -388,7 +388,11 @@ QByteArray NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const 
     QHash<QString, AttachmentRow> rows;
     QHash<QString, InlineAttachmentRow> tokens;
     QString reason;
-    if (!m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
+    // Attachments are only ever reached from the body's runs: most notes
+    // have none, and need not look for their rows.
+    const bool attached =
+        std::any_of(text.run().begin(), text.run().end(), [](const pb::Run& run) { return run.has_attachment(); });
+    if (attached && !m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
         *problem = reason;
         return {};
     }
