@@ -44,6 +44,11 @@ QString stableID(const QString& identifier, const char* entity, qint64 pk)
     return identifier.isEmpty() ? QStringLiteral("%1/p%2").arg(QLatin1String(entity)).arg(pk) : identifier;
 }
 
+bool hasAttachments(const pb::NoteText& text)
+{
+    return std::any_of(text.run().begin(), text.run().end(), [](const pb::Run& run) { return run.has_attachment(); });
+}
+
 class StoreObject {
 protected:
     StoreObject(std::shared_ptr<NoteStoreApplication> app, int index) : m_app(std::move(app)), m_index(index) {}
@@ -64,7 +69,7 @@ public:
         m_problem.clear();
         m_attachments.clear();
         m_read = true;
-        return m_app->bodyOfNote(row(), &m_problem, &m_attachments);
+        return m_app->bodyOfNoteAt(m_index, &m_problem, &m_attachments);
     }
     QString bodyProblem() override { return m_problem; }
     // Counting needs no decoding; a locked note only counts when it opens.
@@ -178,10 +183,16 @@ bool NoteStoreApplication::load(platform::Error* error)
         if (!m_notes[i].identifier.isEmpty() && !m_notes[i].markedForDeletion)
             m_noteByIdentifier.insert(noteLinkID(m_notes[i].identifier), int(i));
     }
-    for (const Folder& folder : m_folders)
-        for (const int note : folder.notes)
+    m_placeOfNote.assign(m_notes.size(), {-1, -1});
+    for (size_t folder = 0; folder < m_folders.size(); ++folder) {
+        const std::vector<int>& notes = m_folders[folder].notes;
+        for (size_t position = 0; position < notes.size(); ++position) {
+            const int note = notes[position];
+            m_placeOfNote[size_t(note)] = {int(folder), int(position)};
             if (!m_notes[size_t(note)].identifier.isEmpty())
                 m_servedNotes.insert(noteLinkID(m_notes[size_t(note)].identifier));
+        }
+    }
     return true;
 }
 
@@ -358,16 +369,25 @@ QList<std::shared_ptr<NotesAccount>> NoteStoreApplication::accounts()
 QByteArray NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* problem,
                                         QList<std::shared_ptr<NotesAttachment>>* attachments)
 {
+    return *buildBody(note, problem, attachments, false);
+}
+
+std::optional<QByteArray> NoteStoreApplication::buildBody(const NoteRow& note, QString* problem,
+                                                          QList<std::shared_ptr<NotesAttachment>>* attachments,
+                                                          bool ahead)
+{
+    if (ahead && note.passwordProtected)
+        return std::nullopt;
     QString reason;
     const auto data = m_database->readNoteData(note.pk, &reason);
     if (!data) {
         *problem = reason;
-        return {};
+        return QByteArray();
     }
     if (note.passwordProtected)
         return lockedBody(note, *data, problem, attachments);
     if (data->data.isEmpty())
-        return {};
+        return QByteArray();
     // Room for a typical body's messages up front.
     alignas(std::max_align_t) char firstBlock[kArenaFirstBlock];
     google::protobuf::ArenaOptions options;
@@ -377,8 +397,10 @@ QByteArray NoteStoreApplication::bodyOfNote(const NoteRow& note, QString* proble
     const pb::NoteText* text = decodeNoteBody(data->data, arena, &reason);
     if (!text) {
         *problem = platform::localizedString("its body cannot be read (%1)").arg(reason);
-        return {};
+        return QByteArray();
     }
+    if (ahead && hasAttachments(*text))
+        return std::nullopt;
     return htmlWithAttachments(note, *text, problem, attachments);
 }
 
@@ -390,9 +412,7 @@ QByteArray NoteStoreApplication::htmlWithAttachments(const NoteRow& note, const 
     QString reason;
     // Attachments are only ever reached from the body's runs: most notes
     // have none, and need not look for their rows.
-    const bool attached =
-        std::any_of(text.run().begin(), text.run().end(), [](const pb::Run& run) { return run.has_attachment(); });
-    if (attached && !m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
+    if (hasAttachments(text) && !m_attachmentRows->read(*m_database, note.pk, rows, tokens, &reason)) {
         *problem = reason;
         return {};
     }

@@ -6,12 +6,17 @@
 #include "notestore/NoteStoreAttachmentRows.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore.pb.h"
+#include "platform/SerialQueue.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <QString>
+#include <future>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace notestore {
@@ -58,6 +63,11 @@ public:
     // note's attachments in text order as the scripting interface lists them.
     QByteArray bodyOfNote(const NoteRow& note, QString* problem,
                        QList<std::shared_ptr<NotesAttachment>>* attachments = nullptr);
+    // The same for the note at `index` in notes(), as the scripting
+    // interface asks for it: the bodies of the next few notes of its folder
+    // are then built on a thread of their own, as a walk asks for them next
+    // (see NoteBodiesAhead.cpp).
+    QByteArray bodyOfNoteAt(int index, QString* problem, QList<std::shared_ptr<NotesAttachment>>* attachments);
 
     // Passwords for locked notes, each tried on every one; replaces any
     // given before. The export itself never learns of them.
@@ -72,6 +82,11 @@ private:
     void buildOutline();
     // The account "Notes without an account", made when first needed.
     int orphanAccount();
+    // The body; with `ahead`, only a body that needs neither keys nor
+    // attachments (anything else is std::nullopt), as that is all a thread
+    // beside the asking one may build.
+    std::optional<QByteArray> buildBody(const NoteRow& note, QString* problem,
+                                        QList<std::shared_ptr<NotesAttachment>>* attachments, bool ahead);
     QByteArray lockedBody(const NoteRow& note, const NoteData& data, QString* problem,
                        QList<std::shared_ptr<NotesAttachment>>* attachments);
     // The text as HTML with its attachments drawn in place.
@@ -91,6 +106,17 @@ private:
     QHash<qint64, int> m_folderByKey;
     QHash<QString, int> m_noteByIdentifier;
     QSet<QString> m_servedNotes; // link ids of the notes in the outline
+
+    struct BodyAhead {
+        QByteArray html;
+        QString problem;
+    };
+    void buildBodiesAfter(int index);
+    std::vector<std::pair<int, int>> m_placeOfNote; // folder and position in it, or -1
+    std::mutex m_aheadMutex;
+    std::unordered_map<int, std::future<std::optional<BodyAhead>>> m_bodiesAhead;
+    // Last, so that it finishes its work before anything it uses goes.
+    platform::SerialQueue m_aheadQueue;
 };
 
 } // namespace notestore
