@@ -2,6 +2,7 @@
 
 #include "app/NotesAccess.h"
 #include "notestore-generate/DamagedContainers.h"
+#include "notestore-generate/LinkedNotes.h"
 #include "notestore/NoteStoreDatabase.h"
 #include "notestore/NoteStoreSource.h"
 #include "platform/Resources.h"
@@ -150,6 +151,33 @@ INSTANTIATE_TEST_SUITE_P(NoteStore, SchemaVersions,
 
 // Counting asks hasNoteData() of every note; it must agree with what
 // reading the newest note-data row finds.
+// A body built ahead of the walk is the body built when asked, whether the
+// notes are asked for in their folders' order, backwards or again.
+TEST_F(NoteStoreTest, BodiesBuiltAheadAreTheBodiesAskedFor)
+{
+    const Container containers[] = {sizedContainer(30, 500), everyKindOfFolder(SchemaVersion::iOS15),
+                                    linkedNotesContainer()};
+    for (const Container& c : containers) {
+        const QString path = m_dir.filePath(QString::number(&c - containers));
+        testsupport::writeContainer(c, path);
+        const auto app = open(path + u"/NoteStore.sqlite"_s);
+        ASSERT_TRUE(app);
+        std::vector<int> order;
+        for (const auto& folder : app->folders())
+            order.insert(order.end(), folder.notes.begin(), folder.notes.end());
+        for (const bool backwards : {false, true, false}) {
+            if (backwards)
+                std::reverse(order.begin(), order.end());
+            for (const int note : order) {
+                QString problem, aheadProblem;
+                const QByteArray body = app->bodyOfNote(app->notes()[size_t(note)], &problem);
+                EXPECT_EQ(app->bodyOfNoteAt(note, &aheadProblem, nullptr), body) << note;
+                EXPECT_EQ(aheadProblem, problem) << note;
+            }
+        }
+    }
+}
+
 TEST_F(NoteStoreTest, HasNoteDataAgreesWithTheNewestRow)
 {
     const QString newerRow = QStringLiteral("INSERT INTO ZICNOTEDATA (Z_PK, ZNOTE, ZDATA) SELECT max(d.Z_PK) + 1, "
