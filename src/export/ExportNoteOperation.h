@@ -218,7 +218,6 @@ private:
     };
     std::deque<PendingNote> m_pendingNotes;
     qint64 m_pendingBytes = 0;
-    size_t m_pendingRichTextNotes = 0;
     int m_stagingSlotCount = 0; // names each staged attachment's folder
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);

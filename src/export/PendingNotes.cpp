@@ -10,6 +10,8 @@
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
 
+#include <algorithm>
+
 namespace {
 
 // Enough to keep the conversion busy; bodies wait in memory, and a
@@ -36,7 +38,6 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
                 setOperationError(error);
             return false;
         }
-        ++m_pendingRichTextNotes;
         pending.name = note.name();
         pending.document = m_richTextQueue.async([job = pending.richTextJob.get()] { return convertRichText(*job); });
         pending.passwordProtected = note.passwordProtected();
@@ -77,15 +78,15 @@ bool ExportNoteOperation::writePendingNotes(bool all)
         return !pending.richTextJob || pending.document.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     };
     const auto full = [this] {
+        const auto richText = std::count_if(m_pendingNotes.begin(), m_pendingNotes.end(),
+                                            [](const PendingNote& pending) { return bool(pending.richTextJob); });
         return m_pendingNotes.size() >= kMaxPendingNotes || m_pendingBytes >= kMaxPendingBytes
-               || m_pendingRichTextNotes >= kMaxPendingRichTextNotes;
+               || size_t(richText) >= kMaxPendingRichTextNotes;
     };
     while (!m_pendingNotes.empty() && (all || full() || ready(m_pendingNotes.front()))) {
         PendingNote pending = std::move(m_pendingNotes.front());
         m_pendingNotes.pop_front();
         m_pendingBytes -= pending.bytes;
-        if (pending.richTextJob)
-            --m_pendingRichTextNotes;
         if (writePendingNote(pending))
             continue;
         // The export stops here. A conversion still under way reads its
@@ -98,7 +99,6 @@ bool ExportNoteOperation::writePendingNotes(bool all)
         }
         m_pendingNotes.clear();
         m_pendingBytes = 0;
-        m_pendingRichTextNotes = 0;
         return false;
     }
     return true;
