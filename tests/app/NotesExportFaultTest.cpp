@@ -93,7 +93,10 @@ StalledRun runStalled(const QStringList& arguments, const QProcessEnvironment& e
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
-    fcntl(pipeEnds[1], F_SETPIPE_SZ, 4096);
+    // Room for more progress lines than notes may wait unwritten behind a
+    // rich-text note's conversion (64), so that some are on disk by the
+    // time the output stands still, however slow the conversion.
+    fcntl(pipeEnds[1], F_SETPIPE_SZ, 32768);
     const pid_t child = spawn(programPath(QStringLiteral("notes-export")), arguments, environment, pipeEnds[1]);
     close(pipeEnds[1]);
     if (child < 0) {
