@@ -147,6 +147,7 @@ private:
         QHash<QString, platform::TextAttachmentRef> pictures; // by content ID
         std::vector<platform::TextAttachmentRef> files;       // go after the text
         std::vector<QUrl> stagingSlots;                       // removed once written
+        qint64 stagedBytes = 0;                               // of the attachments staged for it
     };
     struct RichTextDocument {
         std::optional<platform::FileWrapper> package;
@@ -213,7 +214,7 @@ private:
         QByteArray html;                          // an HTML note
         std::unique_ptr<RichTextJob> richTextJob; // a rich-text note, converted ahead by m_richTextQueue
         std::future<RichTextDocument> document;
-        qint64 bytes = 0; // held in memory while it waits
+        qint64 bytes = 0; // held in memory, or staged on disk, while it waits
         bool folder = false; // not a note: the folder at fileURL is made
     };
     std::deque<PendingNote> m_pendingNotes;

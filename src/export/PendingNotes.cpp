@@ -14,10 +14,12 @@
 
 namespace {
 
-// Enough to keep the conversion busy; bodies wait in memory, and a
+// Enough to keep the conversion busy through a run of rich-text notes, so
+// that it never waits for the walk nor the walk for it. Bodies wait in
+// memory and staged attachments on disk, both within the byte bound; a
 // cancelled export still waits for the conversions under way.
-constexpr size_t kMaxPendingNotes = 64;
-constexpr size_t kMaxPendingRichTextNotes = 8;
+constexpr size_t kMaxPendingNotes = 1024;
+constexpr size_t kMaxPendingRichTextNotes = 64;
 constexpr qint64 kMaxPendingBytes = 16 * 1024 * 1024;
 
 } // namespace
@@ -49,7 +51,8 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
         pending.modificationDate = note.modificationDate();
         pending.passwordProtected = note.passwordProtected();
     }
-    pending.bytes = pending.html.size() + (pending.richTextJob ? pending.richTextJob->page.size() : 0);
+    pending.bytes = pending.html.size()
+                    + (pending.richTextJob ? pending.richTextJob->page.size() + pending.richTextJob->stagedBytes : 0);
     m_pendingBytes += pending.bytes;
     m_pendingNotes.push_back(std::move(pending));
     return writePendingNotes(false);

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QHash>
 #include <QFile>
+#include <QFileInfo>
 
 
 namespace {
@@ -145,6 +146,7 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
             return nullptr;
         }
         platform::filedates::setDates(stagingURL, attachment.creationDate(), attachment.modificationDate(), nullptr);
+        job->stagedBytes += std::max<qint64>(0, QFileInfo(platform::fileurl::path(stagingURL)).size());
         auto textAttachment = std::make_shared<platform::TextAttachment>();
         textAttachment->fileName = stagedName;
         textAttachment->contentsFilePath = platform::fileurl::path(stagingURL);
@@ -205,10 +207,9 @@ ExportNoteOperation::RichTextDocument ExportNoteOperation::convertRichText(const
         return source.startsWith(scheme) ? job.pictures.value(source.mid(scheme.size())) : nullptr;
     };
     std::optional<platform::AttributedString> document =
-        platform::attributedStringFromHTML(job.page, &result.error, pictureSource);
+        platform::attributedStringFromHTML(job.page, &result.error, pictureSource, &result.flattened);
     if (!document)
         return result;
-    result.flattened = platform::htmlNestingDepth(job.page) > platform::kMaxHTMLNesting;
     for (const auto& file : job.files) {
         document->appendString(QStringLiteral("\n"));
         document->append(platform::AttributedString::withAttachment(file));

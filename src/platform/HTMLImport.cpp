@@ -155,12 +155,12 @@ QString flattenedToText(const QString& html)
     return text;
 }
 
-bool isEmptyElement(const QByteArray& name)
+bool isEmptyElement(QByteArrayView name)
 {
-    static const char* const names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input",
-                                        "link", "meta", "param", "source", "track", "wbr"};
-    for (const char* candidate : names)
-        if (qstricmp(name.constData(), candidate) == 0)
+    static constexpr QByteArrayView names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input",
+                                               "link", "meta", "param", "source", "track", "wbr"};
+    for (const QByteArrayView candidate : names)
+        if (name.compare(candidate, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -206,7 +206,7 @@ int htmlNestingDepth(const QByteArray& html)
             qsizetype end = i + 1;
             while (end < close && std::isalnum(static_cast<unsigned char>(html.at(end))))
                 ++end;
-            if (!isEmptyElement(html.mid(i + 1, end - i - 1)))
+            if (!isEmptyElement(QByteArrayView(html).sliced(i + 1, end - i - 1)))
                 deepest = std::max(deepest, ++depth);
         }
         i = close;
@@ -215,7 +215,7 @@ int htmlNestingDepth(const QByteArray& html)
 }
 
 std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error,
-                                                         const PictureSource& pictureSource)
+                                                         const PictureSource& pictureSource, bool* flattened)
 {
     // The importer measures fonts, which needs the GUI side of Qt.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -224,7 +224,10 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
         return std::nullopt;
     }
     IsolatedDocument document;
-    if (htmlNestingDepth(html) > kMaxHTMLNesting)
+    const bool tooDeep = htmlNestingDepth(html) > kMaxHTMLNesting;
+    if (flattened)
+        *flattened = tooDeep;
+    if (tooDeep)
         document.setHtml(flattenedToText(QString::fromUtf8(html)));
     else
         document.setHtml(withPointLengths(QString::fromUtf8(html)));

@@ -20,8 +20,11 @@ namespace platform {
 // `pictureSource`, when given, is asked for any other picture the page
 // names (by its src); what it gives stands at that place.
 using PictureSource = std::function<TextAttachmentRef(const QString& source)>;
+// `flattened`, when given, tells whether the page was nested too deeply and
+// was imported as plain text.
 std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html, Error* error = nullptr,
-                                                         const PictureSource& pictureSource = {});
+                                                         const PictureSource& pictureSource = {},
+                                                         bool* flattened = nullptr);
 
 // Pages whose elements nest deeper than this are imported as plain text:
 // the layout engine slows down far faster than the nesting grows.
