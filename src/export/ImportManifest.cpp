@@ -120,9 +120,11 @@ ExportNoteOperation::ManifestNode ExportNoteOperation::itemDictFromURL(const QUr
     ManifestNode item(plist_new_dict());
     setString(item.get(), "fileURL", url);
     setString(item.get(), "identifier", url);
+    std::lock_guard lock(m_mutex);
+    if (m_passwordProtectedFileURLs.isEmpty())
+        return item;
     // A package is recorded as a directory URL; either form of the URL matches.
     const QString path = platform::fileurl::path(fileURL);
-    std::lock_guard lock(m_mutex);
     if (m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, false)) ||
         m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, true)))
         plist_dict_set_item(item.get(), "wasEncrypted", plist_new_bool(1));

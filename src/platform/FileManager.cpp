@@ -132,8 +132,13 @@ std::optional<QList<QUrl>> FileManager::contentsOfDirectory(const QUrl& url, boo
         if (name == "." || name == ".." || (skipsHiddenFiles && name.startsWith('.')))
             continue;
         const QByteArray full = path + '/' + name;
-        struct stat info {};
-        const bool isDir = lstat(full.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        // The listing usually says what each entry is; only a file system
+        // that does not costs a look of its own.
+        bool isDir = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat info {};
+            isDir = lstat(full.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        }
         entries.append(fileurl::fromPath(QFile::decodeName(full), isDir));
     }
     closedir(dir);
