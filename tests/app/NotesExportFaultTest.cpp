@@ -64,7 +64,7 @@ TEST_F(NotesExportFaults, AFullOrReadOnlyDiskEndsWithTheFileItCouldNotSave)
 
 namespace {
 
-// Runs notes-export with its standard error into a pipe of one page that
+// Runs notes-export with its standard error into a pipe that
 // nobody reads until `whileStalled` has run: the program prints progress
 // from its main thread, and the export waits for that thread, so once the
 // main thread waits in a write to the full pipe the export stops at its
@@ -93,10 +93,11 @@ StalledRun runStalled(const QStringList& arguments, const QProcessEnvironment& e
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return result;
-    // Room for more progress lines than notes may wait unwritten behind a
-    // rich-text note's conversion (64), so that some are on disk by the
-    // time the output stands still, however slow the conversion.
-    fcntl(pipeEnds[1], F_SETPIPE_SZ, 32768);
+    // Room for more progress lines (about 170 bytes each here) than notes
+    // may wait unwritten behind a rich-text note's conversion (1,024), so
+    // that some are on disk by the time the output stands still, however
+    // slow the conversion; the 3,000 notes still overflow it.
+    fcntl(pipeEnds[1], F_SETPIPE_SZ, 256 * 1024);
     const pid_t child = spawn(programPath(QStringLiteral("notes-export")), arguments, environment, pipeEnds[1]);
     close(pipeEnds[1]);
     if (child < 0) {
@@ -141,7 +142,7 @@ class NotesExportInterruptions : public NotesExportFaults {
 protected:
     void SetUp() override
     {
-        // Far more notes than fit the pipe's page, so the export is still
+        // Far more notes than the pipe holds lines for, so the export is still
         // mid-way when the main thread waits on the pipe, however fast it runs.
         prepare(work.filePath(QStringLiteral("out")), 3000, 100, kLongPrefix, true);
         QDir().mkpath(temporary);
