@@ -232,20 +232,43 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
     else
         document.setHtml(withPointLengths(QString::fromUtf8(html)));
 
+    // A page has few distinct formats, shared by most of its paragraphs and
+    // runs (Qt numbers each distinct one): each is turned into attributes
+    // only when it differs from the one before.
+    int paragraphFormat = -1;
+    const QTextList* paragraphList = nullptr;
+    ParagraphStyle paragraph;
+    int attributesFormat = -1;
+    ParagraphStyle attributesParagraph;
+    AttributeDictionary formatAttributes;
+    const auto attributesFor = [&](int index, const QTextCharFormat& format) -> const AttributeDictionary& {
+        if (index != attributesFormat || !(paragraph == attributesParagraph)) {
+            formatAttributes = characterAttributes(format, paragraph);
+            attributesFormat = index;
+            attributesParagraph = paragraph;
+        }
+        return formatAttributes;
+    };
+
     AttributedString result;
     bool first = true;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const ParagraphStyle paragraph = paragraphStyle(block);
+        if (block.blockFormatIndex() != paragraphFormat || block.textList() != paragraphList) {
+            paragraph = paragraphStyle(block);
+            paragraphFormat = block.blockFormatIndex();
+            paragraphList = block.textList();
+        }
         if (!first)
             result.append(QStringLiteral("\n"), result.length() > 0
                                                      ? result.attributesAt(result.length() - 1)
-                                                     : characterAttributes(block.charFormat(), paragraph));
+                                                     : attributesFor(block.charFormatIndex(), block.charFormat()));
         first = false;
         const QString marker = listMarker(block);
         if (!marker.isEmpty())
-            result.append(marker, characterAttributes(block.charFormat(), paragraph));
+            result.append(marker, attributesFor(block.charFormatIndex(), block.charFormat()));
         struct Piece {
             QString text;
+            int formatIndex;
             QTextCharFormat format;
             TextAttachmentRef picture;
         };
@@ -253,8 +276,9 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             QString text = fragment.text();
+            const QTextCharFormat format = fragment.charFormat();
             // A picture of the page's own stays where the page has it.
-            TextAttachmentRef picture = embeddedPicture(fragment.charFormat(), pictureSource);
+            TextAttachmentRef picture = embeddedPicture(format, pictureSource);
             if (picture) {
                 text.removeIf([](QChar c) { return c != QChar(QChar::ObjectReplacementCharacter); });
                 text.replace(QChar(QChar::ObjectReplacementCharacter), QChar(NSAttachmentCharacter));
@@ -262,7 +286,7 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
                 text.remove(QChar(QChar::ObjectReplacementCharacter));
             }
             text.replace(QChar(QChar::ParagraphSeparator), QChar(u'\n'));
-            pieces.push_back({text, fragment.charFormat(), std::move(picture)});
+            pieces.push_back({text, fragment.charFormatIndex(), format, std::move(picture)});
         }
         // The page's own line breaks leave a blank at a paragraph's end,
         // which HTML never shows.
@@ -274,13 +298,17 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
                 break;
             pieces.pop_back();
         }
-        for (const auto& [text, format, picture] : pieces) {
+        for (const auto& [text, formatIndex, format, picture] : pieces) {
             if (text.isEmpty())
                 continue;
-            AttributeDictionary attributes = characterAttributes(format, paragraph);
-            if (picture) // a repeated picture shares one decoded copy
-                attributes.set(NSAttachmentAttributeName, picture);
-            result.append(text, attributes);
+            const AttributeDictionary& attributes = attributesFor(formatIndex, format);
+            if (!picture) {
+                result.append(text, attributes);
+                continue;
+            }
+            AttributeDictionary withPicture = attributes; // a repeated picture shares one decoded copy
+            withPicture.set(NSAttachmentAttributeName, picture);
+            result.append(text, withPicture);
         }
     }
     return result;
