@@ -219,6 +219,7 @@ private:
     };
     std::deque<PendingNote> m_pendingNotes;
     qint64 m_pendingBytes = 0;
+    size_t m_pendingRichTextNotes = 0; // of m_pendingNotes, kept here as the queue may be long
     int m_stagingSlotCount = 0; // names each staged attachment's folder
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);

@@ -10,8 +10,6 @@
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
 
-#include <algorithm>
-
 namespace {
 
 // Enough to keep the conversion busy through a run of rich-text notes, so
@@ -54,6 +52,8 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
     pending.bytes = pending.html.size()
                     + (pending.richTextJob ? pending.richTextJob->page.size() + pending.richTextJob->stagedBytes : 0);
     m_pendingBytes += pending.bytes;
+    if (pending.richTextJob)
+        ++m_pendingRichTextNotes;
     m_pendingNotes.push_back(std::move(pending));
     return writePendingNotes(false);
 }
@@ -81,15 +81,15 @@ bool ExportNoteOperation::writePendingNotes(bool all)
         return !pending.richTextJob || pending.document.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     };
     const auto full = [this] {
-        const auto richText = std::count_if(m_pendingNotes.begin(), m_pendingNotes.end(),
-                                            [](const PendingNote& pending) { return bool(pending.richTextJob); });
         return m_pendingNotes.size() >= kMaxPendingNotes || m_pendingBytes >= kMaxPendingBytes
-               || size_t(richText) >= kMaxPendingRichTextNotes;
+               || m_pendingRichTextNotes >= kMaxPendingRichTextNotes;
     };
     while (!m_pendingNotes.empty() && (all || full() || ready(m_pendingNotes.front()))) {
         PendingNote pending = std::move(m_pendingNotes.front());
         m_pendingNotes.pop_front();
         m_pendingBytes -= pending.bytes;
+        if (pending.richTextJob)
+            --m_pendingRichTextNotes;
         if (writePendingNote(pending))
             continue;
         // The export stops here. A conversion still under way reads its
@@ -102,6 +102,7 @@ bool ExportNoteOperation::writePendingNotes(bool all)
         }
         m_pendingNotes.clear();
         m_pendingBytes = 0;
+        m_pendingRichTextNotes = 0;
         return false;
     }
     return true;
