@@ -146,10 +146,11 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
             return nullptr;
         }
         platform::filedates::setDates(stagingURL, attachment.creationDate(), attachment.modificationDate(), nullptr);
-        job->stagedBytes += std::max<qint64>(0, QFileInfo(platform::fileurl::path(stagingURL)).size());
+        const QString stagedPath = platform::fileurl::path(stagingURL);
+        job->stagedBytes += std::max<qint64>(0, QFileInfo(stagedPath).size());
         auto textAttachment = std::make_shared<platform::TextAttachment>();
         textAttachment->fileName = stagedName;
-        textAttachment->contentsFilePath = platform::fileurl::path(stagingURL);
+        textAttachment->contentsFilePath = stagedPath;
         return textAttachment;
     };
 

@@ -238,14 +238,12 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
     int paragraphFormat = -1;
     const QTextList* paragraphList = nullptr;
     ParagraphStyle paragraph;
-    int attributesFormat = -1;
-    ParagraphStyle attributesParagraph;
+    int attributesFormat = -1; // -1 once the paragraph style changes
     AttributeDictionary formatAttributes;
     const auto attributesFor = [&](int index, const QTextCharFormat& format) -> const AttributeDictionary& {
-        if (index != attributesFormat || !(paragraph == attributesParagraph)) {
+        if (index != attributesFormat) {
             formatAttributes = characterAttributes(format, paragraph);
             attributesFormat = index;
-            attributesParagraph = paragraph;
         }
         return formatAttributes;
     };
@@ -257,6 +255,7 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
             paragraph = paragraphStyle(block);
             paragraphFormat = block.blockFormatIndex();
             paragraphList = block.textList();
+            attributesFormat = -1;
         }
         if (!first)
             result.append(QStringLiteral("\n"), result.length() > 0
