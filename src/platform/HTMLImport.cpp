@@ -1,5 +1,6 @@
 #include "platform/HTMLImport.h"
 
+#include "platform/HTMLPagePreparation.h"
 #include "platform/UniformTypes.h"
 
 #include <QCoreApplication>
@@ -113,48 +114,6 @@ QString listMarker(const QTextBlock& block)
     return u'\t' + marker + u'\t';
 }
 
-// Qt's style sheet parser drops fractional pixel lengths ("17.0px"). Pixels
-// count as points here, and points may be fractional, so the page's style
-// elements are given points instead.
-QString withPointLengths(const QString& html)
-{
-    static const QRegularExpression styleElement(QStringLiteral("(<style\\b[^>]*>)(.*?)(</style\\s*>)"),
-                                                 QRegularExpression::CaseInsensitiveOption
-                                                     | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression pixels(QStringLiteral("(\\d*\\.\\d+|\\d+)px\\b"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    QString result;
-    qsizetype last = 0;
-    for (const QRegularExpressionMatch& match : styleElement.globalMatch(html)) {
-        result += QStringView(html).mid(last, match.capturedStart(2) - last);
-        result += match.captured(2).replace(pixels, QStringLiteral("\\1pt"));
-        last = match.capturedEnd(2);
-    }
-    result += QStringView(html).mid(last);
-    return result;
-}
-
-// The page's text only: styles and scripts go, line-ending elements become
-// line breaks, every other tag goes. The importer then sees no nesting.
-QString flattenedToText(const QString& html)
-{
-    static const QRegularExpression hidden(QStringLiteral("<(style|script|title|head)\\b.*?</\\1\\s*>"),
-                                           QRegularExpression::CaseInsensitiveOption
-                                               | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression breaking(
-        QStringLiteral("<(br|/p|/div|/li|/h[1-6]|/tr|/blockquote|/pre)\\b[^>]*>"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    QString text = html;
-    text.remove(hidden);
-    text.replace(breaking, QStringLiteral("\x01"));
-    text.remove(tag);
-    // Nested blocks end together; one line break stands for all of them.
-    static const QRegularExpression breaks(QStringLiteral("\x01(?:\\s*\x01)+"));
-    text.replace(breaks, QStringLiteral("\x01"));
-    text.replace(u'\x01', QStringLiteral("<br>"));
-    return text;
-}
-
 bool isEmptyElement(QByteArrayView name)
 {
     static constexpr QByteArrayView names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input",
@@ -228,9 +187,9 @@ std::optional<AttributedString> attributedStringFromHTML(const QByteArray& html,
     if (flattened)
         *flattened = tooDeep;
     if (tooDeep)
-        document.setHtml(flattenedToText(QString::fromUtf8(html)));
+        document.setHtml(htmlpage::flattenedToText(QString::fromUtf8(html)));
     else
-        document.setHtml(withPointLengths(QString::fromUtf8(html)));
+        document.setHtml(htmlpage::preparedForImport(QString::fromUtf8(html)));
 
     // A page has few distinct formats, shared by most of its paragraphs and
     // runs (Qt numbers each distinct one): each is turned into attributes

@@ -193,3 +193,46 @@ TEST(HTMLImport, PicturesStayWhereThePageHasThem)
         }
     }
 }
+
+// The page's body rule is inherited as in a browser: an inner element keeps
+// its own font and size, while text with none of its own takes the body's.
+// Where the page's own sheets could also select the body, the rule stays in
+// the sheet and still styles the text.
+TEST(HTMLImport, TheBodyRuleIsInheritedNotForcedOnEveryElement)
+{
+    const QByteArray sheet = "h1 {font-family: Menlo; font-size: 17.0px}\n"
+                             "body {margin: 0.0px; font-family: Helvetica Neue; font-size: 12.0px; color: rgb(0, 0, 0)}\n";
+    const struct {
+        QByteArray extraSheet, body;
+        const char* word;
+        QString family;
+        double size;
+    } cases[] = {
+        {"", "<div>plain</div>", "plain", "Helvetica Neue", 12},
+        {"", "<h1>head</h1>", "head", "Menlo", 17},
+        {"", "<div><code>mono <i>slanted</i></code></div>", "slanted", "monospace", 12},
+        {"", "<pre>pre <b>bold</b></pre>", "bold", "monospace", 12},
+        {"", R"(<div style="font-family: Courier">cour <i>slanted</i></div>)", "slanted", "Courier", 12},
+        // Quotes in the rule are kept.
+        {"", "<div>plain</div>", "plain", "Helvetica Neue", 12},
+        // A later body rule wins, as in a browser.
+        {"body {font-size: 20px}", "<div>plain</div>", "plain", "Helvetica Neue", 20},
+        // Rules that could also reach the body leave the sheet as it is.
+        {"* {color: red}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
+        {"@media print {p {color: red}}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.extraSheet + " " + c.body).toStdString());
+        QByteArray rules = sheet;
+        if (&c == &cases[5])
+            rules.replace("font-family: Helvetica Neue", "font-family: \"Helvetica Neue\"");
+        const QByteArray page = "<html><head><style>" + rules + c.extraSheet + "</style></head><body>" + c.body +
+                                "</body></html>";
+        const auto text = attributedStringFromHTML(page);
+        ASSERT_TRUE(text);
+        const qsizetype at = text->string().indexOf(QLatin1String(c.word));
+        ASSERT_GE(at, 0);
+        const FontRef font = text->attributesAt(int(at)).value(NSFontAttributeName)->font();
+        EXPECT_EQ(std::pair(font->familyName(), font->pointSize()), std::pair(c.family, c.size));
+    }
+}
