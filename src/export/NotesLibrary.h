@@ -3,6 +3,7 @@
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "platform/SerialQueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,6 +46,11 @@ public:
         std::vector<int> folders;
     };
 
+    NotesLibrary() = default;
+    ~NotesLibrary();
+    NotesLibrary(const NotesLibrary&) = delete;
+    NotesLibrary& operator=(const NotesLibrary&) = delete;
+
     static constexpr const char* kDescriptionFileName = "library.json";
     static constexpr const char* kErrorDomain = "NotesLibraryErrorDomain";
     enum ErrorCode { ErrorUnreadable = 1, ErrorMalformed = 2 };
@@ -85,6 +91,10 @@ public:
 
 private:
     class Parser;
+    // From the last note back, on a thread of its own, while the export
+    // counts the notes with a body from the first: the opens that come
+    // before the first note is written are shared by two processors.
+    void lookAheadForBodies();
     // The bytes of the note's body file, bounded.
     bool readBodyFile(const Note& note, QByteArray& body, platform::Error* error) const;
     static std::shared_ptr<NotesLibrary> parsed(QByteArray json, const QString& folderPath,
@@ -105,6 +115,8 @@ private:
     // outline asks again for each folder above a note, and each answer is
     // an open of the body file.
     mutable std::unique_ptr<std::atomic<qint8>[]> m_bodyPresence;
+    std::atomic<bool> m_stopLookingAhead{false};
+    std::unique_ptr<platform::SerialQueue> m_lookAhead;
 };
 
 // Serves a NotesLibrary through the scripting interface.

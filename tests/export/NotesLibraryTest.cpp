@@ -96,3 +96,40 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
     ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("b0.html"))));
     EXPECT_EQ(folderNotes[1]->body(), QString());
 }
+
+// A large library's body files are looked up ahead on a thread of its own;
+// whichever side asks first, each note gets the same answer, and a library
+// dropped at once stops the look-ahead rather than waiting for it.
+TEST(NotesLibrary, BodyPresenceIsTheSameWhoeverLooksFirst)
+{
+    TempDir dir;
+    constexpr int kNotes = 600;
+    QByteArray notes, ids;
+    for (int i = 0; i < kNotes; ++i) {
+        // Present, empty, missing, a folder.
+        const QString name = QStringLiteral("b%1.html").arg(i);
+        if (i % 4 == 0)
+            writeFile(dir.filePath(name), "<div>x</div>");
+        else if (i % 4 == 1)
+            writeFile(dir.filePath(name), "");
+        else if (i % 4 == 3)
+            QDir(dir.path()).mkdir(name);
+        notes += QStringLiteral(R"(%1{"id": "n%2", "bodyFile": "%3"})").arg(i ? "," : "").arg(i).arg(name).toUtf8();
+        ids += QStringLiteral(R"(%1"n%2")").arg(i ? "," : "").arg(i).toUtf8();
+    }
+    writeFile(dir.filePath(QStringLiteral("library.json")),
+              R"({"accounts": [{"id": "a", "folders": ["f"]}], "folders": [{"id": "f", "notes": [)" + ids +
+                  R"(]}], "notes": [)" + notes + "]}");
+    for (int round = 0; round < 3; ++round) {
+        platform::Error error;
+        const auto library = NotesLibrary::load(dir.path(), &error);
+        ASSERT_TRUE(library) << error.localizedDescription().toStdString();
+        if (round == 0)
+            continue; // dropped while it looks ahead
+        // From the front, then from the back, where the look-ahead starts.
+        for (int i = 0; i < kNotes; ++i) {
+            const int index = round == 1 ? i : kNotes - 1 - i;
+            EXPECT_EQ(library->hasBody(library->notes()[size_t(index)]), index % 4 == 0) << index;
+        }
+    }
+}
