@@ -103,7 +103,7 @@ TEST(NotesLibrary, BodyAsUTF8IsTheUTF8OfTheDecodedBody)
 TEST(NotesLibrary, BodyPresenceIsTheSameWhoeverLooksFirst)
 {
     TempDir dir;
-    constexpr int kNotes = 600;
+    constexpr int kNotes = 300;
     QByteArray notes, ids;
     for (int i = 0; i < kNotes; ++i) {
         // Present, empty, missing, a folder.
