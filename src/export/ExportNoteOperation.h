@@ -182,6 +182,9 @@ private:
     QSet<QString> m_nestedFolderIdentifiers;
     quint64 m_totalNoteCount = 0;
     QSet<QUrl> m_passwordProtectedFileURLs;
+    // The same as paths, as the manifest looks them up: a package's URL
+    // ends with "/", its listed entry may not.
+    QSet<QString> m_passwordProtectedFilePaths;
     std::optional<QUrl> m_plistURL;
     std::optional<platform::Error> m_operationError;
     ExportSummary m_summary;

@@ -121,12 +121,9 @@ ExportNoteOperation::ManifestNode ExportNoteOperation::itemDictFromURL(const QUr
     setString(item.get(), "fileURL", url);
     setString(item.get(), "identifier", url);
     std::lock_guard lock(m_mutex);
-    if (m_passwordProtectedFileURLs.isEmpty())
+    if (m_passwordProtectedFilePaths.isEmpty())
         return item;
-    // A package is recorded as a directory URL; either form of the URL matches.
-    const QString path = platform::fileurl::path(fileURL);
-    if (m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, false)) ||
-        m_passwordProtectedFileURLs.contains(platform::fileurl::fromPath(path, true)))
+    if (m_passwordProtectedFilePaths.contains(platform::fileurl::path(fileURL)))
         plist_dict_set_item(item.get(), "wasEncrypted", plist_new_bool(1));
     return item;
 }

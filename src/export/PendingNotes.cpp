@@ -9,6 +9,7 @@
 #include "export/ExportNoteOperation.h"
 #include "platform/FileDates.h"
 #include "platform/FileManager.h"
+#include "platform/FileURL.h"
 
 namespace {
 
@@ -144,8 +145,10 @@ bool ExportNoteOperation::writePendingNote(PendingNote& pending)
         ++(richText ? m_summary.richTextNoteCount : m_summary.htmlNoteCount);
         if (pending.picturesAsFiles)
             m_summary.notesWithPicturesAsFiles << pending.name;
-        if (pending.passwordProtected)
+        if (pending.passwordProtected) {
             m_passwordProtectedFileURLs.insert(pending.fileURL);
+            m_passwordProtectedFilePaths.insert(platform::fileurl::path(pending.fileURL));
+        }
     }
     if (richText)
         platform::filedates::setDates(pending.fileURL, pending.creationDate, pending.modificationDate, nullptr);
