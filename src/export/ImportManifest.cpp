@@ -116,10 +116,10 @@ ExportNoteOperation::ManifestNode ExportNoteOperation::folderDictFromURL(const Q
 
 ExportNoteOperation::ManifestNode ExportNoteOperation::itemDictFromURL(const QUrl& fileURL) const
 {
-    const QString url = absoluteString(fileURL);
+    const QByteArray url = absoluteString(fileURL).toUtf8();
     ManifestNode item(plist_new_dict());
-    setString(item.get(), "fileURL", url);
-    setString(item.get(), "identifier", url);
+    plist_dict_set_item(item.get(), "fileURL", plist_new_string(url.constData()));
+    plist_dict_set_item(item.get(), "identifier", plist_new_string(url.constData()));
     std::lock_guard lock(m_mutex);
     if (m_passwordProtectedFilePaths.isEmpty())
         return item;
