@@ -93,8 +93,15 @@ std::optional<BodyRules> bodyRules(const std::vector<QString>& sheets)
 // or script.
 std::optional<qsizetype> plainBodyTag(const QString& html, const std::vector<std::pair<qsizetype, qsizetype>>& styles)
 {
-    const qsizetype at = html.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
-    if (at < 0 || html.indexOf(QLatin1String("<body"), at + 5, Qt::CaseInsensitive) >= 0)
+    // Qt's search in any case goes character by character; a page has few '<'.
+    const auto bodyTagFrom = [&](qsizetype from) -> qsizetype {
+        for (qsizetype i = html.indexOf(u'<', from); i >= 0; i = html.indexOf(u'<', i + 1))
+            if (QStringView(html).sliced(i + 1).startsWith(QLatin1String("body"), Qt::CaseInsensitive))
+                return i;
+        return -1;
+    };
+    const qsizetype at = bodyTagFrom(0);
+    if (at < 0 || bodyTagFrom(at + 5) >= 0)
         return std::nullopt;
     if (at + 5 >= html.size() || html.at(at + 5) != u'>')
         return std::nullopt;

@@ -220,6 +220,7 @@ TEST(HTMLImport, TheBodyRuleIsInheritedNotForcedOnEveryElement)
         // Rules that could also reach the body leave the sheet as it is.
         {"* {color: red}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
         {"@media print {p {color: red}}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
+        {"", "<div>plain</div><BODY>", "plain", "Helvetica Neue", 12}, // a second body tag
     };
     for (const auto& c : cases) {
         SCOPED_TRACE((c.extraSheet + " " + c.body).toStdString());
