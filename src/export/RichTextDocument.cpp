@@ -14,6 +14,7 @@
 #include "platform/Resources.h"
 
 #include <QDir>
+#include <cstring>
 #include <QHash>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,24 @@ const QByteArray kBodyPlaceholder = QByteArrayLiteral("<!-- HTML FRAGMENT BODY P
 platform::Error richTextError(const QString& description)
 {
     return platform::Error(QStringLiteral("ExportNoteOperationErrorDomain"), 2, description);
+}
+
+// Whether the UTF-8 body holds "base64," in any case, as a search of its
+// characters would find it: case folding also makes "s" of "ſ" (U+017F).
+// Searched in the bytes, as most bodies hold no picture of their own.
+bool mayEmbedPictures(const QByteArray& body)
+{
+    const auto foldsTo = [](QByteArrayView bytes, const char* ascii) {
+        return bytes.size() == qsizetype(std::strlen(ascii)) && qstrnicmp(bytes.data(), ascii, size_t(bytes.size())) == 0;
+    };
+    for (qsizetype i = body.indexOf("64,"); i >= 0; i = body.indexOf("64,", i + 3)) {
+        const QByteArrayView before = QByteArrayView(body).first(i);
+        if ((before.size() >= 4 && foldsTo(before.last(4), "base")) ||
+            (before.size() >= 5 && foldsTo(before.last(5).first(2), "ba") && before.last(3).startsWith("\xC5\xBF") &&
+             foldsTo(before.last(1), "e")))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -155,8 +174,11 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
     };
 
     // The body's own pictures become files first, so the page stays small.
-    QString fragment = QString::fromUtf8(body);
-    if (fragment.contains(QLatin1String("base64,"), Qt::CaseInsensitive)) {
+    // The body is UTF-8 as body() would have it encoded, so without pictures
+    // it goes into the page as it is.
+    std::optional<QByteArray> page;
+    if (mayEmbedPictures(body)) {
+        QString fragment = QString::fromUtf8(body);
         const std::optional<QUrl> slot = newSlot();
         QString reason;
         if (!slot || !takeOutEmbeddedPictures(fragment, platform::fileurl::path(*slot), job->pictures, &reason)) {
@@ -164,8 +186,10 @@ std::unique_ptr<ExportNoteOperation::RichTextJob> ExportNoteOperation::prepareRi
                 platform::setError(error, richTextError(reason));
             return fail();
         }
+        page = completeHTMLForHTMLFragment(fragment);
+    } else {
+        page = completeHTMLForHTMLFragmentUTF8(body);
     }
-    std::optional<QByteArray> page = completeHTMLForHTMLFragment(fragment);
     if (!page) {
         platform::setError(error, richTextError(platform::stringWithFormat(
                                       platform::localizedString("The note “%@” could not be exported: the page template "
