@@ -1,5 +1,7 @@
 #include "export/ExportNoteOperation.h"
 
+#include <QScopeGuard>
+
 FolderDict ExportNoteOperation::getFolderInfo(NotesFolder& folder)
 {
     return getFolderInfo(folder, 1);
@@ -41,6 +43,12 @@ bool ExportNoteOperation::getAccounts()
     std::vector<AccountDict> accounts;
     quint64 total = totalNoteCount();
     const auto app = notesApp();
+    // The rich-text thread has nothing to do before the first note: it
+    // lends a hand with the count, stopped when the count ends either way.
+    const auto stopHelping = std::make_shared<std::atomic<bool>>(false);
+    const auto stopHelper = qScopeGuard([&] { stopHelping->store(true, std::memory_order_relaxed); });
+    if (auto helper = app ? app->countingHelper() : nullptr)
+        m_richTextQueue.async([helper = std::move(helper), stopHelping] { helper(*stopHelping); });
     const auto accountObjects = app ? app->accounts() : QList<std::shared_ptr<NotesAccount>>();
     for (const auto& account : accountObjects) {
         std::vector<FolderDict> folders;

@@ -165,3 +165,10 @@ bool LibraryNotesApplication::isReachable(platform::Error* error)
 {
     return m_library->folderIsInPlace(error);
 }
+
+std::function<void(const std::atomic<bool>&)> LibraryNotesApplication::countingHelper()
+{
+    if (!m_library->hasManyBodyFiles())
+        return {};
+    return [library = m_library](const std::atomic<bool>& stop) { library->lookAheadForBodies(stop); };
+}

@@ -484,36 +484,27 @@ std::shared_ptr<const NotesLibrary> NotesLibrary::load(const QString& folderPath
     auto library = parsed(std::move(*json), folderPath, error);
     if (library && identified)
         library->m_folderIdentity = FolderIdentity{quint64(info.st_dev), quint64(info.st_ino)};
-    if (library) {
+    if (library)
         library->m_folder = std::move(folder);
-        library->lookAheadForBodies();
-    }
     return library;
 }
 
-NotesLibrary::~NotesLibrary()
+bool NotesLibrary::hasManyBodyFiles() const
 {
-    m_stopLookingAhead.store(true, std::memory_order_relaxed);
-    m_lookAhead.reset(); // waits for it: it reads the notes
+    // Fewer opens than this are not worth a second thread.
+    constexpr qsizetype kLeastBodyFiles = 256;
+    return std::count_if(m_notes.begin(), m_notes.end(), [](const Note& note) { return !note.bodyFilePath.isEmpty(); }) >=
+           kLeastBodyFiles;
 }
 
-void NotesLibrary::lookAheadForBodies()
+void NotesLibrary::lookAheadForBodies(const std::atomic<bool>& stop) const
 {
-    // Too few opens to be worth a thread.
-    constexpr qsizetype kLeastBodyFiles = 256;
-    const auto bodyFiles = std::count_if(m_notes.begin(), m_notes.end(),
-                                         [](const Note& note) { return !note.bodyFilePath.isEmpty(); });
-    if (bodyFiles < kLeastBodyFiles)
-        return;
-    m_lookAhead = std::make_unique<platform::SerialQueue>();
-    m_lookAhead->async([this] {
-        for (size_t index = m_notes.size(); index-- > 0;) {
-            if (m_stopLookingAhead.load(std::memory_order_relaxed))
-                return;
-            if (!m_bodyPresence[index].load(std::memory_order_relaxed))
-                hasBody(m_notes[index]);
-        }
-    });
+    for (size_t index = m_notes.size(); index-- > 0;) {
+        if (stop.load(std::memory_order_relaxed))
+            return;
+        if (!m_bodyPresence[index].load(std::memory_order_relaxed))
+            hasBody(m_notes[index]);
+    }
 }
 
 bool NotesLibrary::folderIsInPlace(platform::Error* error) const

@@ -3,7 +3,6 @@
 #include "export/NotesScripting.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
-#include "platform/SerialQueue.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,11 +45,6 @@ public:
         std::vector<int> folders;
     };
 
-    NotesLibrary() = default;
-    ~NotesLibrary();
-    NotesLibrary(const NotesLibrary&) = delete;
-    NotesLibrary& operator=(const NotesLibrary&) = delete;
-
     static constexpr const char* kDescriptionFileName = "library.json";
     static constexpr const char* kErrorDomain = "NotesLibraryErrorDomain";
     enum ErrorCode { ErrorUnreadable = 1, ErrorMalformed = 2 };
@@ -89,12 +83,15 @@ public:
     // its folder where it was loaded from (moved, deleted or replaced).
     bool folderIsInPlace(platform::Error* error) const;
 
+    // hasBody() for every note with a body file, from the last note back,
+    // until `stop` is set: run on another thread while the export counts
+    // from the first, it halves the opens before the first note is written.
+    void lookAheadForBodies(const std::atomic<bool>& stop) const;
+    // Whether lookAheadForBodies() is worth a thread.
+    bool hasManyBodyFiles() const;
+
 private:
     class Parser;
-    // From the last note back, on a thread of its own, while the export
-    // counts the notes with a body from the first: the opens that come
-    // before the first note is written are shared by two processors.
-    void lookAheadForBodies();
     // The bytes of the note's body file, bounded.
     bool readBodyFile(const Note& note, QByteArray& body, platform::Error* error) const;
     static std::shared_ptr<NotesLibrary> parsed(QByteArray json, const QString& folderPath,
@@ -115,8 +112,6 @@ private:
     // outline asks again for each folder above a note, and each answer is
     // an open of the body file.
     mutable std::unique_ptr<std::atomic<qint8>[]> m_bodyPresence;
-    std::atomic<bool> m_stopLookingAhead{false};
-    std::unique_ptr<platform::SerialQueue> m_lookAhead;
 };
 
 // Serves a NotesLibrary through the scripting interface.
@@ -126,6 +121,7 @@ public:
 
     QList<std::shared_ptr<NotesAccount>> accounts() override;
     bool isReachable(platform::Error* error) override;
+    std::function<void(const std::atomic<bool>&)> countingHelper() override;
 
 private:
     explicit LibraryNotesApplication(std::shared_ptr<const NotesLibrary> library);

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QString>
 #include <QUrl>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -114,4 +116,8 @@ public:
         (void)error;
         return true;
     }
+    // Work that speeds up counting the notes with a body when another
+    // thread runs it meanwhile (looking up body files ahead), until its
+    // flag is set; empty when there is none worth a thread.
+    virtual std::function<void(const std::atomic<bool>& stop)> countingHelper() { return {}; }
 };
