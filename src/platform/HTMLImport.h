@@ -12,7 +12,8 @@ namespace platform {
 // A complete HTML page (UTF-8, with its <style> sheet) as styled text:
 // headings, paragraphs, lists (their markers become text), bold, italic,
 // underline, strikethrough, monospaced text, links, colours and the style
-// sheet's fonts and sizes. Paragraphs are separated by line feeds. Pictures
+// sheet's fonts and sizes (the body's inherited as in a browser, so an inner
+// element keeps a font of its own). Paragraphs are separated by line feeds. Pictures
 // the page carries itself (data: URLs) become attachments at their place;
 // other images and embedded objects are dropped, and nothing outside the
 // page is ever loaded. Needs a GUI application object; without one the answer is
