@@ -3,13 +3,13 @@
 
 #include "platform/SafeFile.h"
 
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUtf8StringView>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>

@@ -14,11 +14,10 @@
 #include "platform/Resources.h"
 
 #include <QDir>
-#include <cstring>
 #include <QHash>
 #include <QFile>
 #include <QFileInfo>
-
+#include <cstring>
 
 namespace {
 

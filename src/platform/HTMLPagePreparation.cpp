@@ -136,11 +136,11 @@ QString preparedForImport(const QString& html)
     }
 
     // Qt gives every element its ancestors' inheritable declarations again,
-    // after the element's own defaults: a body rule would undo an inner
-    // element's size or font (<font size>, <big>, <b> inside a sized span,
-    // the line break of a <pre>), and costs every element a second look at
-    // the sheet. Given to the body element itself, the rule is inherited as
-    // in a browser.
+    // after the element's own defaults: a body rule would undo the font
+    // family of an element inside <code>, <pre> or a div with a font of its
+    // own, and a later body rule's size, and costs every element a second
+    // look at the sheet. Given to the body element itself, the rules are
+    // inherited as in a browser.
     std::vector<Edit> edits;
     if (const auto rules = forSomeMedia ? std::nullopt : bodyRules(sheets)) {
         const QString& declarations = rules->declarations;
