@@ -499,12 +499,9 @@ bool NotesLibrary::hasManyBodyFiles() const
 
 void NotesLibrary::lookAheadForBodies(const std::atomic<bool>& stop) const
 {
-    for (size_t index = m_notes.size(); index-- > 0;) {
-        if (stop.load(std::memory_order_relaxed))
-            return;
-        if (!m_bodyPresence[index].load(std::memory_order_relaxed))
-            hasBody(m_notes[index]);
-    }
+    // hasBody() answers from its memo for a note already looked at.
+    for (size_t index = m_notes.size(); index-- > 0 && !stop.load(std::memory_order_relaxed);)
+        hasBody(m_notes[index]);
 }
 
 bool NotesLibrary::folderIsInPlace(platform::Error* error) const
