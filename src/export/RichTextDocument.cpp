@@ -17,6 +17,7 @@
 #include <QHash>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -260,8 +261,27 @@ bool ExportNoteOperation::writeRichText(RichTextJob& job, RichTextDocument docum
 
 void ExportNoteOperation::removeStagedFiles(RichTextJob& job)
 {
+    auto* fileManager = platform::FileManager::defaultManager();
+    // The files staged are known, so each folder is usually empty by the
+    // time it goes and need not be listed. Only a file inside one of the
+    // job's own folders is ever removed.
+    const auto removeFile = [&](const platform::TextAttachmentRef& file) {
+        if (!file)
+            return;
+        const QString& path = file->contentsFilePath;
+        const bool staged = std::any_of(job.stagingSlots.begin(), job.stagingSlots.end(), [&](const QUrl& slot) {
+            const QString folder = platform::fileurl::path(slot) + u'/';
+            return path.startsWith(folder) && !path.mid(folder.size()).contains(u'/');
+        });
+        if (staged)
+            fileManager->removeItem(platform::fileurl::fromPath(path, false), nullptr);
+    };
+    for (const auto& file : std::exchange(job.files, {}))
+        removeFile(file);
+    for (const auto& picture : std::exchange(job.pictures, {}))
+        removeFile(picture);
     for (const QUrl& slot : std::exchange(job.stagingSlots, {}))
-        platform::FileManager::defaultManager()->removeItem(slot, nullptr);
+        fileManager->removeItem(slot, nullptr);
 }
 
 void ExportNoteOperation::noteAttachmentLeftOut(const QString& noteName, const QString& attachmentName,

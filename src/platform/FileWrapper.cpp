@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -102,7 +104,8 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
 
     const QByteArray freshPath = QFile::encodeName(fresh);
     const QByteArray targetPath = QFile::encodeName(target);
-    if (targetInfo.exists() || targetInfo.isSymLink()) {
+    struct stat present {};
+    if (::lstat(targetPath.constData(), &present) == 0) {
         // Swap in one step; the old item then lies in the staging folder.
         if (renameat2(AT_FDCWD, freshPath.constData(), AT_FDCWD, targetPath.constData(), RENAME_EXCHANGE) == 0)
             return true;
@@ -126,6 +129,9 @@ bool FileWrapper::writeToURL(const QUrl& url, bool atomically, Error* error) con
         setError(error, Error::fromErrno(errno, platform::localizedString("Couldn't write “%1”").arg(targetInfo.fileName())));
         return false;
     }
+    // Empty now: one call instead of a walk of it.
+    if (::rmdir(QFile::encodeName(staging.path()).constData()) == 0)
+        staging.setAutoRemove(false);
     return true;
 }
 

@@ -114,6 +114,11 @@ bool removeTree(const QByteArray& path, RemovalFailure* failure)
         ::close(parent);
         return removed;
     }
+    // An empty folder, the usual case for the export's own, goes in one call.
+    if (unlinkat(parent, leaf.constData(), AT_REMOVEDIR) == 0) {
+        ::close(parent);
+        return true;
+    }
     const dev_t device = top.st_dev;
     makeEnterable(parent, leaf.constData(), top);
 
