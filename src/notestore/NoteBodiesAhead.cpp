@@ -6,16 +6,22 @@
 // media files are the asking thread's alone); any other is built when asked
 // for, as before, and so is a body asked for again. The database serialises
 // its queries, and the outline does not change once loaded.
+//
+// The work goes over in batches: handing over one note at a time woke the
+// other thread, across processors, once a note, and the locking of that
+// hand-over cost the asking thread about as much as a file write.
 #include "notestore/NoteStoreSource.h"
 
 #include <algorithm>
+#include <future>
 
 namespace notestore {
 
 namespace {
 
-// Enough to keep that thread busy while the asking one writes a note.
-constexpr size_t kBodiesAhead = 4;
+// Enough to keep that thread busy while the asking one writes a note; a new
+// batch is handed over once half of them have been taken.
+constexpr size_t kBodiesAhead = 6;
 
 } // namespace
 
@@ -46,23 +52,31 @@ QByteArray NoteStoreApplication::bodyOfNoteAt(int index, QString* problem,
 void NoteStoreApplication::buildBodiesAfter(int index)
 {
     const auto [folder, position] = m_placeOfNote[size_t(index)];
-    if (folder < 0)
+    if (folder < 0 || m_bodiesAhead.size() > kBodiesAhead / 2)
         return;
     const std::vector<int>& notes = m_folders[size_t(folder)].notes;
     const size_t end = std::min(notes.size(), size_t(position) + 1 + kBodiesAhead);
+    std::vector<std::pair<int, std::promise<std::optional<BodyAhead>>>> batch;
     for (size_t next = size_t(position) + 1; next < end && m_bodiesAhead.size() < kBodiesAhead; ++next) {
         const int note = notes[next];
         if (m_notes[size_t(note)].passwordProtected || m_bodiesAhead.count(note))
             continue;
-        m_bodiesAhead.emplace(note, m_aheadQueue.async([this, note]() -> std::optional<BodyAhead> {
+        std::promise<std::optional<BodyAhead>> promise;
+        m_bodiesAhead.emplace(note, promise.get_future());
+        batch.emplace_back(note, std::move(promise));
+    }
+    if (batch.empty())
+        return;
+    // Each body is handed over as soon as it is built, not with the batch.
+    m_aheadQueue.async([this, batch = std::move(batch)]() mutable {
+        for (auto& [note, promise] : batch) {
             BodyAhead ahead;
             std::optional<QByteArray> html = buildBody(m_notes[size_t(note)], &ahead.problem, nullptr, true);
-            if (!html)
-                return std::nullopt;
-            ahead.html = std::move(*html);
-            return ahead;
-        }));
-    }
+            if (html)
+                ahead.html = std::move(*html);
+            promise.set_value(html ? std::optional<BodyAhead>(std::move(ahead)) : std::nullopt);
+        }
+    });
 }
 
 } // namespace notestore
