@@ -263,15 +263,17 @@ void ExportNoteOperation::removeStagedFiles(RichTextJob& job)
 {
     auto* fileManager = platform::FileManager::defaultManager();
     // The files staged are known, so each folder is usually empty by the
-    // time it goes and need not be listed. Only a file inside one of the
-    // job's own folders is ever removed.
+    // time it goes and need not be listed. Only a file directly inside one
+    // of the job's own folders is ever removed.
+    QStringList folders;
+    for (const QUrl& slot : job.stagingSlots)
+        folders << platform::fileurl::path(slot) + u'/';
     const auto removeFile = [&](const platform::TextAttachmentRef& file) {
         if (!file)
             return;
         const QString& path = file->contentsFilePath;
-        const bool staged = std::any_of(job.stagingSlots.begin(), job.stagingSlots.end(), [&](const QUrl& slot) {
-            const QString folder = platform::fileurl::path(slot) + u'/';
-            return path.startsWith(folder) && !path.mid(folder.size()).contains(u'/');
+        const bool staged = std::any_of(folders.begin(), folders.end(), [&](const QString& folder) {
+            return path.startsWith(folder) && !QStringView(path).mid(folder.size()).contains(u'/');
         });
         if (staged)
             fileManager->removeItem(platform::fileurl::fromPath(path, false), nullptr);
