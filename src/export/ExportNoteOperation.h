@@ -116,6 +116,8 @@ private:
     bool exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body,
                     const std::shared_ptr<NotesNote>& owner);
     void describeProgress(NotesNote& note);
+    // The description "Exporting “name”…" for `note`; main thread only.
+    static void describe(platform::Progress& progress, NotesNote& note);
     // Counts or names a note whose body came back empty.
     void noteWithoutBody(NotesNote& note, const QString& folderName);
     // Writes `body` (links already resolved) as the note's file at `fileURL`;
@@ -219,11 +221,20 @@ private:
         std::future<RichTextDocument> document;
         qint64 bytes = 0; // held in memory, or staged on disk, while it waits
         bool folder = false; // not a note: the folder at fileURL is made
+        quint64 exportNumber = 0; // the exportNote() call that read it; 0 for a waiting note
     };
     std::deque<PendingNote> m_pendingNotes;
     qint64 m_pendingBytes = 0;
     size_t m_pendingRichTextNotes = 0; // of m_pendingNotes, kept here as the queue may be long
     int m_stagingSlotCount = 0; // names each staged attachment's folder
+    // A note written while exportFolder() still exports it is counted in the
+    // same trip to the main thread that describes the folder's next note,
+    // when that one has a body: the walk's one trip per note instead of two.
+    quint64 m_exportCount = 0;
+    quint64 m_exportNumber = 0;            // of the note exportFolder() is exporting, 0 between notes
+    NotesNote* m_nextNote = nullptr;       // the note it exports next, to describe
+    NotesNote* m_describedAhead = nullptr; // so described; exportFolder() compares it with its next note
+    bool m_noteDescribed = false;          // the note being exported was described ahead
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);
     // Last, so that it finishes its work before anything it uses goes.

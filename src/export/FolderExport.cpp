@@ -6,6 +6,8 @@
 #include "platform/FileURL.h"
 #include "platform/LocalizedString.h"
 
+#include <utility>
+
 
 bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFolderURL)
 {
@@ -30,16 +32,27 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         if (!exportFolder(*subfolder, folderURL, depth + 1))
             return false;
     }
-    for (const auto& note : folder.notes()) {
+    const auto notes = folder.notes();
+    for (qsizetype index = 0; index < notes.size(); ++index) {
+        const auto& note = notes[index];
         if (isCancelled() || libraryIsGone())
             return false;
+        const bool describedAhead = std::exchange(m_describedAhead, nullptr) == note.get();
         // As UTF-8: an HTML note's bytes go to its file as they come.
         const QByteArray body = note->bodyUTF8();
         if (body.isEmpty()) {
             noteWithoutBody(*note, folder.name());
             continue;
         }
-        if (!exportNote(*note, folderURL, body, note))
+        // Known from the count already; a locked note's would have to be opened.
+        NotesNote* next = index + 1 < notes.size() ? notes[index + 1].get() : nullptr;
+        m_nextNote = next && !next->passwordProtected() && next->hasBody() ? next : nullptr;
+        m_noteDescribed = describedAhead;
+        m_exportNumber = ++m_exportCount;
+        const bool exported = exportNote(*note, folderURL, body, note);
+        m_exportNumber = 0;
+        m_nextNote = nullptr;
+        if (!exported)
             return false;
     }
     // Nothing more is made in this folder; its names need not be kept.
@@ -60,12 +73,16 @@ void ExportNoteOperation::noteWithoutBody(NotesNote& note, const QString& folder
 
 void ExportNoteOperation::describeProgress(NotesNote& note)
 {
-    // The name is read on the main thread, while this thread waits.
+    if (std::exchange(m_noteDescribed, false))
+        return;
     NotesNote* noteForName = &note;
-    changeProgress([noteForName](platform::Progress& progress) {
-        progress.setLocalizedDescription(
-            platform::stringWithFormat(platform::localizedString("Exporting “%@”…"), {noteForName->name()}));
-    });
+    changeProgress([noteForName](platform::Progress& progress) { describe(progress, *noteForName); });
+}
+
+void ExportNoteOperation::describe(platform::Progress& progress, NotesNote& note)
+{
+    // The name is read on the main thread, while the export thread waits.
+    progress.setLocalizedDescription(platform::stringWithFormat(platform::localizedString("Exporting “%@”…"), {note.name()}));
 }
 
 bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)

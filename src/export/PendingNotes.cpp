@@ -29,6 +29,7 @@ bool ExportNoteOperation::writeNoteFile(NotesNote& note, const QByteArray& body,
     PendingNote pending;
     pending.fileURL = fileURL;
     pending.picturesAsFiles = picturesAsFiles;
+    pending.exportNumber = m_exportNumber;
     if (richText) {
         platform::Error error;
         pending.richTextJob = prepareRichText(note, body, &error);
@@ -153,6 +154,17 @@ bool ExportNoteOperation::writePendingNote(PendingNote& pending)
     if (richText)
         platform::filedates::setDates(pending.fileURL, pending.creationDate, pending.modificationDate, nullptr);
 
-    changeProgress([](platform::Progress& progress) { progress.setCompletedUnitCount(progress.completedUnitCount() + 1); });
+    // Written while it is still the note being exported, so nothing lies
+    // between its count and the next note's description.
+    NotesNote* next = pending.exportNumber != 0 && pending.exportNumber == m_exportNumber ? std::exchange(m_nextNote, nullptr)
+                                                                                        : nullptr;
+    m_describedAhead = next;
+    changeProgress([this, next](platform::Progress& progress) {
+        progress.setCompletedUnitCount(progress.completedUnitCount() + 1);
+        // A cancel comes from the main thread, so it is either seen here or
+        // after the export thread's own look, which stops before that note.
+        if (next && !isCancelled())
+            describe(progress, *next);
+    });
     return true;
 }

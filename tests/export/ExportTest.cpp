@@ -3,6 +3,7 @@
 #include "support/FaultyFileManager.h"
 #include "support/FileFaults.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <cerrno>
 #include <QRegularExpression>
@@ -160,5 +161,54 @@ TEST(Export, CancellingStopsAtTheNextNoteOrAccountWithoutAManifest)
         EXPECT_FALSE(run.operation->plistURL());
         EXPECT_EQ(run.failure(), QString());
         EXPECT_EQ(run.operation->progress()->completedUnitCount(), c.notes);
+    }
+}
+
+// A note's count and the next note's name may share one trip to the main
+// thread. Still, each note is named before its file exists and counted
+// after; a note without a body is never named; and a cancel made when the
+// count changes stops the export there, naming and writing no further note.
+TEST(Export, ProgressNamesEachNoteBeforeItsFileAndCountsItAfter)
+{
+    const QByteArray library = R"({"accounts": [{"id": "a", "name": "A", "folders": ["f", "g"]}],
+        "folders": [{"id": "f", "name": "F", "notes": ["n1", "n2", "e", "n3", "l", "n4"]}, {"id": "g", "name": "G", "notes": ["n5"]}],
+        "notes": [{"id": "n1", "name": "One", "body": "<div>1</div>"}, {"id": "n2", "name": "Two", "body": "<div>2</div>"},
+                  {"id": "e", "name": "Empty", "body": ""}, {"id": "n3", "name": "Three", "body": "<div>3</div>"},
+                  {"id": "l", "name": "Locked", "body": "<div>l</div>", "passwordProtected": true},
+                  {"id": "n4", "name": "Four", "body": "<div>4</div>"}, {"id": "n5", "name": "Five", "body": "<div>5</div>"}]})";
+    const QStringList names{"One", "Two", "Three", "Locked", "Four", "Five"};
+    for (const qsizetype cancelAt : {qsizetype(1), qsizetype(3), qsizetype(4), names.size()}) {
+        SCOPED_TRACE(cancelAt);
+        ExportRun run(libraryApp(library));
+        const auto written = [&] {
+            QStringList files;
+            for (QDirIterator it(run.destination, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+                 it.hasNext();)
+                files << QFileInfo(it.next()).completeBaseName();
+            return files;
+        };
+        QStringList named;
+        qint64 counted = 0;
+        const platform::Progress& progress = *run.operation->progress();
+        QObject::connect(&progress, &platform::Progress::changed, [&] {
+            if (progress.completedUnitCount() != counted) {
+                EXPECT_EQ(progress.completedUnitCount(), counted + 1);
+                counted = progress.completedUnitCount();
+                EXPECT_EQ(written().size(), counted);
+                if (counted == cancelAt)
+                    run.operation->cancel();
+            }
+            static const QRegularExpression exporting(QStringLiteral("^Exporting “(.*)”…$"));
+            const QString name = exporting.match(progress.localizedDescription()).captured(1);
+            if (!name.isEmpty() && (named.isEmpty() || named.last() != name)) {
+                EXPECT_FALSE(written().contains(name)) << name.toStdString();
+                EXPECT_FALSE(run.operation->isCancelled()) << name.toStdString();
+                named << name;
+            }
+        });
+        run.perform();
+        EXPECT_EQ(named, names.first(cancelAt));
+        EXPECT_EQ(counted, cancelAt);
+        EXPECT_EQ(written().size(), cancelAt);
     }
 }
