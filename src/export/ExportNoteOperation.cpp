@@ -131,7 +131,7 @@ void ExportNoteOperation::changeProgress(const std::function<void(platform::Prog
 
 void ExportNoteOperation::main()
 {
-    // Each note is two synchronous trips to the main thread.
+    // Each note is one or two synchronous trips to the main thread.
     const platform::ShareProcessorWithMainThread sharing;
     // Staged attachments go when the export ends, however it ends; the
     // operation itself may live on until the program exits.
