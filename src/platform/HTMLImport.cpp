@@ -118,8 +118,9 @@ bool isEmptyElement(QByteArrayView name)
 {
     static constexpr QByteArrayView names[] = {"area", "base", "br", "col", "embed", "hr", "img", "input",
                                                "link", "meta", "param", "source", "track", "wbr"};
+    // Every tag of a long page comes here: the length rules out most at once.
     for (const QByteArrayView candidate : names)
-        if (name.compare(candidate, Qt::CaseInsensitive) == 0)
+        if (candidate.size() == name.size() && name.compare(candidate, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
