@@ -30,21 +30,19 @@ QString withEdits(const QString& html, std::vector<Edit> edits)
     return result;
 }
 
-struct BodyRules {
-    struct Place {
-        size_t sheet;
-        qsizetype start, length; // the whole rule within its sheet
-    };
-    std::vector<Place> places;
-    QString declarations; // all of them, in the order of the page
+// A rule of a plain sheet, as the scan below reads it.
+struct PlainRule {
+    size_t sheet;
+    qsizetype start, length; // the whole rule within its sheet
+    QStringView selector, declarations;
 };
 
-// The rules for `body` in the page's style sheets, when no other rule could
-// select the body element (or its parent) and each sheet holds plain rules
-// only. Anything the scan cannot vouch for keeps the rules in their sheets.
-std::optional<BodyRules> bodyRules(const std::vector<QString>& sheets)
+// The page's rules, when each sheet holds plain rules only: no at-rule,
+// comment, escape, string, pseudo-class, universal selector or nested
+// brace, any of which could reach elements in ways not read here.
+std::optional<std::vector<PlainRule>> plainRules(const std::vector<QString>& sheets)
 {
-    BodyRules found;
+    std::vector<PlainRule> rules;
     for (size_t index = 0; index < sheets.size(); ++index) {
         const QString& sheet = sheets[index];
         qsizetype position = 0;
@@ -60,32 +58,158 @@ std::optional<BodyRules> bodyRules(const std::vector<QString>& sheets)
                 return std::nullopt;
             const QStringView selector = QStringView(sheet).sliced(position, open - position).trimmed();
             const QStringView declarations = QStringView(sheet).sliced(open + 1, close - open - 1);
-            // At-rules, comments, escapes, strings, pseudo-classes and the
-            // universal selector could all reach the body in ways not read here.
             const auto unread = [](QChar c) { return QStringView(u"@/\\\"':*{}").contains(c); };
             if (selector.isEmpty() || std::any_of(selector.begin(), selector.end(), unread) ||
                 declarations.contains(u'{'))
                 return std::nullopt;
-            if (selector.compare(QLatin1String("body"), Qt::CaseInsensitive) == 0) {
-                found.places.push_back({index, position, close + 1 - position});
-                QStringView own = declarations.trimmed();
-                while (own.endsWith(u';'))
-                    own = own.chopped(1).trimmed();
-                if (!own.isEmpty()) {
-                    if (!found.declarations.isEmpty())
-                        found.declarations += QLatin1String("; ");
-                    found.declarations += own;
-                }
-            } else if (selector.contains(QLatin1String("body"), Qt::CaseInsensitive) ||
-                       selector.contains(QLatin1String("html"), Qt::CaseInsensitive)) {
-                return std::nullopt;
-            }
+            rules.push_back({index, position, close + 1 - position, selector, declarations});
             position = close + 1;
         }
     }
-    if (found.places.empty())
+    return rules;
+}
+
+// The declarations of a rule, split at the semicolons outside strings and
+// parentheses ("url(data:image/png;base64,…)"); nothing when a string or a
+// parenthesis is left open.
+std::optional<std::vector<QStringView>> declarationsOf(QStringView block)
+{
+    std::vector<QStringView> declarations;
+    qsizetype start = 0, depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < block.size(); ++i) {
+        const QChar c = block.at(i);
+        if (c == u'\\') {
+            ++i;
+        } else if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            if (--depth < 0)
+                return std::nullopt;
+        } else if (c == u';' && depth == 0) {
+            declarations.push_back(block.sliced(start, i - start).trimmed());
+            start = i + 1;
+        }
+    }
+    if (!quote.isNull() || depth != 0)
+        return std::nullopt;
+    declarations.push_back(block.sliced(start).trimmed());
+    return declarations;
+}
+
+// Qt gives the body's background, margins and padding to the document's
+// frame, which the styled text never carries, and "text-align: inherit"
+// on the body inherits nothing. Written on the body, each would still be
+// copied into the format of every paragraph and run of the page.
+bool reachesTheText(QStringView declaration)
+{
+    const qsizetype colon = declaration.indexOf(u':');
+    if (colon < 0)
+        return true; // not read here: Qt sees it as before
+    const QStringView property = declaration.first(colon).trimmed();
+    const auto is = [&](QLatin1String name) {
+        return property.compare(name, Qt::CaseInsensitive) == 0 ||
+               (property.size() > name.size() && property.startsWith(name, Qt::CaseInsensitive) &&
+                property.at(name.size()) == u'-');
+    };
+    if (is(QLatin1String("background")) || is(QLatin1String("margin")) || is(QLatin1String("padding")))
+        return false;
+    return !(property.compare(QLatin1String("text-align"), Qt::CaseInsensitive) == 0 &&
+             declaration.sliced(colon + 1).trimmed().compare(QLatin1String("inherit"), Qt::CaseInsensitive) == 0);
+}
+
+struct BodyRules {
+    std::vector<const PlainRule*> rules;
+    QString declarations; // those that reach the text, in the order of the page
+};
+
+// The rules for `body`, when no other rule could select the body element
+// (or its parent).
+std::optional<BodyRules> bodyRules(const std::vector<PlainRule>& rules)
+{
+    BodyRules found;
+    for (const PlainRule& rule : rules) {
+        if (rule.selector.compare(QLatin1String("body"), Qt::CaseInsensitive) == 0) {
+            found.rules.push_back(&rule);
+            QStringView whole = rule.declarations.trimmed();
+            while (whole.endsWith(u';'))
+                whole = whole.chopped(1).trimmed();
+            const auto declarations = declarationsOf(whole);
+            for (const QStringView own : declarations ? *declarations : std::vector{whole}) {
+                if (own.isEmpty() || (declarations && !reachesTheText(own)))
+                    continue;
+                if (!found.declarations.isEmpty())
+                    found.declarations += QLatin1String("; ");
+                found.declarations += own;
+            }
+        } else if (rule.selector.contains(QLatin1String("body"), Qt::CaseInsensitive) ||
+                   rule.selector.contains(QLatin1String("html"), Qt::CaseInsensitive)) {
+            return std::nullopt;
+        }
+    }
+    if (found.rules.empty())
         return std::nullopt;
     return found;
+}
+
+bool isNameCharacter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+// Rules that select by element name alone ("h2", "h2, tt") for names no tag
+// of the page has. Qt matches every rule against every element and its
+// ancestors, so a sheet costs each element of a long note even when none
+// of its rules applies; the note styles name headings and `tt`, which most
+// rich-text notes do not all use.
+std::vector<const PlainRule*> rulesForAbsentElements(const QString& html, const std::vector<PlainRule>& rules)
+{
+    struct Candidate {
+        const PlainRule* rule;
+        std::vector<QStringView> names;
+        bool used = false;
+    };
+    std::vector<Candidate> candidates;
+    for (const PlainRule& rule : rules) {
+        Candidate candidate{&rule, {}};
+        for (const QStringView part : rule.selector.tokenize(u',')) {
+            const QStringView name = part.trimmed();
+            // The page's root elements may be implied; every other element has its tag.
+            if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isNameCharacter) ||
+                name.compare(QLatin1String("body"), Qt::CaseInsensitive) == 0 ||
+                name.compare(QLatin1String("html"), Qt::CaseInsensitive) == 0) {
+                candidate.names.clear();
+                break;
+            }
+            candidate.names.push_back(name);
+        }
+        if (!candidate.names.empty())
+            candidates.push_back(std::move(candidate));
+    }
+    // Any tag-like text counts, in a comment or a script too.
+    for (qsizetype i = candidates.empty() ? -1 : html.indexOf(u'<'); i >= 0; i = html.indexOf(u'<', i + 1)) {
+        qsizetype start = i + 1;
+        if (start < html.size() && html.at(start) == u'/')
+            ++start;
+        qsizetype end = start;
+        while (end < html.size() && isNameCharacter(html.at(end)))
+            ++end;
+        const QStringView tag = QStringView(html).sliced(start, end - start);
+        for (Candidate& candidate : candidates)
+            for (const QStringView name : candidate.names)
+                candidate.used = candidate.used || (name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0);
+        i = end - 1;
+    }
+    std::vector<const PlainRule*> unused;
+    for (const Candidate& candidate : candidates)
+        if (!candidate.used)
+            unused.push_back(candidate.rule);
+    return unused;
 }
 
 // Where the page's only body tag ends its name ("<body|>"), if it is a plain
@@ -142,20 +266,32 @@ QString preparedForImport(const QString& html)
     // look at the sheet. Given to the body element itself, the rules are
     // inherited as in a browser.
     std::vector<Edit> edits;
-    if (const auto rules = forSomeMedia ? std::nullopt : bodyRules(sheets)) {
-        const QString& declarations = rules->declarations;
+    std::vector<const PlainRule*> removed;
+    const auto rules = forSomeMedia ? std::nullopt : plainRules(sheets);
+    if (const auto body = rules ? bodyRules(*rules) : std::nullopt) {
+        const QString& declarations = body->declarations;
         const QChar quote = !declarations.contains(u'"') ? u'"' : u'\'';
         const bool quotable = !declarations.contains(quote) && !declarations.contains(u'&') &&
                               !declarations.contains(u'<') && !declarations.contains(u'>');
         if (const auto tag = quotable ? plainBodyTag(html, spans) : std::nullopt) {
-            // Last first, so the earlier places stay where they were.
-            for (auto place = rules->places.rbegin(); place != rules->places.rend(); ++place)
-                sheets[place->sheet].remove(place->start, place->length);
-            edits.push_back({*tag, 0, QStringLiteral(" style=") + quote + declarations + quote});
+            removed = body->rules;
+            if (!declarations.isEmpty())
+                edits.push_back({*tag, 0, QStringLiteral(" style=") + quote + declarations + quote});
         }
     }
-    for (size_t index = 0; index < sheets.size(); ++index)
-        edits.push_back({spans[index].first, spans[index].second - spans[index].first, sheets[index]});
+    if (rules) {
+        const auto unused = rulesForAbsentElements(html, *rules);
+        removed.insert(removed.end(), unused.begin(), unused.end());
+    }
+    // The rules point into the sheets, so the sheets change only after.
+    std::vector<QString> kept = sheets;
+    std::sort(removed.begin(), removed.end(), [](const PlainRule* a, const PlainRule* b) {
+        return std::pair(a->sheet, a->start) > std::pair(b->sheet, b->start);
+    });
+    for (const PlainRule* rule : removed)
+        kept[rule->sheet].remove(rule->start, rule->length);
+    for (size_t index = 0; index < kept.size(); ++index)
+        edits.push_back({spans[index].first, spans[index].second - spans[index].first, kept[index]});
     return withEdits(html, std::move(edits));
 }
 

@@ -222,6 +222,9 @@ TEST(HTMLImport, TheBodyRuleIsInheritedNotForcedOnEveryElement)
         {"* {color: red}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
         {"@media print {p {color: red}}", "<div>plain</div>", "plain", "Helvetica Neue", 12},
         {"", "<div>plain</div><BODY>", "plain", "Helvetica Neue", 12}, // a second body tag
+        // Rules for the elements a page has still apply, however the tags are written.
+        {"", "<H1 class=\"x\">head</H1>", "head", "Menlo", 17},
+        {"h2, tt {font-family: Courier}", "<div><TT>mono</TT></div>", "mono", "Courier", 12},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE((c.extraSheet + " " + c.body).toStdString());
@@ -236,5 +239,38 @@ TEST(HTMLImport, TheBodyRuleIsInheritedNotForcedOnEveryElement)
         ASSERT_GE(at, 0);
         const FontRef font = text->attributesAt(int(at)).value(NSFontAttributeName)->font();
         EXPECT_EQ(std::pair(font->familyName(), font->pointSize()), std::pair(c.family, c.size));
+    }
+}
+
+// Qt gives a body's background, margins and padding to the document's frame,
+// never to its text, and "text-align: inherit" on the body inherits nothing;
+// the page's preparation leaves them out of the body rule it moves to the
+// body tag. Each page comes out as its reference does, to the byte.
+TEST(HTMLImport, TheBodyBoxAndBackgroundNeverReachTheText)
+{
+    const QByteArray content = "text <a href=\"https://example.org\">link</a> <b>bold</b><h2>head</h2><ul><li>item</li></ul>"
+                               "<table><tr><td>cell</td><td>two</td></tr></table><pre>pre\ntext</pre><div style=\"text-align: "
+                               "right\">right</div>";
+    const struct {
+        QByteArray page, reference;
+    } cases[] = {
+        // What Qt does with them, written on the body by hand.
+        {"<body style=\"background: red; margin: 20pt; padding: 5pt; text-align: inherit\">", "<body>"},
+        // A body rule: what reaches the text is kept, the box and background left out.
+        {"<style>body {background: red; margin: 20px; padding-left: 3px; text-align: inherit; color: rgb(0, 0, 255)}</style><body>",
+         "<body style=\"color: rgb(0, 0, 255)\">"},
+        // Semicolons in strings and parentheses belong to their declaration.
+        {"<style>body {font-family: \"Courier; New\"; background: url(data:image/png;base64,AAAA); font-size: 14px}</style><body>",
+         "<body style='font-family: \"Courier; New\"; font-size: 14pt'>"},
+        {"<style>body {font-family: \"Sans;background:none\"}</style><body>", "<body style='font-family: \"Sans;background:none\"'>"},
+        // A centred body is inherited.
+        {"<style>body {text-align: center}</style><body>", "<body style=\"text-align: center\">"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page.toStdString());
+        const auto text = attributedStringFromHTML("<html><head></head>" + c.page + content + "</body></html>");
+        const auto reference = attributedStringFromHTML("<html><head></head>" + c.reference + content + "</body></html>");
+        ASSERT_TRUE(text && reference);
+        EXPECT_EQ(rtfFromAttributedString(*text), rtfFromAttributedString(*reference));
     }
 }
