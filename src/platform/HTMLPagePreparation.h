@@ -6,9 +6,11 @@
 // in ways that would cost the page its styles. Used by HTMLImport.cpp only.
 namespace platform::htmlpage {
 
-// The page with its style sheets in points rather than pixels, and the body
+// The page with its style sheets in points rather than pixels, the body
 // rule given to the body element itself where that cannot change what the
-// sheets select (see the definition).
+// sheets select, and without what cannot change the text Qt makes of it:
+// rules for elements the page has none of, the body's box and background
+// (see the definition).
 QString preparedForImport(const QString& html);
 
 // The page's text only: styles and scripts go, line-ending elements become
