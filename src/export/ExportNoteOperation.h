@@ -233,8 +233,7 @@ private:
     quint64 m_exportCount = 0;
     quint64 m_exportNumber = 0;            // of the note exportFolder() is exporting, 0 between notes
     NotesNote* m_nextNote = nullptr;       // the note it exports next, to describe
-    NotesNote* m_describedAhead = nullptr; // so described; exportFolder() compares it with its next note
-    bool m_noteDescribed = false;          // the note being exported was described ahead
+    NotesNote* m_describedAhead = nullptr; // so described; taken by its describeProgress() or its skip
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);
     // Last, so that it finishes its work before anything it uses goes.

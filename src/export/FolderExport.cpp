@@ -37,17 +37,16 @@ bool ExportNoteOperation::exportFolder(NotesFolder& folder, const QUrl& parentFo
         const auto& note = notes[index];
         if (isCancelled() || libraryIsGone())
             return false;
-        const bool describedAhead = std::exchange(m_describedAhead, nullptr) == note.get();
         // As UTF-8: an HTML note's bytes go to its file as they come.
         const QByteArray body = note->bodyUTF8();
         if (body.isEmpty()) {
+            m_describedAhead = nullptr;
             noteWithoutBody(*note, folder.name());
             continue;
         }
         // Known from the count already; a locked note's would have to be opened.
         NotesNote* next = index + 1 < notes.size() ? notes[index + 1].get() : nullptr;
         m_nextNote = next && !next->passwordProtected() && next->hasBody() ? next : nullptr;
-        m_noteDescribed = describedAhead;
         m_exportNumber = ++m_exportCount;
         const bool exported = exportNote(*note, folderURL, body, note);
         m_exportNumber = 0;
@@ -73,7 +72,7 @@ void ExportNoteOperation::noteWithoutBody(NotesNote& note, const QString& folder
 
 void ExportNoteOperation::describeProgress(NotesNote& note)
 {
-    if (std::exchange(m_noteDescribed, false))
+    if (std::exchange(m_describedAhead, nullptr) == &note)
         return;
     NotesNote* noteForName = &note;
     changeProgress([noteForName](platform::Progress& progress) { describe(progress, *noteForName); });

@@ -191,8 +191,10 @@ std::vector<const PlainRule*> rulesForAbsentElements(const QString& html, const 
         if (!candidate.names.empty())
             candidates.push_back(std::move(candidate));
     }
-    // Any tag-like text counts, in a comment or a script too.
-    for (qsizetype i = candidates.empty() ? -1 : html.indexOf(u'<'); i >= 0; i = html.indexOf(u'<', i + 1)) {
+    // Any tag-like text counts, in a comment or a script too. The scan ends
+    // once every candidate is known to be used.
+    size_t unsure = candidates.size();
+    for (qsizetype i = unsure == 0 ? -1 : html.indexOf(u'<'); i >= 0 && unsure > 0; i = html.indexOf(u'<', i + 1)) {
         qsizetype start = i + 1;
         if (start < html.size() && html.at(start) == u'/')
             ++start;
@@ -200,9 +202,14 @@ std::vector<const PlainRule*> rulesForAbsentElements(const QString& html, const 
         while (end < html.size() && isNameCharacter(html.at(end)))
             ++end;
         const QStringView tag = QStringView(html).sliced(start, end - start);
-        for (Candidate& candidate : candidates)
-            for (const QStringView name : candidate.names)
-                candidate.used = candidate.used || (name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0);
+        for (Candidate& candidate : candidates) {
+            if (candidate.used)
+                continue;
+            candidate.used = std::any_of(candidate.names.begin(), candidate.names.end(), [&](QStringView name) {
+                return name.size() == tag.size() && name.compare(tag, Qt::CaseInsensitive) == 0;
+            });
+            unsure -= candidate.used;
+        }
         i = end - 1;
     }
     std::vector<const PlainRule*> unused;
