@@ -167,8 +167,13 @@ bool FileManager::removeItem(const QUrl& url, Error* error)
 
 bool FileManager::isReachable(const QUrl& url)
 {
+    return isReachableAtPath(fileurl::path(url));
+}
+
+bool FileManager::isReachableAtPath(const QString& path)
+{
     struct stat info {};
-    return lstat(nativePath(url).constData(), &info) == 0;
+    return lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
 bool FileManager::isDirectory(const QUrl& url)

@@ -31,7 +31,9 @@ public:
     // Removes a file, or a directory with everything in it; links are removed, not followed.
     virtual bool removeItem(const QUrl& url, Error* error);
     // True when anything, a dangling link included, is at the URL.
-    virtual bool isReachable(const QUrl& url);
+    bool isReachable(const QUrl& url);
+    // The same for a local path, spared the URL round trip.
+    virtual bool isReachableAtPath(const QString& path);
     // `finish`, when given, runs on the open file once the data is in it and
     // before it is closed, so what it sets (dates) is there when the file is.
     using FileFinisher = std::function<void(int fd)>;

@@ -75,10 +75,14 @@ QString UniqueFileNames::makeFilenameUniqueInDirectoryAtURL(const QString& reque
     // A name the file system cannot take would read as free and then fail.
     const QString name = platform::pathutil::fitsNameLimits(requested) ? requested : cutToFit(requested);
     auto* fileManager = platform::FileManager::defaultManager();
-    Directory& directory = m_directories[platform::fileurl::path(directoryURL)];
+    const QString directoryPath = platform::fileurl::path(directoryURL);
+    Directory& directory = m_directories[directoryPath];
+    if (directory.pathPrefix.isEmpty())
+        directory.pathPrefix = directoryPath.endsWith(u'/') ? directoryPath : directoryPath + u'/';
+    // A candidate is one component, so it is simply appended: one look at
+    // the disk per name, without building a URL for it.
     auto taken = [&](const QString& candidate) {
-        return directory.handedOut.contains(candidate) ||
-               fileManager->isReachable(platform::fileurl::appendingPathComponent(directoryURL, candidate));
+        return directory.handedOut.contains(candidate) || fileManager->isReachableAtPath(directory.pathPrefix + candidate);
     };
     if (!taken(name)) {
         directory.handedOut.insert(name);

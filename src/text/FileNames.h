@@ -40,6 +40,7 @@ public:
 
 private:
     struct Directory {
+        QString pathPrefix; // its path, ending in "/"
         QSet<QString> handedOut;
         QHash<QString, qint64> nextCounter; // by the name asked for
     };
