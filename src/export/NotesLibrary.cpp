@@ -44,8 +44,8 @@ public:
         const QJsonObject top = document.object();
 
         QJsonArray accounts, folders, notes, attachments;
-        if (!array(top, "accounts", QString(), accounts) || !array(top, "folders", QString(), folders) ||
-            !array(top, "notes", QString(), notes) || !array(top, "attachments", QString(), attachments))
+        if (!array(top, "accounts", Place(), accounts) || !array(top, "folders", Place(), folders) ||
+            !array(top, "notes", Place(), notes) || !array(top, "attachments", Place(), attachments))
             return false;
 
         // Objects first, so references may point forwards.
@@ -56,8 +56,24 @@ public:
     QString failure;
 
 private:
+    // Where a value lies in the description ("notes[3].bodyFile"), put into
+    // words only for a message: a sound description needs none of them.
+    struct Place {
+        const char* list = nullptr; // an element of this top-level list, at `index`
+        qsizetype index = 0;
+        const char* key = nullptr; // a key of that element, or of the top level
+        Place at(const char* name) const { return {list, index, name}; }
+        QString text() const
+        {
+            const QString element = list ? QStringLiteral("%1[%2]").arg(QLatin1String(list)).arg(index) : QString();
+            if (!key)
+                return element;
+            return element.isEmpty() ? QString::fromLatin1(key) : element + u'.' + QLatin1String(key);
+        }
+    };
+
     struct Pending {
-        QString place;
+        Place place;
         QStringList ids;
     };
 
@@ -81,24 +97,20 @@ private:
         return false;
     }
 
-    static QString placeOf(const QString& owner, const char* key)
-    {
-        return owner.isEmpty() ? QString::fromLatin1(key) : owner + u'.' + QLatin1String(key);
-    }
 
     // A missing key or null reads as missing; any other wrong type is a fault.
-    bool array(const QJsonObject& object, const char* key, const QString& owner, QJsonArray& out)
+    bool array(const QJsonObject& object, const char* key, const Place& owner, QJsonArray& out)
     {
         const QJsonValue value = object.value(QLatin1String(key));
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isArray())
-            return fail(platform::localizedString("“%1” must be a list").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a list").arg(owner.at(key).text()));
         out = value.toArray();
         return true;
     }
 
-    bool string(const QJsonObject& object, const char* key, const QString& owner, QString& out,
+    bool string(const QJsonObject& object, const char* key, const Place& owner, QString& out,
                 bool* present = nullptr)
     {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -107,25 +119,25 @@ private:
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isString())
-            return fail(platform::localizedString("“%1” must be a string").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a string").arg(owner.at(key).text()));
         out = value.toString();
         if (present)
             *present = true;
         return true;
     }
 
-    bool boolean(const QJsonObject& object, const char* key, const QString& owner, bool& out)
+    bool boolean(const QJsonObject& object, const char* key, const Place& owner, bool& out)
     {
         const QJsonValue value = object.value(QLatin1String(key));
         if (value.isUndefined() || value.isNull())
             return true;
         if (!value.isBool())
-            return fail(platform::localizedString("“%1” must be true or false").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be true or false").arg(owner.at(key).text()));
         out = value.toBool();
         return true;
     }
 
-    bool date(const QJsonObject& object, const char* key, const QString& owner, std::optional<QDateTime>& out)
+    bool date(const QJsonObject& object, const char* key, const Place& owner, std::optional<QDateTime>& out)
     {
         QString text;
         bool present = false;
@@ -135,44 +147,44 @@ private:
             return true;
         QDateTime value = QDateTime::fromString(text, Qt::ISODateWithMs);
         if (!value.isValid())
-            return fail(platform::localizedString("“%1” must be a date such as 2024-03-01T09:30:00Z").arg(placeOf(owner, key)));
+            return fail(platform::localizedString("“%1” must be a date such as 2024-03-01T09:30:00Z").arg(owner.at(key).text()));
         out = value;
         return true;
     }
 
-    bool idList(const QJsonObject& object, const char* key, const QString& owner, QStringList& out)
+    bool idList(const QJsonObject& object, const char* key, const Place& owner, QStringList& out)
     {
         QJsonArray list;
         if (!array(object, key, owner, list))
             return false;
         for (qsizetype i = 0; i < list.size(); ++i) {
             if (!list.at(i).isString())
-                return fail(platform::localizedString("“%1[%2]” must be an id string").arg(placeOf(owner, key)).arg(i));
+                return fail(platform::localizedString("“%1[%2]” must be an id string").arg(owner.at(key).text()).arg(i));
             out.append(list.at(i).toString());
         }
         return true;
     }
 
-    bool object(const QJsonArray& list, qsizetype index, const char* listName, QJsonObject& out, QString& place)
+    bool object(const QJsonArray& list, qsizetype index, const char* listName, QJsonObject& out, Place& place)
     {
-        place = QStringLiteral("%1[%2]").arg(QLatin1String(listName)).arg(index);
+        place = Place{listName, index};
         if (!list.at(index).isObject())
-            return fail(platform::localizedString("“%1” must be an object").arg(place));
+            return fail(platform::localizedString("“%1” must be an object").arg(place.text()));
         out = list.at(index).toObject();
         return true;
     }
 
-    bool registerID(QHash<QString, int>& ids, const QString& id, int index, const QString& place, bool emptyCounts)
+    bool registerID(QHash<QString, int>& ids, const QString& id, int index, const Place& place, bool emptyCounts)
     {
         if (id.isEmpty() && !emptyCounts)
             return true;
         if (ids.contains(id))
-            return fail(platform::localizedString("“%1” repeats the id “%2”").arg(place, id));
+            return fail(platform::localizedString("“%1” repeats the id “%2”").arg(place.text(), id));
         ids.insert(id, index);
         return true;
     }
 
-    bool resolve(const QHash<QString, int>& ids, const QStringList& references, const QString& place,
+    bool resolve(const QHash<QString, int>& ids, const QStringList& references, const Place& place,
                  const char* kind, std::vector<int>& out)
     {
         out.reserve(size_t(references.size()));
@@ -180,7 +192,7 @@ private:
             const auto found = ids.constFind(references.at(i));
             if (found == ids.constEnd())
                 return fail(platform::localizedString("“%1[%2]” names no %3 with the id “%4”")
-                                .arg(place)
+                                .arg(place.text())
                                 .arg(i)
                                 .arg(QLatin1String(kind), references.at(i)));
             out.push_back(found.value());
@@ -189,21 +201,24 @@ private:
     }
 
     // Files named by the description are read from inside the library folder only.
-    bool pathInsideLibrary(const QString& file, const QString& place, QString& out)
+    bool pathInsideLibrary(const QString& file, const Place& place, QString& out)
     {
-        const QString root = QDir::cleanPath(m_library.m_folderPath);
-        const QString path = QDir::cleanPath(root + u'/' + file);
-        if (QDir::isAbsolutePath(file) || !path.startsWith(root + u'/'))
-            return fail(platform::localizedString("“%1” must be a path inside the library folder").arg(place));
+        if (m_rootPrefix.isEmpty())
+            m_rootPrefix = QDir::cleanPath(m_library.m_folderPath) + u'/';
+        const QString path = QDir::cleanPath(m_rootPrefix + file);
+        if (QDir::isAbsolutePath(file) || !path.startsWith(m_rootPrefix))
+            return fail(platform::localizedString("“%1” must be a path inside the library folder").arg(place.text()));
         out = path;
         return true;
     }
 
     bool readAttachments(const QJsonArray& list)
     {
+        m_library.m_attachments.reserve(size_t(list.size()));
+        m_attachmentIDs.reserve(list.size());
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject json;
-            QString place;
+            Place place;
             if (!object(list, i, "attachments", json, place))
                 return false;
             Attachment attachment;
@@ -216,7 +231,7 @@ private:
                 return false;
             if (hasURL)
                 attachment.url = url;
-            if (hasFile && !file.isEmpty() && !pathInsideLibrary(file, placeOf(place, "file"), attachment.filePath))
+            if (hasFile && !file.isEmpty() && !pathInsideLibrary(file, place.at("file"), attachment.filePath))
                 return false;
             if (!registerID(m_attachmentIDs, attachment.id, int(i), place, false))
                 return false;
@@ -227,9 +242,11 @@ private:
 
     bool readNotes(const QJsonArray& list)
     {
+        m_library.m_notes.reserve(size_t(list.size()));
+        m_noteIDs.reserve(list.size());
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject json;
-            QString place;
+            Place place;
             if (!object(list, i, "notes", json, place))
                 return false;
             Note note;
@@ -239,14 +256,14 @@ private:
             if (!string(json, "id", place, note.id) || !string(json, "name", place, note.name) ||
                 !string(json, "body", place, note.body, &hasBody) ||
                 !string(json, "bodyFile", place, bodyFile, &hasBodyFile) ||
-                (hasBodyFile && hasBody && !fail(platform::localizedString("“%1” has both “body” and “bodyFile”").arg(place))) ||
+                (hasBodyFile && hasBody && !fail(platform::localizedString("“%1” has both “body” and “bodyFile”").arg(place.text()))) ||
                 (hasBodyFile && !bodyFile.isEmpty() &&
-                 !pathInsideLibrary(bodyFile, placeOf(place, "bodyFile"), note.bodyFilePath)) ||
+                 !pathInsideLibrary(bodyFile, place.at("bodyFile"), note.bodyFilePath)) ||
                 !boolean(json, "passwordProtected", place, note.passwordProtected) ||
                 !date(json, "creationDate", place, note.creationDate) ||
                 !date(json, "modificationDate", place, note.modificationDate) ||
                 !idList(json, "attachments", place, attachments) ||
-                !resolve(m_attachmentIDs, attachments, placeOf(place, "attachments"), "attachment", note.attachments) ||
+                !resolve(m_attachmentIDs, attachments, place.at("attachments"), "attachment", note.attachments) ||
                 !registerID(m_noteIDs, note.id, int(i), place, false))
                 return false;
             m_library.m_notes.push_back(std::move(note));
@@ -257,17 +274,20 @@ private:
     bool readFolders(const QJsonArray& list)
     {
         std::vector<Pending> subfolders;
+        subfolders.reserve(size_t(list.size()));
+        m_library.m_folders.reserve(size_t(list.size()));
+        m_folderIDs.reserve(list.size());
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject json;
-            QString place;
+            Place place;
             if (!object(list, i, "folders", json, place))
                 return false;
             Folder folder;
             QStringList notes;
-            Pending pending{placeOf(place, "folders"), {}};
+            Pending pending{place.at("folders"), {}};
             if (!string(json, "id", place, folder.id) || !string(json, "name", place, folder.name) ||
                 !idList(json, "folders", place, pending.ids) || !idList(json, "notes", place, notes) ||
-                !resolve(m_noteIDs, notes, placeOf(place, "notes"), "note", folder.notes) ||
+                !resolve(m_noteIDs, notes, place.at("notes"), "note", folder.notes) ||
                 !registerID(m_folderIDs, folder.id, int(i), place, true))
                 return false;
             m_library.m_folders.push_back(std::move(folder));
@@ -294,14 +314,14 @@ private:
         QHash<QString, int> accountIDs;
         for (qsizetype i = 0; i < list.size(); ++i) {
             QJsonObject json;
-            QString place;
+            Place place;
             if (!object(list, i, "accounts", json, place))
                 return false;
             Account account;
             QStringList folders;
             if (!string(json, "id", place, account.id) || !string(json, "name", place, account.name) ||
                 !idList(json, "folders", place, folders) ||
-                !resolve(m_folderIDs, folders, placeOf(place, "folders"), "folder", account.folders) ||
+                !resolve(m_folderIDs, folders, place.at("folders"), "folder", account.folders) ||
                 !registerID(accountIDs, account.id, int(i), place, true))
                 return false;
             m_library.m_accounts.push_back(std::move(account));
@@ -371,6 +391,7 @@ private:
 
     NotesLibrary& m_library;
     QString m_fileName;
+    QString m_rootPrefix; // the library folder's clean path and "/"
     QHash<QString, int> m_attachmentIDs, m_noteIDs, m_folderIDs;
 };
 
