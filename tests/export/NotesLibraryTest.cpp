@@ -32,7 +32,8 @@ TEST(NotesLibrary, BadOrMissingDescriptionsAreRefusedNamingTheFileAndThePlace)
         // References must resolve; folders may not contain themselves.
         {R"({"accounts": [{"id": "a", "folders": ["nope"]}]})", "“nope”"},
         {R"({"folders": [{"id": "f", "notes": ["n"]}]})", "folders[0].notes[0]"},
-        {R"({"folders": [{"id": "f"}, {"id": "f"}]})", "repeats"},
+        {R"({"folders": [{"id": "f"}, {"id": "f"}]})", "“folders[1]” repeats the id “f”"},
+        {R"({"notes": [{"id": "n"}, 5]})", "“notes[1]” must be an object"},
         {R"({"folders": [{"id": "a", "folders": ["b"]}, {"id": "b", "folders": ["a"]}]})", "inside itself"},
         // Listed twice, a folder would be exported twice, doubling at every level.
         {R"({"folders": [{"id": "a", "folders": ["c"]}, {"id": "b", "folders": ["c"]}, {"id": "c"}]})", "more than one folder"},
