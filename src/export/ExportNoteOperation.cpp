@@ -123,10 +123,28 @@ void ExportNoteOperation::setPlistURL(const QUrl& url)
     m_plistURL = url;
 }
 
-void ExportNoteOperation::changeProgress(const std::function<void(platform::Progress&)>& change)
+bool ExportNoteOperation::changeProgress(const std::function<void(platform::Progress&)>& change, bool unlessCountCancels)
 {
     platform::Progress& progress = *m_progress;
-    platform::runOnMainThreadAndWait([&] { change(progress); });
+    const qint64 written = std::exchange(m_uncountedNotes, 0);
+    bool cancelledByCount = false;
+    platform::runOnMainThreadAndWait([&] {
+        // A step per note, as if each had a hand-off of its own: whoever
+        // watches the count sees every value.
+        const bool cancelled = isCancelled();
+        for (qint64 note = 0; note < written; ++note)
+            progress.setCompletedUnitCount(progress.completedUnitCount() + 1);
+        cancelledByCount = written != 0 && !cancelled && isCancelled();
+        if (!(cancelledByCount && unlessCountCancels))
+            change(progress);
+    });
+    return !cancelledByCount;
+}
+
+void ExportNoteOperation::countWrittenNotes()
+{
+    if (m_uncountedNotes)
+        changeProgress([](platform::Progress&) {});
 }
 
 void ExportNoteOperation::main()
@@ -139,6 +157,9 @@ void ExportNoteOperation::main()
         std::lock_guard lock(m_mutex);
         m_stagingDirectory.reset();
     });
+    // Every note written is counted, however the export ends; declared
+    // first, so it also counts the notes the guard below writes.
+    const auto countWritten = qScopeGuard([this] { countWrittenNotes(); });
     // Notes read before the export stopped, however it stopped, are written.
     const auto writePending = qScopeGuard([this] { flushPendingNotes(); });
     if (!getAccounts())
@@ -184,7 +205,9 @@ void ExportNoteOperation::main()
     }
     if (!writeWaitingNotes() || !flushPendingNotes())
         return;
-    // The last note may have been read from a library that was already going.
+    // The last note may have been read from a library that was already
+    // going, or its count may set off a move.
+    countWrittenNotes();
     if (libraryIsGone())
         return;
     createImportDict();

@@ -103,8 +103,12 @@ protected:
     void main() override;
 
 private:
-    // Runs `change` on the main thread and waits for it.
-    void changeProgress(const std::function<void(platform::Progress&)>& change);
+    // Runs `change` on the main thread and waits for it, after counting the
+    // notes written since the last change one by one. False, with `change`
+    // left out when `unlessCountCancels`, when that count cancelled the export.
+    bool changeProgress(const std::function<void(platform::Progress&)>& change, bool unlessCountCancels = false);
+    // Counts the notes written since the last change now.
+    void countWrittenNotes();
     void setOperationError(platform::Error error);
     void setPlistURL(const QUrl& url);
     // True, with operationError() set, once Notes can no longer be reached;
@@ -115,7 +119,9 @@ private:
     // for the end of the export; without, such links become text.
     bool exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body,
                     const std::shared_ptr<NotesNote>& owner);
-    void describeProgress(NotesNote& note);
+    // Names the note in the progress before it is written; false when the
+    // export was cancelled by then (a count carried along may have done it).
+    bool describeProgress(NotesNote& note);
     // The description "Exporting “name”…" for `note`; main thread only.
     static void describe(platform::Progress& progress, NotesNote& note);
     // Counts or names a note whose body came back empty.
@@ -234,6 +240,7 @@ private:
     quint64 m_exportNumber = 0;            // of the note exportFolder() is exporting, 0 between notes
     NotesNote* m_nextNote = nullptr;       // the note it exports next, to describe
     NotesNote* m_describedAhead = nullptr; // so described; taken by its describeProgress() or its skip
+    qint64 m_uncountedNotes = 0;           // written during the walk, counted by the next hand-off
     bool writePendingNotes(bool all);
     bool writePendingNote(PendingNote& pending);
     // Last, so that it finishes its work before anything it uses goes.

@@ -70,12 +70,18 @@ void ExportNoteOperation::noteWithoutBody(NotesNote& note, const QString& folder
                                                              {note.name(), folderName, problem});
 }
 
-void ExportNoteOperation::describeProgress(NotesNote& note)
+bool ExportNoteOperation::describeProgress(NotesNote& note)
 {
     if (std::exchange(m_describedAhead, nullptr) == &note)
-        return;
+        return true;
+    // The walk looked at the cancel flag and the library before this
+    // note; what counting the notes carried along sets off is looked at
+    // here, so the note is not written after it either.
+    const bool carriesCount = m_uncountedNotes != 0;
     NotesNote* noteForName = &note;
-    changeProgress([noteForName](platform::Progress& progress) { describe(progress, *noteForName); });
+    if (!changeProgress([noteForName](platform::Progress& progress) { describe(progress, *noteForName); }, true))
+        return false;
+    return !carriesCount || !libraryIsGone();
 }
 
 void ExportNoteOperation::describe(platform::Progress& progress, NotesNote& note)
@@ -92,7 +98,8 @@ bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL)
 bool ExportNoteOperation::exportNote(NotesNote& note, const QUrl& folderURL, const QByteArray& body,
                                      const std::shared_ptr<NotesNote>& owner)
 {
-    describeProgress(note);
+    if (!describeProgress(note))
+        return false;
 
     bool richText = false;
     bool picturesAsFiles = false;

@@ -29,7 +29,8 @@ bool ExportNoteOperation::writeWaitingNotes()
         if (isCancelled() || libraryIsGone())
             return false;
         NotesNote& note = *entry.note;
-        describeProgress(note);
+        if (!describeProgress(note))
+            return false;
         const QByteArray body = note.bodyUTF8();
         if (body.isEmpty()) {
             // Readable a moment ago: the library changed under the export.

@@ -159,6 +159,12 @@ bool ExportNoteOperation::writePendingNote(PendingNote& pending)
     NotesNote* next = pending.exportNumber != 0 && pending.exportNumber == m_exportNumber ? std::exchange(m_nextNote, nullptr)
                                                                                         : nullptr;
     m_describedAhead = next;
+    if (!next && m_exportNumber != 0) {
+        // The walk goes on to a note that is named in a hand-off of its
+        // own, or ends in one; that hand-off counts this note first.
+        ++m_uncountedNotes;
+        return true;
+    }
     changeProgress([this, next](platform::Progress& progress) {
         progress.setCompletedUnitCount(progress.completedUnitCount() + 1);
         // A cancel comes from the main thread, so it is either seen here or

@@ -117,6 +117,9 @@ TEST_F(ExportFaults, ALibraryMovedOrReplacedMidExportEndsWithAnError)
     } cases[] = {
         {8, 2, false, "The Notes library folder “%1” is no longer there: No such file or directory."},
         {8, 2, true, "The Notes library folder “%1” was replaced during the export."},
+        // Moved when the last note of the subfolder is counted, which is
+        // when the folder above names its first note.
+        {7, 1, false, "The Notes library folder “%1” is no longer there: No such file or directory."},
         // Gone after the last note: still no manifest.
         {2, 3, false, "The Notes library folder “%1” is no longer there: No such file or directory."},
     };
