@@ -97,7 +97,6 @@ private:
         return false;
     }
 
-
     // A missing key or null reads as missing; any other wrong type is a fault.
     bool array(const QJsonObject& object, const char* key, const Place& owner, QJsonArray& out)
     {
