@@ -159,14 +159,12 @@ bool ExportNoteOperation::writePendingNote(PendingNote& pending)
     NotesNote* next = pending.exportNumber != 0 && pending.exportNumber == m_exportNumber ? std::exchange(m_nextNote, nullptr)
                                                                                         : nullptr;
     m_describedAhead = next;
-    if (!next && m_exportNumber != 0) {
-        // The walk goes on to a note that is named in a hand-off of its
-        // own, or ends in one; that hand-off counts this note first.
-        ++m_uncountedNotes;
+    // Counted by the next hand-off: this one when it names the next note or
+    // the walk is over, else the walk's next one, which comes soon.
+    ++m_uncountedNotes;
+    if (!next && m_exportNumber != 0)
         return true;
-    }
     changeProgress([this, next](platform::Progress& progress) {
-        progress.setCompletedUnitCount(progress.completedUnitCount() + 1);
         // A cancel comes from the main thread, so it is either seen here or
         // after the export thread's own look, which stops before that note.
         if (next && !isCancelled())
